@@ -1,0 +1,4 @@
+// Public interface of zvcore32.dll.
+#pragma once
+#include "portable/zverror.h"
+#include "portable/zvchartables.h"

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs everything the builds and tests need on a fresh Debian 12 (as root).
+set -e
+if [ "$(id -u)" != 0 ]; then
+    echo "install-deps.sh: run as root" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+dpkg --add-architecture i386
+apt-get update -q
+apt-get install -y -q --no-install-recommends \
+    cmake ninja-build make g++ g++-multilib clang libclang-rt-14-dev \
+    g++-mingw-w64-i686 binutils-mingw-w64-i686 \
+    wine wine32:i386 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick \
+    googletest libgtest-dev:i386 libbenchmark-dev:i386 \
+    libjpeg62-turbo-dev:i386 libgif-dev:i386 libjpeg-turbo-progs giflib-tools \
+    nkf manpages-ja python3 locales

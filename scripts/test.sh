@@ -1,0 +1,26 @@
+#!/bin/sh
+# Installs what is missing, builds both builds and runs every test.
+set -e
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${ZV_BUILD_DIR:-$ROOT/build}
+if [ "$(id -u)" = 0 ] && [ -z "$ZV_SKIP_INSTALL" ]; then
+    "$ROOT/scripts/install-deps.sh"
+fi
+"$ROOT/scripts/build.sh"
+
+# One wineserver for the whole run keeps each Wine start cheap.
+export ZV_WINEPREFIX="$BUILD/win32/wineprefix"
+export WINEPREFIX="$ZV_WINEPREFIX" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+unset DISPLAY
+mkdir -p "$WINEPREFIX"
+wineserver -p 2>/dev/null || true
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+fi
+trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true' EXIT
+
+JOBS=${ZV_JOBS:-$(nproc)}
+status=0
+ctest --test-dir "$BUILD/host" -j "$JOBS" --output-on-failure || status=1
+ctest --test-dir "$BUILD/win32" -j "$JOBS" --output-on-failure || status=1
+exit $status
