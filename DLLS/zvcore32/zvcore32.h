@@ -2,3 +2,7 @@
 #pragma once
 #include "portable/zverror.h"
 #include "portable/zvchartables.h"
+#include "portable/zvsaa.h"
+#include "portable/zvgrep.h"
+#include "portable/zvjcode.h"
+#include "portable/zvtextfile.h"
