@@ -1,0 +1,54 @@
+// The one mapping between URLs, names in the cache tree and relative paths
+// below a rebuild folder. All routines walk Shift_JIS with the lead-byte
+// table, write into caller buffers of the given size (always terminated,
+// cut at a character boundary) and allocate nothing.
+#pragma once
+#include <stddef.h>
+
+#include "mapping_settings.h"
+#include "zvtypes.h"
+
+enum { kUrlBufferSize = 1024 };
+
+// URL to mapped URL. localFile (may be null) gives the extension appended to
+// a query and the fallback time of the time stamp. Returns 0 when the URL has
+// no ":", else 1.
+int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastModified,
+                 BOOL cnvtPercent, char* out, size_t outSize = kUrlBufferSize,
+                 const MappingSettings& settings = MappingSettings::Process());
+
+// Mapped URL to the relative local path (caller prefixes the rebuild folder).
+// Returns 1 when a "?" was escaped, else 0.
+int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize = kUrlBufferSize,
+                   const MappingSettings& settings = MappingSettings::Process());
+
+// One file or folder name read from disk back to its URL text.
+void LocalNameToUrl(const char* name, char* out, size_t outSize = kUrlBufferSize,
+                    const MappingSettings& settings = MappingSettings::Process());
+
+// Writes the first tree component of url into component and returns the rest,
+// or null when url is a leaf (then component holds the whole leaf text, query
+// included; an empty leaf stands for "index.html").
+const char* NextUrlComponent(const char* url, char* component,
+                             size_t componentSize = kUrlBufferSize,
+                             const MappingSettings& settings = MappingSettings::Process());
+
+// Scheme, separators, host and the first separator after it ("http://h/").
+// Fails (out empty) when a "?" comes first or there is no "://".
+BOOL SiteRootOf(const char* url, char* out, size_t outSize = kUrlBufferSize,
+                const MappingSettings& settings = MappingSettings::Process());
+
+// The URL up to and including the last separator before any "?"; fails
+// (out empty) when there is none.
+BOOL FolderOf(const char* url, char* out, size_t outSize = kUrlBufferSize,
+              const MappingSettings& settings = MappingSettings::Process());
+
+// True when ":" followed by two separators occurs before any "?".
+BOOL IsAbsoluteUrl(const char* url,
+                   const MappingSettings& settings = MappingSettings::Process());
+
+// Absolute URL of a link found in a page whose site root and folder are given.
+// Returns FALSE when the result had to be cut to fit.
+BOOL ResolveLink(const char* link, const char* siteRoot, const char* folder, char* out,
+                 size_t outSize = kUrlBufferSize,
+                 const MappingSettings& settings = MappingSettings::Process());

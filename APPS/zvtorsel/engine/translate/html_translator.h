@@ -1,0 +1,101 @@
+// The reversible HTML translation: loading a page out of its translation
+// envelope, link rewriting, writing the envelope back and restoring the
+// original. One instance per pane or report dialog, used by one thread.
+#pragma once
+#include <stddef.h>
+
+#include "file_access.h"
+#include "mapping_settings.h"
+#include "message_routine.h"
+#include "zvtypes.h"
+
+enum HtmlBufferSet {
+    kBuffersFile = 1,           // restore, write-back of originals
+    kBuffersFileConverted = 2,  // link analysis, title extraction
+    kBuffersAll = 3,            // translation and code conversion
+};
+
+enum { kAttributeScannerCount = 11 };
+
+class CHtmlTranslator {
+public:
+    // Null arguments take the process defaults (DefaultHtmlFileAccess(),
+    // DefaultMessageRoutine(), MappingSettings::Process()).
+    explicit CHtmlTranslator(IHtmlFileAccess* files = nullptr,
+                             IMessageRoutine* messages = nullptr,
+                             const MappingSettings* settings = nullptr);
+    ~CHtmlTranslator();
+    CHtmlTranslator(const CHtmlTranslator&) = delete;
+    CHtmlTranslator& operator=(const CHtmlTranslator&) = delete;
+
+    // Takes a buffer set (keeping buffers already held); on failure frees
+    // what this call took and returns FALSE.
+    BOOL AllocBuffers(HtmlBufferSet set);
+
+    BOOL LoadHtml(const char* path, BOOL convert);
+    BOOL WriteTranslated(const char* path, const FILETIME& fileTime, BOOL keepOriginal,
+                         BOOL useNoframes);
+    BOOL WriteOriginal(const char* path, const FILETIME& fileTime);
+    BOOL ReadTranslationHeader(const char* path, long* orgSize, long* xlatBlk, long* orgBlk);
+    void Release();
+
+    BOOL OpenLinkScanners(BOOL anchored);
+    // Returns TRUE when the page changed; FALSE when it did not or on failure
+    // (LastTranslateFailed() tells the two apart).
+    BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks);
+    // 0: no further link, 1: a link, 2: the link of a BASE tag.
+    int NextLink(char* dest, int size);
+
+    // Decodes &amp; &quot; &gt; &lt;; writes at most size - 1 bytes and a zero.
+    // Returns the position of the zero.
+    static char* UnescapeEntities(char* dest, const char* src, int size);
+    // Writes & " < > as entities; double-byte characters are copied whole.
+    // Writes at most size - 1 bytes (never half an entity or character) and a
+    // zero; returns the position of the zero.
+    static char* EscapeHtml(char* dest, const char* src, int size,
+                            const BYTE* leadTable = MappingSettings::Process().leadTable);
+
+    // State read by the jobs and report pages.
+    DWORD Capacity() const { return m_capacity; }
+    long SourceLength() const { return m_sourceLength; }
+    long ConvertedLength() const { return m_convertedLength; }
+    long TranslatedLength() const { return m_translatedLength; }
+    const char* Content() const { return m_content; }
+    const char* ConvertedText() const { return m_converted; }
+    const char* Output() const { return m_output; }
+    BOOL HasOriginal() const { return m_hasOriginal; }
+    bool LastTranslateFailed() const { return m_translateFailed; }
+
+    // Scanner slots shared with title extraction and keyword search; the
+    // translator closes whatever they hold in Release().
+    HANDLE& TitleScanner(int i) { return m_titleScanners[i]; }
+    HANDLE& AttributeScanner(int i) { return m_attributeScanners[i]; }
+    int& KeywordOperation() { return m_keywordOperation; }
+    char* ScanPointer() const { return m_scanPointer; }
+
+private:
+    bool GrowBuffers(DWORD needed);
+    bool AllocHeld(DWORD capacity, bool file, bool converted, bool output);
+
+    IHtmlFileAccess* m_files;
+    IMessageRoutine* m_messages;
+    const MappingSettings* m_settings;
+
+    DWORD m_capacity = 0;
+    long m_sourceLength = 0;
+    long m_convertedLength = 0;
+    long m_translatedLength = 0;
+    char* m_fileBuffer = nullptr;
+    char* m_converted = nullptr;
+    char* m_output = nullptr;
+    char* m_content = nullptr;
+    char* m_scanPointer = nullptr;
+    BOOL m_hasOriginal = FALSE;
+    int m_keywordOperation = 0;
+    HANDLE m_titleScanners[2] = {};
+    HANDLE m_tagScanner = nullptr;
+    bool m_tagAnchored = false;
+    HANDLE m_schemeScanner = nullptr;
+    HANDLE m_attributeScanners[kAttributeScannerCount] = {};
+    bool m_translateFailed = false;
+};

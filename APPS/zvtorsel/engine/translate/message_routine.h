@@ -1,0 +1,22 @@
+// The program's message routine as the engine sees it: the dialog shows a
+// message box, a headless run prints, tests record.
+#pragma once
+#include "zvtypes.h"
+
+enum : UINT {
+    kMsgOutOfMemorySearch = 40,     // "メモリ不足により、検索できませんでした。"
+    kMsgOutOfMemoryTranslate = 42,  // "メモリ不足により、変換できませんでした。"
+    kMsgCannotRead = 44,            // "%s が読み込めませんでした。"
+};
+
+class IMessageRoutine {
+public:
+    virtual ~IMessageRoutine() {}
+    // Shows resource string id, formatted with arg when it has a "%s";
+    // returns the button pressed.
+    virtual int ShowResourceMessage(UINT id, const char* arg) = 0;
+};
+
+// The routine used when a translator is given none; null shows nothing.
+IMessageRoutine* DefaultMessageRoutine();
+void SetDefaultMessageRoutine(IMessageRoutine* routine);
