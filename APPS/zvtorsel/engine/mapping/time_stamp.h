@@ -1,7 +1,7 @@
 // The time stamp "_%02d%x%02d_%02d%02d%02d" of cut query names and of
 // colliding entry names.
 #pragma once
-#include "mapping_settings.h"
+#include "mapping/mapping_settings.h"
 #include "zvtypes.h"
 
 enum { kTimeStampSize = 16 };  // "_YYMDD_hhmmss" and its zero, with room to spare

@@ -5,7 +5,7 @@
 #pragma once
 #include <stddef.h>
 
-#include "mapping_settings.h"
+#include "mapping/mapping_settings.h"
 #include "zvtypes.h"
 
 enum { kUrlBufferSize = 1024 };

@@ -4,9 +4,9 @@
 #pragma once
 #include <stddef.h>
 
-#include "file_access.h"
-#include "mapping_settings.h"
-#include "message_routine.h"
+#include "translate/file_access.h"
+#include "mapping/mapping_settings.h"
+#include "translate/message_routine.h"
 #include "zvtypes.h"
 
 enum HtmlBufferSet {
@@ -97,5 +97,6 @@ private:
     bool m_tagAnchored = false;
     HANDLE m_schemeScanner = nullptr;
     HANDLE m_attributeScanners[kAttributeScannerCount] = {};
+    bool m_convertedValid = false;  // the converted buffer holds the loaded page
     bool m_translateFailed = false;
 };

@@ -1,6 +1,6 @@
 // The translator's file access through the Win32 file API.
 #pragma once
-#include "file_access.h"
+#include "translate/file_access.h"
 
 // Start-up installs it: SetDefaultHtmlFileAccess(Win32FileAccess());
 IHtmlFileAccess* Win32FileAccess();
