@@ -1,0 +1,599 @@
+#include "jpeg_decoder.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "jpeg_huffman.h"
+#include "jpeg_transform.h"
+
+namespace {
+
+// Tables outlive a call: a file without its own tables decodes with those
+// that the previous file left.
+JpegHuffmanTable g_dcTables[4];
+JpegHuffmanTable g_acTables[4];
+int32_t g_quantTables[4][64];
+
+const int kMaxComponents = 9;
+const int kNotInScan = 255;
+// Bytes that one MCU can use up at most (six blocks of the longest codes, all
+// stuffed); an MCU that starts closer to the end may overrun it.
+const size_t kMcuMaxBytes = 4096;
+
+DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
+
+struct Component {
+    BYTE id;
+    int h, v;  // sampling factors
+    int quant;
+    int dcTable, acTable;
+    int32_t predictor;
+    DWORD eobRun;
+    DWORD blocksWide, blocksHigh;  // the component's own block grid
+    int firstBlock;                // index of its first block within an MCU
+};
+
+// One block of an MCU: which component, and where in the MCU's luminance plane.
+struct McuBlock {
+    int component;
+    int x, y;
+};
+
+enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
+
+class Decoder {
+public:
+    Decoder(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    ~Decoder() {
+        free(coefficients_);
+        if (dib_) zvDeleteDIBitmap(dib_);
+    }
+
+    HZVDIB Run(size_t pos, DibInfo* info);
+
+private:
+    DWORD ReadFrame(const BYTE* seg, size_t length, bool progressive);
+    DWORD ReadHuffmanTables(const BYTE* seg, size_t length);
+    DWORD ReadQuantTables(const BYTE* seg, size_t length);
+    // Returns an error code, 0 to go on, or sets *finished when decoding ends.
+    DWORD ReadScan(const BYTE* seg, size_t length, size_t* pos, bool* finished);
+
+    ScanResult SequentialScan(JpegBitReader& in, int ss, int se);
+    // Ends a sequential scan at MCU `mcuIndex`, clearing what no scan has written.
+    ScanResult StopSequential(DWORD mcuIndex) {
+        if (!imageComplete_) ClearUnwritten(mcuIndex);
+        return SCAN_STOP;
+    }
+    ScanResult ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, int al);
+    bool Restart(JpegBitReader& in, DWORD* untilRestart);
+
+    bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef);
+    void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
+    void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
+    bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
+
+    void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
+    void TransformBlock(const int32_t* coef, const McuBlock& b, JpegMcuSamples& samples);
+    void OutputCoefficients();
+    void ClearUnwritten(DWORD mcuIndex);
+    int32_t* BlockCoefficients(DWORD mcuIndex, int block) {
+        return coefficients_ + ((size_t)mcuIndex * blocksPerMcu_ + block) * 64;
+    }
+    HZVDIB Finish(DibInfo* info);
+
+    const BYTE* data_;
+    size_t size_;
+
+    bool haveFrame_ = false;
+    bool progressive_ = false;
+    bool scanDecoded_ = false;
+    bool imageComplete_ = false;  // a sequential scan reached every MCU
+    DWORD restartInterval_ = 0;
+    DWORD width_ = 0, height_ = 0;
+    int componentCount_ = 0;
+    Component components_[kMaxComponents];
+    JpegLayout layout_ = JPEG_LAYOUT_GREY;
+    int mcuWidth_ = 8, mcuHeight_ = 8;
+    DWORD mcusPerRow_ = 0, mcuRows_ = 0;
+    int blocksPerMcu_ = 0;
+    McuBlock mcuBlocks_[6];
+
+    HZVDIB dib_ = nullptr;
+    BITMAPINFOHEADER* header_ = nullptr;
+    BYTE* pixels_ = nullptr;
+    DWORD stride_ = 0;
+    size_t pixelBytes_ = 0;
+    int32_t* coefficients_ = nullptr;
+};
+
+DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
+    if (haveFrame_) return ZVPIX_ERR_DAMAGED;
+    if (length < 6) return ZVPIX_ERR_DAMAGED;
+    const int count = seg[5];
+    if (count > kMaxComponents) return ZVPIX_ERR_DAMAGED;
+    if (length < 6 + 3 * (size_t)count) return ZVPIX_ERR_DAMAGED;
+    if (seg[0] != 8 || (count != 1 && count != 3)) return ZVPIX_ERR_UNSUPPORTED_IMAGE;
+    height_ = Be16(seg + 1);
+    width_ = Be16(seg + 3);
+    if (width_ == 0 || height_ == 0) return ZVPIX_ERR_DAMAGED;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* p = seg + 6 + 3 * i;
+        Component& c = components_[i];
+        c.id = p[0];
+        c.h = p[1] >> 4;
+        c.v = p[1] & 15;
+        c.quant = p[2];
+        if (c.quant > 3) return ZVPIX_ERR_DAMAGED;
+        if (i > 0 && p[1] != 0x11) return ZVPIX_ERR_DAMAGED;
+    }
+    const BYTE sampling = seg[7];
+    if (count == 1) {
+        if (sampling != 0x11) return ZVPIX_ERR_DAMAGED;
+        layout_ = JPEG_LAYOUT_GREY;
+    } else if (sampling == 0x11) {
+        layout_ = JPEG_LAYOUT_1X1;
+    } else if (sampling == 0x21) {
+        layout_ = JPEG_LAYOUT_2X1;
+    } else if (sampling == 0x22) {
+        layout_ = JPEG_LAYOUT_2X2;
+    } else {
+        return ZVPIX_ERR_DAMAGED;
+    }
+    componentCount_ = count;
+    progressive_ = progressive;
+    haveFrame_ = true;
+
+    const Component& y = components_[0];
+    mcuWidth_ = 8 * y.h;
+    mcuHeight_ = 8 * y.v;
+    mcusPerRow_ = (width_ + mcuWidth_ - 1) / mcuWidth_;
+    mcuRows_ = (height_ + mcuHeight_ - 1) / mcuHeight_;
+    blocksPerMcu_ = 0;
+    for (int i = 0; i < count; ++i) {
+        Component& c = components_[i];
+        c.blocksWide = (width_ * c.h + 8 * y.h - 1) / (8 * y.h);
+        c.blocksHigh = (height_ * c.v + 8 * y.v - 1) / (8 * y.v);
+        c.firstBlock = blocksPerMcu_;
+        for (int by = 0; by < c.v; ++by)
+            for (int bx = 0; bx < c.h; ++bx) mcuBlocks_[blocksPerMcu_++] = {i, 8 * bx, 8 * by};
+    }
+
+    stride_ = (3 * width_ + 3) & ~3u;
+    const unsigned long long pixelBytes = (unsigned long long)stride_ * mcuRows_ * mcuHeight_;
+    const unsigned long long coefBytes =
+        progressive ? (unsigned long long)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64 * sizeof(int32_t) : 0;
+    if (pixelBytes > JPEG_MAX_BUFFER_BYTES || coefBytes > JPEG_MAX_BUFFER_BYTES) return ZVPIX_ERR_OUT_OF_MEMORY;
+    pixelBytes_ = (size_t)pixelBytes;
+
+    BITMAPINFOHEADER* header = (BITMAPINFOHEADER*)calloc(1, sizeof(BITMAPINFOHEADER));
+    BYTE* pixels = (BYTE*)malloc(pixelBytes_);
+    if (!header || !pixels) {
+        free(pixels);
+        free(header);
+        return ZVPIX_ERR_OUT_OF_MEMORY;
+    }
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = (LONG)width_;
+    header->biHeight = -(LONG)height_;
+    header->biPlanes = 1;
+    header->biBitCount = 24;
+    header->biCompression = BI_RGB;
+    header->biSizeImage = (DWORD)pixelBytes_;
+    DibInfo scratch;
+    scratch.size = DIBINFO_SIZE;
+    dib_ = zvCreateOwnedDib(header, pixels, &scratch);
+    if (!dib_) return ZVPIX_ERR_OUT_OF_MEMORY;
+    header_ = header;
+    pixels_ = pixels;
+    if (progressive) {
+        coefficients_ = (int32_t*)calloc(1, (size_t)coefBytes);
+        if (!coefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
+    }
+    return 0;
+}
+
+DWORD Decoder::ReadHuffmanTables(const BYTE* seg, size_t length) {
+    size_t at = 0;
+    while (at < length) {
+        const BYTE kind = seg[at];
+        const int number = kind & 15;
+        if ((kind >> 4) > 1 || number > 3) return ZVPIX_ERR_DAMAGED;
+        if (length - at < 17) return ZVPIX_ERR_DAMAGED;
+        const BYTE* counts = seg + at + 1;
+        int total = 0;
+        for (int i = 0; i < 16; ++i) total += counts[i];
+        if (total > 256 || length - at - 17 < (size_t)total) return ZVPIX_ERR_DAMAGED;
+        JpegHuffmanTable& t = (kind >> 4) ? g_acTables[number] : g_dcTables[number];
+        t.Build(counts, seg + at + 17, total);
+        at += 17 + total;
+    }
+    return 0;
+}
+
+DWORD Decoder::ReadQuantTables(const BYTE* seg, size_t length) {
+    size_t at = 0;
+    while (at < length) {
+        const int precision = seg[at] >> 4;
+        const int number = seg[at] & 15;
+        if (number > 3 || precision > 1) return ZVPIX_ERR_DAMAGED;
+        const size_t bytes = precision ? 128 : 64;
+        if (length - at - 1 < bytes) return ZVPIX_ERR_DAMAGED;
+        const BYTE* q = seg + at + 1;
+        for (int k = 0; k < 64; ++k)
+            g_quantTables[number][g_zvJpegNaturalOrder[k]] = (int32_t)(precision ? Be16(q + 2 * k) : q[k]);
+        at += 1 + bytes;
+    }
+    return 0;
+}
+
+DWORD Decoder::ReadScan(const BYTE* seg, size_t length, size_t* pos, bool* finished) {
+    if (!haveFrame_) return ZVPIX_ERR_DAMAGED;
+    if (length < 1) return ZVPIX_ERR_DAMAGED;
+    const int count = seg[0];
+    if (count < 1 || count > componentCount_ || length < 4 + 2 * (size_t)count) return ZVPIX_ERR_DAMAGED;
+    for (int i = 0; i < componentCount_; ++i) {
+        components_[i].dcTable = components_[i].acTable = kNotInScan;
+        components_[i].predictor = 0;
+        components_[i].eobRun = 0;
+    }
+    int inScan = 0;
+    for (int i = 0; i < count; ++i) {
+        const BYTE id = seg[1 + 2 * i];
+        const int dc = seg[2 + 2 * i] >> 4, ac = seg[2 + 2 * i] & 15;
+        if (dc > 3 || ac > 3) return ZVPIX_ERR_DAMAGED;
+        int which = -1;
+        for (int c = 0; c < componentCount_ && which < 0; ++c)
+            if (components_[c].id == id) which = c;
+        if (which < 0) return ZVPIX_ERR_DAMAGED;
+        if (components_[which].dcTable == kNotInScan) ++inScan;
+        components_[which].dcTable = dc;
+        components_[which].acTable = ac;
+    }
+    const BYTE* tail = seg + 1 + 2 * count;
+    const int ss = tail[0], se = tail[1], ah = tail[2] >> 4, al = tail[2] & 15;
+
+    JpegBitReader in(data_, size_, *pos);
+    ScanResult result;
+    if (progressive_) {
+        if (ah != 0 && ah != al + 1) return ZVPIX_ERR_DAMAGED;
+        if (ss > 0 && inScan != 1) {
+            result = SCAN_STOP;
+        } else {
+            result = ProgressiveScan(in, ss, se, ah, al);
+        }
+    } else {
+        if (inScan != componentCount_) return ZVPIX_ERR_UNSUPPORTED_IMAGE;
+        result = SequentialScan(in, ss, se);
+    }
+    scanDecoded_ = true;
+    if (result == SCAN_STOP) {
+        *finished = true;
+        return 0;
+    }
+    *pos = in.AlignToByte();
+    if (*pos > size_) *finished = true;
+    return 0;
+}
+
+bool Decoder::Restart(JpegBitReader& in, DWORD* untilRestart) {
+    if (!restartInterval_) return true;
+    if (--*untilRestart) return true;
+    *untilRestart = restartInterval_;
+    for (int i = 0; i < componentCount_; ++i) {
+        components_[i].predictor = 0;
+        components_[i].eobRun = 0;
+    }
+    const size_t at = in.AlignToByte();
+    if (at + 2 > size_ || data_[at] != 0xFF) return false;
+    const BYTE code = data_[at + 1];
+    if (!((code >= 0xD0 && code <= 0xD7) || code == 0x01)) return false;
+    in = JpegBitReader(data_, size_, at + 2);
+    return true;
+}
+
+bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef) {
+    const int32_t* q = g_quantTables[c.quant];
+    const int dcSize = in.Decode(g_dcTables[c.dcTable]);
+    if (dcSize > 16) return false;
+    c.predictor = (int32_t)((uint32_t)c.predictor + (uint32_t)in.Extend(dcSize));
+    coef[0] = (int32_t)((uint32_t)c.predictor * (uint32_t)q[0]);
+    const JpegHuffmanTable& ac = g_acTables[c.acTable];
+    for (int k = 1; k < 64;) {
+        const int rs = in.Decode(ac);
+        if (rs == 0) break;
+        k += rs >> 4;
+        if (k > 63) break;
+        if (rs & 15) {
+            const int z = g_zvJpegNaturalOrder[k];
+            coef[z] = (int32_t)((uint32_t)in.Extend(rs & 15) * (uint32_t)q[z]);
+        }
+        ++k;
+    }
+    return true;
+}
+
+void Decoder::TransformBlock(const int32_t* coef, const McuBlock& b, JpegMcuSamples& samples) {
+    if (b.component == 0)
+        zvJpegInverseTransform(coef, samples.y + b.y * mcuWidth_ + b.x, mcuWidth_);
+    else
+        zvJpegInverseTransform(coef, b.component == 1 ? samples.cb : samples.cr, 8);
+}
+
+void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
+    const DWORD x = mx * mcuWidth_;
+    const DWORD columns = width_ - x < (DWORD)mcuWidth_ ? width_ - x : (DWORD)mcuWidth_;
+    zvJpegConvertMcu(layout_, samples, pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x, stride_, (int)columns);
+}
+
+void Decoder::ClearUnwritten(DWORD mcuIndex) {
+    const DWORD my = mcuIndex / mcusPerRow_, mx = mcuIndex % mcusPerRow_;
+    BYTE* rowStart = pixels_ + (size_t)my * mcuHeight_ * stride_;
+    const size_t start = 3 * (size_t)mx * mcuWidth_;
+    for (int r = 0; r < mcuHeight_; ++r) memset(rowStart + (size_t)r * stride_ + start, 0, stride_ - start);
+    const size_t done = (size_t)(my + 1) * mcuHeight_ * stride_;
+    if (done < pixelBytes_) memset(pixels_ + done, 0, pixelBytes_ - done);
+}
+
+ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
+    if (ss != 0 || se != 63) return StopSequential(0);
+    JpegMcuSamples samples;
+    int32_t coef[64];
+    DWORD untilRestart = restartInterval_;
+    const DWORD total = mcusPerRow_ * mcuRows_;
+    for (DWORD m = 0; m < total; ++m) {
+        for (int b = 0; b < blocksPerMcu_; ++b) {
+            memset(coef, 0, sizeof coef);
+            if (!DecodeSequentialBlock(in, components_[mcuBlocks_[b].component], coef)) return StopSequential(m);
+            TransformBlock(coef, mcuBlocks_[b], samples);
+        }
+        if (in.Overran()) return StopSequential(m);
+        PutMcu(samples, m % mcusPerRow_, m / mcusPerRow_);
+        if (m + 1 < total && !Restart(in, &untilRestart)) return StopSequential(m + 1);
+    }
+    imageComplete_ = true;
+    return SCAN_COMPLETE;
+}
+
+void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al) {
+    int size = in.Decode(g_dcTables[c.dcTable]);
+    if (size > 16) size = 0;
+    const uint32_t diff = (uint32_t)in.Extend(size);
+    c.predictor = (int32_t)((uint32_t)c.predictor + (diff << al));
+    coef[0] = c.predictor;
+}
+
+void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+    if (c.eobRun > 0) {
+        --c.eobRun;
+        return;
+    }
+    const JpegHuffmanTable& t = g_acTables[c.acTable];
+    for (int k = ss; k <= se;) {
+        const int rs = in.Decode(t);
+        const int r = rs >> 4, s = rs & 15;
+        if (s == 0) {
+            if (r < 15) {
+                c.eobRun = (1u << r) - 1 + in.Bits(r);
+                return;
+            }
+            k += 16;
+            continue;
+        }
+        k += r;
+        if (k > se) return;
+        coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)in.Extend(s) << al);
+        ++k;
+    }
+}
+
+bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+    const int32_t plus = (int32_t)(1u << al), minus = (int32_t)(~0u << al);
+    // Adds a correction bit to a coefficient already non-zero.
+    auto refine = [&](int32_t& v) {
+        if (in.Bit() && (v & plus) == 0) v = (int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
+    };
+    int k = ss;
+    if (c.eobRun == 0) {
+        const JpegHuffmanTable& t = g_acTables[c.acTable];
+        for (; k <= se; ++k) {
+            const int rs = in.Decode(t);
+            int r = rs >> 4;
+            const int s = rs & 15;
+            int32_t value = 0;
+            if (s) {
+                if (s != 1) return false;
+                value = in.Bit() ? plus : minus;
+            } else if (r != 15) {
+                c.eobRun = (1u << r) + in.Bits(r);
+                break;
+            }
+            for (; k <= se; ++k) {
+                int32_t& v = coef[g_zvJpegNaturalOrder[k]];
+                if (v != 0) {
+                    refine(v);
+                } else if (--r < 0) {
+                    break;
+                }
+            }
+            if (value && k <= se) coef[g_zvJpegNaturalOrder[k]] = value;
+        }
+    }
+    if (c.eobRun > 0) {
+        for (; k <= se; ++k) {
+            int32_t& v = coef[g_zvJpegNaturalOrder[k]];
+            if (v != 0) refine(v);
+        }
+        --c.eobRun;
+    }
+    return true;
+}
+
+ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, int al) {
+    DWORD untilRestart = restartInterval_;
+    const bool dcScan = ss == 0;
+    if (dcScan) {
+        if (se != 0) return SCAN_STOP;
+        for (int i = 0; i < componentCount_; ++i)
+            if (components_[i].dcTable == kNotInScan) return SCAN_STOP;
+    } else if (se < ss || se > 63) {
+        return SCAN_STOP;
+    }
+    int32_t saved[6 * 64];
+    if (dcScan) {
+        const DWORD total = mcusPerRow_ * mcuRows_;
+        for (DWORD m = 0; m < total; ++m) {
+            int32_t* first = BlockCoefficients(m, 0);
+            const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
+            if (nearEnd) memcpy(saved, first, sizeof(int32_t) * 64 * blocksPerMcu_);
+            for (int b = 0; b < blocksPerMcu_; ++b) {
+                Component& c = components_[mcuBlocks_[b].component];
+                int32_t* coef = BlockCoefficients(m, b);
+                if (ah == 0)
+                    DecodeDcFirst(in, c, coef, al);
+                else if (in.Bit())
+                    coef[0] = (int32_t)((uint32_t)coef[0] | (1u << al));
+            }
+            if (in.Overran()) {
+                if (nearEnd) memcpy(first, saved, sizeof(int32_t) * 64 * blocksPerMcu_);
+                return SCAN_STOP;
+            }
+            if (m + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
+        }
+        return SCAN_COMPLETE;
+    }
+    int which = 0;
+    while (components_[which].acTable == kNotInScan) ++which;
+    Component& c = components_[which];
+    const DWORD total = c.blocksWide * c.blocksHigh;
+    DWORD n = 0;
+    for (DWORD by = 0; by < c.blocksHigh; ++by) {
+        for (DWORD bx = 0; bx < c.blocksWide; ++bx, ++n) {
+            const DWORD mcu = (by / c.v) * mcusPerRow_ + bx / c.h;
+            const int block = c.firstBlock + (int)(by % c.v) * c.h + (int)(bx % c.h);
+            int32_t* coef = BlockCoefficients(mcu, block);
+            const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
+            if (nearEnd) memcpy(saved, coef, sizeof(int32_t) * 64);
+            bool ok = true;
+            if (ah == 0)
+                DecodeAcFirst(in, c, coef, ss, se, al);
+            else
+                ok = DecodeAcRefine(in, c, coef, ss, se, al);
+            if (!ok || in.Overran()) {
+                if (nearEnd) memcpy(coef, saved, sizeof(int32_t) * 64);
+                return SCAN_STOP;
+            }
+            if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
+        }
+    }
+    return SCAN_COMPLETE;
+}
+
+void Decoder::OutputCoefficients() {
+    JpegMcuSamples samples;
+    int32_t coef[64];
+    DWORD m = 0;
+    for (DWORD my = 0; my < mcuRows_; ++my) {
+        for (DWORD mx = 0; mx < mcusPerRow_; ++mx, ++m) {
+            for (int b = 0; b < blocksPerMcu_; ++b) {
+                const int32_t* stored = BlockCoefficients(m, b);
+                const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
+                for (int k = 0; k < 64; ++k) coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
+                TransformBlock(coef, mcuBlocks_[b], samples);
+            }
+            PutMcu(samples, mx, my);
+        }
+    }
+}
+
+HZVDIB Decoder::Finish(DibInfo* info) {
+    if (progressive_) OutputCoefficients();
+    free(coefficients_);
+    coefficients_ = nullptr;
+    info->flags = 0;
+    info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
+    info->left = 0;
+    info->top = 0;
+    info->width = width_;
+    info->height = height_;
+    info->aspect = DIB_ASPECT_SQUARE;
+    info->stride = stride_;
+    info->rowStep = (LONG)stride_;
+    info->transparent = 0;
+    info->colorCount = 0;
+    info->header = header_;
+    info->colors = nullptr;
+    info->bits = pixels_;
+    info->topRow = pixels_;
+    HZVDIB dib = dib_;
+    dib_ = nullptr;
+    return dib;
+}
+
+HZVDIB Decoder::Run(size_t pos, DibInfo* info) {
+    for (;;) {
+        if (size_ - pos < 2) {
+            if (scanDecoded_) return Finish(info);
+            return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        }
+        if (data_[pos] != 0xFF) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        const BYTE code = data_[pos + 1];
+        pos += 2;
+        if (code < 0xC0 || (code >= 0xD0 && code <= 0xD8)) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        if (code == 0xD9) {
+            if (scanDecoded_) return Finish(info);
+            return zvGdiFail(ZVPIX_ERR_NO_IMAGE);
+        }
+        if (size_ - pos < 2) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        const size_t length = Be16(data_ + pos);
+        if (length < 2 || length > size_ - pos) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        const BYTE* seg = data_ + pos + 2;
+        const size_t segLength = length - 2;
+        pos += length;
+        DWORD err = 0;
+        switch (code) {
+        case 0xC0:
+        case 0xC1: err = ReadFrame(seg, segLength, false); break;
+        case 0xC2: err = ReadFrame(seg, segLength, true); break;
+        case 0xC3:
+        case 0xC5:
+        case 0xC6:
+        case 0xC7:
+        case 0xC9:
+        case 0xCA:
+        case 0xCB:
+        case 0xCD:
+        case 0xCE:
+        case 0xCF: err = ZVPIX_ERR_UNSUPPORTED_IMAGE; break;
+        case 0xC4: err = ReadHuffmanTables(seg, segLength); break;
+        case 0xDB: err = ReadQuantTables(seg, segLength); break;
+        case 0xDD:
+            if (segLength < 2) err = ZVPIX_ERR_DAMAGED;
+            else restartInterval_ = Be16(seg);
+            break;
+        case 0xDA: {
+            bool finished = false;
+            err = ReadScan(seg, segLength, &pos, &finished);
+            if (!err && finished) return Finish(info);
+            break;
+        }
+        case 0xE0:
+            if (segLength < 4 || (memcmp(seg, "JFIF", 4) != 0 && memcmp(seg, "JFXX", 4) != 0))
+                err = ZVPIX_ERR_DAMAGED;
+            break;
+        default: break;
+        }
+        if (err) return zvGdiFail(err);
+    }
+}
+
+}  // namespace
+
+ZV_EXPORT(HZVDIB) zvConvertJpegToDib(const BYTE* data, DWORD size, void*, DibInfo* info) {
+    if (!data || !info) return zvGdiFail(ZVPIX_ERR_BAD_ARGUMENT);
+    if (info->size != DIBINFO_SIZE) return zvGdiFail(ZVPIX_ERR_RECORD_SIZE);
+    size_t pos = 0;
+    while (pos + 1 < size && !(data[pos] == 0xFF && data[pos + 1] == 0xD8)) ++pos;
+    if (pos + 1 >= size) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+    Decoder decoder(data, size);
+    return decoder.Run(pos + 2, info);
+}

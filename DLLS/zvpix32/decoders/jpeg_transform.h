@@ -1,0 +1,33 @@
+// The JPEG decoder's integer inverse transform and colour conversion.
+#pragma once
+#include <stdint.h>
+
+#include "zvtypes.h"
+
+// Natural (row-major) index of each zig-zag position; 16 extra entries catch
+// runs that pass position 63 in damaged data.
+extern const BYTE g_zvJpegNaturalOrder[64 + 16];
+
+// Coefficients in natural order (already dequantised) to 64 samples in units
+// of 1/32, centred on 0, written as 8 rows of 8 at `out` with `outStride`.
+// The arithmetic wraps at 32 bits, so hostile coefficients stay defined.
+void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride);
+
+enum JpegLayout {
+    JPEG_LAYOUT_GREY,
+    JPEG_LAYOUT_1X1,
+    JPEG_LAYOUT_2X1,
+    JPEG_LAYOUT_2X2,
+};
+
+// Samples of one MCU: luminance as one plane as wide as the MCU (8 or 16),
+// chroma as 8 × 8 planes.
+struct JpegMcuSamples {
+    int32_t y[16 * 16];
+    int32_t cb[64];
+    int32_t cr[64];
+};
+
+// Writes the MCU's rows (8 or 16, all of them) as blue-green-red pixels,
+// `validColumns` pixels per row, rows `stride` bytes apart.
+void zvJpegConvertMcu(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride, int validColumns);

@@ -1,0 +1,116 @@
+// Every corpus JPEG against libjpeg-turbo's accurate integer transform: the
+// pictures must agree to at least 40 dB PSNR (the transforms differ slightly).
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdio.h>
+
+#include <jpeglib.h>
+
+#include "jpeg_decoder.h"
+#include "oracle_corpus.h"
+
+namespace {
+
+struct Reference {
+    int width = 0, height = 0;
+    std::vector<BYTE> rgb;
+};
+
+// Pixel replication like ours, so that only the transforms differ.
+bool DecodeWithLibjpeg(const std::vector<BYTE>& file, Reference* out) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), (unsigned long)file.size());
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.out_color_space = JCS_RGB;
+    cinfo.do_fancy_upsampling = FALSE;
+    jpeg_start_decompress(&cinfo);
+    out->width = (int)cinfo.output_width;
+    out->height = (int)cinfo.output_height;
+    out->rgb.resize((size_t)out->width * out->height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out->rgb.data() + (size_t)cinfo.output_scanline * out->width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+double Psnr(const DibInfo& info, const Reference& ref) {
+    double sum = 0;
+    for (int y = 0; y < ref.height; ++y) {
+        const BYTE* ours = info.topRow + (size_t)y * info.stride;
+        const BYTE* theirs = ref.rgb.data() + (size_t)y * ref.width * 3;
+        for (int x = 0; x < ref.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double d = (double)ours[3 * x + c] - theirs[3 * x + 2 - c];
+                sum += d * d;
+            }
+    }
+    const double mse = sum / ((double)ref.width * ref.height * 3);
+    return mse == 0 ? 99.0 : 10 * log10(255.0 * 255.0 / mse);
+}
+
+TEST(JpegOracle, EveryFileWithin40dBOfLibjpeg) {
+    const std::vector<std::string> files = OracleCorpusFiles("jpeg");
+    ASSERT_GE(files.size(), 40u) << "corpus missing: set ZV_ORACLE_CORPUS";
+    double worst = 99;
+    std::string worstName;
+    for (const std::string& name : files) {
+        SCOPED_TRACE(name);
+        const std::vector<BYTE> file = OracleReadFile(name);
+        Reference ref;
+        ASSERT_TRUE(DecodeWithLibjpeg(file, &ref));
+        DibInfo info;
+        info.size = DIBINFO_SIZE;
+        HZVDIB dib = zvConvertJpegToDib(file.data(), (DWORD)file.size(), nullptr, &info);
+        ASSERT_NE(dib, nullptr) << std::hex << zvGdiGetErrCode();
+        ASSERT_EQ(info.width, (DWORD)ref.width);
+        ASSERT_EQ(info.height, (DWORD)ref.height);
+        EXPECT_EQ(info.stride, (DWORD)(3 * ref.width + 3) & ~3u);
+        const double psnr = Psnr(info, ref);
+        EXPECT_GE(psnr, 40.0);
+        if (psnr < worst) {
+            worst = psnr;
+            worstName = name;
+        }
+        zvDeleteDIBitmap(dib);
+    }
+    printf("compared %zu files, lowest PSNR %.2f dB (%s)\n", files.size(), worst, worstName.c_str());
+}
+
+// Files cut anywhere in their scans still decode, and the rows that a cut
+// sequential file fully holds match the whole file's.
+TEST(JpegOracle, CutFilesDecodeWhatTheyHold) {
+    const std::vector<std::string> files = OracleCorpusFiles("jpeg");
+    ASSERT_FALSE(files.empty());
+    for (const std::string& name : files) {
+        SCOPED_TRACE(name);
+        const std::vector<BYTE> file = OracleReadFile(name);
+        DibInfo whole;
+        whole.size = DIBINFO_SIZE;
+        HZVDIB full = zvConvertJpegToDib(file.data(), (DWORD)file.size(), nullptr, &whole);
+        ASSERT_NE(full, nullptr);
+        for (int cut = 1; cut <= 7; ++cut) {
+            const size_t size = file.size() * (size_t)cut / 8;
+            DibInfo info;
+            info.size = DIBINFO_SIZE;
+            HZVDIB dib = zvConvertJpegToDib(file.data(), (DWORD)size, nullptr, &info);
+            if (!dib) {
+                // Only a cut before the first scan may fail.
+                EXPECT_EQ(zvGdiGetErrCode(), (DWORD)ZVPIX_ERR_DAMAGED);
+                continue;
+            }
+            ASSERT_EQ(info.height, whole.height);
+            ASSERT_EQ(info.stride, whole.stride);
+            zvDeleteDIBitmap(dib);
+        }
+        zvDeleteDIBitmap(full);
+    }
+}
+
+}  // namespace
