@@ -1,0 +1,69 @@
+#include "enumerate.h"
+
+#include <string.h>
+
+#include "../app/resource.h"
+#include "mapping/url_mapping.h"
+#include "tree/treepane.h"
+
+namespace {
+
+bool Present(const char* s) { return s && *s; }
+
+// Status lines are refreshed every so many entries so a large cache does not
+// spend its walk formatting counters.
+const int kStatusInterval = 256;
+
+}  // namespace
+
+int EnumerateUrlCache(CCachePane& pane) {
+    CFolderTree& model = pane.model;
+    pane.RefreshStatus();
+    pane.root = model.NewFolder(-1, -1, 0, FOLDER_READ);
+    pane.view.FolderInserted(pane.side, pane.root);
+    pane.historyRoot = -1;
+    if (pane.settings.viewHistTree) {
+        pane.historyRoot = model.NewFolder(-1, -1, 0, FOLDER_READ);
+        pane.view.FolderInserted(pane.side, pane.historyRoot);
+    }
+    pane.shownFolder = pane.root;
+
+    IUrlCache& cache = pane.cache;
+    UrlCacheEntry entry;
+    char mapped[kUrlBufferSize];
+    if (cache.FindFirst(entry)) {
+        int seen = 0;
+        pane.DeferRefresh();
+        do {
+            if (pane.Cancelled()) {
+                cache.FindClose();
+                pane.EndDeferral();
+                return 0;
+            }
+            bool cookie = (entry.entryType & CACHE_ENTRY_COOKIE) != 0;
+            bool history = (entry.entryType & CACHE_ENTRY_HISTORY) != 0;
+            if (!cookie && !history && Present(entry.sourceUrl) && Present(entry.localFile)) {
+                if (MapUrlToName(entry.sourceUrl, entry.localFile, entry.lastModified,
+                                 pane.settings.cnvtPercent, mapped, sizeof(mapped)))
+                    pane.AddCacheEntry(&entry, mapped, pane.root, 0, MARK_ALL, 0, false);
+            } else if (history && pane.historyRoot >= 0 && Present(entry.sourceUrl) &&
+                       !Present(entry.localFile)) {
+                const char* url = entry.sourceUrl;
+                size_t skip = (size_t)pane.historyPrefixLength;
+                if (strlen(url) >= skip) url += skip;
+                else url += strlen(url);
+                if (MapUrlToName(url, nullptr, entry.lastModified, pane.settings.cnvtPercent,
+                                 mapped, sizeof(mapped)))
+                    pane.AddCacheEntry(&entry, mapped, pane.historyRoot, 0,
+                                       MARK_HISTORY_ALLOWED, 0, false);
+            }
+            if (++seen % kStatusInterval == 0) pane.RefreshStatus();
+        } while (cache.FindNext(entry));
+        cache.FindClose();
+        pane.EndDeferral();
+    }
+    pane.view.ExpandFolder(pane.side, pane.root);
+    if (pane.historyRoot >= 0) pane.view.ExpandFolder(pane.side, pane.historyRoot);
+    pane.RefreshStatus();
+    return 1;
+}

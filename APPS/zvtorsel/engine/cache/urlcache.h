@@ -1,0 +1,42 @@
+// The URL cache as the rebuild engine sees it: a walk over its entries and
+// the few operations that remove, create and commit one entry.
+#pragma once
+#include "zvtypes.h"
+
+enum {
+    CACHE_ENTRY_COOKIE = 0x00100000,
+    CACHE_ENTRY_HISTORY = 0x00200000,
+};
+
+// One entry of the walk. The pointers stay valid until the next call on the
+// walk; absent strings are null.
+struct UrlCacheEntry {
+    const char* sourceUrl;
+    const char* localFile;
+    DWORD entryType;
+    DWORD sizeLow;
+    FILETIME lastModified;
+};
+
+class IUrlCache {
+public:
+    virtual ~IUrlCache() {}
+    // Starts a walk; false when the cache yields no first entry.
+    virtual bool FindFirst(UrlCacheEntry& entry) = 0;
+    // False when the walk has ended (no more entries or a failure).
+    virtual bool FindNext(UrlCacheEntry& entry) = 0;
+    virtual void FindClose() = 0;
+    // The cache file that holds url now, into out (cap bytes).
+    virtual bool GetLocalFile(const char* url, char* out, DWORD cap) = 0;
+    virtual bool DeleteEntry(const char* url) = 0;
+    // A new, empty cache file path for url, into path (cap bytes).
+    virtual bool CreateEntry(const char* url, DWORD expectedSize, const char* ext, char* path,
+                             DWORD cap) = 0;
+    virtual bool CommitEntry(const char* url, const char* localFile, const FILETIME& expire,
+                             const FILETIME& lastModified, const char* ext) = 0;
+};
+
+// Expiry time written on entries put back into the cache: 9999-12-31 11:59:59.999 UTC.
+const ULONGLONG kCacheNeverExpires = 0x24C859FA3C8B38F0ULL;
+// Added to the time of a written-back entry so that it is not older than its file.
+const DWORD kWriteBackTimeOffset = 19999999;

@@ -1,0 +1,442 @@
+#include "execute.h"
+
+#include <string.h>
+
+#include <string>
+
+#include "../app/resource.h"
+#include "cache/folderurl.h"
+#include "mapping/url_mapping.h"
+#include "tree/treepane.h"
+#include "zvfiletime.h"
+#include "zvpath.h"
+
+namespace {
+
+const DWORD kFatGrid = 20000000;
+const int kUniqueDateAndTime = 0x12;
+
+enum CopyResult { COPY_DONE, COPY_UP_TO_DATE, COPY_FAILED };
+
+FILETIME ToFileTime(ULONGLONG v) {
+    FILETIME t;
+    t.dwLowDateTime = (DWORD)v;
+    t.dwHighDateTime = (DWORD)(v >> 32);
+    return t;
+}
+
+bool SameFolder(const std::string& a, const char* b) {
+    return CompareNoCase(a.c_str(), b) == 0;
+}
+
+}  // namespace
+
+BOOL RenameFileWithTime(IFileSystem& files, IJobReport& report, const char* path) {
+    char unique[kPathBufferSize];
+    if (!files.MakeUniquePath(path, kUniqueDateAndTime, unique, sizeof(unique))) return FALSE;
+    const char* name = zvScanFileNameA(unique);
+    if (!name || !*name) {
+        report.Notify(IDS_RENAME_INTERNAL, path);
+        return FALSE;
+    }
+    return files.RenameFile(path, name) ? TRUE : FALSE;
+}
+
+void RemoveEmptyFoldersAbove(IFileSystem& files, const char* path, const char* stopFolder) {
+    std::string folder = path;
+    size_t stopLength = strlen(stopFolder);
+    for (;;) {
+        char* name = zvScanFileNameA(folder.c_str());
+        if (!name) return;
+        size_t cut = (size_t)(name - folder.c_str());
+        if (cut == 0) return;
+        folder.resize(cut);  // keeps the separator
+        if (folder.size() <= stopLength) return;
+        if (SameFolder(folder, stopFolder)) return;
+        std::string bare = folder.substr(0, folder.size() - 1);
+        if (!files.RemoveFolder(bare.c_str())) return;
+        folder = bare;
+    }
+}
+
+void WriteBackUrl(const char* mappedUrl, char* out, size_t cap) {
+    if (cap == 0) return;
+    size_t n = strlen(mappedUrl);
+    if (n + 1 > cap) n = cap - 1;
+    memcpy(out, mappedUrl, n);
+    out[n] = 0;
+    char* name = zvScanFileNameA(out);
+    if (!name) return;
+    if (CompareNoCase(name, "index.html") == 0 || CompareNoCase(name, "index.htm") == 0) {
+        *name = 0;
+        return;
+    }
+    if (strchr(name, '?')) {
+        char* ext = zvScanExtNameA(out);
+        if (ext && ext > name) ext[-1] = 0;
+    }
+}
+
+// ---- cache side ----
+
+bool CCachePane::PrepareTranslator() {
+    if (!settings.xlatRebuild) return true;
+    if (translator.AllocBuffers(kBuffersAll) && translator.OpenLinkScanners(TRUE)) return true;
+    report.Notify(IDS_NO_MEMORY_CONVERT, nullptr);
+    return false;
+}
+
+int CCachePane::CopyMarked() {
+    if (!PrepareTranslator()) {
+        translator.Release();
+        return 0;
+    }
+    DeferRefresh();
+    rebuildPane->DeferRefresh();
+    int result = CopyFolder(root, false);
+    translator.Release();
+    rebuildPane->EndDeferral();
+    EndDeferral();
+    return result;
+}
+
+int CCachePane::MoveMarked() {
+    if (!PrepareTranslator()) {
+        translator.Release();
+        return 0;
+    }
+    DeferRefresh();
+    rebuildPane->DeferRefresh();
+    int result = CopyFolder(root, true);
+    translator.Release();
+    RemoveEmptyFolders(root);
+    rebuildPane->EndDeferral();
+    EndDeferral();
+    return result;
+}
+
+int CCachePane::CopyFolder(int folder, bool move) {
+    BYTE wanted = move ? MARK_M : MARK_C;
+    char url[kUrlBufferSize];
+    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
+        if (Cancelled()) return 0;
+        TreeItem* it = model.Node(folder)->items[i];
+        if (!it) continue;
+        if (it->IsFolder()) {
+            if (!CopyFolder(it->Child(), move)) return 0;
+            continue;
+        }
+        if ((it->marks[side] & MARK_M) != wanted) continue;
+        if (!EntryUrl(folder, (int)i, true, url)) continue;
+        ShowProgress(move ? "Moving " : "Copying ", url);
+        bool stop = false;
+        bool copied = CopyEntry(folder, (int)i, &stop);
+        if (stop) return 0;
+        // The source goes only once its copy is safely in the rebuild folder.
+        if (move && copied) {
+            DeleteEntry(folder, (int)i, &stop);
+            if (stop) return 0;
+        }
+    }
+    return 1;
+}
+
+bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
+    TreeItem* it = model.Item(folder, item);
+    char mapped[kUrlBufferSize];
+    if (!EntryUrl(folder, item, true, mapped)) return false;
+    int rebuildFolder, rebuildItem, rebuildNo;
+    bool found = rebuildPane->FindByUrl(mapped, &rebuildFolder, &rebuildItem, &rebuildNo);
+    if (!settings.FolderInUse(rebuildNo)) rebuildNo = 0;
+    const std::string& base = rebuildPane->FolderPath(rebuildNo);
+
+    char folderUrl[kUrlBufferSize], local[kUrlBufferSize], leaf[kUrlBufferSize];
+    FolderUrl(model, folder, folderUrl, sizeof(folderUrl));
+    UrlToLocalPath(folderUrl, local, sizeof(local));
+    UrlToLocalPath(it->name.c_str(), leaf, sizeof(leaf));
+    std::string dest = base + local + leaf;
+    if (dest.size() >= kPathBufferSize) {
+        *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+        return false;
+    }
+
+    FILETIME time = it->time;
+    WORD translatedFlags = 0;
+    auto copyOne = [&]() -> bool {
+        if (settings.xlatRebuild && it->kind == KIND_HTML) {
+            char siteRoot[kUrlBufferSize];
+            if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
+            if (translator.LoadHtml(it->localFile.c_str(), TRUE) &&
+                translator.Translate(base.c_str(), siteRoot, TRUE) &&
+                translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
+                                           settings.useNoframeTag)) {
+                translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
+                return true;
+            }
+        }
+        translatedFlags = 0;
+        if (!files.CopyFileTo(it->localFile.c_str(), dest.c_str())) return false;
+        files.SetFileTime(dest.c_str(), time);
+        return true;
+    };
+
+    CopyResult result = COPY_FAILED;
+    DirEntry existing;
+    if (!files.GetFileInfo(dest.c_str(), existing)) {
+        if (copyOne()) {
+            result = COPY_DONE;
+        } else if (!files.MakeDirectories(dest.c_str())) {
+            *stop = !AskContinue(IDS_ASK_MAKE_FOLDER, dest.c_str());
+            return false;
+        } else if (copyOne()) {
+            result = COPY_DONE;
+        } else {
+            *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+            return false;
+        }
+    } else if (!IsNewer(it->time, it->size, existing.lastWrite, existing.size)) {
+        result = COPY_UP_TO_DATE;
+    } else {
+        if (settings.renameOld && !RenameFileWithTime(files, report, dest.c_str())) {
+            *stop = !AskContinue(IDS_ASK_RENAME_OLD, dest.c_str());
+            return false;
+        }
+        if (!copyOne()) {
+            *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+            return false;
+        }
+        result = COPY_DONE;
+    }
+    if (result != COPY_DONE) return false;
+
+    BYTE kind = it->kind;
+    WORD flags = (WORD)((it->flags & ~(ITEM_TRANSLATED | ITEM_NO_ORIGINAL)) | translatedFlags);
+    DWORD attributes = it->attributes;
+    DWORD size = it->size;
+    FILETIME regulated = time;
+    zvRegulateFileTime(&regulated, kFatGrid);
+    Disallow(folder, item, MARK_C);
+
+    TreeItem* target = found ? model.Item(rebuildFolder, rebuildItem) : nullptr;
+    if (!target) {
+        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated};
+        target = rebuildPane->AddUrl(mapped, &record, MARK_NOT_C, 0, false);
+    }
+    if (target) {
+        target->strings = 2;
+        target->kind = kind;
+        target->flags = (WORD)(flags & ~ITEM_GHOST);
+        target->attributes = attributes;
+        target->size = size;
+        target->time = regulated;
+        target->localFile = dest;
+        target->url = mapped;
+    }
+    return true;
+}
+
+int CCachePane::DeleteMarked() {
+    DeferRefresh();
+    int result = DeleteFolder(root);
+    if (result && settings.viewHistTree && historyRoot >= 0) result = DeleteFolder(historyRoot);
+    RemoveEmptyFolders(root);
+    if (historyRoot >= 0) RemoveEmptyFolders(historyRoot);
+    EndDeferral();
+    return result;
+}
+
+int CCachePane::DeleteFolder(int folder) {
+    char url[kUrlBufferSize];
+    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
+        if (Cancelled()) return 0;
+        TreeItem* it = model.Node(folder)->items[i];
+        if (!it) continue;
+        if (it->IsFolder()) {
+            if (!DeleteFolder(it->Child())) return 0;
+            continue;
+        }
+        if ((it->marks[side] & MARK_M) != MARK_D) continue;
+        if (!EntryUrl(folder, (int)i, true, url)) continue;
+        ShowProgress("Deleting ", url);
+        bool stop = false;
+        DeleteEntry(folder, (int)i, &stop);
+        if (stop) return 0;
+    }
+    return 1;
+}
+
+bool CCachePane::DeleteEntry(int folder, int item, bool* stop) {
+    TreeItem* it = model.Item(folder, item);
+    char mapped[kUrlBufferSize];
+    if (!EntryUrl(folder, item, true, mapped)) mapped[0] = 0;
+    // Ghosts have no cache entry of their own; they only leave the tree.
+    if (!it->IsGhost() && !cache.DeleteEntry(it->url.c_str())) {
+        *stop = !AskContinue(IDS_ASK_DELETE_CACHE, it->url.c_str());
+        return false;
+    }
+    int rf, ri, rno;
+    if (rebuildPane && mapped[0] && rebuildPane->FindByUrl(mapped, &rf, &ri, &rno))
+        rebuildPane->Allow(rf, ri, MARK_C);
+    RemoveEntry(folder, item);
+    return true;
+}
+
+// ---- rebuild side ----
+
+int CRebuildPane::CopyMarked() {
+    if (!translator.AllocBuffers(kBuffersFile)) {
+        report.Notify(IDS_NO_MEMORY_CONVERT, nullptr);
+        return 0;
+    }
+    DeferRefresh();
+    cachePane->DeferRefresh();
+    int result = CopyFolder(root, false);
+    translator.Release();
+    cachePane->EndDeferral();
+    EndDeferral();
+    return result;
+}
+
+int CRebuildPane::MoveMarked() {
+    if (!translator.AllocBuffers(kBuffersFile)) {
+        report.Notify(IDS_NO_MEMORY_CONVERT, nullptr);
+        return 0;
+    }
+    DeferRefresh();
+    cachePane->DeferRefresh();
+    int result = CopyFolder(root, true);
+    translator.Release();
+    RemoveEmptyFolders(root);
+    cachePane->EndDeferral();
+    EndDeferral();
+    return result;
+}
+
+int CRebuildPane::CopyFolder(int folder, bool move) {
+    BYTE wanted = move ? MARK_M : MARK_C;
+    char url[kUrlBufferSize];
+    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
+        if (Cancelled()) return 0;
+        TreeItem* it = model.Node(folder)->items[i];
+        if (!it) continue;
+        if (it->IsFolder()) {
+            // Unread folders hold no marks.
+            if (model.Node(it->Child())->state == FOLDER_READ && !CopyFolder(it->Child(), move))
+                return 0;
+            continue;
+        }
+        if ((it->marks[side] & MARK_M) != wanted) continue;
+        if (!EntryUrl(folder, (int)i, false, url)) continue;
+        ShowProgress(move ? "Moving " : "Copying ", url);
+        bool stop = false;
+        bool written = WriteBack(folder, (int)i, &stop) != 0;
+        if (stop) return 0;
+        if (!written) continue;
+        if (!move) {
+            SetMarks(folder, (int)i, model.Item(folder, (int)i)->marks[side] & (BYTE)~MARK_C);
+            continue;
+        }
+        DeleteFromDisk(folder, (int)i, &stop);
+        if (stop) return 0;
+    }
+    return 1;
+}
+
+int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
+    TreeItem* it = model.Item(folder, item);
+    char url[kUrlBufferSize], source[kPathBufferSize], cacheUrl[kUrlBufferSize];
+    if (!EntryUrl(folder, item, false, url) || !EntryLocalPath(folder, item, source)) return 0;
+    WriteBackUrl(url, cacheUrl, sizeof(cacheUrl));
+    const char* ext = zvScanExtNameA(it->name.c_str());
+    if (!ext) ext = "";
+
+    char cacheFile[kPathBufferSize];
+    bool written = false;
+    if (cachePane->cache.CreateEntry(cacheUrl, it->size, ext, cacheFile, sizeof(cacheFile))) {
+        if (it->kind == KIND_HTML && (it->flags & ITEM_TRANSLATED) &&
+            !(it->flags & ITEM_NO_ORIGINAL))
+            written = translator.LoadHtml(source, FALSE) &&
+                      translator.WriteOriginal(cacheFile, it->time);
+        if (!written && files.CopyFileTo(source, cacheFile)) {
+            files.SetFileTime(cacheFile, it->time);
+            written = true;
+        }
+        if (written) {
+            FILETIME lastModified = it->time;
+            zvAddTimeToFileTime(&lastModified, kWriteBackTimeOffset);
+            written = cachePane->cache.CommitEntry(cacheUrl, cacheFile,
+                                                   ToFileTime(kCacheNeverExpires), lastModified,
+                                                   ext);
+        }
+    }
+    if (!written) {
+        *stop = !AskContinue(IDS_ASK_WRITE_BACK, source);
+        return 0;
+    }
+
+    int cf, ci, cno;
+    TreeItem* target = nullptr;
+    if (cachePane->FindByUrl(url, &cf, &ci, &cno)) target = model.Item(cf, ci);
+    if (!target) {
+        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time};
+        target = cachePane->AddUrl(url, &record, MARK_NOT_C, 0, false);
+    }
+    if (target) {
+        target->strings = 2;
+        target->kind = it->kind;
+        target->flags &= (WORD)~ITEM_GHOST;
+        target->attributes = it->attributes;
+        target->time = it->time;
+        target->size = it->size;
+        target->localFile = cacheFile;
+        target->url = cacheUrl;
+    }
+    return 1;
+}
+
+int CRebuildPane::DeleteMarked() {
+    DeferRefresh();
+    int result = DeleteFolder(root);
+    RemoveEmptyFolders(root);
+    EndDeferral();
+    return result;
+}
+
+int CRebuildPane::DeleteFolder(int folder) {
+    char url[kUrlBufferSize];
+    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
+        if (Cancelled()) return 0;
+        TreeItem* it = model.Node(folder)->items[i];
+        if (!it) continue;
+        if (it->IsFolder()) {
+            if (model.Node(it->Child())->state == FOLDER_READ && !DeleteFolder(it->Child()))
+                return 0;
+            continue;
+        }
+        if ((it->marks[side] & MARK_M) != MARK_D) continue;
+        if (!EntryUrl(folder, (int)i, false, url)) continue;
+        ShowProgress("Deleting ", url);
+        bool stop = false;
+        DeleteFromDisk(folder, (int)i, &stop);
+        if (stop) return 0;
+    }
+    return 1;
+}
+
+bool CRebuildPane::DeleteFromDisk(int folder, int item, bool* stop) {
+    TreeItem* it = model.Item(folder, item);
+    char url[kUrlBufferSize], path[kPathBufferSize];
+    if (!EntryUrl(folder, item, false, url) || !EntryLocalPath(folder, item, path)) return false;
+    // Ghosts lie only in the tree.
+    if (!it->IsGhost()) {
+        if (!files.RemoveFile(path)) {
+            *stop = !AskContinue(IDS_ASK_DELETE_REBUILD, path);
+            return false;
+        }
+        RemoveEmptyFoldersAbove(files, path, FolderPath(model.Node(folder)->rebuildNo).c_str());
+    }
+    int cf, ci, cno;
+    if (cachePane && cachePane->FindByUrl(url, &cf, &ci, &cno)) cachePane->Allow(cf, ci, MARK_C);
+    RemoveEntry(folder, item);
+    return true;
+}

@@ -1,0 +1,19 @@
+// How a rebuild job reports. The dialog implements it with its private
+// messages, the unattended run with standard output, tests with a recorder.
+// Texts of the program's string table travel as their numbers.
+#pragma once
+#include "zvtypes.h"
+
+class IJobReport {
+public:
+    virtual ~IJobReport() {}
+    virtual void StatusText(const char* text) = 0;
+    virtual void StatusMessage(UINT id) = 0;
+    // One row of the warnings list: the place and the message.
+    virtual void Warning(const char* path, UINT id) = 0;
+    // A yes/no question; arg fills the message's %s. True for Yes.
+    virtual bool Ask(UINT id, const char* arg) = 0;
+    // A message with an OK button only.
+    virtual void Notify(UINT id, const char* arg) = 0;
+    virtual void End(int result) = 0;
+};

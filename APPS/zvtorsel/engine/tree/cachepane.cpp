@@ -1,0 +1,159 @@
+#include <string.h>
+
+#include "../app/resource.h"
+#include "cache/enumerate.h"
+#include "cache/folderurl.h"
+#include "mapping/url_mapping.h"
+#include "treepane.h"
+#include "zvfiletime.h"
+
+CCachePane::CCachePane(CFolderTree& model_, const RebuildSettings& settings_, IFileSystem& files_,
+                       IPaneView& view_, IJobReport& report_, IUrlCache& cache_)
+    : CTreePane(model_, SIDE_CACHE, settings_, files_, view_, report_), cache(cache_) {}
+
+int CCachePane::BuildTree() { return EnumerateUrlCache(*this); }
+
+TreeItem* CCachePane::AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,
+                             BYTE marks, bool ghost) {
+    lastAdded = nullptr;
+    if (root < 0) return nullptr;
+    int folder = (record && (record->entryType & CACHE_ENTRY_HISTORY) && historyRoot >= 0)
+                     ? historyRoot
+                     : root;
+    if (!AddCacheEntry(record, mappedUrl, folder, 0, allowed, marks, ghost)) return nullptr;
+    return lastAdded;
+}
+
+int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl, int folder,
+                              int depth, BYTE allowed, BYTE marks, bool ghost) {
+    lastAdded = nullptr;
+    if (ghost) allowed &= MARK_GHOST_ALLOWED;
+    marks &= allowed;
+    bool history = record && (record->entryType & CACHE_ENTRY_HISTORY);
+    FolderNode* node = model.Node(folder);
+    if (!node) return 0;
+
+    char component[kUrlBufferSize];
+    const char* rest = NextUrlComponent(mappedUrl, component, sizeof(component));
+    if (rest) {
+        int index = node->Find(component);
+        TreeItem* existing = index >= 0 ? node->items[index] : nullptr;
+        if (existing && existing->IsFolder())
+            return AddCacheEntry(record, rest, existing->Child(), depth + 1, allowed, marks, ghost);
+        if (existing && history) {
+            // The file becomes the folder's "index.html", the folder takes its place.
+            Count(*existing, -1);
+            TreeItem* moved = existing;
+            node->items[index] = nullptr;
+            node->byName.erase(component);
+            int child = NewChildFolder(folder, component, moved->allowed[side], 0,
+                                       node->rebuildNo, FOLDER_READ);
+            node = model.Node(folder);
+            moved->name = "index.html";
+            model.AddItem(child, moved);
+            Count(*moved, +1);
+            ExpandIfShallow(folder, depth);
+            return AddCacheEntry(record, rest, child, depth + 1, allowed, marks, ghost);
+        }
+        if (existing) {
+            WarnAt(folder, existing->name.c_str(), IDS_WARN_FILE_AT_FOLDER);
+            StampName(folder, index);
+        }
+        int child = NewChildFolder(folder, component, allowed, marks, node->rebuildNo, FOLDER_READ);
+        ExpandIfShallow(folder, depth);
+        return AddCacheEntry(record, rest, child, depth + 1, allowed, marks, ghost);
+    }
+
+    std::string leaf = component[0] ? component : "index.html";
+    int existingIndex = node->Find(leaf);
+    bool stampNew = false;
+    if (existingIndex >= 0) {
+        TreeItem* existing = node->items[existingIndex];
+        if (history) {
+            if (existing->IsFolder())
+                return AddCacheEntry(record, "", existing->Child(), depth + 1, allowed, marks,
+                                     ghost);
+            return 1;
+        }
+        if (existing->IsFolder()) {
+            WarnAt(folder, leaf.c_str(), IDS_WARN_SAME_FOLDER);
+            stampNew = true;
+        } else {
+            WarnAt(folder, leaf.c_str(), IDS_WARN_SAME_FILE);
+            FILETIME t = record ? record->lastModified : FILETIME{0, 0};
+            ULONGLONG mine = ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime;
+            ULONGLONG theirs =
+                ((ULONGLONG)existing->time.dwHighDateTime << 32) | existing->time.dwLowDateTime;
+            if (mine < theirs) stampNew = true;
+            else StampName(folder, existingIndex);
+        }
+    }
+
+    TreeItem* item = new TreeItem;
+    item->strings = 2;
+    item->kind = (BYTE)KindFromName(leaf.c_str());
+    item->flags = ghost ? ITEM_GHOST : 0;
+    item->name = leaf;
+    if (history) {
+        item->size = SIZE_NONE;
+    } else {
+        if (!ghost && record) {
+            DirEntry info;
+            if (!record->localFile || !files.GetFileInfo(record->localFile, info)) {
+                allowed &= (BYTE)~MARK_C;
+                marks &= (BYTE)~MARK_C;
+                if (allowed & MARK_D) marks |= MARK_D;
+            }
+        }
+        item->size = record ? record->sizeLow : 0;
+    }
+    item->allowed[side] = allowed;
+    item->marks[side] = marks & allowed;
+    if (record) {
+        FILETIME time = record->lastModified;
+        int clamp = zvControlFileTimeAtFat(&time);
+        if (clamp < 0) WarnAt(folder, leaf.c_str(), IDS_WARN_TIME_TOO_EARLY);
+        else if (clamp > 0) WarnAt(folder, leaf.c_str(), IDS_WARN_TIME_TOO_LATE);
+        item->time = time;
+        if (record->localFile) item->localFile = record->localFile;
+        if (record->sourceUrl) item->url = record->sourceUrl;
+    } else {
+        item->url = mappedUrl;
+    }
+    int index = model.AddItem(folder, item);
+    if (stampNew) StampName(folder, index);
+    Count(*item, +1);
+    if (!deferred_) {
+        RefreshStatus();
+        UpdateSummariesUp(folder);
+    }
+    if (folder == shownFolder) view.RefreshList(side, folder);
+    lastAdded = item;
+    return 1;
+}
+
+bool CCachePane::EntryUrl(int folder, int item, bool mapped, char* out) {
+    TreeItem* it = model.Item(folder, item);
+    if (!it) return false;
+    if (!mapped || it->IsGhost() || it->url.empty()) {
+        if (it->url.empty() || it->IsFolder()) {
+            if (!FolderUrl(model, folder, out, kPathBufferSize)) return false;
+            size_t len = strlen(out);
+            if (len + it->name.size() + 1 > kPathBufferSize) return false;
+            memcpy(out + len, it->name.c_str(), it->name.size() + 1);
+            return true;
+        }
+        if (it->url.size() + 1 > kPathBufferSize) return false;
+        memcpy(out, it->url.c_str(), it->url.size() + 1);
+        return true;
+    }
+    return MapUrlToName(it->url.c_str(), it->localFile.empty() ? nullptr : it->localFile.c_str(),
+                        it->time, settings.cnvtPercent, out, kPathBufferSize) != 0;
+}
+
+bool CCachePane::EntryLocalPath(int folder, int item, char* out) {
+    TreeItem* it = model.Item(folder, item);
+    if (!it || it->localFile.empty() || it->localFile.size() + 1 > kPathBufferSize) return false;
+    memcpy(out, it->localFile.c_str(), it->localFile.size() + 1);
+    return true;
+}
