@@ -15,3 +15,9 @@ apt-get install -y -q --no-install-recommends \
     googletest libgtest-dev:i386 libbenchmark-dev:i386 \
     libjpeg62-turbo-dev:i386 libgif-dev:i386 libjpeg-turbo-progs giflib-tools \
     nkf manpages-ja python3 locales
+# Wine maps Windows file names to Unix ones through the Unix locale: without
+# ja_JP.UTF-8 generated, Japanese file names cannot be created.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+fi

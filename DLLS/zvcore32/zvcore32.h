@@ -2,6 +2,9 @@
 #pragma once
 #include "portable/zverror.h"
 #include "portable/zvchartables.h"
+#include "portable/zvfiletime.h"
+#include "portable/zvlibrary.h"
+#include "portable/zvpath.h"
 #include "portable/zvsaa.h"
 #include "portable/zvgrep.h"
 #include "portable/zvjcode.h"

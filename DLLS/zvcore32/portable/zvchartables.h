@@ -1,4 +1,6 @@
 // The lead-byte and case-swap tables built when the library is attached.
+// The g_ tables and inline helpers are internal to zvcore32; other modules
+// read the table through zvGetDBCSLeadTable().
 #pragma once
 #include "zvtypes.h"
 
