@@ -1,8 +1,65 @@
 #include <windows.h>
+#include <commctrl.h>
 
-#include "zvcore32.h"
+#include "afxwin.h"
+#include "settings.h"
+#include "unattended.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MessageBoxA(nullptr, "z.v Torsel Sitekeeper", "z.v Torsel Sitekeeper", MB_OK);
-    return (int)zvGetErrCode();
+namespace {
+
+const char kMutexName[] = "z.v Torsel Sitekeeper is executing.";
+const char kTitle[] = "z.v Torsel Sitekeeper";
+
+class CTorselApp : public CWinApp {
+public:
+    CTorselApp() : CWinApp("zvkestor") {}
+
+    BOOL InitInstance() override {
+        CommandLine options;
+        bool valid = ParseCommandLine(m_lpCmdLine, options);
+        mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
+        bool running = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+        if (!valid || (running && options.rebuild)) {
+            exitCode_ = EXIT_BAD_ARGUMENTS;
+            return FALSE;
+        }
+        if (running) {
+            BringFirstCopyToFront();
+            return FALSE;
+        }
+        SetRegistryKey("z.v");
+        InstallEngineServices();
+        if (options.rebuild) {
+            exitCode_ = RunUnattendedRebuild(*this, options);
+            return FALSE;
+        }
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        MessageBoxA(nullptr, kTitle, kTitle, MB_OK);
+        return FALSE;
+    }
+
+    int ExitInstance() override {
+        if (mutex_) CloseHandle(mutex_);
+        mutex_ = nullptr;
+        return exitCode_;
+    }
+
+private:
+    static void BringFirstCopyToFront() {
+        HWND first = FindWindowA(nullptr, kTitle);
+        if (!first) return;
+        if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+        SetForegroundWindow(first);
+    }
+
+    HANDLE mutex_ = nullptr;
+    int exitCode_ = 0;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    CTorselApp app;
+    return AfxWinMain(instance, commandLine);
 }

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "zvchartables.h"
+#include "mapping/mapping_settings.h"
 
 FolderNode::~FolderNode() {
     for (TreeItem* item : items) delete item;
@@ -139,16 +139,20 @@ const ExtKind kExtensions[] = {
     {"zip", KIND_ARCHIVE},  {"zoo", KIND_ARCHIVE},
 };
 
+// Bytes taken by the character at p: 2 for a lead byte followed by a trail.
+inline int CharLen(const BYTE* lead, const char* p) { return (lead[(BYTE)*p] && p[1] != 0) ? 2 : 1; }
+
 inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c; }
 inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 32) : c; }
 
 // The extension of a name: behind the last "." that follows the last separator.
 const char* ExtensionOf(const char* name) {
     const char* ext = nullptr;
+    const BYTE* lead = MappingSettings::Process().leadTable;
     for (const char* p = name; *p;) {
         if (*p == '/' || *p == '\\') ext = nullptr;
         else if (*p == '.') ext = p + 1;
-        p += zvCharLen(p);
+        p += CharLen(lead, p);
     }
     return ext;
 }
@@ -171,8 +175,9 @@ int KindFromName(const char* name) {
 
 void UpperName(const char* in, std::string& out) {
     out.clear();
+    const BYTE* lead = MappingSettings::Process().leadTable;
     for (const char* p = in; *p;) {
-        int n = zvCharLen(p);
+        int n = CharLen(lead, p);
         if (n == 2) {
             out.append(p, 2);
         } else {
@@ -183,8 +188,9 @@ void UpperName(const char* in, std::string& out) {
 }
 
 int CompareNoCase(const char* a, const char* b) {
+    const BYTE* lead = MappingSettings::Process().leadTable;
     for (;;) {
-        int n = zvCharLen(a);
+        int n = CharLen(lead, a);
         if (n == 2) {
             int d = memcmp(a, b, 2);
             if (d != 0) return d < 0 ? -1 : 1;

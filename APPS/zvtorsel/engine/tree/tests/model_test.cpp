@@ -189,7 +189,7 @@ TEST_F(Comparison, SiteInTwoRebuildFoldersIsShownOnceWithFirstNumber) {
     ASSERT_EQ(1u, rootNode->items.size());
     int http = rootNode->items[0]->Child();
     EXPECT_EQ(0, r.model.Node(http)->rebuildNo);
-    int f, i, n;
+    int f = -1, i = -1, n = 0;
     EXPECT_TRUE(r.FindByUrl("http://a/x.gif", &f, &i, &n));
     EXPECT_EQ(0, n);
     EXPECT_TRUE(r.FindByUrl("http://a/y/z.gif", &f, &i, &n));
@@ -209,7 +209,7 @@ TEST_F(Marks, GroupsToggleWithinAllowedMarksAndFoldersSummarise) {
     settings.checkCopyMark = 0;
     ASSERT_EQ(1, Build());
     CCachePane& c = Jobs().cache;
-    int f, a, b, g;
+    int f = -1, a = -1, b = -1, g = -1;
     CacheItem("http://h/d/a.gif", &f, &a);
     CacheItem("http://h/d/b.gif", &f, &b);
     CacheItem("http://h/d/gone.gif", &f, &g);
@@ -255,7 +255,7 @@ TEST_F(Marks, FolderOfGhostsIsAGhost) {
     CCachePane& c = Jobs().cache;
     ASSERT_NE(nullptr, c.AddUrl("http://g/a.html", nullptr, MARK_ALL, MARK_L, true));
     ASSERT_NE(nullptr, c.AddUrl("http://g/b.html", nullptr, MARK_ALL, 0, true));
-    int f, i;
+    int f = -1, i = -1;
     CacheItem("http://g/a.html", &f, &i);
     FolderNode* node = c.model.Node(f);
     TreeItem* host = c.model.Item(node->parent, node->itemInParent);
@@ -301,7 +301,7 @@ TEST_F(Marks, ListRowsHideplaceholdersAndStartWithParent) {
     fs.AddFolder("C:\\rb\\http$\\h\\sub");
     ASSERT_EQ(1, Build());
     CRebuildPane& r = Jobs().rebuild;
-    int f, i, n;
+    int f = -1, i = -1, n = 0;
     ASSERT_TRUE(r.FindByUrl("http://h/a.gif", &f, &i, &n));
     std::vector<ListRow> rows;
     r.sortKey = SORT_SIZE | SORT_DESCENDING;
