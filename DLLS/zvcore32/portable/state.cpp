@@ -40,3 +40,14 @@ static BYTE AsciiLower(BYTE b) { return (b >= 'A' && b <= 'Z') ? (BYTE)(b + 32) 
 static BYTE AsciiUpper(BYTE b) { return (b >= 'a' && b <= 'z') ? (BYTE)(b - 32) : b; }
 
 void zvBuildCharTablesCp932(void) { zvBuildCharTables(Cp932IsLead, AsciiLower, AsciiUpper); }
+
+#ifndef _WIN32
+// Host build: the tables the DLL builds at attach, for code page 932. Kept in
+// this file, which every user of the library pulls in, so that a static
+// archive cannot drop it.
+namespace {
+struct HostAttach {
+    HostAttach() { zvBuildCharTablesCp932(); }
+} g_hostAttach;
+}  // namespace
+#endif
