@@ -1,12 +1,16 @@
 # Helpers shared by the module CMakeLists files.
 set(ZV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+# The Xvfb display that scripts/test.sh starts for GUI tests.
+set(ZV_TEST_DISPLAY ":87" CACHE STRING "X display for GUI tests")
 find_program(ZV_DLLTOOL i686-w64-mingw32-dlltool)
 
-# zv_add_test(name SOURCES ... [LIBS ...])
+# zv_add_test(name [GUI] SOURCES ... [LIBS ...])
 # A GoogleTest executable beside the code it tests, one ctest entry per
-# executable (under Wine each entry costs a Wine start).
+# executable (under Wine each entry costs a Wine start). GUI tests get the
+# test run's Xvfb display (scripts/test.sh starts it); the others run without
+# a display, so a stray message box fails instead of waiting.
 function(zv_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
   if(ZV_FUZZ)
     return()
   endif()
@@ -14,8 +18,13 @@ function(zv_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
   if(ZV_WIN32)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX}")
+    if(ARG_GUI)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX};DISPLAY=${ZV_TEST_DISPLAY}")
+    else()
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX};DISPLAY=")
+    endif()
   endif()
 endfunction()
 

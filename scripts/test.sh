@@ -12,12 +12,18 @@ fi
 export ZV_WINEPREFIX="$BUILD/win32/wineprefix"
 export WINEPREFIX="$ZV_WINEPREFIX" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 unset DISPLAY
+# GUI tests (windows, dialogs, DIB surfaces) draw on a private Xvfb display.
+XVFB_PID=
+if [ ! -e /tmp/.X11-unix/X87 ]; then
+    Xvfb :87 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+fi
 mkdir -p "$WINEPREFIX"
-wineserver -p 2>/dev/null || true
+wineserver -p >/dev/null 2>&1 || true
 if [ ! -d "$WINEPREFIX/drive_c" ]; then
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
 fi
-trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true' EXIT
+trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true; [ -n "$XVFB_PID" ] && kill $XVFB_PID 2>/dev/null || true' EXIT
 
 JOBS=${ZV_JOBS:-$(nproc)}
 status=0

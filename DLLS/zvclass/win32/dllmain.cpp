@@ -12,7 +12,15 @@ int LoadOwnString(UINT id, char* buffer, int size) { return LoadStringA(g_instan
 
 }  // namespace
 
-void zvclassShowMessage(UINT messageId) { AfxMessageBox(messageId, 0, 0); }
+// The library's own table first: the program may use the same numbers.
+void zvclassShowMessage(UINT messageId) {
+    char text[256];
+    if (LoadStringA(g_instance, messageId, text, sizeof text) > 0) {
+        AfxMessageBox(text, 0, 0);
+    } else {
+        AfxMessageBox(messageId, 0, 0);
+    }
+}
 
 bool zvclassFileTimeToLocal(const FILETIME& time, SYSTEMTIME& out) {
     FILETIME local;
