@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+#include <vector>
+
+#include "../app/resource.h"
+#include "cache/win32/wininetcache.h"
+#include "jobs/execute.h"
+#include "jobs/rebuildjobs.h"
+#include "jobs/treecommands.h"
+#include "jobs/win32/win32files.h"
+#include "mapping/mapping_settings.h"
+#include "mapping/win32/win32_file_clock.h"
+#include "translate/win32/win32_file_access.h"
+#include "tree/tests/testkit.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string("<missing>");
+    std::string data;
+    char buffer[4096];
+    DWORD n;
+    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n) data.append(buffer, n);
+    CloseHandle(h);
+    return data;
+}
+
+bool WriteAll(const std::string& path, const std::string& data) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n;
+    WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
+    CloseHandle(h);
+    return n == data.size();
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Empties the cache of the test prefix so each test sees only its own entries.
+void ClearCache() {
+    char buffer[16384];
+    std::vector<std::string> urls;
+    DWORD size = sizeof(buffer);
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, (INTERNET_CACHE_ENTRY_INFOA*)buffer, &size);
+    if (find) {
+        do {
+            urls.push_back(((INTERNET_CACHE_ENTRY_INFOA*)buffer)->lpszSourceUrlName);
+            size = sizeof(buffer);
+        } while (FindNextUrlCacheEntryA(find, (INTERNET_CACHE_ENTRY_INFOA*)buffer, &size));
+        FindCloseUrlCache(find);
+    }
+    for (const std::string& u : urls) DeleteUrlCacheEntryA(u.c_str());
+}
+
+void PutInCache(const std::string& url, const std::string& data, const char* ext, ULONGLONG time) {
+    char file[MAX_PATH];
+    ASSERT_TRUE(CreateUrlCacheEntryA(url.c_str(), (DWORD)data.size(), ext, file, 0)) << url;
+    ASSERT_TRUE(WriteAll(file, data));
+    FILETIME t = MakeTime(time), none = {0, 0};
+    ASSERT_TRUE(CommitUrlCacheEntryA(url.c_str(), file, none, t, NORMAL_CACHE_ENTRY, nullptr, 0, ext,
+                                     nullptr))
+        << url;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = d.cFileName;
+            if (name == "." || name == "..") continue;
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
+            else DeleteFileA((folder + name).c_str());
+        } while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+}
+
+void ListFiles(const std::string& folder, std::vector<std::string>& out) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = d.cFileName;
+        if (name == "." || name == "..") continue;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder + name + "\\", out);
+        else out.push_back(folder + name);
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+}
+
+// The values of href= and src= attributes in a page.
+std::vector<std::string> LinksOf(const std::string& page) {
+    std::vector<std::string> links;
+    std::string lower = page;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = (char)(c + 32);
+    for (const char* attr : {"href=\"", "src=\""}) {
+        for (size_t pos = lower.find(attr); pos != std::string::npos; pos = lower.find(attr, pos + 1)) {
+            size_t start = pos + strlen(attr);
+            size_t end = page.find_first_of("\"#", start);
+            if (end != std::string::npos) links.push_back(page.substr(start, end - start));
+        }
+    }
+    return links;
+}
+
+// The file a local link of the page at pagePath refers to.
+std::string LocalTarget(const std::string& pagePath, const std::string& link) {
+    if (link.compare(0, 7, "file://") == 0) return link.substr(7);
+    std::string folder = pagePath.substr(0, pagePath.rfind('\\') + 1);
+    std::string rest = link;
+    for (char& c : rest)
+        if (c == '/') c = '\\';
+    while (rest.compare(0, 3, "..\\") == 0) {
+        folder = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+        rest = rest.substr(3);
+    }
+    return folder + rest;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MappingSettings::Process().clock = &Win32FileClock();
+        SetDefaultHtmlFileAccess(Win32FileAccess());
+        ClearCache();
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof(temp), temp);
+        base = std::string(temp) + "zvt_e2e\\";
+        RemoveTree(base);
+        CreateDirectoryA(base.substr(0, base.size() - 1).c_str(), nullptr);
+        folder = base + "rb\\";
+        CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+        settings.rebuildFolders[0] = folder;
+    }
+    void TearDown() override {
+        ClearCache();
+        RemoveTree(base);
+    }
+
+    std::string base, folder;
+    RebuildSettings settings;
+    CWin32FileSystem files;
+    CWinInetUrlCache cache;
+    CNullPaneView view;
+    CRecordingReport report;
+};
+
+const ULONGLONG T0 = Utc(2003, 4, 5, 6, 7, 8);
+
+TEST_F(EndToEnd, TranslatedSiteBrowsesOfflineAndRestoresToTheCachedBytes) {
+    const std::string sjis =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
+        "<title>\x83\x5C\x95\x5C\x94\x5C\x8D\x5C</title></head><body>\n"
+        "<a href=\"sub/euc.html\">euc</a>\n"
+        "<a href=\"http://e2e.zvtest/jis.html\">jis</a>\n"
+        "<img src=\"/img/pic.gif\">\n"
+        "<a href=\"http://e2e.zvtest/cgi/find.cgi?k=1\">query</a>\n"
+        "<a href=\"http://e2e.zvtest/dir/\">dir</a>\n"
+        "</body></html>\n";
+    const std::string euc =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">"
+        "</head><body>\xC6\xFC\xCB\xDC\xB8\xEC <a href=\"/index.html\">top</a></body></html>\n";
+    const std::string jis =
+        "<html><body>\x1B$BF|K\\8l\x1B(B <a href=\"http://e2e.zvtest/\">top</a></body></html>\n";
+    const std::string gif = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+    PutInCache("http://e2e.zvtest/", sjis, "html", T0);
+    PutInCache("http://e2e.zvtest/sub/euc.html", euc, "html", T0);
+    PutInCache("http://e2e.zvtest/jis.html", jis, "html", T0);
+    PutInCache("http://e2e.zvtest/img/pic.gif", gif, "gif", T0);
+    PutInCache("http://e2e.zvtest/cgi/find.cgi?k=1", "<html>found</html>\n", "html", T0);
+    PutInCache("http://e2e.zvtest/dir/", "<html>dir</html>\n", "html", T0);
+    PutInCache("http://e2e.zvtest/../../escape.html", "<html>out</html>\n", "html", T0);
+    settings.xlatRebuild = 1;
+
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        EXPECT_EQ(7u, jobs.cache.counters.c);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    std::string site = folder + "http$\\e2e.zvtest\\";
+    const char* expected[] = {"index.html", "sub\\euc.html", "jis.html", "img\\pic.gif",
+                              "cgi\\find.cgi$3fk=1.html", "dir\\index.html"};
+    for (const char* name : expected) EXPECT_TRUE(FileExists(site + name)) << name;
+    EXPECT_EQ(gif, ReadAll(site + "img\\pic.gif"));
+
+    // Whatever the URL holds, everything lies below the rebuild folder.
+    std::vector<std::string> all;
+    ListFiles(base, all);
+    EXPECT_EQ(7u, all.size());
+    for (const std::string& f : all) EXPECT_EQ(0, f.compare(0, folder.size(), folder)) << f;
+
+    int pages = 0, links = 0;
+    for (const char* name : {"index.html", "sub\\euc.html", "jis.html"}) {
+        std::string page = ReadAll(site + name);
+        EXPECT_EQ(0u, page.size() % 512) << name;
+        if (std::string(name) != "jis.html") {
+            EXPECT_NE(std::string::npos, page.find("SHIFT_JIS")) << name;
+        }
+        ++pages;
+        for (const std::string& link : LinksOf(page.substr(0, page.find("Original Block")))) {
+            ++links;
+            EXPECT_TRUE(FileExists(LocalTarget(site + name, link))) << name << ": " << link;
+        }
+    }
+    EXPECT_EQ(7, links);
+    std::string euc2 = ReadAll(site + "sub\\euc.html");
+    EXPECT_NE(std::string::npos, euc2.find("\x93\xFA\x96\x7B\x8C\xEA"));
+
+    // A fresh tree sees the translated files and puts their originals back.
+    CRebuildJobs again(settings, files, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    EXPECT_EQ(0u, again.cache.counters.c);
+    int f = -1, i = -1, n = 0;
+    ASSERT_TRUE(again.rebuild.FindByUrl("http://e2e.zvtest/index.html", &f, &i, &n));
+    TreeItem* index = again.model.Item(f, i);
+    EXPECT_TRUE(index->flags & ITEM_TRANSLATED);
+    EXPECT_EQ(sjis.size(), index->size);
+    ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
+    EXPECT_EQ(sjis, ReadAll(site + "index.html"));
+    EXPECT_EQ(euc, ReadAll(site + "sub\\euc.html"));
+    EXPECT_EQ(jis, ReadAll(site + "jis.html"));
+    EXPECT_FALSE(index->flags & ITEM_TRANSLATED);
+}
+
+TEST_F(EndToEnd, WriteBackRestoresOriginalsIntoTheCacheAndRenameOldKeepsTheOldFile) {
+    const std::string page = "<html><a href=\"http://wb.zvtest/a.gif\">a</a></html>\n";
+    PutInCache("http://wb.zvtest/", page, "html", T0);
+    PutInCache("http://wb.zvtest/a.gif", "GIF-A", "gif", T0);
+    settings.xlatRebuild = 1;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    ClearCache();
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        int f = -1, i = -1, n = 0;
+        ASSERT_TRUE(jobs.rebuild.FindByUrl("http://wb.zvtest/index.html", &f, &i, &n));
+        jobs.rebuild.ToggleMarks(f, -1, MARK_C, MARK_C, false);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    char file[1024];
+    ASSERT_TRUE(cache.GetLocalFile("http://wb.zvtest/", file, sizeof(file)));
+    EXPECT_EQ(page, ReadAll(file));
+    ASSERT_TRUE(cache.GetLocalFile("http://wb.zvtest/a.gif", file, sizeof(file)));
+    EXPECT_EQ("GIF-A", ReadAll(file));
+
+    // A newer cache file with RenameOld on leaves the old one under a dated name.
+    ClearCache();
+    PutInCache("http://wb.zvtest/a.gif", "GIF-B", "gif", T0 + 3600ULL * 10000000);
+    settings.renameOld = 1;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    std::string site = folder + "http$\\wb.zvtest\\";
+    EXPECT_EQ("GIF-B", ReadAll(site + "a.gif"));
+    EXPECT_EQ("GIF-A", ReadAll(site + "a_03405.gif"));
+}
+
+TEST_F(EndToEnd, RenameFileWithTimeAddsTheTimeWhenTheDateIsTaken) {
+    std::string path = folder + "old.txt";
+    ASSERT_TRUE(WriteAll(path, "1"));
+    FILETIME t = MakeTime(Utc(1999, 12, 5, 13, 4, 9));
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &t);
+    CloseHandle(h);
+    ASSERT_TRUE(WriteAll(folder + "old_99c05.txt", "taken"));
+    EXPECT_TRUE(RenameFileWithTime(files, report, path.c_str()));
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ("1", ReadAll(folder + "old_99c05_130409.txt"));
+}
+
+}  // namespace
