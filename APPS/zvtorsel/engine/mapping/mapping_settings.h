@@ -3,20 +3,21 @@
 #pragma once
 #include "zvtypes.h"
 
-// The OS services the time stamp needs; the default converts as if local
-// time were UTC and finds no files (tests and headless runs install their own).
+// The time sources of the time stamp. Local time comes from zvCTime2; the
+// file lookup is the one OS call, so the default clock finds no files and
+// start-up installs the system's (tests install their own).
 class IFileClock {
 public:
     virtual ~IFileClock() {}
-    // Local calendar time of a UTC file time; all fields zero and false when
-    // the conversion fails.
-    virtual bool ToLocalTime(const FILETIME& utc, SYSTEMTIME* local) const = 0;
+    // Local calendar time of a UTC file time as zvCTime2 converts it; all
+    // fields zero and false when the conversion fails.
+    virtual bool ToLocalTime(const FILETIME& utc, SYSTEMTIME* local) const;
     // Last-write time of the file at path; false when there is none.
     virtual bool LastWriteTime(const char* path, FILETIME* time) const = 0;
 };
 
-// The clock used unless another is installed: UTC calendar arithmetic, no files.
-const IFileClock& UtcFileClock();
+// The clock used unless another is installed: zvCTime2, no files.
+const IFileClock& LocalTimeClock();
 
 struct MappingSettings {
     const BYTE* leadTable;     // 256 entries, 1 for a lead byte
@@ -25,7 +26,7 @@ struct MappingSettings {
     int fileProtocolType = 2;  // 2: "file://", 3: "file:///"
     const IFileClock* clock;
 
-    MappingSettings();  // defaults above, the library's lead-byte table, UtcFileClock()
+    MappingSettings();  // defaults above, the library's lead-byte table, LocalTimeClock()
 
     bool IsLead(BYTE b) const { return leadTable[b] != 0; }
     // "file://" or "file:///" by fileProtocolType.

@@ -1,0 +1,389 @@
+#include "mapping/url_mapping.h"
+
+#include <string.h>
+
+#include "mapping/time_stamp.h"
+#include "zvpath.h"
+
+namespace {
+
+inline bool IsSep(char c) { return c == '/' || c == '\\'; }
+
+inline int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Bounded output: units (a character or an escape) are written whole or not
+// at all, so a cut never splits one; the text stays terminated.
+class Writer {
+public:
+    Writer(char* out, size_t size) : m_pos(out), m_limit(out + (size ? size - 1 : 0)) {
+        if (size) *out = 0;
+    }
+    // Once a unit did not fit nothing more is written, until CutAt.
+    bool Put(const char* data, size_t n) {
+        if (m_cut || (size_t)(m_limit - m_pos) < n) {
+            m_cut = true;
+            return false;
+        }
+        memcpy(m_pos, data, n);
+        m_pos += n;
+        *m_pos = 0;
+        return true;
+    }
+    bool Put(char c) { return Put(&c, 1); }
+    bool Put(const char* text) { return Put(text, strlen(text)); }
+    char* Pos() const { return m_pos; }
+    void CutAt(char* p) {
+        m_pos = p;
+        *m_pos = 0;
+        m_cut = false;
+    }
+    bool Cut() const { return m_cut; }
+
+private:
+    char* m_pos;
+    char* m_limit;
+    bool m_cut = false;
+};
+
+// Length of the character at p: 2 for a lead byte with its trail, 1 for any
+// other byte, 0 for a lead byte before the terminating zero (which ends a scan).
+inline int CharLength(const char* p, const MappingSettings& s) {
+    if (!s.IsLead((BYTE)*p)) return 1;
+    return p[1] ? 2 : 0;
+}
+
+// One unit of the source under optional percent decoding: writes it and
+// returns the source bytes consumed (0 at a dangling lead byte).
+int CopyUnit(const char* p, bool cnvtPercent, Writer& w, const MappingSettings& s,
+             size_t* written) {
+    if (cnvtPercent && *p == '%' && HexValue(p[1]) >= 0 && HexValue(p[2]) >= 0) {
+        char decoded = (char)(HexValue(p[1]) * 16 + HexValue(p[2]));
+        *written = w.Put(decoded) ? 1 : 0;
+        return 3;
+    }
+    int n = CharLength(p, s);
+    *written = (n && w.Put(p, n)) ? n : 0;
+    return n;
+}
+
+bool SepsAfterScheme(const char* colon) { return colon[0] == ':' && IsSep(colon[1]) && IsSep(colon[2]); }
+
+}  // namespace
+
+int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastModified,
+                 BOOL cnvtPercent, char* out, size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    const char* p = url;
+    while (*p && *p != ':') {
+        int n = CharLength(p, s);
+        if (!n) break;
+        p += n;
+    }
+    if (*p != ':') {
+        w.CutAt(out);
+        return 0;
+    }
+    ++p;
+    w.Put(url, (size_t)(p - url));
+    bool lastWasSep = false;
+    while (IsSep(*p)) {
+        w.Put(*p++);
+        lastWasSep = true;
+    }
+    while (*p && *p != '?') {
+        bool sep = IsSep(*p);
+        size_t written;
+        int n = CopyUnit(p, cnvtPercent, w, s, &written);
+        if (!n) break;
+        lastWasSep = sep;
+        p += n;
+    }
+    if (*p != '?') {
+        if (lastWasSep) w.Put("index.html");
+        return 1;
+    }
+
+    const char* ext = nullptr;
+    if (localFile && *localFile) ext = zvScanExtNameA(localFile);
+    char* queryStart = w.Pos();
+    w.Put('?');
+    ++p;
+    // The survivor of a cut: "?" and whole characters, at most cgiShortenLen bytes.
+    char* survivorEnd = s.cgiShortenLen >= 1 ? w.Pos() : queryStart;
+    long counted = 0;
+    bool limitReached = s.cgiLimitLen <= 0;
+    while (*p) {
+        size_t written;
+        int n = CopyUnit(p, cnvtPercent, w, s, &written);
+        if (!n) break;
+        p += n;
+        counted += n == 3 ? 1 : n;  // a decoded escape is one byte
+        if (written && (long)(w.Pos() - queryStart) <= s.cgiShortenLen) survivorEnd = w.Pos();
+        if (counted >= s.cgiLimitLen) limitReached = true;
+    }
+    if (!limitReached) {
+        if (ext) {
+            w.Put('.');
+            w.Put(ext);
+        }
+        return 1;
+    }
+    w.CutAt(survivorEnd);
+    if (s.cgiShortenLen == 0 && lastWasSep) w.Put("index");
+    char stamp[kTimeStampSize];
+    EntryTimeStamp(lastModified, localFile, stamp, s);
+    w.Put(stamp);
+    if (ext) {
+        w.Put('.');
+        w.Put(ext);
+    }
+    return 1;
+}
+
+namespace {
+
+// Reserved bytes of a file name, written as "$%02x".
+bool IsReservedByte(BYTE b) {
+    if (b >= 0x01 && b <= 0x1F) return true;
+    switch (b) {
+    case 0x22: case 0x24: case 0x25: case 0x2A: case 0x2C: case 0x2F: case 0x3A:
+    case 0x3B: case 0x3C: case 0x3E: case 0x3F: case 0x5C: case 0x7C:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PutEscape(Writer& w, BYTE b) {
+    static const char kHex[] = "0123456789abcdef";
+    char e[3] = {'$', kHex[b >> 4], kHex[b & 15]};
+    return w.Put(e, 3);
+}
+
+// A component made only of dots would name the folder itself or its parent.
+bool IsDotsOnlyComponent(const char* p) {
+    const char* q = p;
+    while (*q == '.') ++q;
+    return q != p && (*q == 0 || IsSep(*q));
+}
+
+}  // namespace
+
+int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    bool query = false;
+    bool componentStart = true;
+    const char* p = mappedUrl;
+    while (*p) {
+        if (!query) {
+            if (SepsAfterScheme(p)) {
+                if (!w.Put("$\\", 2)) break;
+                p += 3;
+                componentStart = true;
+                continue;
+            }
+            if (IsSep(*p)) {
+                if (!w.Put('\\')) break;
+                ++p;
+                componentStart = true;
+                continue;
+            }
+            if (componentStart && IsDotsOnlyComponent(p)) {
+                while (*p == '.') {
+                    if (!PutEscape(w, '.')) return 0;
+                    ++p;
+                }
+                continue;
+            }
+        }
+        componentStart = false;
+        BYTE b = (BYTE)*p;
+        if (s.IsLead(b)) {
+            if (!p[1] || !w.Put(p, 2)) break;
+            p += 2;
+        } else if (IsReservedByte(b)) {
+            if (!PutEscape(w, b)) break;
+            if (b == '?') query = true;
+            ++p;
+        } else {
+            if (!w.Put(*p)) break;
+            ++p;
+        }
+    }
+    return query ? 1 : 0;
+}
+
+void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    const char* p = name;
+    while (*p) {
+        if (*p == '$') {
+            if (p[1] == 0) {
+                w.Put(':');
+                return;
+            }
+            if (IsSep(p[1])) {
+                if (!w.Put("://", 3)) return;
+                p += 2;
+                continue;
+            }
+            if (p[1] >= '0' && p[1] <= '7' && HexValue(p[2]) >= 0) {
+                if (!w.Put((char)((p[1] - '0') * 16 + HexValue(p[2])))) return;
+                p += 3;
+                continue;
+            }
+        }
+        int n = CharLength(p, s);
+        if (!n || !w.Put(p, n)) return;
+        p += n;
+    }
+}
+
+const char* NextUrlComponent(const char* url, char* component, size_t componentSize,
+                             const MappingSettings& s) {
+    Writer w(component, componentSize);
+    const char* p = url;
+    while (*p && *p != '?') {
+        if (IsSep(*p)) {
+            while (IsSep(*p)) ++p;
+            return p;
+        }
+        if (*p == ':' && !IsSep(p[1])) {
+            w.Put(':');
+            return p + 1;
+        }
+        int n = CharLength(p, s);
+        if (!n) break;
+        w.Put(p, n);
+        p += n;
+    }
+    w.CutAt(component);
+    w.Put(url);
+    if (w.Cut()) {
+        // Too long for the buffer: keep the whole characters that fit.
+        const char* q = url;
+        w.CutAt(component);
+        while (*q) {
+            int n = CharLength(q, s);
+            if (!n || !w.Put(q, n)) break;
+            q += n;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+// Position just behind the "://" (any two separators) that comes before any
+// "?", or null.
+const char* AfterSchemeSeps(const char* url, const MappingSettings& s) {
+    for (const char* p = url; *p && *p != '?';) {
+        if (SepsAfterScheme(p)) return p + 3;
+        int n = CharLength(p, s);
+        if (!n) break;
+        p += n;
+    }
+    return nullptr;
+}
+
+// Copies whole characters of [begin, end) into w; false when cut.
+bool PutChars(Writer& w, const char* begin, const char* end, const MappingSettings& s) {
+    for (const char* p = begin; p < end && *p;) {
+        int n = CharLength(p, s);
+        if (!n || !w.Put(p, n)) return n == 0;
+        p += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+BOOL SiteRootOf(const char* url, char* out, size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    const char* p = AfterSchemeSeps(url, s);
+    if (!p) return FALSE;
+    while (*p && *p != '?' && !IsSep(*p)) {
+        int n = CharLength(p, s);
+        if (!n) break;
+        p += n;
+    }
+    if (*p == '?') return FALSE;
+    if (IsSep(*p)) {
+        if (PutChars(w, url, p + 1, s)) return TRUE;
+    } else if (PutChars(w, url, p, s) && w.Put('/')) {
+        return TRUE;
+    }
+    w.CutAt(out);
+    return FALSE;
+}
+
+BOOL FolderOf(const char* url, char* out, size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    const char* end = nullptr;
+    for (const char* p = url; *p && *p != '?';) {
+        if (IsSep(*p)) end = p + 1;
+        int n = CharLength(p, s);
+        if (!n) break;
+        p += n;
+    }
+    if (!end) return FALSE;
+    if (PutChars(w, url, end, s)) return TRUE;
+    w.CutAt(out);
+    return FALSE;
+}
+
+BOOL IsAbsoluteUrl(const char* url, const MappingSettings& s) {
+    return AfterSchemeSeps(url, s) != nullptr;
+}
+
+BOOL ResolveLink(const char* link, const char* siteRoot, const char* folder, char* out,
+                 size_t outSize, const MappingSettings& s) {
+    Writer w(out, outSize);
+    if (IsSep(*link)) {
+        return PutChars(w, siteRoot, siteRoot + strlen(siteRoot), s) &&
+               PutChars(w, link + 1, link + strlen(link), s);
+    }
+    if (IsAbsoluteUrl(link, s)) return PutChars(w, link, link + strlen(link), s);
+    if (!PutChars(w, folder, folder + strlen(folder), s)) return FALSE;
+
+    // "../" never climbs above the host: the folders removable are those
+    // behind the first separator after scheme and host.
+    char* floor = out;
+    if (const char* host = AfterSchemeSeps(out, s)) {
+        floor = out + (host - out);
+        while (*floor && !IsSep(*floor)) {
+            int n = CharLength(floor, s);
+            if (!n) break;
+            floor += n;
+        }
+        if (IsSep(*floor)) ++floor;
+    }
+    const char* p = link;
+    for (;;) {
+        if (p[0] == '.' && IsSep(p[1])) {
+            p += 2;
+        } else if (p[0] == '.' && p[1] == '.' && IsSep(p[2])) {
+            p += 3;
+            char* end = w.Pos();
+            if (end > floor && IsSep(end[-1])) {
+                // Drop the trailing separator and the name before it.
+                char* cut = floor;
+                for (char* q = floor; q < end - 1;) {
+                    int n = CharLength(q, s);
+                    if (!n) break;
+                    if (IsSep(*q)) cut = q + 1;
+                    q += n;
+                }
+                w.CutAt(cut);
+            }
+        } else {
+            break;
+        }
+    }
+    return PutChars(w, p, p + strlen(p), s);
+}

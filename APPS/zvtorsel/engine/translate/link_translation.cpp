@@ -1,0 +1,382 @@
+#include <string.h>
+
+#include "translate/html_translator.h"
+#include "mapping/url_mapping.h"
+#include "zvsaa.h"
+
+namespace {
+
+const int kScannerFlags = ZVSAA_IGNORE_CASE | ZVSAA_SYNTAX;
+const char kAnchoredTagPattern[] = "^<[a-z]+[ \\t\\n]";
+const char kSchemePattern[] = "^[a-z]+:[^/\\]";
+
+enum AttributeKind { kLinkEntry, kPictureEntry, kCharsetEntry };
+
+struct AttributeEntry {
+    const char* pattern;
+    AttributeKind kind;
+};
+
+// Tried in this order; the first that occurs in a tag is the only one handled.
+const AttributeEntry kAttributeTable[kAttributeScannerCount] = {
+    {"[ \\t\\n]action[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]background[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]codebase[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]dynsrc[ \\t\\n]*=", kPictureEntry},
+    {"[ \\t\\n]href[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]lowsrc[ \\t\\n]*=", kPictureEntry},
+    {"[ \\t\\n]map[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]pluginspage[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]src[ \\t\\n]*=", kPictureEntry},
+    {"[ \\t\\n]value[ \\t\\n]*=", kLinkEntry},
+    {"[ \\t\\n]http-equiv[ \\t\\n]*=[ \\t\\n]*\"content-type\"[ \\t\\n]+content[ \\t\\n]*="
+     "[ \\t\\n]*\"text/html;[ \\t]*charset[ \\t]*=[ \\t]*",
+     kCharsetEntry},
+};
+const int kLinkEntryCount = kAttributeScannerCount - 1;  // the charset entry is no link
+
+const size_t kLinkTextSize = 1024;
+const char kCharsetName[] = "SHIFT_JIS";
+
+inline bool IsSep(char c) { return c == '/' || c == '\\'; }
+inline bool IsNameEnd(char c) { return c == 0 || c == ' ' || c == '\t' || c == '\n'; }
+
+// The ">" that ends a tag, stepping over quoted stretches; null when the text
+// ends first.
+char* FindTagEnd(char* p) {
+    for (;;) {
+        char c = *p;
+        if (c == 0) return nullptr;
+        if (c == '>') return p;
+        if (c == '"' || c == '\'') {
+            char* close = strchr(p + 1, c);
+            if (!close) return nullptr;
+            p = close + 1;
+        } else {
+            ++p;
+        }
+    }
+}
+
+inline char* FirstOf(char* p, const char* stops) {
+    char* q = strpbrk(p, stops);
+    return q ? q : p + strlen(p);
+}
+
+// The value of the attribute whose pattern matched at match: [start, end).
+// Quoted values run to their closing quote or a "#"; lfEndsQuoted lets a line
+// end stop a double-quoted one as well.
+bool FindValue(char* match, bool lfEndsQuoted, char** start, char** end) {
+    char* p = strchr(match, '=');
+    if (!p) return false;
+    ++p;
+    while (*p == ' ' || *p == '\t' || *p == '\n') ++p;
+    if (*p == '"') {
+        *start = p + 1;
+        *end = FirstOf(*start, lfEndsQuoted ? "\"\n#" : "\"#");
+    } else if (*p == '\'') {
+        *start = p + 1;
+        *end = FirstOf(*start, "'#");
+    } else {
+        *start = p;
+        *end = FirstOf(p, " \t\n#");
+    }
+    return true;
+}
+
+// Ends the text at p for the life of the object.
+class TemporaryEnd {
+public:
+    explicit TemporaryEnd(char* p) : m_p(p), m_saved(*p) { *p = 0; }
+    ~TemporaryEnd() { *m_p = m_saved; }
+
+private:
+    char* m_p;
+    char m_saved;
+};
+
+// The translated block: every write is checked against the 2C bound, and
+// every LF goes out as CR LF.
+class BlockWriter {
+public:
+    BlockWriter(char* out, size_t limit) : m_out(out), m_limit(limit) {}
+    void Raw(const char* p, size_t n) {
+        if (m_failed || n > m_limit - m_length) {
+            m_failed = true;
+            return;
+        }
+        memcpy(m_out + m_length, p, n);
+        m_length += n;
+    }
+    void Raw(const char* text) { Raw(text, strlen(text)); }
+    void Text(const char* p, const char* end) {
+        while (p < end && !m_failed) {
+            const char* lf = (const char*)memchr(p, '\n', (size_t)(end - p));
+            if (!lf) {
+                Raw(p, (size_t)(end - p));
+                return;
+            }
+            Raw(p, (size_t)(lf - p));
+            Raw("\r\n", 2);
+            p = lf + 1;
+        }
+    }
+    bool Failed() const { return m_failed; }
+    size_t Length() const { return m_length; }
+
+private:
+    char* m_out;
+    size_t m_limit;
+    size_t m_length = 0;
+    bool m_failed = false;
+};
+
+// Copies whole characters of text into out (size bytes, terminated); returns
+// the bytes written.
+size_t CopyChars(char* out, size_t size, const char* text, const BYTE* leadTable) {
+    size_t n = 0;
+    while (text[n]) {
+        size_t unit = (leadTable[(BYTE)text[n]] && text[n + 1]) ? 2 : 1;
+        if (n + unit >= size) break;
+        n += unit;
+    }
+    memcpy(out, text, n);
+    out[n] = 0;
+    return n;
+}
+
+bool EndsWithSeparator(const char* text, const BYTE* leadTable) {
+    bool sep = false;
+    for (const char* p = text; *p;) {
+        if (leadTable[(BYTE)*p] && p[1]) {
+            sep = false;
+            p += 2;
+        } else {
+            sep = IsSep(*p);
+            ++p;
+        }
+    }
+    return sep;
+}
+
+}  // namespace
+
+BOOL CHtmlTranslator::OpenLinkScanners(BOOL anchored) {
+    if (m_tagScanner && m_tagAnchored != (anchored != 0)) {
+        zvSaaCloseCvt(m_tagScanner);
+        m_tagScanner = nullptr;
+    }
+    if (!m_tagScanner) {
+        m_tagScanner = zvSaaCreateCvtA(anchored ? kAnchoredTagPattern : kAnchoredTagPattern + 1,
+                                       kScannerFlags);
+        if (!m_tagScanner) return FALSE;
+        m_tagAnchored = anchored != 0;
+    }
+    if (!m_schemeScanner) {
+        m_schemeScanner = zvSaaCreateCvtA(kSchemePattern, kScannerFlags);
+        if (!m_schemeScanner) return FALSE;
+    }
+    for (int i = 0; i < kAttributeScannerCount; ++i) {
+        if (m_attributeScanners[i]) continue;
+        m_attributeScanners[i] = zvSaaCreateCvtA(kAttributeTable[i].pattern, kScannerFlags);
+        if (!m_attributeScanners[i]) return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
+                                BOOL translateLinks) {
+    m_translateFailed = true;
+    if (!m_fileBuffer || !m_converted || !m_output || !m_convertedValid) return FALSE;
+    if (translateLinks) {
+        if (!m_tagScanner || !m_tagAnchored || !m_schemeScanner) return FALSE;
+        for (HANDLE h : m_attributeScanners)
+            if (!h) return FALSE;
+    }
+    if (!rebuildFolder) rebuildFolder = "";
+    if (!siteRoot) siteRoot = "";
+    const BYTE* lead = m_settings->leadTable;
+
+    BlockWriter out(m_output, 2 * (size_t)m_capacity);
+    char* src = m_converted;
+    char* srcEnd = m_converted + m_convertedLength;
+    while (src < srcEnd && !out.Failed()) {
+        char* lt = translateLinks ? (char*)memchr(src, '<', (size_t)(srcEnd - src)) : nullptr;
+        if (!lt) {
+            out.Text(src, srcEnd);
+            break;
+        }
+        out.Text(src, lt + 1);
+        src = lt + 1;
+        if (!zvSaaScanStringA(m_tagScanner, lt)) continue;
+
+        char* nameEnd = src;
+        while (!IsNameEnd(*nameEnd)) ++nameEnd;
+        out.Raw(src, (size_t)(nameEnd - src));
+        char* tagEnd = FindTagEnd(nameEnd);
+        if (!tagEnd) {
+            out.Text(nameEnd, srcEnd);
+            break;
+        }
+        char* rest = nameEnd;
+        {
+            TemporaryEnd endOfTag(tagEnd);
+            int entry = 0;
+            char* match = nullptr;
+            for (; entry < kAttributeScannerCount; ++entry) {
+                match = zvSaaScanStringA(m_attributeScanners[entry], nameEnd);
+                if (match) break;
+            }
+            if (match && kAttributeTable[entry].kind == kCharsetEntry) {
+                char* valueStart = match + zvSaaGetMatchLength(m_attributeScanners[entry]);
+                out.Text(nameEnd, valueStart);
+                out.Raw(kCharsetName, sizeof kCharsetName - 1);
+                rest = FirstOf(valueStart, "\"");
+            } else if (match) {
+                char *valueStart, *valueEnd;
+                if (FindValue(match, true, &valueStart, &valueEnd)) {
+                    bool scheme;
+                    char linkText[kLinkTextSize];
+                    {
+                        TemporaryEnd endOfValue(valueEnd);
+                        scheme = zvSaaScanStringA(m_schemeScanner, valueStart) != nullptr;
+                        if (!scheme) {
+                            size_t used = 0;
+                            const char* value = valueStart;
+                            if (IsSep(*value)) {
+                                used = CopyChars(linkText, kLinkTextSize, siteRoot, lead);
+                                ++value;
+                            }
+                            UnescapeEntities(linkText + used, value, (int)(kLinkTextSize - used));
+                        }
+                    }
+                    if (!scheme) {
+                        size_t linkLength = strlen(linkText);
+                        if (EndsWithSeparator(linkText, lead) &&
+                            linkLength + sizeof "index.html" <= kLinkTextSize)
+                            memcpy(linkText + linkLength, "index.html", sizeof "index.html");
+                        out.Text(nameEnd, valueStart);
+                        // Prefix, folder and a path of up to three bytes per link byte.
+                        char address[16 + kLinkTextSize + 3 * kLinkTextSize];
+                        size_t used = 0;
+                        if (IsAbsoluteUrl(linkText, *m_settings)) {
+                            used = CopyChars(address, 16, m_settings->FileUrlPrefix(), lead);
+                            used += CopyChars(address + used, kLinkTextSize, rebuildFolder, lead);
+                        }
+                        int query = UrlToLocalPath(linkText, address + used, sizeof address - used,
+                                                   *m_settings);
+                        out.Raw(address);
+                        if (query)
+                            out.Raw(kAttributeTable[entry].kind == kPictureEntry ? ".gif" : ".html");
+                        rest = valueEnd;
+                    }
+                }
+            }
+            out.Text(rest, tagEnd);
+        }
+        out.Raw(">", 1);
+        src = tagEnd + 1;
+    }
+    if (out.Failed()) {
+        m_translatedLength = 0;
+        return FALSE;
+    }
+    m_output[out.Length()] = 0;
+    m_translatedLength = (long)out.Length();
+    m_translateFailed = false;
+    return m_translatedLength != m_sourceLength ? TRUE : FALSE;
+}
+
+int CHtmlTranslator::NextLink(char* dest, int size) {
+    if (size > 0) *dest = 0;
+    if (!m_scanPointer || !m_tagScanner || m_tagAnchored || !m_schemeScanner) return 0;
+    for (int i = 0; i < kLinkEntryCount; ++i)
+        if (!m_attributeScanners[i]) return 0;
+    for (;;) {
+        char* tag = zvSaaScanStringA(m_tagScanner, m_scanPointer);
+        if (!tag) {
+            m_scanPointer = nullptr;
+            return 0;
+        }
+        char* nameEnd = tag;
+        while (!IsNameEnd(*nameEnd)) ++nameEnd;
+        int result = (nameEnd - tag == 5 && (tag[1] | 0x20) == 'b' && (tag[2] | 0x20) == 'a' &&
+                      (tag[3] | 0x20) == 's' && (tag[4] | 0x20) == 'e')
+                         ? 2
+                         : 1;
+        if (*nameEnd == 0) {
+            m_scanPointer = nullptr;
+            return 0;
+        }
+        *nameEnd = ' ';
+        char* tagEnd = FindTagEnd(nameEnd);
+        if (!tagEnd) {
+            m_scanPointer = nullptr;
+            return 0;
+        }
+        *tagEnd = 0;
+        m_scanPointer = tagEnd + 1;
+        char* match = nullptr;
+        for (int entry = 0; entry < kLinkEntryCount && !match; ++entry)
+            match = zvSaaScanStringA(m_attributeScanners[entry], nameEnd);
+        char *valueStart, *valueEnd;
+        if (!match || !FindValue(match, false, &valueStart, &valueEnd)) continue;
+        *valueEnd = 0;
+        if (zvSaaScanStringA(m_schemeScanner, valueStart)) continue;
+        UnescapeEntities(dest, valueStart, size);
+        return result;
+    }
+}
+
+char* CHtmlTranslator::UnescapeEntities(char* dest, const char* src, int size) {
+    if (size <= 0) return dest;
+    static const struct {
+        const char* name;
+        size_t length;
+        char value;
+    } kEntities[] = {{"&amp;", 5, '&'}, {"&quot;", 6, '"'}, {"&gt;", 4, '>'}, {"&lt;", 4, '<'}};
+    char* out = dest;
+    char* last = dest + size - 1;
+    while (*src && out < last) {
+        char c = *src;
+        size_t taken = 1;
+        if (c == '&') {
+            for (const auto& e : kEntities) {
+                if (strncmp(src, e.name, e.length) == 0) {
+                    c = e.value;
+                    taken = e.length;
+                    break;
+                }
+            }
+        }
+        *out++ = c;
+        src += taken;
+    }
+    *out = 0;
+    return out;
+}
+
+char* CHtmlTranslator::EscapeHtml(char* dest, const char* src, int size, const BYTE* leadTable) {
+    if (size <= 0) return dest;
+    char* out = dest;
+    char* last = dest + size - 1;
+    while (*src) {
+        const char* unit = src;
+        size_t n = 1;
+        switch (*src) {
+        case '&': unit = "&amp;"; n = 5; break;
+        case '"': unit = "&quot;"; n = 6; break;
+        case '<': unit = "&lt;"; n = 4; break;
+        case '>': unit = "&gt;"; n = 4; break;
+        default:
+            if (leadTable[(BYTE)*src] && src[1]) n = 2;
+            break;
+        }
+        if ((size_t)(last - out) < n) break;
+        memcpy(out, unit, n);
+        out += n;
+        src += unit == src ? n : 1;
+    }
+    *out = 0;
+    return out;
+}
