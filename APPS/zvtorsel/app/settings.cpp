@@ -41,8 +41,10 @@ int IntWrittenWhenMissing(CWinApp& app, const char* key, int defaultValue) {
     return defaultValue;
 }
 
+// Falls back to plain digits when the system formatting gives nothing.
 void FormatCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0)) snprintf(out, cap, "%lu", (unsigned long)value);
+    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0])
+        snprintf(out, cap, "%lu", (unsigned long)value);
 }
 
 }  // namespace
