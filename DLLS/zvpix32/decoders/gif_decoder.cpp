@@ -5,6 +5,8 @@
 
 #include "gif_lzw.h"
 
+size_t g_zvGifMaxPixelBytes = (size_t)1 << 30;
+
 namespace {
 
 const DWORD kSpareBytes = 256;
@@ -45,7 +47,7 @@ HZVDIB DecodeFrame(const BYTE* data, size_t size, const FrameDescriptor& f, cons
     if (f.minCodeSize > 11) return zvGdiFail(ZVPIX_ERR_DAMAGED);
     const DWORD stride = (f.width + 3) & ~3u;
     const unsigned long long pixelBytes = (unsigned long long)stride * f.height + kSpareBytes;
-    if (pixelBytes > GIF_MAX_PIXEL_BYTES) return zvGdiFail(ZVPIX_ERR_OUT_OF_MEMORY);
+    if (pixelBytes > g_zvGifMaxPixelBytes) return zvGdiFail(ZVPIX_ERR_OUT_OF_MEMORY);
     if (f.dataPos >= size || (size_t)data[f.dataPos] > size - f.dataPos - 1) return zvGdiFail(ZVPIX_ERR_DAMAGED);
 
     const size_t headerBytes = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);

@@ -11,5 +11,6 @@ struct GifFrameRequest {
 };
 static_assert(sizeof(GifFrameRequest) == 16, "GifFrameRequest is a 16-byte binary record");
 
-// Frames whose pixel buffer would exceed this are refused as out of memory.
-enum : DWORD { GIF_MAX_PIXEL_BYTES = 1u << 30 };
+// Frames whose pixel buffer would exceed this many bytes (1 GiB unless
+// changed; fuzz targets lower it to stay fast) are refused as out of memory.
+extern size_t g_zvGifMaxPixelBytes;

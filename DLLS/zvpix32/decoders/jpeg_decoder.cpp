@@ -6,6 +6,8 @@
 #include "jpeg_huffman.h"
 #include "jpeg_transform.h"
 
+size_t g_zvJpegMaxBufferBytes = (size_t)1 << 30;
+
 namespace {
 
 // Tables outlive a call: a file without its own tables decodes with those
@@ -162,7 +164,7 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
     const unsigned long long pixelBytes = (unsigned long long)stride_ * mcuRows_ * mcuHeight_;
     const unsigned long long coefBytes =
         progressive ? (unsigned long long)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64 * sizeof(int32_t) : 0;
-    if (pixelBytes > JPEG_MAX_BUFFER_BYTES || coefBytes > JPEG_MAX_BUFFER_BYTES) return ZVPIX_ERR_OUT_OF_MEMORY;
+    if (pixelBytes > g_zvJpegMaxBufferBytes || coefBytes > g_zvJpegMaxBufferBytes) return ZVPIX_ERR_OUT_OF_MEMORY;
     pixelBytes_ = (size_t)pixelBytes;
 
     BITMAPINFOHEADER* header = (BITMAPINFOHEADER*)calloc(1, sizeof(BITMAPINFOHEADER));

@@ -3,5 +3,6 @@
 #pragma once
 #include "zvdib.h"
 
-// Pixel buffers and coefficient stores above this are refused as out of memory.
-enum : DWORD { JPEG_MAX_BUFFER_BYTES = 1u << 30 };
+// Pixel buffers and coefficient stores above this many bytes (1 GiB unless
+// changed; fuzz targets lower it to stay fast) are refused as out of memory.
+extern size_t g_zvJpegMaxBufferBytes;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <jpeglib.h>
 
@@ -83,8 +84,30 @@ TEST(JpegOracle, EveryFileWithin40dBOfLibjpeg) {
     printf("compared %zu files, lowest PSNR %.2f dB (%s)\n", files.size(), worst, worstName.c_str());
 }
 
-// Files cut anywhere in their scans still decode, and the rows that a cut
-// sequential file fully holds match the whole file's.
+TEST(JpegOracle, ArithmeticCodedFilesAreRefused) {
+    const std::vector<std::string> files = OracleCorpusFiles("refused");
+    ASSERT_GE(files.size(), 10u);
+    for (const std::string& name : files) {
+        const std::vector<BYTE> file = OracleReadFile(name);
+        DibInfo info;
+        info.size = DIBINFO_SIZE;
+        EXPECT_EQ(zvConvertJpegToDib(file.data(), (DWORD)file.size(), nullptr, &info), nullptr) << name;
+        EXPECT_EQ(zvGdiGetErrCode(), (DWORD)ZVPIX_ERR_UNSUPPORTED_IMAGE) << name;
+    }
+}
+
+bool IsProgressive(const std::vector<BYTE>& file) {
+    for (size_t i = 0; i + 1 < file.size(); ++i) {
+        if (file[i] != 0xFF) continue;
+        if (file[i + 1] == 0xC0 || file[i + 1] == 0xC1) return false;
+        if (file[i + 1] == 0xC2) return true;
+    }
+    return false;
+}
+
+// Files cut anywhere in their scans still decode, and the first rows of a
+// sequential file of four MCU rows or more cut after its middle match the
+// whole file's.
 TEST(JpegOracle, CutFilesDecodeWhatTheyHold) {
     const std::vector<std::string> files = OracleCorpusFiles("jpeg");
     ASSERT_FALSE(files.empty());
@@ -107,6 +130,9 @@ TEST(JpegOracle, CutFilesDecodeWhatTheyHold) {
             }
             ASSERT_EQ(info.height, whole.height);
             ASSERT_EQ(info.stride, whole.stride);
+            if (cut >= 4 && whole.height >= 64 && !IsProgressive(file)) {
+                EXPECT_EQ(memcmp(info.topRow, whole.topRow, (size_t)8 * whole.stride), 0) << "cut " << cut;
+            }
             zvDeleteDIBitmap(dib);
         }
         zvDeleteDIBitmap(full);

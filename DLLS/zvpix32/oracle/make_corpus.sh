@@ -4,8 +4,9 @@
 # and rewritten by giflib's giftool, JPEGs written by cjpeg and jpegtran.
 set -e
 OUT=${1:?output folder}
+SEEDS=$(cd "$(dirname "$0")" && pwd)/seeds
 rm -rf "$OUT"
-mkdir -p "$OUT/gif" "$OUT/jpeg" "$OUT/src"
+mkdir -p "$OUT/gif" "$OUT/jpeg" "$OUT/refused" "$OUT/src"
 cd "$OUT/src"
 
 convert wizard: wizard.ppm
@@ -38,6 +39,8 @@ for src in $SOURCES; do
     jpegtran -progressive -restart 2B "${base}_s2x2.jpg" > "${base}_tran_prog_rst.jpg"
     jpegtran -optimize -restart 1 "${base}_s1x1.jpg" > "${base}_tran_rst.jpg"
     convert "$in" -quality 92 -sampling-factor 2x2 "${base}_magick.jpg"
+    cjpeg -arithmetic "$in" > "$OUT/refused/${base}_arithmetic.jpg"
+    cjpeg -arithmetic -progressive "$in" > "$OUT/refused/${base}_arithmetic_prog.jpg"
 done
 
 cd "$OUT/gif"
@@ -57,5 +60,5 @@ convert -delay 10 "$OUT/src/rose.ppm" "$OUT/src/odd131x67.ppm" -page +5+9 "$OUT/
 convert -delay 7 "$OUT/src/rose.ppm" -colors 8 \( "$OUT/src/rose.ppm" -negate -colors 32 \) -interlace GIF anim_il.gif
 convert -delay 20 -dispose Background "$OUT/src/wizard.ppm" -transparent white -colors 64 \
         "$OUT/src/rose.ppm" -colors 64 anim_transparent.gif
-cp "$(dirname "$0")"/seeds/*.gif "$OUT/gif/" 2>/dev/null || true
-cp "$(dirname "$0")"/seeds/*.jpg "$OUT/jpeg/" 2>/dev/null || true
+cp "$SEEDS"/*.gif "$OUT/gif/"
+cp "$SEEDS"/*.jpg "$OUT/jpeg/"

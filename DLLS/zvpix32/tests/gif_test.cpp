@@ -197,6 +197,8 @@ TEST(GifDecoder, RefusesBadArgumentsAndDamagedFiles) {
     bigCode.data = {2, 0xFF, 0xFF, 0};
     Frame overlong = Simple(4, 4);
     overlong.data = {200, 1, 2, 3};
+    Frame huge = Simple(4, 4);
+    huge.width = huge.height = 65535;
     Frame empty = Simple(0, 4);
     empty.data = {1, 0, 0};
     Bytes unknownBlock = GifBuilder(8, 8, Palette(4)).Done();
@@ -227,6 +229,8 @@ TEST(GifDecoder, RefusesBadArgumentsAndDamagedFiles) {
         {"first sub-block past the data", GifBuilder(8, 8, Palette(4)).Image(overlong).Done(), 0, 0,
          ZVPIX_ERR_DAMAGED},
         {"zero width", GifBuilder(8, 8, Palette(4)).Image(empty).Done(), 0, 0, ZVPIX_ERR_DAMAGED},
+        {"65535 x 65535, beyond 1 GiB", GifBuilder(8, 8, Palette(4)).Image(huge).Done(), 0, 0,
+         ZVPIX_ERR_OUT_OF_MEMORY},
     };
     for (const Case& c : cases) {
         Decoded d(c.file, c.frame, true, c.size ? c.size : (DWORD)c.file.size());
@@ -234,9 +238,10 @@ TEST(GifDecoder, RefusesBadArgumentsAndDamagedFiles) {
         EXPECT_EQ(d.error, c.error) << c.what;
     }
     // Success leaves the stored code alone.
+    const DWORD before = zvGdiGetErrCode();
     Decoded ok(good);
     ASSERT_NE(ok.dib, nullptr);
-    EXPECT_EQ(zvGdiGetErrCode(), (DWORD)ZVPIX_ERR_DAMAGED);
+    EXPECT_EQ(zvGdiGetErrCode(), before);
 }
 
 TEST(GifDecoder, FillsRecordHeaderAndColourTable) {

@@ -517,6 +517,12 @@ TEST(JpegDecoder, RefusesWhatItCannotDecode) {
         f[pos + 11] = sampling;
         return f;
     };
+    Bytes huge = frameWith(0xC0, 8, 3, 0x22);
+    {
+        size_t pos = 2;
+        while (huge[pos + 1] != 0xC0) pos += 2 + (((size_t)huge[pos + 2] << 8) | huge[pos + 3]);
+        memset(&huge[pos + 5], 0xFF, 4);
+    }
     Bytes headersOnly(good.begin(), good.begin() + 2);
     {
         size_t pos = 2;
@@ -561,6 +567,7 @@ TEST(JpegDecoder, RefusesWhatItCannotDecode) {
         {"sampling 1x2", frameWith(0xC0, 8, 3, 0x12), ZVPIX_ERR_DAMAGED},
         {"sampling 4x1", frameWith(0xC0, 8, 3, 0x41), ZVPIX_ERR_DAMAGED},
         {"end of image before any scan", headersOnly, ZVPIX_ERR_NO_IMAGE},
+        {"65535 x 65535, beyond 1 GiB", huge, ZVPIX_ERR_OUT_OF_MEMORY},
         {"scan before the frame", scanFirst, ZVPIX_ERR_DAMAGED},
         {"second frame header", twoFrames, ZVPIX_ERR_DAMAGED},
         {"APP0 neither JFIF nor JFXX", badApp0, ZVPIX_ERR_DAMAGED},
@@ -582,9 +589,10 @@ TEST(JpegDecoder, RefusesWhatItCannotDecode) {
         EXPECT_EQ(d.error, c.error) << c.what << std::hex << " got " << d.error;
     }
     // A success leaves the stored code alone; the tables are good again.
+    const DWORD before = zvGdiGetErrCode();
     Decoded ok(good);
     ASSERT_NE(ok.dib, nullptr);
-    EXPECT_EQ(zvGdiGetErrCode(), (DWORD)ZVPIX_ERR_DAMAGED);
+    EXPECT_EQ(zvGdiGetErrCode(), before);
 }
 
 TEST(JpegDecoder, RestartIntervalsAndDamagedScansKeepWhatWasDecoded) {
