@@ -1,6 +1,8 @@
-// Path operations that touch the file system.
+// Path operations that touch the file system, for 8-bit (lead-byte aware)
+// and 16-bit strings alike.
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include <string>
 
@@ -11,9 +13,63 @@
 
 namespace {
 
-inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+struct Narrow {
+    typedef char Char;
+    typedef std::string String;
+    static int CharLen(const char* p) { return zvCharLen(p); }
+    static bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+    static HANDLE Open(const char* path, DWORD access, DWORD share) {
+        return CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    static BOOL CreateFolder(const char* path) { return CreateDirectoryA(path, nullptr); }
+    static BOOL Move(const char* from, const char* to) { return MoveFileA(from, to); }
+    static bool Found(const char* path) {
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(path, &data);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    }
+    static const char* Extension(const char* path) { return zvFindExtension(path); }
+    static String Widen(const char* ascii) { return ascii; }
+};
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+struct Wide {
+    typedef WCHAR Char;
+    typedef std::wstring String;
+    static int CharLen(const WCHAR*) { return 1; }
+    static bool Exists(const WCHAR* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+    static HANDLE Open(const WCHAR* path, DWORD access, DWORD share) {
+        return CreateFileW(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    static BOOL CreateFolder(const WCHAR* path) { return CreateDirectoryW(path, nullptr); }
+    static BOOL Move(const WCHAR* from, const WCHAR* to) { return MoveFileW(from, to); }
+    static bool Found(const WCHAR* path) {
+        WIN32_FIND_DATAW data;
+        HANDLE search = FindFirstFileW(path, &data);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    }
+    static const WCHAR* Extension(const WCHAR* path) {
+        const WCHAR* found = nullptr;
+        for (const WCHAR* p = path; *p; ++p) {
+            if (*p == '.') found = p + 1;
+            if (*p == '\\' || *p == '/') found = nullptr;
+        }
+        return found;
+    }
+    static String Widen(const char* ascii) {
+        String s;
+        for (; *ascii; ++ascii) s += (WCHAR)(BYTE)*ascii;
+        return s;
+    }
+};
+
+template <typename Char>
+inline bool IsSeparator(Char c) {
+    return c == '\\' || c == '/';
+}
 
 // Position of the last separator and of the character before it, walking
 // whole characters; -1 when absent.
@@ -22,7 +78,8 @@ struct LastSeparator {
     int before = -1;
 };
 
-LastSeparator FindLastSeparator(const char* path) {
+template <typename T>
+LastSeparator FindLastSeparator(const typename T::Char* path) {
     LastSeparator result;
     int previous = -1;
     for (int i = 0; path[i];) {
@@ -31,61 +88,31 @@ LastSeparator FindLastSeparator(const char* path) {
             result.before = previous;
         }
         previous = i;
-        i += zvCharLen(path + i);
+        i += T::CharLen(path + i);
     }
     return result;
 }
 
-// Appends text to the candidate in out; false when it would not fit in MAX_PATH.
-bool Append(char* out, int& length, const char* text, int textLength) {
-    if (length + textLength >= MAX_PATH) return false;
-    memcpy(out + length, text, (size_t)textLength);
-    length += textLength;
-    out[length] = 0;
-    return true;
+// Writes stem + suffix + tail into out (MAX_PATH units) and reports whether
+// that name is free: 1 free, 0 taken, -1 too long for out.
+template <typename T>
+int TryCandidate(typename T::Char* out, const typename T::String& stem, const typename T::String& suffix,
+                 const typename T::String& tail) {
+    typename T::String name = stem + suffix + tail;
+    if (name.size() >= MAX_PATH) return -1;
+    memcpy(out, name.c_str(), (name.size() + 1) * sizeof(typename T::Char));
+    return T::Exists(out) ? 0 : 1;
 }
 
-// Builds stem + suffix + extension tail into out and reports whether it is free.
-// Returns -1 when the candidate does not fit.
-int TryCandidate(char* out, const std::string& stem, const std::string& suffix, const std::string& tail) {
-    int length = 0;
-    out[0] = 0;
-    if (!Append(out, length, stem.data(), (int)stem.size()) ||
-        !Append(out, length, suffix.data(), (int)suffix.size()) ||
-        !Append(out, length, tail.data(), (int)tail.size())) {
-        return -1;
-    }
-    return Exists(out) ? 0 : 1;
-}
-
-bool MakeDirectories(std::string& path) {
-    LastSeparator sep = FindLastSeparator(path.c_str());
-    if (sep.at < 0) return zvFail(ZVERR_BAD_ARGUMENT);
-    if (sep.before < 0 || path[(size_t)sep.before] == ':' || IsSeparator(path[(size_t)sep.before])) return true;
-    char kept = path[(size_t)sep.at];
-    path[(size_t)sep.at] = 0;
-    const char* folder = path.c_str();
-    if (CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
-        path[(size_t)sep.at] = kept;
-        return true;
-    }
-    std::string parent(folder);
-    bool ok = MakeDirectories(parent) &&
-              (CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    if (!ok) zvSetErrCode(ZVERR_CANNOT_CREATE_FOLDER);
-    path[(size_t)sep.at] = kept;
-    return ok;
-}
-
-}  // namespace
-
-ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* time, int flags) {
+template <typename T>
+BOOL MakeUniqPath(typename T::Char* out, const typename T::Char* path, const FILETIME* time, int flags) {
+    typedef typename T::String String;
     if (!out || !path) return zvFail(ZVERR_BAD_ARGUMENT);
     FILETIME stamp;
     if (time) {
         stamp = *time;
     } else {
-        HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = T::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE);
         if (file == INVALID_HANDLE_VALUE) return zvFail(ZVERR_CANNOT_OPEN);
         BOOL got = GetFileTime(file, nullptr, nullptr, &stamp);
         CloseHandle(file);
@@ -97,26 +124,26 @@ ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* tim
         return zvFail(ZVERR_BAD_ARGUMENT);
     }
 
-    const char* extension = zvFindExtension(path);
-    std::string stem = extension ? std::string(path, (size_t)(extension - 1 - path)) : std::string(path);
-    std::string tail = extension ? std::string(".") + extension : std::string();
-    std::string suffix;
+    const typename T::Char* extension = T::Extension(path);
+    String stem = extension ? String(path, (size_t)(extension - 1 - path)) : String(path);
+    String tail = extension ? T::Widen(".") + extension : String();
+    String suffix;
     char piece[32];
 
     if (flags & (ZV_UNIQ_DATE | ZV_UNIQ_DATE_ALT)) {
         snprintf(piece, sizeof piece, "_%02d%x%02d", st.wYear % 100, st.wMonth, st.wDay);
-        suffix += piece;
+        suffix += T::Widen(piece);
         if (!(flags & (ZV_UNIQ_SKIP_TESTS | ZV_UNIQ_TIME_NO_TEST))) {
-            int free = TryCandidate(out, stem, suffix, tail);
+            int free = TryCandidate<T>(out, stem, suffix, tail);
             if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
             if (free) return TRUE;
         }
     }
     if (flags & (ZV_UNIQ_TIME | ZV_UNIQ_TIME_NO_TEST)) {
         snprintf(piece, sizeof piece, "_%02d%02d%02d", st.wHour, st.wMinute, st.wSecond);
-        suffix += piece;
+        suffix += T::Widen(piece);
         if (!(flags & ZV_UNIQ_SKIP_TESTS)) {
-            int free = TryCandidate(out, stem, suffix, tail);
+            int free = TryCandidate<T>(out, stem, suffix, tail);
             if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
             if (free) return TRUE;
         }
@@ -125,7 +152,7 @@ ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* tim
     // guards against a file system that claims every name exists.
     for (int counter = 1; counter < 1000000; ++counter) {
         snprintf(piece, sizeof piece, "(%d)", counter);
-        int free = TryCandidate(out, stem, suffix + piece, tail);
+        int free = TryCandidate<T>(out, stem, suffix + T::Widen(piece), tail);
         if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
         if (free) return TRUE;
     }
@@ -133,48 +160,74 @@ ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* tim
     return zvFail(ZVERR_TARGET_EXISTS);
 }
 
-ZV_EXPORT(BOOL) zvMakeDirectoriesA(const char* path) {
-    if (!path) return zvFail(ZVERR_BAD_ARGUMENT);
-    std::string copy(path);
-    return MakeDirectories(copy) ? TRUE : FALSE;
+template <typename T>
+bool MakeDirectories(typename T::String& path) {
+    LastSeparator sep = FindLastSeparator<T>(path.c_str());
+    if (sep.at < 0) return zvFail(ZVERR_BAD_ARGUMENT);
+    if (sep.before < 0 || path[(size_t)sep.before] == ':' || IsSeparator(path[(size_t)sep.before])) return true;
+    typename T::String folder = path.substr(0, (size_t)sep.at);
+    if (T::CreateFolder(folder.c_str()) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+    typename T::String parent = folder;
+    bool ok = MakeDirectories<T>(parent) &&
+              (T::CreateFolder(folder.c_str()) || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (!ok) zvSetErrCode(ZVERR_CANNOT_CREATE_FOLDER);
+    return ok;
 }
 
-ZV_EXPORT(BOOL) zvRenameFileA(const char* path, const char* newName) {
+template <typename T>
+BOOL RenameFile(const typename T::Char* path, const typename T::Char* newName) {
+    typedef typename T::String String;
     if (!path || !newName) return zvFail(ZVERR_BAD_ARGUMENT);
-    LastSeparator sep = FindLastSeparator(path);
+    LastSeparator sep = FindLastSeparator<T>(path);
     if (sep.at < 0) return zvFail(ZVERR_BAD_ARGUMENT);
-    std::string folder(path, (size_t)sep.at + 1);
-    std::string target = folder + newName;
-    std::string temporary = folder + "zvcore32.tmp";
-
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(target.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-        return zvFail(ZVERR_TARGET_EXISTS);
-    }
-    if (!MoveFileA(path, temporary.c_str())) return zvFail(ZVERR_RENAME);
-    if (!MoveFileA(temporary.c_str(), target.c_str())) {
-        MoveFileA(temporary.c_str(), path);
+    String folder(path, (size_t)sep.at + 1);
+    String target = folder + newName;
+    String temporary = folder + T::Widen("zvcore32.tmp");
+    if (T::Found(target.c_str())) return zvFail(ZVERR_TARGET_EXISTS);
+    if (!T::Move(path, temporary.c_str())) return zvFail(ZVERR_RENAME);
+    if (!T::Move(temporary.c_str(), target.c_str())) {
+        T::Move(temporary.c_str(), path);
         return zvFail(ZVERR_RENAME);
     }
     return TRUE;
 }
 
-ZV_EXPORT(BOOL) zvSetFileTimeA(const char* path, const FILETIME* t) {
+template <typename T>
+BOOL SetFileTimeOf(const typename T::Char* path, const FILETIME* t) {
     if (!path || !t || (t->dwLowDateTime == 0 && t->dwHighDateTime == 0)) return zvFail(ZVERR_BAD_ARGUMENT);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = T::Open(path, GENERIC_WRITE, FILE_SHARE_READ);
     if (file == INVALID_HANDLE_VALUE) return zvFail(ZVERR_CANNOT_OPEN_RW);
     BOOL ok = SetFileTime(file, nullptr, nullptr, t);
     CloseHandle(file);
     return ok ? TRUE : zvFail(ZVERR_WRITE);
 }
 
-ZV_EXPORT(BOOL) zvSetFileTimeW(const WCHAR* path, const FILETIME* t) {
-    if (!path || !t || (t->dwLowDateTime == 0 && t->dwHighDateTime == 0)) return zvFail(ZVERR_BAD_ARGUMENT);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return zvFail(ZVERR_CANNOT_OPEN_RW);
-    BOOL ok = SetFileTime(file, nullptr, nullptr, t);
-    CloseHandle(file);
-    return ok ? TRUE : zvFail(ZVERR_WRITE);
+}  // namespace
+
+ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* time, int flags) {
+    return MakeUniqPath<Narrow>(out, path, time, flags);
 }
+
+ZV_EXPORT(BOOL) zvMakeUniqPathW(WCHAR* out, const WCHAR* path, const FILETIME* time, int flags) {
+    return MakeUniqPath<Wide>(out, path, time, flags);
+}
+
+ZV_EXPORT(BOOL) zvMakeDirectoriesA(const char* path) {
+    if (!path) return zvFail(ZVERR_BAD_ARGUMENT);
+    std::string copy(path);
+    return MakeDirectories<Narrow>(copy) ? TRUE : FALSE;
+}
+
+ZV_EXPORT(BOOL) zvMakeDirectoriesW(const WCHAR* path) {
+    if (!path) return zvFail(ZVERR_BAD_ARGUMENT);
+    std::wstring copy(path);
+    return MakeDirectories<Wide>(copy) ? TRUE : FALSE;
+}
+
+ZV_EXPORT(BOOL) zvRenameFileA(const char* path, const char* newName) { return RenameFile<Narrow>(path, newName); }
+
+ZV_EXPORT(BOOL) zvRenameFileW(const WCHAR* path, const WCHAR* newName) { return RenameFile<Wide>(path, newName); }
+
+ZV_EXPORT(BOOL) zvSetFileTimeA(const char* path, const FILETIME* t) { return SetFileTimeOf<Narrow>(path, t); }
+
+ZV_EXPORT(BOOL) zvSetFileTimeW(const WCHAR* path, const FILETIME* t) { return SetFileTimeOf<Wide>(path, t); }

@@ -78,6 +78,7 @@ TEST(Exports, EveryFunctionResolvesByUndecoratedName) {
         "zvMakeUniqPathA", "zvMakeDirectoriesA", "zvRenameFileA", "zvGetDBCSLeadTable", "zvScanFileNameW",
         "zvScanExtNameW", "zvControlRightPathW", "zvControlRightUrlW", "zvControlFileTimeAtFat",
         "zvRegulateFileTime", "zvAddTimeToFileTime", "zvSubTimeToFileTime", "zvSetFileTimeA", "zvSetFileTimeW",
+        "zvMakeUniqPathW", "zvMakeDirectoriesW", "zvRenameFileW",
     };
     for (const char* name : names) EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
     auto version = (int(WINAPI*)())GetProcAddress(module, "zvGetVersion");
@@ -205,4 +206,21 @@ TEST(SetFileTime, SetsLastWriteAndReportsMissingFile) {
     FILETIME zero = {0, 0};
     EXPECT_FALSE(zvSetFileTimeA((dir.path() + "f.htm").c_str(), &zero));
     EXPECT_EQ(zvGetErrCode(), 0x7A760003u);
+}
+
+TEST(WideFileOperations, FollowTheNarrowRules) {
+    TempFolder dir;
+    FILETIME stamp = LocalTime(1999, 12, 31, 23, 59, 58);
+    dir.CreateFile("w.htm", &stamp);
+    std::wstring folder(dir.path().begin(), dir.path().end());
+    WCHAR out[MAX_PATH];
+    ASSERT_TRUE(zvMakeUniqPathW(out, (folder + L"w.htm").c_str(), nullptr, 0x12));
+    EXPECT_EQ(std::wstring(out), folder + L"w_99c31.htm");
+
+    ASSERT_TRUE(zvMakeDirectoriesW((folder + L"\x30bd\\\x8868\\f.htm").c_str()));
+    EXPECT_NE(GetFileAttributesW((folder + L"\x30bd\\\x8868").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ASSERT_TRUE(zvRenameFileW((folder + L"w.htm").c_str(), L"\x30bd.htm"));
+    EXPECT_NE(GetFileAttributesW((folder + L"\x30bd.htm").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(dir.Exists("zvcore32.tmp"));
 }
