@@ -8,6 +8,7 @@
 #include "cache/folderurl.h"
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
+#include "zvclass.h"
 #include "zvpath.h"
 
 namespace {
@@ -347,6 +348,27 @@ void CTreePane::ListRows(int folder, std::vector<ListRow>& rows) {
     std::stable_sort(rows.begin() + first, rows.end(), [&](const ListRow& a, const ListRow& b) {
         return CompareEntries(*node->items[a.item], *node->items[b.item], key) < 0;
     });
+}
+
+void CTreePane::RowTexts(int folder, const ListRow& row, const char* noTime, RowText& out) {
+    out = RowText();
+    if (row.item < 0) {
+        out.name = "..";
+        return;
+    }
+    TreeItem* it = model.Item(folder, row.item);
+    if (!it) return;
+    out.name = it->name;
+    if (!it->IsFolder() && !it->IsGhost() && it->size != SIZE_NONE) {
+        char size[32];
+        g_countFormatter(it->size, size, sizeof(size));
+        out.size = size;
+    }
+    SYSTEMTIME local;
+    if (it->HasTime() && MappingSettings::Process().clock->ToLocalTime(it->time, &local))
+        out.time = (const char*)zvCTime2(local).Format();
+    else
+        out.time = noTime ? noTime : "";
 }
 
 void CTreePane::RemoveEntry(int folder, int item) {

@@ -65,6 +65,11 @@ struct ListRow {
     int item;
 };
 
+// The three columns of a list row.
+struct RowText {
+    std::string name, size, time;
+};
+
 class CTreePane : public IMessageRoutine {
 public:
     CTreePane(CFolderTree& model, int side, const RebuildSettings& settings, IFileSystem& files,
@@ -115,6 +120,9 @@ public:
     bool FindByUrl(const char* mappedUrl, int* folder, int* item, int* rebuildNo);
     // Rows of a folder's list, sorted with the pane's key.
     void ListRows(int folder, std::vector<ListRow>& rows);
+    // Name, size (files that are not ghosts, with thousands separators) and
+    // time of a row; noTime stands for an entry without a time.
+    void RowTexts(int folder, const ListRow& row, const char* noTime, RowText& out);
     // Removes a file entry, with counters and the view.
     void RemoveEntry(int folder, int item);
     // Removes the folders below and including folder that hold nothing,

@@ -311,6 +311,16 @@ TEST_F(Marks, ListRowsHideplaceholdersAndStartWithParent) {
     EXPECT_EQ("a.gif", r.model.Item(f, rows[1].item)->name);
     EXPECT_EQ("b.gif", r.model.Item(f, rows[2].item)->name);
     EXPECT_EQ("sub", r.model.Item(f, rows[3].item)->name);
+    RowText text;
+    r.RowTexts(f, rows[1], "-", text);
+    EXPECT_EQ("a.gif", text.name);
+    EXPECT_EQ("3", text.size);
+    EXPECT_EQ("2001/05/06 10:00:00", text.time);
+    r.RowTexts(f, rows[3], "-", text);
+    EXPECT_EQ("", text.size);
+    EXPECT_EQ("-", text.time);
+    r.RowTexts(f, rows[0], "-", text);
+    EXPECT_EQ("..", text.name);
     r.RefreshStatus();
     EXPECT_EQ(" C:0, D:0, M:0, L:0 / 2", r.status);
     TreeItem* placeholder = r.model.Node(f)->ItemNamed("#");
