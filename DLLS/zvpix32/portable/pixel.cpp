@@ -67,17 +67,32 @@ struct Pairs4 {
     static constexpr BYTE Nibble(int k) { return (BYTE)(k < 8 ? k : 248 + (k - 8)); }
 };
 
-constexpr CubeLevels<255> kLevels8;
+// Cube steps of 8-bit components for each dither matrix value, already
+// multiplied by their weight in the cube index: one lookup per component.
+struct CubeSteps8 {
+    BYTE red[64][256];
+    BYTE green[64][256];
+    BYTE blue[64][256];
+    constexpr CubeSteps8() : red(), green(), blue() {
+        const CubeLevels<255> l;
+        for (int m = 0; m < 64; ++m)
+            for (int v = 0; v < 256; ++v) {
+                const int level = l.level[v] + (m < l.fraction[v]);
+                red[m][v] = (BYTE)level;
+                green[m][v] = (BYTE)(6 * level);
+                blue[m][v] = (BYTE)(36 * level);
+            }
+    }
+};
+
+constexpr CubeSteps8 kSteps8;
 constexpr CubeLevels<63> kLevels6;
 constexpr CubeLevels<31> kLevels5;
 constexpr Expand1 kExpand1;
 constexpr Pairs4 kPairs4;
 
-inline BYTE CubeIndex(const CubeLevels<255>& l8, int red, int green, int blue, int m) {
-    const int r = l8.level[red] + (m < l8.fraction[red]);
-    const int g = l8.level[green] + (m < l8.fraction[green]);
-    const int b = l8.level[blue] + (m < l8.fraction[blue]);
-    return g_zvCubeMap[36 * b + 6 * g + r];
+inline BYTE CubeIndex(int red, int green, int blue, int m) {
+    return g_zvCubeMap[kSteps8.blue[m][blue] + kSteps8.green[m][green] + kSteps8.red[m][red]];
 }
 
 inline BYTE Dither16(int red, int green, int blue, int x, int y) {
@@ -133,7 +148,7 @@ struct Rgb24Cube {
     DWORD Key(DWORD t) const { return t & 0xFFFFFF; }
     DWORD Raw(const BYTE* row, int x) const { return Rgb(row + 3 * x); }
     BYTE Convert(DWORD raw, int x, int y) const {
-        return CubeIndex(kLevels8, raw >> 16, (raw >> 8) & 0xFF, raw & 0xFF, g_zvDitherMatrix[y & 7][x & 7]);
+        return CubeIndex(raw >> 16, (raw >> 8) & 0xFF, raw & 0xFF, g_zvDitherMatrix[y & 7][x & 7]);
     }
 };
 
@@ -257,8 +272,17 @@ void CopyRgb24Cube(const Job& j) {
     BYTE* drow = j.dst;
     for (int y = 0; y < j.height; ++y, srow += j.srcStep, drow += j.dstStep) {
         const BYTE* matrix = g_zvDitherMatrix[y & 7];
+        const BYTE *red[8], *green[8], *blue[8];
+        for (int k = 0; k < 8; ++k) {
+            red[k] = kSteps8.red[matrix[k]];
+            green[k] = kSteps8.green[matrix[k]];
+            blue[k] = kSteps8.blue[matrix[k]];
+        }
         const BYTE* p = srow;
-        for (int x = 0; x < j.width; ++x, p += 3) drow[x] = CubeIndex(kLevels8, p[2], p[1], p[0], matrix[x & 7]);
+        for (int x = 0; x < j.width; ++x, p += 3) {
+            const int k = x & 7;
+            drow[x] = g_zvCubeMap[blue[k][p[0]] + green[k][p[1]] + red[k][p[2]]];
+        }
     }
 }
 
@@ -419,7 +443,7 @@ void StretchRgb24Cube(BYTE* dst, const BYTE* src, int dstWidth, int dstHeight, i
         unsigned long long hAcc = 0;
         for (int x = 0; x < dstWidth; ++x, hAcc += hStep) {
             const BYTE* p = srow + 3 * (size_t)(hAcc >> 32);
-            dst[x] = CubeIndex(kLevels8, p[2], p[1], p[0], matrix[x & 7]);
+            dst[x] = CubeIndex(p[2], p[1], p[0], matrix[x & 7]);
         }
     }
 }
