@@ -1,0 +1,113 @@
+// Hostile cache URLs through the whole road: insertion with its conflict
+// rules, comparison, marks, list rows, lookups and the execution of marks.
+// Each input line is one cache entry: a flag byte, then the URL.
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "cache/memcache.h"
+#include "jobs/rebuildjobs.h"
+#include "tree/paneview.h"
+
+namespace {
+
+class CQuietReport : public IJobReport {
+public:
+    void StatusText(const char*) override {}
+    void StatusMessage(UINT) override {}
+    void Warning(const char*, UINT) override {}
+    bool Ask(UINT, const char*) override { return true; }
+    void Notify(UINT, const char*) override {}
+    void End(int) override {}
+};
+
+// Cache files exist, the rebuild folder starts empty, every operation works.
+class CAcceptingFiles : public IFileSystem {
+public:
+    bool ListFolder(const char*, std::vector<DirEntry>&) override { return false; }
+    bool GetFileInfo(const char* path, DirEntry& out) override {
+        if (strncmp(path, "C:\\cache\\", 9) != 0) return false;
+        out = DirEntry();
+        out.size = 10;
+        return true;
+    }
+    bool CopyFileTo(const char*, const char*) override { return true; }
+    bool MoveFileTo(const char*, const char*) override { return true; }
+    bool RemoveFile(const char*) override { return true; }
+    bool RemoveFolder(const char*) override { return true; }
+    bool MakeDirectories(const char*) override { return true; }
+    bool SetFileTime(const char*, const FILETIME&) override { return true; }
+    bool RenameFile(const char*, const char*) override { return true; }
+    bool MakeUniquePath(const char*, int, char*, DWORD) override { return false; }
+    bool ShellOpen(const char*, const char*) override { return true; }
+    void CurrentTime(FILETIME& out) override { out = FILETIME{1, 0x01c00000}; }
+    DWORD ReadProfileString(const char*, const char*, const char*, char* out, DWORD cap) override {
+        if (cap) out[0] = 0;
+        return 0;
+    }
+    bool WriteProfileString(const char*, const char*, const char*, const char*) override { return true; }
+    void FlushProfile(const char*) override {}
+};
+
+void VisitRows(CTreePane& pane, int folder, DWORD key) {
+    FolderNode* node = pane.model.Node(folder);
+    if (!node) return;
+    pane.sortKey = key;
+    std::vector<ListRow> rows;
+    pane.ListRows(folder, rows);
+    RowText text;
+    char buffer[1024];
+    for (const ListRow& row : rows) {
+        pane.RowTexts(folder, row, "-", text);
+        pane.RowUrl(folder, row, buffer);
+        pane.RowLocalPath(folder, row, buffer);
+    }
+    for (size_t i = 0; i < pane.model.Node(folder)->items.size(); ++i) {
+        TreeItem* it = pane.model.Node(folder)->items[i];
+        if (it && it->IsFolder()) VisitRows(pane, it->Child(), key + 1);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    RebuildSettings settings;
+    settings.rebuildFolders[0] = "C:\\rb\\";
+    CMemoryUrlCache cache;
+    std::string text((const char*)data, size);
+    size_t start = 0;
+    int n = 0;
+    while (start < text.size() && n < 64) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.size() < 2) continue;
+        BYTE flags = (BYTE)line[0];
+        CMemoryUrlCache::Entry e;
+        e.url = line.substr(1);
+        e.hasLocalFile = !(flags & 1);
+        e.localFile = e.hasLocalFile ? "C:\\cache\\f" + std::to_string(n) + ((flags & 2) ? ".htm" : "") : "";
+        e.type = (flags & 4) ? CACHE_ENTRY_HISTORY : ((flags & 8) ? CACHE_ENTRY_COOKIE : 0);
+        e.size = flags;
+        e.lastModified = FILETIME{(DWORD)flags << 24, (flags & 16) ? 0u : 0x01c00000u + flags};
+        cache.Put(e);
+        ++n;
+    }
+    CAcceptingFiles files;
+    CNullPaneView view;
+    CQuietReport report;
+    CRebuildJobs jobs(settings, files, cache, view, report, (int)(size % 3));
+    if (!jobs.BuildTrees()) return 0;
+    BYTE group = size ? data[0] : 0;
+    static const BYTE kGroups[] = {MARK_C, MARK_D, MARK_M, MARK_L, MARK_LC};
+    jobs.cache.ToggleMarks(jobs.cache.root, -1, kGroups[group % 5], kGroups[group % 5], group & 8);
+    VisitRows(jobs.cache, jobs.cache.root, 0);
+    if (jobs.cache.historyRoot >= 0) VisitRows(jobs.cache, jobs.cache.historyRoot, SORT_DESCENDING);
+    jobs.ExecuteMarks();
+    VisitRows(jobs.rebuild, jobs.rebuild.root, 3);
+    return 0;
+}
