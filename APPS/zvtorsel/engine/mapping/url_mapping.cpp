@@ -215,6 +215,18 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
             ++p;
         }
     }
+    {
+        // A cut or a dangling lead byte may end the path in a component of
+        // dots only (".$22" cut behind the dot): drop it.
+        char* last = out;
+        for (char* q = out; *q;) {
+            int n = CharLength(q, s);
+            if (!n) break;
+            if (*q == '\\') last = q + 1;
+            q += n;
+        }
+        if (IsDotsOnlyComponent(last)) w.CutAt(last);
+    }
     return query ? 1 : 0;
 }
 

@@ -325,12 +325,19 @@ TEST_F(Mapping, BuffersAreNeverOverrun) {
         FolderOf(wide.c_str(), buf.data(), size, settings);
         EXPECT_EQ(buf[size], 'Z');
     }
+    // A cut never leaves a last component of dots only.
+    char cut[10];
+    UrlToLocalPath("http://h/.\"x", cut, sizeof cut, settings);
+    EXPECT_STREQ(cut, "http$\\h\\");
+    UrlToLocalPath("http://h/..", cut, sizeof cut, settings);
+    EXPECT_STREQ(cut, "http$\\h\\");
     // A long query that is cut still gets its stamp and extension.
     std::string longQuery = "http://h/q?" + std::string(5000, 'a');
     EXPECT_EQ(Map(longQuery), std::string("http://h/q") + kStamp + ".htm");
     // A dangling lead byte ends the text.
     EXPECT_EQ(Map("http://h/a\x83"), "http://h/a");
     EXPECT_EQ(Local("http://h/a\x83"), "http$\\h\\a");
+    EXPECT_EQ(Local("http://h/..\x83"), "http$\\h\\");
 }
 
 // Random URLs without a query: every path component written by
