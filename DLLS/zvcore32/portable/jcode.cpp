@@ -1,6 +1,9 @@
 // Judging and converting the three Japanese encodings of the web.
 #include "zvjcode.h"
 
+#include <stdint.h>
+#include <string.h>
+
 #include "jcodetables.h"
 
 namespace {
@@ -91,10 +94,34 @@ BYTE* EucToJis(const BYTE* in, BYTE* out) {
     return out;
 }
 
-BYTE* JisToOther(const BYTE* in, BYTE* out, bool toEuc) {
+// Copies the run of plain bytes (below 0x80, no CR, no ESC) at in, four at
+// a time. end is the terminating zero, so no load reaches past it.
+inline void CopyPlain(const BYTE*& in, const BYTE* end, BYTE*& out) {
+    while (end - in >= 4) {
+        uint32_t v;
+        memcpy(&v, in, 4);
+        uint32_t cr = v ^ 0x0D0D0D0Du;
+        uint32_t esc = v ^ 0x1B1B1B1Bu;
+        uint32_t stop = v | ((cr - 0x01010101u) & ~cr) | ((esc - 0x01010101u) & ~esc);
+        if (stop & 0x80808080u) break;
+        memcpy(out, &v, 4);
+        in += 4;
+        out += 4;
+    }
+}
+
+inline void WriteSjisPair(BYTE j1, BYTE j2, BYTE*& out) {
+    const BYTE* s = g_zvJcodeTables.sjisOfJisPair[(j1 & 0x7F) * 128 + (j2 & 0x7F)];
+    out[0] = s[0];
+    out[1] = s[1];
+    out += 2;
+}
+
+BYTE* JisToOther(const BYTE* in, const BYTE* end, BYTE* out, bool toEuc) {
     bool doubleByte = false;
-    while (*in) {
-        if (*in == ESC) {
+    while (in < end) {
+        BYTE b = *in;
+        if (b == ESC) {
             BYTE c = in[1];
             if ((c == '$' || c == '(') && in[2]) {
                 doubleByte = c == '$';
@@ -111,30 +138,41 @@ BYTE* JisToOther(const BYTE* in, BYTE* out, bool toEuc) {
             continue;
         }
         if (!doubleByte) {
-            CopyByte(in, out);
+            if (b < 0x80) CopyPlain(in, end, out);
+            if (in < end && *in != ESC) CopyByte(in, out);
             continue;
         }
-        if (in[1] == 0) break;  // a lone first byte at the end is dropped
+        BYTE j2 = in[1];
+        if (j2 == 0) break;  // a lone first byte at the end is dropped
         if (toEuc) {
-            out[0] = (BYTE)(in[0] + 0x80);
-            out[1] = (BYTE)(in[1] + 0x80);
+            out[0] = (BYTE)(b + 0x80);
+            out[1] = (BYTE)(j2 + 0x80);
             out += 2;
+        } else if ((b | j2) & 0x80) {
+            WriteSjisFromJis(b, j2, out);
         } else {
-            WriteSjisFromJis(in[0], in[1], out);
+            WriteSjisPair(b, j2, out);
         }
         in += 2;
     }
     return out;
 }
 
-BYTE* EucToSjis(const BYTE* in, BYTE* out) {
-    while (*in) {
-        if (IsHigh(in[0]) && IsHigh(in[1])) {
-            WriteSjisFromJis((BYTE)(in[0] & 0x7F), (BYTE)(in[1] & 0x7F), out);
-            in += 2;
-        } else {
-            CopyByte(in, out);
+BYTE* EucToSjis(const BYTE* in, const BYTE* end, BYTE* out) {
+    while (in < end) {
+        BYTE b = *in;
+        if (IsHigh(b)) {
+            if (IsHigh(in[1])) {
+                WriteSjisPair(b, in[1], out);
+                in += 2;
+                continue;
+            }
+        } else if (b < 0x80) {
+            CopyPlain(in, end, out);
+            if (in >= end) break;
+            if (IsHigh(*in)) continue;
         }
+        CopyByte(in, out);
     }
     return out;
 }
@@ -201,8 +239,8 @@ ZV_EXPORT(int) zvConvertJpnCode(LPSTR out, int outCode, LPCSTR in, int inCode) {
     if (known && i) {
         if (inCode == outCode) end = Copy(i, o);
         else if (inCode == ZVJCODE_SJIS) end = outCode == ZVJCODE_JIS ? SjisToJis(i, o) : SjisToEuc(i, o);
-        else if (inCode == ZVJCODE_EUC) end = outCode == ZVJCODE_JIS ? EucToJis(i, o) : EucToSjis(i, o);
-        else end = JisToOther(i, o, outCode == ZVJCODE_EUC);
+        else if (inCode == ZVJCODE_EUC) end = outCode == ZVJCODE_JIS ? EucToJis(i, o) : EucToSjis(i, i + strlen(in), o);
+        else end = JisToOther(i, i + strlen(in), o, outCode == ZVJCODE_EUC);
     }
     *end = 0;
     return (int)(end - o);

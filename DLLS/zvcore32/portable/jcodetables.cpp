@@ -44,6 +44,12 @@ constexpr ZvJcodeTables Build() {
         else if (b >= 0x9F && b <= 0xFC) j2 = (BYTE)(b - 0x7E);
         t.sjisToJis2[b] = j2;
     }
+    for (int j1 = 0; j1 < 128; ++j1) {
+        for (int j2 = 0; j2 < 128; ++j2) {
+            t.sjisOfJisPair[j1 * 128 + j2][0] = t.jisToSjis1[j1];
+            t.sjisOfJisPair[j1 * 128 + j2][1] = t.jisToSjis2[j1 & 1][j2];
+        }
+    }
     return t;
 }
 

@@ -26,6 +26,9 @@ struct ZvJcodeTables {
     BYTE jisToSjis2[2][256];  // by parity of the JIS first byte, then second byte
     BYTE sjisToJis1[256];     // by Shift_JIS lead byte, before the second byte's carry
     BYTE sjisToJis2[256];     // by Shift_JIS trail byte
+    // Shift_JIS of every 7-bit pair (j1 & 0x7F) * 128 + (j2 & 0x7F), from the
+    // two JIS tables: one lookup per character in the hot loops.
+    BYTE sjisOfJisPair[128 * 128][2];
 };
 
 extern const ZvJcodeTables g_zvJcodeTables;
