@@ -94,19 +94,30 @@ BYTE* EucToJis(const BYTE* in, BYTE* out) {
     return out;
 }
 
-// Copies the run of plain bytes (below 0x80, no CR, no ESC) at in, four at
-// a time. end is the terminating zero, so no load reaches past it.
+// Copies the run of plain bytes at in (below 0x80, no CR, and no ESC in
+// JIS), four at a time while it lasts. end is the terminating zero, so no
+// load reaches past it.
+template <bool StopAtEsc>
 inline void CopyPlain(const BYTE*& in, const BYTE* end, BYTE*& out) {
     while (end - in >= 4) {
         uint32_t v;
         memcpy(&v, in, 4);
         uint32_t cr = v ^ 0x0D0D0D0Du;
-        uint32_t esc = v ^ 0x1B1B1B1Bu;
-        uint32_t stop = v | ((cr - 0x01010101u) & ~cr) | ((esc - 0x01010101u) & ~esc);
+        uint32_t stop = v | ((cr - 0x01010101u) & ~cr);
+        if (StopAtEsc) {
+            uint32_t esc = v ^ 0x1B1B1B1Bu;
+            stop |= (esc - 0x01010101u) & ~esc;
+        }
         if (stop & 0x80808080u) break;
         memcpy(out, &v, 4);
         in += 4;
         out += 4;
+    }
+    while (in < end) {
+        BYTE b = *in;
+        if (b >= 0x80 || b == '\r' || (StopAtEsc && b == ESC)) break;
+        *out++ = b;
+        ++in;
     }
 }
 
@@ -120,59 +131,69 @@ inline void WriteSjisPair(BYTE j1, BYTE j2, BYTE*& out) {
 BYTE* JisToOther(const BYTE* in, const BYTE* end, BYTE* out, bool toEuc) {
     bool doubleByte = false;
     while (in < end) {
-        BYTE b = *in;
-        if (b == ESC) {
-            BYTE c = in[1];
-            if ((c == '$' || c == '(') && in[2]) {
-                doubleByte = c == '$';
-                in += 3;
-                continue;
-            }
-            if (c == 'K' || c == 'H') {
-                doubleByte = c == 'K';
-                in += 2;
-                continue;
-            }
-            *out++ = ESC;
-            ++in;
-            continue;
-        }
         if (!doubleByte) {
-            if (b < 0x80) CopyPlain(in, end, out);
-            if (in < end && *in != ESC) CopyByte(in, out);
-            continue;
-        }
-        BYTE j2 = in[1];
-        if (j2 == 0) break;  // a lone first byte at the end is dropped
-        if (toEuc) {
-            out[0] = (BYTE)(b + 0x80);
-            out[1] = (BYTE)(j2 + 0x80);
-            out += 2;
-        } else if ((b | j2) & 0x80) {
-            WriteSjisFromJis(b, j2, out);
+            CopyPlain<true>(in, end, out);
+            if (in >= end) break;
+            if (*in != ESC) {
+                CopyByte(in, out);
+                continue;
+            }
         } else {
-            WriteSjisPair(b, j2, out);
+            if (!toEuc) {
+                // Two pairs at a time while all four bytes lie in 0x21-0x7F.
+                while (end - in >= 4) {
+                    uint32_t v;
+                    memcpy(&v, in, 4);
+                    if ((v | (v - 0x21212121u)) & 0x80808080u) break;
+                    WriteSjisPair(in[0], in[1], out);
+                    WriteSjisPair(in[2], in[3], out);
+                    in += 4;
+                }
+            }
+            for (;;) {
+                BYTE j1 = in[0];
+                if (j1 == ESC || j1 == 0) break;
+                BYTE j2 = in[1];
+                if (j2 == 0) {  // a lone first byte at the end is dropped
+                    in = end;
+                    break;
+                }
+                if (toEuc) {
+                    out[0] = (BYTE)(j1 + 0x80);
+                    out[1] = (BYTE)(j2 + 0x80);
+                    out += 2;
+                } else if ((j1 | j2) & 0x80) {
+                    WriteSjisFromJis(j1, j2, out);
+                } else {
+                    WriteSjisPair(j1, j2, out);
+                }
+                in += 2;
+            }
+            if (in >= end) break;
         }
-        in += 2;
+        BYTE c = in[1];
+        if ((c == '$' || c == '(') && in[2]) {
+            doubleByte = c == '$';
+            in += 3;
+        } else if (c == 'K' || c == 'H') {
+            doubleByte = c == 'K';
+            in += 2;
+        } else {
+            *out++ = ESC;  // and the next byte is an ordinary one
+            ++in;
+        }
     }
     return out;
 }
 
 BYTE* EucToSjis(const BYTE* in, const BYTE* end, BYTE* out) {
     while (in < end) {
-        BYTE b = *in;
-        if (IsHigh(b)) {
-            if (IsHigh(in[1])) {
-                WriteSjisPair(b, in[1], out);
-                in += 2;
-                continue;
-            }
-        } else if (b < 0x80) {
-            CopyPlain(in, end, out);
-            if (in >= end) break;
-            if (IsHigh(*in)) continue;
+        CopyPlain<false>(in, end, out);
+        while (IsHigh(in[0]) && IsHigh(in[1])) {
+            WriteSjisPair(in[0], in[1], out);
+            in += 2;
         }
-        CopyByte(in, out);
+        if (in < end && (*in >= 0x80 || *in == '\r')) CopyByte(in, out);
     }
     return out;
 }

@@ -39,7 +39,8 @@ struct SaaRun {
     unsigned ringIndex;
     const BYTE* ring[ZVSAA_WIDE_POSITIONS];  // starts of the last characters fed
     SaaRun* frameBelow;
-    // A searched run that failed from one entry fails from every later one.
+    // A searched run with positions that failed from one entry fails from
+    // every later one: it would only find a part of the same occurrences.
     const BYTE* failedFrom;
     // A one-byte loop's last extent; its continuation failed there.
     const BYTE* loopFrom;

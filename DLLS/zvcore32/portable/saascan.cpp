@@ -176,7 +176,7 @@ ZV_EXPORT(LPSTR) zvSaaScanStringA(HANDLE cvt, LPCSTR text) {
         bool searched = r == head ? headSearched : (r->flags & ZVSAA_FLOATING) != 0;
         bool resume = false;
         if (searched) {
-            if (r->failedFrom && p >= r->failedFrom) {
+            if (r->failedFrom && p >= r->failedFrom && r->positions > 0) {
                 resume = true;
             } else if (!BeginSearch(r, p)) {
                 r->failedFrom = p;
