@@ -122,9 +122,7 @@ inline void CopyPlain(const BYTE*& in, const BYTE* end, BYTE*& out) {
 }
 
 inline void WriteSjisPair(BYTE j1, BYTE j2, BYTE*& out) {
-    const BYTE* s = g_zvJcodeTables.sjisOfJisPair[(j1 & 0x7F) * 128 + (j2 & 0x7F)];
-    out[0] = s[0];
-    out[1] = s[1];
+    memcpy(out, g_zvJcodeTables.sjisOfJisPair[(j1 & 0x7F) * 128 + (j2 & 0x7F)], 2);
     out += 2;
 }
 
@@ -189,6 +187,16 @@ BYTE* JisToOther(const BYTE* in, const BYTE* end, BYTE* out, bool toEuc) {
 BYTE* EucToSjis(const BYTE* in, const BYTE* end, BYTE* out) {
     while (in < end) {
         CopyPlain<false>(in, end, out);
+        // Two characters at a time while all four bytes are 0xA1 or more.
+        while (end - in >= 4) {
+            uint32_t v;
+            memcpy(&v, in, 4);
+            uint32_t atLeastA1 = v & ((v & 0x7F7F7F7Fu) + 0x5F5F5F5Fu);
+            if ((atLeastA1 & 0x80808080u) != 0x80808080u) break;
+            WriteSjisPair(in[0], in[1], out);
+            WriteSjisPair(in[2], in[3], out);
+            in += 4;
+        }
         while (IsHigh(in[0]) && IsHigh(in[1])) {
             WriteSjisPair(in[0], in[1], out);
             in += 2;
