@@ -69,13 +69,16 @@ private:
     ScanResult ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, int al);
     bool Restart(JpegBitReader& in, DWORD* untilRestart);
 
-    bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef);
+    // Decodes one block into `coef` (all zero on entry) and lists the
+    // positions it set in `touched`; false when the data is damaged.
+    bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
+                               bool* firstRowOnly);
     void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
     void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
     bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
 
     void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
-    void TransformBlock(const int32_t* coef, const McuBlock& b, JpegMcuSamples& samples);
+    void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
     void OutputCoefficients();
     void ClearUnwritten(DWORD mcuIndex);
     int32_t* BlockCoefficients(DWORD mcuIndex, int block) {
@@ -293,32 +296,43 @@ bool Decoder::Restart(JpegBitReader& in, DWORD* untilRestart) {
     return true;
 }
 
-bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef) {
+bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched,
+                                    int* touchedCount, bool* firstRowOnly) {
+    // A local reader stays in registers; stores into `coef` could alias the caller's.
+    JpegBitReader r = in;
     const int32_t* q = g_quantTables[c.quant];
-    const int dcSize = in.Decode(g_dcTables[c.dcTable]);
+    const int dcSize = r.Decode(g_dcTables[c.dcTable]);
     if (dcSize > 16) return false;
-    c.predictor = (int32_t)((uint32_t)c.predictor + (uint32_t)in.Extend(dcSize));
+    c.predictor = (int32_t)((uint32_t)c.predictor + (uint32_t)r.Extend(dcSize));
     coef[0] = (int32_t)((uint32_t)c.predictor * (uint32_t)q[0]);
+    int count = 1;
+    touched[0] = 0;
+    int rows = 0;
     const JpegHuffmanTable& ac = g_acTables[c.acTable];
     for (int k = 1; k < 64;) {
-        const int rs = in.Decode(ac);
+        const int rs = r.Decode(ac);
         if (rs == 0) break;
         k += rs >> 4;
         if (k > 63) break;
         if (rs & 15) {
             const int z = g_zvJpegNaturalOrder[k];
-            coef[z] = (int32_t)((uint32_t)in.Extend(rs & 15) * (uint32_t)q[z]);
+            coef[z] = (int32_t)((uint32_t)r.Extend(rs & 15) * (uint32_t)q[z]);
+            touched[count++] = (BYTE)z;
+            rows |= z;
         }
         ++k;
     }
+    in = r;
+    *touchedCount = count;
+    *firstRowOnly = (rows & 0x38) == 0;
     return true;
 }
 
-void Decoder::TransformBlock(const int32_t* coef, const McuBlock& b, JpegMcuSamples& samples) {
+void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples) {
     if (b.component == 0)
-        zvJpegInverseTransform(coef, samples.y + b.y * mcuWidth_ + b.x, mcuWidth_);
+        zvJpegInverseTransform(coef, samples.y + b.y * mcuWidth_ + b.x, mcuWidth_, firstRowOnly);
     else
-        zvJpegInverseTransform(coef, b.component == 1 ? samples.cb : samples.cr, 8);
+        zvJpegInverseTransform(coef, b.component == 1 ? samples.cb : samples.cr, 8, firstRowOnly);
 }
 
 void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
@@ -339,17 +353,27 @@ void Decoder::ClearUnwritten(DWORD mcuIndex) {
 ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
     if (ss != 0 || se != 63) return StopSequential(0);
     JpegMcuSamples samples;
-    int32_t coef[64];
+    int32_t coef[64] = {};
+    BYTE touched[64];
     DWORD untilRestart = restartInterval_;
     const DWORD total = mcusPerRow_ * mcuRows_;
+    DWORD mx = 0, my = 0;
     for (DWORD m = 0; m < total; ++m) {
         for (int b = 0; b < blocksPerMcu_; ++b) {
-            memset(coef, 0, sizeof coef);
-            if (!DecodeSequentialBlock(in, components_[mcuBlocks_[b].component], coef)) return StopSequential(m);
-            TransformBlock(coef, mcuBlocks_[b], samples);
+            int count = 0;
+            bool firstRowOnly = true;
+            const bool ok =
+                DecodeSequentialBlock(in, components_[mcuBlocks_[b].component], coef, touched, &count, &firstRowOnly);
+            if (!ok) return StopSequential(m);
+            TransformBlock(coef, firstRowOnly, mcuBlocks_[b], samples);
+            for (int i = 0; i < count; ++i) coef[touched[i]] = 0;
         }
         if (in.Overran()) return StopSequential(m);
-        PutMcu(samples, m % mcusPerRow_, m / mcusPerRow_);
+        PutMcu(samples, mx, my);
+        if (++mx == mcusPerRow_) {
+            mx = 0;
+            ++my;
+        }
         if (m + 1 < total && !Restart(in, &untilRestart)) return StopSequential(m + 1);
     }
     imageComplete_ = true;
@@ -467,12 +491,19 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     while (components_[which].acTable == kNotInScan) ++which;
     Component& c = components_[which];
     const DWORD total = c.blocksWide * c.blocksHigh;
+    auto blockAt = [&](DWORD bx, DWORD by) {
+        const DWORD mcu = (by / c.v) * mcusPerRow_ + bx / c.h;
+        return BlockCoefficients(mcu, c.firstBlock + (int)(by % c.v) * c.h + (int)(bx % c.h));
+    };
     DWORD n = 0;
     for (DWORD by = 0; by < c.blocksHigh; ++by) {
         for (DWORD bx = 0; bx < c.blocksWide; ++bx, ++n) {
-            const DWORD mcu = (by / c.v) * mcusPerRow_ + bx / c.h;
-            const int block = c.firstBlock + (int)(by % c.v) * c.h + (int)(bx % c.h);
-            int32_t* coef = BlockCoefficients(mcu, block);
+            int32_t* coef = blockAt(bx, by);
+            // The blocks of a grid row lie apart in the store; fetch ahead.
+            if (bx + 2 < c.blocksWide) {
+                const int32_t* ahead = blockAt(bx + 2, by);
+                for (int i = 0; i < 64; i += 16) __builtin_prefetch(ahead + i);
+            }
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
             if (nearEnd) memcpy(saved, coef, sizeof(int32_t) * 64);
             bool ok = true;
@@ -499,8 +530,12 @@ void Decoder::OutputCoefficients() {
             for (int b = 0; b < blocksPerMcu_; ++b) {
                 const int32_t* stored = BlockCoefficients(m, b);
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
-                for (int k = 0; k < 64; ++k) coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
-                TransformBlock(coef, mcuBlocks_[b], samples);
+                int32_t rows = 0;
+                for (int k = 0; k < 64; ++k) {
+                    coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
+                    if (k >= 8) rows |= coef[k];
+                }
+                TransformBlock(coef, rows == 0, mcuBlocks_[b], samples);
             }
             PutMcu(samples, mx, my);
         }

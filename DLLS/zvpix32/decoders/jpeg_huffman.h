@@ -8,7 +8,7 @@
 // A table built the canonical way from 16 counts and the values, plus a
 // lookup of the codes up to kLookupBits long.
 struct JpegHuffmanTable {
-    enum { kLookupBits = 9 };
+    enum { kLookupBits = 10 };
     int32_t maxCode[17];      // by length 1..16; -1 when no code has that length
     int32_t valueOffset[17];  // index of the length's first value minus its smallest code
     int valueCount;
@@ -81,13 +81,17 @@ public:
             bits_ -= length;
             return hit & 0xFF;
         }
-        int32_t code = 0;
-        for (int length = 1; length <= 16; ++length) {
-            code = (code << 1) | (int32_t)(acc_ >> 31);
-            acc_ <<= 1;
-            --bits_;
-            if (code <= t.maxCode[length]) return t.ValueAt(length, code);
+        // Longer codes: the lookup already ruled out every length up to kLookupBits.
+        for (int length = JpegHuffmanTable::kLookupBits + 1; length <= 16; ++length) {
+            const int32_t code = (int32_t)(acc_ >> (32 - length));
+            if (code <= t.maxCode[length]) {
+                acc_ <<= length;
+                bits_ -= length;
+                return t.ValueAt(length, code);
+            }
         }
+        acc_ <<= 16;
+        bits_ -= 16;
         return 0;
     }
 

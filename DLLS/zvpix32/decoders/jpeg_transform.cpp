@@ -1,6 +1,7 @@
 #include "jpeg_transform.h"
 
 #include <stddef.h>
+#include <string.h>
 
 const BYTE g_zvJpegNaturalOrder[64 + 16] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13,
@@ -45,9 +46,44 @@ inline int32_t Round(uint32_t v) {
     return (int32_t)(v + ((int32_t)v > 0 ? half : 0u - half)) >> kShift;
 }
 
+// Row pass of inputs x0, -1, ..., -1 (a row whose columns above 0 were
+// empty; the column pass rounds 0 to -1): linear, so 256·s0·x0 plus this.
+struct EmptyRowTerms {
+    uint32_t v[8];
+    EmptyRowTerms() {
+        const uint32_t m = 0u - 1u;
+        Pass(0, m, m, m, m, m, m, m, v);
+    }
+};
+const EmptyRowTerms kEmptyRow;
+
+inline void RowPass(const int32_t* in, int32_t* row) {
+    if (in[1] == -1 && in[2] == -1 && in[3] == -1 && in[4] == -1 && in[5] == -1 && in[6] == -1 && in[7] == -1) {
+        const uint32_t dc = 256 * S0 * (uint32_t)in[0];
+        for (int k = 0; k < 8; ++k) row[k] = Round<18>(dc + kEmptyRow.v[k]);
+        return;
+    }
+    if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
+        const int32_t dc = Round<18>(256 * S0 * (uint32_t)in[0]);
+        for (int k = 0; k < 8; ++k) row[k] = dc;
+        return;
+    }
+    uint32_t y[8];
+    Pass((uint32_t)in[0], (uint32_t)in[1], (uint32_t)in[2], (uint32_t)in[3], (uint32_t)in[4], (uint32_t)in[5],
+         (uint32_t)in[6], (uint32_t)in[7], y);
+    for (int k = 0; k < 8; ++k) row[k] = Round<18>(y[k]);
+}
+
 }  // namespace
 
-void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride) {
+void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride, bool firstRowOnly) {
+    if (firstRowOnly) {
+        int32_t first[8];
+        for (int c = 0; c < 8; ++c) first[c] = Round<9>(256 * S0 * (uint32_t)coef[c]);
+        RowPass(first, out);
+        for (int r = 1; r < 8; ++r) memcpy(out + r * outStride, out, 8 * sizeof(int32_t));
+        return;
+    }
     int32_t columns[64];
     uint32_t y[8];
     for (int c = 0; c < 8; ++c) {
@@ -61,18 +97,7 @@ void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride) {
              (uint32_t)in[40], (uint32_t)in[48], (uint32_t)in[56], y);
         for (int k = 0; k < 8; ++k) columns[k * 8 + c] = Round<9>(y[k]);
     }
-    for (int r = 0; r < 8; ++r) {
-        const int32_t* in = columns + r * 8;
-        int32_t* row = out + r * outStride;
-        if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
-            const int32_t dc = Round<18>(256 * S0 * (uint32_t)in[0]);
-            for (int k = 0; k < 8; ++k) row[k] = dc;
-            continue;
-        }
-        Pass((uint32_t)in[0], (uint32_t)in[1], (uint32_t)in[2], (uint32_t)in[3], (uint32_t)in[4], (uint32_t)in[5],
-             (uint32_t)in[6], (uint32_t)in[7], y);
-        for (int k = 0; k < 8; ++k) row[k] = Round<18>(y[k]);
-    }
+    for (int r = 0; r < 8; ++r) RowPass(columns + r * 8, out + r * outStride);
 }
 
 namespace {
@@ -97,23 +122,28 @@ inline void PutColour(BYTE* p, int32_t y, int32_t blue, int32_t green, int32_t r
     p[2] = kClamp((k + red) >> 21);
 }
 
+// Chroma terms are worked out once per chroma sample and shared by the
+// 1, 2 or 4 pixels that repeat it.
 template <int kWideShift, int kTallShift>
 void ConvertColour(const JpegMcuSamples& s, BYTE* dst, DWORD stride, int validColumns) {
     const int yStride = 8 << kWideShift;
-    const int rows = 8 << kTallShift;
-    for (int row = 0; row < rows; ++row) {
-        const int32_t* ys = s.y + row * yStride;
-        const int32_t* cbs = s.cb + (row >> kTallShift) * 8;
-        const int32_t* crs = s.cr + (row >> kTallShift) * 8;
-        BYTE* p = dst + (size_t)row * stride;
-        for (int x = 0; x < validColumns;) {
-            const int32_t cb = cbs[x >> kWideShift], cr = crs[x >> kWideShift];
+    const int chromaColumns = (validColumns + (1 << kWideShift) - 1) >> kWideShift;
+    for (int crow = 0; crow < 8; ++crow) {
+        const int32_t* cbs = s.cb + crow * 8;
+        const int32_t* crs = s.cr + crow * 8;
+        const int32_t* y0 = s.y + (crow << kTallShift) * yStride;
+        const int32_t* y1 = y0 + yStride;
+        BYTE* p0 = dst + (size_t)(crow << kTallShift) * stride;
+        BYTE* p1 = p0 + stride;
+        for (int cx = 0; cx < chromaColumns; ++cx) {
+            const int32_t cb = cbs[cx], cr = crs[cx];
             const int32_t blue = 116130 * cb, green = -22554 * cb - 46802 * cr, red = 91881 * cr;
-            PutColour(p + 3 * x, ys[x], blue, green, red);
-            ++x;
-            if (kWideShift && x < validColumns) {
-                PutColour(p + 3 * x, ys[x], blue, green, red);
-                ++x;
+            const int x = cx << kWideShift;
+            PutColour(p0 + 3 * x, y0[x], blue, green, red);
+            if (kTallShift) PutColour(p1 + 3 * x, y1[x], blue, green, red);
+            if (kWideShift && x + 1 < validColumns) {
+                PutColour(p0 + 3 * x + 3, y0[x + 1], blue, green, red);
+                if (kTallShift) PutColour(p1 + 3 * x + 3, y1[x + 1], blue, green, red);
             }
         }
     }

@@ -11,7 +11,9 @@ extern const BYTE g_zvJpegNaturalOrder[64 + 16];
 // Coefficients in natural order (already dequantised) to 64 samples in units
 // of 1/32, centred on 0, written as 8 rows of 8 at `out` with `outStride`.
 // The arithmetic wraps at 32 bits, so hostile coefficients stay defined.
-void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride);
+// `firstRowOnly` promises that coefficients 8 to 63 are zero: the eight
+// rows are then equal and computed once.
+void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride, bool firstRowOnly);
 
 enum JpegLayout {
     JPEG_LAYOUT_GREY,
