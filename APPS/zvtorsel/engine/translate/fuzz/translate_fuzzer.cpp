@@ -1,0 +1,57 @@
+// Arbitrary page bytes through Translate (links on and off, with anchored
+// scanners) and NextLink (unanchored scanners), bounded destinations.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "translate/html_translator.h"
+#include "translate/tests/memory_files.h"
+#include "zvchartables.h"
+
+namespace {
+MemoryFiles* g_files;
+CHtmlTranslator* g_translator;
+CHtmlTranslator* g_links;
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    zvBuildCharTablesCp932();
+    g_files = new MemoryFiles;
+    g_translator = new CHtmlTranslator(g_files, nullptr);
+    g_links = new CHtmlTranslator(g_files, nullptr);
+    if (!g_translator->AllocBuffers(kBuffersAll) || !g_translator->OpenLinkScanners(TRUE) ||
+        !g_links->AllocBuffers(kBuffersFileConverted) || !g_links->OpenLinkScanners(FALSE))
+        abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    bool links = data[0] & 1;
+    MappingSettings::Process().fileProtocolType = data[0] & 2 ? 3 : 2;
+    const char* folder = data[0] & 4 ? "C:\\Web\\" : "C:\\a-rebuild-folder-of-some-length\\x\\y\\";
+    const char* root = data[0] & 8 ? "http://h/" : "";
+    g_files->files["page"] = std::string((const char*)data + 1, size - 1);
+    if (g_translator->LoadHtml("page", TRUE)) {
+        g_translator->Translate(folder, root, links);
+        if (!g_translator->LastTranslateFailed()) {
+            long n = g_translator->TranslatedLength();
+            if (n < 0 || (DWORD)n > 2 * g_translator->Capacity()) abort();
+            if (!links && n < g_translator->ConvertedLength()) abort();
+        }
+    }
+    if (g_links->LoadHtml("page", TRUE)) {
+        int destSize = 1 + data[0] / 16 * 70;
+        std::vector<char> dest((size_t)destSize);
+        int count = 0;
+        while (int r = g_links->NextLink(dest.data(), destSize)) {
+            if (r != 1 && r != 2) abort();
+            if (strlen(dest.data()) >= (size_t)destSize) abort();
+            if (++count > 100000) abort();
+        }
+    }
+    return 0;
+}
