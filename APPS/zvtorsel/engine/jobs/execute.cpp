@@ -175,9 +175,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             }
         }
         translatedFlags = 0;
-        if (!files.CopyFileTo(it->localFile.c_str(), dest.c_str())) return false;
-        files.SetFileTime(dest.c_str(), time);
-        return true;
+        return files.CopyFileWithTime(it->localFile.c_str(), dest.c_str(), time);
     };
 
     CopyResult result = COPY_FAILED;
@@ -357,10 +355,7 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
             !(it->flags & ITEM_NO_ORIGINAL))
             written = translator.LoadHtml(source, FALSE) &&
                       translator.WriteOriginal(cacheFile, it->time);
-        if (!written && files.CopyFileTo(source, cacheFile)) {
-            files.SetFileTime(cacheFile, it->time);
-            written = true;
-        }
+        if (!written) written = files.CopyFileWithTime(source, cacheFile, it->time);
         if (written) {
             FILETIME lastModified = it->time;
             zvAddTimeToFileTime(&lastModified, kWriteBackTimeOffset);

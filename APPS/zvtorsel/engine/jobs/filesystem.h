@@ -21,6 +21,8 @@ public:
     // Attributes, size and last-write time of one file; false when it is missing.
     virtual bool GetFileInfo(const char* path, DirEntry& out) = 0;
     virtual bool CopyFileTo(const char* from, const char* to) = 0;
+    // A copy that overwrites the destination and gives it the last-write time.
+    virtual bool CopyFileWithTime(const char* from, const char* to, const FILETIME& time) = 0;
     virtual bool MoveFileTo(const char* from, const char* to) = 0;
     virtual bool RemoveFile(const char* path) = 0;
     virtual bool RemoveFolder(const char* path) = 0;

@@ -132,23 +132,23 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     return 1;
 }
 
+// The mapped form is the entry's place in the tree: its folder URL and name.
+// That is what MapUrlToName gave, except that a name that got a time stamp
+// keeps it (so the copy lands where the tree shows it) and a history URL
+// comes without the browser's prefix.
 bool CCachePane::EntryUrl(int folder, int item, bool mapped, char* out) {
     TreeItem* it = model.Item(folder, item);
     if (!it) return false;
-    if (!mapped || it->IsGhost() || it->url.empty()) {
-        if (it->url.empty() || it->IsFolder()) {
-            if (!FolderUrl(model, folder, out, kPathBufferSize)) return false;
-            size_t len = strlen(out);
-            if (len + it->name.size() + 1 > kPathBufferSize) return false;
-            memcpy(out + len, it->name.c_str(), it->name.size() + 1);
-            return true;
-        }
+    if (!mapped && !it->url.empty() && !it->IsGhost()) {
         if (it->url.size() + 1 > kPathBufferSize) return false;
         memcpy(out, it->url.c_str(), it->url.size() + 1);
         return true;
     }
-    return MapUrlToName(it->url.c_str(), it->localFile.empty() ? nullptr : it->localFile.c_str(),
-                        it->time, settings.cnvtPercent, out, kPathBufferSize) != 0;
+    if (!FolderUrl(model, folder, out, kPathBufferSize)) return false;
+    size_t len = strlen(out);
+    if (len + it->name.size() + 1 > kPathBufferSize) return false;
+    memcpy(out + len, it->name.c_str(), it->name.size() + 1);
+    return true;
 }
 
 bool CCachePane::EntryLocalPath(int folder, int item, char* out) {

@@ -153,6 +153,17 @@ TEST_F(Execute, SiteOfTheSecondRebuildFolderIsCopiedThere) {
     EXPECT_EQ("m", fs.Data("C:\\rb\\http$\\near\\new.gif"));
 }
 
+TEST_F(Execute, StampedCacheNamesAreCopiedUnderTheirStampedNames) {
+    Cache("http://h/q/", "new index", T0 + 40000000);
+    Cache("http://h/q/index.html", "old index", T0);
+    ASSERT_EQ(1, Build());
+    EXPECT_EQ(1, Jobs().ExecuteMarks());
+    EXPECT_EQ("new index", fs.Data("C:\\rb\\http$\\h\\q\\index.html"));
+    EXPECT_EQ("old index", fs.Data("C:\\rb\\http$\\h\\q\\index_01506_100000.html"));
+    EXPECT_NE(nullptr, RebuildItem("http://h/q/index_01506_100000.html"));
+    EXPECT_NE(nullptr, RebuildItem("http://h/q/index.html"));
+}
+
 TEST_F(Execute, NewerCacheFileReplacesOrRenamesTheOldOne) {
     fs.AddFile("C:\\rb\\http$\\h\\same.gif", "old", Utc(2001, 5, 6, 10, 0, 1));
     fs.AddFile("C:\\rb\\http$\\h\\page.gif", "old", T0);

@@ -217,8 +217,8 @@ int main(int argc, char** argv) {
     std::string rebuild = base + "rb\\";
     CreateDirectoryA(rebuild.substr(0, rebuild.size() - 1).c_str(), nullptr);
 
-    // A cache of `entries` entries and a rebuild folder of as many files, half
-    // of them the same URLs with older times.
+    // A cache of `entries` entries and a rebuild folder holding the same URLs,
+    // half of them with older times, so that the comparison reads every file.
     ClearCache();
     SYSTEMTIME st = {2004, 6, 0, 1, 12, 0, 0, 0};
     FILETIME cacheTime, diskTime;
@@ -232,8 +232,7 @@ int main(int argc, char** argv) {
         snprintf(url, sizeof(url), "http://bench%d.zvtest/d%03d/f%05d.gif", i % 20, i / 100 % 100, i);
         PutInCache(url, "GIF89a", "gif", cacheTime);
         char path[MAX_PATH];
-        int host = i < entries / 2 ? i % 20 : 100 + i % 20;
-        snprintf(path, sizeof(path), "%shttp$\\bench%d.zvtest\\d%03d\\", rebuild.c_str(), host,
+        snprintf(path, sizeof(path), "%shttp$\\bench%d.zvtest\\d%03d\\", rebuild.c_str(), i % 20,
                  i / 100 % 100);
         std::string folder = path;
         CreateDirectoryA((rebuild + "http$").c_str(), nullptr);
@@ -244,7 +243,7 @@ int main(int argc, char** argv) {
         if (h != INVALID_HANDLE_VALUE) {
             DWORD n;
             WriteFile(h, "GIF87a", 6, &n, nullptr);
-            SetFileTime(h, nullptr, nullptr, &diskTime);
+            SetFileTime(h, nullptr, nullptr, i < entries / 2 ? &diskTime : &cacheTime);
             CloseHandle(h);
         }
     }

@@ -35,6 +35,7 @@ public:
         return true;
     }
     bool CopyFileTo(const char*, const char*) override { return true; }
+    bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return true; }
     bool MoveFileTo(const char*, const char*) override { return true; }
     bool RemoveFile(const char*) override { return true; }
     bool RemoveFolder(const char*) override { return true; }

@@ -51,6 +51,9 @@ public:
     bool ListFolder(const char* folder, std::vector<DirEntry>& out) override;
     bool GetFileInfo(const char* path, DirEntry& out) override;
     bool CopyFileTo(const char* from, const char* to) override;
+    bool CopyFileWithTime(const char* from, const char* to, const FILETIME& time) override {
+        return CopyFileTo(from, to) && SetFileTime(to, time);
+    }
     bool MoveFileTo(const char* from, const char* to) override;
     bool RemoveFile(const char* path) override;
     bool RemoveFolder(const char* path) override;
