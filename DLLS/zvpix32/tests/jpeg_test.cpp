@@ -98,11 +98,14 @@ public:
         Segment(0xDB, body);
     }
     void Huffman() {
-        Bytes dc = {0x00, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        for (int i = 0; i < 12; ++i) dc.push_back((BYTE)i);
+        Bytes dc(17 + 12, 0);
+        dc[4] = 12;
+        for (int i = 0; i < 12; ++i) dc[17 + i] = (BYTE)i;
         Segment(0xC4, dc);
-        Bytes ac = {0x10, 0, 0, 0, 0, 0, 0, 0, (BYTE)acSymbols_.size(), 0, 0, 0, 0, 0, 0, 0, 0};
-        ac.insert(ac.end(), acSymbols_.begin(), acSymbols_.end());
+        Bytes ac(17 + acSymbols_.size(), 0);
+        ac[0] = 0x10;
+        ac[8] = (BYTE)acSymbols_.size();
+        for (size_t i = 0; i < acSymbols_.size(); ++i) ac[17 + i] = acSymbols_[i];
         Segment(0xC4, ac);
     }
     void Frame(BYTE code, const Picture& p) {
