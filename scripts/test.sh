@@ -14,9 +14,14 @@ export WINEPREFIX="$ZV_WINEPREFIX" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 unset DISPLAY
 # GUI tests (windows, dialogs, DIB surfaces) draw on a private Xvfb display.
 XVFB_PID=
-if [ ! -e /tmp/.X11-unix/X87 ]; then
+if ! xdpyinfo -display :87 >/dev/null 2>&1; then
+    rm -f /tmp/.X87-lock /tmp/.X11-unix/X87
     Xvfb :87 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        xdpyinfo -display :87 >/dev/null 2>&1 && break
+        sleep 0.5
+    done
 fi
 mkdir -p "$WINEPREFIX"
 wineserver -p >/dev/null 2>&1 || true
