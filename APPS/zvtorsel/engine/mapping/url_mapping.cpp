@@ -178,6 +178,7 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
     Writer w(out, outSize);
     bool query = false;
     bool componentStart = true;
+    char* lastComponent = out;
     const char* p = mappedUrl;
     while (*p) {
         if (!query) {
@@ -185,12 +186,14 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
                 if (!w.Put("$\\", 2)) break;
                 p += 3;
                 componentStart = true;
+                lastComponent = w.Pos();
                 continue;
             }
             if (IsSep(*p)) {
                 if (!w.Put('\\')) break;
                 ++p;
                 componentStart = true;
+                lastComponent = w.Pos();
                 continue;
             }
             if (componentStart && IsDotsOnlyComponent(p)) {
@@ -215,18 +218,9 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
             ++p;
         }
     }
-    {
-        // A cut or a dangling lead byte may end the path in a component of
-        // dots only (".$22" cut behind the dot): drop it.
-        char* last = out;
-        for (char* q = out; *q;) {
-            int n = CharLength(q, s);
-            if (!n) break;
-            if (*q == '\\') last = q + 1;
-            q += n;
-        }
-        if (IsDotsOnlyComponent(last)) w.CutAt(last);
-    }
+    // A cut or a dangling lead byte may end the path in a component of dots
+    // only (".$22" cut behind the dot): drop it.
+    if (IsDotsOnlyComponent(lastComponent)) w.CutAt(lastComponent);
     return query ? 1 : 0;
 }
 

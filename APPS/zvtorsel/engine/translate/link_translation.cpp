@@ -41,6 +41,46 @@ const char kCharsetName[] = "SHIFT_JIS";
 inline bool IsSep(char c) { return c == '/' || c == '\\'; }
 inline bool IsNameEnd(char c) { return c == 0 || c == ' ' || c == '\t' || c == '\n'; }
 
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+inline bool IsNameByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+}
+
+// Entries whose pattern can occur in text: a blank, tab or LF, the
+// attribute name in any case, blanks, tabs or LFs, and "=". A necessary
+// condition only, found from each "=" backwards; the scanners decide, but
+// need not run for the other entries.
+unsigned CandidateEntries(const char* text) {
+    static const char* const kNames[kAttributeScannerCount] = {
+        "action", "background", "codebase", "dynsrc", "href", "lowsrc",
+        "map", "pluginspage", "src", "value", "http-equiv"};
+    const size_t kLongestName = 11;
+    unsigned candidates = 0;
+    for (const char* eq = strchr(text, '='); eq; eq = strchr(eq + 1, '=')) {
+        const char* end = eq;
+        while (end > text && IsBlank(end[-1])) --end;
+        const char* begin = end;
+        while (begin > text && IsNameByte(begin[-1]) && (size_t)(end - begin) <= kLongestName) --begin;
+        size_t n = (size_t)(end - begin);
+        if (n == 0 || n > kLongestName || begin == text || !IsBlank(begin[-1])) continue;
+        char name[kLongestName];
+        for (size_t i = 0; i < n; ++i) name[i] = (char)(begin[i] | 0x20);
+        for (int i = 0; i < kAttributeScannerCount; ++i) {
+            if (strlen(kNames[i]) == n && memcmp(kNames[i], name, n) == 0) candidates |= 1u << i;
+        }
+    }
+    return candidates;
+}
+
+// Whether text can start a tag of the tag scanner: "<", letters, then a
+// blank, tab or LF. A necessary condition; the scanner decides.
+bool MayStartTag(const char* text) {
+    const char* p = text + 1;
+    if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))) return false;
+    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')) ++p;
+    return IsBlank(*p);
+}
+
 // The ">" that ends a tag, stepping over quoted stretches; null when the text
 // ends first.
 char* FindTagEnd(char* p) {
@@ -208,7 +248,7 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
         }
         out.Text(src, lt + 1);
         src = lt + 1;
-        if (!zvSaaScanStringA(m_tagScanner, lt)) continue;
+        if (!MayStartTag(lt) || !zvSaaScanStringA(m_tagScanner, lt)) continue;
 
         char* nameEnd = src;
         while (!IsNameEnd(*nameEnd)) ++nameEnd;
@@ -223,7 +263,9 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
             TemporaryEnd endOfTag(tagEnd);
             int entry = 0;
             char* match = nullptr;
-            for (; entry < kAttributeScannerCount; ++entry) {
+            unsigned candidates = CandidateEntries(nameEnd);
+            for (; candidates && entry < kAttributeScannerCount; ++entry) {
+                if (!(candidates & (1u << entry))) continue;
                 match = zvSaaScanStringA(m_attributeScanners[entry], nameEnd);
                 if (match) break;
             }
@@ -317,8 +359,9 @@ int CHtmlTranslator::NextLink(char* dest, int size) {
         *tagEnd = 0;
         m_scanPointer = tagEnd + 1;
         char* match = nullptr;
+        unsigned candidates = CandidateEntries(nameEnd);
         for (int entry = 0; entry < kLinkEntryCount && !match; ++entry)
-            match = zvSaaScanStringA(m_attributeScanners[entry], nameEnd);
+            if (candidates & (1u << entry)) match = zvSaaScanStringA(m_attributeScanners[entry], nameEnd);
         char *valueStart, *valueEnd;
         if (!match || !FindValue(match, false, &valueStart, &valueEnd)) continue;
         *valueEnd = 0;

@@ -10,8 +10,8 @@
 class MemoryFiles : public IHtmlFileAccess {
 public:
     struct Reader {
-        std::string data;
-        size_t pos = 0;
+        const std::string& data;
+        size_t pos;
     };
 
     void* OpenRead(const char* path) override {
