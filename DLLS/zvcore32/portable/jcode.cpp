@@ -137,17 +137,6 @@ BYTE* JisToOther(const BYTE* in, const BYTE* end, BYTE* out, bool toEuc) {
                 continue;
             }
         } else {
-            if (!toEuc) {
-                // Two pairs at a time while all four bytes lie in 0x21-0x7F.
-                while (end - in >= 4) {
-                    uint32_t v;
-                    memcpy(&v, in, 4);
-                    if ((v | (v - 0x21212121u)) & 0x80808080u) break;
-                    WriteSjisPair(in[0], in[1], out);
-                    WriteSjisPair(in[2], in[3], out);
-                    in += 4;
-                }
-            }
             for (;;) {
                 BYTE j1 = in[0];
                 if (j1 == ESC || j1 == 0) break;
