@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "mapping/url_mapping.h"
-#include "zvchartables.h"
 
 namespace {
 
@@ -34,11 +33,6 @@ void CheckLocalPath(const char* path, const MappingSettings& s) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zvBuildCharTablesCp932();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;

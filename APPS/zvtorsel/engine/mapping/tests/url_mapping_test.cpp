@@ -6,15 +6,8 @@
 
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
-#include "zvchartables.h"
 
 namespace {
-
-#ifndef _WIN32
-// The host library fills its tables from an attach object that a static link
-// may leave out; build them here so the tests see code page 932.
-const int kHostTables = (zvBuildCharTablesCp932(), 0);
-#endif
 
 // 1999-12-05 13:04:09 UTC; the tests run with local time equal to UTC.
 const FILETIME kEntryTime = {0x37a9aa80, 0x01bf3f21};

@@ -13,7 +13,6 @@
 
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
-#include "zvchartables.h"
 #include "zvjcode.h"
 
 namespace {
@@ -50,7 +49,6 @@ void CollectHtml(const std::string& dir, std::vector<std::string>* pages, size_t
 // The pages, and a file store that serves them by index.
 struct Corpus {
     Corpus() {
-        zvBuildCharTablesCp932();
         std::vector<std::string> found;
         size_t foundBytes = 0;
         CollectHtml("/usr/share/doc", &found, &foundBytes);

@@ -10,12 +10,6 @@
 #include "translate/envelope.h"
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
-#include "zvchartables.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zvBuildCharTablesCp932();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFiles files;

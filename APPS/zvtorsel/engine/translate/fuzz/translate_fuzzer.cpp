@@ -9,7 +9,6 @@
 
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
-#include "zvchartables.h"
 
 namespace {
 MemoryFiles* g_files;
@@ -18,7 +17,6 @@ CHtmlTranslator* g_links;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zvBuildCharTablesCp932();
     g_files = new MemoryFiles;
     g_translator = new CHtmlTranslator(g_files, nullptr);
     g_links = new CHtmlTranslator(g_files, nullptr);

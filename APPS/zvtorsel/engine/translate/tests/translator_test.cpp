@@ -5,15 +5,8 @@
 
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
-#include "zvchartables.h"
 
 namespace {
-
-#ifndef _WIN32
-// The host library fills its tables from an attach object that a static link
-// may leave out; build them here so the tests see code page 932.
-const int kHostTables = (zvBuildCharTablesCp932(), 0);
-#endif
 
 class RecordingMessages : public IMessageRoutine {
 public:
