@@ -192,8 +192,11 @@ int CompareNoCase(const char* a, const char* b) {
     for (;;) {
         int n = CharLen(lead, a);
         if (n == 2) {
-            int d = memcmp(a, b, 2);
-            if (d != 0) return d < 0 ? -1 : 1;
+            // b is read only as far as it equals a, so never past its end.
+            for (int k = 0; k < 2; ++k) {
+                BYTE ca = (BYTE)a[k], cb = (BYTE)b[k];
+                if (ca != cb) return ca < cb ? -1 : 1;
+            }
         } else {
             unsigned char ca = (unsigned char)LowerAscii(*a), cb = (unsigned char)LowerAscii(*b);
             if (ca != cb) return ca < cb ? -1 : 1;

@@ -38,6 +38,9 @@ TEST(TreeModel, CaseFoldingLeavesDoubleByteCharactersWhole) {
     EXPECT_EQ(std::string("AB\x83\x61Z"), up);
     EXPECT_EQ(0, CompareNoCase("Index.HTML", "index.html"));
     EXPECT_NE(0, CompareNoCase("\x83\x41", "\x83\x61"));
+    EXPECT_GT(CompareNoCase("\x83\x5C", ""), 0);
+    EXPECT_GT(CompareNoCase("a\x95\x5C", "a\x95"), 0);
+    EXPECT_LT(CompareNoCase("\x83", "\x83\x5C"), 0);
 }
 
 class CacheInsertion : public RebuildFixture {};
