@@ -34,7 +34,15 @@ public:
         *m_pos = 0;
         return true;
     }
-    bool Put(char c) { return Put(&c, 1); }
+    bool Put(char c) {
+        if (m_cut || m_pos == m_limit) {
+            m_cut = true;
+            return false;
+        }
+        *m_pos++ = c;
+        *m_pos = 0;
+        return true;
+    }
     bool Put(const char* text) { return Put(text, strlen(text)); }
     char* Pos() const { return m_pos; }
     void CutAt(char* p) {

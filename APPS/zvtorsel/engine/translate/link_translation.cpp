@@ -150,6 +150,18 @@ public:
     }
     void Raw(const char* text) { Raw(text, strlen(text)); }
     void Text(const char* p, const char* end) {
+        if (m_failed) return;
+        if ((size_t)(end - p) <= (m_limit - m_length) / 2) {
+            // Room for every byte doubled: no checks per line.
+            char* o = m_out + m_length;
+            for (; p < end; ++p) {
+                char c = *p;
+                if (c == '\n') *o++ = '\r';
+                *o++ = c;
+            }
+            m_length = (size_t)(o - m_out);
+            return;
+        }
         while (p < end && !m_failed) {
             const char* lf = (const char*)memchr(p, '\n', (size_t)(end - p));
             if (!lf) {
