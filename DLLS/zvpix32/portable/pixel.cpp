@@ -215,7 +215,7 @@ struct Job {
     DWORD transparent;
 };
 
-template <bool kMerge, int kScale>
+template <int kScale>
 inline void Put(BYTE* row, int step, int x, BYTE value) {
     if (kScale == 1) {
         row[x] = value;
@@ -234,7 +234,7 @@ void Blit(const S& s, const Job& j) {
         for (int x = 0; x < j.width; ++x) {
             const DWORD raw = s.Raw(srow, x);
             if (kMerge && raw == key) continue;
-            Put<kMerge, kScale>(drow, j.dstStep, x, s.Convert(raw, x, y));
+            Put<kScale>(drow, j.dstStep, x, s.Convert(raw, x, y));
         }
     }
 }
@@ -296,7 +296,7 @@ void BlitRle(const S& s, const Job& j, bool fourBit, size_t room) {
     BYTE* drow = j.dst;
     int x = 0, y = 0;
     auto emit = [&](DWORD raw) {
-        if (x < j.width && !(kMerge && raw == key)) Put<kMerge, kScale>(drow, j.dstStep, x, s.Convert(raw, x, y));
+        if (x < j.width && !(kMerge && raw == key)) Put<kScale>(drow, j.dstStep, x, s.Convert(raw, x, y));
         ++x;
     };
     while (y < j.height && left >= 2) {
