@@ -173,6 +173,29 @@ public:
             p = lf + 1;
         }
     }
+    // Copies text up to and including the next "<" (LF as CR LF) and returns
+    // the byte behind it, or end when there is none.
+    const char* TextToTag(const char* p, const char* end) {
+        if (m_failed) return end;
+        char* o = m_out + m_length;
+        char* last = m_out + m_limit - 1;  // a CR LF still fits before it
+        while (p < end && o < last) {
+            char c = *p++;
+            if (c == '\n') *o++ = '\r';
+            *o++ = c;
+            if (c == '<') {
+                m_length = (size_t)(o - m_out);
+                return p;
+            }
+        }
+        m_length = (size_t)(o - m_out);
+        if (p == end) return end;
+        // Close to the bound: the checked copy decides.
+        const char* lt = (const char*)memchr(p, '<', (size_t)(end - p));
+        const char* stop = lt ? lt + 1 : end;
+        Text(p, stop);
+        return stop;
+    }
     bool Failed() const { return m_failed; }
     size_t Length() const { return m_length; }
 
@@ -253,13 +276,13 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
     char* src = m_converted;
     char* srcEnd = m_converted + m_convertedLength;
     while (src < srcEnd && !out.Failed()) {
-        char* lt = translateLinks ? (char*)memchr(src, '<', (size_t)(srcEnd - src)) : nullptr;
-        if (!lt) {
+        if (!translateLinks) {
             out.Text(src, srcEnd);
             break;
         }
-        out.Text(src, lt + 1);
-        src = lt + 1;
+        src = (char*)out.TextToTag(src, srcEnd);
+        if (src == srcEnd && src[-1] != '<') break;
+        char* lt = src - 1;
         if (!MayStartTag(lt) || !zvSaaScanStringA(m_tagScanner, lt)) continue;
 
         char* nameEnd = src;
