@@ -81,6 +81,14 @@ bool MayStartTag(const char* text) {
     return IsBlank(*p);
 }
 
+// Whether a value can match the scheme scanner: letters, ":", then neither
+// "/" nor "\" nor the end. A necessary condition; the scanner decides.
+bool MayHaveScheme(const char* value) {
+    const char* p = value;
+    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')) ++p;
+    return p != value && p[0] == ':' && p[1] && !IsSep(p[1]);
+}
+
 // The ">" that ends a tag, stepping over quoted stretches; null when the text
 // ends first.
 char* FindTagEnd(char* p) {
@@ -316,7 +324,8 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                     char linkText[kLinkTextSize];
                     {
                         TemporaryEnd endOfValue(valueEnd);
-                        scheme = zvSaaScanStringA(m_schemeScanner, valueStart) != nullptr;
+                        scheme = MayHaveScheme(valueStart) &&
+                                 zvSaaScanStringA(m_schemeScanner, valueStart) != nullptr;
                         if (!scheme) {
                             size_t used = 0;
                             const char* value = valueStart;
@@ -400,7 +409,7 @@ int CHtmlTranslator::NextLink(char* dest, int size) {
         char *valueStart, *valueEnd;
         if (!match || !FindValue(match, false, &valueStart, &valueEnd)) continue;
         *valueEnd = 0;
-        if (zvSaaScanStringA(m_schemeScanner, valueStart)) continue;
+        if (MayHaveScheme(valueStart) && zvSaaScanStringA(m_schemeScanner, valueStart)) continue;
         UnescapeEntities(dest, valueStart, size);
         return result;
     }
