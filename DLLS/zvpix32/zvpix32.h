@@ -5,8 +5,8 @@
 
 ZV_EXPORT(DWORD) zvGdiGetVersion(void);
 ZV_EXPORT(DWORD) zvGdiGetStatus(int kind);
-ZV_EXPORT(int) zvMakeXlatTable(WORD* xlat, const void* srcColors, int srcCount, const RGBQUAD* dstColors, int dstCount,
-                               BOOL srcIsRgb);
+ZV_EXPORT(int)
+zvMakeXlatTable(WORD* xlat, const void* srcColors, int srcCount, const RGBQUAD* dstColors, int dstCount, BOOL srcIsRgb);
 
 #ifdef _WIN32
 ZV_EXPORT(BOOL) zvChangedDisplay(int bitsPerPixel, DWORD sizeWord);
@@ -19,10 +19,10 @@ ZV_EXPORT(HZVDIB) zvCreateDibTextA(int width, int height, LPCSTR text, HFONT fon
 ZV_EXPORT(HZVDIB) zvCreateDibTextW(int width, int height, LPCWSTR text, HFONT font, DibInfo* info);
 ZV_EXPORT(HBITMAP) zvLoadBitmapA(HINSTANCE module, LPCSTR name, HPALETTE* palette, BOOL keepStatic);
 ZV_EXPORT(HBITMAP) zvLoadBitmapW(HINSTANCE module, LPCWSTR name, HPALETTE* palette, BOOL keepStatic);
-ZV_EXPORT(HBITMAP) zvLoadMixedBitmapA(HINSTANCE module, LPCSTR front, LPCSTR back, int transparent,
-                                      HPALETTE* palette, BOOL keepStatic);
-ZV_EXPORT(HBITMAP) zvLoadMixedBitmapW(HINSTANCE module, LPCWSTR front, LPCWSTR back, int transparent,
-                                      HPALETTE* palette, BOOL keepStatic);
+ZV_EXPORT(HBITMAP)
+zvLoadMixedBitmapA(HINSTANCE module, LPCSTR front, LPCSTR back, int transparent, HPALETTE* palette, BOOL keepStatic);
+ZV_EXPORT(HBITMAP)
+zvLoadMixedBitmapW(HINSTANCE module, LPCWSTR front, LPCWSTR back, int transparent, HPALETTE* palette, BOOL keepStatic);
 
 // Off-screen 8- or 24-bit DIB section with its own memory context and palette.
 struct DibSurfaceInfo {
@@ -58,6 +58,7 @@ ZV_EXPORT(BOOL) zvUpdateDibSurfacePalette(HZVSURFACE surface, BOOL keepStatic);
 ZV_EXPORT(BOOL) zvResetDibSurfacePalette(HZVSURFACE surface);
 ZV_EXPORT(UINT) zvRealizeDibSurfacePalette(HZVSURFACE surface, HWND window, BOOL forceBackground);
 ZV_EXPORT(BOOL) zvDrawDibSurface(HZVSURFACE surface, HDC dc, int x, int y, int width, int height);
-ZV_EXPORT(BOOL) zvDrawDibSurfaceEx(HZVSURFACE surface, HDC dc, int x, int y, int width, int height, int srcX, int srcY,
-                                   int srcWidth, int srcHeight, DWORD rop);
+ZV_EXPORT(BOOL)
+zvDrawDibSurfaceEx(HZVSURFACE surface, HDC dc, int x, int y, int width, int height, int srcX, int srcY, int srcWidth,
+                   int srcHeight, DWORD rop);
 #endif

@@ -31,7 +31,8 @@ void Render(const DibInfo& info) {
     }
     zvCopyDIBits(canvas.data(), info.topRow, width, height, width, info.rowStep, table, 4, info.format);
     if (width >= 2 && height >= 2)
-        zvMerge2DIBits(canvas.data(), info.topRow, width / 2, height / 2, width, info.rowStep, table, 4, info.format, 0);
+        zvMerge2DIBits(canvas.data(), info.topRow, width / 2, height / 2, width, info.rowStep, table, 4, info.format,
+                       0);
     BYTE cell[64 * 48];
     zvStretchDIBits(cell, info.topRow, 64, 48, width, height, 64, info.rowStep, table, 4, info.format);
 }

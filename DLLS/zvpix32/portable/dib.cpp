@@ -9,9 +9,7 @@ namespace {
 const size_t kUnknownSize = (size_t)-1;
 DibMemoryHandle* g_rleHandles;
 
-DWORD ReadDword(const BYTE* p) {
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
+DWORD ReadDword(const BYTE* p) { return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24); }
 
 WORD ReadWord(const BYTE* p) { return (WORD)(p[0] | (p[1] << 8)); }
 
@@ -26,42 +24,55 @@ DWORD ClassifyHeader(const BITMAPINFOHEADER& h, const BYTE* masks, DibInfo* info
         info->colorCount = h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount);
     }
     switch (h.biCompression) {
-    case BI_RGB:
-        switch (h.biBitCount) {
-        case 1: info->format = ZVFMT_1BIT; break;
-        case 4: info->format = ZVFMT_4BIT; break;
-        case 8: info->format = ZVFMT_8BIT + sixteen; break;
-        case 16: info->format = ZVFMT_16BIT_555 + sixteen; break;
-        case 24: info->format = ZVFMT_24BIT + sixteen; break;
-        case 32: info->format = ZVFMT_32BIT + sixteen; break;
-        default: return ZVPIX_ERR_UNSUPPORTED_FORMAT;
+        case BI_RGB:
+            switch (h.biBitCount) {
+                case 1:
+                    info->format = ZVFMT_1BIT;
+                    break;
+                case 4:
+                    info->format = ZVFMT_4BIT;
+                    break;
+                case 8:
+                    info->format = ZVFMT_8BIT + sixteen;
+                    break;
+                case 16:
+                    info->format = ZVFMT_16BIT_555 + sixteen;
+                    break;
+                case 24:
+                    info->format = ZVFMT_24BIT + sixteen;
+                    break;
+                case 32:
+                    info->format = ZVFMT_32BIT + sixteen;
+                    break;
+                default:
+                    return ZVPIX_ERR_UNSUPPORTED_FORMAT;
+            }
+            return 0;
+        case BI_RLE8:
+            if (h.biBitCount != 8) return ZVPIX_ERR_UNSUPPORTED_FORMAT;
+            info->format = ZVFMT_RLE8 + sixteen;
+            info->flags |= DIBF_RLE;
+            return 0;
+        case BI_RLE4:
+            if (h.biBitCount != 4) return ZVPIX_ERR_UNSUPPORTED_FORMAT;
+            info->format = ZVFMT_RLE4;
+            info->flags |= DIBF_RLE;
+            return 0;
+        case BI_BITFIELDS: {
+            const DWORD r = ReadDword(masks), g = ReadDword(masks + 4), b = ReadDword(masks + 8);
+            info->colorCount = 3;
+            if (h.biBitCount == 16 && r == 0x7C00 && g == 0x03E0 && b == 0x001F)
+                info->format = ZVFMT_16BIT_555 + sixteen;
+            else if (h.biBitCount == 16 && r == 0xF800 && g == 0x07E0 && b == 0x001F)
+                info->format = ZVFMT_16BIT_565 + sixteen;
+            else if (h.biBitCount == 32 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF)
+                info->format = ZVFMT_32BIT + sixteen;
+            else
+                return ZVPIX_ERR_UNSUPPORTED_FORMAT;
+            return 0;
         }
-        return 0;
-    case BI_RLE8:
-        if (h.biBitCount != 8) return ZVPIX_ERR_UNSUPPORTED_FORMAT;
-        info->format = ZVFMT_RLE8 + sixteen;
-        info->flags |= DIBF_RLE;
-        return 0;
-    case BI_RLE4:
-        if (h.biBitCount != 4) return ZVPIX_ERR_UNSUPPORTED_FORMAT;
-        info->format = ZVFMT_RLE4;
-        info->flags |= DIBF_RLE;
-        return 0;
-    case BI_BITFIELDS: {
-        const DWORD r = ReadDword(masks), g = ReadDword(masks + 4), b = ReadDword(masks + 8);
-        info->colorCount = 3;
-        if (h.biBitCount == 16 && r == 0x7C00 && g == 0x03E0 && b == 0x001F)
-            info->format = ZVFMT_16BIT_555 + sixteen;
-        else if (h.biBitCount == 16 && r == 0xF800 && g == 0x07E0 && b == 0x001F)
-            info->format = ZVFMT_16BIT_565 + sixteen;
-        else if (h.biBitCount == 32 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF)
-            info->format = ZVFMT_32BIT + sixteen;
-        else
+        default:
             return ZVPIX_ERR_UNSUPPORTED_FORMAT;
-        return 0;
-    }
-    default:
-        return ZVPIX_ERR_UNSUPPORTED_FORMAT;
     }
 }
 
@@ -162,7 +173,8 @@ DWORD zvReadPackedDib(const BYTE* data, size_t size, DibInfo* info, BITMAPINFOHE
             table[i].rgbReserved = 0;
         }
         DWORD err = ClassifyHeader(*h, nullptr, info);
-        if (!err) err = PlaceRows(*h, (BYTE*)data + tableEnd, size == kUnknownSize ? kUnknownSize : size - tableEnd, info);
+        if (!err)
+            err = PlaceRows(*h, (BYTE*)data + tableEnd, size == kUnknownSize ? kUnknownSize : size - tableEnd, info);
         if (err) {
             free(h);
             return err;

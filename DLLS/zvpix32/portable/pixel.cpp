@@ -10,23 +10,21 @@
 // component, by 36 * blue + 6 * green + red; four triples the palette lacks
 // go to pure green and pure blue.
 const BYTE g_zvCubeMap[216] = {
-      0,  29,  30,  31,  32, 249,  33,  34,  35,  36,  37,  38,  39,  40,  41,  42,  43,  44,
-     45,  46,  47,  48,  49,  50,  51,  52,  53,  54,  55,  56, 250, 250,  57,  58,  59, 251,
-     60,  61,  62,  63,  64,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  75,  76,  77,
-     78,  79,  80,  81,  82,  83,  84,  85,  86,  87,  88,  89, 250,  90,  91,  92,  93,  94,
-     95,  96,  97,  98,  99, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 227,
-    112, 113, 114, 115, 116, 117, 118, 119, 151, 120, 121, 122, 123, 124, 228, 125, 126, 229,
-    133, 162, 135, 131, 132, 137, 166, 134, 140, 130, 136, 143, 138, 139, 174, 141, 142, 177,
-    129, 144, 145, 146, 147, 148, 149, 150, 157, 152, 153, 154, 155, 156, 192, 158, 159, 160,
-    161, 196, 163, 164, 165, 127, 199, 167, 168, 169, 170, 171, 172, 173, 207, 175, 176, 210,
-    178, 179, 180, 181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191, 224, 193, 194, 195,
-    252, 252, 197, 198, 128, 253, 252, 200, 201, 202, 203, 204, 205, 206, 230, 208, 209, 231,
+    0,   29,  30,  31,  32,  249, 33,  34,  35,  36,  37,  38,  39,  40,  41,  42,  43,  44,  45,  46,  47,  48,
+    49,  50,  51,  52,  53,  54,  55,  56,  250, 250, 57,  58,  59,  251, 60,  61,  62,  63,  64,  65,  66,  67,
+    68,  69,  70,  71,  72,  73,  74,  75,  76,  77,  78,  79,  80,  81,  82,  83,  84,  85,  86,  87,  88,  89,
+    250, 90,  91,  92,  93,  94,  95,  96,  97,  98,  99,  100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110,
+    111, 227, 112, 113, 114, 115, 116, 117, 118, 119, 151, 120, 121, 122, 123, 124, 228, 125, 126, 229, 133, 162,
+    135, 131, 132, 137, 166, 134, 140, 130, 136, 143, 138, 139, 174, 141, 142, 177, 129, 144, 145, 146, 147, 148,
+    149, 150, 157, 152, 153, 154, 155, 156, 192, 158, 159, 160, 161, 196, 163, 164, 165, 127, 199, 167, 168, 169,
+    170, 171, 172, 173, 207, 175, 176, 210, 178, 179, 180, 181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191,
+    224, 193, 194, 195, 252, 252, 197, 198, 128, 253, 252, 200, 201, 202, 203, 204, 205, 206, 230, 208, 209, 231,
     211, 212, 213, 214, 215, 216, 217, 218, 219, 220, 221, 222, 254, 223, 232, 225, 226, 255,
 };
 
 const BYTE g_zvDitherMatrix[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},   {58, 16, 48, 24, 56, 18, 50, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {54, 28, 60, 20, 52, 30, 62, 22}, {3, 35, 11, 43, 1, 33, 9, 41},   {57, 19, 51, 27, 59, 17, 49, 25},
+    {0, 32, 8, 40, 2, 34, 10, 42},    {58, 16, 48, 24, 56, 18, 50, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
+    {54, 28, 60, 20, 52, 30, 62, 22}, {3, 35, 11, 43, 1, 33, 9, 41},    {57, 19, 51, 27, 59, 17, 49, 25},
     {15, 47, 7, 39, 13, 45, 5, 37},   {53, 31, 63, 23, 55, 29, 61, 21},
 };
 
@@ -319,7 +317,8 @@ void BlitRle(const S& s, const Job& j, bool fourBit, size_t room) {
         const size_t padded = (bytes + 1) & ~(size_t)1;
         const size_t have = left < bytes ? left : bytes;
         const int pixels = fourBit ? (int)(have * 2 < value ? have * 2 : value) : (int)have;
-        for (int i = 0; i < pixels && x < j.width; ++i) emit(fourBit ? (i & 1 ? p[i >> 1] & 15 : p[i >> 1] >> 4) : p[i]);
+        for (int i = 0; i < pixels && x < j.width; ++i)
+            emit(fourBit ? (i & 1 ? p[i >> 1] & 15 : p[i >> 1] >> 4) : p[i]);
         if (left < padded) break;
         p += padded;
         left -= padded;
@@ -342,37 +341,46 @@ void Dispatch(const Job& j, const void* table, DWORD srcFormat) {
     const WORD* xlat = (const WORD*)table;
     RGBQUAD fallback[256];
     switch (srcFormat) {
-    case 0:
-    case 1: {
-        Bits1 s = {{0x00, 0xFF}};
-        if (xlat) s.map[0] = (BYTE)xlat[0], s.map[1] = (BYTE)xlat[1];
-        if (!kMerge && kScale == 1) return CopyBits1(s, j);
-        return Blit<kMerge, kScale>(s, j);
-    }
-    case 2:
-    case 3:
-        if (!kMerge && kScale == 1 && !xlat) return CopyBits4(j);
-        return Blit<kMerge, kScale>(Bits4{xlat}, j);
-    case 4:
-        return Blit<kMerge, kScale>(Index8{xlat}, j);
-    case 5:
-        return Blit<kMerge, kScale>(Index8Dither16{ColorTableOrDefault(table, fallback)}, j);
-    case 6:
-        if (!kMerge && kScale == 1) return CopyRgb24Cube(j);
-        return Blit<kMerge, kScale>(Rgb24Cube{}, j);
-    case 7: return Blit<kMerge, kScale>(Rgb24Dither16{}, j);
-    case 8:
-    case 9: return BlitRle<kMerge, kScale>(Bits4{xlat}, j, true, RleRoom(j.src));
-    case 10: return BlitRle<kMerge, kScale>(Index8{xlat}, j, false, RleRoom(j.src));
-    case 11:
-        return BlitRle<kMerge, kScale>(Index8Dither16{ColorTableOrDefault(table, fallback)}, j, false,
-                                       RleRoom(j.src));
-    case 12: return Blit<kMerge, kScale>(Word555Cube{}, j);
-    case 13: return Blit<kMerge, kScale>(Word555Dither16{}, j);
-    case 14: return Blit<kMerge, kScale>(Word565Cube{}, j);
-    case 15: return Blit<kMerge, kScale>(Word565Dither16{}, j);
-    case 16: return Blit<kMerge, kScale>(Rgb32Cube{}, j);
-    default: return Blit<kMerge, kScale>(Rgb32Dither16{}, j);
+        case 0:
+        case 1: {
+            Bits1 s = {{0x00, 0xFF}};
+            if (xlat) s.map[0] = (BYTE)xlat[0], s.map[1] = (BYTE)xlat[1];
+            if (!kMerge && kScale == 1) return CopyBits1(s, j);
+            return Blit<kMerge, kScale>(s, j);
+        }
+        case 2:
+        case 3:
+            if (!kMerge && kScale == 1 && !xlat) return CopyBits4(j);
+            return Blit<kMerge, kScale>(Bits4{xlat}, j);
+        case 4:
+            return Blit<kMerge, kScale>(Index8{xlat}, j);
+        case 5:
+            return Blit<kMerge, kScale>(Index8Dither16{ColorTableOrDefault(table, fallback)}, j);
+        case 6:
+            if (!kMerge && kScale == 1) return CopyRgb24Cube(j);
+            return Blit<kMerge, kScale>(Rgb24Cube{}, j);
+        case 7:
+            return Blit<kMerge, kScale>(Rgb24Dither16{}, j);
+        case 8:
+        case 9:
+            return BlitRle<kMerge, kScale>(Bits4{xlat}, j, true, RleRoom(j.src));
+        case 10:
+            return BlitRle<kMerge, kScale>(Index8{xlat}, j, false, RleRoom(j.src));
+        case 11:
+            return BlitRle<kMerge, kScale>(Index8Dither16{ColorTableOrDefault(table, fallback)}, j, false,
+                                           RleRoom(j.src));
+        case 12:
+            return Blit<kMerge, kScale>(Word555Cube{}, j);
+        case 13:
+            return Blit<kMerge, kScale>(Word555Dither16{}, j);
+        case 14:
+            return Blit<kMerge, kScale>(Word565Cube{}, j);
+        case 15:
+            return Blit<kMerge, kScale>(Word565Dither16{}, j);
+        case 16:
+            return Blit<kMerge, kScale>(Rgb32Cube{}, j);
+        default:
+            return Blit<kMerge, kScale>(Rgb32Dither16{}, j);
     }
 }
 
@@ -382,27 +390,30 @@ bool CopyTo24(const Job& j, DWORD srcFormat) {
     for (int y = 0; y < j.height; ++y, srow += j.srcStep, drow += j.dstStep) {
         BYTE* d = drow;
         switch (srcFormat) {
-        case ZVFMT_24BIT: memcpy(d, srow, (size_t)j.width * 3); break;
-        case ZVFMT_16BIT_555:
-            for (int x = 0; x < j.width; ++x, d += 3) {
-                const DWORD w = (DWORD)srow[2 * x] | (DWORD)srow[2 * x + 1] << 8;
-                d[0] = (BYTE)Widen5(w & 31);
-                d[1] = (BYTE)Widen5((w >> 5) & 31);
-                d[2] = (BYTE)Widen5((w >> 10) & 31);
-            }
-            break;
-        case ZVFMT_16BIT_565:
-            for (int x = 0; x < j.width; ++x, d += 3) {
-                const DWORD w = (DWORD)srow[2 * x] | (DWORD)srow[2 * x + 1] << 8;
-                d[0] = (BYTE)Widen5(w & 31);
-                d[1] = (BYTE)Widen6((w >> 5) & 63);
-                d[2] = (BYTE)Widen5((w >> 11) & 31);
-            }
-            break;
-        case ZVFMT_32BIT:
-            for (int x = 0; x < j.width; ++x, d += 3) memcpy(d, srow + 4 * x, 3);
-            break;
-        default: return false;
+            case ZVFMT_24BIT:
+                memcpy(d, srow, (size_t)j.width * 3);
+                break;
+            case ZVFMT_16BIT_555:
+                for (int x = 0; x < j.width; ++x, d += 3) {
+                    const DWORD w = (DWORD)srow[2 * x] | (DWORD)srow[2 * x + 1] << 8;
+                    d[0] = (BYTE)Widen5(w & 31);
+                    d[1] = (BYTE)Widen5((w >> 5) & 31);
+                    d[2] = (BYTE)Widen5((w >> 10) & 31);
+                }
+                break;
+            case ZVFMT_16BIT_565:
+                for (int x = 0; x < j.width; ++x, d += 3) {
+                    const DWORD w = (DWORD)srow[2 * x] | (DWORD)srow[2 * x + 1] << 8;
+                    d[0] = (BYTE)Widen5(w & 31);
+                    d[1] = (BYTE)Widen6((w >> 5) & 63);
+                    d[2] = (BYTE)Widen5((w >> 11) & 31);
+                }
+                break;
+            case ZVFMT_32BIT:
+                for (int x = 0; x < j.width; ++x, d += 3) memcpy(d, srow + 4 * x, 3);
+                break;
+            default:
+                return false;
         }
     }
     return true;
@@ -432,8 +443,8 @@ void Stretch(const S& s, BYTE* dst, const BYTE* src, int dstWidth, int dstHeight
 
 // 24-bit sources are the common case of thumbnails: sampled without the
 // generic reader so that the loop keeps the row's dither pointer.
-void StretchRgb24Cube(BYTE* dst, const BYTE* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
-                      int dstStep, int srcStep) {
+void StretchRgb24Cube(BYTE* dst, const BYTE* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstStep,
+                      int srcStep) {
     const unsigned long long hStep = ((unsigned long long)srcWidth << 32) / (unsigned)dstWidth;
     const unsigned long long vStep = ((unsigned long long)srcHeight << 32) / (unsigned)dstHeight;
     unsigned long long vAcc = 0;
@@ -460,8 +471,9 @@ BOOL CopyOrMerge(BYTE* dst, const BYTE* src, int width, int height, int dstStep,
 
 }  // namespace
 
-ZV_EXPORT(BOOL) zvCopyDIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep,
-                             const void* table, DWORD dstFormat, DWORD srcFormat) {
+ZV_EXPORT(BOOL)
+zvCopyDIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep, const void* table,
+             DWORD dstFormat, DWORD srcFormat) {
     if (width <= 0 || height <= 0) return Fail(ZVPIX_ERR_BAD_ARGUMENT);
     if (dstFormat < ZVFMT_8BIT || dstFormat > ZVFMT_24BIT_16C || srcFormat >= ZVFMT_COUNT)
         return Fail(ZVPIX_ERR_UNSUPPORTED_FORMAT);
@@ -475,23 +487,27 @@ ZV_EXPORT(BOOL) zvCopyDIBits(BYTE* dst, const BYTE* src, int width, int height, 
     return TRUE;
 }
 
-ZV_EXPORT(BOOL) zvMergeDIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep,
-                              const void* table, DWORD dstFormat, DWORD srcFormat, DWORD transparent) {
+ZV_EXPORT(BOOL)
+zvMergeDIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep, const void* table,
+              DWORD dstFormat, DWORD srcFormat, DWORD transparent) {
     return CopyOrMerge<true, 1>(dst, src, width, height, dstStep, srcStep, table, dstFormat, srcFormat, transparent);
 }
 
-ZV_EXPORT(BOOL) zvCopy2DIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep,
-                              const void* table, DWORD dstFormat, DWORD srcFormat) {
+ZV_EXPORT(BOOL)
+zvCopy2DIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep, const void* table,
+              DWORD dstFormat, DWORD srcFormat) {
     return CopyOrMerge<false, 2>(dst, src, width, height, dstStep, srcStep, table, dstFormat, srcFormat, 0);
 }
 
-ZV_EXPORT(BOOL) zvMerge2DIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep,
-                               const void* table, DWORD dstFormat, DWORD srcFormat, DWORD transparent) {
+ZV_EXPORT(BOOL)
+zvMerge2DIBits(BYTE* dst, const BYTE* src, int width, int height, int dstStep, int srcStep, const void* table,
+               DWORD dstFormat, DWORD srcFormat, DWORD transparent) {
     return CopyOrMerge<true, 2>(dst, src, width, height, dstStep, srcStep, table, dstFormat, srcFormat, transparent);
 }
 
-ZV_EXPORT(BOOL) zvStretchDIBits(BYTE* dst, const BYTE* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight,
-                                int dstStep, int srcStep, const void* table, DWORD dstFormat, DWORD srcFormat) {
+ZV_EXPORT(BOOL)
+zvStretchDIBits(BYTE* dst, const BYTE* src, int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstStep,
+                int srcStep, const void* table, DWORD dstFormat, DWORD srcFormat) {
     if (dstWidth <= 0 || dstHeight <= 0 || srcWidth <= 0 || srcHeight <= 0) return Fail(ZVPIX_ERR_BAD_ARGUMENT);
     if (!IndexedFormat(dstFormat) || srcFormat >= ZVFMT_COUNT) return Fail(ZVPIX_ERR_UNSUPPORTED_FORMAT);
     if (srcFormat >= ZVFMT_RLE4 && srcFormat <= ZVFMT_RLE8_16C) return Fail(ZVPIX_ERR_UNSUPPORTED_FORMAT);
@@ -499,27 +515,47 @@ ZV_EXPORT(BOOL) zvStretchDIBits(BYTE* dst, const BYTE* src, int dstWidth, int ds
     RGBQUAD fallback[256];
     const int dw = dstWidth, dh = dstHeight, sw = srcWidth, sh = srcHeight;
     switch (srcFormat) {
-    case 0:
-    case 1: {
-        Bits1 s = {{0x00, 0xFF}};
-        if (xlat) s.map[0] = (BYTE)xlat[0], s.map[1] = (BYTE)xlat[1];
-        Stretch(s, dst, src, dw, dh, sw, sh, dstStep, srcStep);
-        break;
-    }
-    case 2:
-    case 3: Stretch(Bits4{xlat}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 4: Stretch(Index8{xlat}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 5:
-        Stretch(Index8Dither16{ColorTableOrDefault(table, fallback)}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
-        break;
-    case 6: StretchRgb24Cube(dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 7: Stretch(Rgb24Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 12: Stretch(Word555Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 13: Stretch(Word555Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 14: Stretch(Word565Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 15: Stretch(Word565Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    case 16: Stretch(Rgb32Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
-    default: Stretch(Rgb32Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep); break;
+        case 0:
+        case 1: {
+            Bits1 s = {{0x00, 0xFF}};
+            if (xlat) s.map[0] = (BYTE)xlat[0], s.map[1] = (BYTE)xlat[1];
+            Stretch(s, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        }
+        case 2:
+        case 3:
+            Stretch(Bits4{xlat}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 4:
+            Stretch(Index8{xlat}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 5:
+            Stretch(Index8Dither16{ColorTableOrDefault(table, fallback)}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 6:
+            StretchRgb24Cube(dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 7:
+            Stretch(Rgb24Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 12:
+            Stretch(Word555Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 13:
+            Stretch(Word555Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 14:
+            Stretch(Word565Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 15:
+            Stretch(Word565Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        case 16:
+            Stretch(Rgb32Cube{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
+        default:
+            Stretch(Rgb32Dither16{}, dst, src, dw, dh, sw, sh, dstStep, srcStep);
+            break;
     }
     return TRUE;
 }

@@ -6,17 +6,24 @@ ZV_EXPORT(DWORD) zvGdiGetVersion(void) { return 103; }
 
 ZV_EXPORT(DWORD) zvGdiGetStatus(int kind) {
     switch (kind) {
-    case 0: return 5;
-    case 1: return g_zvPix.mmx ? 1 : 0;
-    case 2: return g_zvPix.displayBits;
-    case 3: return g_zvPix.paletteDevice ? 1 : 0;
-    case 4: return (DWORD)(size_t)&DefaultPalette;
-    default: return 0;
+        case 0:
+            return 5;
+        case 1:
+            return g_zvPix.mmx ? 1 : 0;
+        case 2:
+            return g_zvPix.displayBits;
+        case 3:
+            return g_zvPix.paletteDevice ? 1 : 0;
+        case 4:
+            return (DWORD)(size_t)&DefaultPalette;
+        default:
+            return 0;
     }
 }
 
-ZV_EXPORT(int) zvMakeXlatTable(WORD* xlat, const void* srcColors, int srcCount, const RGBQUAD* dstColors, int dstCount,
-                               BOOL srcIsRgb) {
+ZV_EXPORT(int)
+zvMakeXlatTable(WORD* xlat, const void* srcColors, int srcCount, const RGBQUAD* dstColors, int dstCount,
+                BOOL srcIsRgb) {
     if (!xlat || !srcColors || !dstColors || srcCount <= 0 || dstCount <= 0) {
         zvGdiSetErrCode(ZVPIX_ERR_BAD_ARGUMENT);
         return 0;

@@ -111,8 +111,9 @@ TEST(CreateDIBitmap, HeaderTableAndRecord) {
     struct Bad {
         int width, height, bits;
         DWORD error;
-    } bad[] = {{0, 3, 8, 0x7A760003}, {3, 0, 8, 0x7A760003}, {3, 3, 16, 0x7A760003}, {3, 3, 1, 0x7A760003},
-               {-1, 3, 8, 0x7A760003}, {0x7FFFFFFF, 0x7FFFFFFF, 24, 0x7A760003}, {0x40000000, 4, 24, 0x7A760003}};
+    } bad[] = {{0, 3, 8, 0x7A760003},          {3, 0, 8, 0x7A760003},  {3, 3, 16, 0x7A760003},
+               {3, 3, 1, 0x7A760003},          {-1, 3, 8, 0x7A760003}, {0x7FFFFFFF, 0x7FFFFFFF, 24, 0x7A760003},
+               {0x40000000, 4, 24, 0x7A760003}};
     for (const Bad& b : bad) {
         info = NewInfo();
         EXPECT_EQ(zvCreateDIBitmap(b.width, b.height, b.bits, &info), nullptr) << b.width << "x" << b.height;
@@ -194,10 +195,14 @@ TEST(PackedDib, FormatCodesAndColourCounts) {
         unsigned compression;
         std::vector<unsigned> table;
     } refused[] = {
-        {2, 16, BI_BITFIELDS, {0x7C00, 0x07E0, 0x001F}}, {2, 16, BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}},
-        {2, 32, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}}, {2, 32, BI_BITFIELDS, {0xFF, 0xFF00, 0xFF0000}},
-        {-2, 8, BI_RLE8, std::vector<unsigned>(256)},    {-2, 4, BI_RLE4, std::vector<unsigned>(16)},
-        {2, 2, BI_RGB, {0, 0, 0, 0}},                     {2, 24, 4, {}},
+        {2, 16, BI_BITFIELDS, {0x7C00, 0x07E0, 0x001F}},
+        {2, 16, BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}},
+        {2, 32, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}},
+        {2, 32, BI_BITFIELDS, {0xFF, 0xFF00, 0xFF0000}},
+        {-2, 8, BI_RLE8, std::vector<unsigned>(256)},
+        {-2, 4, BI_RLE4, std::vector<unsigned>(16)},
+        {2, 2, BI_RGB, {0, 0, 0, 0}},
+        {2, 24, 4, {}},
         {2, 24, BI_RLE8, {}},
     };
     for (const Refused& r : refused) {

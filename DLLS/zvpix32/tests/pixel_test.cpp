@@ -9,8 +9,8 @@
 namespace {
 
 const BYTE kMatrix[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},   {58, 16, 48, 24, 56, 18, 50, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {54, 28, 60, 20, 52, 30, 62, 22}, {3, 35, 11, 43, 1, 33, 9, 41},   {57, 19, 51, 27, 59, 17, 49, 25},
+    {0, 32, 8, 40, 2, 34, 10, 42},    {58, 16, 48, 24, 56, 18, 50, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
+    {54, 28, 60, 20, 52, 30, 62, 22}, {3, 35, 11, 43, 1, 33, 9, 41},    {57, 19, 51, 27, 59, 17, 49, 25},
     {15, 47, 7, 39, 13, 45, 5, 37},   {53, 31, 63, 23, 55, 29, 61, 21},
 };
 const BYTE kThreshold[16] = {0, 192, 32, 224, 128, 64, 160, 96, 48, 240, 16, 208, 176, 112, 144, 80};
@@ -63,8 +63,8 @@ TEST(CubeDither, ExactCubeColoursAtEveryPosition) {
     struct Case {
         BYTE blue, green, red;
         int index;
-    } cases[] = {{0x33, 0x66, 0x99, PaletteIndexOf(0x996633)}, {0xFF, 0xFF, 0xFF, 255}, {0, 0, 0, 0},
-                 {0x00, 0xFF, 0x33, 250}};
+    } cases[] = {
+        {0x33, 0x66, 0x99, PaletteIndexOf(0x996633)}, {0xFF, 0xFF, 0xFF, 255}, {0, 0, 0, 0}, {0x00, 0xFF, 0x33, 250}};
     for (const Case& c : cases) {
         int stride;
         std::vector<BYTE> src = Solid24(16, 16, c.blue, c.green, c.red, &stride);
@@ -305,8 +305,8 @@ TEST(RunLength, DecodingStaysInsideTheBlockOfAHandle) {
     // decoder stops at the end (ASan reports any read beyond it).
     std::vector<BYTE> file = {'B', 'M'};
     file.resize(14);
-    const BYTE header[40] = {40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, BI_RLE8, 0, 0, 0,
-                             0, 0, 0, 0, 0, 0,    0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
+    const BYTE header[40] = {40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, BI_RLE8, 0,
+                             0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0,       0};
     file.insert(file.end(), header, header + 40);
     file.resize(file.size() + 8, 0);
     const BYTE data[] = {0, 3, 1, 2};

@@ -55,7 +55,10 @@ TEST(Xbm, ValuesAndRowsAcrossWidths) {
         std::vector<BYTE> rows;
     } cases[] = {
         // 9 pixels: two values per row, stride 4, padding zero.
-        {"#define w_width 9\n#define w_height 2\nstatic char w_bits[] = { 0xff, 0x01, 0x0F, 0xaB };", 9, 2, 4,
+        {"#define w_width 9\n#define w_height 2\nstatic char w_bits[] = { 0xff, 0x01, 0x0F, 0xaB };",
+         9,
+         2,
+         4,
          {0x00, 0x7F, 0, 0, 0x0F, 0x2A, 0, 0}},
         // "0XFF" is no value: the scan goes on to the next "0x".
         {"#define x_width 8\n#define x_height 1\nstatic char x_bits[] = { 0XFF, 0x80 };", 8, 1, 4, {0xFE, 0, 0, 0}},
@@ -85,7 +88,7 @@ TEST(Xbm, ValuesAndRowsAcrossWidths) {
 TEST(Xbm, DamagedTextRefused) {
     const char* refused[] = {
         "#define a_width 8\n\t#define a_height 1\nstatic char a_bits[] = { 0x01 };",  // tab before "bits"
-        "#define a_width 8\n#define a_height 1\n",                                      // no "bits"
+        "#define a_width 8\n#define a_height 1\n",                                    // no "bits"
         "#define a_width 0\n#define a_height 1\nstatic char a_bits[] = { 0x01 };",
         "#define a_width 8\nstatic char a_bits[] = { 0x01 };",
         "#define a_width 8\n#define a_height 2\nstatic char a_bits[] = { 0x01 };",  // too few values

@@ -143,48 +143,48 @@ HBITMAP DeviceBitmap(HDC dc, const DibInfo& info, HPALETTE* slot, BOOL keepStati
     const bool sixteen = g_zvPix.sixteenColors != 0;
     const bool palette = g_zvPix.paletteDevice != 0;
     switch (bits) {
-    case 1:
-        return MakeBitmap(dc, &work.header, info.bits, &work);
-    case 4:
-        if (slot) {
-            if (!*slot) *slot = zvCreateDefPalette();
-            SelectSlotPalette(dc, slot);
-        }
-        return MakeBitmap(dc, &work.header, info.bits, &work);
-    case 8: {
-        if (work.header.biClrUsed == 1) {
-            zvDefaultPaletteToRgbQuads(work.colors, 256);
-            work.header.biClrUsed = 256;
-            keepStatic = TRUE;
-        }
-        if (!sixteen && (!palette || slot)) {
-            if (slot && !*slot) *slot = zvCreatePaletteFromBitmapInfo((BITMAPINFO*)&work, keepStatic);
-            SelectSlotPalette(dc, slot);
+        case 1:
             return MakeBitmap(dc, &work.header, info.bits, &work);
+        case 4:
+            if (slot) {
+                if (!*slot) *slot = zvCreateDefPalette();
+                SelectSlotPalette(dc, slot);
+            }
+            return MakeBitmap(dc, &work.header, info.bits, &work);
+        case 8: {
+            if (work.header.biClrUsed == 1) {
+                zvDefaultPaletteToRgbQuads(work.colors, 256);
+                work.header.biClrUsed = 256;
+                keepStatic = TRUE;
+            }
+            if (!sixteen && (!palette || slot)) {
+                if (slot && !*slot) *slot = zvCreatePaletteFromBitmapInfo((BITMAPINFO*)&work, keepStatic);
+                SelectSlotPalette(dc, slot);
+                return MakeBitmap(dc, &work.header, info.bits, &work);
+            }
+            DefaultColorCopy copy;
+            DibInfo adjusted = info;
+            adjusted.colors = work.colors;
+            adjusted.colorCount = 256;
+            const DWORD err = copy.Make(adjusted, work, true);
+            if (err) return Fail(err);
+            return MakeBitmap(dc, &copy.header.header, copy.pixels, &copy.header);
         }
-        DefaultColorCopy copy;
-        DibInfo adjusted = info;
-        adjusted.colors = work.colors;
-        adjusted.colorCount = 256;
-        const DWORD err = copy.Make(adjusted, work, true);
-        if (err) return Fail(err);
-        return MakeBitmap(dc, &copy.header.header, copy.pixels, &copy.header);
-    }
-    case 16:
-    case 24:
-    case 32: {
-        if (!sixteen && !palette) return MakeBitmap(dc, &work.header, info.bits, &work);
-        DefaultColorCopy copy;
-        const DWORD err = copy.Make(info, work, sixteen || !slot);
-        if (err) return Fail(err);
-        if (slot) {
-            if (!*slot) *slot = zvCreateDefPalette();
-            SelectSlotPalette(dc, slot);
+        case 16:
+        case 24:
+        case 32: {
+            if (!sixteen && !palette) return MakeBitmap(dc, &work.header, info.bits, &work);
+            DefaultColorCopy copy;
+            const DWORD err = copy.Make(info, work, sixteen || !slot);
+            if (err) return Fail(err);
+            if (slot) {
+                if (!*slot) *slot = zvCreateDefPalette();
+                SelectSlotPalette(dc, slot);
+            }
+            return MakeBitmap(dc, &copy.header.header, copy.pixels, &copy.header);
         }
-        return MakeBitmap(dc, &copy.header.header, copy.pixels, &copy.header);
-    }
-    default:
-        return Fail(ZVPIX_ERR_UNSUPPORTED_FORMAT);
+        default:
+            return Fail(ZVPIX_ERR_UNSUPPORTED_FORMAT);
     }
 }
 
@@ -275,9 +275,7 @@ HBITMAP LoadMixedT(HINSTANCE module, Name front, Name back, int transparent, HPA
 
 ZV_EXPORT(HZVDIB) zvLoadDIBitmapA(HINSTANCE module, LPCSTR name, DibInfo* info) { return LoadDib(module, name, info); }
 
-ZV_EXPORT(HZVDIB) zvLoadDIBitmapW(HINSTANCE module, LPCWSTR name, DibInfo* info) {
-    return LoadDib(module, name, info);
-}
+ZV_EXPORT(HZVDIB) zvLoadDIBitmapW(HINSTANCE module, LPCWSTR name, DibInfo* info) { return LoadDib(module, name, info); }
 
 ZV_EXPORT(HBITMAP) zvLoadBitmapA(HINSTANCE module, LPCSTR name, HPALETTE* palette, BOOL keepStatic) {
     return LoadBitmapT(module, name, palette, keepStatic);
@@ -287,12 +285,12 @@ ZV_EXPORT(HBITMAP) zvLoadBitmapW(HINSTANCE module, LPCWSTR name, HPALETTE* palet
     return LoadBitmapT(module, name, palette, keepStatic);
 }
 
-ZV_EXPORT(HBITMAP) zvLoadMixedBitmapA(HINSTANCE module, LPCSTR front, LPCSTR back, int transparent, HPALETTE* palette,
-                                      BOOL keepStatic) {
+ZV_EXPORT(HBITMAP)
+zvLoadMixedBitmapA(HINSTANCE module, LPCSTR front, LPCSTR back, int transparent, HPALETTE* palette, BOOL keepStatic) {
     return LoadMixedT(module, front, back, transparent, palette, keepStatic);
 }
 
-ZV_EXPORT(HBITMAP) zvLoadMixedBitmapW(HINSTANCE module, LPCWSTR front, LPCWSTR back, int transparent,
-                                      HPALETTE* palette, BOOL keepStatic) {
+ZV_EXPORT(HBITMAP)
+zvLoadMixedBitmapW(HINSTANCE module, LPCWSTR front, LPCWSTR back, int transparent, HPALETTE* palette, BOOL keepStatic) {
     return LoadMixedT(module, front, back, transparent, palette, keepStatic);
 }

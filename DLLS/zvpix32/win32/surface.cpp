@@ -231,8 +231,9 @@ ZV_EXPORT(UINT) zvRealizeDibSurfacePalette(HZVSURFACE surface, HWND window, BOOL
     return changed == GDI_ERROR ? 0 : changed;
 }
 
-ZV_EXPORT(BOOL) zvDrawDibSurfaceEx(HZVSURFACE surface, HDC dc, int x, int y, int width, int height, int srcX, int srcY,
-                                   int srcWidth, int srcHeight, DWORD rop) {
+ZV_EXPORT(BOOL)
+zvDrawDibSurfaceEx(HZVSURFACE surface, HDC dc, int x, int y, int width, int height, int srcX, int srcY, int srcWidth,
+                   int srcHeight, DWORD rop) {
     DibSurface* s = Surface(surface);
     if (!s) return FALSE;
     HPALETTE old = nullptr;
