@@ -271,6 +271,46 @@ TEST_F(EndToEnd, WriteBackRestoresOriginalsIntoTheCacheAndRenameOldKeepsTheOldFi
     EXPECT_EQ("GIF-A", ReadAll(site + "a_03405.gif"));
 }
 
+TEST_F(EndToEnd, DeletesOnDiskAndInTheCacheFollowTheAnswer) {
+    PutInCache("http://del.zvtest/keep.gif", "K", "gif", T0);
+    PutInCache("http://del.zvtest/new.gif", "N", "gif", T0);
+    std::string last = folder + "http$\\del.zvtest\\a\\b\\last.gif";
+    for (const char* sub : {"http$", "http$\\del.zvtest", "http$\\del.zvtest\\a", "http$\\del.zvtest\\a\\b"})
+        CreateDirectoryA((folder + sub).c_str(), nullptr);
+    ASSERT_TRUE(WriteAll(last, "L"));
+    auto markDeletes = [](CRebuildJobs& jobs) {
+        int f = -1, i = -1, n = 0;
+        ASSERT_TRUE(jobs.rebuild.FindByUrl("http://del.zvtest/a/b/last.gif", &f, &i, &n));
+        jobs.rebuild.ToggleMarks(f, i, MARK_D, MARK_D, false);
+        ASSERT_TRUE(jobs.cache.FindByUrl("http://del.zvtest/keep.gif", &f, &i, &n));
+        jobs.cache.ToggleMarks(f, i, MARK_M, MARK_D, false);
+    };
+    report.answer = [](UINT id, const std::string&) { return id != IDS_ASK_DELETE; };
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        markDeletes(jobs);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    EXPECT_TRUE(FileExists(last));
+    char file[1024];
+    EXPECT_TRUE(cache.GetLocalFile("http://del.zvtest/keep.gif", file, sizeof(file)));
+    EXPECT_EQ("N", ReadAll(folder + "http$\\del.zvtest\\new.gif"));
+
+    report.answer = nullptr;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        markDeletes(jobs);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    EXPECT_FALSE(FileExists(last));
+    EXPECT_FALSE(FileExists(folder + "http$\\del.zvtest\\a"));
+    EXPECT_TRUE(FileExists(folder + "http$\\del.zvtest\\new.gif"));
+    EXPECT_TRUE(FileExists(folder));
+    EXPECT_FALSE(cache.GetLocalFile("http://del.zvtest/keep.gif", file, sizeof(file)));
+}
+
 TEST_F(EndToEnd, RenameFileWithTimeAddsTheTimeWhenTheDateIsTaken) {
     std::string path = folder + "old.txt";
     ASSERT_TRUE(WriteAll(path, "1"));
