@@ -36,6 +36,11 @@ ZV_EXPORT(char*) zvFigureSepStrA(const char* digits, char* out, int size, int) {
     format.lpThousandSep = thousand;
     format.NegativeOrder = 0;
     if (GetNumberFormatA(LOCALE_USER_DEFAULT, 0, digits, &format, out, size) == 0) return nullptr;
+    // Without a leading zero some systems format the value 0 as nothing at all.
+    if (!strpbrk(out, "0123456789") && strpbrk(digits, "0123456789")) {
+        if (size < 2) return nullptr;
+        strcpy(out, "0");
+    }
     return out;
 }
 

@@ -98,6 +98,7 @@ TEST(FigureSep, FormatsWithThousandsSeparator) {
     EXPECT_STREQ(zvFigureSepInt32A(1234567, out, sizeof out, 0), "1,234,567");
     EXPECT_STREQ(zvFigureSepInt32A(-1, out, sizeof out, 0), "4,294,967,295");
     EXPECT_STREQ(zvFigureSepInt32A(999, out, sizeof out, 0), "999");
+    EXPECT_STREQ(zvFigureSepInt32A(0, out, sizeof out, 0), "0");
     EXPECT_STREQ(zvFigureSepInt64A(0x2DFDC1C3u, 0x1u, out, sizeof out, 0), "5,066,572,227");
     EXPECT_STREQ(zvFigureSepStrA("1000", out, sizeof out, 0), "1,000");
     char tiny[3];
