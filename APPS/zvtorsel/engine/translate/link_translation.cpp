@@ -228,6 +228,26 @@ size_t CopyChars(char* out, size_t size, const char* text, const BYTE* leadTable
     return n;
 }
 
+// The leading "./" and "../" components of a relative link navigate from the
+// page's own folder, which mirrors the URL's folders: they are written as
+// local steps instead of being escaped as names. Returns the bytes written;
+// *rest is the link text behind them.
+size_t CopyRelativeSteps(char* out, size_t size, const char* text, const char** rest) {
+    size_t n = 0;
+    const char* p = text;
+    for (;;) {
+        size_t dots = p[0] == '.' ? (p[1] == '.' ? 2 : 1) : 0;
+        if (dots == 0 || !IsSep(p[dots]) || n + dots + 1 >= size) break;
+        memcpy(out + n, p, dots);
+        out[n + dots] = '\\';
+        n += dots + 1;
+        p += dots + 1;
+    }
+    out[n] = 0;
+    *rest = p;
+    return n;
+}
+
 bool EndsWithSeparator(const char* text, const BYTE* leadTable) {
     bool sep = false;
     for (const char* p = text; *p;) {
@@ -345,11 +365,14 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         // Prefix, folder and a path of up to three bytes per link byte.
                         char address[16 + kLinkTextSize + 3 * kLinkTextSize];
                         size_t used = 0;
+                        const char* path = linkText;
                         if (IsAbsoluteUrl(linkText, *m_settings)) {
                             used = CopyChars(address, 16, m_settings->FileUrlPrefix(), lead);
                             used += CopyChars(address + used, kLinkTextSize, rebuildFolder, lead);
+                        } else {
+                            used = CopyRelativeSteps(address, kLinkTextSize, linkText, &path);
                         }
-                        int query = UrlToLocalPath(linkText, address + used, sizeof address - used,
+                        int query = UrlToLocalPath(path, address + used, sizeof address - used,
                                                    *m_settings);
                         out.Raw(address);
                         if (query)

@@ -100,6 +100,12 @@ TEST_F(Translator, HonoursTheFileProtocolAndAnEmptySiteRoot) {
               "<a href=\"q.cgi$3f" + std::string(80, 'k') + ".html\">");
     // Dot-only components are escaped here too.
     EXPECT_EQ(Run("<a href=\"http://h/../../x\">"), "<a href=\"file://C:\\Web\\http$\\h\\$2e$2e\\$2e$2e\\x\">");
+    // A relative link keeps its leading steps up and across folders, so it
+    // still resolves offline; dots later in the path are names again.
+    EXPECT_EQ(Run("<a href=\"../up/x.html\">"), "<a href=\"..\\up\\x.html\">");
+    EXPECT_EQ(Run("<img src=\"./../../p.gif\">"), "<img src=\".\\..\\..\\p.gif\">");
+    EXPECT_EQ(Run("<a href=\"a/../b.html\">"), "<a href=\"a\\$2e$2e\\b.html\">");
+    EXPECT_EQ(Run("<a href=\"..\">"), "<a href=\"$2e$2e\">");
 }
 
 TEST_F(Translator, KeepsDoubleByteTextWhole) {
