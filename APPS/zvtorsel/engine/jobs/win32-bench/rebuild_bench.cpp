@@ -13,6 +13,7 @@
 
 #include "cache/win32/wininetcache.h"
 #include "jobs/rebuildjobs.h"
+#include "jobs/tests/win32/diskkit.h"
 #include "jobs/win32/win32files.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
@@ -20,6 +21,10 @@
 #include "tree/paneview.h"
 
 namespace {
+
+using diskkit::ClearCache;
+using diskkit::PutInCache;
+using diskkit::RemoveTree;
 
 class CSilentReport : public IJobReport {
 public:
@@ -37,54 +42,6 @@ double Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return (double)t.QuadPart / (double)frequency.QuadPart;
-}
-
-void ClearCache() {
-    std::vector<char> buffer(65536);
-    std::vector<std::string> urls;
-    DWORD size = (DWORD)buffer.size();
-    auto* info = (INTERNET_CACHE_ENTRY_INFOA*)buffer.data();
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, info, &size);
-    if (find) {
-        do {
-            urls.push_back(info->lpszSourceUrlName);
-            size = (DWORD)buffer.size();
-        } while (FindNextUrlCacheEntryA(find, info, &size));
-        FindCloseUrlCache(find);
-    }
-    for (const std::string& u : urls) DeleteUrlCacheEntryA(u.c_str());
-}
-
-bool WriteAll(const char* path, const std::string& data) {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n;
-    WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
-    CloseHandle(h);
-    return true;
-}
-
-void PutInCache(const std::string& url, const std::string& data, const char* ext, FILETIME time) {
-    char file[MAX_PATH];
-    if (!CreateUrlCacheEntryA(url.c_str(), (DWORD)data.size(), ext, file, 0)) return;
-    WriteAll(file, data);
-    FILETIME none = {0, 0};
-    CommitUrlCacheEntryA(url.c_str(), file, none, time, NORMAL_CACHE_ENTRY, nullptr, 0, ext, nullptr);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = d.cFileName;
-            if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
-            else DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(h, &d));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
 }
 
 int ListTree(const std::string& folder) {

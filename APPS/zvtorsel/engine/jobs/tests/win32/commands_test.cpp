@@ -5,6 +5,7 @@
 
 #include "cache/memcache.h"
 #include "jobs/rebuildjobs.h"
+#include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
 #include "jobs/win32/win32files.h"
 #include "mapping/mapping_settings.h"
@@ -14,39 +15,14 @@
 
 namespace {
 
-std::string Read(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string data;
-    char buffer[4096];
-    DWORD n;
-    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n) data.append(buffer, n);
-    CloseHandle(h);
-    return data;
-}
+using diskkit::RemoveTree;
+using diskkit::ReadAll;
 
+// Writes a file, creating the folders above it.
 void Write(const std::string& path, const std::string& data) {
     for (size_t p = path.find('\\', 3); p != std::string::npos; p = path.find('\\', p + 1))
         CreateDirectoryA(path.substr(0, p).c_str(), nullptr);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n;
-    WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
-    CloseHandle(h);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = d.cFileName;
-            if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
-            else DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(h, &d));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+    diskkit::WriteAll(path, data);
 }
 
 class TreeCommands : public ::testing::Test {
@@ -126,7 +102,7 @@ TEST_F(TreeCommands, TranslationSkipsFilesWithoutOriginalAndRestoreSkipsUntransl
         TreeItem* a = jobs.model.Item(f, i);
         EXPECT_EQ(ITEM_TRANSLATED | ITEM_NO_ORIGINAL, a->flags & (ITEM_TRANSLATED | ITEM_NO_ORIGINAL));
     }
-    std::string translated = Read(site + "a.html");
+    std::string translated = ReadAll(site + "a.html");
     ASSERT_NE(page, translated);
     EXPECT_EQ(0u, translated.size() % 512);
     EXPECT_NE(std::string::npos, translated.find("file://" + folder + "http$\\tr.zvtest\\b.html"));
@@ -140,8 +116,8 @@ TEST_F(TreeCommands, TranslationSkipsFilesWithoutOriginalAndRestoreSkipsUntransl
     EXPECT_EQ(page.size(), jobs.model.Item(f, i)->size);
     ASSERT_EQ(1, TranslateAddresses(jobs.rebuild, jobs.rebuild.root, -1));
     ASSERT_EQ(1, RestoreOriginal(jobs.rebuild, jobs.rebuild.root, -1));
-    EXPECT_EQ(translated, Read(site + "a.html"));
-    EXPECT_NE(plain, Read(site + "b.html"));  // b was translated by the folder command
+    EXPECT_EQ(translated, ReadAll(site + "a.html"));
+    EXPECT_NE(plain, ReadAll(site + "b.html"));  // b was translated by the folder command
     ASSERT_TRUE(jobs.rebuild.FindByUrl("http://tr.zvtest/b.html", &f, &i, &n));
     EXPECT_TRUE(jobs.model.Item(f, i)->flags & ITEM_TRANSLATED);
 }

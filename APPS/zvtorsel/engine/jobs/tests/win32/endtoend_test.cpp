@@ -9,6 +9,7 @@
 #include "cache/win32/wininetcache.h"
 #include "jobs/execute.h"
 #include "jobs/rebuildjobs.h"
+#include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
 #include "jobs/win32/win32files.h"
 #include "mapping/mapping_settings.h"
@@ -18,69 +19,17 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::string("<missing>");
-    std::string data;
-    char buffer[4096];
-    DWORD n;
-    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n) data.append(buffer, n);
-    CloseHandle(h);
-    return data;
-}
-
-bool WriteAll(const std::string& path, const std::string& data) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n;
-    WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
-    CloseHandle(h);
-    return n == data.size();
-}
+using diskkit::ClearCache;
+using diskkit::ReadAll;
+using diskkit::RemoveTree;
+using diskkit::WriteAll;
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Empties the cache of the test prefix so each test sees only its own entries.
-void ClearCache() {
-    char buffer[16384];
-    std::vector<std::string> urls;
-    DWORD size = sizeof(buffer);
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, (INTERNET_CACHE_ENTRY_INFOA*)buffer, &size);
-    if (find) {
-        do {
-            urls.push_back(((INTERNET_CACHE_ENTRY_INFOA*)buffer)->lpszSourceUrlName);
-            size = sizeof(buffer);
-        } while (FindNextUrlCacheEntryA(find, (INTERNET_CACHE_ENTRY_INFOA*)buffer, &size));
-        FindCloseUrlCache(find);
-    }
-    for (const std::string& u : urls) DeleteUrlCacheEntryA(u.c_str());
-}
-
 void PutInCache(const std::string& url, const std::string& data, const char* ext, ULONGLONG time) {
-    char file[MAX_PATH];
-    ASSERT_TRUE(CreateUrlCacheEntryA(url.c_str(), (DWORD)data.size(), ext, file, 0)) << url;
-    ASSERT_TRUE(WriteAll(file, data));
-    FILETIME t = MakeTime(time), none = {0, 0};
-    ASSERT_TRUE(CommitUrlCacheEntryA(url.c_str(), file, none, t, NORMAL_CACHE_ENTRY, nullptr, 0, ext,
-                                     nullptr))
-        << url;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = d.cFileName;
-            if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
-            else DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(h, &d));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+    ASSERT_TRUE(diskkit::PutInCache(url, data, ext, MakeTime(time))) << url;
 }
 
 void ListFiles(const std::string& folder, std::vector<std::string>& out) {

@@ -1,0 +1,81 @@
+// Files, folders and cache entries for the Wine tests and the rebuild benchmark.
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+#include <vector>
+
+namespace diskkit {
+
+// The whole file, or "<missing>" when it cannot be opened.
+inline std::string ReadAll(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string data;
+    char buffer[4096];
+    DWORD n;
+    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n) data.append(buffer, n);
+    CloseHandle(h);
+    return data;
+}
+
+inline bool WriteAll(const std::string& path, const std::string& data) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    BOOL ok = WriteFile(h, data.data(), (DWORD)data.size(), &n, nullptr);
+    CloseHandle(h);
+    return ok && n == data.size();
+}
+
+// Deletes folder (ending with "\") and everything below it.
+inline void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = d.cFileName;
+            if (name == "." || name == "..") continue;
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + name + "\\");
+            else
+                DeleteFileA((folder + name).c_str());
+        } while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+}
+
+// Empties the URL cache of the prefix, so a run sees only its own entries.
+inline void ClearCache() {
+    std::vector<char> buffer(16384);
+    std::vector<std::string> urls;
+    DWORD size = (DWORD)buffer.size();
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, (INTERNET_CACHE_ENTRY_INFOA*)buffer.data(), &size);
+    if (find) {
+        for (;;) {
+            urls.push_back(((INTERNET_CACHE_ENTRY_INFOA*)buffer.data())->lpszSourceUrlName);
+            size = (DWORD)buffer.size();
+            if (FindNextUrlCacheEntryA(find, (INTERNET_CACHE_ENTRY_INFOA*)buffer.data(), &size)) continue;
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+            // A long URL: grow and read the same entry again.
+            buffer.resize(size);
+            if (!FindNextUrlCacheEntryA(find, (INTERNET_CACHE_ENTRY_INFOA*)buffer.data(), &size)) break;
+        }
+        FindCloseUrlCache(find);
+    }
+    for (const std::string& u : urls) DeleteUrlCacheEntryA(u.c_str());
+}
+
+// Creates and commits a cache entry for url holding data.
+inline bool PutInCache(const std::string& url, const std::string& data, const char* ext, const FILETIME& modified) {
+    char file[MAX_PATH];
+    if (!CreateUrlCacheEntryA(url.c_str(), (DWORD)data.size(), ext, file, 0)) return false;
+    if (!WriteAll(file, data)) return false;
+    FILETIME none = {0, 0};
+    return CommitUrlCacheEntryA(url.c_str(), file, none, modified, NORMAL_CACHE_ENTRY, nullptr, 0, ext, nullptr) !=
+           FALSE;
+}
+
+}  // namespace diskkit
