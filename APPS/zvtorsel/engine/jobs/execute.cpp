@@ -86,30 +86,20 @@ bool CCachePane::PrepareTranslator() {
     return false;
 }
 
-int CCachePane::CopyMarked() {
-    if (!PrepareTranslator()) {
-        translator.Release();
-        return 0;
-    }
-    DeferRefresh();
-    rebuildPane->DeferRefresh();
-    int result = CopyFolder(root, false);
-    translator.Release();
-    rebuildPane->EndDeferral();
-    EndDeferral();
-    return result;
-}
+int CCachePane::CopyMarked() { return TransferMarked(false); }
 
-int CCachePane::MoveMarked() {
+int CCachePane::MoveMarked() { return TransferMarked(true); }
+
+int CCachePane::TransferMarked(bool move) {
     if (!PrepareTranslator()) {
         translator.Release();
         return 0;
     }
     DeferRefresh();
     rebuildPane->DeferRefresh();
-    int result = CopyFolder(root, true);
+    int result = CopyFolder(root, move);
     translator.Release();
-    RemoveEmptyFolders(root);
+    if (move) RemoveEmptyFolders(root);
     rebuildPane->EndDeferral();
     EndDeferral();
     return result;
@@ -281,30 +271,20 @@ bool CCachePane::DeleteEntry(int folder, int item, bool* stop) {
 
 // ---- rebuild side ----
 
-int CRebuildPane::CopyMarked() {
-    if (!translator.AllocBuffers(kBuffersFile)) {
-        report.Notify(IDS_NO_MEMORY_CONVERT, nullptr);
-        return 0;
-    }
-    DeferRefresh();
-    cachePane->DeferRefresh();
-    int result = CopyFolder(root, false);
-    translator.Release();
-    cachePane->EndDeferral();
-    EndDeferral();
-    return result;
-}
+int CRebuildPane::CopyMarked() { return TransferMarked(false); }
 
-int CRebuildPane::MoveMarked() {
+int CRebuildPane::MoveMarked() { return TransferMarked(true); }
+
+int CRebuildPane::TransferMarked(bool move) {
     if (!translator.AllocBuffers(kBuffersFile)) {
         report.Notify(IDS_NO_MEMORY_CONVERT, nullptr);
         return 0;
     }
     DeferRefresh();
     cachePane->DeferRefresh();
-    int result = CopyFolder(root, true);
+    int result = CopyFolder(root, move);
     translator.Release();
-    RemoveEmptyFolders(root);
+    if (move) RemoveEmptyFolders(root);
     cachePane->EndDeferral();
     EndDeferral();
     return result;

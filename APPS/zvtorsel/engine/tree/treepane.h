@@ -189,6 +189,8 @@ public:
 
 private:
     int MergeFolders(int folder, const char* diskPath, int rebuildNo);
+    // Copies (or moves) every marked file of this side; 0 when the job stops.
+    int TransferMarked(bool move);
     int CopyFolder(int folder, bool move);
     int DeleteFolder(int folder);
     int WriteBack(int folder, int item, bool* stop);
@@ -221,6 +223,8 @@ public:
     CRebuildPane* rebuildPane = nullptr;
 
 private:
+    // Copies (or moves) every marked file of this side; 0 when the job stops.
+    int TransferMarked(bool move);
     int CopyFolder(int folder, bool move);
     int DeleteFolder(int folder);
     // Copies one entry into its rebuild folder; false with *stop set when the user stopped.
