@@ -50,8 +50,19 @@ bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const 
     HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return false;
-    HANDLE out = CreateFileA(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // An existing file is replaced only by a complete copy: the data goes to a
+    // temporary file in the same folder first.
+    char temporary[MAX_PATH];
+    bool viaTemporary = false;
+    if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
+        const char* name = zvScanFileNameA(to);
+        std::string folder = name ? std::string(to, (size_t)(name - to)) : std::string(".\\");
+        viaTemporary = GetTempFileNameA(folder.c_str(), "zvt", 0, temporary) != 0;
+    }
+    const char* target = viaTemporary ? temporary : to;
+    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
+        if (viaTemporary) ::DeleteFileA(temporary);
         CloseHandle(in);
         return false;
     }
@@ -74,7 +85,8 @@ bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const 
     if (ok) ok = ::SetFileTime(out, nullptr, nullptr, &fat) != FALSE;
     CloseHandle(out);
     CloseHandle(in);
-    if (!ok) ::DeleteFileA(to);
+    if (ok && viaTemporary) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!ok) ::DeleteFileA(target);
     return ok;
 }
 
