@@ -3,6 +3,7 @@
 
 #include "afxwin.h"
 #include "settings.h"
+#include "commandline.h"
 #include "unattended.h"
 
 namespace {
@@ -19,7 +20,8 @@ public:
         bool valid = ParseCommandLine(m_lpCmdLine, options);
         mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
         bool running = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
-        if (!valid || (running && options.rebuild)) {
+        bool commandJob = options.job != CommandJob::Windows;
+        if (!valid || (running && commandJob)) {
             exitCode_ = EXIT_BAD_ARGUMENTS;
             return FALSE;
         }
@@ -29,8 +31,8 @@ public:
         }
         SetRegistryKey("z.v");
         InstallEngineServices();
-        if (options.rebuild) {
-            exitCode_ = RunUnattendedRebuild(*this, options);
+        if (commandJob) {
+            exitCode_ = RunCommandJob(options);
             return FALSE;
         }
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
@@ -46,6 +48,15 @@ public:
     }
 
 private:
+    int RunCommandJob(const CommandLine& options) {
+        switch (options.job) {
+        case CommandJob::Rebuild:
+            return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+        default:
+            return EXIT_BAD_ARGUMENTS;
+        }
+    }
+
     static void BringFirstCopyToFront() {
         HWND first = FindWindowA(nullptr, kTitle);
         if (!first) return;

@@ -1,0 +1,45 @@
+// Output of the command-line jobs: lines to standard output or to the log
+// file, and the job report that prints status texts, warnings and answers.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "jobs/jobreport.h"
+
+// Standard output, or the file of /log: (created anew, Shift_JIS, CR LF).
+class CConsoleOutput {
+public:
+    CConsoleOutput() = default;
+    CConsoleOutput(const CConsoleOutput&) = delete;
+    CConsoleOutput& operator=(const CConsoleOutput&) = delete;
+    ~CConsoleOutput();
+    // False when the log file cannot be created.
+    bool Open(const std::string& logPath);
+    void Line(const char* text);
+
+private:
+    HANDLE out_ = nullptr;
+    HANDLE log_ = INVALID_HANDLE_VALUE;
+};
+
+// String `id` of the program's table with its %s filled by arg, on one line.
+std::string MessageLine(UINT id, const char* arg);
+
+// Every question whether to go on is answered Yes; the delete question
+// (IDS_ASK_DELETE) only when deleting was allowed.
+class CConsoleReport : public IJobReport {
+public:
+    CConsoleReport(CConsoleOutput& out, bool allowDelete) : out_(out), allowDelete_(allowDelete) {}
+
+    void StatusText(const char* text) override { out_.Line(text); }
+    void StatusMessage(UINT id) override { out_.Line(MessageLine(id, nullptr).c_str()); }
+    void Warning(const char* path, UINT id) override;
+    bool Ask(UINT id, const char* arg) override;
+    void Notify(UINT id, const char* arg) override { out_.Line(("! " + MessageLine(id, arg)).c_str()); }
+    void End(int) override {}
+
+private:
+    CConsoleOutput& out_;
+    bool allowDelete_;
+};
