@@ -1,5 +1,6 @@
 #include "downloadjob.h"
 
+#include "downloadsettings.h"
 #include "afxwin.h"
 #include "cache/win32/wininetcache.h"
 #include "console.h"
@@ -9,8 +10,6 @@
 #include "settings.h"
 
 namespace {
-
-const char kSection[] = "DownLoad";
 
 // One line per handled URL: its state text and the URL.
 class CConsoleDownloadView : public IDownloadView {
@@ -31,18 +30,6 @@ private:
 };
 
 }  // namespace
-
-DownloadSettings ReadDownloadSettings(CWinApp& app) {
-    DownloadSettings settings;
-    settings.threads = ClampThreadCount((int)app.GetProfileInt(kSection, "ThreadEntry", 1));
-    settings.disconnect = app.GetProfileInt(kSection, "Disconnect", 0) != 0;
-    return settings;
-}
-
-void WriteDownloadSettings(CWinApp& app, const DownloadSettings& settings) {
-    app.WriteProfileInt(kSection, "ThreadEntry", settings.threads);
-    app.WriteProfileInt(kSection, "Disconnect", settings.disconnect ? 1 : 0);
-}
 
 int RunDownloadJob(CWinApp& app, const CommandLine& options) {
     CConsoleOutput out;

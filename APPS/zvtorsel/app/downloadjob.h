@@ -5,12 +5,4 @@
 
 class CWinApp;
 
-// Section DownLoad of the settings.
-struct DownloadSettings {
-    int threads = 1;  // ThreadEntry, 1 ... 5
-    bool disconnect = false;
-};
-DownloadSettings ReadDownloadSettings(CWinApp& app);
-void WriteDownloadSettings(CWinApp& app, const DownloadSettings& settings);
-
 int RunDownloadJob(CWinApp& app, const CommandLine& options);

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+
+#include "afxwin.h"
+#include "download/tests/win32/loopback.h"
+#include "downloaddlg.h"
+#include "jobs/tests/win32/diskkit.h"
+#include "resource.h"
+#include "windriver.h"
+
+namespace {
+
+using loopback::Base;
+
+TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
+    if (Base().empty()) GTEST_SKIP() << "no loopback server (run through run_with_server.sh)";
+    CWinApp app("zvkestor");
+    app.SetRegistryKey("z.v");
+    app.WriteProfileInt("DownLoad", "ThreadEntry", 9);
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    diskkit::ClearCache();
+
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "zvt_dldlg\\";
+    diskkit::RemoveTree(folder);
+    CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+    std::string b = Base();
+    ASSERT_TRUE(loopback::WriteList(folder, {b + "/slow/a.bin", b + "/pic/b.gif", b + "/missing.htm",
+                                             b + "/dlg/index.html", b + "/slow/e.bin", b + "/pic/f.gif"}));
+
+    CDownloadDlg dialog(nullptr, folder.c_str());
+    INT_PTR result = 0;
+    std::thread ui([&] { result = dialog.DoModal(); });
+    HWND window = windriver::WaitForWindow("\x83\x5F\x83\x45\x83\x93\x83\x8D\x81\x5B\x83\x68");
+    ASSERT_NE(nullptr, window);
+    HWND list = windriver::Item(window, IDC_DL_LIST);
+    EXPECT_EQ(6, windriver::ListViewCount(list));
+    EXPECT_EQ(b + "/pic/b.gif", windriver::ListViewText(list, 1, 1));
+    EXPECT_TRUE(windriver::IsChecked(window, IDC_DL_THREADS1 + 4));  // 9 reads as 5
+    EXPECT_TRUE(windriver::IsEnabled(window, IDOK));
+    EXPECT_EQ("", windriver::ItemText(window, IDC_DL_STATUS1 + 4));
+    windriver::SetCheck(window, IDC_DL_THREADS1 + 1, true);
+    EXPECT_EQ("", windriver::ItemText(window, IDC_DL_STATUS1 + 1));
+    EXPECT_EQ("---", windriver::ItemText(window, IDC_DL_STATUS1 + 2));
+    windriver::SetCheck(window, IDC_DL_THREADS1 + 4, true);
+
+    windriver::Press(window, IDOK);
+    // While the slow downloads run: both rows "DL中...", the stop button says "DL中止".
+    const std::string fetching = "DL\x92\x86...";
+    for (int tick = 0; tick < 200 && windriver::ListViewText(list, 4, 0) != fetching; ++tick) Sleep(50);
+    windriver::Settle(window);
+    EXPECT_EQ(fetching, windriver::ListViewText(list, 0, 0));
+    EXPECT_EQ("DL\x92\x86\x8E\x7E", windriver::ItemText(window, IDCANCEL));
+    EXPECT_FALSE(windriver::IsEnabled(window, IDOK));
+    EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + "download_running.bmp"));
+
+    windriver::Press(window, IDCANCEL);
+    for (int tick = 0; tick < 400 && !windriver::IsEnabled(window, IDCANCEL); ++tick) Sleep(50);
+    for (int tick = 0; tick < 400 && windriver::ItemText(window, IDCANCEL) != "\x82\xE2\x82\xDF\x82\xE9"; ++tick)
+        Sleep(50);
+    EXPECT_EQ("\x82\xE2\x82\xDF\x82\xE9", windriver::ItemText(window, IDCANCEL));
+    EXPECT_EQ(fetching, windriver::ListViewText(list, 0, 0));
+    EXPECT_EQ("DL\x8D\xCF", windriver::ListViewText(list, 1, 0));
+    EXPECT_EQ("\x82\xC8\x82\xB5", windriver::ListViewText(list, 2, 0));
+    EXPECT_EQ(b + "/slow/a.bin", loopback::ListKey(folder, 0));
+    EXPECT_EQ("", loopback::ListKey(folder, 1));
+
+    windriver::Press(window, IDCANCEL);
+    EXPECT_TRUE(windriver::WaitForGone(window));
+    ui.join();
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ(6, dialog.GetFoundCount());
+    EXPECT_EQ(5u, app.GetProfileInt("DownLoad", "ThreadEntry", 0));
+    diskkit::ClearCache();
+    diskkit::RemoveTree(folder);
+}
+
+}  // namespace
