@@ -32,7 +32,9 @@ BOOL CDownloadDlg::OnInitDialog() {
     std::string state = LoadText(IDS_COLUMN_STATE), url = LoadText(IDS_COLUMN_URL);
     LVCOLUMNA column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 48;
+    // Wider than 48 pixels, so that "DL中..." is not cut to "DL..." in the
+    // fonts of every system.
+    column.cx = 64;
     column.pszText = &state[0];
     ::SendMessageA(list_, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
     column.cx = 384;

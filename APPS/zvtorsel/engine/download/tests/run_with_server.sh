@@ -4,8 +4,14 @@
 here=$(dirname "$0")
 portfile=$(mktemp)
 rm -f "$portfile"
-python3 "$here/loopback_server.py" "$portfile" &
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+"$python" "$here/loopback_server.py" "$portfile" &
 server=$!
+command=
+# The server (and the command) go with this script, also when a time limit ends it.
+trap 'kill $server $command 2>/dev/null' EXIT
+trap 'exit 143' INT TERM
 tries=0
 while [ ! -s "$portfile" ] && [ $tries -lt 100 ]; do
     sleep 0.1
@@ -19,8 +25,9 @@ fi
 ZV_HTTP_PORT=$(cat "$portfile")
 export ZV_HTTP_PORT
 rm -f "$portfile"
-"$@"
+"$@" &
+command=$!
+wait $command
 result=$?
-kill $server 2>/dev/null
-wait $server 2>/dev/null
+command=
 exit $result
