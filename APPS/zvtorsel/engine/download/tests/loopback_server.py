@@ -31,6 +31,8 @@ SITE = {
     "/site/pics/logo.gif": GIF,
 }
 
+BLOB = bytes((i * 7) & 0xFF for i in range(50 * 1024))
+
 hits = {}
 hits_lock = threading.Lock()
 
@@ -62,7 +64,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path.startswith("/pic/"):
             self.reply(GIF, "image/gif")
         elif path.startswith("/blob/"):
-            self.reply(bytes((i * 7) & 0xFF for i in range(50 * 1024)), "application/octet-stream")
+            self.reply(BLOB, "application/octet-stream")
         elif path.startswith("/slow/"):
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
