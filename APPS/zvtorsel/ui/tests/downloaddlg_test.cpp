@@ -16,6 +16,12 @@ namespace {
 
 using loopback::Base;
 
+std::string lastMessage;
+int RecordMessage(const char* text, const char*, UINT) {
+    lastMessage = text;
+    return IDOK;
+}
+
 TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     if (Base().empty()) GTEST_SKIP() << "no loopback server (run through run_with_server.sh)";
     CWinApp app("zvkestor");
@@ -50,26 +56,43 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     EXPECT_EQ("---", windriver::ItemText(window, IDC_DL_STATUS1 + 2));
     windriver::SetCheck(window, IDC_DL_THREADS1 + 4, true);
 
+    // No help page beside the test program: the message names it.
+    AfxMessageBoxHandler previous = AfxSetMessageBoxHandler(RecordMessage);
+    windriver::Press(window, IDHELP);
+    windriver::Settle(window);
+    AfxSetMessageBoxHandler(previous);
+    EXPECT_EQ(0u, lastMessage.find("download.htm ")) << lastMessage;
+
     windriver::Press(window, IDOK);
-    // While the slow downloads run: both rows "DL中...", the stop button says "DL中止".
-    const std::string fetching = "DL\x92\x86...";
-    for (int tick = 0; tick < 200 && windriver::ListViewText(list, 4, 0) != fetching; ++tick) Sleep(50);
+    // The quick rows end while the two slow ones are still being fetched.
+    const std::string fetching = "DL\x92\x86...", fetched = "DL\x8D\xCF", failed = "\x82\xC8\x82\xB5";
+    for (int tick = 0; tick < 400; ++tick) {
+        if (windriver::ListViewText(list, 1, 0) == fetched && windriver::ListViewText(list, 2, 0) == failed &&
+            windriver::ListViewText(list, 3, 0) == fetched && windriver::ListViewText(list, 5, 0) == fetched)
+            break;
+        Sleep(50);
+    }
     windriver::Settle(window);
     EXPECT_EQ(fetching, windriver::ListViewText(list, 0, 0));
+    EXPECT_EQ(fetched, windriver::ListViewText(list, 1, 0));
+    EXPECT_EQ(failed, windriver::ListViewText(list, 2, 0));
+    EXPECT_EQ(fetching, windriver::ListViewText(list, 4, 0));
     EXPECT_EQ("DL\x92\x86\x8E\x7E", windriver::ItemText(window, IDCANCEL));
     EXPECT_FALSE(windriver::IsEnabled(window, IDOK));
     EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + "download_running.bmp"));
 
+    // Stopping leaves the slow rows "DL中..." with their keys; the others are gone from the list file.
     windriver::Press(window, IDCANCEL);
-    for (int tick = 0; tick < 400 && !windriver::IsEnabled(window, IDCANCEL); ++tick) Sleep(50);
     for (int tick = 0; tick < 400 && windriver::ItemText(window, IDCANCEL) != "\x82\xE2\x82\xDF\x82\xE9"; ++tick)
         Sleep(50);
     EXPECT_EQ("\x82\xE2\x82\xDF\x82\xE9", windriver::ItemText(window, IDCANCEL));
     EXPECT_EQ(fetching, windriver::ListViewText(list, 0, 0));
-    EXPECT_EQ("DL\x8D\xCF", windriver::ListViewText(list, 1, 0));
-    EXPECT_EQ("\x82\xC8\x82\xB5", windriver::ListViewText(list, 2, 0));
     EXPECT_EQ(b + "/slow/a.bin", loopback::ListKey(folder, 0));
+    EXPECT_EQ(b + "/slow/e.bin", loopback::ListKey(folder, 4));
     EXPECT_EQ("", loopback::ListKey(folder, 1));
+    EXPECT_EQ("", loopback::ListKey(folder, 2));
+    EXPECT_EQ("DL\x92\x86\x8E\x7E", windriver::ItemText(window, IDC_DL_STATUS1));
+    EXPECT_FALSE(windriver::IsEnabled(window, IDOK));  // every row was handed out
 
     windriver::Press(window, IDCANCEL);
     EXPECT_TRUE(windriver::WaitForGone(window));
