@@ -41,7 +41,10 @@ int ClampThreadCount(int value) {
 
 CDownloader::CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache,
                          IUrlFetcher& fetcher, IDownloadView& view)
-    : listPath_(rebuildFolder + "download.lst"), files_(files), cache_(cache), fetcher_(fetcher), view_(view) {}
+    : listPath_(rebuildFolder), files_(files), cache_(cache), fetcher_(fetcher), view_(view) {
+    if (!listPath_.empty() && listPath_.back() != '\\' && listPath_.back() != '/') listPath_ += '\\';
+    listPath_ += "download.lst";
+}
 
 void CDownloader::SetEndTexts(const char* finished, const char* cancelled) {
     finishedText_ = finished;
@@ -54,6 +57,11 @@ void CDownloader::Load() {
     char value[kDownloadUrlSize];
     if (!files_.ReadProfileString(listPath_.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
     int count = atoi(value);
+    // A damaged count must not keep the loop reading for ages: every key of
+    // a list takes at least "urlN=x" and a line end in the file.
+    DirEntry info;
+    if (!files_.GetFileInfo(listPath_.c_str(), info)) return;
+    if (count > (int)(info.size / 7) + 1) count = (int)(info.size / 7) + 1;
     for (int n = 0; n < count; ++n) {
         char key[16];
         snprintf(key, sizeof(key), "url%d", n);

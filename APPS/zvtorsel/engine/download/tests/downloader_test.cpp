@@ -60,9 +60,15 @@ protected:
         files.AddFolder("C:\\rb");
         files.WriteProfileString(kList, "download", "entry",
                                  std::to_string(entry < 0 ? (int)urls.size() : entry).c_str());
-        for (size_t n = 0; n < urls.size(); ++n)
-            if (!urls[n].empty())
-                files.WriteProfileString(kList, "download", ("url" + std::to_string(n)).c_str(), urls[n].c_str());
+        std::string text;
+        for (size_t n = 0; n < urls.size(); ++n) {
+            if (urls[n].empty()) continue;
+            files.WriteProfileString(kList, "download", ("url" + std::to_string(n)).c_str(), urls[n].c_str());
+            text += "url" + std::to_string(n) + "=" + urls[n] + "\r\n";
+        }
+        // The memory file system keeps profile values apart from file data:
+        // give the list file the size its keys would have.
+        files.AddFile(kList, text, 0);
     }
     std::string Key(int n) {
         char value[1024];
@@ -89,6 +95,11 @@ TEST_F(Downloader, LoadsNonEmptyKeysBelowEntryWithTheirKeyNumbers) {
     ASSERT_EQ(2, d.RowCount());
     EXPECT_EQ("http://h/c.gif", d.RowUrl(1));
     EXPECT_EQ(2, d.RowKey(1));
+
+    // A damaged count reads the keys there are, without a loop to two billion.
+    files.WriteProfileString(kList, "download", "entry", "2147483647");
+    d.Load();
+    EXPECT_EQ(3, d.RowCount());
 
     CMemoryFileSystem empty;
     CDownloader none("C:\\nowhere\\", empty, cache, fetcher, view);
