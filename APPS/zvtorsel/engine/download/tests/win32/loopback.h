@@ -42,6 +42,14 @@ inline std::map<std::string, int> Hits() {
     return hits;
 }
 
+// Requests for a path since `before` was taken (tests may run repeatedly
+// against one server).
+inline int NewHits(const std::map<std::string, int>& before, const std::string& path) {
+    std::map<std::string, int> now = Hits();
+    auto was = before.find(path);
+    return now[path] - (was == before.end() ? 0 : was->second);
+}
+
 // The file the cache holds for url, or empty.
 inline std::string CacheFile(const std::string& url) {
     char buffer[4096];
