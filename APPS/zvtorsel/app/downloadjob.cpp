@@ -1,10 +1,10 @@
 #include "downloadjob.h"
 
-#include "downloadsettings.h"
 #include "afxwin.h"
 #include "cache/win32/wininetcache.h"
 #include "console.h"
 #include "download/win32/downloadworkers.h"
+#include "downloadsettings.h"
 #include "jobs/win32/win32files.h"
 #include "resource.h"
 #include "settings.h"
