@@ -148,8 +148,7 @@ void CDownloadDlg::OpenRowFile(int row) {
     DWORD size = sizeof(buffer);
     INTERNET_CACHE_ENTRY_INFOA* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer);
     bool opened = GetUrlCacheEntryInfoA(url, info, &size) && info->lpszLocalFileName &&
-                  (INT_PTR)ShellExecuteA(m_hWnd, "open", info->lpszLocalFileName, nullptr, nullptr,
-                                         SW_SHOWNORMAL) > 32;
+                  (INT_PTR)ShellExecuteA(m_hWnd, "open", info->lpszLocalFileName, nullptr, nullptr, SW_SHOWNORMAL) > 32;
     if (!opened) AfxMessageBox(IDS_OPEN_FAILED);
 }
 

@@ -26,10 +26,14 @@ void CDownloadLock::Leave() { mutex_.unlock(); }
 
 unsigned DownloadStateText(DownloadState state) {
     switch (state) {
-    case DOWNLOAD_FETCHING: return IDS_DL_FETCHING;
-    case DOWNLOAD_FETCHED: return IDS_DL_FETCHED;
-    case DOWNLOAD_FAILED: return IDS_NO_TIME;
-    default: return 0;
+        case DOWNLOAD_FETCHING:
+            return IDS_DL_FETCHING;
+        case DOWNLOAD_FETCHED:
+            return IDS_DL_FETCHED;
+        case DOWNLOAD_FAILED:
+            return IDS_NO_TIME;
+        default:
+            return 0;
     }
 }
 
@@ -39,8 +43,8 @@ int ClampThreadCount(int value) {
     return value;
 }
 
-CDownloader::CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache,
-                         IUrlFetcher& fetcher, IDownloadView& view)
+CDownloader::CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache, IUrlFetcher& fetcher,
+                         IDownloadView& view)
     : listPath_(rebuildFolder), files_(files), cache_(cache), fetcher_(fetcher), view_(view) {
     if (!listPath_.empty() && listPath_.back() != '\\' && listPath_.back() != '/') listPath_ += '\\';
     listPath_ += "download.lst";

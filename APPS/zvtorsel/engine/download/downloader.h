@@ -75,8 +75,8 @@ private:
 class CDownloader {
 public:
     // rebuildFolder ends with "\"; the list file is "download.lst" in it.
-    CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache,
-                IUrlFetcher& fetcher, IDownloadView& view);
+    CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache, IUrlFetcher& fetcher,
+                IDownloadView& view);
 
     // Reads the rows of the list file: every non-empty "url%d" below "entry".
     void Load();

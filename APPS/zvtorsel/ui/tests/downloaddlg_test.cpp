@@ -1,13 +1,14 @@
+#include "downloaddlg.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 #include <thread>
 
 #include "afxwin.h"
 #include "download/tests/win32/loopback.h"
-#include "downloaddlg.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "resource.h"
 #include "windriver.h"

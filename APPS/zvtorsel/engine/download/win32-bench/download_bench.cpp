@@ -2,9 +2,9 @@
 // by the workers with 1 and with 5 threads, beside a plain sequential loop of
 // URLDownloadToCacheFileA in the same run. Run it through run_with_server.sh:
 //   run_with_server.sh wine-run.sh download_bench.exe
-#include <windows.h>
 #include <stdio.h>
 #include <urlmon.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -102,9 +102,15 @@ int main() {
         std::string tag = "r" + std::to_string(round);
         for (int k = 0; k < 3; ++k) {
             switch ((round + k) % 3) {
-            case 0: plain.push_back(TimePlainLoop((tag + "p").c_str())); break;
-            case 1: one.push_back(TimeWorkers(folder, 1, (tag + "a").c_str())); break;
-            default: five.push_back(TimeWorkers(folder, 5, (tag + "b").c_str())); break;
+                case 0:
+                    plain.push_back(TimePlainLoop((tag + "p").c_str()));
+                    break;
+                case 1:
+                    one.push_back(TimeWorkers(folder, 1, (tag + "a").c_str()));
+                    break;
+                default:
+                    five.push_back(TimeWorkers(folder, 5, (tag + "b").c_str()));
+                    break;
             }
         }
     }

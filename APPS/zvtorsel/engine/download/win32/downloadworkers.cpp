@@ -139,8 +139,10 @@ bool CDownloadWorkers::FetchThroughWinInet(CBindCallback& callback, const char* 
                                         ext.empty() ? nullptr : ext.c_str(), nullptr) &&
                    strlen(path) < cap;
     }
-    if (complete) strcpy(file, path);
-    else if (path[0]) DeleteFileA(path);
+    if (complete)
+        strcpy(file, path);
+    else if (path[0])
+        DeleteFileA(path);
     return complete;
 }
 

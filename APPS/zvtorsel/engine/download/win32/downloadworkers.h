@@ -2,8 +2,8 @@
 // fetching through the URL moniker download into the WinINet cache with its
 // own status callback, whose answer E_ABORT stops a download on cancel.
 #pragma once
-#include <windows.h>
 #include <urlmon.h>
+#include <windows.h>
 
 #include "afxwin.h"
 #include "download/downloader.h"

@@ -67,9 +67,9 @@ TEST_F(LoopbackDownload, FetchesFolderQueryAndRedirectUrlsAndMarksFailuresAsNone
     std::string b = Base();
     // Both roads into the cache: URLs with an extension go through the moniker
     // download, those without (folders, "/closed") through WinINet.
-    ASSERT_TRUE(loopback::WriteList(folder, {b + "/d/index.html", b + "/s.cgi?k=1.htm", b + "/missing.htm",
-                                             b + "/closed", b + "/redirect.htm", b + "/pic/a.gif",
-                                             b + "/closed.htm", b + "/missing/", b + "/redirect"}));
+    ASSERT_TRUE(loopback::WriteList(
+        folder, {b + "/d/index.html", b + "/s.cgi?k=1.htm", b + "/missing.htm", b + "/closed", b + "/redirect.htm",
+                 b + "/pic/a.gif", b + "/closed.htm", b + "/missing/", b + "/redirect"}));
     CDownloadWorkers workers;
     CDownloader d(folder, files, cache, workers, view);
     workers.Attach(d);
@@ -119,26 +119,26 @@ TEST_F(LoopbackDownload, SurplusThreadsEndAtOnce) {
 
 TEST_F(LoopbackDownload, CancelDuringASlowDownloadKeepsTheRowAndItsKey) {
     for (const char* slow : {"/slow/one.bin", "/slow/two"}) {
-    std::string b = Base();
-    SCOPED_TRACE(slow);
-    ASSERT_TRUE(loopback::WriteList(folder, {b + slow, b + "/pic/later.gif"}));
-    CDownloadWorkers workers;
-    CDownloader d(folder, files, cache, workers, view);
-    workers.Attach(d);
-    d.SetEndTexts("end", "stopped");
-    d.Load();
-    DWORD start = GetTickCount();
-    Run(d, workers, 1, 700);
-    EXPECT_LT(GetTickCount() - start, 10000u) << "the slow download was not aborted";
-    EXPECT_EQ(DOWNLOAD_FETCHING, d.RowState(0));
-    EXPECT_EQ(b + slow, ListKey(folder, 0));
-    EXPECT_EQ("stopped", view.status_[0]);
-    EXPECT_EQ("", loopback::CacheFile(b + slow));
-    // A second run continues with the row not handed out yet.
-    Run(d, workers, 1);
-    EXPECT_EQ(DOWNLOAD_FETCHING, d.RowState(0));
-    EXPECT_EQ(DOWNLOAD_FETCHED, d.RowState(1));
-    EXPECT_EQ("", ListKey(folder, 1));
+        std::string b = Base();
+        SCOPED_TRACE(slow);
+        ASSERT_TRUE(loopback::WriteList(folder, {b + slow, b + "/pic/later.gif"}));
+        CDownloadWorkers workers;
+        CDownloader d(folder, files, cache, workers, view);
+        workers.Attach(d);
+        d.SetEndTexts("end", "stopped");
+        d.Load();
+        DWORD start = GetTickCount();
+        Run(d, workers, 1, 700);
+        EXPECT_LT(GetTickCount() - start, 10000u) << "the slow download was not aborted";
+        EXPECT_EQ(DOWNLOAD_FETCHING, d.RowState(0));
+        EXPECT_EQ(b + slow, ListKey(folder, 0));
+        EXPECT_EQ("stopped", view.status_[0]);
+        EXPECT_EQ("", loopback::CacheFile(b + slow));
+        // A second run continues with the row not handed out yet.
+        Run(d, workers, 1);
+        EXPECT_EQ(DOWNLOAD_FETCHING, d.RowState(0));
+        EXPECT_EQ(DOWNLOAD_FETCHED, d.RowState(1));
+        EXPECT_EQ("", ListKey(folder, 1));
     }
 }
 
@@ -147,7 +147,8 @@ TEST_F(LoopbackDownload, TwoRunsOfFiveThreadsHandOutEveryRowOnce) {
     for (int round = 0; round < 4; ++round) {
         diskkit::ClearCache();
         std::vector<std::string> urls;
-        for (int i = 0; i < 40; ++i) urls.push_back(b + "/pic/r" + std::to_string(round) + "_" + std::to_string(i) + ".gif");
+        for (int i = 0; i < 40; ++i)
+            urls.push_back(b + "/pic/r" + std::to_string(round) + "_" + std::to_string(i) + ".gif");
         ASSERT_TRUE(loopback::WriteList(folder, urls));
         CDownloadWorkers workers;
         CDownloader d(folder, files, cache, workers, view);
@@ -161,8 +162,10 @@ TEST_F(LoopbackDownload, TwoRunsOfFiveThreadsHandOutEveryRowOnce) {
         for (int i = 0; i < 40; ++i) {
             std::string path = urls[i].substr(b.size());
             EXPECT_EQ(1, hits[path] - before[path]) << path;
-            if (d.RowState(i) == DOWNLOAD_FETCHED) EXPECT_EQ("", ListKey(folder, i));
-            else EXPECT_EQ(urls[i], ListKey(folder, i));
+            if (d.RowState(i) == DOWNLOAD_FETCHED)
+                EXPECT_EQ("", ListKey(folder, i));
+            else
+                EXPECT_EQ(urls[i], ListKey(folder, i));
         }
     }
 }

@@ -21,8 +21,7 @@ int RunProgram(const std::string& arguments) {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, 120000);
     DWORD code = (DWORD)-1;
     GetExitCodeProcess(pi.hProcess, &code);

@@ -82,8 +82,9 @@ protected:
 
 TEST_F(DownloadLoop, GhostLinksComeBackFromTheNetworkAndResolveOffline) {
     std::string site = Base() + "/site/";
-    const std::string first = "<html><body><a href=\"sub/page2.htm\">two</a> <img src=\"pics/logo.gif\">"
-                              " <a href=\"deep/page3.htm\">three</a></body></html>";
+    const std::string first =
+        "<html><body><a href=\"sub/page2.htm\">two</a> <img src=\"pics/logo.gif\">"
+        " <a href=\"deep/page3.htm\">three</a></body></html>";
     ASSERT_TRUE(diskkit::PutInCache(site, first, "html", MakeTime(Utc(2004, 1, 2, 3, 4, 6))));
     {
         CRebuildJobs jobs(settings, files, cache, view, report, 0);
@@ -118,8 +119,7 @@ TEST_F(DownloadLoop, GhostLinksComeBackFromTheNetworkAndResolveOffline) {
         Sleep(50);
     }
     workers.Finish();
-    for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(DOWNLOAD_FETCHED, downloader.RowState(row)) << downloader.RowUrl(row);
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(DOWNLOAD_FETCHED, downloader.RowState(row)) << downloader.RowUrl(row);
 
     {
         CRebuildJobs jobs(settings, files, cache, view, report, 0);

@@ -66,7 +66,8 @@ inline bool WriteList(const std::string& folder, const std::vector<std::string>&
     bool ok = WritePrivateProfileStringA("download", "entry", std::to_string(urls.size()).c_str(), file.c_str());
     for (size_t n = 0; n < urls.size(); ++n)
         ok = WritePrivateProfileStringA("download", ("url" + std::to_string(n)).c_str(), urls[n].c_str(),
-                                        file.c_str()) && ok;
+                                        file.c_str()) &&
+             ok;
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
     return ok;
 }
