@@ -44,8 +44,12 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     CDownloadDlg dialog(nullptr, folder.c_str());
     INT_PTR result = 0;
     std::thread ui([&] { result = dialog.DoModal(); });
-    HWND window = windriver::WaitForWindow("\x83\x5F\x83\x45\x83\x93\x83\x8D\x81\x5B\x83\x68");
-    ASSERT_NE(nullptr, window);
+    // A first start of the prefix and the display can be slow.
+    HWND window = windriver::WaitForWindow("\x83\x5F\x83\x45\x83\x93\x83\x8D\x81\x5B\x83\x68", 30000);
+    if (!window) {
+        ui.detach();  // ends with the process
+        FAIL() << "the dialog did not open";
+    }
     HWND list = windriver::Item(window, IDC_DL_LIST);
     EXPECT_EQ(6, windriver::ListViewCount(list));
     EXPECT_EQ(b + "/pic/b.gif", windriver::ListViewText(list, 1, 1));
