@@ -45,7 +45,7 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     INT_PTR result = 0;
     std::thread ui([&] { result = dialog.DoModal(); });
     // A first start of the prefix and the display can be slow.
-    HWND window = windriver::WaitForWindow("\x83\x5F\x83\x45\x83\x93\x83\x8D\x81\x5B\x83\x68", 30000);
+    HWND window = windriver::WaitForWindow("ダウンロード", 30000);
     if (!window) {
         ui.detach();  // ends with the process
         FAIL() << "the dialog did not open";
@@ -70,7 +70,7 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
 
     windriver::Press(window, IDOK);
     // The quick rows end while the two slow ones are still being fetched.
-    const std::string fetching = "DL\x92\x86...", fetched = "DL\x8D\xCF", failed = "\x82\xC8\x82\xB5";
+    const std::string fetching = "DL中...", fetched = "DL済", failed = "なし";
     for (int tick = 0; tick < 400; ++tick) {
         if (windriver::ListViewText(list, 1, 0) == fetched && windriver::ListViewText(list, 2, 0) == failed &&
             windriver::ListViewText(list, 3, 0) == fetched && windriver::ListViewText(list, 5, 0) == fetched)
@@ -82,21 +82,21 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     EXPECT_EQ(fetched, windriver::ListViewText(list, 1, 0));
     EXPECT_EQ(failed, windriver::ListViewText(list, 2, 0));
     EXPECT_EQ(fetching, windriver::ListViewText(list, 4, 0));
-    EXPECT_EQ("DL\x92\x86\x8E\x7E", windriver::ItemText(window, IDCANCEL));
+    EXPECT_EQ("DL中止", windriver::ItemText(window, IDCANCEL));
     EXPECT_FALSE(windriver::IsEnabled(window, IDOK));
     EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + "download_running.bmp"));
 
     // Stopping leaves the slow rows "DL中..." with their keys; the others are gone from the list file.
     windriver::Press(window, IDCANCEL);
-    for (int tick = 0; tick < 400 && windriver::ItemText(window, IDCANCEL) != "\x82\xE2\x82\xDF\x82\xE9"; ++tick)
+    for (int tick = 0; tick < 400 && windriver::ItemText(window, IDCANCEL) != "やめる"; ++tick)
         Sleep(50);
-    EXPECT_EQ("\x82\xE2\x82\xDF\x82\xE9", windriver::ItemText(window, IDCANCEL));
+    EXPECT_EQ("やめる", windriver::ItemText(window, IDCANCEL));
     EXPECT_EQ(fetching, windriver::ListViewText(list, 0, 0));
     EXPECT_EQ(b + "/slow/a.bin", loopback::ListKey(folder, 0));
     EXPECT_EQ(b + "/slow/e.bin", loopback::ListKey(folder, 4));
     EXPECT_EQ("", loopback::ListKey(folder, 1));
     EXPECT_EQ("", loopback::ListKey(folder, 2));
-    EXPECT_EQ("DL\x92\x86\x8E\x7E", windriver::ItemText(window, IDC_DL_STATUS1));
+    EXPECT_EQ("DL中止", windriver::ItemText(window, IDC_DL_STATUS1));
     EXPECT_FALSE(windriver::IsEnabled(window, IDOK));  // every row was handed out
 
     windriver::Press(window, IDCANCEL);

@@ -46,16 +46,16 @@ TEST(DownloadJob, FetchesTheListAndPrintsOneLinePerUrl) {
 
     // No list: nothing to do, said so.
     EXPECT_EQ(0, RunProgram(arguments));
-    EXPECT_NE(std::string::npos, diskkit::ReadAll(log).find("\x83\x5F\x83\x45\x83\x93\x83\x8D\x81\x5B\x83\x68"));
+    EXPECT_NE(std::string::npos, diskkit::ReadAll(log).find("ダウンロード"));
 
     std::string b = Base();
     ASSERT_TRUE(loopback::WriteList(folder, {b + "/pic/job1.gif", b + "/missing.htm", b + "/job/index.html"}));
     std::map<std::string, int> before = loopback::Hits();
     EXPECT_EQ(0, RunProgram(arguments));
     std::string out = diskkit::ReadAll(log);
-    EXPECT_NE(std::string::npos, out.find("DL\x8D\xCF " + b + "/pic/job1.gif\r\n")) << out;
-    EXPECT_NE(std::string::npos, out.find("\x82\xC8\x82\xB5 " + b + "/missing.htm\r\n")) << out;
-    EXPECT_NE(std::string::npos, out.find("DL\x8D\xCF " + b + "/job/index.html\r\n")) << out;
+    EXPECT_NE(std::string::npos, out.find("DL済 " + b + "/pic/job1.gif\r\n")) << out;
+    EXPECT_NE(std::string::npos, out.find("なし " + b + "/missing.htm\r\n")) << out;
+    EXPECT_NE(std::string::npos, out.find("DL済 " + b + "/job/index.html\r\n")) << out;
     for (int n = 0; n < 3; ++n) EXPECT_EQ("", loopback::ListKey(folder, n)) << n;
     EXPECT_EQ(1, loopback::NewHits(before, "/job/"));
 
