@@ -13,21 +13,136 @@ namespace {
 const char kTitlePad[] = "       ";  // seven blanks behind a title in title order
 const size_t kTitlePadLength = 7;
 
-// Weight classes of single-byte characters; a double-byte character weighs
-// more than any of them.
-unsigned SingleWeight(BYTE c) {
-    if (c < 0x20) return c;
-    if (c >= '0' && c <= '9') return 0x100 + c;
-    if (c >= 'a' && c <= 'z') return 0x200 + (c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z') return 0x200 + c;
-    if (c < 0x80) return 0x20 + c;
-    return 0x300 + c;  // half-width katakana and other single bytes
+// The collation of a sorted list box on Japanese Windows, as far as page
+// titles and URLs need it. Each character gets a primary weight (0: ignored,
+// as hyphens and apostrophes are), a secondary one (kana voicing) and a
+// tertiary one (width, kana kind) and upper case; strings compare by all
+// primary weights first, then the secondary, the tertiary, where their
+// ignored characters stand, and last by case.
+struct Collation {
+    unsigned primary;
+    unsigned secondary;
+    unsigned tertiary;
+    unsigned upper = 0;
+};
+
+// Hiragana 0x829F to 0x82F1 in code order: syllable * 4 + voicing (1 voiced,
+// 2 semi-voiced), syllables in the order of the Japanese syllabary.
+const BYTE kHiragana[] = {
+    0,   0,   4,   4,   8,   8,   12,  12,  16,  16,  20,  21,  24,  25,  28,  29,  32,
+    33,  36,  37,  40,  41,  44,  45,  48,  49,  52,  53,  56,  57,  60,  61,  64,  65,
+    68,  68,  69,  72,  73,  76,  77,  80,  84,  88,  92,  96,  100, 101, 102, 104, 105,
+    106, 108, 109, 110, 112, 113, 114, 116, 117, 118, 120, 124, 128, 132, 136, 140, 140,
+    144, 144, 148, 148, 152, 156, 160, 164, 168, 172, 172, 176, 180, 184, 188};
+const char kSmallHiragana[] =
+    "10101010100000000000000000000000001000000000000000000000000000000010101000000100000";
+// Half-width katakana 0xA6 to 0xDD the same way; 0xB0 (the long-sound mark) is ignored.
+const BYTE kHalfKana[] = {
+    184, 0,  4,  8,  12, 16, 140, 144, 148, 68,  255, 0,   4,   8,   12,  16,  20,  24, 28,
+    32,  36, 40, 44, 48, 52, 56,  60,  64,  68,  72,  76,  80,  84,  88,  92,  96,  100, 104,
+    108, 112, 116, 120, 124, 128, 132, 136, 140, 144, 148, 152, 156, 160, 164, 168, 172, 176, 188};
+const char kSmallHalfKana[] = "01111111110000000000000000000000000000000000000000000000";
+// ASCII punctuation in the order the list box sorts it.
+const char kSymbolOrder[] = "!\"#$%&()*,./:;?@[]^_`{|}~\\+<=>";
+
+const unsigned kWhite = 1, kSymbols = 0x100, kDigits = 0x1000, kLetters = 0x1100,
+               kOtherLetters = 0x1200, kKana = 0x2000, kOther = 0x10000;
+
+Collation Kana(unsigned value, unsigned kind) { return {kKana + (value >> 2), value & 3, kind}; }
+
+Collation SingleByte(BYTE c) {
+    if (c == ' ') return {kWhite, 0, 0};
+    if (c == '\t') return {kWhite + 1, 0, 0};
+    if (c == '\n') return {kWhite + 2, 0, 0};
+    if (c == '\r') return {kWhite + 3, 0, 0};
+    if (c < 0x20 || c == 0x7F || c == '-' || c == '\'') return {0, 0, 0};
+    if (c >= '0' && c <= '9') return {kDigits + (c - '0'), 0, 0};
+    if (c >= 'a' && c <= 'z') return {kLetters + (c - 'a'), 0, 0};
+    if (c >= 'A' && c <= 'Z') return {kLetters + (c - 'A'), 0, 0, 1};
+    if (c < 0x80) return {kSymbols + (unsigned)(strchr(kSymbolOrder, c) - kSymbolOrder), 0, 0};
+    if (c >= 0xA6 && c <= 0xDD) {
+        BYTE value = kHalfKana[c - 0xA6];
+        if (value == 255) return {0, 0, 0};
+        return Kana(value, kSmallHalfKana[c - 0xA6] == '1' ? 0 : 1);
+    }
+    if (c == 0xDE || c == 0xDF) return {0, 0, 0};  // half-width voicing marks
+    if (c >= 0xA1 && c <= 0xA5) return {kSymbols + 0x80 + c, 0, 0};
+    return {kOther + c, 0, 0};
 }
 
-unsigned NextWeight(const std::string& s, size_t& i, const MappingSettings& settings) {
-    BYTE c = (BYTE)s[i++];
-    if (settings.IsLead(c) && i < s.size()) return 0x10000 + (c << 8) + (BYTE)s[i++];
-    return SingleWeight(c);
+Collation DoubleByte(unsigned code) {
+    if (code == 0x8140) return {kWhite, 0, 1};
+    if (code == 0x815B) return {0, 0, 0};  // the long-sound mark
+    if (code >= 0x824F && code <= 0x8258) return {kDigits + (code - 0x824F), 0, 2};
+    if (code >= 0x8260 && code <= 0x8279) return {kLetters + (code - 0x8260), 0, 2, 1};
+    if (code >= 0x8281 && code <= 0x829A) return {kLetters + (code - 0x8281), 0, 2};
+    if (code >= 0x829F && code <= 0x82F1) {
+        unsigned i = code - 0x829F;
+        return Kana(kHiragana[i], kSmallHiragana[i] == '1' ? 0 : 3);
+    }
+    if (code >= 0x8340 && code <= 0x8396 && code != 0x837F) {
+        unsigned i = code - 0x8340 - (code > 0x837F ? 1 : 0);
+        if (i < sizeof kHiragana) return Kana(kHiragana[i], kSmallHiragana[i] == '1' ? 0 : 2);
+        static const BYTE kExtra[] = {9, 20, 32};  // voiced u, small ka, small ke
+        return Kana(kExtra[i - sizeof kHiragana], i == sizeof kHiragana ? 2 : 0);
+    }
+    if (code < 0x8240) return {kSymbols + 0x200 + (code - 0x8140), 0, 0};
+    if (code >= 0x839F && code < 0x8740) return {kOtherLetters + (code - 0x839F), 0, 0};
+    return {kOther + code, 0, 0};
+}
+
+struct CollatedChar {
+    Collation weight;
+    unsigned position;  // character index, for ignored characters
+    BYTE ignored;       // the ignored byte ('\'' sorts before '-')
+};
+
+void Collate(const std::string& s, const MappingSettings& settings, std::vector<CollatedChar>& out) {
+    out.clear();
+    for (size_t i = 0; i < s.size();) {
+        BYTE c = (BYTE)s[i];
+        CollatedChar cc;
+        cc.position = (unsigned)out.size();
+        cc.ignored = c;
+        if (settings.IsLead(c) && i + 1 < s.size()) {
+            cc.weight = DoubleByte(((unsigned)c << 8) | (BYTE)s[i + 1]);
+            i += 2;
+        } else {
+            cc.weight = SingleByte(c);
+            ++i;
+        }
+        out.push_back(cc);
+    }
+}
+
+template <typename Key>
+int CompareWeights(const std::vector<CollatedChar>& a, const std::vector<CollatedChar>& b, Key key) {
+    size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && a[i].weight.primary == 0) ++i;
+        while (j < b.size() && b[j].weight.primary == 0) ++j;
+        if (i == a.size() || j == b.size()) return (i < a.size()) - (j < b.size());
+        unsigned x = key(a[i].weight), y = key(b[j].weight);
+        if (x != y) return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+}
+
+// Strings that differ only in ignored characters: fewer first; then the one
+// whose ignored character stands later; then apostrophe before hyphen.
+int CompareIgnored(const std::vector<CollatedChar>& a, const std::vector<CollatedChar>& b) {
+    std::vector<const CollatedChar*> x, y;
+    for (const CollatedChar& c : a)
+        if (c.weight.primary == 0) x.push_back(&c);
+    for (const CollatedChar& c : b)
+        if (c.weight.primary == 0) y.push_back(&c);
+    if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (x[i]->position != y[i]->position) return x[i]->position > y[i]->position ? -1 : 1;
+        if (x[i]->ignored != y[i]->ignored) return x[i]->ignored < y[i]->ignored ? -1 : 1;
+    }
+    return 0;
 }
 
 BYTE UpperAscii(char c) { return (BYTE)((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c); }
@@ -115,15 +230,16 @@ bool MustEscapeInName(BYTE c) {
 
 int CompareListBoxStrings(const std::string& a, const std::string& b,
                           const MappingSettings& settings) {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        unsigned wa = NextWeight(a, i, settings);
-        unsigned wb = NextWeight(b, j, settings);
-        if (wa != wb) return wa < wb ? -1 : 1;
-    }
-    if (i < a.size()) return 1;
-    if (j < b.size()) return -1;
-    return 0;
+    std::vector<CollatedChar> x, y;
+    Collate(a, settings, x);
+    Collate(b, settings, y);
+    int r = CompareWeights(x, y, [](const Collation& c) { return c.primary; });
+    if (!r) r = CompareWeights(x, y, [](const Collation& c) { return c.secondary; });
+    if (!r) r = CompareWeights(x, y, [](const Collation& c) { return c.tertiary; });
+    if (!r) r = CompareIgnored(x, y);
+    if (!r) r = CompareWeights(x, y, [](const Collation& c) { return c.upper; });
+    if (!r) r = a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+    return r;
 }
 
 int CompareFileNames(const std::string& a, const std::string& b) {

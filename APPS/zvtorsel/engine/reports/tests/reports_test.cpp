@@ -242,16 +242,27 @@ TEST(ReportNames, EscapeNameKeepsDoubleByteCharactersAndStaysBounded) {
 
 TEST(ReportOrder, ComparesAsASortedListBox) {
     MappingSettings s;
-    EXPECT_EQ(0, CompareListBoxStrings("Http://A/", "http://a/", s));
-    EXPECT_LT(CompareListBoxStrings("a\n", "a ", s), 0);
+    // Case decides only between otherwise equal strings, lower case first.
+    EXPECT_LT(CompareListBoxStrings("HTTP://A/b", "http://a/C", s), 0);
+    EXPECT_LT(CompareListBoxStrings("http://a/", "Http://A/", s), 0);
+    EXPECT_LT(CompareListBoxStrings("a\n", "a!", s), 0);
+    EXPECT_LT(CompareListBoxStrings("a \n", "a\n", s), 0);
     EXPECT_LT(CompareListBoxStrings("\nzzz", "A", s), 0);
     EXPECT_LT(CompareListBoxStrings("a", "ab", s), 0);
-    EXPECT_LT(CompareListBoxStrings("a-b", "a1", s), 0);
+    // Hyphens and apostrophes only decide between otherwise equal strings.
+    EXPECT_GT(CompareListBoxStrings("a-b", "a1", s), 0);
+    EXPECT_LT(CompareListBoxStrings("a-b", "ac", s), 0);
+    EXPECT_LT(CompareListBoxStrings("ab", "a-b", s), 0);
     EXPECT_LT(CompareListBoxStrings("a9", "aa", s), 0);
     EXPECT_LT(CompareListBoxStrings("a_", "aB", s), 0);
     EXPECT_LT(CompareListBoxStrings("z", "\x83\x41", s), 0);
     // Trail bytes are not case-folded: ア (83 41) and ャ (83 61) differ.
     EXPECT_LT(CompareListBoxStrings("\x83\x41", "\x83\x61", s), 0);
+    // Kana sort by sound across hiragana, katakana and half-width forms:
+    // あ ア ｱ before か カ; full-width letters with their ASCII twins.
+    EXPECT_LT(CompareListBoxStrings("\x83\x41\x83\x4a", "\x82\xa9", s), 0);
+    EXPECT_LT(CompareListBoxStrings("\xb1\xb6", "\x82\xa0\x82\xab", s), 0);
+    EXPECT_LT(CompareListBoxStrings("\x82\x60\x82\x61", "b", s), 0);
 
     std::vector<ReportEntry> entries = {MakeEntry("u2", "beta", 1), MakeEntry("u1", nullptr, 1),
                                         MakeEntry("u3", "Alpha", 1), MakeEntry("u0", nullptr, 1)};
