@@ -50,8 +50,8 @@ void CAppProfileStore::WriteString(const char* section, const char* key, const c
 
 PageTexts LoadPageTexts() {
     PageTexts texts;
-    texts.listTitle = LoadText(IDS_LIST_PAGE_TITLE);
-    texts.searchTitle = LoadText(IDS_SEARCH_PAGE_TITLE);
+    texts.listTitle = LoadText(IDS_ADDRESS_LIST_TITLE);
+    texts.searchTitle = LoadText(IDS_SEARCH_RESULT_OF);
     texts.formatCount = LocaleCount;
     return texts;
 }
@@ -74,11 +74,11 @@ std::string StoredRebuildFolder(CWinApp& app) {
     return folder;
 }
 
-std::string ListCountText(const ReportResult& result) {
+std::string ListCountText(const ReportJobResult& result) {
     return result.stopped ? LoadText(IDS_CANCELLED) : Counted(IDS_LIST_COUNT, Count(result.found));
 }
 
-std::string SearchCountText(const ReportResult& result) {
+std::string SearchCountText(const ReportJobResult& result) {
     return result.stopped ? LoadText(IDS_CANCELLED)
                           : Counted(IDS_FOUND_COUNT, Count(result.found) + " / " + Count(result.searched));
 }
@@ -102,7 +102,7 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
     CHtmlTranslator translator(Win32FileAccess(), &progress);
     PageTexts texts = LoadPageTexts();
     CAddressListJob job(files, *Win32FileAccess(), translator, progress, texts);
-    ReportResult result = job.Run(folder, 0, settings);
+    ReportJobResult result = job.Run(folder, 0, settings);
     if (result.failed) return EXIT_STOPPED;
     out.Line(ListCountText(result).c_str());
     return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;

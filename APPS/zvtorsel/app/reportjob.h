@@ -32,8 +32,8 @@ void ReadFileProtocolType(CWinApp& app);
 // Rebuild folder 0 as stored (or its default), ending with "\".
 std::string StoredRebuildFolder(CWinApp& app);
 // "一覧表数 : n", "発見数 : n / m" or "中止しました。": the text the main dialog shows.
-std::string ListCountText(const ReportResult& result);
-std::string SearchCountText(const ReportResult& result);
+std::string ListCountText(const ReportJobResult& result);
+std::string SearchCountText(const ReportJobResult& result);
 
 // Messages of a command-line report job (and of the page reader) as lines
 // of the output; status texts and counts are not printed.

@@ -30,7 +30,7 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
     CHtmlTranslator translator(Win32FileAccess(), &progress);
     PageTexts texts = LoadPageTexts();
     CKeywordSearchJob job(files, *Win32FileAccess(), translator, progress, texts);
-    ReportResult result = job.Run(request);
+    ReportJobResult result = job.Run(request);
     if (result.failed) return EXIT_STOPPED;
     out.Line(SearchCountText(result).c_str());
     return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;

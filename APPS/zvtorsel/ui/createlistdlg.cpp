@@ -17,7 +17,7 @@ BOOL CCreateListDlg::OnInitDialog() {
         SendDlgItemMessage(IDC_LISTED_FILES, LB_ADDSTRING, 0, (LPARAM)name.c_str());
     SendDlgItemMessage(IDC_LISTED_FILES, LB_SETCURSEL, 0, 0);
     char ready[256];
-    if (AfxLoadString(IDS_LIST_READY, ready, sizeof ready)) SetDlgItemText(IDC_REPORT_STATUS, ready);
+    if (AfxLoadString(IDS_LIST_READY, ready, sizeof ready)) SetDlgItemText(IDC_STATUS_TEXT, ready);
     return TRUE;
 }
 
@@ -30,7 +30,7 @@ BOOL CCreateListDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_REMOVE_LISTED_FILE:
         if (!Busy()) RemoveListedFile();
         return TRUE;
-    case IDC_PAGE_FORMAT:
+    case IDC_FORMAT_BUTTON:
         if (!Busy()) ShowFormatDialog(m_settings.format);
         return TRUE;
     case IDHELP:
@@ -83,12 +83,12 @@ void CCreateListDlg::OnOK() {
     }
     WriteListSettings(m_store, m_settings);
     m_folder = FolderPath(folderNo);
-    static const int kDisabled[] = {IDC_REPORT_FOLDER, IDC_PAGE_FORMAT, IDOK, IDC_ADD_LISTED_FILE,
+    static const int kDisabled[] = {IDC_REBUILD_FOLDER, IDC_FORMAT_BUTTON, IDOK, IDC_ADD_LISTED_FILE,
                                     IDC_REMOVE_LISTED_FILE, 0};
     StartWorker(kDisabled);
 }
 
-ReportResult CCreateListDlg::RunJob() { return m_job.Run(m_folder, m_settings.baseFolderNo, m_settings); }
+ReportJobResult CCreateListDlg::RunJob() { return m_job.Run(m_folder, m_settings.baseFolderNo, m_settings); }
 
 CAddListedFileDlg::CAddListedFileDlg(CWnd* parent) : CDialog(IDD_ADD_LISTED_FILE, parent) {}
 

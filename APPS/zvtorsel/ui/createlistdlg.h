@@ -12,7 +12,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    ReportResult RunJob() override;
+    ReportJobResult RunJob() override;
     CReportJob& Job() override { return m_job; }
 
 private:

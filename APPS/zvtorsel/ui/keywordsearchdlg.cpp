@@ -35,7 +35,7 @@ BOOL CKeywordSearchDlg::OnInitDialog() {
     CheckDlgButton(IDC_MATCH_CASE, m_settings.matchCase ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_PATTERNS, m_settings.patterns ? BST_CHECKED : BST_UNCHECKED);
     char ready[256];
-    if (AfxLoadString(IDS_SEARCH_READY, ready, sizeof ready)) SetDlgItemText(IDC_REPORT_STATUS, ready);
+    if (AfxLoadString(IDS_SEARCH_READY, ready, sizeof ready)) SetDlgItemText(IDC_STATUS_TEXT, ready);
     ::SetFocus(GetDlgItem(IDC_KEYWORD1));
     return FALSE;
 }
@@ -51,7 +51,7 @@ void CKeywordSearchDlg::FillHistory(int field) {
 
 BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
-    if (id == IDC_REPORT_FOLDER && HIWORD(wParam) == CBN_SELCHANGE) {
+    if (id == IDC_REBUILD_FOLDER && HIWORD(wParam) == CBN_SELCHANGE) {
         SetDlgItemText(IDC_SEARCH_FOLDER, FolderPath(SelectedFolderNo()).c_str());
         return TRUE;
     }
@@ -60,7 +60,7 @@ BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case IDC_BROWSE_SEARCH_FOLDER:
         if (!Busy()) BrowseSearchFolder();
         return TRUE;
-    case IDC_PAGE_FORMAT:
+    case IDC_FORMAT_BUTTON:
         if (!Busy()) ShowFormatDialog(m_settings.format);
         return TRUE;
     case IDHELP:
@@ -72,7 +72,7 @@ BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CKeywordSearchDlg::BrowseSearchFolder() {
     char title[256] = "";
-    AfxLoadString(IDS_BROWSE_SEARCH_FOLDER, title, sizeof title);
+    AfxLoadString(IDS_CHOOSE_SEARCH_FOLDER, title, sizeof title);
     CString current = GetDlgItemText(IDC_SEARCH_FOLDER);
     std::string start = current.c_str();
     while (start.size() > 3 && (start.back() == '\\' || start.back() == '/')) start.pop_back();
@@ -125,11 +125,11 @@ void CKeywordSearchDlg::OnOK() {
     m_request.matchCase = m_settings.matchCase;
     m_request.patterns = m_settings.patterns;
     m_request.format = m_settings.format;
-    static const int kDisabled[] = {IDC_REPORT_FOLDER, IDC_SEARCH_FOLDER, IDC_BROWSE_SEARCH_FOLDER,
+    static const int kDisabled[] = {IDC_REBUILD_FOLDER, IDC_SEARCH_FOLDER, IDC_BROWSE_SEARCH_FOLDER,
                                     IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3, IDC_OPERATION_AND,
-                                    IDC_OPERATION_OR, IDC_MATCH_CASE, IDC_PATTERNS, IDC_PAGE_FORMAT,
+                                    IDC_OPERATION_OR, IDC_MATCH_CASE, IDC_PATTERNS, IDC_FORMAT_BUTTON,
                                     IDOK, 0};
     StartWorker(kDisabled);
 }
 
-ReportResult CKeywordSearchDlg::RunJob() { return m_job.Run(m_request); }
+ReportJobResult CKeywordSearchDlg::RunJob() { return m_job.Run(m_request); }

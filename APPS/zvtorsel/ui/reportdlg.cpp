@@ -30,7 +30,7 @@ CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSetting
 CReportDialog::~CReportDialog() { DeleteCriticalSection(&m_lock); }
 
 void CReportDialog::FillFolderCombo(int folderNo) {
-    HWND combo = GetDlgItem(IDC_REPORT_FOLDER);
+    HWND combo = GetDlgItem(IDC_REBUILD_FOLDER);
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     int select = 0;
     for (int n = 0; n < kRebuildFolderCount; ++n) {
@@ -44,7 +44,7 @@ void CReportDialog::FillFolderCombo(int folderNo) {
 }
 
 int CReportDialog::SelectedFolderNo() const {
-    HWND combo = ::GetDlgItem(m_hWnd, IDC_REPORT_FOLDER);
+    HWND combo = ::GetDlgItem(m_hWnd, IDC_REBUILD_FOLDER);
     LRESULT row = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
     if (row < 0) return -1;
     return (int)::SendMessageA(combo, CB_GETITEMDATA, (WPARAM)row, 0);
@@ -69,7 +69,7 @@ bool CReportDialog::StartWorker(const int* controlsToDisable) {
 
 UINT __cdecl CReportDialog::WorkerEntry(LPVOID param) {
     CReportDialog* self = static_cast<CReportDialog*>(param);
-    ReportResult r;
+    ReportJobResult r;
     try {
         r = self->RunJob();
     } catch (...) {
@@ -79,7 +79,7 @@ UINT __cdecl CReportDialog::WorkerEntry(LPVOID param) {
     self->result.failed = r.failed;
     self->result.found = r.found;
     self->result.searched = r.searched;
-    self->result.folderNo = r.folderNo;
+    self->result.folderNumber = r.folderNo;
     self->result.resultFile = r.resultFile;
     self->RequestRefresh(true);
     ::PostMessageA(self->m_hWnd, WM_REPORT_DONE, 0, 0);
@@ -100,8 +100,8 @@ BOOL CReportDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
         status = m_status;
         counts = m_counts;
         LeaveCriticalSection(&m_lock);
-        SetDlgItemText(IDC_REPORT_STATUS, status.c_str());
-        SetDlgItemText(IDC_REPORT_PROGRESS, counts.c_str());
+        SetDlgItemText(IDC_STATUS_TEXT, status.c_str());
+        SetDlgItemText(IDC_PROGRESS_TEXT, counts.c_str());
         *result = 0;
         return TRUE;
     }

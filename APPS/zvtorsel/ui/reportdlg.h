@@ -18,7 +18,7 @@ struct ReportDialogResult {
     bool failed = false;    // the job could not write its page (a message said why)
     DWORD found = 0;        // entries of the page
     DWORD searched = 0;     // pages searched (keyword search)
-    int folderNo = 0;       // rebuild folder that received the page
+    int folderNumber = 0;   // rebuild folder that received the page
     std::string resultFile; // the page's file name in that folder
 };
 
@@ -43,7 +43,7 @@ protected:
     // false after message 10 when no thread can be started.
     bool StartWorker(const int* controlsToDisable);
     // Runs in the worker thread: the job itself.
-    virtual ReportResult RunJob() = 0;
+    virtual ReportJobResult RunJob() = 0;
     virtual CReportJob& Job() = 0;
     bool Busy() const { return m_busy; }
 

@@ -73,9 +73,9 @@ const char* CReportJob::TitleOfLoadedPage(bool titles) {
     return titles && m_translator.GetTitle(m_title, (int)sizeof m_title) ? m_title : nullptr;
 }
 
-ReportResult CAddressListJob::Run(const std::string& folder, int folderNo,
+ReportJobResult CAddressListJob::Run(const std::string& folder, int folderNo,
                                   const ListSettings& settings) {
-    ReportResult result;
+    ReportJobResult result;
     result.folderNo = folderNo;
     result.resultFile = kAddressListFile;
     m_folder = folder;
@@ -146,8 +146,8 @@ void CAddressListJob::ScanFolder(const std::string& relative, const ListSettings
     }
 }
 
-ReportResult CKeywordSearchJob::Run(const KeywordRequest& request) {
-    ReportResult result;
+ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
+    ReportJobResult result;
     result.folderNo = request.folderNo;
     m_entries.clear();
     m_found = m_searched = 0;

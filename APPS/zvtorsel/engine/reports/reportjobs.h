@@ -32,7 +32,7 @@ public:
     virtual void Message(UINT id, const char* arg) = 0;
 };
 
-struct ReportResult {
+struct ReportJobResult {
     bool stopped = false;  // cancelled: the page was left empty
     bool failed = false;   // a message told why; no page was written
     DWORD found = 0;       // entries of the page
@@ -81,7 +81,7 @@ protected:
 class CAddressListJob : public CReportJob {
 public:
     using CReportJob::CReportJob;
-    ReportResult Run(const std::string& folder, int folderNo, const ListSettings& settings);
+    ReportJobResult Run(const std::string& folder, int folderNo, const ListSettings& settings);
 
 private:
     void ScanFolder(const std::string& relative, const ListSettings& settings, bool titles);
@@ -101,7 +101,7 @@ struct KeywordRequest {
 class CKeywordSearchJob : public CReportJob {
 public:
     using CReportJob::CReportJob;
-    ReportResult Run(const KeywordRequest& request);
+    ReportJobResult Run(const KeywordRequest& request);
 
 private:
     void SearchFolder(const std::string& relative, int sortType, bool titles);

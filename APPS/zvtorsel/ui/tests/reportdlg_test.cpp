@@ -117,9 +117,9 @@ TEST_F(ReportDialogs, AddressListDialogEditsNamesAndWritesThePage) {
     HWND w = windriver::WaitForWindow(kListDialog, 10000, GetCurrentProcessId());
     ASSERT_NE(nullptr, w);
 
-    EXPECT_EQ((std::vector<std::string>{first, second}), windriver::ComboItems(w, IDC_REPORT_FOLDER));
-    EXPECT_EQ(second, windriver::ItemText(w, IDC_REPORT_FOLDER));
-    EXPECT_EQ(String(IDS_LIST_READY), windriver::ItemText(w, IDC_REPORT_STATUS));
+    EXPECT_EQ((std::vector<std::string>{first, second}), windriver::ComboItems(w, IDC_REBUILD_FOLDER));
+    EXPECT_EQ(second, windriver::ItemText(w, IDC_REBUILD_FOLDER));
+    EXPECT_EQ(String(IDS_LIST_READY), windriver::ItemText(w, IDC_STATUS_TEXT));
     EXPECT_EQ(32u, windriver::ListBoxItems(w, IDC_LISTED_FILES).size());
 
     windriver::Press(w, IDC_ADD_LISTED_FILE);  // the 33rd name is refused
@@ -152,7 +152,7 @@ TEST_F(ReportDialogs, AddressListDialogEditsNamesAndWritesThePage) {
     windriver::Press(add, IDOK);
     EXPECT_TRUE(windriver::WaitForGone(add));
 
-    windriver::SelectCombo(w, IDC_REPORT_FOLDER, 0);
+    windriver::SelectCombo(w, IDC_REBUILD_FOLDER, 0);
     Shot(w, "createlist.bmp");
     windriver::Press(w, IDOK);
     EXPECT_TRUE(windriver::WaitForGone(w, 20000));
@@ -160,7 +160,7 @@ TEST_F(ReportDialogs, AddressListDialogEditsNamesAndWritesThePage) {
     EXPECT_EQ(IDOK, result);
     EXPECT_FALSE(dialog.result.stopped);
     EXPECT_EQ(2u, dialog.result.found);
-    EXPECT_EQ(0, dialog.result.folderNo);
+    EXPECT_EQ(0, dialog.result.folderNumber);
     std::string page = ReadAll(first + "locallst.htm");
     EXPECT_NE(std::string::npos, page.find("http://d.test/</A> : Top" + std::string(kNihongo) + "<BR>"));
     EXPECT_NE(std::string::npos, page.find("http://d.test/x/Default.htm</A> : Sub<BR>"));
@@ -182,10 +182,10 @@ TEST_F(ReportDialogs, KeywordSearchDialogKeepsHistoryAndWritesThePage) {
     EXPECT_EQ(std::vector<std::string>{"old"}, windriver::ComboItems(w, IDC_KEYWORD1));
     EXPECT_EQ("", windriver::ItemText(w, IDC_KEYWORD1));
     EXPECT_EQ(first, windriver::ItemText(w, IDC_SEARCH_FOLDER));
-    windriver::SelectCombo(w, IDC_REPORT_FOLDER, 1);
+    windriver::SelectCombo(w, IDC_REBUILD_FOLDER, 1);
     windriver::Settle(w);
     EXPECT_EQ(second, windriver::ItemText(w, IDC_SEARCH_FOLDER));
-    windriver::SelectCombo(w, IDC_REPORT_FOLDER, 0);
+    windriver::SelectCombo(w, IDC_REBUILD_FOLDER, 0);
     windriver::Settle(w);
     EXPECT_TRUE(windriver::IsChecked(w, IDC_OPERATION_AND));
 
@@ -205,7 +205,7 @@ TEST_F(ReportDialogs, KeywordSearchDialogKeepsHistoryAndWritesThePage) {
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(1u, dialog.result.found);
     EXPECT_EQ(2u, dialog.result.searched);
-    EXPECT_EQ(0, dialog.result.folderNo);
+    EXPECT_EQ(0, dialog.result.folderNumber);
     EXPECT_EQ(std::string(kNihongo) + ".htm", dialog.result.resultFile);
     EXPECT_NE(std::string::npos, ReadAll(first + kNihongo + ".htm").find(" : 1 / 2<BR>"));
     EXPECT_EQ(kNihongo, store.values["SearchKeyWord/KeyWord00"]);

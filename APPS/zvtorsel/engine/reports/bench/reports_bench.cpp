@@ -185,7 +185,7 @@ void KeywordSearch(benchmark::State& state) {
     for (auto _ : state) {
         CHtmlTranslator translator(&files, nullptr);
         CKeywordSearchJob job(files, files, translator, progress, texts);
-        ReportResult r = job.Run(request);
+        ReportJobResult r = job.Run(request);
         found = r.found;
         searched = r.searched;
     }

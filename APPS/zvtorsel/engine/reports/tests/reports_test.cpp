@@ -36,13 +36,13 @@ class Reports : public ::testing::Test {
 protected:
     Reports() : pages(fs), translator(&pages, nullptr, &settings) {}
 
-    ReportResult List(const ListSettings& s) {
+    ReportJobResult List(const ListSettings& s) {
         CAddressListJob job(fs, pages, translator, progress, texts, settings);
         if (cancelAfterFirstFile) progress.onCounts = [&job] { job.RequestCancel(); };
         return job.Run(kWeb, 0, s);
     }
 
-    ReportResult Search(std::vector<std::string> keywords, bool orOp = false, bool matchCase = false,
+    ReportJobResult Search(std::vector<std::string> keywords, bool orOp = false, bool matchCase = false,
                         bool patterns = false) {
         KeywordRequest r;
         r.rebuildFolder = kWeb;
@@ -81,7 +81,7 @@ TEST_F(Reports, AddressListInUrlOrderWithTitles) {
     AddSite();
     ListSettings s;
     s.listedFiles = {"index", "default"};
-    ReportResult r = List(s);
+    ReportJobResult r = List(s);
     EXPECT_FALSE(r.stopped || r.failed);
     EXPECT_EQ(4u, r.found);
     EXPECT_EQ("locallst.htm", r.resultFile);
@@ -141,7 +141,7 @@ TEST_F(Reports, CancelledOrFailedRunsLeaveNoPage) {
     ListSettings s;
     s.listedFiles = {"index"};
     cancelAfterFirstFile = true;
-    ReportResult r = List(s);
+    ReportJobResult r = List(s);
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ("", fs.Data("C:\\Web\\locallst.htm"));
     EXPECT_EQ(1u, progress.counts.size());
@@ -167,7 +167,7 @@ TEST_F(Reports, KeywordFoundInEveryCodeButNotInTheSearchFolderItself) {
     fs.AddFile("C:\\Web\\http$\\k.com\\pic.gif", kNihongoSjis, 0);
     fs.AddFile("C:\\Web\\http$\\k.com\\a&b.shtml", kNihongoSjis, 0);
 
-    ReportResult r = Search({kNihongoSjis});
+    ReportJobResult r = Search({kNihongoSjis});
     EXPECT_EQ(4u, r.found);
     EXPECT_EQ(5u, r.searched);
     EXPECT_EQ(std::string(kNihongoSjis) + ".htm", r.resultFile);
@@ -192,7 +192,7 @@ TEST_F(Reports, KeywordNamesExpressionsAndOperations) {
     fs.AddFile("C:\\Web\\h$\\1.htm", "alpha a/b c", 0);
     fs.AddFile("C:\\Web\\h$\\2.htm", "a/b only", 0);
     fs.AddFile("C:\\Web\\h$\\3.htm", "c only", 0);
-    ReportResult r = Search({"a/b", "c"});
+    ReportJobResult r = Search({"a/b", "c"});
     EXPECT_EQ("a$2fb&c.htm", r.resultFile);
     EXPECT_EQ(1u, r.found);
     EXPECT_NE(std::string::npos, fs.Data("C:\\Web\\a$2fb&c.htm").find("<TITLE>'a/b' &amp; 'c' "));
