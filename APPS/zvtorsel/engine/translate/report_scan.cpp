@@ -57,11 +57,15 @@ BOOL CHtmlTranslator::GetTitle(char* dest, int size) {
     if (end == start) return FALSE;
     int written = 0;
     for (const char* p = start; p < end;) {
-        int n = (m_settings->IsLead((BYTE)*p) && p + 1 < end) ? 2 : 1;
-        if (*p == '\r' || *p == '\n') {
+        bool lead = m_settings->IsLead((BYTE)*p);
+        // A lead byte without its trail byte (cut by a line end or the end
+        // of the title) is dropped rather than paired with a line end.
+        if (*p == '\r' || *p == '\n' ||
+            (lead && (p + 1 == end || p[1] == '\r' || p[1] == '\n'))) {
             ++p;
             continue;
         }
+        int n = lead ? 2 : 1;
         if (written + n > size - 1) break;
         memcpy(dest + written, p, (size_t)n);
         written += n;

@@ -341,6 +341,7 @@ TEST_F(Titles, TrimsSpacingDropsLineEndsAndCutsAtCharacters) {
     EXPECT_EQ("<none>", Title("<title>   "));
     EXPECT_EQ("<none>", Title("<html>no title</html>"));
     EXPECT_EQ("\x83\x5c", Title("<title>\x83\x5c\x95\x5c</title>", 4));
+    EXPECT_EQ("ab", Title("<title>a\x83\r\nb\x83</title>"));  // lead bytes without trail bytes
     EXPECT_EQ(std::string("\x93\xfa\x96\x7b\x8c\xea"), Title(std::string("<title>") + kNihongoEuc + "</title>"));
 }
 
