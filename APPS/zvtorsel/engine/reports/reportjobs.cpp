@@ -15,12 +15,20 @@ namespace {
 const char* const kPageExtensions[] = {"htm", "html", "shtml", "asp"};
 const DWORD kFolderAttribute = 0x10;
 
-bool SameNoCase(const char* a, const char* b, size_t bLength) {
+// Case-blind for ASCII letters only; the trail byte of a double-byte
+// character is compared as it is, so ア (83 41) never equals ャ (83 61).
+bool SameNoCase(const char* a, const char* b, size_t bLength, const MappingSettings& settings) {
     for (size_t i = 0; i < bLength; ++i) {
         char x = a[i], y = b[i];
+        if (!x || !y) return false;
+        if (settings.IsLead((BYTE)x)) {
+            if (x != y || i + 1 == bLength || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
         if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
         if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
-        if (x != y || !x) return false;
+        if (x != y) return false;
     }
     return a[bLength] == 0;
 }
@@ -36,7 +44,8 @@ std::string UrlOf(const std::string& relative, const MappingSettings& settings) 
 bool IsReportPageExtension(const char* extension, int* index) {
     if (!extension) return false;
     for (int i = 0; i < 4; ++i) {
-        if (SameNoCase(extension, kPageExtensions[i], strlen(kPageExtensions[i]))) {
+        if (SameNoCase(extension, kPageExtensions[i], strlen(kPageExtensions[i]),
+                       MappingSettings::Process())) {
             if (index) *index = i;
             return true;
         }
@@ -127,7 +136,7 @@ void CAddressListJob::ScanFolder(const std::string& relative, const ListSettings
             for (size_t n = 0; n < settings.listedFiles.size(); ++n) {
                 const std::string& listed = settings.listedFiles[n];
                 if (listed.size() != baseLength ||
-                    !SameNoCase(listed.c_str(), d.name.c_str(), baseLength))
+                    !SameNoCase(listed.c_str(), d.name.c_str(), baseLength, m_settings))
                     continue;
                 int e;
                 if (IsReportPageExtension(extension, &e)) {

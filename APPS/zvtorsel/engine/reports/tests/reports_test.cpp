@@ -136,6 +136,17 @@ TEST_F(Reports, AddressListWithoutTitlesNeverReadsPages) {
     EXPECT_NE(std::string::npos, page.find("<A HREF=\"http$\\t.com\\INDEX.htm\">http://t.com/</A><BR>\r\n"));
 }
 
+TEST_F(Reports, ListedNamesIgnoreCaseOfLettersOnly) {
+    fs.AddFile("C:\\Web\\h$\\a\\\x83\x61.htm", "x", 0);  // ャ.htm
+    fs.AddFile("C:\\Web\\h$\\b\\Top.HTML", "x", 0);
+    ListSettings s;
+    s.listedFiles = {"\x83\x41", "top"};  // ア, top
+    s.format.title = false;
+    ReportJobResult r = List(s);
+    EXPECT_EQ(1u, r.found);
+    EXPECT_NE(std::string::npos, fs.Data("C:\\Web\\locallst.htm").find("h$\\b\\top.html\">h://b/top.html</A>"));
+}
+
 TEST_F(Reports, CancelledOrFailedRunsLeaveNoPage) {
     AddSite();
     ListSettings s;
