@@ -5,6 +5,7 @@
 #include "settings.h"
 #include "commandline.h"
 #include "downloadjob.h"
+#include "reportjob.h"
 #include "unattended.h"
 
 namespace {
@@ -55,6 +56,10 @@ private:
             return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
         case CommandJob::Download:
             return RunDownloadJob(*this, options);
+        case CommandJob::List:
+            return RunListJob(*this, options);
+        case CommandJob::Search:
+            return RunSearchJob(*this, options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }
