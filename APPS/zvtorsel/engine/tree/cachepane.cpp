@@ -34,7 +34,7 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     if (!node) return 0;
 
     char component[kUrlBufferSize];
-    const char* rest = NextUrlComponent(mappedUrl, component, sizeof(component));
+    const char* rest = NextUrlComponent(mappedUrl, depth == 0, component, sizeof(component));
     if (rest) {
         int index = node->Find(component);
         TreeItem* existing = index >= 0 ? node->items[index] : nullptr;

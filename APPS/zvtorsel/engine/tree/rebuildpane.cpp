@@ -146,7 +146,7 @@ TreeItem* CRebuildPane::AddUrl(const char* mappedUrl, const UrlCacheEntry* recor
         if (!node) return nullptr;
         if (node->state != FOLDER_READ && !LoadFolder(folder)) return nullptr;
         node = model.Node(folder);
-        const char* next = NextUrlComponent(rest, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
         if (!next) break;
         int index = node->Find(component);
         if (index < 0) {

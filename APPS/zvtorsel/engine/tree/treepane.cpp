@@ -263,7 +263,7 @@ bool CTreePane::FindByUrl(const char* mappedUrl, int* folder, int* item, int* re
         FolderNode* node = model.Node(f);
         if (!node) return false;
         if (node->state != FOLDER_READ && !LoadFolder(f)) return false;
-        const char* next = NextUrlComponent(rest, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
         if (!next) {
             int i = node->Find(component[0] ? component : "index.html");
             if (i < 0 || node->items[i]->IsFolder()) return false;
