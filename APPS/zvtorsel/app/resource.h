@@ -40,3 +40,8 @@
 #define IDS_ASK_MOVE_FILE 97
 
 #define IDS_DEFAULT_REBUILD_FOLDER 1
+
+// Cache folders read from another disk.
+#define IDS_WARN_CACHE_UNREADABLE 1180
+#define IDS_WARN_CACHE_DAMAGED 1181
+#define IDS_CACHE_FOLDER_CAPTION 1182

@@ -107,8 +107,8 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
         }
         item->size = record ? record->sizeLow : 0;
     }
-    item->allowed[side] = allowed;
-    item->marks[side] = marks & allowed;
+    item->allowed[side] = Permitted(allowed);
+    item->marks[side] = marks & item->allowed[side];
     if (record) {
         FILETIME time = record->lastModified;
         int clamp = zvControlFileTimeAtFat(&time);

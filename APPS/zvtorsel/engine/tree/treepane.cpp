@@ -104,7 +104,7 @@ void CTreePane::Disallow(int folder, int item, BYTE bits) {
 
 void CTreePane::Allow(int folder, int item, BYTE bits) {
     TreeItem* it = model.Item(folder, item);
-    if (it) it->allowed[side] |= bits;
+    if (it) it->allowed[side] = Permitted(it->allowed[side] | bits);
 }
 
 namespace {
@@ -451,8 +451,8 @@ int CTreePane::NewChildFolder(int folder, const std::string& name, BYTE allowed,
     item->kind = KIND_FOLDER;
     item->attributes = FILE_ATTR_DIRECTORY;
     item->name = name;
-    item->allowed[side] = allowed;
-    item->marks[side] = marks & allowed;
+    item->allowed[side] = Permitted(allowed);
+    item->marks[side] = marks & item->allowed[side];
     int index = model.AddItem(folder, item);
     int child = model.NewFolder(folder, index, rebuildNo, state);
     item->size = (DWORD)child;

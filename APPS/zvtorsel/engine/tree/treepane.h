@@ -154,6 +154,10 @@ public:
     int shownFolder = -1;
     volatile long cancel = 0;
     PaneCounters counters;
+    // Marks never allowed on this side: those that would write into a cache
+    // store that is only read (write-back, cache delete and cache move).
+    BYTE forbiddenMarks = 0;
+    BYTE Permitted(BYTE allowed) const { return (BYTE)(allowed & ~forbiddenMarks); }
 
 protected:
     void ToggleOne(int folder, int item, BYTE group, BYTE value, bool ghostOnly);
