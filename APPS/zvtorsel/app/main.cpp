@@ -3,6 +3,7 @@
 
 #include "afxwin.h"
 #include "settings.h"
+#include "cachelistjob.h"
 #include "commandline.h"
 #include "unattended.h"
 
@@ -51,7 +52,9 @@ private:
     int RunCommandJob(const CommandLine& options) {
         switch (options.job) {
         case CommandJob::Rebuild:
-            return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+            return RunUnattendedRebuild(*this, options);
+        case CommandJob::CacheList:
+            return RunCacheList(options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }
