@@ -10,6 +10,7 @@
 
 #include "cache/win32/cachefolder.h"
 #include "cache/win32/wininetcache.h"
+#include "jobs/tests/win32/diskkit.h"
 
 namespace {
 
@@ -48,21 +49,6 @@ void CopyTree(const std::string& folder, const std::string& target) {
         else CopyFileA((folder + name).c_str(), (target + name).c_str(), FALSE);
     } while (FindNextFileA(find, &found));
     FindClose(find);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
-            else DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 struct Seen {
@@ -131,7 +117,7 @@ TEST(IndexDatWine, CopiedCacheFolderReadsBackAsWinInetListedIt) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string copy = std::string(temp) + "zvcopy\\";
-    RemoveTree(copy);
+    diskkit::RemoveTree(copy);
     CreateDirectoryA(copy.c_str(), nullptr);
     CopyTree(content, copy + "Content.IE5\\");
     CopyTree(history, copy + "History.IE5\\");
@@ -152,7 +138,7 @@ TEST(IndexDatWine, CopiedCacheFolderReadsBackAsWinInetListedIt) {
     char liveFile[MAX_PATH];
     ASSERT_TRUE(live.GetLocalFile(url.c_str(), liveFile, sizeof liveFile));
     EXPECT_EQ(std::string(liveFile).substr(content.size()), std::string(file).substr(copy.size() + 12));
-    RemoveTree(copy);
+    diskkit::RemoveTree(copy);
 }
 
 }  // namespace
