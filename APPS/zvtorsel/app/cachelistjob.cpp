@@ -21,6 +21,7 @@ int RunCacheList(const CommandLine& options) {
     CConsoleReport report(out, false);
     std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
     if (!cache) return EXIT_BAD_ARGUMENTS;
-    ListUrlCache(*cache, [&out](const std::string& line) { out.Line(line.c_str()); }, report);
+    ListUrlCache(
+        *cache, [&out](const std::string& line) { out.Line(line.c_str()); }, report);
     return EXIT_FINISHED;
 }

@@ -30,8 +30,7 @@ void AppendTime(std::string& out, const FILETIME& time) {
     long long year = yoe + era * 400 + (month <= 2);
     int s = (int)(seconds % 86400);
     char text[40];
-    snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", year, month, day, s / 3600, s / 60 % 60,
-             s % 60);
+    snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", year, month, day, s / 3600, s / 60 % 60, s % 60);
     out += text;
 }
 

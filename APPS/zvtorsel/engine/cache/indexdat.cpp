@@ -56,8 +56,7 @@ FILETIME MakeFileTime(ULONGLONG v) {
 FILETIME FatDateTimeToFileTime(DWORD fat) {
     int day = fat & 31, month = (fat >> 5) & 15, year = 1980 + ((fat >> 9) & 127);
     int second = ((fat >> 16) & 31) * 2, minute = (fat >> 21) & 63, hour = (fat >> 27) & 31;
-    if (day < 1 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59)
-        return MakeFileTime(0);
+    if (day < 1 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59) return MakeFileTime(0);
     // Days since 1601-01-01 by the civil calendar.
     int y = year - (month <= 2);
     int era = y / 400;
@@ -145,8 +144,8 @@ void CIndexDatReader::ReadHashTables(DWORD first) {
 }
 
 void CIndexDatReader::ReadEntry(DWORD hash, DWORD offset) {
-    if (hash == kKeyDeleted || hash == kKeyFree || hash == kKeyUninitialized ||
-        hash == kKeyUninitialized8 || hash == offset || offset == 0)
+    if (hash == kKeyDeleted || hash == kKeyFree || hash == kKeyUninitialized || hash == kKeyUninitialized8 ||
+        hash == offset || offset == 0)
         return;
     if (offset < kRecordsStart || offset >= size_ || offset % kBlockSize != 0) {
         Note(offset, IndexDatDamage::OFFSET_OUTSIDE);
@@ -216,13 +215,10 @@ void CIndexDatReader::ReadUrlRecord(DWORD offset, size_t end) {
     }
     r.entryType = Dword(offset + f.type);
     r.sizeLow = Dword(offset + f.size);
-    r.lastModified = MakeFileTime(Dword(offset + f.lastModified) |
-                                  (ULONGLONG)Dword(offset + f.lastModified + 4) << 32);
-    r.lastAccess = MakeFileTime(Dword(offset + f.lastAccess) |
-                                (ULONGLONG)Dword(offset + f.lastAccess + 4) << 32);
+    r.lastModified = MakeFileTime(Dword(offset + f.lastModified) | (ULONGLONG)Dword(offset + f.lastModified + 4) << 32);
+    r.lastAccess = MakeFileTime(Dword(offset + f.lastAccess) | (ULONGLONG)Dword(offset + f.lastAccess + 4) << 32);
     r.expire = f.expireIsFat ? FatDateTimeToFileTime(Dword(offset + f.expire))
-                             : MakeFileTime(Dword(offset + f.expire) |
-                                            (ULONGLONG)Dword(offset + f.expire + 4) << 32);
+                             : MakeFileTime(Dword(offset + f.expire) | (ULONGLONG)Dword(offset + f.expire + 4) << 32);
     DWORD infoAt = Dword(offset + f.headerInfo), infoSize = Dword(offset + f.headerInfoSize);
     if (infoAt && infoSize) {
         if (infoAt < end - offset && infoSize <= end - offset - infoAt) {

@@ -37,12 +37,12 @@ struct IndexDatRecord {
 // A part of the file that could not be read: its offset and what was wrong.
 struct IndexDatDamage {
     enum Kind {
-        TRUNCATED,          // a table or record runs past the end of the file
-        CHAIN_LOOP,         // a hash table chain leads back to a table already read
-        OFFSET_OUTSIDE,     // an offset points outside the records of the file
-        EMPTY_RECORD,       // a record of zero blocks
-        BAD_SIGNATURE,      // an offset leads to something that is no record or table
-        BAD_STRING,         // a string of a record does not end inside it
+        TRUNCATED,            // a table or record runs past the end of the file
+        CHAIN_LOOP,           // a hash table chain leads back to a table already read
+        OFFSET_OUTSIDE,       // an offset points outside the records of the file
+        EMPTY_RECORD,         // a record of zero blocks
+        BAD_SIGNATURE,        // an offset leads to something that is no record or table
+        BAD_STRING,           // a string of a record does not end inside it
         FOLDER_OUT_OF_RANGE,  // a sub-folder index past the sub-folder table
     };
     DWORD offset;

@@ -29,10 +29,7 @@ public:
     bool GetLocalFile(const char* url, char* out, DWORD cap) override;
     bool DeleteEntry(const char*) override { return false; }
     bool CreateEntry(const char*, DWORD, const char*, char*, DWORD) override { return false; }
-    bool CommitEntry(const char*, const char*, const FILETIME&, const FILETIME&,
-                     const char*) override {
-        return false;
-    }
+    bool CommitEntry(const char*, const char*, const FILETIME&, const FILETIME&, const char*) override { return false; }
     bool ReadOnly() const override { return true; }
     const char* SourceFolder() const override { return folder_.c_str(); }
     const std::vector<CacheDamage>& Damage() const override { return damage_; }

@@ -57,9 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CIndexDatUrlCache cache("C:\\old\\");
     cache.AddIndex("C:\\old\\index.dat", file);
     NullReport report;
-    size_t lines = ListUrlCache(cache, [](const std::string& line) {
-        if (line.find('\n') != std::string::npos || line.find('\r') != std::string::npos) abort();
-    }, report);
+    size_t lines = ListUrlCache(
+        cache,
+        [](const std::string& line) {
+            if (line.find('\n') != std::string::npos || line.find('\r') != std::string::npos) abort();
+        },
+        report);
     if (lines != reader.Records().size()) abort();
     return 0;
 }

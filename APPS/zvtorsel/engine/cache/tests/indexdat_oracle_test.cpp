@@ -52,8 +52,8 @@ std::string OracleTime(ULONGLONG filetime, bool fraction) {
     long long year = yoe + era * 400 + (month <= 2);
     int s = (int)(seconds % 86400);
     char text[64];
-    snprintf(text, sizeof text, "%s %02d, %lld %02d:%02d:%02d", months[month - 1], day, year, s / 3600,
-             s / 60 % 60, s % 60);
+    snprintf(text, sizeof text, "%s %02d, %lld %02d:%02d:%02d", months[month - 1], day, year, s / 3600, s / 60 % 60,
+             s % 60);
     std::string result = text;
     if (fraction) {
         snprintf(text, sizeof text, ".%07u00", (unsigned)(filetime % 10000000ULL));

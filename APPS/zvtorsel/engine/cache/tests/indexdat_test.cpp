@@ -1,10 +1,12 @@
+#include "cache/indexdat.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "../app/resource.h"
-#include "cache/indexdat.h"
+#include "cache/cachelisting.h"
 #include "cache/indexdatstore.h"
 #include "cache/tests/indexdat_writer.h"
 
@@ -211,6 +213,30 @@ TEST(IndexDatStore, WalksEveryIndexWithFilesInTheirSubFoldersAndWritesNothing) {
     EXPECT_FALSE(cache.CreateEntry("http://h/n.html", 0, "html", path, sizeof path));
     FILETIME t = {0, 0};
     EXPECT_FALSE(cache.CommitEntry("http://h/n.html", "C:\\x", t, t, "html"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CacheListing, LinesHaveFourColumnsWithUtcTimes) {
+    UrlCacheEntry e = {};
+    e.sourceUrl = "http://h/a\tb\r\n.html";
+    e.localFile = "C:\\c\\a[1].html";
+    e.sizeLow = 4294967295u;
+    // 2000-02-29 23:59:58 UTC, a leap day.
+    ULONGLONG t = 125963423980000000ULL;
+    e.lastModified.dwLowDateTime = (DWORD)t;
+    e.lastModified.dwHighDateTime = (DWORD)(t >> 32);
+    EXPECT_EQ("http://h/a%09b%0D%0A.html\tC:\\c\\a[1].html\t4294967295\t2000-02-29 23:59:58", CacheListingLine(e));
+    e.localFile = nullptr;
+    e.lastModified = FILETIME{0, 0};
+    e.sizeLow = 0;
+    EXPECT_EQ("http://h/a%09b%0D%0A.html\t\t0\t", CacheListingLine(e));
+    // The last FAT time the engine keeps, 2107-12-31 11:59:58.
+    e.lastModified =
+        FatDateTimeToFileTime(((127u << 9) | (12u << 5) | 31u) | ((DWORD)((11u << 11) | (59u << 5) | 29u) << 16));
+    EXPECT_EQ("http://h/a%09b%0D%0A.html\t\t0\t2107-12-31 11:59:58", CacheListingLine(e));
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ namespace {
 const DWORD kLargestIndex = 256u << 20;
 
 bool ReadWhole(const std::string& path, std::vector<BYTE>& out) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;
     DWORD size = GetFileSize(file, &high);
@@ -46,8 +46,10 @@ std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder) {
         if (!Exists(path)) continue;
         found = true;
         std::vector<BYTE> bytes;
-        if (ReadWhole(path, bytes)) cache->AddIndex(path, std::move(bytes));
-        else cache->NoteUnreadable(path);
+        if (ReadWhole(path, bytes))
+            cache->AddIndex(path, std::move(bytes));
+        else
+            cache->NoteUnreadable(path);
     }
     if (!found) cache->NoteUnreadable(base + "index.dat");
     return cache;

@@ -1,8 +1,7 @@
 // Over generated URLs: the file a cache entry is copied to is the file that a
 // translated link to its URL names, and the names on the way give the URL back.
-#include <gtest/gtest.h>
-
 #include <ctype.h>
+#include <gtest/gtest.h>
 
 #include <random>
 #include <set>
@@ -37,13 +36,22 @@ struct UrlGenerator {
     }
     std::string Segment() {
         // Trail bytes 0x5C: so, hyo, nou, kou.
-        static const char* const segments[] = {"a",     "dir",   "A%2FB", "%41x",          "\x83\x5c",
-                                               "\x95\x5c\x94\x5c", "x:y",   "",      "\x8d\x5c" "b", "s p"};
+        static const char* const segments[] = {"a",
+                                               "dir",
+                                               "A%2FB",
+                                               "%41x",
+                                               "\x83\x5c",
+                                               "\x95\x5c\x94\x5c",
+                                               "x:y",
+                                               "",
+                                               "\x8d\x5c"
+                                               "b",
+                                               "s p"};
         return segments[Pick(10)];
     }
     std::string Leaf() {
-        static const char* const leaves[] = {"p.html", "i.gif", "", "find.cgi?k=1&n=a:b/c", "q?x=/y:z",
-                                             "\x83\x5c.html"};
+        static const char* const leaves[] = {"p.html",   "i.gif",        "", "find.cgi?k=1&n=a:b/c",
+                                             "q?x=/y:z", "\x83\x5c.html"};
         return leaves[Pick(6)];
     }
     std::string Url() {
@@ -61,8 +69,7 @@ std::string Folded(const std::string& mapped) {
     for (size_t i = 0; i < mapped.size(); ++i) {
         bool sep = mapped[i] == '/';
         bool afterScheme = out.size() >= 3 && out.compare(out.size() - 3, 3, "://") == 0;
-        if (sep && !out.empty() && out.back() == '/' && !afterScheme && out.find('?') == std::string::npos)
-            continue;
+        if (sep && !out.empty() && out.back() == '/' && !afterScheme && out.find('?') == std::string::npos) continue;
         out += (char)tolower((unsigned char)mapped[i]);
     }
     return out;

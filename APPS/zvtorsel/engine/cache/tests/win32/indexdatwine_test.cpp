@@ -1,8 +1,8 @@
 // Wine's WinINet writes its cache folder; a copy of that folder read by our
 // reader must give exactly what WinINet's own walk gave.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 #include <wininet.h>
 
 #include <string>
@@ -45,8 +45,10 @@ void CopyTree(const std::string& folder, const std::string& target) {
     do {
         std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(folder + name + "\\", target + name + "\\");
-        else CopyFileA((folder + name).c_str(), (target + name).c_str(), FALSE);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(folder + name + "\\", target + name + "\\");
+        else
+            CopyFileA((folder + name).c_str(), (target + name).c_str(), FALSE);
     } while (FindNextFileA(find, &found));
     FindClose(find);
 }
@@ -90,12 +92,24 @@ TEST(IndexDatWine, CopiedCacheFolderReadsBackAsWinInetListedIt) {
     for (int i = 0; i < 240; ++i) {
         std::string url = kSite + std::to_string(i % 9) + "/";
         switch (i % 6) {
-        case 0: url += "page" + std::to_string(i) + ".html"; break;
-        case 1: url += "find.cgi?k=" + std::to_string(i) + "&q=a:b/c"; break;
-        case 2: url += std::string(600, 'L') + std::to_string(i) + ".gif"; break;
-        case 3: url += so + hyo + std::to_string(i) + ".html"; break;
-        case 4: url += "dir" + std::to_string(i) + "/"; break;
-        default: url = "http://wine.zvcopy:8080/p" + std::to_string(i) + ".html"; break;
+            case 0:
+                url += "page" + std::to_string(i) + ".html";
+                break;
+            case 1:
+                url += "find.cgi?k=" + std::to_string(i) + "&q=a:b/c";
+                break;
+            case 2:
+                url += std::string(600, 'L') + std::to_string(i) + ".gif";
+                break;
+            case 3:
+                url += so + hyo + std::to_string(i) + ".html";
+                break;
+            case 4:
+                url += "dir" + std::to_string(i) + "/";
+                break;
+            default:
+                url = "http://wine.zvcopy:8080/p" + std::to_string(i) + ".html";
+                break;
         }
         modified.dwLowDateTime += 10000000;
         ASSERT_TRUE(CommitFile(url, "body " + url, i % 6 == 2 ? "gif" : "html", modified)) << url;

@@ -1,6 +1,8 @@
 // A cache folder taken from an old disk, rebuilt with translation on: every
 // local link resolves, restoring gives the cached bytes back, and the folder
 // is the same to the byte afterwards. Then the command-line jobs on it.
+#include "cache/win32/cachefolder.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,7 +12,6 @@
 
 #include "../app/resource.h"
 #include "cache/tests/indexdat_writer.h"
-#include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
@@ -79,8 +80,7 @@ int RunProgram(const std::string& arguments) {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = (DWORD)-1;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -150,8 +150,10 @@ TEST_F(CacheFolder, RebuildsBrowsableSitesAndLeavesTheFolderAsItWas) {
     const std::string so = "\x83\x5c";
     const std::string index =
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\"></head><body>\n"
-        "<A HREF=\"sub/p.html\">p</A> <IMG SRC=\"/img/pic.gif\"> <A HREF=\"http://old.zvtest:8080/find.cgi?k=1\">q</A>\n"
-        "<A HREF=\"" + so + ".html\">so</A> <A HREF=\"http://other.zvtest/\">other</A>\n</body></html>\n";
+        "<A HREF=\"sub/p.html\">p</A> <IMG SRC=\"/img/pic.gif\"> <A "
+        "HREF=\"http://old.zvtest:8080/find.cgi?k=1\">q</A>\n"
+        "<A HREF=\"" +
+        so + ".html\">so</A> <A HREF=\"http://other.zvtest/\">other</A>\n</body></html>\n";
     const std::string page = "<html><A HREF=\"http://old.zvtest:8080/\">top</A></html>\n";
     const std::string gif = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
     Put("http://old.zvtest:8080/", "index[1].htm", 0, index);
@@ -226,9 +228,13 @@ TEST_F(CacheFolder, CommandJobsListAndRebuildAFolderAndRefuseWhatIsNoCache) {
 
     ASSERT_EQ(0, RunProgram("/cachelist " + cache + " \"/log:" + log + "\""));
     std::string listing = ReadAll(log);
-    EXPECT_EQ(0u, listing.find("http://old.zvtest:8080/\t" + content + "ABCD1234\\index[1].htm\t17\t2003-04-05 06:07:08\r\n"
-                               "http://old.zvtest/a%09b.gif\t" + content + "EFGH5678\\ab[1].gif\t2\t2003-04-05 06:07:08\r\n"
-                               "! " + DamagedAt() + " : "))
+    EXPECT_EQ(0u, listing.find("http://old.zvtest:8080/\t" + content +
+                               "ABCD1234\\index[1].htm\t17\t2003-04-05 06:07:08\r\n"
+                               "http://old.zvtest/a%09b.gif\t" +
+                               content +
+                               "EFGH5678\\ab[1].gif\t2\t2003-04-05 06:07:08\r\n"
+                               "! " +
+                               DamagedAt() + " : "))
         << listing;
 
     EXPECT_EQ(2, RunProgram("/cachelist \"/cache:" + base + "nothing\\\""));
