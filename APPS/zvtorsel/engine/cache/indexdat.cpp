@@ -80,6 +80,7 @@ bool CIndexDatReader::Parse(const BYTE* data, size_t size) {
     version_ = INDEXDAT_NONE;
     records_.clear();
     damage_.clear();
+    damageNotListed_ = 0;
     folders_.clear();
     seenBlocks_.clear();
     if (!data || size < kHeaderSize) return false;

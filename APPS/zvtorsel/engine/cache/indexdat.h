@@ -58,7 +58,11 @@ public:
 
     IndexDatVersion Version() const { return version_; }
     const std::vector<IndexDatRecord>& Records() const { return records_; }
+    // The first kMaxDamageRows damaged parts; DamageNotListed() counts the rest,
+    // so that a file of garbage gives a warnings list a user can read.
     const std::vector<IndexDatDamage>& Damage() const { return damage_; }
+    size_t DamageNotListed() const { return damageNotListed_; }
+    static constexpr size_t kMaxDamageRows = 100;
     // Names of the cache sub-folders ("Content.IE5\XXXXXXXX"), as stored.
     const std::vector<std::string>& Folders() const { return folders_; }
 
@@ -69,13 +73,17 @@ private:
     // The terminated string at record + field offset, or null (damage noted).
     const char* StringAt(DWORD record, DWORD relative, size_t end);
     DWORD Dword(size_t at) const;
-    void Note(DWORD offset, IndexDatDamage::Kind kind) { damage_.push_back({offset, kind}); }
+    void Note(DWORD offset, IndexDatDamage::Kind kind) {
+        if (damage_.size() < kMaxDamageRows) damage_.push_back({offset, kind});
+        else ++damageNotListed_;
+    }
 
     const BYTE* data_ = nullptr;
     size_t size_ = 0;
     IndexDatVersion version_ = INDEXDAT_NONE;
     std::vector<IndexDatRecord> records_;
     std::vector<IndexDatDamage> damage_;
+    size_t damageNotListed_ = 0;
     std::vector<std::string> folders_;
     std::vector<bool> seenBlocks_;  // records and tables already read, by block
 };

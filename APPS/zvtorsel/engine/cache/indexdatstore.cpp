@@ -28,6 +28,11 @@ bool CIndexDatUrlCache::AddIndex(const std::string& indexPath, std::vector<BYTE>
         snprintf(where, sizeof(where), " (0x%08lX)", (unsigned long)d.offset);
         damage_.push_back({indexPath + where, IDS_WARN_CACHE_DAMAGED});
     }
+    if (size_t more = index->reader.DamageNotListed()) {
+        char where[32];
+        snprintf(where, sizeof(where), " (+%lu)", (unsigned long)more);
+        damage_.push_back({indexPath + where, IDS_WARN_CACHE_DAMAGED});
+    }
     indexes_.push_back(std::move(index));
     return true;
 }

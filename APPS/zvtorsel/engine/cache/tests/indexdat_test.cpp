@@ -148,6 +148,19 @@ TEST_F(DamagedIndex, BadRecordsAreSkippedAndTheRestIsRead) {
     EXPECT_EQ(SampleEntries()[2].url, reader.Records()[0].url);
 }
 
+TEST_F(DamagedIndex, GarbageGivesAWarningsListOfReadableLength) {
+    CIndexDatWriter oneTable;  // 510 slots
+    std::vector<BYTE> garbage = oneTable.Build(SampleEntries());
+    for (size_t slot = 0; slot < 510; ++slot) {
+        CIndexDatWriter::Put32(garbage, 0x4000 + 16 + slot * 8, 0x40);
+        CIndexDatWriter::Put32(garbage, 0x4000 + 20 + slot * 8, 0x7fffff80);
+    }
+    CIndexDatUrlCache cache("C:\\old\\");
+    ASSERT_TRUE(cache.AddIndex("C:\\old\\index.dat", garbage));
+    ASSERT_EQ(CIndexDatReader::kMaxDamageRows + 1, cache.Damage().size());
+    EXPECT_EQ("C:\\old\\index.dat (+410)", cache.Damage().back().where);
+}
+
 TEST_F(DamagedIndex, EveryTruncationGivesOnlyWholeRecords) {
     std::vector<IndexDatWriterEntry> entries = SampleEntries();
     for (size_t cut = 0; cut <= file.size(); cut += 40) {
