@@ -5,6 +5,7 @@
 #include "settings.h"
 #include "cachelistjob.h"
 #include "commandline.h"
+#include "downloadjob.h"
 #include "unattended.h"
 
 namespace {
@@ -53,6 +54,8 @@ private:
         switch (options.job) {
         case CommandJob::Rebuild:
             return RunUnattendedRebuild(*this, options);
+        case CommandJob::Download:
+            return RunDownloadJob(*this, options);
         case CommandJob::CacheList:
             return RunCacheList(options);
         default:

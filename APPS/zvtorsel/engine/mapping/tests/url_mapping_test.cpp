@@ -227,6 +227,9 @@ TEST_F(Mapping, SplitsMappedUrlsIntoTreeComponents) {
         {"http://host.test:8080/p.html", {"http:", "host.test:8080"}, "p.html"},
         {"http://u:pw@h:81/a:b/c:", {"http:", "u:pw@h:81", "a:b"}, "c:"},
         {"HTTP://H:8080", {"HTTP:"}, "H:8080"},
+        {"http://127.0.0.1:8080/a/b.gif", {"http:", "127.0.0.1:8080", "a"}, "b.gif"},
+        {"http://h:80", {"http:"}, "h:80"},
+        {"mailto:12x", {"mailto:"}, "12x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
