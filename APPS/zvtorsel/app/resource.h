@@ -98,3 +98,8 @@
 #define IDC_OPERATION_OR 1045
 #define IDC_MATCH_CASE 1046
 #define IDC_PATTERNS 1047
+
+// Cache folders read from another disk.
+#define IDS_WARN_CACHE_UNREADABLE 1180
+#define IDS_WARN_CACHE_DAMAGED 1181
+#define IDS_CACHE_FOLDER_CAPTION 1182

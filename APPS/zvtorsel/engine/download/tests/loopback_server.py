@@ -4,7 +4,7 @@ Usage: loopback_server.py PORTFILE
 Binds a free port, writes it to PORTFILE and serves until killed:
   /pic/NAME.gif        a small GIF
   /blob/N              50 KB of bytes
-  /slow/NAME           1 MB sent 4 KB every 50 ms (cut off after 60 s)
+  /slow/NAME           1 MB sent 4 KB every 100 ms (cut off after 60 s)
   /missing...          404
   /closed...           promises 100 KB, sends 10 bytes and closes
   /redirect...         302 to /pic/target.gif
@@ -77,7 +77,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                         break
                     self.wfile.write(b"x" * 4096)
                     self.wfile.flush()
-                    time.sleep(0.05)
+                    time.sleep(0.1)
             except OSError:
                 pass
         elif path.startswith("/missing"):
