@@ -7,6 +7,7 @@
 #include "jpeg_transform.h"
 
 size_t g_zvJpegMaxBufferBytes = (size_t)1 << 30;
+bool g_zvJpegFastPaths = true;
 
 namespace {
 
@@ -23,6 +24,10 @@ const int kNotInScan = 255;
 const size_t kMcuMaxBytes = 4096;
 
 DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
+
+int DecodeSymbol(JpegBitReader& in, const JpegHuffmanTable& t) {
+    return g_zvJpegFastPaths ? in.Decode(t) : in.DecodeBitByBit(t);
+}
 
 struct Component {
     BYTE id;
@@ -61,6 +66,8 @@ private:
     DWORD ReadScan(const BYTE* seg, size_t length, size_t* pos, bool* finished);
 
     ScanResult SequentialScan(JpegBitReader& in, int ss, int se);
+    template <bool kFast>
+    ScanResult SequentialMcus(JpegBitReader& in);
     // Ends a sequential scan at MCU `mcuIndex`, clearing what no scan has written.
     ScanResult StopSequential(DWORD mcuIndex) {
         if (!imageComplete_) ClearUnwritten(mcuIndex);
@@ -71,6 +78,7 @@ private:
 
     // Decodes one block into `coef` (all zero on entry) and lists the
     // positions it set in `touched`; false when the data is damaged.
+    template <bool kFast>
     bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
                                bool* firstRowOnly);
     void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
@@ -296,12 +304,14 @@ bool Decoder::Restart(JpegBitReader& in, DWORD* untilRestart) {
     return true;
 }
 
+template <bool kFast>
 bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched,
                                     int* touchedCount, bool* firstRowOnly) {
     // A local reader stays in registers; stores into `coef` could alias the caller's.
     JpegBitReader r = in;
     const int32_t* q = g_quantTables[c.quant];
-    const int dcSize = r.Decode(g_dcTables[c.dcTable]);
+    const JpegHuffmanTable& dc = g_dcTables[c.dcTable];
+    const int dcSize = kFast ? r.Decode(dc) : r.DecodeBitByBit(dc);
     if (dcSize > 16) return false;
     c.predictor = (int32_t)((uint32_t)c.predictor + (uint32_t)r.Extend(dcSize));
     coef[0] = (int32_t)((uint32_t)c.predictor * (uint32_t)q[0]);
@@ -310,16 +320,49 @@ bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* co
     int rows = 0;
     const JpegHuffmanTable& ac = g_acTables[c.acTable];
     for (int k = 1; k < 64;) {
-        const int rs = r.Decode(ac);
-        if (rs == 0) break;
-        k += rs >> 4;
-        if (k > 63) break;
-        if (rs & 15) {
-            const int z = g_zvJpegNaturalOrder[k];
-            coef[z] = (int32_t)((uint32_t)r.Extend(rs & 15) * (uint32_t)q[z]);
-            touched[count++] = (BYTE)z;
-            rows |= z;
+        int z;
+        int32_t value;
+        if (kFast) {
+            r.Reserve();
+            const uint32_t ahead = r.Peek(JpegHuffmanTable::kLookupBits);
+            const int32_t hit = ac.acLookup[ahead];
+            if (hit) {
+                // Code and value bits in one step; a run past the block uses the code only.
+                k += (hit >> 8) & 0xFF;
+                if (k > 63) {
+                    r.Skip(ac.lookup[ahead] >> 8);
+                    break;
+                }
+                r.Skip(hit & 0xFF);
+                z = g_zvJpegNaturalOrder[k];
+                value = hit >> 16;
+            } else {
+                const int rs = r.Decode(ac);
+                if (rs == 0) break;
+                k += rs >> 4;
+                if (k > 63) break;
+                if (!(rs & 15)) {
+                    ++k;
+                    continue;
+                }
+                z = g_zvJpegNaturalOrder[k];
+                value = r.Extend(rs & 15);
+            }
+        } else {
+            const int rs = r.DecodeBitByBit(ac);
+            if (rs == 0) break;
+            k += rs >> 4;
+            if (k > 63) break;
+            if (!(rs & 15)) {
+                ++k;
+                continue;
+            }
+            z = g_zvJpegNaturalOrder[k];
+            value = r.Extend(rs & 15);
         }
+        coef[z] = (int32_t)((uint32_t)value * (uint32_t)q[z]);
+        touched[count++] = (BYTE)z;
+        rows |= z;
         ++k;
     }
     in = r;
@@ -352,6 +395,11 @@ void Decoder::ClearUnwritten(DWORD mcuIndex) {
 
 ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
     if (ss != 0 || se != 63) return StopSequential(0);
+    return g_zvJpegFastPaths ? SequentialMcus<true>(in) : SequentialMcus<false>(in);
+}
+
+template <bool kFast>
+ScanResult Decoder::SequentialMcus(JpegBitReader& in) {
     JpegMcuSamples samples;
     int32_t coef[64] = {};
     BYTE touched[64];
@@ -363,7 +411,7 @@ ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
             int count = 0;
             bool firstRowOnly = true;
             const bool ok =
-                DecodeSequentialBlock(in, components_[mcuBlocks_[b].component], coef, touched, &count, &firstRowOnly);
+                DecodeSequentialBlock<kFast>(in, components_[mcuBlocks_[b].component], coef, touched, &count, &firstRowOnly);
             if (!ok) return StopSequential(m);
             TransformBlock(coef, firstRowOnly, mcuBlocks_[b], samples);
             for (int i = 0; i < count; ++i) coef[touched[i]] = 0;
@@ -381,7 +429,7 @@ ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
 }
 
 void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al) {
-    int size = in.Decode(g_dcTables[c.dcTable]);
+    int size = DecodeSymbol(in, g_dcTables[c.dcTable]);
     if (size > 16) size = 0;
     const uint32_t diff = (uint32_t)in.Extend(size);
     c.predictor = (int32_t)((uint32_t)c.predictor + (diff << al));
@@ -395,7 +443,7 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int 
     }
     const JpegHuffmanTable& t = g_acTables[c.acTable];
     for (int k = ss; k <= se;) {
-        const int rs = in.Decode(t);
+        const int rs = DecodeSymbol(in, t);
         const int r = rs >> 4, s = rs & 15;
         if (s == 0) {
             if (r < 15) {
@@ -422,7 +470,7 @@ bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int
     if (c.eobRun == 0) {
         const JpegHuffmanTable& t = g_acTables[c.acTable];
         for (; k <= se; ++k) {
-            const int rs = in.Decode(t);
+            const int rs = DecodeSymbol(in, t);
             int r = rs >> 4;
             const int s = rs & 15;
             int32_t value = 0;

@@ -600,7 +600,7 @@ TEST(JpegDecoder, RefusesWhatItCannotDecode) {
 
 // FNV-1a over what a decode hands back: the error, or the size and every
 // visible pixel byte.
-uint32_t DecodeHash(const Bytes& file, size_t size, uint32_t h) {
+uint32_t DecodeHashOnce(const Bytes& file, size_t size, uint32_t h) {
     Decoded d(file.data(), size);
     auto mix = [&h](const BYTE* p, size_t n) {
         for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
@@ -615,10 +615,20 @@ uint32_t DecodeHash(const Bytes& file, size_t size, uint32_t h) {
     return h;
 }
 
+// The same through the plain paths and the fast ones, which must agree.
+uint32_t DecodeHash(const Bytes& file, size_t size, uint32_t h) {
+    g_zvJpegFastPaths = false;
+    const uint32_t plain = DecodeHashOnce(file, size, h);
+    g_zvJpegFastPaths = true;
+    const uint32_t fast = DecodeHashOnce(file, size, h);
+    EXPECT_EQ(fast, plain) << "bytes " << size;
+    return fast;
+}
+
 // Written files of every layout, sequential (also with restarts and with
 // quantisers large enough to overflow the transform) and progressive, then
-// cut short and with bytes overwritten: each decodes as the scalar decoder
-// did when the fast paths came in.
+// cut short and with bytes overwritten: the fast paths decode each as the
+// plain ones do, and all as the scalar decoder did before the fast paths.
 TEST(JpegDecoder, DamagedFilesDecodeAsBefore) {
     struct Layout {
         int h, v, components;
