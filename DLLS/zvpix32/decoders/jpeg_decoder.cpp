@@ -5,6 +5,7 @@
 
 #include "jpeg_huffman.h"
 #include "jpeg_transform.h"
+#include "jpeg_vector.h"
 
 size_t g_zvJpegMaxBufferBytes = (size_t)1 << 30;
 bool g_zvJpegFastPaths = true;
@@ -24,6 +25,11 @@ const int kNotInScan = 255;
 const size_t kMcuMaxBytes = 4096;
 
 DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
+
+bool HaveSse2() {
+    static const bool have = zvJpegHaveSse2();
+    return have;
+}
 
 int DecodeSymbol(JpegBitReader& in, const JpegHuffmanTable& t) {
     return g_zvJpegFastPaths ? in.Decode(t) : in.DecodeBitByBit(t);
@@ -50,7 +56,8 @@ enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
 
 class Decoder {
 public:
-    Decoder(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    Decoder(const BYTE* data, size_t size)
+        : data_(data), size_(size), vector_(g_zvJpegFastPaths && HaveSse2()) {}
     ~Decoder() {
         free(coefficients_);
         if (dib_) zvDeleteDIBitmap(dib_);
@@ -96,6 +103,7 @@ private:
 
     const BYTE* data_;
     size_t size_;
+    const bool vector_;  // SSE2 transform and colour conversion
 
     bool haveFrame_ = false;
     bool progressive_ = false;
@@ -372,16 +380,27 @@ bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* co
 }
 
 void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples) {
-    if (b.component == 0)
-        zvJpegInverseTransform(coef, samples.y + b.y * mcuWidth_ + b.x, mcuWidth_, firstRowOnly);
+    int32_t* out = samples.y + b.y * mcuWidth_ + b.x;
+    int stride = mcuWidth_;
+    if (b.component != 0) {
+        out = b.component == 1 ? samples.cb : samples.cr;
+        stride = 8;
+    }
+    // A block of one coefficient row takes the scalar shortcut.
+    if (vector_ && !firstRowOnly)
+        zvJpegInverseTransformSse2(coef, out, stride);
     else
-        zvJpegInverseTransform(coef, b.component == 1 ? samples.cb : samples.cr, 8, firstRowOnly);
+        zvJpegInverseTransform(coef, out, stride, firstRowOnly);
 }
 
 void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
     const DWORD x = mx * mcuWidth_;
     const DWORD columns = width_ - x < (DWORD)mcuWidth_ ? width_ - x : (DWORD)mcuWidth_;
-    zvJpegConvertMcu(layout_, samples, pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x, stride_, (int)columns);
+    BYTE* dst = pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x;
+    if (vector_ && columns == (DWORD)mcuWidth_)
+        zvJpegConvertWholeMcuSse2(layout_, samples, dst, stride_);
+    else
+        zvJpegConvertMcu(layout_, samples, dst, stride_, (int)columns);
 }
 
 void Decoder::ClearUnwritten(DWORD mcuIndex) {
