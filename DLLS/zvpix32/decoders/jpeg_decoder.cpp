@@ -60,6 +60,7 @@ public:
         : data_(data), size_(size), vector_(g_zvJpegFastPaths && HaveSse2()) {}
     ~Decoder() {
         free(coefficients_);
+        free(nonzero_);
         if (dib_) zvDeleteDIBitmap(dib_);
     }
 
@@ -89,8 +90,8 @@ private:
     bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
                                bool* firstRowOnly);
     void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
-    void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
-    bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
+    void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
+    bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
 
     void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
     void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
@@ -125,6 +126,9 @@ private:
     DWORD stride_ = 0;
     size_t pixelBytes_ = 0;
     int32_t* coefficients_ = nullptr;
+    // Per block, bit k set when the coefficient at zig-zag position k (1..63)
+    // is not 0, so that refinements need not read the zero ones.
+    uint64_t* nonzero_ = nullptr;
 };
 
 DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
@@ -208,7 +212,8 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
     pixels_ = pixels;
     if (progressive) {
         coefficients_ = (int32_t*)calloc(1, (size_t)coefBytes);
-        if (!coefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
+        nonzero_ = (uint64_t*)calloc((size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_, sizeof(uint64_t));
+        if (!coefficients_ || !nonzero_) return ZVPIX_ERR_OUT_OF_MEMORY;
     }
     return 0;
 }
@@ -455,7 +460,8 @@ void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int 
     coef[0] = c.predictor;
 }
 
-void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se,
+                            int al) {
     if (c.eobRun > 0) {
         --c.eobRun;
         return;
@@ -474,14 +480,17 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int 
         }
         k += r;
         if (k > se) return;
+        // Extend(s) << al with s <= 15 and al <= 15 is never 0.
         coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)in.Extend(s) << al);
+        nonzero |= (uint64_t)1 << k;
         ++k;
     }
 }
 
-bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se,
+                             int al) {
     const int32_t plus = (int32_t)(1u << al), minus = (int32_t)(~0u << al);
-    // Adds a correction bit to a coefficient already non-zero.
+    // Adds a correction bit to a coefficient already non-zero; it stays non-zero.
     auto refine = [&](int32_t& v) {
         if (in.Bit() && (v & plus) == 0) v = (int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
     };
@@ -501,20 +510,26 @@ bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int
                 break;
             }
             for (; k <= se; ++k) {
-                int32_t& v = coef[g_zvJpegNaturalOrder[k]];
-                if (v != 0) {
-                    refine(v);
+                if (nonzero >> k & 1) {
+                    refine(coef[g_zvJpegNaturalOrder[k]]);
                 } else if (--r < 0) {
                     break;
                 }
             }
-            if (value && k <= se) coef[g_zvJpegNaturalOrder[k]] = value;
+            if (value && k <= se) {
+                coef[g_zvJpegNaturalOrder[k]] = value;
+                nonzero |= (uint64_t)1 << k;
+            }
         }
     }
     if (c.eobRun > 0) {
-        for (; k <= se; ++k) {
-            int32_t& v = coef[g_zvJpegNaturalOrder[k]];
-            if (v != 0) refine(v);
+        if (k <= se) {
+            // Only the non-zero coefficients of the rest of the band take a bit.
+            uint64_t rest = nonzero & (~(uint64_t)0 << k) & (~(uint64_t)0 >> (63 - se));
+            while (rest) {
+                refine(coef[g_zvJpegNaturalOrder[__builtin_ctzll(rest)]]);
+                rest &= rest - 1;
+            }
         }
         --c.eobRun;
     }
@@ -558,28 +573,40 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     while (components_[which].acTable == kNotInScan) ++which;
     Component& c = components_[which];
     const DWORD total = c.blocksWide * c.blocksHigh;
-    auto blockAt = [&](DWORD bx, DWORD by) {
-        const DWORD mcu = (by / c.v) * mcusPerRow_ + bx / c.h;
-        return BlockCoefficients(mcu, c.firstBlock + (int)(by % c.v) * c.h + (int)(bx % c.h));
-    };
+    // Sampling factors are 1 or 2.
+    const int wideShift = c.h >> 1, tallShift = c.v >> 1;
+    const bool refining = ah != 0;
     DWORD n = 0;
     for (DWORD by = 0; by < c.blocksHigh; ++by) {
+        const size_t rowFirst = (size_t)(by >> tallShift) * mcusPerRow_ * blocksPerMcu_ + c.firstBlock +
+                                (size_t)(by & tallShift) * c.h;
+        auto blockIndex = [&](DWORD bx) {
+            return rowFirst + (size_t)(bx >> wideShift) * blocksPerMcu_ + (bx & wideShift);
+        };
         for (DWORD bx = 0; bx < c.blocksWide; ++bx, ++n) {
-            int32_t* coef = blockAt(bx, by);
-            // The blocks of a grid row lie apart in the store; fetch ahead.
+            const size_t index = blockIndex(bx);
+            int32_t* coef = coefficients_ + index * 64;
+            uint64_t& nonzero = nonzero_[index];
+            // The blocks of a grid row lie apart in the store; fetch ahead
+            // those that a refinement will read.
             if (bx + 2 < c.blocksWide) {
-                const int32_t* ahead = blockAt(bx + 2, by);
-                for (int i = 0; i < 64; i += 16) __builtin_prefetch(ahead + i);
+                const size_t ahead = blockIndex(bx + 2);
+                if (!refining || nonzero_[ahead])
+                    for (int i = 0; i < 64; i += 16) __builtin_prefetch(coefficients_ + ahead * 64 + i);
             }
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
+            const uint64_t savedNonzero = nonzero;
             if (nearEnd) memcpy(saved, coef, sizeof(int32_t) * 64);
             bool ok = true;
-            if (ah == 0)
-                DecodeAcFirst(in, c, coef, ss, se, al);
+            if (refining)
+                ok = DecodeAcRefine(in, c, coef, nonzero, ss, se, al);
             else
-                ok = DecodeAcRefine(in, c, coef, ss, se, al);
+                DecodeAcFirst(in, c, coef, nonzero, ss, se, al);
             if (!ok || in.Overran()) {
-                if (nearEnd) memcpy(coef, saved, sizeof(int32_t) * 64);
+                if (nearEnd) {
+                    memcpy(coef, saved, sizeof(int32_t) * 64);
+                    nonzero = savedNonzero;
+                }
                 return SCAN_STOP;
             }
             if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
@@ -613,6 +640,8 @@ HZVDIB Decoder::Finish(DibInfo* info) {
     if (progressive_) OutputCoefficients();
     free(coefficients_);
     coefficients_ = nullptr;
+    free(nonzero_);
+    nonzero_ = nullptr;
     info->flags = 0;
     info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
     info->left = 0;
