@@ -24,6 +24,16 @@ const int kNotInScan = 255;
 // stuffed); an MCU that starts closer to the end may overrun it.
 const size_t kMcuMaxBytes = 4096;
 
+// Per cache line of a block's 64 coefficients (16 in natural order), the
+// zig-zag positions that lie in it.
+struct LineCoefficients {
+    uint64_t mask[4];
+    LineCoefficients() : mask() {
+        for (int k = 0; k < 64; ++k) mask[g_zvJpegNaturalOrder[k] >> 4] |= (uint64_t)1 << k;
+    }
+};
+const LineCoefficients kLineCoefficients;
+
 DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
 
 bool HaveSse2() {
@@ -59,8 +69,9 @@ public:
     Decoder(const BYTE* data, size_t size)
         : data_(data), size_(size), vector_(g_zvJpegFastPaths && HaveSse2()) {}
     ~Decoder() {
-        free(coefficients_);
+        free(coefficientMemory_);
         free(nonzero_);
+        free(dcCoefficients_);
         if (dib_) zvDeleteDIBitmap(dib_);
     }
 
@@ -89,7 +100,7 @@ private:
     template <bool kFast>
     bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
                                bool* firstRowOnly);
-    void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
+    void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al);
     void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
     bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
 
@@ -125,10 +136,13 @@ private:
     BYTE* pixels_ = nullptr;
     DWORD stride_ = 0;
     size_t pixelBytes_ = 0;
-    int32_t* coefficients_ = nullptr;
+    void* coefficientMemory_ = nullptr;
+    int32_t* coefficients_ = nullptr;  // in coefficientMemory_, on a 64-byte boundary
     // Per block, bit k set when the coefficient at zig-zag position k (1..63)
     // is not 0, so that refinements need not read the zero ones.
     uint64_t* nonzero_ = nullptr;
+    // DC coefficients apart from the others, so that DC scans touch little memory.
+    int32_t* dcCoefficients_ = nullptr;
 };
 
 DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
@@ -211,9 +225,12 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
     header_ = header;
     pixels_ = pixels;
     if (progressive) {
-        coefficients_ = (int32_t*)calloc(1, (size_t)coefBytes);
-        nonzero_ = (uint64_t*)calloc((size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_, sizeof(uint64_t));
-        if (!coefficients_ || !nonzero_) return ZVPIX_ERR_OUT_OF_MEMORY;
+        coefficientMemory_ = calloc(1, (size_t)coefBytes + 64);
+        coefficients_ = (int32_t*)(((uintptr_t)coefficientMemory_ + 63) & ~(uintptr_t)63);
+        const size_t blocks = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_;
+        nonzero_ = (uint64_t*)calloc(blocks, sizeof(uint64_t));
+        dcCoefficients_ = (int32_t*)calloc(blocks, sizeof(int32_t));
+        if (!coefficientMemory_ || !nonzero_ || !dcCoefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
     }
     return 0;
 }
@@ -452,12 +469,12 @@ ScanResult Decoder::SequentialMcus(JpegBitReader& in) {
     return SCAN_COMPLETE;
 }
 
-void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al) {
+void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al) {
     int size = DecodeSymbol(in, g_dcTables[c.dcTable]);
     if (size > 16) size = 0;
     const uint32_t diff = (uint32_t)in.Extend(size);
     c.predictor = (int32_t)((uint32_t)c.predictor + (diff << al));
-    coef[0] = c.predictor;
+    dc = c.predictor;
 }
 
 void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se,
@@ -546,23 +563,22 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     } else if (se < ss || se > 63) {
         return SCAN_STOP;
     }
-    int32_t saved[6 * 64];
+    int32_t saved[64];
     if (dcScan) {
         const DWORD total = mcusPerRow_ * mcuRows_;
         for (DWORD m = 0; m < total; ++m) {
-            int32_t* first = BlockCoefficients(m, 0);
+            int32_t* dc = dcCoefficients_ + (size_t)m * blocksPerMcu_;
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
-            if (nearEnd) memcpy(saved, first, sizeof(int32_t) * 64 * blocksPerMcu_);
+            if (nearEnd) memcpy(saved, dc, sizeof(int32_t) * blocksPerMcu_);
             for (int b = 0; b < blocksPerMcu_; ++b) {
                 Component& c = components_[mcuBlocks_[b].component];
-                int32_t* coef = BlockCoefficients(m, b);
                 if (ah == 0)
-                    DecodeDcFirst(in, c, coef, al);
+                    DecodeDcFirst(in, c, dc[b], al);
                 else if (in.Bit())
-                    coef[0] = (int32_t)((uint32_t)coef[0] | (1u << al));
+                    dc[b] = (int32_t)((uint32_t)dc[b] | (1u << al));
             }
             if (in.Overran()) {
-                if (nearEnd) memcpy(first, saved, sizeof(int32_t) * 64 * blocksPerMcu_);
+                if (nearEnd) memcpy(dc, saved, sizeof(int32_t) * blocksPerMcu_);
                 return SCAN_STOP;
             }
             if (m + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
@@ -576,6 +592,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     // Sampling factors are 1 or 2.
     const int wideShift = c.h >> 1, tallShift = c.v >> 1;
     const bool refining = ah != 0;
+    const uint64_t band = (~(uint64_t)0 << ss) & (~(uint64_t)0 >> (63 - se));
     DWORD n = 0;
     for (DWORD by = 0; by < c.blocksHigh; ++by) {
         const size_t rowFirst = (size_t)(by >> tallShift) * mcusPerRow_ * blocksPerMcu_ + c.firstBlock +
@@ -587,12 +604,15 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
             const size_t index = blockIndex(bx);
             int32_t* coef = coefficients_ + index * 64;
             uint64_t& nonzero = nonzero_[index];
-            // The blocks of a grid row lie apart in the store; fetch ahead
-            // those that a refinement will read.
-            if (bx + 2 < c.blocksWide) {
+            // The blocks of a grid row lie apart in the store; fetch the
+            // lines of the block after next that the scan will use: those
+            // with the band's non-zero coefficients when refining, those of
+            // the band unless an end-of-band run passes the block over.
+            if (bx + 2 < c.blocksWide && (refining || c.eobRun < 3)) {
                 const size_t ahead = blockIndex(bx + 2);
-                if (!refining || nonzero_[ahead])
-                    for (int i = 0; i < 64; i += 16) __builtin_prefetch(coefficients_ + ahead * 64 + i);
+                const uint64_t used = refining ? nonzero_[ahead] & band : band;
+                for (int line = 0; line < 4; ++line)
+                    if (used & kLineCoefficients.mask[line]) __builtin_prefetch(coefficients_ + ahead * 64 + 16 * line);
             }
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
             const uint64_t savedNonzero = nonzero;
@@ -625,7 +645,8 @@ void Decoder::OutputCoefficients() {
                 const int32_t* stored = BlockCoefficients(m, b);
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
                 int32_t rows = 0;
-                for (int k = 0; k < 64; ++k) {
+                coef[0] = (int32_t)((uint32_t)dcCoefficients_[(size_t)m * blocksPerMcu_ + b] * (uint32_t)q[0]);
+                for (int k = 1; k < 64; ++k) {
                     coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
                     if (k >= 8) rows |= coef[k];
                 }
@@ -638,10 +659,13 @@ void Decoder::OutputCoefficients() {
 
 HZVDIB Decoder::Finish(DibInfo* info) {
     if (progressive_) OutputCoefficients();
-    free(coefficients_);
+    free(coefficientMemory_);
+    coefficientMemory_ = nullptr;
     coefficients_ = nullptr;
     free(nonzero_);
     nonzero_ = nullptr;
+    free(dcCoefficients_);
+    dcCoefficients_ = nullptr;
     info->flags = 0;
     info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
     info->left = 0;
