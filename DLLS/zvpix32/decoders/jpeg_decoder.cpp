@@ -67,7 +67,7 @@ enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
 class Decoder {
 public:
     Decoder(const BYTE* data, size_t size)
-        : data_(data), size_(size), vector_(g_zvJpegFastPaths && HaveSse2()) {}
+        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()) {}
     ~Decoder() {
         free(coefficientMemory_);
         free(nonzero_);
@@ -108,13 +108,11 @@ private:
     void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
     void OutputCoefficients();
     void ClearUnwritten(DWORD mcuIndex);
-    int32_t* BlockCoefficients(DWORD mcuIndex, int block) {
-        return coefficients_ + ((size_t)mcuIndex * blocksPerMcu_ + block) * 64;
-    }
     HZVDIB Finish(DibInfo* info);
 
     const BYTE* data_;
     size_t size_;
+    const bool fast_;    // lookup Huffman decoding
     const bool vector_;  // SSE2 transform and colour conversion
 
     bool haveFrame_ = false;
@@ -436,7 +434,7 @@ void Decoder::ClearUnwritten(DWORD mcuIndex) {
 
 ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
     if (ss != 0 || se != 63) return StopSequential(0);
-    return g_zvJpegFastPaths ? SequentialMcus<true>(in) : SequentialMcus<false>(in);
+    return fast_ ? SequentialMcus<true>(in) : SequentialMcus<false>(in);
 }
 
 template <bool kFast>
@@ -485,6 +483,24 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint
     }
     const JpegHuffmanTable& t = g_acTables[c.acTable];
     for (int k = ss; k <= se;) {
+        if (fast_) {
+            in.Reserve();
+            const uint32_t ahead = in.Peek(JpegHuffmanTable::kLookupBits);
+            const int32_t hit = t.acLookup[ahead];
+            if (hit) {
+                // Code and value bits in one step; a run past the band uses the code only.
+                k += (hit >> 8) & 0xFF;
+                if (k > se) {
+                    in.Skip(t.lookup[ahead] >> 8);
+                    return;
+                }
+                in.Skip(hit & 0xFF);
+                coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)(hit >> 16) << al);
+                nonzero |= (uint64_t)1 << k;
+                ++k;
+                continue;
+            }
+        }
         const int rs = DecodeSymbol(in, t);
         const int r = rs >> 4, s = rs & 15;
         if (s == 0) {
@@ -642,13 +658,17 @@ void Decoder::OutputCoefficients() {
     for (DWORD my = 0; my < mcuRows_; ++my) {
         for (DWORD mx = 0; mx < mcusPerRow_; ++mx, ++m) {
             for (int b = 0; b < blocksPerMcu_; ++b) {
-                const int32_t* stored = BlockCoefficients(m, b);
+                const size_t index = (size_t)m * blocksPerMcu_ + b;
+                const int32_t* stored = coefficients_ + index * 64;
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
                 int32_t rows = 0;
-                coef[0] = (int32_t)((uint32_t)dcCoefficients_[(size_t)m * blocksPerMcu_ + b] * (uint32_t)q[0]);
-                for (int k = 1; k < 64; ++k) {
-                    coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
-                    if (k >= 8) rows |= coef[k];
+                memset(coef, 0, sizeof coef);
+                coef[0] = (int32_t)((uint32_t)dcCoefficients_[index] * (uint32_t)q[0]);
+                // Only the coefficients that the map names are not 0.
+                for (uint64_t left = nonzero_[index]; left; left &= left - 1) {
+                    const int z = g_zvJpegNaturalOrder[__builtin_ctzll(left)];
+                    coef[z] = (int32_t)((uint32_t)stored[z] * (uint32_t)q[z]);
+                    if (z >= 8) rows |= coef[z];
                 }
                 TransformBlock(coef, rows == 0, mcuBlocks_[b], samples);
             }
