@@ -618,8 +618,14 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
         };
         for (DWORD bx = 0; bx < c.blocksWide; ++bx, ++n) {
             const size_t index = blockIndex(bx);
-            int32_t* coef = coefficients_ + index * 64;
             uint64_t& nonzero = nonzero_[index];
+            if (c.eobRun > 0 && (!refining || (nonzero & band) == 0)) {
+                // An end-of-band run passes the block over without a bit read.
+                --c.eobRun;
+                if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
+                continue;
+            }
+            int32_t* coef = coefficients_ + index * 64;
             // The blocks of a grid row lie apart in the store; fetch the
             // lines of the block after next that the scan will use: those
             // with the band's non-zero coefficients when refining, those of
