@@ -20,19 +20,23 @@ int32_t g_quantTables[4][64];
 
 const int kMaxComponents = 9;
 const int kNotInScan = 255;
+const int kMaxBlocksPerMcu = 6;
 // Bytes that one MCU can use up at most (six blocks of the longest codes, all
 // stuffed); an MCU that starts closer to the end may overrun it.
 const size_t kMcuMaxBytes = 4096;
 
-// Per cache line of a block's 64 coefficients (16 in natural order), the
-// zig-zag positions that lie in it.
+// Per 64-byte line of a block's stored coefficients, the zig-zag positions
+// that lie in it: 16 or 32 coefficients in natural order per line.
+template <typename Coef>
 struct LineCoefficients {
-    uint64_t mask[4];
+    enum { kLines = (int)sizeof(Coef), kPerLine = 64 / kLines };
+    uint64_t mask[kLines];
     LineCoefficients() : mask() {
-        for (int k = 0; k < 64; ++k) mask[g_zvJpegNaturalOrder[k] >> 4] |= (uint64_t)1 << k;
+        for (int k = 0; k < 64; ++k) mask[g_zvJpegNaturalOrder[k] / kPerLine] |= (uint64_t)1 << k;
     }
 };
-const LineCoefficients kLineCoefficients;
+template <typename Coef>
+const LineCoefficients<Coef> kLineCoefficients;
 
 DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
 
@@ -93,6 +97,9 @@ private:
         return SCAN_STOP;
     }
     ScanResult ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, int al);
+    template <typename Coef>
+    ScanResult AcScan(JpegBitReader& in, Component& c, int ss, int se, int ah, int al);
+    bool WidenCoefficients();
     bool Restart(JpegBitReader& in, DWORD* untilRestart);
 
     // Decodes one block into `coef` (all zero on entry) and lists the
@@ -101,11 +108,14 @@ private:
     bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
                                bool* firstRowOnly);
     void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al);
-    void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
-    bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se, int al);
+    template <typename Coef>
+    void DecodeAcFirst(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al);
+    template <typename Coef>
+    bool DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al);
 
     void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
     void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
+    template <typename Coef>
     void OutputCoefficients();
     void ClearUnwritten(DWORD mcuIndex);
     HZVDIB Finish(DibInfo* info);
@@ -127,15 +137,20 @@ private:
     int mcuWidth_ = 8, mcuHeight_ = 8;
     DWORD mcusPerRow_ = 0, mcuRows_ = 0;
     int blocksPerMcu_ = 0;
-    McuBlock mcuBlocks_[6];
+    McuBlock mcuBlocks_[kMaxBlocksPerMcu];
 
     HZVDIB dib_ = nullptr;
     BITMAPINFOHEADER* header_ = nullptr;
     BYTE* pixels_ = nullptr;
     DWORD stride_ = 0;
     size_t pixelBytes_ = 0;
+    // AC coefficients of every block: 16-bit while no scan can store a value
+    // beyond ±32767, which holds for every file written with 8-bit samples,
+    // else widened to 32 bits. Both hold the same values.
     void* coefficientMemory_ = nullptr;
-    int32_t* coefficients_ = nullptr;  // in coefficientMemory_, on a 64-byte boundary
+    void* coefficients_ = nullptr;  // in coefficientMemory_, on a 64-byte boundary
+    bool wideCoefficients_ = false;
+    uint32_t coefficientBound_ = 0;  // no stored value is larger in magnitude
     // Per block, bit k set when the coefficient at zig-zag position k (1..63)
     // is not 0, so that refinements need not read the zero ones.
     uint64_t* nonzero_ = nullptr;
@@ -223,8 +238,8 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
     header_ = header;
     pixels_ = pixels;
     if (progressive) {
-        coefficientMemory_ = calloc(1, (size_t)coefBytes + 64);
-        coefficients_ = (int32_t*)(((uintptr_t)coefficientMemory_ + 63) & ~(uintptr_t)63);
+        coefficientMemory_ = calloc(1, (size_t)coefBytes / 2 + 64);
+        coefficients_ = (void*)(((uintptr_t)coefficientMemory_ + 63) & ~(uintptr_t)63);
         const size_t blocks = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_;
         nonzero_ = (uint64_t*)calloc(blocks, sizeof(uint64_t));
         dcCoefficients_ = (int32_t*)calloc(blocks, sizeof(int32_t));
@@ -475,8 +490,8 @@ void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al
     dc = c.predictor;
 }
 
-void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se,
-                            int al) {
+template <typename Coef>
+void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al) {
     if (c.eobRun > 0) {
         --c.eobRun;
         return;
@@ -495,7 +510,7 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint
                     return;
                 }
                 in.Skip(hit & 0xFF);
-                coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)(hit >> 16) << al);
+                coef[g_zvJpegNaturalOrder[k]] = (Coef)(int32_t)((uint32_t)(hit >> 16) << al);
                 nonzero |= (uint64_t)1 << k;
                 ++k;
                 continue;
@@ -514,18 +529,19 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, uint
         k += r;
         if (k > se) return;
         // Extend(s) << al with s <= 15 and al <= 15 is never 0.
-        coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)in.Extend(s) << al);
+        coef[g_zvJpegNaturalOrder[k]] = (Coef)(int32_t)((uint32_t)in.Extend(s) << al);
         nonzero |= (uint64_t)1 << k;
         ++k;
     }
 }
 
-bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uint64_t& nonzero, int ss, int se,
+template <typename Coef>
+bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se,
                              int al) {
     const int32_t plus = (int32_t)(1u << al), minus = (int32_t)(~0u << al);
     // Adds a correction bit to a coefficient already non-zero; it stays non-zero.
-    auto refine = [&](int32_t& v) {
-        if (in.Bit() && (v & plus) == 0) v = (int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
+    auto refine = [&](Coef& v) {
+        if (in.Bit() && (v & plus) == 0) v = (Coef)(int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
     };
     int k = ss;
     if (c.eobRun == 0) {
@@ -550,7 +566,7 @@ bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, uin
                 }
             }
             if (value && k <= se) {
-                coef[g_zvJpegNaturalOrder[k]] = value;
+                coef[g_zvJpegNaturalOrder[k]] = (Coef)value;
                 nonzero |= (uint64_t)1 << k;
             }
         }
@@ -579,7 +595,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     } else if (se < ss || se > 63) {
         return SCAN_STOP;
     }
-    int32_t saved[64];
+    int32_t saved[kMaxBlocksPerMcu];
     if (dcScan) {
         const DWORD total = mcusPerRow_ * mcuRows_;
         for (DWORD m = 0; m < total; ++m) {
@@ -604,6 +620,33 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     int which = 0;
     while (components_[which].acTable == kNotInScan) ++which;
     Component& c = components_[which];
+    // The largest value that the scan can leave in the store.
+    const uint64_t bound = ah ? (uint64_t)coefficientBound_ + (1u << al)
+                              : (uint64_t)(((1u << g_acTables[c.acTable].maxSize) - 1) << al);
+    if (bound > coefficientBound_) coefficientBound_ = bound > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)bound;
+    if (!wideCoefficients_ && coefficientBound_ > 32767 && !WidenCoefficients()) return SCAN_STOP;
+    return wideCoefficients_ ? AcScan<int32_t>(in, c, ss, se, ah, al) : AcScan<int16_t>(in, c, ss, se, ah, al);
+}
+
+bool Decoder::WidenCoefficients() {
+    const size_t count = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64;
+    void* memory = malloc(count * sizeof(int32_t) + 64);
+    if (!memory) return false;
+    int32_t* wide = (int32_t*)(((uintptr_t)memory + 63) & ~(uintptr_t)63);
+    const int16_t* narrow = (const int16_t*)coefficients_;
+    for (size_t i = 0; i < count; ++i) wide[i] = narrow[i];
+    free(coefficientMemory_);
+    coefficientMemory_ = memory;
+    coefficients_ = wide;
+    wideCoefficients_ = true;
+    return true;
+}
+
+template <typename Coef>
+ScanResult Decoder::AcScan(JpegBitReader& in, Component& c, int ss, int se, int ah, int al) {
+    DWORD untilRestart = restartInterval_;
+    Coef* const store = (Coef*)coefficients_;
+    Coef saved[64];
     const DWORD total = c.blocksWide * c.blocksHigh;
     // Sampling factors are 1 or 2.
     const int wideShift = c.h >> 1, tallShift = c.v >> 1;
@@ -625,7 +668,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
                 if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
                 continue;
             }
-            int32_t* coef = coefficients_ + index * 64;
+            Coef* coef = store + index * 64;
             // The blocks of a grid row lie apart in the store; fetch the
             // lines of the block after next that the scan will use: those
             // with the band's non-zero coefficients when refining, those of
@@ -633,12 +676,13 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
             if (bx + 2 < c.blocksWide && (refining || c.eobRun < 3)) {
                 const size_t ahead = blockIndex(bx + 2);
                 const uint64_t used = refining ? nonzero_[ahead] & band : band;
-                for (int line = 0; line < 4; ++line)
-                    if (used & kLineCoefficients.mask[line]) __builtin_prefetch(coefficients_ + ahead * 64 + 16 * line);
+                for (int line = 0; line < LineCoefficients<Coef>::kLines; ++line)
+                    if (used & kLineCoefficients<Coef>.mask[line])
+                        __builtin_prefetch((const BYTE*)(store + ahead * 64) + 64 * line);
             }
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
             const uint64_t savedNonzero = nonzero;
-            if (nearEnd) memcpy(saved, coef, sizeof(int32_t) * 64);
+            if (nearEnd) memcpy(saved, coef, sizeof saved);
             bool ok = true;
             if (refining)
                 ok = DecodeAcRefine(in, c, coef, nonzero, ss, se, al);
@@ -646,7 +690,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
                 DecodeAcFirst(in, c, coef, nonzero, ss, se, al);
             if (!ok || in.Overran()) {
                 if (nearEnd) {
-                    memcpy(coef, saved, sizeof(int32_t) * 64);
+                    memcpy(coef, saved, sizeof saved);
                     nonzero = savedNonzero;
                 }
                 return SCAN_STOP;
@@ -657,6 +701,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     return SCAN_COMPLETE;
 }
 
+template <typename Coef>
 void Decoder::OutputCoefficients() {
     JpegMcuSamples samples;
     int32_t coef[64];
@@ -665,7 +710,7 @@ void Decoder::OutputCoefficients() {
         for (DWORD mx = 0; mx < mcusPerRow_; ++mx, ++m) {
             for (int b = 0; b < blocksPerMcu_; ++b) {
                 const size_t index = (size_t)m * blocksPerMcu_ + b;
-                const int32_t* stored = coefficients_ + index * 64;
+                const Coef* stored = (const Coef*)coefficients_ + index * 64;
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
                 int32_t rows = 0;
                 memset(coef, 0, sizeof coef);
@@ -684,7 +729,12 @@ void Decoder::OutputCoefficients() {
 }
 
 HZVDIB Decoder::Finish(DibInfo* info) {
-    if (progressive_) OutputCoefficients();
+    if (progressive_) {
+        if (wideCoefficients_)
+            OutputCoefficients<int32_t>();
+        else
+            OutputCoefficients<int16_t>();
+    }
     free(coefficientMemory_);
     coefficientMemory_ = nullptr;
     coefficients_ = nullptr;

@@ -6,6 +6,9 @@ bool JpegHuffmanTable::Build(const BYTE counts[16], const BYTE* vals, int count)
     if (count > 256) return false;
     memcpy(values, vals, (size_t)count);
     valueCount = count;
+    maxSize = 0;
+    for (int i = 0; i < count; ++i)
+        if ((vals[i] & 15) > maxSize) maxSize = vals[i] & 15;
     int32_t code = 0;
     int first = 0;
     for (int length = 1; length <= 16; ++length) {

@@ -14,6 +14,7 @@ struct JpegHuffmanTable {
     int32_t maxCode[17];      // by length 1..16; -1 when no code has that length
     int32_t valueOffset[17];  // index of the length's first value minus its smallest code
     int valueCount;
+    int maxSize;  // largest low nibble (coefficient size) among the values
     BYTE values[256];
     uint16_t lookup[1 << kLookupBits];  // (length << 8) | value, 0 for longer codes
     // (coefficient << 16) | (run << 8) | bits used by code and value; 0 when
