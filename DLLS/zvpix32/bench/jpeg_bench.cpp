@@ -6,12 +6,11 @@
 // buffer each time too; its rates with one buffer used over and over (no
 // page faults on fresh memory) are shown beside them.
 #include <benchmark/benchmark.h>
+#include <jpeglib.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-#include <jpeglib.h>
 
 #include <iostream>
 #include <map>
@@ -179,8 +178,8 @@ public:
 // JSIMD_FORCENONE once, at its first use.
 std::map<std::string, double> RatesWithoutSimd(const char* self) {
     std::map<std::string, double> rates;
-    const std::string command = std::string("JSIMD_FORCENONE=1 ZV_JPEG_BENCH_CHILD=1 '") + self +
-                                "' --benchmark_filter=libjpeg 2>/dev/null";
+    const std::string command =
+        std::string("JSIMD_FORCENONE=1 ZV_JPEG_BENCH_CHILD=1 '") + self + "' --benchmark_filter=libjpeg 2>/dev/null";
     FILE* child = popen(command.c_str(), "r");
     if (!child) return rates;
     char name[128];
@@ -211,8 +210,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const std::map<std::string, double> noSimd = RatesWithoutSimd(argv[0]);
     auto ratio = [](double a, double b) { return b ? a / b : 0; };
-    printf("\n%-16s %9s %11s %11s %9s %9s   %s\n", "picture", "ours MP/s", "turbo SIMD", "no SIMD", "vs SIMD",
-           "vs no", "(peer reusing its buffer: SIMD, no SIMD MP/s; vs SIMD, vs no)");
+    printf("\n%-16s %9s %11s %11s %9s %9s   %s\n", "picture", "ours MP/s", "turbo SIMD", "no SIMD", "vs SIMD", "vs no",
+           "(peer reusing its buffer: SIMD, no SIMD MP/s; vs SIMD, vs no)");
     for (const char* kind : kKinds) {
         const double ours = reporter.rates[std::string("ours/") + kind];
         const double simd = reporter.rates[std::string("libjpeg/") + kind];

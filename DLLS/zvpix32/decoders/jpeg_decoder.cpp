@@ -348,8 +348,8 @@ bool Decoder::Restart(JpegBitReader& in, DWORD* untilRestart) {
 }
 
 template <bool kFast>
-bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched,
-                                    int* touchedCount, bool* firstRowOnly) {
+bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
+                                    bool* firstRowOnly) {
     // A local reader stays in registers; stores into `coef` could alias the caller's.
     JpegBitReader r = in;
     const int32_t* q = g_quantTables[c.quant];
@@ -464,8 +464,8 @@ ScanResult Decoder::SequentialMcus(JpegBitReader& in) {
         for (int b = 0; b < blocksPerMcu_; ++b) {
             int count = 0;
             bool firstRowOnly = true;
-            const bool ok =
-                DecodeSequentialBlock<kFast>(in, components_[mcuBlocks_[b].component], coef, touched, &count, &firstRowOnly);
+            const bool ok = DecodeSequentialBlock<kFast>(in, components_[mcuBlocks_[b].component], coef, touched,
+                                                         &count, &firstRowOnly);
             if (!ok) return StopSequential(m);
             TransformBlock(coef, firstRowOnly, mcuBlocks_[b], samples);
             for (int i = 0; i < count; ++i) coef[touched[i]] = 0;
@@ -536,8 +536,7 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, Coef* coef, uint64_
 }
 
 template <typename Coef>
-bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se,
-                             int al) {
+bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al) {
     const int32_t plus = (int32_t)(1u << al), minus = (int32_t)(~0u << al);
     // Adds a correction bit to a coefficient already non-zero; it stays non-zero.
     auto refine = [&](Coef& v) {
@@ -621,8 +620,8 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     while (components_[which].acTable == kNotInScan) ++which;
     Component& c = components_[which];
     // The largest value that the scan can leave in the store.
-    const uint64_t bound = ah ? (uint64_t)coefficientBound_ + (1u << al)
-                              : (uint64_t)(((1u << g_acTables[c.acTable].maxSize) - 1) << al);
+    const uint64_t bound =
+        ah ? (uint64_t)coefficientBound_ + (1u << al) : (uint64_t)(((1u << g_acTables[c.acTable].maxSize) - 1) << al);
     if (bound > coefficientBound_) coefficientBound_ = bound > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)bound;
     if (!wideCoefficients_ && coefficientBound_ > 32767 && !WidenCoefficients()) return SCAN_STOP;
     return wideCoefficients_ ? AcScan<int32_t>(in, c, ss, se, ah, al) : AcScan<int16_t>(in, c, ss, se, ah, al);
@@ -654,8 +653,8 @@ ScanResult Decoder::AcScan(JpegBitReader& in, Component& c, int ss, int se, int 
     const uint64_t band = (~(uint64_t)0 << ss) & (~(uint64_t)0 >> (63 - se));
     DWORD n = 0;
     for (DWORD by = 0; by < c.blocksHigh; ++by) {
-        const size_t rowFirst = (size_t)(by >> tallShift) * mcusPerRow_ * blocksPerMcu_ + c.firstBlock +
-                                (size_t)(by & tallShift) * c.h;
+        const size_t rowFirst =
+            (size_t)(by >> tallShift) * mcusPerRow_ * blocksPerMcu_ + c.firstBlock + (size_t)(by & tallShift) * c.h;
         auto blockIndex = [&](DWORD bx) {
             return rowFirst + (size_t)(bx >> wideShift) * blocksPerMcu_ + (bx & wideShift);
         };

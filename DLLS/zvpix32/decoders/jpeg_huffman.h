@@ -134,7 +134,8 @@ private:
             memcpy(&word, data_ + pos_, sizeof word);
             const Accumulator ones = (Accumulator)0x0101010101010101ull;
             if (((~word - ones) & word & (ones << 7)) == 0) {
-                word = sizeof word == 8 ? (Accumulator)__builtin_bswap64(word) : (Accumulator)__builtin_bswap32((uint32_t)word);
+                word = sizeof word == 8 ? (Accumulator)__builtin_bswap64(word)
+                                        : (Accumulator)__builtin_bswap32((uint32_t)word);
                 const int n = (kAccBits - bits_) >> 3;
                 // Keeps only the n whole bytes that fit.
                 const int spare = kAccBits - bits_ - 8 * n;

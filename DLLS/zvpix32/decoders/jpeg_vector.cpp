@@ -8,7 +8,6 @@
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #include <emmintrin.h>
-
 #include <stddef.h>
 
 // Functions taking or building vectors. 32-bit Windows only keeps the stack
@@ -221,13 +220,20 @@ ZV_SSE2 inline void ConvertGrey(const JpegMcuSamples& s, BYTE* dst, DWORD stride
 
 ZV_SSE2_ENTRY void zvJpegConvertWholeMcuSse2(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride) {
     switch (layout) {
-    case JPEG_LAYOUT_GREY: ConvertGrey(s, dst, stride); break;
-    case JPEG_LAYOUT_1X1: ConvertColour<0, 0>(s, dst, stride); break;
-    case JPEG_LAYOUT_2X1: ConvertColour<1, 0>(s, dst, stride); break;
-    case JPEG_LAYOUT_2X2: ConvertColour<1, 1>(s, dst, stride); break;
+        case JPEG_LAYOUT_GREY:
+            ConvertGrey(s, dst, stride);
+            break;
+        case JPEG_LAYOUT_1X1:
+            ConvertColour<0, 0>(s, dst, stride);
+            break;
+        case JPEG_LAYOUT_2X1:
+            ConvertColour<1, 0>(s, dst, stride);
+            break;
+        case JPEG_LAYOUT_2X2:
+            ConvertColour<1, 1>(s, dst, stride);
+            break;
     }
 }
-
 
 #else
 

@@ -1,12 +1,11 @@
 // Every corpus JPEG against libjpeg-turbo's accurate integer transform: the
 // pictures must agree to at least 40 dB PSNR (the transforms differ slightly).
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-#include <jpeglib.h>
 
 #include "jpeg_decoder.h"
 #include "oracle_corpus.h"
