@@ -40,3 +40,22 @@
 #define IDS_ASK_MOVE_FILE 97
 
 #define IDS_DEFAULT_REBUILD_FOLDER 1
+
+// Download dialog and the /download job.
+#define IDD_DOWNLOAD 109
+#define IDC_DL_LIST 1088
+#define IDC_DL_THREADS1 1089  // ... IDC_DL_THREADS1 + 4 for five threads
+#define IDC_DL_DISCONNECT 1094
+#define IDC_DL_STATUS1 1095  // "msg1" ... "msg5"
+#define IDC_DL_PROGRESS1 1100  // "per1" ... "per5"
+#define IDS_COLUMN_URL 21
+#define IDS_COLUMN_STATE 23
+#define IDS_DL_READY 63
+#define IDS_DL_NO_URL 64
+#define IDS_DL_QUIT 65
+#define IDS_DL_STOP 66
+#define IDS_DL_FETCHING 67
+#define IDS_DL_FETCHED 68
+#define IDS_DL_FINISHED 69
+#define IDS_NO_RASAPI 74
+#define IDS_NO_HELP_DOWNLOAD 84

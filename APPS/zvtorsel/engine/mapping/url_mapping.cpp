@@ -258,6 +258,17 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSe
     }
 }
 
+namespace {
+
+// Digits up to a separator, a query or the end: the port of "host:8080/".
+bool IsPortAfterColon(const char* p) {
+    if (*p < '0' || *p > '9') return false;
+    while (*p >= '0' && *p <= '9') ++p;
+    return !*p || *p == '?' || IsSep(*p);
+}
+
+}  // namespace
+
 const char* NextUrlComponent(const char* url, char* component, size_t componentSize,
                              const MappingSettings& s) {
     Writer w(component, componentSize);
@@ -267,7 +278,8 @@ const char* NextUrlComponent(const char* url, char* component, size_t componentS
             while (IsSep(*p)) ++p;
             return p;
         }
-        if (*p == ':' && !IsSep(p[1])) {
+        // A port stays with its host, so the folder URL of the host is a URL again.
+        if (*p == ':' && !IsSep(p[1]) && !IsPortAfterColon(p + 1)) {
             w.Put(':');
             return p + 1;
         }

@@ -222,6 +222,9 @@ TEST_F(Mapping, SplitsMappedUrlsIntoTreeComponents) {
         {"http://h/a/", {"http:", "h", "a"}, ""},
         {"news:", {"news:"}, ""},
         {"plain", {}, "plain"},
+        {"http://127.0.0.1:8080/a/b.gif", {"http:", "127.0.0.1:8080", "a"}, "b.gif"},
+        {"http://h:80", {"http:"}, "h:80"},
+        {"mailto:12x", {"mailto:"}, "12x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
