@@ -27,6 +27,7 @@ struct RebuildSettings {
     int useNoframeTag = 1;
     int renameOld = 0;
     int contRbldTree = 0;
+    std::string cacheFolder;  // empty: the browser's live cache; else a copied cache folder
 
     // Empty folders and folders whose text begins with "(" are not used.
     bool FolderInUse(int n) const {
