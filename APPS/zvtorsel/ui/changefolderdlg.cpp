@@ -1,5 +1,6 @@
 #include "changefolderdlg.h"
 
+#include "listboxwidth.h"
 #include "resource.h"
 
 CChangeFolderDlg::CChangeFolderDlg(CWnd* parent, const RebuildSettings& settings, int current)
@@ -16,6 +17,7 @@ BOOL CChangeFolderDlg::OnInitDialog() {
         if (n == chosen || select < 0) select = (int)row;
     }
     if (select >= 0) SendDlgItemMessage(IDC_CHANGE_FOLDER_LIST, LB_SETCURSEL, (WPARAM)select);
+    FitListBoxScrollWidth(GetDlgItem(IDC_CHANGE_FOLDER_LIST));
     ::EnableWindow(GetDlgItem(IDOK), select >= 0);
     return TRUE;
 }

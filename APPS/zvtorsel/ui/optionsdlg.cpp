@@ -4,6 +4,7 @@
 
 #include "addfolderdlg.h"
 #include "helppage.h"
+#include "listboxwidth.h"
 #include "resource.h"
 #include "settings.h"
 
@@ -109,6 +110,7 @@ void COptionsDlg::FillFolderList(int select) {
     for (int i = 0; i < folders_.Count(); ++i)
         SendDlgItemMessage(IDC_OPT_FOLDERS, LB_ADDSTRING, 0, (LPARAM)folders_.At(i).c_str());
     if (select >= 0 && select < folders_.Count()) SendDlgItemMessage(IDC_OPT_FOLDERS, LB_SETCURSEL, select);
+    FitListBoxScrollWidth(GetDlgItem(IDC_OPT_FOLDERS));
 }
 
 int COptionsDlg::SelectedFolder() {
