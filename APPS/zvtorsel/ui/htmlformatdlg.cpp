@@ -34,9 +34,7 @@ BOOL CHtmlFormatDlg::OnInitDialog() {
     CheckDlgButton(edited_.sortType == 1 ? IDC_FMT_SORT_TITLE : IDC_FMT_SORT_URL, BST_CHECKED);
     CheckDlgButton(IDC_FMT_LINE_SPACE, edited_.lineSpace ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_FMT_UNORDERED_LIST, edited_.unorderedList ? BST_CHECKED : BST_UNCHECKED);
-    if (!titlesApply_) {
-        for (int id : {IDC_FMT_TITLE, IDC_FMT_SORT_URL, IDC_FMT_SORT_TITLE}) ::ShowWindow(GetDlgItem(id), SW_HIDE);
-    }
+    if (!titlesApply_) CloseTitleGap();
     FollowTitleCheck();
     return TRUE;
 }
@@ -99,6 +97,27 @@ BOOL CHtmlFormatDlg::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* res
     FrameRect(item->hDC, &item->rcItem, (HBRUSH)GetStockObject(BLACK_BRUSH));
     *result = TRUE;
     return TRUE;
+}
+
+// Hides the title switch and the sort order and moves what lies below them
+// up, so that the picture list's variant shows no empty band.
+void CHtmlFormatDlg::CloseTitleGap() {
+    RECT title, below;
+    GetWindowRect(GetDlgItem(IDC_FMT_TITLE), &title);
+    GetWindowRect(GetDlgItem(IDC_FMT_LINE_SPACE), &below);
+    int gap = below.top - title.top;
+    for (int id : {IDC_FMT_TITLE, IDC_FMT_SORT_URL, IDC_FMT_SORT_TITLE}) ::ShowWindow(GetDlgItem(id), SW_HIDE);
+    for (int id : {IDC_FMT_LINE_SPACE, IDC_FMT_UNORDERED_LIST, IDOK, IDCANCEL, IDHELP}) {
+        HWND item = GetDlgItem(id);
+        RECT r;
+        GetWindowRect(item, &r);
+        MapWindowPoints(nullptr, m_hWnd, (POINT*)&r, 2);
+        SetWindowPos(item, nullptr, r.left, r.top - gap, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame;
+    ::GetWindowRect(m_hWnd, &frame);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top - gap,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CHtmlFormatDlg::FollowTitleCheck() {

@@ -20,6 +20,7 @@ protected:
 private:
     DWORD* ColourOfSwatch(int swatchId);
     void ChooseColour(int swatchId);
+    void CloseTitleGap();
     void FollowTitleCheck();
 
     ReportFormat& format_;
