@@ -76,6 +76,7 @@ BOOL COptionsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDC_OPT_FOLDERS:
         if (code == LBN_DBLCLK || code == kSpaceNotification) ToggleSelectedBrackets();
+        if (code == LBN_SELCHANGE) UpdateFolderButtons();
         return TRUE;
     case IDC_OPT_UP:
         MoveSelected(true);
@@ -111,6 +112,15 @@ void COptionsDlg::FillFolderList(int select) {
         SendDlgItemMessage(IDC_OPT_FOLDERS, LB_ADDSTRING, 0, (LPARAM)folders_.At(i).c_str());
     if (select >= 0 && select < folders_.Count()) SendDlgItemMessage(IDC_OPT_FOLDERS, LB_SETCURSEL, select);
     FitListBoxScrollWidth(GetDlgItem(IDC_OPT_FOLDERS));
+    UpdateFolderButtons();
+}
+
+// Steps that would leave the list without a usable current folder are greyed.
+void COptionsDlg::UpdateFolderButtons() {
+    int index = SelectedFolder();
+    ::EnableWindow(GetDlgItem(IDC_OPT_UP), folders_.CanMoveUp(index));
+    ::EnableWindow(GetDlgItem(IDC_OPT_DOWN), folders_.CanMoveDown(index));
+    ::EnableWindow(GetDlgItem(IDC_OPT_REMOVE), folders_.CanRemove(index));
 }
 
 int COptionsDlg::SelectedFolder() {

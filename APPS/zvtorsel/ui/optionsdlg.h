@@ -23,6 +23,7 @@ private:
 
     void FillFolderList(int select);
     int SelectedFolder();
+    void UpdateFolderButtons();
     void MoveSelected(bool up);
     void ToggleSelectedBrackets();
     void AddFolder();

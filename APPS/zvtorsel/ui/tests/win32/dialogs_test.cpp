@@ -136,6 +136,7 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS),
               (std::vector<std::string>{"C:\\first\\", "D:\\second\\", "(E:\\off\\)", Sjis("F:\\表\\")}));
     EXPECT_EQ(ListSelection(w, IDC_OPT_FOLDERS), 0);
+    EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_UP));
     run.Shot("options.bmp");
 
     // The second folder moved up becomes the current one.
@@ -150,6 +151,17 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[0], "D:\\second\\");
     ClickListRow(w, IDC_OPT_FOLDERS, 3, true);
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[3], Sjis("(F:\\表\\)"));
+    // A switched-off second folder can neither move to the top nor be left
+    // there by moving or removing the first one.
+    ClickListRow(w, IDC_OPT_FOLDERS, 1, true);
+    EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[1], "(C:\\first\\)");
+    EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_UP));
+    ClickListRow(w, IDC_OPT_FOLDERS, 0);
+    EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_DOWN));
+    EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_REMOVE));
+    ClickListRow(w, IDC_OPT_FOLDERS, 1, true);
+    EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[1], "C:\\first\\");
+    EXPECT_TRUE(windriver::IsEnabled(w, IDC_OPT_UP));
     ClickListRow(w, IDC_OPT_FOLDERS, 2);
     windriver::Key(VK_SPACE);
     windriver::Settle(w);
