@@ -10,8 +10,8 @@ BOOL CChangeFolderDlg::OnInitDialog() {
     int select = -1;
     for (int n = 0; n < kRebuildFolderCount; ++n) {
         if (!settings_.FolderInUse(n)) continue;
-        LRESULT row = SendDlgItemMessage(IDC_CHANGE_FOLDER_LIST, LB_ADDSTRING, 0,
-                                         (LPARAM)settings_.rebuildFolders[n].c_str());
+        LRESULT row =
+            SendDlgItemMessage(IDC_CHANGE_FOLDER_LIST, LB_ADDSTRING, 0, (LPARAM)settings_.rebuildFolders[n].c_str());
         if (row < 0) continue;
         SendDlgItemMessage(IDC_CHANGE_FOLDER_LIST, LB_SETITEMDATA, (WPARAM)row, n);
         if (n == chosen || select < 0) select = (int)row;

@@ -41,33 +41,33 @@ BOOL CHtmlFormatDlg::OnInitDialog() {
 
 BOOL CHtmlFormatDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
-    case IDC_FMT_TEXT_COLOR:
-        ChooseColour(IDC_FMT_TEXT_SWATCH);
-        return TRUE;
-    case IDC_FMT_LINK_COLOR:
-        ChooseColour(IDC_FMT_LINK_SWATCH);
-        return TRUE;
-    case IDC_FMT_BACK_COLOR:
-        ChooseColour(IDC_FMT_BACK_SWATCH);
-        return TRUE;
-    case IDC_FMT_TITLE:
-        if (HIWORD(wParam) == BN_CLICKED) FollowTitleCheck();
-        return TRUE;
-    case IDHELP:
-        OpenHelpPage(m_hWnd, HELP_HTML_FORMAT);
-        return TRUE;
+        case IDC_FMT_TEXT_COLOR:
+            ChooseColour(IDC_FMT_TEXT_SWATCH);
+            return TRUE;
+        case IDC_FMT_LINK_COLOR:
+            ChooseColour(IDC_FMT_LINK_SWATCH);
+            return TRUE;
+        case IDC_FMT_BACK_COLOR:
+            ChooseColour(IDC_FMT_BACK_SWATCH);
+            return TRUE;
+        case IDC_FMT_TITLE:
+            if (HIWORD(wParam) == BN_CLICKED) FollowTitleCheck();
+            return TRUE;
+        case IDHELP:
+            OpenHelpPage(m_hWnd, HELP_HTML_FORMAT);
+            return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);
 }
 
 DWORD* CHtmlFormatDlg::ColourOfSwatch(int swatchId) {
     switch (swatchId) {
-    case IDC_FMT_TEXT_SWATCH:
-        return &edited_.textColor;
-    case IDC_FMT_LINK_SWATCH:
-        return &edited_.linkColor;
-    case IDC_FMT_BACK_SWATCH:
-        return &edited_.backColor;
+        case IDC_FMT_TEXT_SWATCH:
+            return &edited_.textColor;
+        case IDC_FMT_LINK_SWATCH:
+            return &edited_.linkColor;
+        case IDC_FMT_BACK_SWATCH:
+            return &edited_.backColor;
     }
     return nullptr;
 }

@@ -64,7 +64,7 @@ LRESULT CALLBACK COptionsDlg::FolderListProc(HWND list, UINT message, WPARAM wPa
     COptionsDlg* self = (COptionsDlg*)GetWindowLongPtrA(list, GWLP_USERDATA);
     if (message == WM_KEYDOWN && wParam == VK_SPACE) {
         ::PostMessageA(::GetParent(list), WM_COMMAND, MAKEWPARAM(kToggleBracketsCommand, kSpaceNotification),
-                     (LPARAM)list);
+                       (LPARAM)list);
         return 0;
     }
     if (message == WM_CHAR && wParam == ' ') return 0;
@@ -74,34 +74,34 @@ LRESULT CALLBACK COptionsDlg::FolderListProc(HWND list, UINT message, WPARAM wPa
 BOOL COptionsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     WORD code = HIWORD(wParam);
     switch (LOWORD(wParam)) {
-    case IDC_OPT_FOLDERS:
-        if (code == LBN_DBLCLK || code == kSpaceNotification) ToggleSelectedBrackets();
-        if (code == LBN_SELCHANGE) UpdateFolderButtons();
-        return TRUE;
-    case IDC_OPT_UP:
-        MoveSelected(true);
-        return TRUE;
-    case IDC_OPT_DOWN:
-        MoveSelected(false);
-        return TRUE;
-    case IDC_OPT_ADD:
-        AddFolder();
-        return TRUE;
-    case IDC_OPT_REMOVE:
-        RemoveSelected();
-        return TRUE;
-    case IDC_OPT_CHECK_COPY_MARK:
-        if (code == BN_CLICKED) FollowCopyCheck();
-        return TRUE;
-    case IDC_OPT_CACHE_BROWSE:
-        BrowseCacheFolder();
-        return TRUE;
-    case IDC_OPT_SUSIE:
-        ShowSusiePlugins();
-        return TRUE;
-    case IDHELP:
-        OpenHelpPage(m_hWnd, HELP_OPTIONS);
-        return TRUE;
+        case IDC_OPT_FOLDERS:
+            if (code == LBN_DBLCLK || code == kSpaceNotification) ToggleSelectedBrackets();
+            if (code == LBN_SELCHANGE) UpdateFolderButtons();
+            return TRUE;
+        case IDC_OPT_UP:
+            MoveSelected(true);
+            return TRUE;
+        case IDC_OPT_DOWN:
+            MoveSelected(false);
+            return TRUE;
+        case IDC_OPT_ADD:
+            AddFolder();
+            return TRUE;
+        case IDC_OPT_REMOVE:
+            RemoveSelected();
+            return TRUE;
+        case IDC_OPT_CHECK_COPY_MARK:
+            if (code == BN_CLICKED) FollowCopyCheck();
+            return TRUE;
+        case IDC_OPT_CACHE_BROWSE:
+            BrowseCacheFolder();
+            return TRUE;
+        case IDC_OPT_SUSIE:
+            ShowSusiePlugins();
+            return TRUE;
+        case IDHELP:
+            OpenHelpPage(m_hWnd, HELP_OPTIONS);
+            return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);
 }

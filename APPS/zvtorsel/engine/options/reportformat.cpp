@@ -1,8 +1,6 @@
 #include "options/reportformat.h"
 
-DWORD SwapRedBlue(DWORD colour) {
-    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
+DWORD SwapRedBlue(DWORD colour) { return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF); }
 
 namespace {
 

@@ -56,6 +56,7 @@ std::vector<std::string> Links(const std::string& page) {
 }
 
 // The setting keys each page documents: those of the dialog it belongs to.
+// clang-format off
 const std::map<std::string, std::vector<std::string>> kKeysOfPage = {
     {"zvtorsel.htm", {"RebuildFolder", "NoWarning129", "BaseFolderNo"}},
     {"diffver.htm", {"NoWarning129"}},
@@ -84,6 +85,7 @@ const std::map<std::string, std::vector<std::string>> kKeysOfPage = {
      {"TextColor", "LinkColor", "BackColor", "FontSize", "Title", "SortType", "LineSpace", "UnorderedList"}},
     {"setspi.htm", {"SPI%d"}},
 };
+// clang-format on
 
 }  // namespace
 

@@ -1,7 +1,6 @@
-#include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <mutex>
@@ -87,9 +86,7 @@ void ClickListRow(HWND dialog, int id, int row, bool twice = false) {
     windriver::Settle(dialog);
 }
 
-int ListSelection(HWND dialog, int id) {
-    return (int)SendMessageA(windriver::Item(dialog, id), LB_GETCURSEL, 0, 0);
-}
+int ListSelection(HWND dialog, int id) { return (int)SendMessageA(windriver::Item(dialog, id), LB_GETCURSEL, 0, 0); }
 
 std::string StoredText(const char* key) { return g_app.GetProfileString("Rebuild", key, "<none>").c_str(); }
 
@@ -299,7 +296,8 @@ TEST_F(Dialogs, FormatDialogForPicturesHidesTitleControls) {
     CHtmlFormatDlg dialog(nullptr, format, false);
     ModalRun run(dialog, "生成 HTML 書式設定");
     ASSERT_TRUE(run.window);
-    for (int id : {IDC_FMT_TITLE, IDC_FMT_SORT_URL, IDC_FMT_SORT_TITLE}) EXPECT_FALSE(windriver::IsVisible(run.window, id));
+    for (int id : {IDC_FMT_TITLE, IDC_FMT_SORT_URL, IDC_FMT_SORT_TITLE})
+        EXPECT_FALSE(windriver::IsVisible(run.window, id));
     EXPECT_TRUE(windriver::IsVisible(run.window, IDC_FMT_LINE_SPACE));
     run.Shot("html_format_pictures.bmp");
     windriver::Press(run.window, IDHELP);
