@@ -48,7 +48,9 @@ void SetHelpFolder(const char* folder) {
 
 bool OpenHelpPage(HWND owner, HelpPage page) {
     if (page < 0 || page >= HELP_PAGE_COUNT) page = HELP_MAIN;
-    HINSTANCE result = ShellExecuteA(owner, nullptr, kPageNames[page], nullptr, HelpFolder(), SW_SHOWNORMAL);
+    // The full path: a bare name would also be looked for in the current folder.
+    std::string path = std::string(HelpFolder()) + kPageNames[page];
+    HINSTANCE result = ShellExecuteA(owner, nullptr, path.c_str(), nullptr, HelpFolder(), SW_SHOWNORMAL);
     if ((INT_PTR)result > 32) return true;
     AfxMessageBox((UINT)(IDS_HELP_MISSING_FIRST + page), MB_OK | MB_ICONEXCLAMATION);
     return false;

@@ -1,6 +1,7 @@
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <functional>
 #include <mutex>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+// Japanese literals compile to Shift_JIS, as the program's own texts.
 #include "afxwin.h"
 #include "changefolderdlg.h"
 #include "helppage.h"
@@ -21,15 +23,6 @@
 namespace {
 
 CWinApp g_app("zvkestor_dialogs_test");
-
-// Texts of the program are Shift_JIS; the test is written in UTF-8.
-std::string Sjis(const char* utf8) {
-    wchar_t wide[1024];
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-    char out[2048];
-    WideCharToMultiByte(932, 0, wide, n, out, sizeof(out), nullptr, nullptr);
-    return out;
-}
 
 std::mutex g_boxLock;
 std::vector<std::string> g_boxes;
@@ -49,9 +42,9 @@ std::vector<std::string> Boxes() {
 // would, while the test drives it.
 class ModalRun {
 public:
-    ModalRun(CDialog& dialog, const char* utf8Title) {
+    ModalRun(CDialog& dialog, const char* title) {
         thread_ = std::thread([this, &dialog] { result = dialog.DoModal(); });
-        window = windriver::WaitForWindow(Sjis(utf8Title).c_str(), 10000, GetCurrentProcessId());
+        window = windriver::WaitForWindow(title, 10000, GetCurrentProcessId());
     }
     ~ModalRun() {
         if (window && IsWindow(window)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
@@ -113,7 +106,7 @@ protected:
         options.settings.rebuildFolders[0] = "C:\\first\\";
         options.settings.rebuildFolders[1] = "D:\\second\\";
         options.settings.rebuildFolders[3] = "(E:\\off\\)";
-        options.settings.rebuildFolders[7] = Sjis("F:\\表\\");
+        options.settings.rebuildFolders[7] = "F:\\表\\";
         return options;
     }
 
@@ -131,7 +124,7 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     ASSERT_TRUE(run.window);
     HWND w = run.window;
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS),
-              (std::vector<std::string>{"C:\\first\\", "D:\\second\\", "(E:\\off\\)", Sjis("F:\\表\\")}));
+              (std::vector<std::string>{"C:\\first\\", "D:\\second\\", "(E:\\off\\)", "F:\\表\\"}));
     EXPECT_EQ(ListSelection(w, IDC_OPT_FOLDERS), 0);
     EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_UP));
     run.Shot("options.bmp");
@@ -147,7 +140,7 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     ClickListRow(w, IDC_OPT_FOLDERS, 0, true);
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[0], "D:\\second\\");
     ClickListRow(w, IDC_OPT_FOLDERS, 3, true);
-    EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[3], Sjis("(F:\\表\\)"));
+    EXPECT_EQ(windriver::ListBoxItems(w, IDC_OPT_FOLDERS)[3], "(F:\\表\\)");
     // A switched-off second folder can neither move to the top nor be left
     // there by moving or removing the first one.
     ClickListRow(w, IDC_OPT_FOLDERS, 1, true);
@@ -184,7 +177,7 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     EXPECT_EQ(StoredText("RebuildFolder"), "D:\\second\\");
     EXPECT_EQ(StoredText("RebuildFolder1"), "C:\\first\\");
     EXPECT_EQ(StoredText("RebuildFolder2"), "(E:\\off\\)");
-    EXPECT_EQ(StoredText("RebuildFolder3"), Sjis("(F:\\表\\)"));
+    EXPECT_EQ(StoredText("RebuildFolder3"), "(F:\\表\\)");
     EXPECT_EQ(StoredText("RebuildFolder9"), "<none>");
     EXPECT_EQ(StoredText("CacheFolder"), "G:\\old\\cache\\");
     EXPECT_EQ(g_app.GetProfileInt("Rebuild", "CheckCopyMark", -1), 0u);
@@ -214,7 +207,7 @@ TEST_F(Dialogs, OptionsAddThroughFolderDialogUpTo64AndMissingHelp) {
     HWND w = run.window;
 
     windriver::Press(w, IDC_OPT_ADD);
-    HWND add = windriver::WaitForOwnedWindow(w, Sjis("再構築フォルダーの追加").c_str());
+    HWND add = windriver::WaitForOwnedWindow(w, "再構築フォルダーの追加");
     ASSERT_TRUE(add);
     windriver::SetItemText(add, IDC_ADD_FOLDER_EDIT, "D:\\\\new");
     EXPECT_TRUE(windriver::SaveScreenshot(add, windriver::ScreenshotFolder() + "add_folder.bmp"));
@@ -239,7 +232,7 @@ TEST_F(Dialogs, OptionsAddThroughFolderDialogUpTo64AndMissingHelp) {
     windriver::Press(w, IDHELP);
     windriver::Settle(w);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[1], Sjis("options.htm が見つかりません。"));
+    EXPECT_EQ(Boxes()[1], "options.htm が見つかりません。");
 
     // Removing the last entry selects the new last one.
     windriver::Press(w, IDC_OPT_REMOVE);
@@ -302,7 +295,7 @@ TEST_F(Dialogs, FormatDialogForPicturesHidesTitleControls) {
     run.Shot("html_format_pictures.bmp");
     windriver::Press(run.window, IDHELP);
     windriver::Settle(run.window);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Sjis("htmlfmt.htm が見つかりません。")}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"htmlfmt.htm が見つかりません。"}));
     ASSERT_EQ(run.Close(IDOK), IDOK);
     EXPECT_EQ(format.title, 1);
     EXPECT_EQ(format.sortType, 1);
@@ -315,7 +308,7 @@ TEST_F(Dialogs, ChangeFolderOffersOnlyFoldersInUse) {
     ASSERT_TRUE(run.window);
     HWND w = run.window;
     EXPECT_EQ(windriver::ListBoxItems(w, IDC_CHANGE_FOLDER_LIST),
-              (std::vector<std::string>{"C:\\first\\", "D:\\second\\", Sjis("F:\\表\\")}));
+              (std::vector<std::string>{"C:\\first\\", "D:\\second\\", "F:\\表\\"}));
     EXPECT_EQ(ListSelection(w, IDC_CHANGE_FOLDER_LIST), 2);
     run.Shot("change_folder.bmp");
     ClickListRow(w, IDC_CHANGE_FOLDER_LIST, 1);
@@ -331,7 +324,7 @@ TEST_F(Dialogs, NoticeStoresItsCheckBoxAsNoWarning129) {
     run.Shot("notice.bmp");
     windriver::Press(run.window, IDHELP);
     windriver::Settle(run.window);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{Sjis("diffver.htm が見つかりません。")}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"diffver.htm が見つかりません。"}));
     windriver::SetCheck(run.window, IDC_NOTICE_NO_MORE, true);
     ASSERT_EQ(run.Close(IDOK), IDOK);
     EXPECT_TRUE(dialog.hideFromNowOn);
