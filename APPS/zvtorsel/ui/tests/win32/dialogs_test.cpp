@@ -79,6 +79,32 @@ void ClickListRow(HWND dialog, int id, int row, bool twice = false) {
     windriver::Settle(dialog);
 }
 
+struct OwnedSearch {
+    HWND owner, found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
+    OwnedSearch* search = (OwnedSearch*)data;
+    char name[16];
+    GetClassNameA(window, name, sizeof(name));
+    if (window != search->owner && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+        lstrcmpA(name, "#32770") == 0)
+        search->found = window;
+    return search->found == nullptr;
+}
+
+// The system's own dialog that `owner` opened; its title depends on the
+// system's language, so it is found by owner and class.
+HWND OwnedDialog(HWND owner) {
+    OwnedSearch search = {owner, nullptr};
+    DWORD thread = GetWindowThreadProcessId(owner, nullptr);
+    for (int waited = 0; waited < 10000 && !search.found; waited += 50) {
+        EnumThreadWindows(thread, FindOwnedDialog, (LPARAM)&search);
+        if (!search.found) Sleep(50);
+    }
+    return search.found;
+}
+
 int ListSelection(HWND dialog, int id) { return (int)SendMessageA(windriver::Item(dialog, id), LB_GETCURSEL, 0, 0); }
 
 std::string StoredText(const char* key) { return g_app.GetProfileString("Rebuild", key, "<none>").c_str(); }
@@ -274,12 +300,20 @@ TEST_F(Dialogs, FormatDialogShowsSliderBackwardsAndSortFollowsTitle) {
     ReleaseDC(text, dc);
     EXPECT_EQ(shown, RGB(0x12, 0x34, 0x56));
 
+    // The chooser starts at the stored colour; taking it unchanged keeps 0xRRGGBB.
+    windriver::Press(w, IDC_FMT_BACK_COLOR);
+    HWND chooser = OwnedDialog(w);
+    ASSERT_TRUE(chooser);
+    windriver::Press(chooser, IDOK);
+    ASSERT_TRUE(windriver::WaitForGone(chooser));
+
     ASSERT_EQ(run.Close(IDOK), IDOK);
     EXPECT_EQ(format.fontSize, 7);
     EXPECT_EQ(format.title, 1);
     EXPECT_EQ(format.sortType, 1);
     EXPECT_EQ(format.unorderedList, 1);
     EXPECT_EQ(format.textColor, 0x123456u);
+    EXPECT_EQ(format.backColor, 0xFFEECCu);
 }
 
 TEST_F(Dialogs, FormatDialogForPicturesHidesTitleControls) {
