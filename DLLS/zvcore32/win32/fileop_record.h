@@ -52,6 +52,7 @@ struct zvFileOpRecord {
     char sizeText[128] = "";
     std::string shownTexts[16];  // by control id - ZV_IDC_FO_CAPTION
     int shownBarPositions[3] = {-1, -1, -1};
+    DWORD fileShownAt = 0;  // tick count of the last progress shown within the file
 
     char block[1024];  // the copy buffer, allocated once with the record
 };

@@ -10,6 +10,8 @@
 
 namespace {
 
+const DWORD kRefreshInterval = 50;  // milliseconds
+
 zvFileOpRecord* RecordOf(HWND dialog) { return (zvFileOpRecord*)GetWindowLongPtrW(dialog, GWLP_USERDATA); }
 
 void ShowText(zvFileOpRecord* op, HWND dialog, int id, const std::string& text) {
@@ -166,9 +168,15 @@ INT_PTR CALLBACK FileOpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case ZV_FOM_FILE_SIZE:
         if (GetDlgItem(dialog, ZV_IDC_FO_FILE_TEXT)) ShowFileSize(op, dialog);
         return TRUE;
-    case ZV_FOM_FILE_PROGRESS:
+    case ZV_FOM_FILE_PROGRESS: {
+        // Every block is reported; drawing each one would cost more than the
+        // copy, so within a file the texts follow at most every refresh interval.
+        DWORD now = GetTickCount();
+        if (op->fileDone < op->fileSize && now - op->fileShownAt < kRefreshInterval) return TRUE;
+        op->fileShownAt = now;
         ShowRow(op, dialog, ZV_IDC_FO_FILE_TEXT, op->fileDone, op->fileSize, true, op->fileScaleBytes, op->sizeText);
         return TRUE;
+    }
     case ZV_FOM_CAPTION:
         ShowCaption(op, dialog, (INT_PTR)wParam);
         return TRUE;
