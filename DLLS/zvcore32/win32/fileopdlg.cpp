@@ -111,7 +111,7 @@ void ShowCaption(zvFileOpRecord* op, HWND dialog, INT_PTR caption) {
 }
 
 void ShowEntry(zvFileOpRecord* op, HWND dialog) {
-    ShowCaption(op, dialog, (op->kind & ZV_FOK_CAPTION_TEXT) ? ZV_FO_FIRST_CAPTION_TEXT : op->operation);
+    ShowCaption(op, dialog, (op->kind & ZV_FOK_CAPTION_TEXT) ? (INT_PTR)ZV_FO_FIRST_CAPTION_TEXT : op->operation);
     ShowWide(op, dialog, ZV_IDC_FO_SOURCE, op->source);
     ShowText(op, dialog, ZV_IDC_FO_ARROW, (op->kind & ZV_FOK_HAS_TARGET) ? "->" : "");
     ShowWide(op, dialog, ZV_IDC_FO_TARGET, op->target);

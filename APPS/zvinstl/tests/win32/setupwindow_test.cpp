@@ -225,3 +225,52 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     windriver::Press(main, IDCANCEL);
     EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
 }
+
+TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
+    std::string exeName = "zvinstl_stop_" + std::to_string(GetCurrentProcessId()) + ".exe";
+    std::string target = root + "\\target";
+    std::string definition = "[App1]\r\nAppName=Stop test\r\nExeName=" + exeName + "\r\nFile1=big.bin\r\n";
+    HANDLE h = CreateFileA((dist + "\\zvinstl.def").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(h, definition.data(), (DWORD)definition.size(), &written, nullptr);
+    CloseHandle(h);
+    std::string big(24u << 20, 'b');
+    h = CreateFileA((dist + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteFile(h, big.data(), (DWORD)big.size(), &written, nullptr);
+    CloseHandle(h);
+    CreateDirectoryA(target.c_str(), nullptr);
+    FILETIME old = {0, 0x01B00000};
+    h = CreateFileA((target + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteFile(h, "old", 3, &written, nullptr);
+    SetFileTime(h, nullptr, nullptr, &old);
+    CloseHandle(h);
+
+    HWND main = StartSetup();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(windriver::ItemText(main, IDC_TITLE), Sjis(u8"タイトルはありません。"));
+    windriver::SetItemText(main, IDC_FOLDER, target.c_str());
+    windriver::Press(main, IDC_INSTALL);
+    HWND copying = windriver::WaitForWindow(Sjis(u8"コピー中...").c_str(), 10000, program.id);
+    ASSERT_NE(copying, nullptr);
+    windriver::Press(copying, IDCANCEL);
+    HWND question = windriver::WaitForOwnedWindow(copying, Sjis(u8"お知らせ").c_str(), 10000);
+    ASSERT_NE(question, nullptr);
+    Shot(copying, "zvinstl_copy_paused.bmp");
+    Shot(question, "zvinstl_ask_stop.bmp");
+    EXPECT_EQ(windriver::MessageText(question),
+              Sjis(u8"バージョンアップの場合はアプリが動作しなくなるかもしれません。\nインストールを中断しますか？"));
+    windriver::Press(question, IDYES);
+    Answer(main, u8"お知らせ", u8"インストールは、中断されました。", IDOK);
+
+    h = CreateFileA((target + "\\big.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char content[8] = "";
+    DWORD got = 0;
+    ReadFile(h, content, sizeof content, &got, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(std::string(content, got), "old");
+    EXPECT_EQ(CountFiles(target + "\\*"), 1) << "no partial copy is left";
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, (std::string(kVersionKey) + "\\App Paths\\" + exeName).c_str(), ""),
+              "<no key>");
+    windriver::Press(main, IDCANCEL);
+    EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
+}

@@ -346,3 +346,19 @@ TEST(FileOp, WideNamesWork) {
     EXPECT_TRUE(zvCloseFileOp(op));
     EXPECT_EQ(dir.Read("\x95\x5c.txt"), "wide");  // 表: trail byte 0x5C
 }
+
+TEST(FileOp, AMoveThatFallsBackToCopyingKeepsTheSourceUntilTheCopyIsDone) {
+    Folder dir;
+    dir.Write("held.txt", "held data");
+    // Open without delete sharing: the file can be neither renamed nor deleted.
+    HANDLE held = CreateFileA((dir / "held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Operation op;
+    EXPECT_FALSE(op.Run(ZV_FO_MOVE, dir / "held.txt", dir / "moved.txt", 0));
+    EXPECT_EQ(zvGetErrCode(), 0x7A768019u);
+    EXPECT_EQ(dir.Read("moved.txt"), "held data") << "the copy is complete";
+    CloseHandle(held);
+    EXPECT_EQ(dir.Read("held.txt"), "held data");
+    EXPECT_EQ(GetFileAttributesA((dir / "held.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
