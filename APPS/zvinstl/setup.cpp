@@ -328,9 +328,22 @@ std::vector<CopyEntry> Setup::Entries(const SetupApp& app) const {
     return entries;
 }
 
+// A drive path ("c:\...") or a network path ("\\server\..."): anything else
+// would be taken relative to wherever the setup program happens to run.
+static bool IsAbsoluteFolder(const std::string& folder) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    bool drive = folder.size() >= 3 && folder[1] == ':' && separator(folder[2]);
+    bool network = folder.size() > 2 && separator(folder[0]) && separator(folder[1]);
+    return drive || network;
+}
+
 bool Setup::Install(size_t index) {
     SetupApp& app = definition_.apps[index];
     app.folder = Tidy(app.folder);
+    if (!IsAbsoluteFolder(app.folder)) {
+        ui_.Show(MSG_DESTINATION_NOT_CREATED, app.folder);
+        return false;
+    }
     bool previous = !app.previousFolder.empty();
     if (previous && !SamePath(app.previousFolder, app.folder)) {
         if (ui_.Ask(MSG_ASK_DELETE_PREVIOUS, app.previousFolder)) {

@@ -363,6 +363,13 @@ TEST_F(SetupTest, AnotherFolderOffersToDeleteThePreviousInstallation) {
     EXPECT_EQ(ReadFileText(root + "\\elsewhere\\app.txt"), "app");
     EXPECT_EQ(AppValue(exeName, ""), root + "\\elsewhere\\" + exeName);
 
+    // A folder that is not a full path installs nothing.
+    definition.apps[0].folder = "relative\\folder";
+    ui.messages.clear();
+    EXPECT_FALSE(setup->Install(0));
+    EXPECT_EQ(ui.messages, std::vector<int>{MSG_DESTINATION_NOT_CREATED});
+    EXPECT_EQ(AppValue(exeName, ""), root + "\\elsewhere\\" + exeName);
+
     ui.messages.clear();
     ui.answers[MSG_ASK_DELETE_FOLDER] = false;
     ui.answers[MSG_ASK_STOP_UNINSTALL] = true;

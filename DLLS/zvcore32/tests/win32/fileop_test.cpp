@@ -134,6 +134,12 @@ TEST(FileOp, CreatesItsWindowAndClosesIt) {
     ASSERT_NE(quiet.window, nullptr);
     EXPECT_FALSE(windriver::IsVisible(quiet.window, IDCANCEL));
     EXPECT_EQ(windriver::Item(quiet.window, ZV_IDC_FO_FILE_BAR), nullptr) << "the compact window has names only";
+    Folder dir;
+    dir.Write("\x83\x5c\x95\x5c.txt", "so-hyo");  // ソ表.txt
+    ASSERT_TRUE(zvOperateFileOpA(quiet.handle, ZV_FO_COPY, (dir / "\x83\x5c\x95\x5c.txt").c_str(),
+                                 (dir / "copy\\\x83\x5c\x95\x5c.txt").c_str(), 0));
+    EXPECT_EQ(windriver::ItemText(quiet.window, ZV_IDC_FO_TARGET), dir / "copy\\\x83\x5c\x95\x5c.txt");
+    EXPECT_TRUE(windriver::SaveScreenshot(quiet.window, windriver::ScreenshotFolder() + "fileop_compact.bmp"));
 }
 
 TEST(FileOp, RefusesMisuseWithItsCodes) {
