@@ -142,6 +142,18 @@ TEST(FileOp, CreatesItsWindowAndClosesIt) {
     EXPECT_TRUE(windriver::SaveScreenshot(quiet.window, windriver::ScreenshotFolder() + "fileop_compact.bmp"));
 }
 
+TEST(FileOp, AnOwnerInTheCallersThreadIsDisabledMeanwhile) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    HZVFILEOP op = zvCreateFileOpA(owner, 0);
+    ASSERT_NE(op, nullptr) << "the start-up handshake answers the owner's messages";
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    EXPECT_TRUE(zvCloseFileOp(op));
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
+}
+
 TEST(FileOp, RefusesMisuseWithItsCodes) {
     Folder dir;
     dir.Write("a.txt", "a");
