@@ -38,21 +38,32 @@ struct zvFileOpRecord {
 
     int totalFiles = -1;
     int filesDone = 0;
-    int fileScale = 1;
     ULONGLONG totalBytes = ZV_FO_UNKNOWN_BYTES;
     ULONGLONG bytesDone = 0;
-    ULONGLONG byteScale = 1;
     ULONGLONG fileSize = 0;
     ULONGLONG fileDone = 0;
-    ULONGLONG fileScaleBytes = 1;
 
-    // Dialog thread only: what the window shows, so unchanged texts are not redrawn.
-    INT_PTR shownCaption = 0;
-    std::wstring shownCaptionText;
+    // Dialog thread only. `view` is copied from the fields above while the
+    // caller waits in SendMessage; the window is drawn from it later, at most
+    // once per refresh interval, so drawing never races the caller.
+    struct View {
+        INT_PTR caption = 0;  // string number, or ZV_FO_FIRST_CAPTION_TEXT for captionText
+        std::wstring captionText, source, target;
+        bool hasTarget = false;
+        bool fileSizeKnown = false;
+        ULONGLONG fileSize = 0, fileDone = 0;
+        int totalFiles = -1, filesDone = 0;
+        ULONGLONG totalBytes = ~0ull, bytesDone = 0;
+    } view;
+    // What the window shows now, so that unchanged texts are not drawn again.
+    View shown;
+    bool shownOnce = false;
     char sizeText[128] = "";
     std::string shownTexts[16];  // by control id - ZV_IDC_FO_CAPTION
-    int shownBarPositions[3] = {-1, -1, -1};
-    DWORD fileShownAt = 0;  // tick count of the last progress shown within the file
+    ULONGLONG barRanges[3] = {~0ull, ~0ull, ~0ull};
+    int barPositions[3] = {-1, -1, -1};
+    DWORD shownAt = 0;
+    bool refreshPending = false;
 
     char block[1024];  // the copy buffer, allocated once with the record
 };

@@ -112,7 +112,20 @@ public:
     BOOL Run(INT_PTR operation, const std::string& source, const std::string& target, int flags) {
         return zvOperateFileOpA(handle, operation, source.c_str(), target.empty() ? nullptr : target.c_str(), flags);
     }
-    std::string Text(int id) { return windriver::ItemText(window, id); }
+    // The window draws what it is told within a refresh interval: wait for it.
+    std::string Shows(int id, const std::string& expected) {
+        std::string text;
+        for (int i = 0; i < 100; ++i) {
+            text = windriver::ItemText(window, id);
+            if (text == expected) break;
+            Sleep(20);
+        }
+        return text;
+    }
+    bool BarEnabled(int id, bool expected) {
+        for (int i = 0; i < 100 && windriver::IsEnabled(window, id) != expected; ++i) Sleep(20);
+        return windriver::IsEnabled(window, id);
+    }
     HZVFILEOP handle;
     HWND window;
 };
@@ -124,7 +137,7 @@ TEST(FileOp, CreatesItsWindowAndClosesIt) {
     ASSERT_NE(op.handle, nullptr);
     ASSERT_NE(op.window, nullptr);
     EXPECT_TRUE(windriver::IsVisible(op.window, IDCANCEL));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_ARROW), "");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_ARROW, ""), "");
     HWND window = op.window;
     EXPECT_TRUE(zvCloseFileOp(op.handle));
     op.handle = nullptr;
@@ -138,7 +151,8 @@ TEST(FileOp, CreatesItsWindowAndClosesIt) {
     dir.Write("\x83\x5c\x95\x5c.txt", "so-hyo");  // ソ表.txt
     ASSERT_TRUE(zvOperateFileOpA(quiet.handle, ZV_FO_COPY, (dir / "\x83\x5c\x95\x5c.txt").c_str(),
                                  (dir / "copy\\\x83\x5c\x95\x5c.txt").c_str(), 0));
-    EXPECT_EQ(windriver::ItemText(quiet.window, ZV_IDC_FO_TARGET), dir / "copy\\\x83\x5c\x95\x5c.txt");
+    std::string copy = dir / "copy\\\x83\x5c\x95\x5c.txt";
+    EXPECT_EQ(quiet.Shows(ZV_IDC_FO_TARGET, copy), copy);
     EXPECT_TRUE(windriver::SaveScreenshot(quiet.window, windriver::ScreenshotFolder() + "fileop_compact.bmp"));
 }
 
@@ -207,31 +221,31 @@ TEST(FileOp, CopiesWithTimesAttributesAndProgress) {
     EXPECT_TRUE(GetFileAttributesA((dir / "sub\\deeper\\dst.dat").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(dir.Count("sub\\deeper\\*.tmp"), 0) << "no temporary file is left";
 
-    EXPECT_EQ(op.Text(ZV_IDC_FO_CAPTION), "Copying...");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_ARROW), "->");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_FILE_TEXT), "3,000 / 3,000");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_FILE_PERCENT), "100 %");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_TEXT), "1 / 2");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_PERCENT), "50 %");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_TOTAL_TEXT), "3,000 / 6,000");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_CAPTION, "Copying..."), "Copying...");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_ARROW, "->"), "->");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_FILE_TEXT, "3,000 / 3,000"), "3,000 / 3,000");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_FILE_PERCENT, "100 %"), "100 %");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_TEXT, "1 / 2"), "1 / 2");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_PERCENT, "50 %"), "50 %");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_TOTAL_TEXT, "3,000 / 6,000"), "3,000 / 6,000");
 
     // Undoing counts backwards; an entry that is not counted leaves the totals.
     ASSERT_TRUE(op.Run(ZV_FO_DELETE, dir / "sub\\deeper\\dst.dat", "", ZV_FOE_BACKWARDS));
     EXPECT_FALSE(dir.Exists("sub\\deeper\\dst.dat")) << "a read-only file is deleted too";
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_TEXT), "0 / 2");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_TOTAL_TEXT), "0 / 6,000");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_ARROW), "");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_TEXT, "0 / 2"), "0 / 2");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_TOTAL_TEXT, "0 / 6,000"), "0 / 6,000");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_ARROW, ""), "");
     ASSERT_TRUE(op.Run(ZV_FO_COPY, dir / "src.dat", dir / "again.dat", ZV_FOE_NO_COUNT));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_TEXT), "0 / 2");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_TEXT, "0 / 2"), "0 / 2");
 
     // A caption-only entry touches no file but counts its size.
     const char* caption = "\x8a\x6d\x94\x46\x92\x86...";  // 確認中...
     ASSERT_TRUE(op.Run((INT_PTR)caption, dir / "src.dat", "", 0));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_CAPTION), caption);
-    EXPECT_EQ(op.Text(ZV_IDC_FO_TOTAL_TEXT), "3,000 / 6,000");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_CAPTION, caption), caption);
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_TOTAL_TEXT, "3,000 / 6,000"), "3,000 / 6,000");
     EXPECT_TRUE(dir.Exists("src.dat"));
     ASSERT_TRUE(op.Run((INT_PTR)caption, "no such file", "", ZV_FOE_NO_SOURCE));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_TEXT), "2 / 2");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_TEXT, "2 / 2"), "2 / 2");
 }
 
 TEST(FileOp, EveryCollisionPolicyOnRealFiles) {
@@ -269,7 +283,7 @@ TEST(FileOp, EveryCollisionPolicyOnRealFiles) {
             EXPECT_EQ(dir.Exists("s.htm"), operation == ZV_FO_COPY);
             EXPECT_EQ(dir.Count("*.htm"), 1 + (c.existing ? 1 : 0) + (operation == ZV_FO_COPY ? 1 : 0));
             if (c.policy == ZV_FO_EXISTS_RENAME_INCOMING) {
-                EXPECT_EQ(op.Text(ZV_IDC_FO_TARGET), dir / c.incoming);
+                EXPECT_EQ(op.Shows(ZV_IDC_FO_TARGET, dir / c.incoming), dir / c.incoming);
             }
         }
     }
@@ -294,8 +308,8 @@ TEST(FileOp, MoveOnOneVolumeReportsTheWholeSizeAtOnce) {
 
     Operation op;
     ASSERT_TRUE(op.Run(ZV_FO_RENAME, dir / "big.dat", dir / "moved\\big2.dat", 0));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_CAPTION), "Renaming...");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_FILE_TEXT), "200,000 / 200,000");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_CAPTION, "Renaming..."), "Renaming...");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_FILE_TEXT, "200,000 / 200,000"), "200,000 / 200,000");
     h = CreateFileA((dir / "moved\\big2.dat").c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     GetFileInformationByHandle(h, &after);
     CloseHandle(h);
@@ -308,14 +322,14 @@ TEST(FileOp, UnknownFileTotalDisablesOnlyItsBar) {
     dir.Write("a.txt", "abc");
     Operation op;
     ASSERT_TRUE(zvSetFileOpEntry(op.handle, -1, 0, 30, 0, 0, 0));
-    EXPECT_FALSE(windriver::IsEnabled(op.window, ZV_IDC_FO_COUNT_BAR));
-    EXPECT_TRUE(windriver::IsEnabled(op.window, ZV_IDC_FO_TOTAL_BAR));
-    EXPECT_TRUE(windriver::IsEnabled(op.window, ZV_IDC_FO_FILE_BAR));
+    EXPECT_FALSE(op.BarEnabled(ZV_IDC_FO_COUNT_BAR, false));
+    EXPECT_TRUE(op.BarEnabled(ZV_IDC_FO_TOTAL_BAR, true));
+    EXPECT_TRUE(op.BarEnabled(ZV_IDC_FO_FILE_BAR, true));
     ASSERT_TRUE(op.Run(ZV_FO_COPY, dir / "a.txt", dir / "b.txt", 0));
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_TEXT), "1");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_COUNT_PERCENT), "");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_TOTAL_TEXT), "3 / 30");
-    EXPECT_EQ(op.Text(ZV_IDC_FO_TOTAL_PERCENT), "10 %");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_TEXT, "1"), "1");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_COUNT_PERCENT, ""), "");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_TOTAL_TEXT, "3 / 30"), "3 / 30");
+    EXPECT_EQ(op.Shows(ZV_IDC_FO_TOTAL_PERCENT, "10 %"), "10 %");
     EXPECT_TRUE(windriver::SaveScreenshot(op.window, windriver::ScreenshotFolder() + "fileop_unknown_total.bmp"));
 }
 
