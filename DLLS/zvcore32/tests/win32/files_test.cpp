@@ -82,7 +82,7 @@ TEST(Exports, EveryFunctionResolvesByUndecoratedName) {
         "zvSetFileOpEntry", "zvOperateFileOpA", "zvOperateFileOpW", "zvCloseFileOp",
     };
     for (const char* name : names) EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
-    auto version = (int(WINAPI*)())GetProcAddress(module, "zvGetVersion");
+    auto version = (int(WINAPI*)())(void*)GetProcAddress(module, "zvGetVersion");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version(), 113);
     FreeLibrary(module);
