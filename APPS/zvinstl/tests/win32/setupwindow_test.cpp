@@ -128,7 +128,7 @@ protected:
         std::string expected = Sjis(text);
         size_t at = expected.find("%s");
         if (at != std::string::npos) expected.replace(at, 2, arg);
-        HWND box = windriver::WaitForOwnedWindow(owner, Sjis(caption).c_str(), 15000);
+        HWND box = windriver::WaitForOwnedWindow(owner, Sjis(caption).c_str(), 60000);
         ASSERT_NE(box, nullptr) << "waiting for: " << expected;
         EXPECT_EQ(windriver::MessageText(box), expected);
         if (shot) Shot(box, shot);
@@ -196,7 +196,7 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     Answer(main, u8"お知らせ", u8"%s フォルダ内の、全ファイルを削除してもいいですか？", IDYES, "zvinstl_ask_folder.bmp",
            folder);
     for (int i = 0; i < 3; ++i) {
-        HWND box = windriver::WaitForOwnedWindow(main, Sjis(u8"お知らせ").c_str(), 15000);
+        HWND box = windriver::WaitForOwnedWindow(main, Sjis(u8"お知らせ").c_str(), 60000);
         ASSERT_NE(box, nullptr);
         EXPECT_NE(windriver::MessageText(box).find(Sjis(u8"共有ファイル")), std::string::npos);
         windriver::Press(box, IDYES);
