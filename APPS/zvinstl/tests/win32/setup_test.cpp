@@ -12,66 +12,18 @@
 #include <vector>
 
 #include "setup.h"
+#include "testfiles.h"
 
 namespace {
+
+std::string AppValue(const std::string& exeName, const char* name) {
+    return ReadString(HKEY_LOCAL_MACHINE, std::string(kAppPathsKey) + "\\" + exeName, name);
+}
 
 std::string TempRoot() {
     char base[MAX_PATH];
     GetTempPathA(sizeof base, base);
     return std::string(base) + "zvinstl_test_" + std::to_string(GetCurrentProcessId());
-}
-
-void WriteFileText(const std::string& path, const std::string& data, const FILETIME* time = nullptr) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    DWORD written;
-    WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr);
-    if (time) SetFileTime(h, nullptr, nullptr, time);
-    CloseHandle(h);
-}
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD got = 0;
-    std::string data;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) data.append(buffer, got);
-    CloseHandle(h);
-    return data;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(h, &data));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-int CountFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do ++n;
-    while (FindNextFileA(h, &data));
-    FindClose(h);
-    return n;
 }
 
 DWORD SharedCount(const std::string& path) {
@@ -89,17 +41,6 @@ void SetSharedCount(const std::string& path, DWORD count) {
               ERROR_SUCCESS);
     RegSetValueExA(key, path.c_str(), 0, REG_DWORD, (const BYTE*)&count, sizeof count);
     RegCloseKey(key);
-}
-
-std::string AppValue(const std::string& exeName, const char* name) {
-    HKEY key;
-    std::string path = std::string(kAppPathsKey) + "\\" + exeName;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    char value[2048] = "";
-    DWORD size = sizeof value - 1;
-    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value, &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(value) : "<no value>";
 }
 
 // Counts without a window; the hook runs after every block.

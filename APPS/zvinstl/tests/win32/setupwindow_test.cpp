@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../../resource.h"
+#include "testfiles.h"
 #include "windriver.h"
 
 namespace {
@@ -25,53 +26,11 @@ std::string Sjis(const char* utf8) {
     return out;
 }
 
-std::string ReadString(HKEY root, const char* path, const char* name) {
-    char value[1024] = "";
-    DWORD size = sizeof value - 1;
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value, &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? value : "<no value>";
-}
-
 void WriteString(HKEY root, const char* path, const char* name, const std::string& value) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
     RegCloseKey(key);
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-int CountFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do n += data.cFileName[0] != '.';
-    while (FindNextFileA(h, &data));
-    FindClose(h);
-    return n;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(h, &data));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 std::string BuildFolder() {
@@ -147,7 +106,7 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     std::string commonFiles = ReadString(HKEY_LOCAL_MACHINE, kVersionKey, "CommonFilesDir");
     std::string folder = programFiles + "\\z.v\\Torsel Sitekeeper";
     std::string appKey = std::string(kVersionKey) + "\\App Paths\\zvtorsel.exe";
-    ASSERT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey.c_str(), ""), "<no key>") << "the prefix holds an installation";
+    ASSERT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>") << "the prefix holds an installation";
 
     HWND main = StartSetup();
     ASSERT_NE(main, nullptr);
@@ -166,8 +125,8 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
         EXPECT_TRUE(Exists(commonFiles + "\\z.v\\" + name)) << name;
     }
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey.c_str(), ""), folder + "\\zvtorsel.exe");
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey.c_str(), "path"), commonFiles + "\\z.v;");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), folder + "\\zvtorsel.exe");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, "path"), commonFiles + "\\z.v;");
     EXPECT_EQ(CountFiles(desktop + "\\*.lnk"), 1);
     EXPECT_TRUE(Exists(desktop + "\\z.v Torsel Sitekeeper.lnk"));
 
@@ -209,7 +168,7 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     EXPECT_FALSE(Exists(programFiles + "\\z.v"));
     EXPECT_FALSE(Exists(commonFiles + "\\z.v"));
     EXPECT_EQ(CountFiles(desktop + "\\*"), 0);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey.c_str(), ""), "<no key>");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>");
     for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
         std::string value = commonFiles + "\\z.v\\" + name;
         HKEY shared;
@@ -230,20 +189,11 @@ TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
     std::string exeName = "zvinstl_stop_" + std::to_string(GetCurrentProcessId()) + ".exe";
     std::string target = root + "\\target";
     std::string definition = "[App1]\r\nAppName=Stop test\r\nExeName=" + exeName + "\r\nFile1=big.bin\r\n";
-    HANDLE h = CreateFileA((dist + "\\zvinstl.def").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(h, definition.data(), (DWORD)definition.size(), &written, nullptr);
-    CloseHandle(h);
-    std::string big(24u << 20, 'b');
-    h = CreateFileA((dist + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    WriteFile(h, big.data(), (DWORD)big.size(), &written, nullptr);
-    CloseHandle(h);
+    WriteFileText(dist + "\\zvinstl.def", definition);
+    WriteFileText(dist + "\\big.bin", std::string(24u << 20, 'b'));
     CreateDirectoryA(target.c_str(), nullptr);
     FILETIME old = {0, 0x01B00000};
-    h = CreateFileA((target + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    WriteFile(h, "old", 3, &written, nullptr);
-    SetFileTime(h, nullptr, nullptr, &old);
-    CloseHandle(h);
+    WriteFileText(target + "\\big.bin", "old", &old);
 
     HWND main = StartSetup();
     ASSERT_NE(main, nullptr);
@@ -262,14 +212,9 @@ TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
     windriver::Press(question, IDYES);
     Answer(main, u8"お知らせ", u8"インストールは、中断されました。", IDOK);
 
-    h = CreateFileA((target + "\\big.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char content[8] = "";
-    DWORD got = 0;
-    ReadFile(h, content, sizeof content, &got, nullptr);
-    CloseHandle(h);
-    EXPECT_EQ(std::string(content, got), "old");
+    EXPECT_EQ(ReadFileText(target + "\\big.bin"), "old");
     EXPECT_EQ(CountFiles(target + "\\*"), 1) << "no partial copy is left";
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, (std::string(kVersionKey) + "\\App Paths\\" + exeName).c_str(), ""),
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(kVersionKey) + "\\App Paths\\" + exeName, ""),
               "<no key>");
     windriver::Press(main, IDCANCEL);
     EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
