@@ -4,7 +4,6 @@
 
 #define IDD_SETUP 100
 #define IDD_COPY 101
-#define IDI_SETUP 1
 #define IDC_STATIC -1
 
 #define IDC_TITLE 1000
