@@ -3,7 +3,10 @@
 
 #include "afxwin.h"
 #include "settings.h"
+#include "cachelistjob.h"
 #include "commandline.h"
+#include "downloadjob.h"
+#include "reportjob.h"
 #include "unattended.h"
 
 namespace {
@@ -51,7 +54,15 @@ private:
     int RunCommandJob(const CommandLine& options) {
         switch (options.job) {
         case CommandJob::Rebuild:
-            return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+            return RunUnattendedRebuild(*this, options);
+        case CommandJob::Download:
+            return RunDownloadJob(*this, options);
+        case CommandJob::List:
+            return RunListJob(*this, options);
+        case CommandJob::Search:
+            return RunSearchJob(*this, options);
+        case CommandJob::CacheList:
+            return RunCacheList(options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }

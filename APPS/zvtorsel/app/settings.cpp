@@ -67,6 +67,7 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& s) {
     s.useNoframeTag = IntSetting(app, "UseNoframeTag", 1);
     s.renameOld = IntSetting(app, "RenameOld", 0);
     s.contRbldTree = IntSetting(app, "ContRbldTree", 0);
+    s.cacheFolder = app.GetProfileString(kSection, "CacheFolder", "").c_str();
 
     MappingSettings& mapping = MappingSettings::Process();
     mapping.fileProtocolType = IntSetting(app, "FileProtocolType", 2) == 3 ? 3 : 2;
