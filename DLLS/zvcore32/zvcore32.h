@@ -9,3 +9,4 @@
 #include "portable/zvgrep.h"
 #include "portable/zvjcode.h"
 #include "portable/zvtextfile.h"
+#include "portable/zvfileop.h"
