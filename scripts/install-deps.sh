@@ -14,7 +14,8 @@ apt-get install -y -q --no-install-recommends \
     wine wine32:i386 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick \
     googletest libgtest-dev:i386 libbenchmark-dev:i386 \
     libjpeg62-turbo-dev:i386 libgif-dev:i386 libjpeg-turbo-progs giflib-tools \
-    nkf manpages-ja python3 locales
+    nkf manpages-ja python3 locales \
+    libz-mingw-w64-dev libpng-dev:i386
 # Wine maps Windows file names to Unix ones through the Unix locale: without
 # ja_JP.UTF-8 generated, Japanese file names cannot be created.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
