@@ -4,6 +4,7 @@
 #include "afxwin.h"
 #include "settings.h"
 #include "commandline.h"
+#include "picturesjob.h"
 #include "unattended.h"
 
 namespace {
@@ -52,6 +53,8 @@ private:
         switch (options.job) {
         case CommandJob::Rebuild:
             return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+        case CommandJob::Pictures:
+            return RunPicturesJob(*this, options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }

@@ -92,11 +92,11 @@ bool ReadGifSize(IByteSource& source, PictureSize& size) {
     CWindowedReader gif(source);
     BYTE b;
     if (!gif.Byte(16, &b)) return false;  // more than 16 bytes
-    BYTE signature[3];
+    BYTE signature[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i) gif.Byte(i, &signature[i]);
     if (memcmp(signature, "GIF", 3) != 0) return false;
-    unsigned width, height;
-    BYTE flags;
+    unsigned width = 0, height = 0;
+    BYTE flags = 0;
     gif.Word(6, &width);
     gif.Word(8, &height);
     gif.Byte(10, &flags);
