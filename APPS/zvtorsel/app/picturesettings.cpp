@@ -12,7 +12,6 @@ const char kSpiProfile[] = "zvdesk32";
 const char kSpiSection[] = "SPI";
 const char* const kTypeKeys[6] = {"bmp", "gif", "jpg", "png", "pjpg", "xbm"};
 
-
 // The settings store is addressed under another program's name for the
 // plug-in list, and switched back afterwards.
 class CProfileNameSwitch {

@@ -4,8 +4,8 @@
 
 #include "afxwin.h"
 #include "console.h"
-#include "picturesettings.h"
 #include "pictures/win32/win32picturefiles.h"
+#include "picturesettings.h"
 #include "resource.h"
 #include "settings.h"
 #include "zvlibrary.h"

@@ -60,3 +60,18 @@
 #define IDS_PICTURE_PAGE_MISSING 77
 #define IDS_LOCALPIC_HELP_MISSING 83
 #define IDS_SETSPI_HELP_MISSING 87
+
+// Dialogs of the picture scan, the viewers and the Susie plug-in list.
+#define IDD_PICTURE_SCAN 107
+#define IDD_SPI_SETTINGS 112
+#define IDD_SPI_ADD 113
+#define IDD_VIEW_SOURCE 115
+#define IDD_VIEW_PICTURE 116
+#define IDC_SPI_LIST 1123
+#define IDC_SPI_EXTENSION 1124
+#define IDC_SPI_PATH 1125
+#define IDC_SPI_BROWSE 1126
+#define IDC_SOURCE_TEXT 1127
+#define IDC_SPI_ADD 1128
+#define IDC_SPI_DELETE 1129
+#define IDC_HELP_BUTTON 1130

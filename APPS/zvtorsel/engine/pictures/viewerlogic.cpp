@@ -42,8 +42,8 @@ HZVDIB DecodeForViewer(const BYTE* data, DWORD size, IPicturePlugins* plugins, s
                 if (dib) return dib;
             }
     typedef HZVDIB(ZVAPI * Decoder)(const BYTE*, DWORD, void*, DibInfo*);
-    for (Decoder decode : {zvConvertGifToDib, zvConvertPngToDib, zvConvertXbmToDib, zvConvertBmpToDib,
-                           zvConvertJpegToDib}) {
+    for (Decoder decode :
+         {zvConvertGifToDib, zvConvertPngToDib, zvConvertXbmToDib, zvConvertBmpToDib, zvConvertJpegToDib}) {
         info.size = DIBINFO_SIZE;
         if (HZVDIB dib = decode(data, size, nullptr, &info)) return dib;
     }

@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include "jobs/win32/win32files.h"
-#include "zvpix32.h"
 #include "zvpath.h"
+#include "zvpix32.h"
 
 bool CWin32PictureFiles::ListFolder(const char* folder, std::vector<DirEntry>& out) {
     CWin32FileSystem files;
