@@ -23,8 +23,7 @@ int RunProgram(const std::string& arguments) {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, 120000);
     DWORD code = (DWORD)-1;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -37,8 +36,8 @@ const char kSection[] = "Software\\z.v\\zvkestor\\ScanPicture";
 
 void SetSetting(const char* name, DWORD value) {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
     RegCloseKey(key);
 }
@@ -77,8 +76,8 @@ TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
     EXPECT_EQ(192, bmp[18]);
 
     RegDeleteKeyA(HKEY_CURRENT_USER, kSection);
-    for (const char* f : {"pics\\a.bmp", "pics\\\x95\\\\b.bmp", "pics\\broken.gif", "@pics.htm", "@pics.bmp",
-                          "run.log"})
+    for (const char* f :
+         {"pics\\a.bmp", "pics\\\x95\\\\b.bmp", "pics\\broken.gif", "@pics.htm", "@pics.bmp", "run.log"})
         DeleteFileA((root + f).c_str());
     RemoveDirectoryA((pics + "\x95\\").c_str());
     RemoveDirectoryA(pics.c_str());
