@@ -15,6 +15,7 @@
 #include "pictures/win32/win32picturefiles.h"
 #include "pictureviewdlg.h"
 #include "resource.h"
+#include "settings.h"
 #include "sourceviewdlg.h"
 #include "spidlg.h"
 #include "windriver.h"
@@ -67,6 +68,7 @@ class PictureDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         g_app.SetRegistryKey("z.v");
+        InstallEngineServices();
         AfxSetAppName("z.v Torsel Sitekeeper");
     }
     void SetUp() override {
