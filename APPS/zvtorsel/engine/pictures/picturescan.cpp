@@ -283,21 +283,23 @@ HZVDIB CPictureScan::DecodePicture(const PictureEntry& picture, const std::vecto
                 if (EqualNoCase(services_.plugins->Extension(p), row.extension)) plugin = p;
     }
     if (plugin >= 0) {
-        if (!services_.plugins || !services_.plugins->Decode(plugin, data.data(), (DWORD)data.size(), packed))
-            return nullptr;
-        return zvSetDIBitmap(packed.data(), (DWORD)packed.size(), &info);
+        if (services_.plugins && services_.plugins->Decode(plugin, data.data(), (DWORD)data.size(), packed))
+            return zvSetDIBitmap(packed.data(), (DWORD)packed.size(), &info);
+        // A plug-in that cannot read a picture of a known type leaves it to
+        // the library's decoder rather than to a placeholder.
+        if (picture.type & kPluginType) return nullptr;
+        info.size = DIBINFO_SIZE;
     }
-    switch (decoder) {
-        case DECODE_BMP:
-            return zvConvertBmpToDib(data.data(), (DWORD)data.size(), nullptr, &info);
-        case DECODE_GIF:
-            return zvConvertGifToDib(data.data(), (DWORD)data.size(), nullptr, &info);
-        case DECODE_JPEG:
-            return zvConvertJpegToDib(data.data(), (DWORD)data.size(), nullptr, &info);
-        case DECODE_PNG:
-            return zvConvertPngToDib(data.data(), (DWORD)data.size(), nullptr, &info);
-        case DECODE_XBM:
-            return zvConvertXbmToDib(data.data(), (DWORD)data.size(), nullptr, &info);
+    // The row's decoder first; a picture under another type's extension
+    // (a GIF named .jpg) is then tried with the others.
+    typedef HZVDIB(ZVAPI * Decoder)(const BYTE*, DWORD, void*, DibInfo*);
+    static const Decoder kDecoders[] = {zvConvertBmpToDib, zvConvertGifToDib, zvConvertJpegToDib, zvConvertPngToDib,
+                                        zvConvertXbmToDib};
+    if (HZVDIB dib = kDecoders[decoder](data.data(), (DWORD)data.size(), nullptr, &info)) return dib;
+    for (int d : {DECODE_GIF, DECODE_PNG, DECODE_XBM, DECODE_BMP, DECODE_JPEG}) {
+        if (d == decoder) continue;
+        info.size = DIBINFO_SIZE;
+        if (HZVDIB dib = kDecoders[d](data.data(), (DWORD)data.size(), nullptr, &info)) return dib;
     }
     return nullptr;
 }
