@@ -64,6 +64,7 @@ BOOL CViewSrcDlg::OnInitDialog() {
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    loaded_ = true;
     RestorePlacement();
     RECT client;
     GetClientRect(m_hWnd, &client);
@@ -97,7 +98,7 @@ BOOL CViewSrcDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
 
 void CViewSrcDlg::OnDestroy() {
     CWinApp* app = AfxGetApp();
-    if (!app) return;
+    if (!app || !loaded_) return;
     WINDOWPLACEMENT place = {};
     place.length = sizeof(place);
     if (!GetWindowPlacement(m_hWnd, &place)) return;

@@ -24,4 +24,5 @@ private:
     std::string path_;
     HBRUSH white_ = nullptr;
     bool activated_ = false;
+    bool loaded_ = false;  // placement is kept only for a window that was shown
 };
