@@ -227,6 +227,25 @@ TEST_F(PictureDialogs, PluginListAddsStoresAndRefusesAThirtyThirdRow) {
     WriteSpiList(g_app, {});
 }
 
+TEST_F(PictureDialogs, PluginListIsReadFromScatteredKeysUnderTheSiblingName) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\z.v\\zvdesk32\\SPI", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    for (const char* pair : {"SPI2=mag,C:\\p\\ifmag.spi", "SPI7=C:\\nocomma.spi", "SPI9=png,C:\\p\\zvpng.spi"}) {
+        std::string text = pair;
+        std::string name = text.substr(0, text.find('=')), value = text.substr(text.find('=') + 1);
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    }
+    RegCloseKey(key);
+    std::vector<SpiListEntry> rows = ReadSpiList(g_app);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("mag", rows[0].extension);
+    EXPECT_EQ("C:\\p\\zvpng.spi", rows[1].path);
+    EXPECT_STREQ("zvkestor", g_app.m_appName.c_str());
+    WriteSpiList(g_app, {});
+    EXPECT_TRUE(ReadSpiList(g_app).empty());
+}
+
 TEST_F(PictureDialogs, PictureScanDialogRunsAndReportsItsPage) {
     std::string folder = TempFolder("zvt_scan");
     CreateDirectoryA((folder + "http$").c_str(), nullptr);

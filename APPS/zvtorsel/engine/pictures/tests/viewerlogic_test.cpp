@@ -1,4 +1,5 @@
 #include "pictures/viewerlogic.h"
+#include "pictures/spilist.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -109,6 +110,22 @@ TEST(PictureViewPlacement, ScrollBarsAreDecidedAndTheWindowGrowsForThem) {
     EXPECT_EQ(0, ClampScroll(-5, 300, 100));
     EXPECT_EQ(200, ClampScroll(250, 300, 100));
     EXPECT_EQ(0, ClampScroll(10, 50, 100));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SpiListValues, SplitAtTheFirstComma) {
+    SpiListEntry entry;
+    ASSERT_TRUE(ParseSpiValue("spi,C:\\x.spi", entry));
+    EXPECT_EQ("spi", entry.extension);
+    EXPECT_EQ("C:\\x.spi", entry.path);
+    ASSERT_TRUE(ParseSpiValue("jpg,C:\\a,b\\x.spi", entry));
+    EXPECT_EQ("C:\\a,b\\x.spi", entry.path);
+    EXPECT_FALSE(ParseSpiValue("C:\\x.spi", entry));
+    EXPECT_FALSE(ParseSpiValue(nullptr, entry));
+    EXPECT_EQ("png,C:\\p.spi", FormatSpiValue(SpiListEntry{"png", "C:\\p.spi"}));
 }
 
 }  // namespace
