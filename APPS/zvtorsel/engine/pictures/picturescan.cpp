@@ -235,7 +235,7 @@ void CPictureScan::Collect(const std::string& relative, bool recording) {
 }
 
 std::string CPictureScan::PageHead(const std::string& title, bool withBase) const {
-    char line[64];
+    char line[128];
     std::string page =
         "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML i18n//EN\">\r\n<HTML>\r\n<HEAD>\r\n"
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html;charset=SHIFT_JIS\">\r\n";
