@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "afxwin.h"
-#include "picturescandlg.h"
-#include "picturesettings.h"
 #include "pictures/tests/picturekit.h"
 #include "pictures/win32/win32picturefiles.h"
+#include "picturescandlg.h"
+#include "picturesettings.h"
 #include "pictureviewdlg.h"
 #include "resource.h"
 #include "settings.h"
 #include "sourceviewdlg.h"
 #include "spidlg.h"
 #include "windriver.h"
+#include "windriver_pictures.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST_F(PictureDialogs, SourceViewerShowsTheTextWithCrLfLines) {
     EXPECT_EQ("<HTML>\r\n<BODY>\x95\\\x8e\xa6 test\r\n</BODY>\r\n</HTML>\r\n",
               windriver::ItemText(window, IDC_SOURCE_TEXT));
     Shoot(window, "source_view.bmp");
-    windriver::Press(window, IDCANCEL);
+    windriver::CloseByFrame(window);
     modal.join();
     EXPECT_TRUE(windriver::WaitForGone(window));
     EXPECT_NE(0u, g_app.GetProfileInt("ViewSrc", "SizeX", 0));
@@ -132,7 +133,7 @@ TEST_F(PictureDialogs, PictureViewerSizesItselfToThePictureAndScrollsLargeOnes) 
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_FALSE(style & (WS_HSCROLL | WS_VSCROLL));
     Shoot(window, "picture_view.bmp");
-    windriver::Press(window, IDCANCEL);
+    windriver::CloseByFrame(window);
     modal.join();
     EXPECT_EQ(0u, g_app.GetProfileInt("ViewPic", "PosX", 99));
 
@@ -147,7 +148,7 @@ TEST_F(PictureDialogs, PictureViewerSizesItselfToThePictureAndScrollsLargeOnes) 
     SendMessageA(window, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_GT(GetScrollPos(window, SB_VERT), 1000);
     Shoot(window, "picture_view_scrolled.bmp");
-    windriver::Press(window, IDCANCEL);
+    windriver::CloseByFrame(window);
     modal.join();
 
     CViewPicDlg none("text.gif", text.c_str());
@@ -162,9 +163,9 @@ TEST_F(PictureDialogs, PngPicturesShowThroughTheRegisteredPlugin) {
     std::string path = TempFolder("zvt_view") + "tiny.png";
     std::vector<BYTE> png = PngHeader(1, 1);
     // A complete 1 x 1 RGB picture: IHDR CRC, IDAT of one red pixel, IEND.
-    const BYTE rest[] = {0x90, 0x77, 0x53, 0xDE, 0, 0, 0, 12, 'I', 'D', 'A', 'T', 0x08, 0xD7, 0x63, 0xF8, 0xCF,
-                         0xC0, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00, 0x18, 0xDD, 0x8D, 0xB0, 0, 0, 0, 0,
-                         'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    const BYTE rest[] = {0x90, 0x77, 0x53, 0xDE, 0,    0,    0,    12,   'I',  'D',  'A',  'T',  0x08, 0xD7,
+                         0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00, 0x18, 0xDD, 0x8D, 0xB0,
+                         0,    0,    0,    0,    'I',  'E',  'N',  'D',  0xAE, 0x42, 0x60, 0x82};
     png.insert(png.end(), rest, rest + sizeof(rest));
     WriteFile(path, png);
     CViewPicDlg without("tiny.png", path.c_str());
@@ -178,7 +179,8 @@ TEST_F(PictureDialogs, PngPicturesShowThroughTheRegisteredPlugin) {
     HWND window = windriver::WaitForWindow("tiny.png");
     ASSERT_TRUE(window);
     EXPECT_EQ(1, dialog.PictureWidth());
-    windriver::Press(window, IDCANCEL);
+    Shoot(window, "picture_view_png.bmp");
+    windriver::CloseByFrame(window);
     modal.join();
     EXPECT_EQ(1u, g_boxes.size());
     DeleteFileA(path.c_str());
