@@ -56,7 +56,7 @@ bool CViewPicDlg::MakeSurface(HZVDIB dib, const DibInfo& info) {
         // Runs come in stored order: bottom-up data fills from the last row.
         source = info.bits;
         if (info.flags & DIBF_BOTTOMUP) {
-            target = surfaceInfo_.topRow + (size_t)(info.height - 1) * surfaceInfo_.rowStep;
+            target = surfaceInfo_.topRow + (ptrdiff_t)(info.height - 1) * surfaceInfo_.rowStep;
             targetStep = -surfaceInfo_.rowStep;
         }
     }

@@ -103,7 +103,7 @@ bool CThumbnailCanvas::DrawPicture(int picture, const DibInfo& source) {
         if (!expanded) return false;
         zvFillDIBits(flat.topRow, (int)flat.width, (int)flat.height, flat.rowStep, flat.format, 0);
         bool bottomUp = (source.flags & DIBF_BOTTOMUP) != 0;
-        BYTE* start = bottomUp ? flat.topRow + (size_t)(flat.height - 1) * flat.rowStep : flat.topRow;
+        BYTE* start = bottomUp ? flat.topRow + (ptrdiff_t)(flat.height - 1) * flat.rowStep : flat.topRow;
         if (!zvCopyDIBits(start, source.bits, (int)flat.width, (int)flat.height,
                           bottomUp ? -flat.rowStep : flat.rowStep, 0, table, flat.format, source.format)) {
             zvDeleteDIBitmap(expanded);
@@ -114,7 +114,7 @@ bool CThumbnailCanvas::DrawPicture(int picture, const DibInfo& source) {
         format = ZVFMT_8BIT;
         table = nullptr;
     }
-    BYTE* target = info_.topRow + (size_t)y * info_.rowStep + x;
+    BYTE* target = info_.topRow + (ptrdiff_t)y * info_.rowStep + x;
     BOOL ok = bits && zvStretchDIBits(target, bits, boxWidth, boxHeight, (int)source.width, (int)source.height,
                                       info_.rowStep, step, table, info_.format, format);
     if (expanded) zvDeleteDIBitmap(expanded);
@@ -136,7 +136,7 @@ void CThumbnailCanvas::DrawPlaceholder(int picture) {
     for (int y = 0; y < cellWidth_; ++y)
         for (int x = 0; x < cellWidth_; ++x)
             if (mark[(size_t)y * cellWidth_ + x]) {
-                BYTE* p = info_.topRow + (size_t)(y0 + y) * info_.rowStep + x0 + x;
+                BYTE* p = info_.topRow + (ptrdiff_t)(y0 + y) * info_.rowStep + x0 + x;
                 *p = (BYTE) ~*p;
             }
 }
@@ -151,7 +151,7 @@ bool CThumbnailCanvas::DrawCaption(int picture, const DibInfo& caption, DWORD te
     int width = (int)caption.width < cellWidth_ ? (int)caption.width : cellWidth_;
     int height = (int)caption.height < nameHeight_ ? (int)caption.height : nameHeight_;
     if (width <= 0 || height <= 0) return false;
-    BYTE* target = info_.topRow + (size_t)(y + cellWidth_) * info_.rowStep + x;
+    BYTE* target = info_.topRow + (ptrdiff_t)(y + cellWidth_) * info_.rowStep + x;
     return zvCopyDIBits(target, caption.topRow, width, height, info_.rowStep, caption.rowStep, xlat, info_.format,
                         caption.format) != 0;
 }

@@ -61,6 +61,14 @@ std::thread RunModal(CDialog& dialog, INT_PTR* result) {
     return std::thread([&dialog, result] { *result = dialog.DoModal(); });
 }
 
+// The dialog's window, or null after its thread ended (a dialog that never
+// showed has returned from DoModal, so the thread can be joined).
+HWND WaitForDialog(const char* title, std::thread& modal) {
+    HWND window = windriver::WaitForWindow(title);
+    if (!window) modal.join();
+    return window;
+}
+
 void Shoot(HWND window, const char* name) {
     EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + name));
 }
@@ -91,8 +99,8 @@ TEST_F(PictureDialogs, SourceViewerShowsTheTextWithCrLfLines) {
     CViewSrcDlg dialog("http://example.jp/page.html", path.c_str());
     INT_PTR result = 0;
     std::thread modal = RunModal(dialog, &result);
-    HWND window = windriver::WaitForWindow("http://example.jp/page.html");
-    ASSERT_TRUE(window);
+    HWND window = WaitForDialog("http://example.jp/page.html", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     windriver::Settle(window);
     EXPECT_EQ("<HTML>\r\n<BODY>\x95\\\x8e\xa6 test\r\n</BODY>\r\n</HTML>\r\n",
               windriver::ItemText(window, IDC_SOURCE_TEXT));
@@ -121,8 +129,8 @@ TEST_F(PictureDialogs, PictureViewerSizesItselfToThePictureAndScrollsLargeOnes) 
     CViewPicDlg dialog("small.bmp", small.c_str());
     INT_PTR result = 0;
     std::thread modal = RunModal(dialog, &result);
-    HWND window = windriver::WaitForWindow("small.bmp");
-    ASSERT_TRUE(window);
+    HWND window = WaitForDialog("small.bmp", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     windriver::Settle(window);
     RECT client, frame;
     GetClientRect(window, &client);
@@ -139,8 +147,8 @@ TEST_F(PictureDialogs, PictureViewerSizesItselfToThePictureAndScrollsLargeOnes) 
 
     CViewPicDlg big("large.bmp", large.c_str());
     modal = RunModal(big, &result);
-    window = windriver::WaitForWindow("large.bmp");
-    ASSERT_TRUE(window);
+    window = WaitForDialog("large.bmp", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     windriver::Settle(window);
     style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_HSCROLL);
@@ -176,8 +184,8 @@ TEST_F(PictureDialogs, PngPicturesShowThroughTheRegisteredPlugin) {
     CViewPicDlg dialog("tiny.png", path.c_str());
     INT_PTR result = 0;
     std::thread modal = RunModal(dialog, &result);
-    HWND window = windriver::WaitForWindow("tiny.png");
-    ASSERT_TRUE(window);
+    HWND window = WaitForDialog("tiny.png", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     EXPECT_EQ(1, dialog.PictureWidth());
     Shoot(window, "picture_view_png.bmp");
     windriver::CloseByFrame(window);
@@ -190,8 +198,8 @@ TEST_F(PictureDialogs, PluginListAddsStoresAndRefusesAThirtyThirdRow) {
     CSpiSettingsDlg dialog;
     INT_PTR result = 0;
     std::thread modal = RunModal(dialog, &result);
-    HWND window = windriver::WaitForWindow("Susie Plug-in \x90\xdd\x92\xe8");
-    ASSERT_TRUE(window);
+    HWND window = WaitForDialog("Susie Plug-in \x90\xdd\x92\xe8", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     windriver::Press(window, IDC_SPI_ADD);
     HWND add = windriver::WaitForOwnedWindow(window, "SPI \x82\xcc\x92\xc7\x89\xc1");
     ASSERT_TRUE(add);
@@ -219,8 +227,8 @@ TEST_F(PictureDialogs, PluginListAddsStoresAndRefusesAThirtyThirdRow) {
     ResetSpiTable(full);
     CSpiSettingsDlg crowded;
     modal = RunModal(crowded, &result);
-    window = windriver::WaitForWindow("Susie Plug-in \x90\xdd\x92\xe8");
-    ASSERT_TRUE(window);
+    window = WaitForDialog("Susie Plug-in \x90\xdd\x92\xe8", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     SendMessageA(window, WM_COMMAND, IDC_SPI_ADD, 0);
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_NE(std::string::npos, g_boxes[0].find("32"));
@@ -263,8 +271,8 @@ TEST_F(PictureDialogs, PictureScanDialogRunsAndReportsItsPage) {
     CPictureScanDlg dialog(folders);
     INT_PTR result = 0;
     std::thread modal = RunModal(dialog, &result);
-    HWND window = windriver::WaitForWindow("\x89\xe6\x91\x9c\x83\x66\x81\x5b\x83\x5e\x8c\x9f\x8d\xf5");
-    ASSERT_TRUE(window);
+    HWND window = WaitForDialog("\x89\xe6\x91\x9c\x83\x66\x81\x5b\x83\x5e\x8c\x9f\x8d\xf5", modal);
+    ASSERT_TRUE(window) << (g_boxes.empty() ? "" : g_boxes[0]);
     windriver::Settle(window);
     std::vector<std::string> conditions = windriver::ComboItems(window, IDC_SCAN_CONDITION);
     ASSERT_EQ(2u, conditions.size());

@@ -127,7 +127,7 @@ public:
         HZVDIB white = zvSetDIBitmap(packed_.data(), (DWORD)packed_.size(), info);
         // A 1-bit DIB is what the library gives; this one is 24-bit white
         // with black rows, which the canvas converts the same way.
-        for (DWORD y = 0; y < info->height / 2; ++y) memset(info->topRow + y * info->rowStep, 0, width * 3);
+        for (DWORD y = 0; y < info->height / 2; ++y) memset(info->topRow + (ptrdiff_t)y * info->rowStep, 0, width * 3);
         return white;
     }
     int calls = 0;

@@ -1,5 +1,4 @@
 #include "pictures/viewerlogic.h"
-#include "pictures/spilist.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -8,6 +7,7 @@
 
 #include "mapping/mapping_settings.h"
 #include "picturekit.h"
+#include "pictures/spilist.h"
 
 namespace {
 
