@@ -7,6 +7,7 @@
 #include "commandline.h"
 #include "downloadjob.h"
 #include "reportjob.h"
+#include "picturesjob.h"
 #include "unattended.h"
 
 namespace {
@@ -63,6 +64,9 @@ private:
             return RunSearchJob(*this, options);
         case CommandJob::CacheList:
             return RunCacheList(options);
+            return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+        case CommandJob::Pictures:
+            return RunPicturesJob(*this, options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }

@@ -79,6 +79,8 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     if (OnMessage(msg, wParam, lParam, &result)) {
+        // These messages take the dialog procedure's own return value (a brush).
+        if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return (INT_PTR)result;
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
