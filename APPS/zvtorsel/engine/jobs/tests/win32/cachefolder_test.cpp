@@ -71,23 +71,7 @@ std::string LocalTarget(const std::string& pagePath, const std::string& link) {
     return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
 }
 
-int RunProgram(const std::string& arguments) {
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, sizeof(module));
-    std::string program = module;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
-    std::string line = "\"" + program + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
-}
+using diskkit::RunProgram;
 
 class CacheFolder : public ::testing::Test {
 protected:

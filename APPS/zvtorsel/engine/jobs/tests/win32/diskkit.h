@@ -78,4 +78,26 @@ inline bool PutInCache(const std::string& url, const std::string& data, const ch
            FALSE;
 }
 
+// Runs zvtorsel.exe from the test's own folder and waits up to two minutes:
+// its exit code, or -1 when it is not built or cannot be started.
+inline int RunProgram(const std::string& arguments) {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof(module) - 1);
+    std::string program = module;
+    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
+    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
+    std::string line = "\"" + program + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 120000);
+    DWORD code = (DWORD)-1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return (int)code;
+}
+
 }  // namespace diskkit

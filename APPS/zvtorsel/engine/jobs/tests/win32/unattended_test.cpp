@@ -3,28 +3,11 @@
 
 #include <string>
 
+#include "jobs/tests/win32/diskkit.h"
+
 namespace {
 
-// Runs zvtorsel.exe from the test's own folder; -1 when it cannot be started.
-int RunProgram(const std::string& arguments) {
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, sizeof(module));
-    std::string program = module;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
-    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
-    std::string line = "\"" + program + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
-}
+using diskkit::RunProgram;
 
 TEST(UnattendedRebuild, ExitCodesForArgumentsARunningCopyAndAFinishedRun) {
     if (RunProgram("/rebuild /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";

@@ -4,33 +4,14 @@
 
 #include <string>
 
+#include "jobs/tests/win32/diskkit.h"
+
 #include "../picturekit.h"
 #include "pictures/win32/win32picturefiles.h"
 
 namespace {
 
-std::string ProgramFolder() {
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, sizeof(module));
-    std::string path = module;
-    return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-int RunProgram(const std::string& arguments) {
-    std::string program = ProgramFolder() + "zvtorsel.exe";
-    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
-    std::string line = "\"" + program + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
-}
+using diskkit::RunProgram;
 
 const char kSection[] = "Software\\z.v\\zvkestor\\ScanPicture";
 

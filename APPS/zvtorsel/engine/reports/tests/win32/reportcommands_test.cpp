@@ -16,25 +16,7 @@ const char kListCount[] = "\x88\xea\x97\x97\x95\x5c\x90\x94";  // 一覧表数
 const char kFoundCount[] = "\x94\xad\x8c\xa9\x90\x94";          // 発見数
 const char kSearchResult[] = " \x82\xcc\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca";  // " の検索結果"
 
-int RunProgram(const std::string& arguments) {
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, sizeof(module));
-    std::string program = module;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
-    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
-    std::string line = "\"" + program + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
-}
+using diskkit::RunProgram;
 
 std::string Lines(std::initializer_list<std::string> lines) {
     std::string text;
