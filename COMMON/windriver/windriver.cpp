@@ -249,6 +249,8 @@ void Settle(HWND window) {
     SendWithTimeout(window, WM_NULL, 0, 0);
 }
 
+bool CloseByFrame(HWND window) { return IsWindow(window) && PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
 // ---- Controls -------------------------------------------------------------------
 
 HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }

@@ -37,6 +37,10 @@ HWND WaitForOwnedWindow(HWND owner, const char* title, int timeoutMs = 10000);
 bool WaitForGone(HWND window, int timeoutMs = 10000);
 // Waits until `window`'s thread has processed every message sent or posted so far.
 void Settle(HWND window);
+// Closes a window as its frame's close box does (posted, so a message box
+// the window opens on closing does not block the driver); false when the
+// window does not exist.
+bool CloseByFrame(HWND window);
 
 // ---- Controls -------------------------------------------------------------------
 

@@ -19,7 +19,6 @@
 #include "sourceviewdlg.h"
 #include "spidlg.h"
 #include "windriver.h"
-#include "windriver_pictures.h"
 
 namespace {
 
