@@ -9,3 +9,6 @@
 #include "portable/zvgrep.h"
 #include "portable/zvjcode.h"
 #include "portable/zvtextfile.h"
+#ifdef _WIN32
+#include "win32/zvwinhelpers.h"
+#endif
