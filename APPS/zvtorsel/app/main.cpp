@@ -2,14 +2,18 @@
 #include <commctrl.h>
 
 #include "afxwin.h"
-#include "settings.h"
+#include "appstate.h"
 #include "commandline.h"
+#include "maindlg.h"
+#include "messages.h"
+#include "plugins.h"
+#include "settings.h"
 #include "unattended.h"
+#include "zvcore32.h"
 
 namespace {
 
 const char kMutexName[] = "z.v Torsel Sitekeeper is executing.";
-const char kTitle[] = "z.v Torsel Sitekeeper";
 
 class CTorselApp : public CWinApp {
 public:
@@ -37,7 +41,14 @@ public:
         }
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        MessageBoxA(nullptr, kTitle, kTitle, MB_OK);
+        zvInitSplitter();
+        InitAppState();
+        ReadPluginTable(*this);
+        {
+            CMainDlg dialog(*this);
+            dialog.DoModal();
+        }
+        if (Plugins().loaded) UnloadPlugins();
         return FALSE;
     }
 
@@ -58,7 +69,7 @@ private:
     }
 
     static void BringFirstCopyToFront() {
-        HWND first = FindWindowA(nullptr, kTitle);
+        HWND first = FindWindowA(nullptr, kProgramTitle);
         if (!first) return;
         if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
         SetForegroundWindow(first);

@@ -1,0 +1,13 @@
+// The image lists of the rebuild tree's trees and lists, drawn at start:
+// check-box pictures for the C/D/M marks and kind icons with the L mark.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+struct TreeImageLists {
+    HIMAGELIST states = nullptr;  // index 0 unused; see StateImage
+    HIMAGELIST icons = nullptr;   // see IconBase and IconOverlay
+};
+
+TreeImageLists CreateTreeImages();
+void DestroyTreeImages(TreeImageLists& lists);
