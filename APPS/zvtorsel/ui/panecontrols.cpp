@@ -13,9 +13,9 @@ void CPaneControls::Attach(HWND dialog, HWND trees[2], HWND lists[2], const Tree
         trees_[side] = trees[side];
         lists_[side] = lists[side];
         SendMessageA(trees[side], TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)images.icons);
-        SendMessageA(trees[side], TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)images.states);
+        SendMessageA(trees[side], TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)images.treeStates);
         SendMessageA(lists[side], LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)images.icons);
-        SendMessageA(lists[side], LVM_SETIMAGELIST, LVSIL_STATE, (LPARAM)images.states);
+        SendMessageA(lists[side], LVM_SETIMAGELIST, LVSIL_STATE, (LPARAM)images.listStates);
     }
 }
 

@@ -138,14 +138,16 @@ void DrawLoadBadge(Canvas& c, bool mixed) {
 
 TreeImageLists CreateTreeImages() {
     TreeImageLists lists;
-    lists.states = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, STATE_IMAGE_COUNT + 1, 0);
+    lists.treeStates = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, STATE_IMAGE_COUNT + 1, 0);
+    lists.listStates = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, STATE_IMAGE_COUNT, 0);
     lists.icons = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, ICON_BASE_COUNT * OVERLAY_COUNT, 0);
     Canvas canvas;
     canvas.Clear();
-    canvas.AddTo(lists.states);  // state image 0 means "none"
+    canvas.AddTo(lists.treeStates);
     for (int state = 1; state <= STATE_IMAGE_COUNT; ++state) {
         DrawState(canvas, state);
-        canvas.AddTo(lists.states);
+        canvas.AddTo(lists.treeStates);
+        canvas.AddTo(lists.listStates);
     }
     for (int overlay = 0; overlay < OVERLAY_COUNT; ++overlay) {
         bool ghost = overlay == OVERLAY_GHOST || overlay == OVERLAY_GHOST_L;
@@ -161,7 +163,8 @@ TreeImageLists CreateTreeImages() {
 }
 
 void DestroyTreeImages(TreeImageLists& lists) {
-    if (lists.states) ImageList_Destroy(lists.states);
+    if (lists.treeStates) ImageList_Destroy(lists.treeStates);
+    if (lists.listStates) ImageList_Destroy(lists.listStates);
     if (lists.icons) ImageList_Destroy(lists.icons);
     lists = TreeImageLists();
 }

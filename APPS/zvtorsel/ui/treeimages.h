@@ -5,7 +5,9 @@
 #include <commctrl.h>
 
 struct TreeImageLists {
-    HIMAGELIST states = nullptr;  // index 0 unused; see StateImage
+    // A tree shows state image n as image n, a list as image n - 1.
+    HIMAGELIST treeStates = nullptr;
+    HIMAGELIST listStates = nullptr;
     HIMAGELIST icons = nullptr;   // see IconBase and IconOverlay
 };
 
