@@ -76,7 +76,20 @@ void CPaneControls::FolderRemoved(int side, int folder) {
 
 void CPaneControls::ExpandFolder(int side, int folder) {
     FolderNode* node = panes_[side]->model.Node(folder);
-    if (node && node->handle[side]) SendMessageA(trees_[side], TVM_EXPAND, TVE_EXPAND, (LPARAM)node->handle[side]);
+    if (!node || !node->handle[side]) return;
+    if (node->state != FOLDER_READ && !OnDialogThread()) {
+        std::lock_guard<std::mutex> hold(lock_);
+        pendingExpands_.emplace_back(side, folder);
+        return;
+    }
+    SendMessageA(trees_[side], TVM_EXPAND, TVE_EXPAND, (LPARAM)node->handle[side]);
+}
+
+std::vector<std::pair<int, int>> CPaneControls::TakePendingExpands() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::pair<int, int>> pending;
+    pending.swap(pendingExpands_);
+    return pending;
 }
 
 void CPaneControls::SetTreeImages(int side, int folder) {

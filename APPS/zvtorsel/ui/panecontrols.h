@@ -8,6 +8,8 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tree/paneview.h"
 #include "tree/treepane.h"
@@ -42,6 +44,10 @@ public:
     void SelectFolder(int side, int folder);
     std::string StatusLine(int side);
 
+    // Folders the worker asked to expand before they were read: the dialog
+    // reads and expands them when the job has ended.
+    std::vector<std::pair<int, int>> TakePendingExpands();
+
     // Status changes from the worker reach the dialog at most this often.
     void NotifyStatus(bool force);
 
@@ -61,4 +67,5 @@ private:
     std::mutex lock_;
     std::string statusLines_[2];
     DWORD lastNotify_ = 0;
+    std::vector<std::pair<int, int>> pendingExpands_;
 };

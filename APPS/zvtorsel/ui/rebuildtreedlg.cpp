@@ -189,14 +189,18 @@ void CRebuildTreeDlg::OnJobDone(Job job, int result) {
             return;
         }
     }
-    // Folders the worker expanded are read now that the model is free.
-    for (const auto& pending : pendingExpands_) {
-        CTreePane* pane = panes_[pending.first];
-        FolderNode* node = pane->model.Node(pending.second);
-        if (node && node->state != FOLDER_READ) pane->LoadFolder(pending.second);
-        view_.UpdateChildrenButton(pending.first, pending.second);
-    }
+    // Folders expanded during the job are read now that the model is free.
+    std::vector<std::pair<int, int>> pending = view_.TakePendingExpands();
+    pending.insert(pending.end(), pendingExpands_.begin(), pendingExpands_.end());
     pendingExpands_.clear();
+    for (const auto& folder : pending) {
+        CTreePane* pane = panes_[folder.first];
+        FolderNode* node = pane->model.Node(folder.second);
+        if (!node) continue;
+        if (node->state != FOLDER_READ) pane->LoadFolder(folder.second);
+        view_.UpdateChildrenButton(folder.first, folder.second);
+        view_.ExpandFolder(folder.first, folder.second);
+    }
     for (int side = 0; side < 2; ++side) {
         CTreePane* pane = panes_[side];
         if (!pane->model.Node(pane->shownFolder)) pane->shownFolder = pane->root;

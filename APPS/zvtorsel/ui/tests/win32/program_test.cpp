@@ -123,9 +123,11 @@ protected:
         HWND tree = WaitForWindow(Sjis("再構築ツリー").c_str(), 15000, program_.id);
         if (!tree) return nullptr;
         std::string ready = ProgramString(IDS_READY);
-        for (int i = 0; i < 300 && ItemText(tree, IDC_RT_STATUS) != ready; ++i) Sleep(50);
+        // Ready once the status says so and the busy picture is gone.
+        auto built = [&] { return ItemText(tree, IDC_RT_STATUS) == ready && !IsVisible(tree, IDC_RT_BUSY); };
+        for (int i = 0; i < 300 && !built(); ++i) Sleep(50);
         Settle(tree);
-        return ItemText(tree, IDC_RT_STATUS) == ready ? tree : nullptr;
+        return built() ? tree : nullptr;
     }
 
     std::string folder_;
