@@ -280,6 +280,27 @@ TEST_F(ProgramTest, MouseTogglesAndMenuGreying) {
     EXPECT_TRUE(WaitForGone(tree));
 }
 
+TEST_F(ProgramTest, WarningsListAppearsWithTheFirstWarning) {
+    // A page and a folder of the same name, twice: two warnings.
+    ASSERT_TRUE(diskkit::PutInCache("http://w.example/a", "<html>a</html>", "html", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://w.example/a/x.html", "<html>x</html>", "html", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://w.example/b", "<html>b</html>", "html", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://w.example/b/y.html", "<html>y</html>", "html", Time(2001)));
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    ASSERT_TRUE(IsVisible(tree, IDC_RT_WARNINGS));
+    EXPECT_TRUE(IsVisible(tree, IDC_RT_WARNING_HSPLIT));
+    HWND warnings = Item(tree, IDC_RT_WARNINGS);
+    ASSERT_EQ(2, ListViewCount(warnings));
+    std::vector<std::string> paths = ListViewColumn(warnings, 0);
+    EXPECT_NE(paths[0], paths[1]);
+    EXPECT_FALSE(ListViewText(warnings, 0, 1).empty());
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+}
+
 TEST_F(ProgramTest, LayoutSurvivesCloseAndReopen) {
     HWND main = StartProgram();
     if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
