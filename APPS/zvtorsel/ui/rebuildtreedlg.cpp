@@ -120,7 +120,7 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
     DefaultDividers(layout_.dividers, PaneArea(), metrics_);
     LayOut();
 
-    if (!StartJob(JOB_BUILD)) {
+    if (!StartJob(kBuildJob)) {
         ShowResourceMessage(IDS_NO_THREAD);
         EndDialog(IDCANCEL);
         return TRUE;
@@ -145,7 +145,7 @@ UINT __cdecl CRebuildTreeDlg::BuildWorker(LPVOID param) {
     } catch (...) {
         result = 0;
     }
-    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, JOB_BUILD, result);
+    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kBuildJob, result);
     return 0;
 }
 
@@ -157,7 +157,7 @@ UINT __cdecl CRebuildTreeDlg::ExecuteWorker(LPVOID param) {
     } catch (...) {
         result = 0;
     }
-    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, JOB_EXECUTE, result);
+    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kExecuteJob, result);
     return 0;
 }
 
@@ -165,7 +165,7 @@ bool CRebuildTreeDlg::StartJob(Job job) {
     jobs_->rebuild.cancel = 0;
     jobs_->cache.cancel = 0;
     SetBusy(true);
-    if (AfxBeginThread(job == JOB_BUILD ? BuildWorker : ExecuteWorker, this)) return true;
+    if (AfxBeginThread(job == kBuildJob ? BuildWorker : ExecuteWorker, this)) return true;
     SetBusy(false);
     return false;
 }
@@ -178,11 +178,11 @@ void CRebuildTreeDlg::SetBusy(bool busy) {
 
 void CRebuildTreeDlg::OnJobDone(Job job, int result) {
     SetBusy(false);
-    if (job == JOB_BUILD && !result) {
+    if (job == kBuildJob && !result) {
         EndDialog(IDCANCEL);
         return;
     }
-    if (job == JOB_EXECUTE) {
+    if (job == kExecuteJob) {
         FillLoadList();
         if (jobs_->EndsDialog()) {
             EndDialog(1);
@@ -214,7 +214,7 @@ void CRebuildTreeDlg::OnOK() {
     if (busy_) return;
     HWND warnings = GetDlgItem(IDC_RT_WARNINGS);
     ::SendMessageA(warnings, LVM_DELETEALLITEMS, 0, 0);
-    if (!StartJob(JOB_EXECUTE)) ShowResourceMessage(IDS_NO_THREAD);
+    if (!StartJob(kExecuteJob)) ShowResourceMessage(IDS_NO_THREAD);
 }
 
 void CRebuildTreeDlg::OnCancel() {

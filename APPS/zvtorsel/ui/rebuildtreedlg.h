@@ -52,7 +52,7 @@ protected:
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
-    enum Job { JOB_BUILD = 1, JOB_EXECUTE = 2 };
+    enum Job { kBuildJob = 1, kExecuteJob = 2 };
     // Where a click or a menu acts: a side, a folder, and an entry of it
     // (-1: the folder itself; a list's ".." row is never a target).
     struct Target {
