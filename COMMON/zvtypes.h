@@ -1,6 +1,7 @@
 // The few Win32 types that platform-free code needs. On the target they come
 // from the system headers; on the host they are defined here with the same
-// 32-bit layout, so records keep their size in both builds.
+// layout (LONG and DWORD 32 bits, the _PTR types pointer-sized), so records
+// keep their size in the builds of the same architecture.
 #pragma once
 
 #ifdef _WIN32
@@ -25,6 +26,11 @@ typedef const void* LPCVOID;
 typedef void* HANDLE;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
+typedef uintptr_t DWORD_PTR;
+typedef uintptr_t UINT_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t INT_PTR;
+typedef intptr_t LONG_PTR;
 
 #ifndef TRUE
 #define TRUE 1

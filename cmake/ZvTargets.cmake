@@ -2,7 +2,9 @@
 set(ZV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 # The Xvfb display that scripts/test.sh starts for GUI tests.
 set(ZV_TEST_DISPLAY ":87" CACHE STRING "X display for GUI tests")
-find_program(ZV_DLLTOOL i686-w64-mingw32-dlltool)
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  find_program(ZV_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
+endif()
 
 # zv_add_test(name [GUI] SOURCES ... [LIBS ...])
 # A GoogleTest executable beside the code it tests, one ctest entry per
@@ -51,12 +53,16 @@ function(zv_add_benchmark name)
 endfunction()
 
 # zv_win32_dll(target): a DLL whose dllexport'ed __stdcall functions keep
-# their undecorated names, so GetProcAddress(h, "zvName") resolves. The
-# linker's own import library would then lack the name@N symbols that callers
-# reference, so it is rebuilt with dlltool -k from the decorated export list.
+# their undecorated names, so GetProcAddress(h, "zvName") resolves. On i686
+# the linker's own import library would then lack the name@N symbols that
+# callers reference, so it is rebuilt with dlltool -k from the decorated
+# export list; x86-64 has no decorations and keeps the linker's library.
 function(zv_win32_dll target)
   set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports.def)
   set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
   target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--output-def,${def})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DDEF=${def} -P ${ZV_CMAKE_DIR}/DecoratedDef.cmake

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs a Windows program under Wine in the build tree's private prefix.
 # ZV_WINEPREFIX is set by the test script; the default keeps ad-hoc runs apart too.
+# ZV_WINE is the loader: wine (i686 programs) or /usr/lib/wine/wine64.
 : "${ZV_WINEPREFIX:=$(pwd)/wineprefix}"
+: "${ZV_WINE:=wine}"
 export WINEPREFIX="$ZV_WINEPREFIX"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -9,6 +11,9 @@ export LC_ALL=ja_JP.UTF-8
 export TZ=UTC
 # drive_c, not system.reg: a persistent wineserver writes the registry only when it ends.
 if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    wineboot -i >/dev/null 2>&1
+    "$ZV_WINE" wineboot -i >/dev/null 2>&1 || {
+        echo "wine-run.sh: '$ZV_WINE wineboot -i' failed for $WINEPREFIX" >&2
+        exit 125
+    }
 fi
-exec wine "$@"
+exec "$ZV_WINE" "$@"

@@ -11,9 +11,11 @@ apt-get update -q
 apt-get install -y -q --no-install-recommends \
     cmake ninja-build make g++ g++-multilib clang libclang-rt-14-dev \
     g++-mingw-w64-i686 binutils-mingw-w64-i686 \
-    wine wine32:i386 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick \
-    googletest libgtest-dev:i386 libbenchmark-dev:i386 \
-    libjpeg62-turbo-dev:i386 libgif-dev:i386 libjpeg-turbo-progs giflib-tools \
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    wine wine32:i386 wine64 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick \
+    googletest libgtest-dev:i386 libbenchmark-dev:i386 libgtest-dev libbenchmark-dev \
+    libjpeg62-turbo-dev:i386 libgif-dev:i386 libjpeg62-turbo-dev libgif-dev \
+    libjpeg-turbo-progs giflib-tools ccache \
     nkf manpages-ja python3 locales
 # Wine maps Windows file names to Unix ones through the Unix locale: without
 # ja_JP.UTF-8 generated, Japanese file names cannot be created.

@@ -5,19 +5,26 @@
 # folder and prints where the rebuilt site lies.
 # With arguments it starts zvtorsel.exe with them instead (own Xvfb if there
 # is no display).
+# It runs the i686 product where the machine runs i386 programs, else the
+# 64-bit build (ZV_ARCHS=win32 or win64 chooses by hand).
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
+. "$ROOT/scripts/lib.sh"
 if [ "$(id -u)" = 0 ] && [ -z "$ZV_SKIP_INSTALL" ]; then
-    "$ROOT/scripts/install-deps.sh"
+    zv_step "installing the packages" "$ROOT/scripts/install-deps.sh"
 fi
-cmake -S "$ROOT" -B "$BUILD/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$BUILD/win32" -j "${ZV_JOBS:-$(nproc)}"
-BIN="$BUILD/win32/bin"
+zv_choose_archs
+if zv_has_arch win32; then ARCH=win32; else ARCH=win64; fi
+echo "zv: $ZV_WHY: running build/$ARCH"
+zv_configure_windows $ARCH >/dev/null
+zv_step "building build/$ARCH" cmake --build "$BUILD/$ARCH" -j "${ZV_JOBS:-$(nproc)}"
+BIN="$BUILD/$ARCH/bin"
+RUN="$ROOT/cmake/wine-run.sh"
+[ $ARCH = win64 ] && RUN="$ROOT/cmake/wine64-run.sh"
 
 if [ $# -gt 0 ]; then
-    export ZV_WINEPREFIX="$BUILD/win32/wineprefix"
+    export ZV_WINEPREFIX="$BUILD/$ARCH/wineprefix"
     if [ -z "$DISPLAY" ]; then
         Xvfb :77 -screen 0 1280x1024x24 >/dev/null 2>&1 &
         XVFB_PID=$!
@@ -26,11 +33,11 @@ if [ $# -gt 0 ]; then
         sleep 1
     fi
     cd "$BIN"
-    exec "$ROOT/cmake/wine-run.sh" ./zvtorsel.exe "$@"
+    exec "$RUN" ./zvtorsel.exe "$@"
 fi
 
 # A fresh prefix: its URL cache starts empty.
-DEMO="$BUILD/demo"
+DEMO=${ZV_DEMO_DIR:-$BUILD/demo}
 export ZV_WINEPREFIX="$DEMO/wineprefix" WINEPREFIX="$DEMO/wineprefix"
 WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true
 rm -rf "$DEMO"
@@ -38,11 +45,12 @@ mkdir -p "$ZV_WINEPREFIX"
 unset DISPLAY
 WINEDEBUG=-all wineserver -p 2>/dev/null || true
 trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true' EXIT
-RUN="$ROOT/cmake/wine-run.sh"
 cp -r "$ROOT/APPS/zvtorsel/demo/site" "$DEMO/"
 cd "$BIN"
-"$RUN" ./zvdemofill.exe "Z:$(echo "$DEMO/site/site.lst" | tr / '\\')"
-"$RUN" reg add 'HKCU\Software\z.v\zvkestor\Rebuild' /v XlatRebuild /t REG_DWORD /d 1 /f >/dev/null 2>&1
+zv_step "putting the demo site into the Wine URL cache" \
+    "$RUN" ./zvdemofill.exe "Z:$(echo "$DEMO/site/site.lst" | tr / '\\')"
+"$RUN" reg add 'HKCU\Software\z.v\zvkestor\Rebuild' /v XlatRebuild /t REG_DWORD /d 1 /f >/dev/null 2>&1 ||
+    zv_fail "storing the setting XlatRebuild in the demo prefix" "$RUN reg add ..."
 
 mkdir -p "$ZV_WINEPREFIX/drive_c/zvdemo"
 FOLDER='C:\zvdemo\rebuild\'
@@ -59,7 +67,6 @@ if [ -f "$SITE/index.html" ]; then
     printf 'entry page:   %s/index.html (%shttp$\\demo.zvtorsel.example\\index.html in Wine)\n' "$SITE" "$FOLDER"
     find "$SITE" -type f | sed "s|^$ZV_WINEPREFIX/drive_c/zvdemo/rebuild/|  |"
 else
-    echo "the rebuilt site is missing" >&2
-    exit 1
+    zv_fail "the rebuilt site is missing" "$LOG"
 fi
 exit $status

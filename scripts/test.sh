@@ -1,16 +1,24 @@
 #!/bin/sh
-# Installs what is missing, builds both builds and runs every test.
+# Installs what is missing, builds every build and runs every test suite the
+# machine can run: the host suite, the 32-bit Windows suite (where i386
+# programs run) and the 64-bit Windows suite. ZV_ARCHS (win32, win64 or both)
+# overrides the probe.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
+. "$ROOT/scripts/lib.sh"
 if [ "$(id -u)" = 0 ] && [ -z "$ZV_SKIP_INSTALL" ]; then
-    "$ROOT/scripts/install-deps.sh"
+    zv_step "installing the packages" "$ROOT/scripts/install-deps.sh"
+fi
+zv_choose_archs
+if zv_has_arch win32; then
+    echo "zv: $ZV_WHY: running the host (-m32), 32-bit Windows and $(zv_has_arch win64 && echo '64-bit Windows' || echo 'no 64-bit Windows') suites"
+else
+    echo "zv: $ZV_WHY: the i686 product is built, its Wine suite is SKIPPED; running the host (64-bit) and 64-bit Windows suites"
 fi
 "$ROOT/scripts/build.sh"
 
-# One wineserver for the whole run keeps each Wine start cheap.
-export ZV_WINEPREFIX="$BUILD/win32/wineprefix"
-export WINEPREFIX="$ZV_WINEPREFIX" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 unset DISPLAY
 # GUI tests (windows, dialogs, DIB surfaces) draw on a private Xvfb display.
 XVFB_PID=
@@ -22,16 +30,28 @@ if ! xdpyinfo -display :87 >/dev/null 2>&1; then
         xdpyinfo -display :87 >/dev/null 2>&1 && break
         sleep 0.5
     done
+    xdpyinfo -display :87 >/dev/null 2>&1 || zv_fail "starting Xvfb :87" "Xvfb :87 -screen 0 1280x1024x24"
 fi
-mkdir -p "$WINEPREFIX"
-wineserver -p >/dev/null 2>&1 || true
-if [ ! -d "$WINEPREFIX/drive_c" ]; then
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-fi
-trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true; [ -n "$XVFB_PID" ] && kill $XVFB_PID 2>/dev/null || true' EXIT
+trap 'for a in win32 win64; do zv_stop_wine $a; done; [ -n "$XVFB_PID" ] && kill $XVFB_PID 2>/dev/null || true' EXIT
 
 JOBS=${ZV_JOBS:-$(nproc)}
-status=0
-ctest --test-dir "$BUILD/host" -j "$JOBS" --output-on-failure || status=1
-ctest --test-dir "$BUILD/win32" -j "$JOBS" --output-on-failure || status=1
-exit $status
+failed=
+ctest --test-dir "$BUILD/host" -j "$JOBS" --output-on-failure || failed="$failed host"
+for arch in win32 win64; do
+    zv_has_arch $arch || continue
+    zv_start_wine $arch :87
+    ctest --test-dir "$BUILD/$arch" -j "$JOBS" --output-on-failure || failed="$failed $arch"
+    zv_stop_wine $arch
+    # Screenshots of the window tests, as PNG for viewing.
+    for shot in "$BUILD/$arch"/screenshots/*.bmp; do
+        [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" 2>/dev/null || true
+    done
+done
+if zv_has_arch win32 && zv_has_arch win64; then
+    sh "$ROOT/scripts/compare-builds.sh" || failed="$failed compare-builds"
+fi
+zv_has_arch win32 || echo "zv: the 32-bit Windows suite was skipped: $ZV_WHY"
+if [ -n "$failed" ]; then
+    zv_fail "test suites:$failed" "the ctest output above; ctest --test-dir $BUILD/<suite> -R NAME --output-on-failure"
+fi
+echo "zv: every suite that runs here passed (host $(zv_has_arch win32 && echo '-m32' || echo '64-bit'); Windows: $ZV_ARCHS)"

@@ -47,11 +47,13 @@ bool SetItemText(HWND dialog, int id, const char* text);
 bool IsEnabled(HWND dialog, int id);
 bool IsVisible(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
-// Clicks a button by posting its command, so that a modal window it opens
-// does not block the driver.
-void Press(HWND dialog, int id);
-// Sets a check box or radio button as a click would (state and notification).
-void SetCheck(HWND dialog, int id, bool checked);
+// Clicks a push button: sends its command and waits until the handler has
+// returned or 500 ms have passed (a modal window it opens does not block the
+// driver). False, and nothing sent, for a missing, hidden or disabled control.
+bool Press(HWND dialog, int id);
+// Sets a check box or radio button as a click would (state and notification);
+// false for a missing, hidden or disabled control.
+bool SetCheck(HWND dialog, int id, bool checked);
 // Items of a list box or combo box.
 std::vector<std::string> ListBoxItems(HWND dialog, int id);
 std::vector<std::string> ComboItems(HWND dialog, int id);
@@ -95,15 +97,24 @@ UINT TreeState(HWND tree, HTREEITEM item, UINT mask);
 
 // ---- Menus and message boxes -----------------------------------------------------------
 
-// The popup menu that is open now (class "#32768"), waiting up to timeoutMs.
-HMENU WaitForPopupMenu(int timeoutMs = 5000);
-// MF_GRAYED / MF_DISABLED / MF_CHECKED bits of a command in `menu` or its submenus; -1 when absent.
-int MenuItemState(HMENU menu, UINT command);
-std::string MenuItemText(HMENU menu, UINT command);
-// Chooses a command of the open popup menu (as a click on it would).
-void ChooseMenuItem(HWND owner, UINT command);
-// Closes the open popup menu without choosing.
+// Wine keeps menus per process: another process's HMENU cannot be read. The
+// layout of a program's menu is therefore read from its file, and an open
+// popup menu is driven with the keyboard, as a user would.
+
+// The popup menu window that is open now (class "#32768"), waiting up to timeoutMs.
+HWND WaitForPopupMenu(int timeoutMs = 5000);
+// Menu resource `id` of the program file `path` (the caller destroys it).
+HMENU LoadProgramMenu(const char* path, int id);
+// Chooses `command` in the open popup menu whose layout is `layout` (a
+// submenu of LoadProgramMenu's result): arrow keys to the item, through
+// submenus, then Enter. False when the layout lacks the command or no
+// popup menu is open. A greyed item is reached but does nothing, as for a user.
+bool ChooseMenuItem(HMENU layout, UINT command);
+// Closes the open popup menus without choosing.
 void CloseMenu();
+// MF_GRAYED / MF_DISABLED / MF_CHECKED bits of a command in a menu of this
+// process (or its submenus); -1 when absent.
+int MenuItemState(HMENU menu, UINT command);
 // The text of a message box (its static control).
 std::string MessageText(HWND box);
 

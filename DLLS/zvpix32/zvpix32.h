@@ -4,7 +4,8 @@
 #include "portable/zvpixel.h"
 
 ZV_EXPORT(DWORD) zvGdiGetVersion(void);
-ZV_EXPORT(DWORD) zvGdiGetStatus(int kind);
+// Kind 4 gives a pointer, so the result is pointer-sized.
+ZV_EXPORT(DWORD_PTR) zvGdiGetStatus(int kind);
 ZV_EXPORT(int)
 zvMakeXlatTable(WORD* xlat, const void* srcColors, int srcCount, const RGBQUAD* dstColors, int dstCount, BOOL srcIsRgb);
 
@@ -46,8 +47,9 @@ struct DibSurfaceInfo {
     BYTE* bits;
     BYTE* topRow;
 };
-static_assert(sizeof(DibSurfaceInfo) == 76, "DibSurfaceInfo is a 76-byte binary record");
-enum : DWORD { DIBSURFACEINFO_SIZE = 76 };
+// A 76-byte binary record on i686; its handles and pointers widen it on x86-64.
+static_assert(sizeof(DibSurfaceInfo) == (sizeof(void*) == 4 ? 76 : 112), "DibSurfaceInfo is a 76-byte record on i686");
+enum : DWORD { DIBSURFACEINFO_SIZE = sizeof(DibSurfaceInfo) };
 
 typedef void* HZVSURFACE;
 

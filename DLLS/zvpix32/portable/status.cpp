@@ -4,7 +4,7 @@
 
 ZV_EXPORT(DWORD) zvGdiGetVersion(void) { return 103; }
 
-ZV_EXPORT(DWORD) zvGdiGetStatus(int kind) {
+ZV_EXPORT(DWORD_PTR) zvGdiGetStatus(int kind) {
     switch (kind) {
         case 0:
             return 5;
@@ -15,7 +15,7 @@ ZV_EXPORT(DWORD) zvGdiGetStatus(int kind) {
         case 3:
             return g_zvPix.paletteDevice ? 1 : 0;
         case 4:
-            return (DWORD)(size_t)&DefaultPalette;
+            return (DWORD_PTR)&DefaultPalette;
         default:
             return 0;
     }

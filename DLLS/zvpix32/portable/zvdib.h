@@ -25,10 +25,11 @@ struct DibInfo {
     BYTE* bits;
     BYTE* topRow;  // first displayed row; null for run-length data
 };
-static_assert(sizeof(DibInfo) == 64, "DibInfo is a 64-byte binary record");
+// A 64-byte binary record on i686; its four pointers widen it on x86-64.
+static_assert(sizeof(DibInfo) == (sizeof(void*) == 4 ? 64 : 80), "DibInfo is a 64-byte record on i686");
 
 enum : DWORD {
-    DIBINFO_SIZE = 64,
+    DIBINFO_SIZE = sizeof(DibInfo),
 
     DIBF_BOTTOMUP = 0x01,
     DIBF_RLE = 0x02,

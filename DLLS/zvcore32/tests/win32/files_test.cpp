@@ -81,7 +81,7 @@ TEST(Exports, EveryFunctionResolvesByUndecoratedName) {
         "zvMakeUniqPathW", "zvMakeDirectoriesW", "zvRenameFileW",
     };
     for (const char* name : names) EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
-    auto version = (int(WINAPI*)())GetProcAddress(module, "zvGetVersion");
+    auto version = (int(WINAPI*)())(void*)GetProcAddress(module, "zvGetVersion");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version(), 113);
     FreeLibrary(module);
