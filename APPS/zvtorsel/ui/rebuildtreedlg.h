@@ -78,7 +78,7 @@ private:
     int SideOfControl(HWND control) const;
     bool TargetAtCursor(HWND control, Target& target, UINT& hit);
     BOOL OnClick(HWND control, bool right);
-    void OnDoubleClick(HWND control);
+    BOOL OnDoubleClick(HWND control);
     void ToggleGroup(const Target& target, BYTE group, bool ghostOnly);
     void ShowContextMenu(const Target& target);
     MenuTarget MenuTargetOf(const Target& target) const;

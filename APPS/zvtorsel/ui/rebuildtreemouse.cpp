@@ -147,13 +147,17 @@ BOOL CRebuildTreeDlg::OnClick(HWND control, bool right) {
     return TRUE;
 }
 
-void CRebuildTreeDlg::OnDoubleClick(HWND control) {
-    if (busy_) return;
+BOOL CRebuildTreeDlg::OnDoubleClick(HWND control) {
+    if (busy_) return TRUE;
     Target t;
     UINT hit;
-    if (!TargetAtCursor(control, t, hit) || !t.fromList) return;
+    if (!TargetAtCursor(control, t, hit)) return FALSE;
+    // A quick second click on a check box is a second toggle, not an opening.
+    if (hit == HIT_STATE) return OnClick(control, false);
+    if (!t.fromList) return FALSE;
     int shown = OpenRow(*panes_[t.side], t.listFolder, ListRow{t.listItem});
     if (shown >= 0) view_.SelectFolder(t.side, shown);
+    return TRUE;
 }
 
 MenuTarget CRebuildTreeDlg::MenuTargetOf(const Target& t) const {
@@ -300,16 +304,13 @@ BOOL CRebuildTreeDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     int side = SideOfControl(header->hwndFrom);
     if (side < 0) return FALSE;
     CTreePane* pane = panes_[side];
-    bool isTree = header->hwndFrom == trees_[side];
     switch (header->code) {
     case NM_CLICK:
     case NM_RCLICK:
         *result = OnClick(header->hwndFrom, header->code == NM_RCLICK);
         return TRUE;
     case NM_DBLCLK:
-        if (isTree) return FALSE;
-        OnDoubleClick(header->hwndFrom);
-        *result = 0;
+        *result = OnDoubleClick(header->hwndFrom);
         return TRUE;
     case TVN_SELCHANGEDA: {
         NMTREEVIEWA* tv = (NMTREEVIEWA*)lParam;

@@ -8,9 +8,10 @@
 
 #include <string>
 
-#include "COMMON/windriver/windriver.h"
+#include "windriver.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "resource.h"
+#include "ui/markimages.h"
 
 namespace {
 
@@ -18,21 +19,13 @@ using namespace windriver;
 
 const char kSettingsKey[] = "Software\\z.v\\zvkestor";
 const char kMainTitle[] = "z.v Torsel Sitekeeper";
+const char kTreeTitle[] = "再構築ツリー";
 
 std::string ProgramPath() {
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, sizeof(module));
     std::string path = module;
     return path.substr(0, path.find_last_of('\\') + 1) + "zvtorsel.exe";
-}
-
-// Shift_JIS of a UTF-8 text of this file.
-std::string Sjis(const char* utf8) {
-    WCHAR wide[512];
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
-    char out[1024];
-    if (!n || !WideCharToMultiByte(932, 0, wide, -1, out, sizeof(out), nullptr, nullptr)) return std::string();
-    return out;
 }
 
 // A string of the program's own table, as the program shows it.
@@ -73,6 +66,16 @@ FILETIME Time(int year) {
     FILETIME ft;
     SystemTimeToFileTime(&st, &ft);
     return ft;
+}
+
+// A greyed item leaves its menu open: one Escape closes it (a second would
+// reach the dialog and close it).
+void CloseOpenMenu() {
+    Sleep(300);
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    Key(VK_ESCAPE);
+    for (int i = 0; i < 40 && IsWindow(menu) && IsWindowVisible(menu); ++i) Sleep(50);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -120,7 +123,7 @@ protected:
             ClickItem(main, IDC_MAIN_REBUILD_TREE, modifiers);
         else
             Press(main, IDC_MAIN_REBUILD_TREE);
-        HWND tree = WaitForWindow(Sjis("再構築ツリー").c_str(), 15000, program_.id);
+        HWND tree = WaitForWindow(kTreeTitle, 15000, program_.id);
         if (!tree) return nullptr;
         std::string ready = ProgramString(IDS_READY);
         // Ready once the status says so and the busy picture is gone.
@@ -153,7 +156,7 @@ TEST_F(ProgramTest, MainDialogRefusesAnEmptyFolder) {
     EXPECT_EQ(ProgramString(IDS_NO_FOLDER), MessageText(box));
     Press(box, IDOK);
     EXPECT_TRUE(WaitForGone(box));
-    EXPECT_FALSE(WaitForWindow(Sjis("再構築ツリー").c_str(), 500, program_.id)) << "nothing opens";
+    EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "nothing opens";
 }
 
 TEST_F(ProgramTest, SecondStartBringsTheFirstToTheFront) {
@@ -197,8 +200,8 @@ TEST_F(ProgramTest, RebuildThroughTheWindow) {
     Press(tree, IDOK);
     ASSERT_TRUE(WaitForGone(tree, 20000)) << "the window ends after carrying the marks out";
     EXPECT_EQ(ProgramString(IDS_REBUILD_DONE), ItemText(main, IDC_MAIN_STATUS));
-    EXPECT_EQ("<html>today</html>", diskkit::ReadAll(folder_ + "http$\site.example\news\today.html"));
-    EXPECT_EQ("GIF89a", diskkit::ReadAll(folder_ + "http$\site.example\img\logo.gif"));
+    EXPECT_EQ("<html>today</html>", diskkit::ReadAll(folder_ + "http$\\site.example\\news\\today.html"));
+    EXPECT_EQ("GIF89a", diskkit::ReadAll(folder_ + "http$\\site.example\\img\\logo.gif"));
 
     // Opened again, the rebuild side shows the copies and nothing is new.
     tree = OpenTree(main);
@@ -254,9 +257,10 @@ TEST_F(ProgramTest, MouseTogglesAndMenuGreying) {
     EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:0,"));
     Click(cacheTree, checkX, middleY);
     Settle(tree);
-    EXPECT_EQ(INDEXTOSTATEIMAGEMASK(3), TreeState(cacheTree, site, TVIS_STATEIMAGEMASK));
+    EXPECT_NE(INDEXTOSTATEIMAGEMASK(2), TreeState(cacheTree, site, TVIS_STATEIMAGEMASK));
+    EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:3,"));
 
-    // The ghost's row: marks only.
+    // The ghost's row: its menu offers the marks L only.
     ASSERT_TRUE(TreeSelect(cacheTree, site));
     Settle(tree);
     HWND cacheList = Item(tree, IDC_RT_CACHE_LIST);
@@ -265,17 +269,30 @@ TEST_F(ProgramTest, MouseTogglesAndMenuGreying) {
     for (size_t i = 0; i < names.size(); ++i)
         if (names[i] == "missing.html") ghostRow = (int)i;
     ASSERT_GE(ghostRow, 0);
+    const int ghostWithL = IconIndex(ICON_HTML, OVERLAY_GHOST_L), ghostOnly = IconIndex(ICON_HTML, OVERLAY_GHOST);
+    EXPECT_EQ(ghostWithL, ListViewImage(cacheList, ghostRow)) << "the download list marked it L";
+    HMENU layout = LoadProgramMenu(ProgramPath().c_str(), IDR_MENU_CACHE);
+    ASSERT_TRUE(layout);
+    HMENU fileMenu = GetSubMenu(layout, 0);
     RECT rowLabel;
     ASSERT_TRUE(ListViewItemRect(cacheList, ghostRow, LVIR_LABEL, rowLabel));
-    Click(cacheList, rowLabel.left + 10, (rowLabel.top + rowLabel.bottom) / 2, NO_KEYS, true);
-    HMENU menu = WaitForPopupMenu();
-    ASSERT_TRUE(menu);
-    EXPECT_TRUE(MenuItemState(menu, IDM_OPEN) & MF_GRAYED);
-    EXPECT_TRUE(MenuItemState(menu, IDM_VIEW_SOURCE) & MF_GRAYED);
-    EXPECT_TRUE(MenuItemState(menu, IDM_MARK_C) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(menu, IDM_MARK_L) & MF_GRAYED);
-    CloseMenu();
+    auto openMenu = [&] {
+        Click(cacheList, rowLabel.left + 10, (rowLabel.top + rowLabel.bottom) / 2, NO_KEYS, true);
+        return WaitForPopupMenu() != nullptr;
+    };
+    for (UINT greyed : {IDM_OPEN, IDM_MARK_C}) {
+        ASSERT_TRUE(openMenu());
+        EXPECT_TRUE(ChooseMenuItem(fileMenu, greyed));
+        CloseOpenMenu();
+        Settle(tree);
+        EXPECT_FALSE(WaitForOwnedWindow(tree, kMainTitle, 300)) << "a greyed command does nothing: " << greyed;
+        EXPECT_EQ(INDEXTOSTATEIMAGEMASK(1), (UINT)ListViewState(cacheList, ghostRow, LVIS_STATEIMAGEMASK));
+    }
+    ASSERT_TRUE(openMenu());
+    EXPECT_TRUE(ChooseMenuItem(fileMenu, IDM_MARK_L));
     Settle(tree);
+    EXPECT_EQ(ghostOnly, ListViewImage(cacheList, ghostRow)) << "L toggled off";
+    DestroyMenu(layout);
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree));
 }
@@ -339,7 +356,7 @@ TEST_F(ProgramTest, CancelStopsALongTreeBuild) {
     HWND main = StartProgram();
     if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
     Press(main, IDC_MAIN_REBUILD_TREE);
-    HWND tree = WaitForWindow(Sjis("再構築ツリー").c_str(), 15000, program_.id);
+    HWND tree = WaitForWindow(kTreeTitle, 15000, program_.id);
     ASSERT_TRUE(tree);
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree, 20000)) << "the build stops and the window ends";
