@@ -85,7 +85,7 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
     menus_[SIDE_CACHE] = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_CACHE));
 
     const UINT columnIds[3] = {IDS_COLUMN_NAME, IDS_COLUMN_SIZE, IDS_COLUMN_TIME};
-    const int widths[3] = {130, 64, 120};
+    const int widths[3] = {110, 60, 120};
     const int formats[3] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT};
     for (HWND list : lists_) {
         ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, 0);

@@ -28,7 +28,7 @@ public:
         DeleteObject(bitmap_);
         DeleteDC(dc_);
     }
-    void Clear() { Fill(0, 0, kSize, kSize, kMask); }
+    void Clear(COLORREF background = kMask) { Fill(0, 0, kSize, kSize, background); }
     void Fill(int l, int t, int r, int b, COLORREF color) {
         RECT rect = {l, t, r, b};
         HBRUSH brush = CreateSolidBrush(color);
@@ -70,8 +70,8 @@ private:
 
 const COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255), kGrey = RGB(160, 160, 160);
 
-void DrawState(Canvas& c, int state) {
-    c.Clear();
+void DrawState(Canvas& c, int state, COLORREF background) {
+    c.Clear(background);
     if (state == STATE_NO_BOX) return;
     c.Fill(2, 2, 14, 14, state == STATE_MIXED ? RGB(200, 200, 200) : kWhite);
     c.Frame(2, 2, 14, 14, kBlack);
@@ -144,9 +144,12 @@ TreeImageLists CreateTreeImages() {
     Canvas canvas;
     canvas.Clear();
     canvas.AddTo(lists.treeStates);
+    // List views draw state images without their mask: those get the
+    // list's own background instead.
     for (int state = 1; state <= STATE_IMAGE_COUNT; ++state) {
-        DrawState(canvas, state);
+        DrawState(canvas, state, kMask);
         canvas.AddTo(lists.treeStates);
+        DrawState(canvas, state, GetSysColor(COLOR_WINDOW));
         canvas.AddTo(lists.listStates);
     }
     for (int overlay = 0; overlay < OVERLAY_COUNT; ++overlay) {
