@@ -37,52 +37,35 @@ void CPaneControls::FolderInserted(int side, int folder) {
     CTreePane* pane = panes_[side];
     FolderNode* node = pane->model.Node(folder);
     if (!node) return;
-    HTREEITEM parent = TVI_ROOT;
-    std::string text;
+    TreeOp op = PicturesOp(side, folder);
+    op.kind = TreeOp::INSERT;
+    op.parent = node->parent;
     if (node->parent >= 0) {
-        FolderNode* parentNode = pane->model.Node(node->parent);
-        if (!parentNode || !parentNode->handle[side]) return;
-        parent = (HTREEITEM)parentNode->handle[side];
         const TreeItem* item = FolderItem(folder);
-        text = item ? item->name : std::string();
+        op.text = item ? item->name : std::string();
     } else {
-        text = side == SIDE_REBUILD ? rootTexts_[0] : folder == pane->historyRoot ? rootTexts_[2] : rootTexts_[1];
+        op.text = side == SIDE_REBUILD ? rootTexts_[0] : folder == pane->historyRoot ? rootTexts_[2] : rootTexts_[1];
     }
-    TVINSERTSTRUCTA insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = node->parent >= 0 ? TVI_SORT : TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-    insert.item.pszText = const_cast<char*>(text.c_str());
-    insert.item.lParam = folder;
-    insert.item.cChildren = node->state != FOLDER_READ ? 1 : 0;
-    HTREEITEM handle = (HTREEITEM)SendMessageA(trees_[side], TVM_INSERTITEMA, 0, (LPARAM)&insert);
-    node->handle[side] = handle;
-    if (handle) SetTreeImages(side, folder);
-    if (parent != TVI_ROOT) {
-        TVITEMA button = {};
-        button.mask = TVIF_CHILDREN | TVIF_HANDLE;
-        button.hItem = parent;
-        button.cChildren = 1;
-        SendMessageA(trees_[side], TVM_SETITEMA, 0, (LPARAM)&button);
-    }
+    // Not read yet: the button promises entries the tree does not hold.
+    op.button = node->state != FOLDER_READ;
+    Submit(op);
 }
 
 void CPaneControls::FolderRemoved(int side, int folder) {
-    FolderNode* node = panes_[side]->model.Node(folder);
-    if (!node || !node->handle[side]) return;
-    SendMessageA(trees_[side], TVM_DELETEITEM, 0, (LPARAM)node->handle[side]);
-    node->handle[side] = nullptr;
+    TreeOp op = {TreeOp::REMOVE, side, folder, -1, std::string(), 0, 0, false};
+    Submit(op);
 }
 
 void CPaneControls::ExpandFolder(int side, int folder) {
     FolderNode* node = panes_[side]->model.Node(folder);
-    if (!node || !node->handle[side]) return;
+    if (!node) return;
     if (node->state != FOLDER_READ && !OnDialogThread()) {
         std::lock_guard<std::mutex> hold(lock_);
         pendingExpands_.emplace_back(side, folder);
         return;
     }
-    SendMessageA(trees_[side], TVM_EXPAND, TVE_EXPAND, (LPARAM)node->handle[side]);
+    TreeOp op = {TreeOp::EXPAND, side, folder, -1, std::string(), 0, 0, false};
+    Submit(op);
 }
 
 std::vector<std::pair<int, int>> CPaneControls::TakePendingExpands() {
@@ -92,30 +75,25 @@ std::vector<std::pair<int, int>> CPaneControls::TakePendingExpands() {
     return pending;
 }
 
-void CPaneControls::SetTreeImages(int side, int folder) {
-    FolderNode* node = panes_[side]->model.Node(folder);
-    if (!node || !node->handle[side]) return;
+CPaneControls::TreeOp CPaneControls::PicturesOp(int side, int folder) {
+    TreeOp op = {TreeOp::PICTURES, side, folder, -1, std::string(), 0, 0, false};
     const TreeItem* item = FolderItem(folder);
     BYTE allowed = item ? item->allowed[side] : (BYTE)MARK_ALL;
     BYTE marks = item ? item->marks[side] : 0;
     if (!item) {
         // A root has no entry of its own: its picture follows its summary.
-        for (TreeItem* child : node->items)
-            if (child) marks |= child->marks[side] & (MARK_M | MARK_L);
+        if (FolderNode* node = panes_[side]->model.Node(folder))
+            for (TreeItem* child : node->items)
+                if (child) marks |= child->marks[side] & (MARK_M | MARK_L);
     }
-    int base = item ? ICON_FOLDER : ICON_ROOT;
-    int icon = IconImageFor(base, marks, item && item->IsGhost(), true);
-    TVITEMA tv = {};
-    tv.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
-    tv.hItem = (HTREEITEM)node->handle[side];
-    tv.iImage = tv.iSelectedImage = icon;
-    tv.state = INDEXTOSTATEIMAGEMASK(item ? StateImageFor(allowed, marks, true) : STATE_NO_BOX);
-    tv.stateMask = TVIS_STATEIMAGEMASK;
-    SendMessageA(trees_[side], TVM_SETITEMA, 0, (LPARAM)&tv);
+    op.icon = IconImageFor(item ? ICON_FOLDER : ICON_ROOT, marks, item && item->IsGhost(), true);
+    op.state = INDEXTOSTATEIMAGEMASK(item ? StateImageFor(allowed, marks, true) : STATE_NO_BOX);
+    return op;
 }
 
 void CPaneControls::RedrawFolder(int side, int folder) {
-    SetTreeImages(side, folder);
+    Submit(PicturesOp(side, folder));
+    if (!OnDialogThread()) return;  // the lists are refilled when the job ends
     FolderNode* node = panes_[side]->model.Node(folder);
     if (!node || node->parent < 0 || node->parent != panes_[side]->shownFolder) return;
     LVFINDINFOA find = {};
@@ -125,8 +103,100 @@ void CPaneControls::RedrawFolder(int side, int folder) {
     if (row >= 0) SetRowImages(side, row, node->parent, node->itemInParent);
 }
 
+void CPaneControls::Submit(TreeOp op) {
+    if (OnDialogThread()) {
+        Drain();
+        Apply(op);
+        return;
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    queue_.push_back(std::move(op));
+    if (!drainPosted_) {
+        drainPosted_ = true;
+        PostMessageA(dialog_, WM_TREE_DRAIN, 0, 0);
+    }
+}
+
+void CPaneControls::Drain() {
+    std::vector<TreeOp> ops;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        ops.swap(queue_);
+        drainPosted_ = false;
+    }
+    for (const TreeOp& op : ops) Apply(op);
+}
+
+HTREEITEM CPaneControls::TreeItemOf(int side, int folder) const {
+    const std::vector<HTREEITEM>& items = items_[side];
+    return folder >= 0 && folder < (int)items.size() ? items[folder] : nullptr;
+}
+
+void CPaneControls::ForgetBelow(int side, HTREEITEM item) {
+    for (HTREEITEM child = (HTREEITEM)SendMessageA(trees_[side], TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item); child;
+         child = (HTREEITEM)SendMessageA(trees_[side], TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child)) {
+        ForgetBelow(side, child);
+        TVITEMA tv = {};
+        tv.mask = TVIF_HANDLE | TVIF_PARAM;
+        tv.hItem = child;
+        if (SendMessageA(trees_[side], TVM_GETITEMA, 0, (LPARAM)&tv)) {
+            int folder = (int)tv.lParam;
+            if (TreeItemOf(side, folder) == child) items_[side][folder] = nullptr;
+        }
+    }
+}
+
+void CPaneControls::Apply(const TreeOp& op) {
+    HWND tree = trees_[op.side];
+    std::vector<HTREEITEM>& items = items_[op.side];
+    HTREEITEM item = TreeItemOf(op.side, op.folder);
+    switch (op.kind) {
+    case TreeOp::INSERT: {
+        HTREEITEM parent = op.parent >= 0 ? TreeItemOf(op.side, op.parent) : TVI_ROOT;
+        if (!parent) return;
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = parent;
+        insert.hInsertAfter = op.parent >= 0 ? TVI_SORT : TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+        insert.item.pszText = const_cast<char*>(op.text.c_str());
+        insert.item.lParam = op.folder;
+        insert.item.iImage = insert.item.iSelectedImage = op.icon;
+        insert.item.state = op.state;
+        insert.item.stateMask = TVIS_STATEIMAGEMASK;
+        if (op.button) {
+            insert.item.mask |= TVIF_CHILDREN;
+            insert.item.cChildren = 1;
+        }
+        if ((int)items.size() <= op.folder) items.resize(op.folder + 1, nullptr);
+        items[op.folder] = (HTREEITEM)SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
+        break;
+    }
+    case TreeOp::REMOVE:
+        if (!item) return;
+        ForgetBelow(op.side, item);
+        items[op.folder] = nullptr;
+        SendMessageA(tree, TVM_DELETEITEM, 0, (LPARAM)item);
+        break;
+    case TreeOp::EXPAND:
+        if (item) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+        break;
+    case TreeOp::PICTURES: {
+        if (!item) return;
+        TVITEMA tv = {};
+        tv.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+        tv.hItem = item;
+        tv.iImage = tv.iSelectedImage = op.icon;
+        tv.state = op.state;
+        tv.stateMask = TVIS_STATEIMAGEMASK;
+        SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&tv);
+        break;
+    }
+    }
+}
+
 void CPaneControls::RefreshList(int side, int folder) {
-    if (folder == panes_[side]->shownFolder) FillList(side);
+    // The worker's changes reach the lists when the job ends.
+    if (OnDialogThread() && folder == panes_[side]->shownFolder) FillList(side);
 }
 
 void CPaneControls::SetRowImages(int side, int row, int folder, int item) {
@@ -150,6 +220,7 @@ void CPaneControls::SetRowImages(int side, int row, int folder, int item) {
 void CPaneControls::FillList(int side) {
     CTreePane* pane = panes_[side];
     HWND list = lists_[side];
+    bool held = redrawHeld_;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     int folder = pane->shownFolder;
@@ -178,8 +249,10 @@ void CPaneControls::FillList(int side) {
             SetRowImages(side, row, folder, rows[i].item);
         }
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    if (!held) {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
 }
 
 void CPaneControls::RedrawListRows(int side) {
@@ -195,22 +268,23 @@ void CPaneControls::RedrawListRows(int side) {
 
 void CPaneControls::UpdateChildrenButton(int side, int folder) {
     FolderNode* node = panes_[side]->model.Node(folder);
-    if (!node || !node->handle[side]) return;
+    HTREEITEM item = TreeItemOf(side, folder);
+    if (!node || !item) return;
     bool hasFolders = false;
     for (TreeItem* it : node->items)
         if (it && it->IsFolder()) hasFolders = true;
     TVITEMA tv = {};
     tv.mask = TVIF_HANDLE | TVIF_CHILDREN;
-    tv.hItem = (HTREEITEM)node->handle[side];
+    tv.hItem = item;
     tv.cChildren = hasFolders ? 1 : 0;
     SendMessageA(trees_[side], TVM_SETITEMA, 0, (LPARAM)&tv);
 }
 
 void CPaneControls::SelectFolder(int side, int folder) {
-    FolderNode* node = panes_[side]->model.Node(folder);
-    if (!node || !node->handle[side]) return;
-    SendMessageA(trees_[side], TVM_SELECTITEM, TVGN_CARET, (LPARAM)node->handle[side]);
-    SendMessageA(trees_[side], TVM_ENSUREVISIBLE, 0, (LPARAM)node->handle[side]);
+    HTREEITEM item = TreeItemOf(side, folder);
+    if (!item) return;
+    SendMessageA(trees_[side], TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    SendMessageA(trees_[side], TVM_ENSUREVISIBLE, 0, (LPARAM)item);
 }
 
 void CPaneControls::StatusLineChanged(int side, const char* text) {
@@ -224,6 +298,16 @@ void CPaneControls::StatusLineChanged(int side, const char* text) {
 std::string CPaneControls::StatusLine(int side) {
     std::lock_guard<std::mutex> hold(lock_);
     return statusLines_[side];
+}
+
+void CPaneControls::HoldRedraw(bool hold) {
+    redrawHeld_ = hold;
+    for (int side = 0; side < 2; ++side) {
+        for (HWND control : {trees_[side], lists_[side]}) {
+            SendMessageA(control, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+            if (!hold) InvalidateRect(control, nullptr, TRUE);
+        }
+    }
 }
 
 void CPaneControls::NotifyStatus(bool force) {

@@ -172,11 +172,13 @@ bool CRebuildTreeDlg::StartJob(Job job) {
 
 void CRebuildTreeDlg::SetBusy(bool busy) {
     busy_ = busy;
+    view_.HoldRedraw(busy);
     ::EnableWindow(GetDlgItem(IDOK), !busy);
     ::ShowWindow(GetDlgItem(IDC_RT_BUSY), busy ? SW_SHOW : SW_HIDE);
 }
 
 void CRebuildTreeDlg::OnJobDone(Job job, int result) {
+    view_.Drain();
     SetBusy(false);
     if (job == kBuildJob && !result) {
         EndDialog(IDCANCEL);
@@ -287,6 +289,10 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = 0;
         return TRUE;
     }
+    case WM_TREE_DRAIN:
+        view_.Drain();
+        *result = 0;
+        return TRUE;
     case WM_TREE_STATUS:
         RefreshStatus();
         *result = 0;
@@ -353,8 +359,6 @@ void CRebuildTreeDlg::OnDestroy() {
     if (panes_[SIDE_REBUILD]) layout_.rebuildSort = panes_[SIDE_REBUILD]->sortKey;
     if (panes_[SIDE_CACHE]) layout_.cacheSort = panes_[SIDE_CACHE]->sortKey;
     WriteTreeWindowLayout(app_, layout_);
-    // The controls go with the window; the model must not point at their items.
-    for (HWND tree : trees_) ::SendMessageA(tree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
 }
 
 void CRebuildTreeDlg::ShowNotReady(UINT command) {

@@ -256,9 +256,9 @@ void CRebuildTreeDlg::RunCommand(UINT command) {
         if (t.fromList) {
             ::SetFocus(lists_[t.side]);
             ::SendMessageA(lists_[t.side], LVM_EDITLABELA, t.row, 0);
-        } else if (FolderNode* node = pane->model.Node(t.folder)) {
+        } else if (HTREEITEM item = view_.TreeItemOf(t.side, t.folder)) {
             ::SetFocus(trees_[t.side]);
-            ::SendMessageA(trees_[t.side], TVM_EDITLABELA, 0, (LPARAM)node->handle[t.side]);
+            ::SendMessageA(trees_[t.side], TVM_EDITLABELA, 0, (LPARAM)item);
         }
         return;
     case CMD_CHANGE_BASE_FOLDER:
@@ -398,7 +398,7 @@ void CRebuildTreeDlg::OnEndLabelEdit(const Target& t, const char* text, LRESULT*
         *accept = TRUE;
         PostMessage(WM_TREE_REFILL, t.side);
     } else if (done == RENAME_NAME_TAKEN) {
-        LPARAM where = t.fromList ? (LPARAM)t.row : (LPARAM)rebuild.model.Node(t.folder)->handle[t.side];
+        LPARAM where = t.fromList ? (LPARAM)t.row : (LPARAM)view_.TreeItemOf(t.side, t.folder);
         PostMessage(WM_TREE_EDIT_AGAIN, t.fromList ? 1 : 0, where);
     }
 }

@@ -111,25 +111,29 @@ double Windowed(const std::string& rebuild) {
     RegCloseKey(key);
 
     windriver::Program program;
-    if (!windriver::Start(ProgramPath(), program)) return -1;
+    if (!windriver::Start(ProgramPath(), program)) {
+        printf("zvtorsel.exe does not start\n");
+        return -1;
+    }
     HWND main = windriver::WaitForWindow("z.v Torsel Sitekeeper", 20000, program.id);
-    if (!main) return -1;
+    if (!main) {
+        printf("no main dialog\n");
+        windriver::Stop(program);
+        return -1;
+    }
     std::string ready = ProgramString(IDS_READY);
     double start = Now();
     windriver::Press(main, IDC_MAIN_REBUILD_TREE);
-    HWND tree = nullptr;
+    HWND tree = windriver::WaitForWindow("再構築ツリー", 20000, program.id);
     double elapsed = -1;
-    for (int i = 0; i < 60000; ++i) {
-        if (!tree) {
-            HWND owned = GetWindow(main, GW_ENABLEDPOPUP);
-            if (owned && owned != main) tree = owned;
-        }
-        if (tree && windriver::ItemText(tree, IDC_RT_STATUS) == ready) {
+    for (int i = 0; tree && i < 30000; ++i) {
+        if (windriver::ItemText(tree, IDC_RT_STATUS) == ready && !windriver::IsVisible(tree, IDC_RT_BUSY)) {
             elapsed = Now() - start;
             break;
         }
-        Sleep(5);
+        Sleep(20);
     }
+    if (!tree) printf("no Rebuild Tree window\n");
     windriver::Stop(program);
     return elapsed;
 }
