@@ -1,5 +1,7 @@
 #include "panecontrols.h"
 
+#include <algorithm>
+
 #include "ui/markimages.h"
 
 namespace {
@@ -92,8 +94,9 @@ CPaneControls::TreeOp CPaneControls::PicturesOp(int side, int folder) {
 }
 
 void CPaneControls::RedrawFolder(int side, int folder) {
+    // Summaries change with every entry of a job: FinishJob draws them once.
+    if (!OnDialogThread()) return;
     Submit(PicturesOp(side, folder));
-    if (!OnDialogThread()) return;  // the lists are refilled when the job ends
     FolderNode* node = panes_[side]->model.Node(folder);
     if (!node || node->parent < 0 || node->parent != panes_[side]->shownFolder) return;
     LVFINDINFOA find = {};
@@ -127,6 +130,19 @@ void CPaneControls::Drain() {
     for (const TreeOp& op : ops) Apply(op);
 }
 
+void CPaneControls::FinishJob() {
+    Drain();
+    for (int side = 0; side < 2; ++side) {
+        std::vector<HTREEITEM>& parents = unsorted_[side];
+        std::sort(parents.begin(), parents.end());
+        parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+        for (HTREEITEM parent : parents) SendMessageA(trees_[side], TVM_SORTCHILDREN, FALSE, (LPARAM)parent);
+        parents.clear();
+        for (int folder = 0; folder < (int)items_[side].size(); ++folder)
+            if (items_[side][folder]) Apply(PicturesOp(side, folder));
+    }
+}
+
 HTREEITEM CPaneControls::TreeItemOf(int side, int folder) const {
     const std::vector<HTREEITEM>& items = items_[side];
     return folder >= 0 && folder < (int)items.size() ? items[folder] : nullptr;
@@ -156,7 +172,9 @@ void CPaneControls::Apply(const TreeOp& op) {
         if (!parent) return;
         TVINSERTSTRUCTA insert = {};
         insert.hParent = parent;
-        insert.hInsertAfter = op.parent >= 0 ? TVI_SORT : TVI_LAST;
+        // The worker's folders are appended and sorted once when the job ends.
+        insert.hInsertAfter = op.parent >= 0 && !redrawHeld_ ? TVI_SORT : TVI_LAST;
+        if (op.parent >= 0 && redrawHeld_) unsorted_[op.side].push_back(parent);
         insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
         insert.item.pszText = const_cast<char*>(op.text.c_str());
         insert.item.lParam = op.folder;

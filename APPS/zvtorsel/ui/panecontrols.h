@@ -49,6 +49,9 @@ public:
     HTREEITEM TreeItemOf(int side, int folder) const;
     // Carries out the queued tree changes (dialog's thread).
     void Drain();
+    // After a job (dialog's thread): sorts the folders the job added to and
+    // draws every folder's pictures from the model once.
+    void FinishJob();
     std::string StatusLine(int side);
 
     // Folders the worker asked to expand before they were read: the dialog
@@ -95,4 +98,5 @@ private:
     std::vector<TreeOp> queue_;
     bool drainPosted_ = false;
     std::vector<HTREEITEM> items_[2];  // by folder index; dialog's thread only
+    std::vector<HTREEITEM> unsorted_[2];  // parents the worker appended to
 };

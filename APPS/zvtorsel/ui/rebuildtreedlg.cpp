@@ -178,7 +178,7 @@ void CRebuildTreeDlg::SetBusy(bool busy) {
 }
 
 void CRebuildTreeDlg::OnJobDone(Job job, int result) {
-    view_.Drain();
+    view_.FinishJob();
     SetBusy(false);
     if (job == kBuildJob && !result) {
         EndDialog(IDCANCEL);
