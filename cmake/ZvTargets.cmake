@@ -23,7 +23,9 @@ function(zv_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
   if(ZV_WIN32)
     if(ARG_GUI)
-      set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX};DISPLAY=${ZV_TEST_DISPLAY}")
+      # Mouse, keyboard and focus are the display's: one GUI test at a time.
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX};DISPLAY=${ZV_TEST_DISPLAY}"
+                           RESOURCE_LOCK zv_test_display)
     else()
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZV_WINEPREFIX=${ZV_WINEPREFIX};DISPLAY=")
     endif()

@@ -9,6 +9,7 @@
 #include "portable/zvgrep.h"
 #include "portable/zvjcode.h"
 #include "portable/zvtextfile.h"
+#include "portable/zvfileop.h"
 #ifdef _WIN32
 #include "win32/zvwinhelpers.h"
 #endif

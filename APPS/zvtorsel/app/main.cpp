@@ -3,10 +3,14 @@
 
 #include "afxwin.h"
 #include "appstate.h"
+#include "cachelistjob.h"
 #include "commandline.h"
+#include "downloadjob.h"
 #include "maindlg.h"
 #include "messages.h"
+#include "picturesjob.h"
 #include "plugins.h"
+#include "reportjob.h"
 #include "settings.h"
 #include "unattended.h"
 #include "zvcore32.h"
@@ -62,7 +66,18 @@ private:
     int RunCommandJob(const CommandLine& options) {
         switch (options.job) {
         case CommandJob::Rebuild:
+            return RunUnattendedRebuild(*this, options);
+        case CommandJob::Download:
+            return RunDownloadJob(*this, options);
+        case CommandJob::List:
+            return RunListJob(*this, options);
+        case CommandJob::Search:
+            return RunSearchJob(*this, options);
+        case CommandJob::CacheList:
+            return RunCacheList(options);
             return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
+        case CommandJob::Pictures:
+            return RunPicturesJob(*this, options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }

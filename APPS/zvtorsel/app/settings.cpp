@@ -6,6 +6,7 @@
 #include "afxwin.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
+#include "options/rebuildoptions.h"
 #include "resource.h"
 #include "translate/win32/win32_file_access.h"
 #include "zvcore32.h"
@@ -47,7 +48,25 @@ void FormatCount(DWORD value, char* out, int cap) {
         snprintf(out, cap, "%lu", (unsigned long)value);
 }
 
+// Section Rebuild of the application's profile.
+class CProfileRebuildStore : public IRebuildStore {
+public:
+    explicit CProfileRebuildStore(CWinApp& app) : app_(app) {}
+    void WriteInt(const char* key, int value) override { app_.WriteProfileInt(kSection, key, value); }
+    void WriteText(const char* key, const char* value) override { app_.WriteProfileString(kSection, key, value); }
+    void Remove(const char* key) override { app_.WriteProfileString(kSection, key, nullptr); }
+
+private:
+    CWinApp& app_;
+};
+
 }  // namespace
+
+void WriteRebuildSettings(CWinApp& app, const RebuildOptions& options) {
+    CProfileRebuildStore store(app);
+    StoreRebuildOptions(store, options);
+    MappingSettings::Process().fileProtocolType = options.fileProtocolType == 3 ? 3 : 2;
+}
 
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& s) {
     s.rebuildFolders[0] = app.GetProfileString(kSection, "RebuildFolder", DefaultRebuildFolder().c_str()).c_str();
@@ -67,6 +86,7 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& s) {
     s.useNoframeTag = IntSetting(app, "UseNoframeTag", 1);
     s.renameOld = IntSetting(app, "RenameOld", 0);
     s.contRbldTree = IntSetting(app, "ContRbldTree", 0);
+    s.cacheFolder = app.GetProfileString(kSection, "CacheFolder", "").c_str();
 
     MappingSettings& mapping = MappingSettings::Process();
     mapping.fileProtocolType = IntSetting(app, "FileProtocolType", 2) == 3 ? 3 : 2;

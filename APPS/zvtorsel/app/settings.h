@@ -8,5 +8,9 @@ class CWinApp;
 // Reads section Rebuild (writing the two CGI keys when they are missing) and
 // hands the mapping its CGI limits and file protocol form.
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings);
+// Stores what the options dialog edits (folders, switches, FileProtocolType,
+// CacheFolder) in section Rebuild and hands the mapping the new file protocol form.
+struct RebuildOptions;
+void WriteRebuildSettings(CWinApp& app, const RebuildOptions& options);
 // Installs the system's clock, file access and number formatting for the engine.
 void InstallEngineServices();

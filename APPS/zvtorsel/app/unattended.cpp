@@ -2,6 +2,7 @@
 
 #include "afxwin.h"
 #include "cache/win32/wininetcache.h"
+#include "cachelistjob.h"
 #include "console.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
@@ -16,10 +17,13 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
 
     CConsoleReport report(out, options.allowDelete);
+    // /cache: for this run, else the stored CacheFolder, else the live cache.
+    const std::string& folder = options.cache.empty() ? settings.cacheFolder : options.cache;
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(folder, report);
+    if (!cache) return options.cache.empty() ? EXIT_STOPPED : EXIT_BAD_ARGUMENTS;
     CWin32FileSystem files;
-    CWinInetUrlCache cache;
     CNullPaneView view;
-    CRebuildJobs jobs(settings, files, cache, view, report, ReadHistoryPrefixLength());
+    CRebuildJobs jobs(settings, files, *cache, view, report, ReadHistoryPrefixLength());
     jobs.ReadDownloadList();
     int result = jobs.BuildTrees() && jobs.ExecuteMarks() ? EXIT_FINISHED : EXIT_STOPPED;
     report.StatusText(jobs.rebuild.status.c_str());

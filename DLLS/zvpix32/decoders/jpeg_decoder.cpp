@@ -5,8 +5,10 @@
 
 #include "jpeg_huffman.h"
 #include "jpeg_transform.h"
+#include "jpeg_vector.h"
 
 size_t g_zvJpegMaxBufferBytes = (size_t)1 << 30;
+bool g_zvJpegFastPaths = true;
 
 namespace {
 
@@ -18,11 +20,34 @@ int32_t g_quantTables[4][64];
 
 const int kMaxComponents = 9;
 const int kNotInScan = 255;
+const int kMaxBlocksPerMcu = 6;
 // Bytes that one MCU can use up at most (six blocks of the longest codes, all
 // stuffed); an MCU that starts closer to the end may overrun it.
 const size_t kMcuMaxBytes = 4096;
 
+// Per 64-byte line of a block's stored coefficients, the zig-zag positions
+// that lie in it: 16 or 32 coefficients in natural order per line.
+template <typename Coef>
+struct LineCoefficients {
+    enum { kLines = (int)sizeof(Coef), kPerLine = 64 / kLines };
+    uint64_t mask[kLines];
+    LineCoefficients() : mask() {
+        for (int k = 0; k < 64; ++k) mask[g_zvJpegNaturalOrder[k] / kPerLine] |= (uint64_t)1 << k;
+    }
+};
+template <typename Coef>
+const LineCoefficients<Coef> kLineCoefficients;
+
 DWORD Be16(const BYTE* p) { return ((DWORD)p[0] << 8) | p[1]; }
+
+bool HaveSse2() {
+    static const bool have = zvJpegHaveSse2();
+    return have;
+}
+
+int DecodeSymbol(JpegBitReader& in, const JpegHuffmanTable& t) {
+    return g_zvJpegFastPaths ? in.Decode(t) : in.DecodeBitByBit(t);
+}
 
 struct Component {
     BYTE id;
@@ -45,9 +70,12 @@ enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
 
 class Decoder {
 public:
-    Decoder(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    Decoder(const BYTE* data, size_t size)
+        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()) {}
     ~Decoder() {
-        free(coefficients_);
+        free(coefficientMemory_);
+        free(nonzero_);
+        free(dcCoefficients_);
         if (dib_) zvDeleteDIBitmap(dib_);
     }
 
@@ -61,33 +89,41 @@ private:
     DWORD ReadScan(const BYTE* seg, size_t length, size_t* pos, bool* finished);
 
     ScanResult SequentialScan(JpegBitReader& in, int ss, int se);
+    template <bool kFast>
+    ScanResult SequentialMcus(JpegBitReader& in);
     // Ends a sequential scan at MCU `mcuIndex`, clearing what no scan has written.
     ScanResult StopSequential(DWORD mcuIndex) {
         if (!imageComplete_) ClearUnwritten(mcuIndex);
         return SCAN_STOP;
     }
     ScanResult ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, int al);
+    template <typename Coef>
+    ScanResult AcScan(JpegBitReader& in, Component& c, int ss, int se, int ah, int al);
+    bool WidenCoefficients();
     bool Restart(JpegBitReader& in, DWORD* untilRestart);
 
     // Decodes one block into `coef` (all zero on entry) and lists the
     // positions it set in `touched`; false when the data is damaged.
+    template <bool kFast>
     bool DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
                                bool* firstRowOnly);
-    void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al);
-    void DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
-    bool DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al);
+    void DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al);
+    template <typename Coef>
+    void DecodeAcFirst(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al);
+    template <typename Coef>
+    bool DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al);
 
     void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
     void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
+    template <typename Coef>
     void OutputCoefficients();
     void ClearUnwritten(DWORD mcuIndex);
-    int32_t* BlockCoefficients(DWORD mcuIndex, int block) {
-        return coefficients_ + ((size_t)mcuIndex * blocksPerMcu_ + block) * 64;
-    }
     HZVDIB Finish(DibInfo* info);
 
     const BYTE* data_;
     size_t size_;
+    const bool fast_;    // lookup Huffman decoding
+    const bool vector_;  // SSE2 transform and colour conversion
 
     bool haveFrame_ = false;
     bool progressive_ = false;
@@ -101,14 +137,25 @@ private:
     int mcuWidth_ = 8, mcuHeight_ = 8;
     DWORD mcusPerRow_ = 0, mcuRows_ = 0;
     int blocksPerMcu_ = 0;
-    McuBlock mcuBlocks_[6];
+    McuBlock mcuBlocks_[kMaxBlocksPerMcu];
 
     HZVDIB dib_ = nullptr;
     BITMAPINFOHEADER* header_ = nullptr;
     BYTE* pixels_ = nullptr;
     DWORD stride_ = 0;
     size_t pixelBytes_ = 0;
-    int32_t* coefficients_ = nullptr;
+    // AC coefficients of every block: 16-bit while no scan can store a value
+    // beyond ±32767, which holds for every file written with 8-bit samples,
+    // else widened to 32 bits. Both hold the same values.
+    void* coefficientMemory_ = nullptr;
+    void* coefficients_ = nullptr;  // in coefficientMemory_, on a 64-byte boundary
+    bool wideCoefficients_ = false;
+    uint32_t coefficientBound_ = 0;  // no stored value is larger in magnitude
+    // Per block, bit k set when the coefficient at zig-zag position k (1..63)
+    // is not 0, so that refinements need not read the zero ones.
+    uint64_t* nonzero_ = nullptr;
+    // DC coefficients apart from the others, so that DC scans touch little memory.
+    int32_t* dcCoefficients_ = nullptr;
 };
 
 DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
@@ -191,8 +238,12 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
     header_ = header;
     pixels_ = pixels;
     if (progressive) {
-        coefficients_ = (int32_t*)calloc(1, (size_t)coefBytes);
-        if (!coefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
+        coefficientMemory_ = calloc(1, (size_t)coefBytes / 2 + 64);
+        coefficients_ = (void*)(((uintptr_t)coefficientMemory_ + 63) & ~(uintptr_t)63);
+        const size_t blocks = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_;
+        nonzero_ = (uint64_t*)calloc(blocks, sizeof(uint64_t));
+        dcCoefficients_ = (int32_t*)calloc(blocks, sizeof(int32_t));
+        if (!coefficientMemory_ || !nonzero_ || !dcCoefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
     }
     return 0;
 }
@@ -296,12 +347,14 @@ bool Decoder::Restart(JpegBitReader& in, DWORD* untilRestart) {
     return true;
 }
 
-bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched,
-                                    int* touchedCount, bool* firstRowOnly) {
+template <bool kFast>
+bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* coef, BYTE* touched, int* touchedCount,
+                                    bool* firstRowOnly) {
     // A local reader stays in registers; stores into `coef` could alias the caller's.
     JpegBitReader r = in;
     const int32_t* q = g_quantTables[c.quant];
-    const int dcSize = r.Decode(g_dcTables[c.dcTable]);
+    const JpegHuffmanTable& dc = g_dcTables[c.dcTable];
+    const int dcSize = kFast ? r.Decode(dc) : r.DecodeBitByBit(dc);
     if (dcSize > 16) return false;
     c.predictor = (int32_t)((uint32_t)c.predictor + (uint32_t)r.Extend(dcSize));
     coef[0] = (int32_t)((uint32_t)c.predictor * (uint32_t)q[0]);
@@ -310,16 +363,49 @@ bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* co
     int rows = 0;
     const JpegHuffmanTable& ac = g_acTables[c.acTable];
     for (int k = 1; k < 64;) {
-        const int rs = r.Decode(ac);
-        if (rs == 0) break;
-        k += rs >> 4;
-        if (k > 63) break;
-        if (rs & 15) {
-            const int z = g_zvJpegNaturalOrder[k];
-            coef[z] = (int32_t)((uint32_t)r.Extend(rs & 15) * (uint32_t)q[z]);
-            touched[count++] = (BYTE)z;
-            rows |= z;
+        int z;
+        int32_t value;
+        if (kFast) {
+            r.Reserve();
+            const uint32_t ahead = r.Peek(JpegHuffmanTable::kLookupBits);
+            const int32_t hit = ac.acLookup[ahead];
+            if (hit) {
+                // Code and value bits in one step; a run past the block uses the code only.
+                k += (hit >> 8) & 0xFF;
+                if (k > 63) {
+                    r.Skip(ac.lookup[ahead] >> 8);
+                    break;
+                }
+                r.Skip(hit & 0xFF);
+                z = g_zvJpegNaturalOrder[k];
+                value = hit >> 16;
+            } else {
+                const int rs = r.Decode(ac);
+                if (rs == 0) break;
+                k += rs >> 4;
+                if (k > 63) break;
+                if (!(rs & 15)) {
+                    ++k;
+                    continue;
+                }
+                z = g_zvJpegNaturalOrder[k];
+                value = r.Extend(rs & 15);
+            }
+        } else {
+            const int rs = r.DecodeBitByBit(ac);
+            if (rs == 0) break;
+            k += rs >> 4;
+            if (k > 63) break;
+            if (!(rs & 15)) {
+                ++k;
+                continue;
+            }
+            z = g_zvJpegNaturalOrder[k];
+            value = r.Extend(rs & 15);
         }
+        coef[z] = (int32_t)((uint32_t)value * (uint32_t)q[z]);
+        touched[count++] = (BYTE)z;
+        rows |= z;
         ++k;
     }
     in = r;
@@ -329,16 +415,27 @@ bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* co
 }
 
 void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples) {
-    if (b.component == 0)
-        zvJpegInverseTransform(coef, samples.y + b.y * mcuWidth_ + b.x, mcuWidth_, firstRowOnly);
+    int32_t* out = samples.y + b.y * mcuWidth_ + b.x;
+    int stride = mcuWidth_;
+    if (b.component != 0) {
+        out = b.component == 1 ? samples.cb : samples.cr;
+        stride = 8;
+    }
+    // A block of one coefficient row takes the scalar shortcut.
+    if (vector_ && !firstRowOnly)
+        zvJpegInverseTransformSse2(coef, out, stride);
     else
-        zvJpegInverseTransform(coef, b.component == 1 ? samples.cb : samples.cr, 8, firstRowOnly);
+        zvJpegInverseTransform(coef, out, stride, firstRowOnly);
 }
 
 void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
     const DWORD x = mx * mcuWidth_;
     const DWORD columns = width_ - x < (DWORD)mcuWidth_ ? width_ - x : (DWORD)mcuWidth_;
-    zvJpegConvertMcu(layout_, samples, pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x, stride_, (int)columns);
+    BYTE* dst = pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x;
+    if (vector_ && columns == (DWORD)mcuWidth_)
+        zvJpegConvertWholeMcuSse2(layout_, samples, dst, stride_);
+    else
+        zvJpegConvertMcu(layout_, samples, dst, stride_, (int)columns);
 }
 
 void Decoder::ClearUnwritten(DWORD mcuIndex) {
@@ -352,6 +449,11 @@ void Decoder::ClearUnwritten(DWORD mcuIndex) {
 
 ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
     if (ss != 0 || se != 63) return StopSequential(0);
+    return fast_ ? SequentialMcus<true>(in) : SequentialMcus<false>(in);
+}
+
+template <bool kFast>
+ScanResult Decoder::SequentialMcus(JpegBitReader& in) {
     JpegMcuSamples samples;
     int32_t coef[64] = {};
     BYTE touched[64];
@@ -362,8 +464,8 @@ ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
         for (int b = 0; b < blocksPerMcu_; ++b) {
             int count = 0;
             bool firstRowOnly = true;
-            const bool ok =
-                DecodeSequentialBlock(in, components_[mcuBlocks_[b].component], coef, touched, &count, &firstRowOnly);
+            const bool ok = DecodeSequentialBlock<kFast>(in, components_[mcuBlocks_[b].component], coef, touched,
+                                                         &count, &firstRowOnly);
             if (!ok) return StopSequential(m);
             TransformBlock(coef, firstRowOnly, mcuBlocks_[b], samples);
             for (int i = 0; i < count; ++i) coef[touched[i]] = 0;
@@ -380,22 +482,41 @@ ScanResult Decoder::SequentialScan(JpegBitReader& in, int ss, int se) {
     return SCAN_COMPLETE;
 }
 
-void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t* coef, int al) {
-    int size = in.Decode(g_dcTables[c.dcTable]);
+void Decoder::DecodeDcFirst(JpegBitReader& in, Component& c, int32_t& dc, int al) {
+    int size = DecodeSymbol(in, g_dcTables[c.dcTable]);
     if (size > 16) size = 0;
     const uint32_t diff = (uint32_t)in.Extend(size);
     c.predictor = (int32_t)((uint32_t)c.predictor + (diff << al));
-    coef[0] = c.predictor;
+    dc = c.predictor;
 }
 
-void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+template <typename Coef>
+void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al) {
     if (c.eobRun > 0) {
         --c.eobRun;
         return;
     }
     const JpegHuffmanTable& t = g_acTables[c.acTable];
     for (int k = ss; k <= se;) {
-        const int rs = in.Decode(t);
+        if (fast_) {
+            in.Reserve();
+            const uint32_t ahead = in.Peek(JpegHuffmanTable::kLookupBits);
+            const int32_t hit = t.acLookup[ahead];
+            if (hit) {
+                // Code and value bits in one step; a run past the band uses the code only.
+                k += (hit >> 8) & 0xFF;
+                if (k > se) {
+                    in.Skip(t.lookup[ahead] >> 8);
+                    return;
+                }
+                in.Skip(hit & 0xFF);
+                coef[g_zvJpegNaturalOrder[k]] = (Coef)(int32_t)((uint32_t)(hit >> 16) << al);
+                nonzero |= (uint64_t)1 << k;
+                ++k;
+                continue;
+            }
+        }
+        const int rs = DecodeSymbol(in, t);
         const int r = rs >> 4, s = rs & 15;
         if (s == 0) {
             if (r < 15) {
@@ -407,22 +528,25 @@ void Decoder::DecodeAcFirst(JpegBitReader& in, Component& c, int32_t* coef, int 
         }
         k += r;
         if (k > se) return;
-        coef[g_zvJpegNaturalOrder[k]] = (int32_t)((uint32_t)in.Extend(s) << al);
+        // Extend(s) << al with s <= 15 and al <= 15 is never 0.
+        coef[g_zvJpegNaturalOrder[k]] = (Coef)(int32_t)((uint32_t)in.Extend(s) << al);
+        nonzero |= (uint64_t)1 << k;
         ++k;
     }
 }
 
-bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int ss, int se, int al) {
+template <typename Coef>
+bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al) {
     const int32_t plus = (int32_t)(1u << al), minus = (int32_t)(~0u << al);
-    // Adds a correction bit to a coefficient already non-zero.
-    auto refine = [&](int32_t& v) {
-        if (in.Bit() && (v & plus) == 0) v = (int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
+    // Adds a correction bit to a coefficient already non-zero; it stays non-zero.
+    auto refine = [&](Coef& v) {
+        if (in.Bit() && (v & plus) == 0) v = (Coef)(int32_t)((uint32_t)v + (uint32_t)(v >= 0 ? plus : minus));
     };
     int k = ss;
     if (c.eobRun == 0) {
         const JpegHuffmanTable& t = g_acTables[c.acTable];
         for (; k <= se; ++k) {
-            const int rs = in.Decode(t);
+            const int rs = DecodeSymbol(in, t);
             int r = rs >> 4;
             const int s = rs & 15;
             int32_t value = 0;
@@ -434,20 +558,26 @@ bool Decoder::DecodeAcRefine(JpegBitReader& in, Component& c, int32_t* coef, int
                 break;
             }
             for (; k <= se; ++k) {
-                int32_t& v = coef[g_zvJpegNaturalOrder[k]];
-                if (v != 0) {
-                    refine(v);
+                if (nonzero >> k & 1) {
+                    refine(coef[g_zvJpegNaturalOrder[k]]);
                 } else if (--r < 0) {
                     break;
                 }
             }
-            if (value && k <= se) coef[g_zvJpegNaturalOrder[k]] = value;
+            if (value && k <= se) {
+                coef[g_zvJpegNaturalOrder[k]] = (Coef)value;
+                nonzero |= (uint64_t)1 << k;
+            }
         }
     }
     if (c.eobRun > 0) {
-        for (; k <= se; ++k) {
-            int32_t& v = coef[g_zvJpegNaturalOrder[k]];
-            if (v != 0) refine(v);
+        if (k <= se) {
+            // Only the non-zero coefficients of the rest of the band take a bit.
+            uint64_t rest = nonzero & (~(uint64_t)0 << k) & (~(uint64_t)0 >> (63 - se));
+            while (rest) {
+                refine(coef[g_zvJpegNaturalOrder[__builtin_ctzll(rest)]]);
+                rest &= rest - 1;
+            }
         }
         --c.eobRun;
     }
@@ -464,23 +594,22 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     } else if (se < ss || se > 63) {
         return SCAN_STOP;
     }
-    int32_t saved[6 * 64];
+    int32_t saved[kMaxBlocksPerMcu];
     if (dcScan) {
         const DWORD total = mcusPerRow_ * mcuRows_;
         for (DWORD m = 0; m < total; ++m) {
-            int32_t* first = BlockCoefficients(m, 0);
+            int32_t* dc = dcCoefficients_ + (size_t)m * blocksPerMcu_;
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
-            if (nearEnd) memcpy(saved, first, sizeof(int32_t) * 64 * blocksPerMcu_);
+            if (nearEnd) memcpy(saved, dc, sizeof(int32_t) * blocksPerMcu_);
             for (int b = 0; b < blocksPerMcu_; ++b) {
                 Component& c = components_[mcuBlocks_[b].component];
-                int32_t* coef = BlockCoefficients(m, b);
                 if (ah == 0)
-                    DecodeDcFirst(in, c, coef, al);
+                    DecodeDcFirst(in, c, dc[b], al);
                 else if (in.Bit())
-                    coef[0] = (int32_t)((uint32_t)coef[0] | (1u << al));
+                    dc[b] = (int32_t)((uint32_t)dc[b] | (1u << al));
             }
             if (in.Overran()) {
-                if (nearEnd) memcpy(first, saved, sizeof(int32_t) * 64 * blocksPerMcu_);
+                if (nearEnd) memcpy(dc, saved, sizeof(int32_t) * blocksPerMcu_);
                 return SCAN_STOP;
             }
             if (m + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
@@ -490,29 +619,79 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     int which = 0;
     while (components_[which].acTable == kNotInScan) ++which;
     Component& c = components_[which];
+    // The largest value that the scan can leave in the store.
+    const uint64_t bound =
+        ah ? (uint64_t)coefficientBound_ + (1u << al) : (uint64_t)(((1u << g_acTables[c.acTable].maxSize) - 1) << al);
+    if (bound > coefficientBound_) coefficientBound_ = bound > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)bound;
+    if (!wideCoefficients_ && coefficientBound_ > 32767 && !WidenCoefficients()) return SCAN_STOP;
+    return wideCoefficients_ ? AcScan<int32_t>(in, c, ss, se, ah, al) : AcScan<int16_t>(in, c, ss, se, ah, al);
+}
+
+bool Decoder::WidenCoefficients() {
+    const size_t count = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64;
+    void* memory = malloc(count * sizeof(int32_t) + 64);
+    if (!memory) return false;
+    int32_t* wide = (int32_t*)(((uintptr_t)memory + 63) & ~(uintptr_t)63);
+    const int16_t* narrow = (const int16_t*)coefficients_;
+    for (size_t i = 0; i < count; ++i) wide[i] = narrow[i];
+    free(coefficientMemory_);
+    coefficientMemory_ = memory;
+    coefficients_ = wide;
+    wideCoefficients_ = true;
+    return true;
+}
+
+template <typename Coef>
+ScanResult Decoder::AcScan(JpegBitReader& in, Component& c, int ss, int se, int ah, int al) {
+    DWORD untilRestart = restartInterval_;
+    Coef* const store = (Coef*)coefficients_;
+    Coef saved[64];
     const DWORD total = c.blocksWide * c.blocksHigh;
-    auto blockAt = [&](DWORD bx, DWORD by) {
-        const DWORD mcu = (by / c.v) * mcusPerRow_ + bx / c.h;
-        return BlockCoefficients(mcu, c.firstBlock + (int)(by % c.v) * c.h + (int)(bx % c.h));
-    };
+    // Sampling factors are 1 or 2.
+    const int wideShift = c.h >> 1, tallShift = c.v >> 1;
+    const bool refining = ah != 0;
+    const uint64_t band = (~(uint64_t)0 << ss) & (~(uint64_t)0 >> (63 - se));
     DWORD n = 0;
     for (DWORD by = 0; by < c.blocksHigh; ++by) {
+        const size_t rowFirst =
+            (size_t)(by >> tallShift) * mcusPerRow_ * blocksPerMcu_ + c.firstBlock + (size_t)(by & tallShift) * c.h;
+        auto blockIndex = [&](DWORD bx) {
+            return rowFirst + (size_t)(bx >> wideShift) * blocksPerMcu_ + (bx & wideShift);
+        };
         for (DWORD bx = 0; bx < c.blocksWide; ++bx, ++n) {
-            int32_t* coef = blockAt(bx, by);
-            // The blocks of a grid row lie apart in the store; fetch ahead.
-            if (bx + 2 < c.blocksWide) {
-                const int32_t* ahead = blockAt(bx + 2, by);
-                for (int i = 0; i < 64; i += 16) __builtin_prefetch(ahead + i);
+            const size_t index = blockIndex(bx);
+            uint64_t& nonzero = nonzero_[index];
+            if (c.eobRun > 0 && (!refining || (nonzero & band) == 0)) {
+                // An end-of-band run passes the block over without a bit read.
+                --c.eobRun;
+                if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
+                continue;
+            }
+            Coef* coef = store + index * 64;
+            // The blocks of a grid row lie apart in the store; fetch the
+            // lines of the block after next that the scan will use: those
+            // with the band's non-zero coefficients when refining, those of
+            // the band unless an end-of-band run passes the block over.
+            if (bx + 2 < c.blocksWide && (refining || c.eobRun < 3)) {
+                const size_t ahead = blockIndex(bx + 2);
+                const uint64_t used = refining ? nonzero_[ahead] & band : band;
+                for (int line = 0; line < LineCoefficients<Coef>::kLines; ++line)
+                    if (used & kLineCoefficients<Coef>.mask[line])
+                        __builtin_prefetch((const BYTE*)(store + ahead * 64) + 64 * line);
             }
             const bool nearEnd = in.Position() + kMcuMaxBytes > size_;
-            if (nearEnd) memcpy(saved, coef, sizeof(int32_t) * 64);
+            const uint64_t savedNonzero = nonzero;
+            if (nearEnd) memcpy(saved, coef, sizeof saved);
             bool ok = true;
-            if (ah == 0)
-                DecodeAcFirst(in, c, coef, ss, se, al);
+            if (refining)
+                ok = DecodeAcRefine(in, c, coef, nonzero, ss, se, al);
             else
-                ok = DecodeAcRefine(in, c, coef, ss, se, al);
+                DecodeAcFirst(in, c, coef, nonzero, ss, se, al);
             if (!ok || in.Overran()) {
-                if (nearEnd) memcpy(coef, saved, sizeof(int32_t) * 64);
+                if (nearEnd) {
+                    memcpy(coef, saved, sizeof saved);
+                    nonzero = savedNonzero;
+                }
                 return SCAN_STOP;
             }
             if (n + 1 < total && !Restart(in, &untilRestart)) return SCAN_STOP;
@@ -521,6 +700,7 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
     return SCAN_COMPLETE;
 }
 
+template <typename Coef>
 void Decoder::OutputCoefficients() {
     JpegMcuSamples samples;
     int32_t coef[64];
@@ -528,12 +708,17 @@ void Decoder::OutputCoefficients() {
     for (DWORD my = 0; my < mcuRows_; ++my) {
         for (DWORD mx = 0; mx < mcusPerRow_; ++mx, ++m) {
             for (int b = 0; b < blocksPerMcu_; ++b) {
-                const int32_t* stored = BlockCoefficients(m, b);
+                const size_t index = (size_t)m * blocksPerMcu_ + b;
+                const Coef* stored = (const Coef*)coefficients_ + index * 64;
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
                 int32_t rows = 0;
-                for (int k = 0; k < 64; ++k) {
-                    coef[k] = (int32_t)((uint32_t)stored[k] * (uint32_t)q[k]);
-                    if (k >= 8) rows |= coef[k];
+                memset(coef, 0, sizeof coef);
+                coef[0] = (int32_t)((uint32_t)dcCoefficients_[index] * (uint32_t)q[0]);
+                // Only the coefficients that the map names are not 0.
+                for (uint64_t left = nonzero_[index]; left; left &= left - 1) {
+                    const int z = g_zvJpegNaturalOrder[__builtin_ctzll(left)];
+                    coef[z] = (int32_t)((uint32_t)stored[z] * (uint32_t)q[z]);
+                    if (z >= 8) rows |= coef[z];
                 }
                 TransformBlock(coef, rows == 0, mcuBlocks_[b], samples);
             }
@@ -543,9 +728,19 @@ void Decoder::OutputCoefficients() {
 }
 
 HZVDIB Decoder::Finish(DibInfo* info) {
-    if (progressive_) OutputCoefficients();
-    free(coefficients_);
+    if (progressive_) {
+        if (wideCoefficients_)
+            OutputCoefficients<int32_t>();
+        else
+            OutputCoefficients<int16_t>();
+    }
+    free(coefficientMemory_);
+    coefficientMemory_ = nullptr;
     coefficients_ = nullptr;
+    free(nonzero_);
+    nonzero_ = nullptr;
+    free(dcCoefficients_);
+    dcCoefficients_ = nullptr;
     info->flags = 0;
     info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
     info->left = 0;

@@ -7,10 +7,13 @@
 #include <algorithm>
 
 std::vector<std::string> OracleCorpusFiles(const char* kind) {
-    std::vector<std::string> files;
     const char* root = getenv("ZV_ORACLE_CORPUS");
-    if (!root) return files;
-    const std::string dir = std::string(root) + "/" + kind;
+    if (!root) return {};
+    return OracleFolderFiles(std::string(root) + "/" + kind);
+}
+
+std::vector<std::string> OracleFolderFiles(const std::string& dir) {
+    std::vector<std::string> files;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* e = readdir(d))
             if (e->d_name[0] != '.') files.push_back(dir + "/" + e->d_name);

@@ -1,5 +1,6 @@
 #include "enumerate.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "../app/resource.h"
@@ -62,8 +63,17 @@ int EnumerateUrlCache(CCachePane& pane) {
         cache.FindClose();
         pane.EndDeferral();
     }
+    for (const CacheDamage& damage : cache.Damage()) pane.report.Warning(damage.where.c_str(), damage.message);
     pane.view.ExpandFolder(pane.side, pane.root);
     if (pane.historyRoot >= 0) pane.view.ExpandFolder(pane.side, pane.historyRoot);
     pane.RefreshStatus();
     return 1;
+}
+
+std::string CacheRootCaption(const IUrlCache& cache, const char* rootText, const char* captionFormat) {
+    const char* folder = cache.SourceFolder();
+    if (!folder) return rootText;
+    char caption[kUrlBufferSize + 64];
+    snprintf(caption, sizeof(caption), captionFormat, folder);
+    return caption;
 }

@@ -28,6 +28,10 @@ bool CMemoryUrlCache::Emit(UrlCacheEntry& entry) {
     entry.entryType = e.type;
     entry.sizeLow = e.size;
     entry.lastModified = e.lastModified;
+    entry.lastAccess = FILETIME{0, 0};
+    entry.expire = FILETIME{0, 0};
+    entry.headerInfo = nullptr;
+    entry.headerInfoSize = 0;
     return true;
 }
 

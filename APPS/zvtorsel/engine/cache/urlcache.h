@@ -1,6 +1,9 @@
 // The URL cache as the rebuild engine sees it: a walk over its entries and
 // the few operations that remove, create and commit one entry.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "zvtypes.h"
 
 enum {
@@ -16,6 +19,17 @@ struct UrlCacheEntry {
     DWORD entryType;
     DWORD sizeLow;
     FILETIME lastModified;
+    FILETIME lastAccess;      // zero when the store has none
+    FILETIME expire;          // zero when the store has none
+    const char* headerInfo;   // response headers, null when absent; not terminated
+    DWORD headerInfoSize;
+};
+
+// A part of a store that could not be read: where (a file and its offset)
+// and the message of the program's string table that says what it means.
+struct CacheDamage {
+    std::string where;
+    UINT message;
 };
 
 class IUrlCache {
@@ -34,6 +48,17 @@ public:
                              DWORD cap) = 0;
     virtual bool CommitEntry(const char* url, const char* localFile, const FILETIME& expire,
                              const FILETIME& lastModified, const char* ext) = 0;
+
+    // A store that is only read (a cache folder taken from another disk):
+    // delete, create and commit fail there and nothing is written.
+    virtual bool ReadOnly() const { return false; }
+    // The folder such a store reads, for captions; null for the live cache.
+    virtual const char* SourceFolder() const { return nullptr; }
+    // What the store could not read, one warning row each.
+    virtual const std::vector<CacheDamage>& Damage() const {
+        static const std::vector<CacheDamage> none;
+        return none;
+    }
 };
 
 // Expiry time written on entries put back into the cache: 9999-12-31 11:59:59.999 UTC.

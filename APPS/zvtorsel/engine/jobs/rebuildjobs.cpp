@@ -22,6 +22,11 @@ CRebuildJobs::CRebuildJobs(const RebuildSettings& settings, IFileSystem& files, 
     rebuild.cachePane = &cache;
     cache.rebuildPane = &rebuild;
     cache.historyPrefixLength = historyPrefixLength;
+    if (urlCache.ReadOnly()) {
+        // Copying out stays; nothing may be written into the store.
+        cache.forbiddenMarks = MARK_D;
+        rebuild.forbiddenMarks = MARK_C;
+    }
 }
 
 std::string CRebuildJobs::DownloadListPath() const {

@@ -79,7 +79,9 @@ int CopyUnit(const char* p, bool cnvtPercent, Writer& w, const MappingSettings& 
     return n;
 }
 
-bool SepsAfterScheme(const char* colon) { return colon[0] == ':' && IsSep(colon[1]) && IsSep(colon[2]); }
+bool SepsAfterScheme(const char* colon) {
+    return colon[0] == ':' && IsSep(colon[1]) && IsSep(colon[2]);
+}
 
 }  // namespace
 
@@ -185,21 +187,21 @@ bool IsDotsOnlyComponent(const char* p) {
 int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const MappingSettings& s) {
     Writer w(out, outSize);
     bool query = false;
+    // Only the first ":" can end the scheme, and only before any separator;
+    // a later ":" (a port, user info, a path) is an ordinary reserved byte.
+    bool schemePossible = true;
     bool componentStart = true;
     char* lastComponent = out;
     const char* p = mappedUrl;
     while (*p) {
         if (!query) {
-            if (SepsAfterScheme(p)) {
-                if (!w.Put("$\\", 2)) break;
-                p += 3;
-                componentStart = true;
-                lastComponent = w.Pos();
-                continue;
-            }
-            if (IsSep(*p)) {
-                if (!w.Put('\\')) break;
-                ++p;
+            bool schemeEnd = schemePossible && SepsAfterScheme(p);
+            if (schemeEnd || IsSep(*p)) {
+                if (!(schemeEnd ? w.Put("$\\", 2) : w.Put('\\'))) break;
+                // A run of separators is one: the tree has no empty folder names.
+                p += schemeEnd ? 3 : 1;
+                while (IsSep(*p)) ++p;
+                schemePossible = false;
                 componentStart = true;
                 lastComponent = w.Pos();
                 continue;
@@ -220,6 +222,7 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
         } else if (IsReservedByte(b)) {
             if (!PutEscape(w, b)) break;
             if (b == '?') query = true;
+            if (b == ':' || b == '?') schemePossible = false;
             ++p;
         } else {
             if (!w.Put(*p)) break;
@@ -258,8 +261,8 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSe
     }
 }
 
-const char* NextUrlComponent(const char* url, char* component, size_t componentSize,
-                             const MappingSettings& s) {
+const char* NextUrlComponent(const char* url, bool atStart, char* component,
+                             size_t componentSize, const MappingSettings& s) {
     Writer w(component, componentSize);
     const char* p = url;
     while (*p && *p != '?') {
@@ -267,9 +270,12 @@ const char* NextUrlComponent(const char* url, char* component, size_t componentS
             while (IsSep(*p)) ++p;
             return p;
         }
-        if (*p == ':' && !IsSep(p[1])) {
-            w.Put(':');
-            return p + 1;
+        if (*p == ':' && atStart) {
+            if (!IsSep(p[1])) {
+                w.Put(':');
+                return p + 1;
+            }
+            atStart = false;  // the scheme ends at the separators that follow
         }
         int n = CharLength(p, s);
         if (!n) break;

@@ -18,7 +18,9 @@ int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastMod
                  const MappingSettings& settings = MappingSettings::Process());
 
 // Mapped URL to the relative local path (caller prefixes the rebuild folder).
-// Returns 1 when a "?" was escaped, else 0.
+// The scheme's ":" with two separators and any more after it becomes "$\",
+// every other run of separators before the query one "\". Returns 1 when a "?" was escaped,
+// else 0.
 int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize = kUrlBufferSize,
                    const MappingSettings& settings = MappingSettings::Process());
 
@@ -28,8 +30,12 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize = kUrlBufferSize
 
 // Writes the first tree component of url into component and returns the rest,
 // or null when url is a leaf (then component holds the whole leaf text, query
-// included; an empty leaf stands for "index.html").
-const char* NextUrlComponent(const char* url, char* component,
+// included; an empty leaf stands for "index.html"). atStart says that url is
+// a whole mapped URL, whose first component is its scheme: there a ":" that
+// no separator follows ends the component (mailto:x gives "mailto:" and x).
+// Elsewhere ":" is an ordinary byte, so "host:8080" stays one folder, the one
+// that UrlToLocalPath names "host$3a8080".
+const char* NextUrlComponent(const char* url, bool atStart, char* component,
                              size_t componentSize = kUrlBufferSize,
                              const MappingSettings& settings = MappingSettings::Process());
 

@@ -46,6 +46,19 @@ public:
     // 0: no further link, 1: a link, 2: the link of a BASE tag.
     int NextLink(char* dest, int size);
 
+    // Title extraction and keyword matching on the converted text of the
+    // loaded page (report pages). The title scanners find "<TITLE>" and "<"
+    // in any case; the keyword scanners take the first three attribute slots.
+    BOOL OpenTitleScanners();
+    // Keywords from the first on, up to the first empty one, each compiled
+    // with ignore-case unless matchCase and with pattern syntax when patterns.
+    BOOL OpenKeywordScanners(const char* const keywords[3], BOOL matchCase, BOOL patterns,
+                             BOOL orOperation);
+    // The title of the loaded page without CR and LF, cut to size - 1 bytes
+    // at a character boundary; FALSE when it has none or it is empty.
+    BOOL GetTitle(char* dest, int size);
+    BOOL KeywordMatch();
+
     // Decodes &amp; &quot; &gt; &lt;; writes at most size - 1 bytes and a zero.
     // Returns the position of the zero.
     static char* UnescapeEntities(char* dest, const char* src, int size);

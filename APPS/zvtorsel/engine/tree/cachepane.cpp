@@ -34,7 +34,7 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     if (!node) return 0;
 
     char component[kUrlBufferSize];
-    const char* rest = NextUrlComponent(mappedUrl, component, sizeof(component));
+    const char* rest = NextUrlComponent(mappedUrl, depth == 0, component, sizeof(component));
     if (rest) {
         int index = node->Find(component);
         TreeItem* existing = index >= 0 ? node->items[index] : nullptr;
@@ -107,8 +107,8 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
         }
         item->size = record ? record->sizeLow : 0;
     }
-    item->allowed[side] = allowed;
-    item->marks[side] = marks & allowed;
+    item->allowed[side] = Permitted(allowed);
+    item->marks[side] = marks & item->allowed[side];
     if (record) {
         FILETIME time = record->lastModified;
         int clamp = zvControlFileTimeAtFat(&time);

@@ -5,13 +5,6 @@
 
 namespace {
 
-// Index in the cache folder plus one, index in the rebuild folder plus one.
-struct NamePair {
-    int cache;
-    int rebuild;
-};
-static_assert(sizeof(NamePair) == 8, "pairs are 8-byte elements");
-
 const int kPairGrowth = 256;
 
 zvCTime2 EvenLocalTime(const FILETIME& utc) {
@@ -62,38 +55,37 @@ int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int 
     rn = cache.model.Node(rebuildFolder);
     if (!cn) return 1;
 
+    // Each name folded to upper case gets a number, which addresses the index
+    // (plus one) of the rebuild entry of that name. The rebuild side is
+    // numbered first and every cache entry looks its name up, so that cache
+    // names differing only in case all meet the one file or folder on disk.
     zvCHash names;
-    zvCArray pairs(sizeof(NamePair));
+    zvCArray rebuildIndex(sizeof(int));
     std::string upper;
-    int highest = -1;
-    for (int pass = 0; pass < 2; ++pass) {
-        const std::vector<TreeItem*>& items = pass == 0 ? cn->items : rn->items;
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (!items[i]) continue;
-            UpperName(items[i]->name.c_str(), upper);
-            int number = names.GetHash(upper.c_str());
-            if (number < 0 || !Grow(pairs, number)) continue;
-            NamePair* pair = (NamePair*)&pairs[number];
-            if (pass == 0) pair->cache = (int)i + 1;
-            else pair->rebuild = (int)i + 1;
-            if (number > highest) highest = number;
-        }
+    for (size_t i = 0; i < rn->items.size(); ++i) {
+        if (!rn->items[i]) continue;
+        UpperName(rn->items[i]->name.c_str(), upper);
+        int number = names.GetHash(upper.c_str());
+        if (number < 0 || !Grow(rebuildIndex, number)) continue;
+        *(int*)&rebuildIndex[number] = (int)i + 1;
     }
 
     const RebuildSettings& settings = cache.settings;
-    for (int number = 0; number <= highest; ++number) {
-        NamePair pair = *(const NamePair*)&pairs[number];
-        if (pair.cache == 0) continue;
-        int ci = pair.cache - 1;
-        TreeItem* c = cn->items[ci];
-        if (!(c->allowed[SIDE_CACHE] & MARK_C)) continue;
-        if (pair.rebuild == 0) {
+    for (size_t i = 0; i < cn->items.size(); ++i) {
+        TreeItem* c = cn->items[i];
+        if (!c || !(c->allowed[SIDE_CACHE] & MARK_C)) continue;
+        UpperName(c->name.c_str(), upper);
+        int number = names.GetHash(upper.c_str());
+        if (number < 0 || !Grow(rebuildIndex, number)) continue;
+        int ci = (int)i;
+        int rebuildPlusOne = *(const int*)&rebuildIndex[number];
+        if (rebuildPlusOne == 0) {
             if (!settings.checkCopyMark) continue;
             if (c->IsFolder()) MarkNewFolder(cache, c->Child());
             else MarkCopy(cache, cacheFolder, ci);
             continue;
         }
-        int ri = pair.rebuild - 1;
+        int ri = rebuildPlusOne - 1;
         TreeItem* r = rn->items[ri];
         if (c->IsFolder() && r->IsFolder()) {
             if (!CompareInner(cache, c->Child(), rebuild, r->Child())) return 0;

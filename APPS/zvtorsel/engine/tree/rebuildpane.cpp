@@ -111,7 +111,7 @@ int CRebuildPane::LoadFolder(int folder) {
         item->size = e.size;
         item->time = e.lastWrite;
         item->name = decoded;
-        item->allowed[side] = MARK_ALL;
+        item->allowed[side] = Permitted(MARK_ALL);
         if (e.size == 0 && e.name == "#") {
             item->flags |= ITEM_PLACEHOLDER;
             item->allowed[side] &= (BYTE)~MARK_C;
@@ -146,7 +146,7 @@ TreeItem* CRebuildPane::AddUrl(const char* mappedUrl, const UrlCacheEntry* recor
         if (!node) return nullptr;
         if (node->state != FOLDER_READ && !LoadFolder(folder)) return nullptr;
         node = model.Node(folder);
-        const char* next = NextUrlComponent(rest, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
         if (!next) break;
         int index = node->Find(component);
         if (index < 0) {
@@ -169,8 +169,8 @@ TreeItem* CRebuildPane::AddUrl(const char* mappedUrl, const UrlCacheEntry* recor
         item->time = record->lastModified;
         if (record->localFile) item->localFile = record->localFile;
     }
-    item->allowed[side] = allowed;
-    item->marks[side] = marks;
+    item->allowed[side] = Permitted(allowed);
+    item->marks[side] = marks & item->allowed[side];
     model.AddItem(folder, item);
     Count(*item, +1);
     if (!deferred_) {

@@ -104,7 +104,7 @@ void CTreePane::Disallow(int folder, int item, BYTE bits) {
 
 void CTreePane::Allow(int folder, int item, BYTE bits) {
     TreeItem* it = model.Item(folder, item);
-    if (it) it->allowed[side] |= bits;
+    if (it) it->allowed[side] = Permitted(it->allowed[side] | bits);
 }
 
 namespace {
@@ -263,7 +263,7 @@ bool CTreePane::FindByUrl(const char* mappedUrl, int* folder, int* item, int* re
         FolderNode* node = model.Node(f);
         if (!node) return false;
         if (node->state != FOLDER_READ && !LoadFolder(f)) return false;
-        const char* next = NextUrlComponent(rest, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
         if (!next) {
             int i = node->Find(component[0] ? component : "index.html");
             if (i < 0 || node->items[i]->IsFolder()) return false;
@@ -451,8 +451,8 @@ int CTreePane::NewChildFolder(int folder, const std::string& name, BYTE allowed,
     item->kind = KIND_FOLDER;
     item->attributes = FILE_ATTR_DIRECTORY;
     item->name = name;
-    item->allowed[side] = allowed;
-    item->marks[side] = marks & allowed;
+    item->allowed[side] = Permitted(allowed);
+    item->marks[side] = marks & item->allowed[side];
     int index = model.AddItem(folder, item);
     int child = model.NewFolder(folder, index, rebuildNo, state);
     item->size = (DWORD)child;

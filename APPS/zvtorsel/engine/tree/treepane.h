@@ -27,6 +27,7 @@ struct RebuildSettings {
     int useNoframeTag = 1;
     int renameOld = 0;
     int contRbldTree = 0;
+    std::string cacheFolder;  // a cache folder read instead of the browser's cache; "" for the live one
 
     // Empty folders and folders whose text begins with "(" are not used.
     bool FolderInUse(int n) const {
@@ -154,6 +155,10 @@ public:
     int shownFolder = -1;
     volatile long cancel = 0;
     PaneCounters counters;
+    // Marks never allowed on this side: those that would write into a cache
+    // store that is only read (write-back, cache delete and cache move).
+    BYTE forbiddenMarks = 0;
+    BYTE Permitted(BYTE allowed) const { return (BYTE)(allowed & ~forbiddenMarks); }
 
 protected:
     void ToggleOne(int folder, int item, BYTE group, BYTE value, bool ghostOnly);

@@ -78,7 +78,8 @@ TEST(Exports, EveryFunctionResolvesByUndecoratedName) {
         "zvMakeUniqPathA", "zvMakeDirectoriesA", "zvRenameFileA", "zvGetDBCSLeadTable", "zvScanFileNameW",
         "zvScanExtNameW", "zvControlRightPathW", "zvControlRightUrlW", "zvControlFileTimeAtFat",
         "zvRegulateFileTime", "zvAddTimeToFileTime", "zvSubTimeToFileTime", "zvSetFileTimeA", "zvSetFileTimeW",
-        "zvMakeUniqPathW", "zvMakeDirectoriesW", "zvRenameFileW",
+        "zvMakeUniqPathW", "zvMakeDirectoriesW", "zvRenameFileW", "zvCreateFileOpA", "zvCreateFileOpW",
+        "zvSetFileOpEntry", "zvOperateFileOpA", "zvOperateFileOpW", "zvCloseFileOp",
     };
     for (const char* name : names) EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
     auto version = (int(WINAPI*)())(void*)GetProcAddress(module, "zvGetVersion");

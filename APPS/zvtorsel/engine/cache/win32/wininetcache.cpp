@@ -33,6 +33,10 @@ void CWinInetUrlCache::Fill(UrlCacheEntry& entry) const {
     entry.entryType = info->CacheEntryType;
     entry.sizeLow = info->dwSizeLow;
     entry.lastModified = info->LastModifiedTime;
+    entry.lastAccess = info->LastAccessTime;
+    entry.expire = info->ExpireTime;
+    entry.headerInfo = info->dwHeaderInfoSize ? (const char*)info->lpHeaderInfo : nullptr;
+    entry.headerInfoSize = info->lpHeaderInfo ? info->dwHeaderInfoSize : 0;
 }
 
 // An entry larger than the record buffer makes the buffer grow to the size the

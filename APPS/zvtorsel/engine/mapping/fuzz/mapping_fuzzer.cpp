@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckLocalPath(full.data(), s);
         std::vector<char> component(outSize);
         const char* rest = mapped.data();
-        while ((rest = NextUrlComponent(rest, component.data(), component.size(), s))) {
+        while ((rest = NextUrlComponent(rest, rest == mapped.data(), component.data(), component.size(), s))) {
         }
     }
     std::vector<char> small(outSize);

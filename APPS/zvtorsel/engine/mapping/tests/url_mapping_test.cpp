@@ -144,8 +144,9 @@ TEST_F(Mapping, LocalPathsEscapeReservedBytes) {
     EXPECT_EQ(Local("http://h/\"$%*,;<>|\x01\x1f"), "http$\\h\\$22$24$25$2a$2c$3b$3c$3e$7c$01$1f");
     // After the query starts, separators and colons are escaped too.
     EXPECT_EQ(Local("http://h/q?a/b\\c://d"), "http$\\h\\q$3fa$2fb$5cc$3a$2f$2fd");
-    EXPECT_EQ(Local("file:///c:/x"), "file$\\\\c$3a\\x");
+    EXPECT_EQ(Local("file:///c:/x"), "file$\\c$3a\\x");  // no empty folder name
     EXPECT_EQ(Local("mailto:x"), "mailto$3ax");
+    EXPECT_EQ(Local("http://h/a://b"), "http$\\h\\a$3a\\b");  // only the scheme ends in "$\\"
     EXPECT_EQ(Local("http:\\\\h\\a"), "http$\\h\\a");
     EXPECT_EQ(Local("http://h/\x80\xa1\xdf\xfd"), "http$\\h\\\x80\xa1\xdf\xfd");
 }
@@ -156,7 +157,7 @@ TEST_F(Mapping, DotOnlyComponentsStayInsideTheRebuildFolder) {
     EXPECT_EQ(Local(Map("http://h/%2e%2e/%2E%2e/x", nullptr, TRUE)), "http$\\h\\$2e$2e\\$2e$2e\\x");
     EXPECT_EQ(Local("http://h/./a/..."), "http$\\h\\$2e\\a\\$2e$2e$2e");
     EXPECT_EQ(Local("http://../x"), "http$\\$2e$2e\\x");
-    EXPECT_EQ(Local("http://h/..a/a..//.."), "http$\\h\\..a\\a..\\\\$2e$2e");
+    EXPECT_EQ(Local("http://h/..a/a..//.."), "http$\\h\\..a\\a..\\$2e$2e");
     EXPECT_EQ(Local("http://h/x?/../.."), "http$\\h\\x$3f$2f..$2f..");
     EXPECT_EQ(Name("$2e$2e"), "..");
     EXPECT_EQ(Name("$2e"), ".");
@@ -190,16 +191,16 @@ TEST_F(Mapping, TrailByte5CNeverSeparates) {
 
     char part[kUrlBufferSize];
     std::string rest = "http://h/" + so + "/" + hyo;
-    const char* next = NextUrlComponent(rest.c_str(), part, sizeof part, settings);
+    const char* next = NextUrlComponent(rest.c_str(), true, part, sizeof part, settings);
     ASSERT_TRUE(next);
     EXPECT_STREQ(part, "http:");
-    next = NextUrlComponent(next, part, sizeof part, settings);
+    next = NextUrlComponent(next, false, part, sizeof part, settings);
     ASSERT_TRUE(next);
     EXPECT_STREQ(part, "h");
-    next = NextUrlComponent(next, part, sizeof part, settings);
+    next = NextUrlComponent(next, false, part, sizeof part, settings);
     ASSERT_TRUE(next);
     EXPECT_EQ(std::string(part), so);
-    EXPECT_EQ(NextUrlComponent(next, part, sizeof part, settings), nullptr);
+    EXPECT_EQ(NextUrlComponent(next, false, part, sizeof part, settings), nullptr);
     EXPECT_EQ(std::string(part), hyo);
 
     char out[kUrlBufferSize];
@@ -222,13 +223,20 @@ TEST_F(Mapping, SplitsMappedUrlsIntoTreeComponents) {
         {"http://h/a/", {"http:", "h", "a"}, ""},
         {"news:", {"news:"}, ""},
         {"plain", {}, "plain"},
+        // Only the scheme's ":" ends a component: a port or user info stays in the host.
+        {"http://host.test:8080/p.html", {"http:", "host.test:8080"}, "p.html"},
+        {"http://u:pw@h:81/a:b/c:", {"http:", "u:pw@h:81", "a:b"}, "c:"},
+        {"HTTP://H:8080", {"HTTP:"}, "H:8080"},
+        {"http://127.0.0.1:8080/a/b.gif", {"http:", "127.0.0.1:8080", "a"}, "b.gif"},
+        {"http://h:80", {"http:"}, "h:80"},
+        {"mailto:12x", {"mailto:"}, "12x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
         char part[kUrlBufferSize];
         const char* rest = c.url;
         std::vector<std::string> folders;
-        while (const char* next = NextUrlComponent(rest, part, sizeof part, settings)) {
+        while (const char* next = NextUrlComponent(rest, rest == c.url, part, sizeof part, settings)) {
             folders.push_back(part);
             rest = next;
         }
@@ -311,7 +319,7 @@ TEST_F(Mapping, BuffersAreNeverOverrun) {
         EXPECT_TRUE(len <= 8 || (len - 8) % 2 == 0) << len;
         LocalNameToUrl(wide.c_str() + 9, buf.data(), size, settings);
         EXPECT_EQ(strlen(buf.data()) % 2, 0u);
-        EXPECT_EQ(NextUrlComponent(wide.c_str() + 9, buf.data(), size, settings), nullptr);
+        EXPECT_EQ(NextUrlComponent(wide.c_str() + 9, false, buf.data(), size, settings), nullptr);
         EXPECT_EQ(strlen(buf.data()) % 2, 0u);
         ResolveLink(wide.c_str() + 9, "http://h/", "http://h/", buf.data(), size, settings);
         EXPECT_EQ(buf[size], 'Z');

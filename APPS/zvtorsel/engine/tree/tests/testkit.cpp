@@ -2,6 +2,27 @@
 
 #include <string.h>
 
+#include "mapping/mapping_settings.h"
+
+namespace {
+
+// Positions of the separators of a path; a trail byte 0x5C is none.
+std::vector<size_t> Separators(const std::string& path) {
+    std::vector<size_t> seps;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (MappingSettings::Process().IsLead((BYTE)path[i])) ++i;
+        else if (path[i] == '\\') seps.push_back(i);
+    }
+    return seps;
+}
+
+size_t LastSeparator(const std::string& path) {
+    std::vector<size_t> seps = Separators(path);
+    return seps.empty() ? std::string::npos : seps.back();
+}
+
+}  // namespace
+
 FILETIME MakeTime(ULONGLONG v) {
     FILETIME t;
     t.dwLowDateTime = (DWORD)v;
@@ -27,17 +48,23 @@ ULONGLONG Utc(int year, int month, int day, int hour, int minute, int second) {
 
 std::string CMemoryFileSystem::Key(const std::string& path) {
     std::string k;
-    for (char c : path) {
+    for (size_t i = 0; i < path.size(); ++i) {
+        char c = path[i];
+        if (MappingSettings::Process().IsLead((BYTE)c) && i + 1 < path.size()) {
+            k.push_back(c);
+            k.push_back(path[++i]);
+            continue;
+        }
         if (c == '/') c = '\\';
         k.push_back((c >= 'a' && c <= 'z') ? (char)(c - 32) : c);
     }
-    while (!k.empty() && k.back() == '\\') k.pop_back();
+    while (!k.empty() && LastSeparator(k) == k.size() - 1) k.pop_back();
     return k;
 }
 
 bool CMemoryFileSystem::ParentExists(const std::string& path) const {
     std::string k = Key(path);
-    size_t cut = k.rfind('\\');
+    size_t cut = LastSeparator(k);
     if (cut == std::string::npos) return true;
     std::string parent = k.substr(0, cut);
     if (parent.size() <= 2) return true;  // drive
@@ -47,19 +74,20 @@ bool CMemoryFileSystem::ParentExists(const std::string& path) const {
 
 void CMemoryFileSystem::AddFolder(const std::string& path) {
     std::string k = Key(path);
-    for (size_t pos = k.find('\\', 3); pos != std::string::npos; pos = k.find('\\', pos + 1)) {
+    for (size_t pos : Separators(k)) {
+        if (pos < 3) continue;
         std::string sub = k.substr(0, pos);
         if (!nodes_.count(sub)) nodes_[sub] = Node{path.substr(0, pos), true, "", 0};
     }
     if (!nodes_.count(k)) {
         std::string p = path;
-        while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+        while (!p.empty() && (LastSeparator(p) == p.size() - 1 || p.back() == '/')) p.pop_back();
         nodes_[k] = Node{p, true, "", 0};
     }
 }
 
 void CMemoryFileSystem::AddFile(const std::string& path, const std::string& data, ULONGLONG time) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastSeparator(path);
     if (cut != std::string::npos) AddFolder(path.substr(0, cut));
     nodes_[Key(path)] = Node{path, false, data, time};
 }
@@ -88,10 +116,10 @@ bool CMemoryFileSystem::ListFolder(const char* folder, std::vector<DirEntry>& ou
     std::string prefix = k + "\\";
     for (auto it = nodes_.lower_bound(prefix); it != nodes_.end(); ++it) {
         if (it->first.compare(0, prefix.size(), prefix) != 0) break;
-        if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
+        if (LastSeparator(it->first) >= prefix.size() && LastSeparator(it->first) != std::string::npos) continue;
         DirEntry e;
         const std::string& p = it->second.path;
-        e.name = p.substr(p.rfind('\\') + 1);
+        e.name = p.substr(LastSeparator(p) + 1);
         e.attributes = it->second.folder ? 16 : 32;
         e.size = (DWORD)it->second.data.size();
         e.lastWrite = MakeTime(it->second.time);
@@ -103,7 +131,7 @@ bool CMemoryFileSystem::ListFolder(const char* folder, std::vector<DirEntry>& ou
 bool CMemoryFileSystem::GetFileInfo(const char* path, DirEntry& out) {
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end()) return false;
-    out.name = it->second.path.substr(it->second.path.rfind('\\') + 1);
+    out.name = it->second.path.substr(LastSeparator(it->second.path) + 1);
     out.attributes = it->second.folder ? 16 : 32;
     out.size = (DWORD)it->second.data.size();
     out.lastWrite = MakeTime(it->second.time);
@@ -147,7 +175,7 @@ bool CMemoryFileSystem::RemoveFolder(const char* path) {
 bool CMemoryFileSystem::MakeDirectories(const char* path) {
     if (failMakeDirectories) return false;
     std::string p = path;
-    size_t cut = p.rfind('\\');
+    size_t cut = LastSeparator(p);
     if (cut != std::string::npos) AddFolder(p.substr(0, cut));
     return true;
 }
@@ -161,7 +189,7 @@ bool CMemoryFileSystem::SetFileTime(const char* path, const FILETIME& time) {
 
 bool CMemoryFileSystem::RenameFile(const char* path, const char* newName) {
     std::string p = path;
-    size_t cut = p.rfind('\\');
+    size_t cut = LastSeparator(p);
     std::string to = p.substr(0, cut + 1) + newName;
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end() || Exists(to)) return false;

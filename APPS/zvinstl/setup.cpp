@@ -1,0 +1,589 @@
+// Reading the definition file, the copy worker's file copying, registration
+// and uninstall.
+#include "setup.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <stdio.h>
+#include <string.h>
+
+const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char* const kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const char* const kCommonFileMark = "A common file";
+
+namespace {
+
+const char* const kVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char* const kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string Tidy(const std::string& path) { return TidyPath(path, IsLeadByte); }
+
+std::string Profile(const std::string& file, const std::string& section, const char* key, const char* fallback,
+                    DWORD size) {
+    std::vector<char> buffer(size);
+    GetPrivateProfileStringA(section.c_str(), key, fallback, buffer.data(), size, file.c_str());
+    return buffer.data();
+}
+
+bool ReadStringValue(HKEY root, const char* path, const char* name, std::string& out) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    char value[1024];
+    DWORD type = 0, size = sizeof value - 1;
+    LONG result = RegQueryValueExA(key, name, nullptr, &type, (BYTE*)value, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    value[size < sizeof value ? size : sizeof value - 1] = 0;
+    out = value;
+    return true;
+}
+
+DWORD ReadCount(HKEY key, const std::string& name) {
+    DWORD type = 0, count = 0, size = sizeof count;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, (BYTE*)&count, &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof count) {
+        return 0;
+    }
+    return count;
+}
+
+ULONGLONG FileTimeValue(const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
+
+// Creates every missing folder of `path` (a file's path) from the top down.
+bool MakeFolders(const std::string& path) {
+    std::string folder = FolderOf(path, IsLeadByte);
+    if (folder.empty() || GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (!MakeFolders(folder)) return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// Loads a shared library and calls one of its registration entries, if it has it.
+void CallRegistration(const std::string& path, const char* entry) {
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) return;
+    typedef HRESULT(WINAPI * Registration)();
+    Registration call = (Registration)(void*)GetProcAddress(module, entry);
+    if (call) call();
+    FreeLibrary(module);
+}
+
+std::wstring Wide(const std::string& text) {
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? (size_t)size : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
+
+void DeleteKeyTree(HKEY parent, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    char child[256];
+    for (;;) {
+        DWORD size = sizeof child;
+        if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        std::string before = child;
+        DeleteKeyTree(key, child);
+        // A child that cannot be deleted would be found again forever.
+        size = sizeof child;
+        if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+            before == child) {
+            break;
+        }
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, name.c_str());
+}
+
+bool KeyIsEmpty(HKEY parent, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD subKeys = 1, values = 1;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    return subKeys == 0 && values == 0;
+}
+
+}  // namespace
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+bool IsErrorMessage(int id) {
+    switch (id) {
+    case MSG_NO_FOLDER_PART: case MSG_DEFINITION_MISSING: case MSG_SYSTEM_VALUE_MISSING: case MSG_NO_APPLICATION:
+    case MSG_DELETE_FILE_FAILED: case MSG_DELETE_FOLDER_FAILED: case MSG_DELETE_PREVIOUS_FAILED:
+    case MSG_REGISTRY_FAILED: case MSG_NO_THREAD:
+        return true;
+    default:
+        return id >= MSG_SOURCE_MISSING && id <= MSG_WRITE_FAILED;
+    }
+}
+
+std::string InstalledProgram(const std::string& exeName) {
+    std::string program;
+    if (exeName.empty()) return program;
+    ReadStringValue(HKEY_LOCAL_MACHINE, (std::string(kAppPathsKey) + "\\" + exeName).c_str(), "", program);
+    return program;
+}
+
+// ---- Copy worker ------------------------------------------------------------------
+
+CopyJob::CopyJob(ISetupUi& ui, std::vector<CopyEntry> entries) : ui_(ui), entries_(std::move(entries)) {
+    counters_.total = (int)entries_.size();
+}
+
+bool CopyJob::Run(ICopyProgress& progress) {
+    progress.CountersChanged(counters_);
+    for (const CopyEntry& entry : entries_) {
+        if (!CopyOne(entry, progress)) return false;
+        if (entry.hasFolderPart) paths_.Add(FolderOf(entry.destination, IsLeadByte));
+    }
+    return true;
+}
+
+// The new copy is written beside the destination and put in its place only
+// when complete, so a stopped or failed copy leaves an older installation whole.
+bool CopyJob::CopyOne(const CopyEntry& entry, ICopyProgress& progress) {
+    WIN32_FILE_ATTRIBUTE_DATA source, destination;
+    if (!GetFileAttributesExA(entry.source.c_str(), GetFileExInfoStandard, &source)) {
+        ui_.Show(MSG_SOURCE_MISSING, entry.source);
+        return false;
+    }
+    ULONGLONG size = ((ULONGLONG)source.nFileSizeHigh << 32) | source.nFileSizeLow;
+    progress.FileStarted(entry.source, entry.destination, size);
+    if (GetFileAttributesExA(entry.destination.c_str(), GetFileExInfoStandard, &destination) &&
+        FileTimeValue(destination.ftLastWriteTime) >= FileTimeValue(source.ftLastWriteTime)) {
+        ++counters_.processed;
+        ++counters_.skipped;
+        progress.CountersChanged(counters_);
+        return true;
+    }
+
+    HANDLE in = CreateFileA(entry.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (in == INVALID_HANDLE_VALUE) {
+        ui_.Show(MSG_SOURCE_NOT_OPENED, entry.source);
+        return false;
+    }
+    char temporary[MAX_PATH] = "";
+    std::string folder = FolderOf(entry.destination, IsLeadByte);
+    HANDLE out = INVALID_HANDLE_VALUE;
+    if (MakeFolders(entry.destination) && GetTempFileNameA(folder.c_str(), "zvi", 0, temporary)) {
+        out = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    }
+    if (out == INVALID_HANDLE_VALUE) {
+        CloseHandle(in);
+        if (temporary[0]) DeleteFileA(temporary);
+        ui_.Show(MSG_DESTINATION_NOT_CREATED, entry.destination);
+        return false;
+    }
+
+    int failure = 0;
+    bool stopped = false;
+    ULONGLONG done = 0;
+    for (;;) {
+        if (progress.StopRequested()) {
+            stopped = true;
+            break;
+        }
+        DWORD got = 0, written = 0;
+        if (!ReadFile(in, block_, sizeof block_, &got, nullptr)) {
+            failure = MSG_READ_FAILED;
+            break;
+        }
+        if (got == 0) {
+            if (done < size) failure = MSG_SIZE_MISMATCH;
+            break;
+        }
+        done += got;
+        if (done > size) {
+            failure = MSG_SIZE_MISMATCH;
+            break;
+        }
+        if (!WriteFile(out, block_, got, &written, nullptr) || written != got) {
+            failure = MSG_WRITE_FAILED;
+            break;
+        }
+        progress.BytesCopied(done);
+    }
+    if (!failure && !stopped &&
+        (!FlushFileBuffers(out) || !SetFileTime(out, nullptr, nullptr, &source.ftLastWriteTime))) {
+        failure = MSG_WRITE_FAILED;
+    }
+    CloseHandle(in);
+    CloseHandle(out);
+    if (!failure && !stopped) {
+        SetFileAttributesA(entry.destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExA(temporary, entry.destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            failure = MSG_DESTINATION_NOT_CREATED;
+        }
+    }
+    if (failure || stopped) {
+        if (failure) ui_.Show(failure, failure == MSG_DESTINATION_NOT_CREATED ? entry.destination : entry.source);
+        DeleteFileA(temporary);
+        return false;
+    }
+    ++counters_.processed;
+    ++counters_.installed;
+    progress.CountersChanged(counters_);
+    return true;
+}
+
+// ---- Start ------------------------------------------------------------------------------
+
+bool Setup::Load(ISetupUi& ui, const std::string& setupFolder, SetupDefinition& definition) {
+    definition.setupFolder = setupFolder;
+    definition.path = JoinPath(setupFolder, "zvinstl.def");
+    if (GetFileAttributesA(definition.path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ui.Show(MSG_DEFINITION_MISSING, definition.path);
+        return false;
+    }
+    const std::string& file = definition.path;
+    definition.title = UnescapeDefinitionText(Profile(file, "Setup", "Title", ui.Text(MSG_NO_TITLE).c_str(), 256),
+                                              IsLeadByte);
+    definition.apps.clear();
+    for (int n = 1; n <= 16; ++n) {
+        SetupApp app;
+        app.section = "App" + std::to_string(n);
+        app.name = Profile(file, app.section, "AppName", "", 256);
+        if (app.name.empty()) break;
+        app.exeName = Profile(file, app.section, "ExeName", "", 256);
+        app.outline = UnescapeDefinitionText(
+            Profile(file, app.section, "Outline", ui.Text(MSG_NO_OUTLINE).c_str(), 1024), IsLeadByte);
+        app.regSetKey = Profile(file, app.section, "RegSetKey", "", 1024);
+        app.folder = Profile(file, app.section, "Folder", "default", 1024);
+        for (const char* list : {"File", "CommonFile"}) {
+            std::vector<std::string>& names = list[0] == 'F' ? app.files : app.commonFiles;
+            for (int i = 1;; ++i) {
+                std::string key = list + std::to_string(i);
+                std::string value = Profile(file, app.section, key.c_str(), "\x01", 1024);
+                if (value == "\x01") break;
+                names.push_back(value);
+            }
+        }
+        definition.apps.push_back(app);
+    }
+    return true;
+}
+
+bool Setup::Start(ISetupUi& ui, const std::string& setupFolder, SetupDefinition& definition, SystemFolders& folders) {
+    if (!Load(ui, setupFolder, definition) || !ReadSystemFolders(ui, folders)) return false;
+    if (definition.apps.empty()) {
+        ui.Show(MSG_NO_APPLICATION, definition.path);
+        return false;
+    }
+    return true;
+}
+
+bool Setup::ReadSystemFolders(ISetupUi& ui, SystemFolders& folders) {
+    struct Value {
+        HKEY root;
+        const char* key;
+        const char* name;
+        std::string* out;
+    } values[] = {
+        {HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", &folders.desktop},
+        {HKEY_LOCAL_MACHINE, kVersionKey, "CommonFilesDir", &folders.commonFiles},
+        {HKEY_LOCAL_MACHINE, kVersionKey, "ProgramFilesDir", &folders.programFiles},
+    };
+    for (const Value& v : values) {
+        if (!ReadStringValue(v.root, v.key, v.name, *v.out)) {
+            ui.Show(MSG_SYSTEM_VALUE_MISSING, std::string(v.key) + "\\" + v.name);
+            return false;
+        }
+        *v.out = Tidy(*v.out);
+    }
+    return true;
+}
+
+Setup::Setup(ISetupUi& ui, SetupDefinition& definition, const SystemFolders& folders)
+    : ui_(ui), definition_(definition), folders_(folders) {}
+
+void Setup::ProposeFolders() {
+    for (SetupApp& app : definition_.apps) {
+        std::string program = InstalledProgram(app.exeName);
+        app.previousFolder = program.empty() ? std::string() : Tidy(FolderOf(program, IsLeadByte));
+        app.folder = app.previousFolder.empty() ? Tidy(JoinPath(folders_.programFiles, app.folder))
+                                                : app.previousFolder;
+    }
+}
+
+// ---- Install -----------------------------------------------------------------------------
+
+std::vector<CopyEntry> Setup::Entries(const SetupApp& app) const {
+    std::vector<CopyEntry> entries;
+    for (int list = 0; list < 2; ++list) {
+        const std::vector<std::string>& names = list == 0 ? app.files : app.commonFiles;
+        const std::string& base = list == 0 ? app.folder : folders_.commonFiles;
+        for (const std::string& value : names) {
+            CopyEntry entry;
+            std::string tidy = Tidy(value);
+            entry.source = Tidy(JoinPath(definition_.setupFolder, tidy.substr(FileNameOffset(tidy, IsLeadByte))));
+            entry.destination = Tidy(JoinPath(base, tidy));
+            entry.hasFolderPart = HasFolderPart(tidy, IsLeadByte);
+            entries.push_back(entry);
+        }
+    }
+    return entries;
+}
+
+// A drive path ("c:\...") or a network path ("\\server\..."): anything else
+// would be taken relative to wherever the setup program happens to run.
+static bool IsAbsoluteFolder(const std::string& folder) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    bool drive = folder.size() >= 3 && folder[1] == ':' && separator(folder[2]);
+    bool network = folder.size() > 2 && separator(folder[0]) && separator(folder[1]);
+    return drive || network;
+}
+
+bool Setup::Install(size_t index) {
+    SetupApp& app = definition_.apps[index];
+    app.folder = Tidy(app.folder);
+    if (!IsAbsoluteFolder(app.folder)) {
+        ui_.Show(MSG_DESTINATION_NOT_CREATED, app.folder);
+        return false;
+    }
+    bool previous = !app.previousFolder.empty();
+    if (previous && !SamePath(app.previousFolder, app.folder)) {
+        if (ui_.Ask(MSG_ASK_DELETE_PREVIOUS, app.previousFolder)) {
+            if (!DeleteTree(app.previousFolder)) ui_.Show(MSG_DELETE_PREVIOUS_FAILED);
+        } else {
+            ui_.Show(MSG_KEEP_PREVIOUS);
+        }
+    }
+    CopyJob job(ui_, Entries(app));
+    int result = ui_.RunCopy(job);
+    if (result < 0) {
+        ui_.Show(MSG_NO_THREAD);
+        return false;
+    }
+    if (result == 0) {
+        ui_.Show(MSG_INSTALL_STOPPED);
+        return false;
+    }
+    bool installed = job.Counters().installed > 0;
+    if (installed || !previous) {
+        if (!Register(app, job)) ui_.Show(MSG_REGISTRY_FAILED);
+    }
+    ui_.Show(installed ? MSG_INSTALLED : MSG_UP_TO_DATE);
+    app.previousFolder = app.folder;
+    return true;
+}
+
+bool Setup::Register(const SetupApp& app, const CopyJob& job) {
+    // Without a program name the application's key would be App Paths itself.
+    if (app.exeName.empty()) return false;
+    HKEY appPaths, appKey, shared;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &appPaths,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD disposition = 0;
+    LONG opened = RegCreateKeyExA(appPaths, app.exeName.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                  &appKey, &disposition);
+    RegCloseKey(appPaths);
+    if (opened != ERROR_SUCCESS) return false;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &shared,
+                        nullptr) != ERROR_SUCCESS) {
+        RegCloseKey(appKey);
+        return false;
+    }
+    bool ok = true;
+    std::string program = Tidy(JoinPath(app.folder, app.exeName));
+    ok &= RegSetValueExA(appKey, "", 0, REG_SZ, (const BYTE*)program.c_str(), (DWORD)program.size() + 1) ==
+          ERROR_SUCCESS;
+    if (!job.Paths().empty()) {
+        ok &= RegSetValueExA(appKey, "path", 0, REG_SZ, (const BYTE*)job.Paths().c_str(),
+                             (DWORD)job.Paths().size() + 1) == ERROR_SUCCESS;
+    }
+    for (const std::string& value : app.commonFiles) {
+        std::string name = Tidy(value);
+        if (RegQueryValueExA(appKey, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) continue;
+        ok &= RegSetValueExA(appKey, name.c_str(), 0, REG_SZ, (const BYTE*)kCommonFileMark,
+                             (DWORD)strlen(kCommonFileMark) + 1) == ERROR_SUCCESS;
+        std::string path = Tidy(JoinPath(folders_.commonFiles, name));
+        DWORD count = ReadCount(shared, path) + 1;
+        ok &= RegSetValueExA(shared, path.c_str(), 0, REG_DWORD, (const BYTE*)&count, sizeof count) == ERROR_SUCCESS;
+        CallRegistration(path, "DllRegisterServer");
+    }
+    RegCloseKey(shared);
+    RegCloseKey(appKey);
+    if (ok && disposition == REG_CREATED_NEW_KEY) ok = CreateShortcut(app);
+    return ok;
+}
+
+bool Setup::CreateShortcut(const SetupApp& app) {
+    HRESULT init = CoInitialize(nullptr);
+    bool ok = false;
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link))) {
+        std::string program = Tidy(JoinPath(app.folder, app.exeName));
+        link->SetPath(program.c_str());
+        link->SetWorkingDirectory(app.folder.c_str());
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+            // The ANSI code page, not the OEM one: the name is an ANSI string.
+            std::wstring path = Wide(JoinPath(folders_.desktop, app.name + ".lnk"));
+            ok = SUCCEEDED(file->Save(path.c_str(), TRUE));
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init)) CoUninitialize();
+    return ok;
+}
+
+// ---- Uninstall -----------------------------------------------------------------------------
+
+bool Setup::DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(JoinPath(folder, "*.*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = JoinPath(folder, name);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (!DeleteTree(path)) {
+                    FindClose(search);
+                    return false;
+                }
+                continue;
+            }
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileA(path.c_str())) {
+                FindClose(search);
+                ui_.Show(MSG_DELETE_FILE_FAILED, path);
+                return false;
+            }
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    if (!RemoveDirectoryA(folder.c_str())) {
+        ui_.Show(MSG_DELETE_FOLDER_FAILED, folder);
+        return false;
+    }
+    return true;
+}
+
+// Removes folders that became empty, up to (not including) `stop`.
+void Setup::RemoveEmptyFolders(std::string folder, const std::string& stop) {
+    while (folder.size() > stop.size() && SamePath(folder.substr(0, stop.size()), stop) &&
+           (folder[stop.size()] == '\\' || folder[stop.size()] == '/')) {
+        if (!RemoveDirectoryA(folder.c_str())) return;
+        folder = FolderOf(folder, IsLeadByte);
+    }
+}
+
+void Setup::ReleaseSharedFiles(HKEY appKey) {
+    HKEY shared;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &shared,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    std::vector<std::string> names;
+    char name[1024];
+    char data[64];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        LONG result = RegEnumValueA(appKey, i, name, &nameSize, nullptr, &type, (BYTE*)data, &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result == ERROR_SUCCESS && type == REG_SZ && strcmp(data, kCommonFileMark) == 0) names.push_back(name);
+    }
+    for (const std::string& value : names) {
+        std::string path = Tidy(JoinPath(folders_.commonFiles, value));
+        DWORD count = ReadCount(shared, path);
+        if (count > 0) --count;
+        RegSetValueExA(shared, path.c_str(), 0, REG_DWORD, (const BYTE*)&count, sizeof count);
+        if (count != 0 || !ui_.Ask(MSG_ASK_DELETE_SHARED, path)) continue;
+        CallRegistration(path, "DllUnregisterServer");
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            ui_.Show(MSG_DELETE_FILE_FAILED, path);
+        } else {
+            RemoveEmptyFolders(FolderOf(path, IsLeadByte), folders_.commonFiles);
+        }
+        RegDeleteValueA(shared, path.c_str());
+    }
+    RegCloseKey(shared);
+}
+
+// The desktop shortcut is removed when it still leads to the uninstalled program.
+void Setup::DeleteShortcut(const SetupApp& app, const std::string& program) {
+    std::string path = JoinPath(folders_.desktop, app.name + ".lnk");
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    HRESULT init = CoInitialize(nullptr);
+    bool ours = false;
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+            char target[MAX_PATH] = "";
+            ours = SUCCEEDED(file->Load(Wide(path).c_str(), STGM_READ)) &&
+                   SUCCEEDED(link->GetPath(target, sizeof target, nullptr, 0)) && SamePath(Tidy(target), program);
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init)) CoUninitialize();
+    if (ours) DeleteFileA(path.c_str());
+}
+
+void Setup::DeleteUserSettings(const std::string& regSetKey) {
+    char user[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof user;
+        if (RegEnumKeyExA(HKEY_USERS, i, user, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY software;
+        if (RegOpenKeyExA(HKEY_USERS, (std::string(user) + "\\Software").c_str(), 0, KEY_READ | KEY_WRITE,
+                          &software) != ERROR_SUCCESS) {
+            continue;
+        }
+        DeleteKeyTree(software, regSetKey);
+        // Parents that held only this application's settings go too ("z.v" of "z.v\zvkestor").
+        std::string parent = FolderOf(regSetKey, IsLeadByte);
+        while (!parent.empty() && KeyIsEmpty(software, parent)) {
+            RegDeleteKeyA(software, parent.c_str());
+            parent = FolderOf(parent, IsLeadByte);
+        }
+        RegCloseKey(software);
+    }
+}
+
+bool Setup::Uninstall(size_t index) {
+    SetupApp& app = definition_.apps[index];
+    std::string program = InstalledProgram(app.exeName);
+    if (program.empty()) {
+        ui_.Show(MSG_NOT_INSTALLED);
+        return false;
+    }
+    std::string folder = Tidy(FolderOf(program, IsLeadByte));
+    if (ui_.Ask(MSG_ASK_DELETE_FOLDER, folder)) {
+        if (!DeleteTree(folder)) {
+            ui_.Show(MSG_UNINSTALL_STOPPED);
+            return false;
+        }
+        RemoveEmptyFolders(FolderOf(folder, IsLeadByte), folders_.programFiles);
+    } else if (ui_.Ask(MSG_ASK_STOP_UNINSTALL)) {
+        ui_.Show(MSG_UNINSTALL_STOPPED);
+        return false;
+    }
+    HKEY appPaths, appKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ | KEY_WRITE, &appPaths) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(appPaths, app.exeName.c_str(), 0, KEY_READ, &appKey) == ERROR_SUCCESS) {
+            ReleaseSharedFiles(appKey);
+            RegCloseKey(appKey);
+        }
+        RegDeleteKeyA(appPaths, app.exeName.c_str());
+        RegCloseKey(appPaths);
+    }
+    DeleteShortcut(app, program);
+    if (!app.regSetKey.empty() && !ui_.Ask(MSG_ASK_KEEP_SETTINGS, app.name)) DeleteUserSettings(app.regSetKey);
+    app.previousFolder.clear();
+    app.folder = Tidy(JoinPath(folders_.programFiles, Profile(definition_.path, app.section, "Folder", "default", 1024)));
+    ui_.Show(MSG_UNINSTALLED);
+    return true;
+}

@@ -1,0 +1,95 @@
+#include "setuptext.h"
+
+#include <string.h>
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+size_t CharLength(const std::string& s, size_t at, LeadByteTest isLead) {
+    return (isLead((unsigned char)s[at]) && at + 1 < s.size()) ? 2 : 1;
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string UnescapeDefinitionText(const std::string& text, LeadByteTest isLead) {
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t length = CharLength(text, i, isLead);
+        if (length == 1 && text[i] == '\\') {
+            if (i + 1 == text.size()) break;  // a lone backslash at the end escapes nothing
+            ++i;                              // the escaped character follows
+            length = CharLength(text, i, isLead);
+            if (length == 1 && text[i] == 'n') {
+                out += '\n';
+                ++i;
+                continue;
+            }
+        }
+        unsigned char c = (unsigned char)text[i];
+        bool control = length == 1 && c >= 1 && c <= 31;
+        if (!control) out.append(text, i, length);
+        i += length;
+    }
+    return out;
+}
+
+std::string TidyPath(const std::string& path, LeadByteTest isLead) {
+    std::string out;
+    size_t i = 0;
+    bool afterSeparator = false;
+    size_t keep = 0;  // leading characters that a trailing-separator cut must not take
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        out.append(path, 0, 2);
+        i = 2;
+        keep = 2;
+        afterSeparator = true;
+    }
+    while (i < path.size()) {
+        size_t length = CharLength(path, i, isLead);
+        bool separator = length == 1 && IsSeparator(path[i]);
+        if (!(separator && afterSeparator)) out.append(path, i, length);
+        afterSeparator = separator;
+        i += length;
+    }
+    // "c:\" keeps its separator: without it the path would mean the drive's current folder.
+    bool driveRoot = out.size() == 3 && out[1] == ':';
+    if (afterSeparator && out.size() > keep && !driveRoot) out.pop_back();
+    return out;
+}
+
+size_t FileNameOffset(const std::string& path, LeadByteTest isLead) {
+    size_t offset = 0;
+    for (size_t i = 0; i < path.size(); i += CharLength(path, i, isLead)) {
+        if (IsSeparator(path[i])) offset = i + 1;
+    }
+    return offset;
+}
+
+std::string FolderOf(const std::string& path, LeadByteTest isLead) {
+    size_t offset = FileNameOffset(path, isLead);
+    return offset ? path.substr(0, offset - 1) : std::string();
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+bool SamePath(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+void PathList::Add(const std::string& folder) {
+    size_t start = 0;
+    while (start < text_.size()) {
+        size_t end = text_.find(';', start);
+        if (SamePath(text_.substr(start, end - start), folder)) return;
+        start = end + 1;
+    }
+    text_ += folder + ";";
+}

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "setuptext.h"
+
+namespace {
+
+bool Cp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+const std::string kSo = "\x83\x5c";   // ソ: trail byte 0x5C
+const std::string kHyo = "\x95\x5c";  // 表
+
+}  // namespace
+
+TEST(SetupText, UnescapesDefinitionValues) {
+    EXPECT_EQ(UnescapeDefinitionText("line1\\nline2", Cp932Lead), "line1\nline2");
+    EXPECT_EQ(UnescapeDefinitionText("a\\\\b\\\"c\\", Cp932Lead), "a\\b\"c");
+    EXPECT_EQ(UnescapeDefinitionText("tab\there\x1f!", Cp932Lead), "tabhere!");
+    // The trail byte of ソ is not an escape, and an escaped double-byte character stays whole.
+    EXPECT_EQ(UnescapeDefinitionText(kSo + "n" + "\\" + kHyo + "n", Cp932Lead), kSo + "n" + kHyo + "n");
+}
+
+TEST(SetupText, TidiesPathsAtCharacterStarts) {
+    EXPECT_EQ(TidyPath("c:\\\\a//b\\\\\\c\\", Cp932Lead), "c:\\a/b\\c");
+    EXPECT_EQ(TidyPath("\\\\\\server\\\\share\\", Cp932Lead), "\\\\server\\share");
+    EXPECT_EQ(TidyPath("c:\\", Cp932Lead), "c:\\") << "a drive root keeps its separator";
+    // A folder whose name ends in ソ keeps its trail byte, followed by one real separator.
+    EXPECT_EQ(TidyPath("c:\\" + kSo + "\\\\x\\", Cp932Lead), "c:\\" + kSo + "\\x");
+    EXPECT_EQ(TidyPath("c:\\" + kSo, Cp932Lead), "c:\\" + kSo);
+
+    EXPECT_EQ(FileNameOffset("sub\\" + kSo, Cp932Lead), 4u);
+    EXPECT_EQ(FileNameOffset(kSo + "x", Cp932Lead), 0u) << "no separator inside ソ";
+    EXPECT_EQ(FolderOf("c:\\" + kHyo + "\\f.txt", Cp932Lead), "c:\\" + kHyo);
+    EXPECT_FALSE(HasFolderPart(kHyo + ".txt", Cp932Lead));
+}
+
+TEST(SetupText, PathListHoldsEachFolderOnce) {
+    PathList list;
+    list.Add("c:\\app\\sub");
+    list.Add("c:\\app\\other");
+    list.Add("C:\\APP\\SUB");
+    list.Add("c:\\app");
+    EXPECT_EQ(list.Text(), "c:\\app\\sub;c:\\app\\other;c:\\app;");
+}

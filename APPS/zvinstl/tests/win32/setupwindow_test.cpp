@@ -1,0 +1,221 @@
+// zvinstl.exe driven as a user would, on a copy of the build's distribution
+// folder: install, start the installed program, uninstall, with screenshots.
+// The desktop folder of the prefix is pointed at a private folder meanwhile.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../../resource.h"
+#include "testfiles.h"
+#include "windriver.h"
+
+namespace {
+
+const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* kVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+// Shift_JIS text of a UTF-8 literal, as the program shows it.
+std::string Sjis(const char* utf8) {
+    wchar_t wide[512];
+    char out[1024];
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
+    WideCharToMultiByte(932, 0, wide, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+void WriteString(HKEY root, const char* path, const char* name, const std::string& value) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    RegCloseKey(key);
+}
+
+std::string BuildFolder() {
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path = module;
+    path.resize(path.find_last_of('\\'));  // bin
+    path.resize(path.find_last_of('\\'));  // the build
+    return path;
+}
+
+void Shot(HWND window, const char* name) {
+    EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + name)) << name;
+}
+
+class SetupWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        GetTempPathA(sizeof base, base);
+        root = std::string(base) + "zvinstl_gui_" + std::to_string(GetCurrentProcessId());
+        dist = root + "\\dist";
+        desktop = root + "\\desktop";
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA(dist.c_str(), nullptr);
+        CreateDirectoryA(desktop.c_str(), nullptr);
+        WIN32_FIND_DATAA data;
+        std::string built = BuildFolder() + "\\dist";
+        HANDLE h = FindFirstFileA((built + "\\*").c_str(), &data);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << "the build makes " << built;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                CopyFileA((built + "\\" + data.cFileName).c_str(), (dist + "\\" + data.cFileName).c_str(), FALSE);
+            }
+        } while (FindNextFileA(h, &data));
+        FindClose(h);
+        savedDesktop = ReadString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        WriteString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop);
+    }
+    void TearDown() override {
+        windriver::Stop(program);
+        WriteString(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
+        RemoveTree(root);
+    }
+
+    HWND StartSetup() {
+        EXPECT_TRUE(windriver::Start("\"" + dist + "\\zvinstl.exe\"", program, dist.c_str()));
+        return windriver::WaitForWindow("z.v Setup", 15000, program.id);
+    }
+    // Waits for the next message box of `owner`, checks its text and answers it.
+    // "%s" in text stands for arg.
+    void Answer(HWND owner, const char* caption, const char* text, int button, const char* shot = nullptr,
+                const std::string& arg = std::string()) {
+        std::string expected = Sjis(text);
+        size_t at = expected.find("%s");
+        if (at != std::string::npos) expected.replace(at, 2, arg);
+        HWND box = windriver::WaitForOwnedWindow(owner, Sjis(caption).c_str(), 60000);
+        ASSERT_NE(box, nullptr) << "waiting for: " << expected;
+        EXPECT_EQ(windriver::MessageText(box), expected);
+        if (shot) Shot(box, shot);
+        windriver::Press(box, button);
+        windriver::WaitForGone(box, 5000);
+    }
+
+    std::string root, dist, desktop, savedDesktop;
+    windriver::Program program;
+};
+
+}  // namespace
+
+TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
+    std::string programFiles = ReadString(HKEY_LOCAL_MACHINE, kVersionKey, "ProgramFilesDir");
+    std::string commonFiles = ReadString(HKEY_LOCAL_MACHINE, kVersionKey, "CommonFilesDir");
+    std::string folder = programFiles + "\\z.v\\Torsel Sitekeeper";
+    std::string appKey = std::string(kVersionKey) + "\\App Paths\\zvtorsel.exe";
+    ASSERT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>") << "the prefix holds an installation";
+
+    HWND main = StartSetup();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(windriver::ComboItems(main, IDC_APPS), std::vector<std::string>{"z.v Torsel Sitekeeper"});
+    EXPECT_EQ(windriver::ItemText(main, IDC_FOLDER), folder);
+    std::string outline = windriver::ItemText(main, IDC_OUTLINE);
+    EXPECT_NE(outline.find('\n'), std::string::npos) << "\\n of the definition is a line break";
+    Shot(main, "zvinstl_main.bmp");
+
+    windriver::Press(main, IDC_INSTALL);
+    HWND copying = windriver::WaitForWindow(Sjis(u8"コピー中...").c_str(), 3000, program.id);
+    if (copying) windriver::SaveScreenshot(copying, windriver::ScreenshotFolder() + "zvinstl_copy.bmp");
+    Answer(main, u8"お知らせ", u8"インストールできました。", IDOK, "zvinstl_installed.bmp");
+
+    for (const char* name : {"zvtorsel.exe"}) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
+    for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
+        EXPECT_TRUE(Exists(commonFiles + "\\z.v\\" + name)) << name;
+    }
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), folder + "\\zvtorsel.exe");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, "path"), commonFiles + "\\z.v;");
+    EXPECT_EQ(CountFiles(desktop + "\\*.lnk"), 1);
+    EXPECT_TRUE(Exists(desktop + "\\z.v Torsel Sitekeeper.lnk"));
+
+    // The shell starts the program by its App Paths entry, which also finds
+    // the shared libraries; bad arguments end it at once with its own code.
+    SHELLEXECUTEINFOA run = {};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    run.lpFile = "zvtorsel.exe";
+    run.lpParameters = "/no-such-job";
+    run.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExA(&run)) << GetLastError();
+    ASSERT_NE(run.hProcess, nullptr);
+    EXPECT_EQ(WaitForSingleObject(run.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(run.hProcess, &exitCode);
+    CloseHandle(run.hProcess);
+    EXPECT_EQ(exitCode, 2u) << "the installed program ran (0xC0000135: a library was not found)";
+
+    // Installing again copies nothing.
+    windriver::Press(main, IDC_INSTALL);
+    Answer(main, u8"お知らせ", u8"すでに、最新版がインストールされています。", IDOK);
+    EXPECT_EQ(CountFiles(desktop + "\\*.lnk"), 1);
+
+    windriver::Press(main, IDC_UNINSTALL);
+    Answer(main, u8"お知らせ", u8"%s フォルダ内の、全ファイルを削除してもいいですか？", IDYES, "zvinstl_ask_folder.bmp",
+           folder);
+    for (int i = 0; i < 3; ++i) {
+        HWND box = windriver::WaitForOwnedWindow(main, Sjis(u8"お知らせ").c_str(), 60000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(windriver::MessageText(box).find(Sjis(u8"共有ファイル")), std::string::npos);
+        windriver::Press(box, IDYES);
+        windriver::WaitForGone(box, 5000);
+    }
+    Answer(main, u8"お知らせ", u8"z.v Torsel Sitekeeper の各ユーザーの設定データは削除せず、残しますか？", IDNO);
+    Answer(main, u8"お知らせ", u8"アンインストールできました。", IDOK);
+
+    EXPECT_FALSE(Exists(folder));
+    EXPECT_FALSE(Exists(programFiles + "\\z.v"));
+    EXPECT_FALSE(Exists(commonFiles + "\\z.v"));
+    EXPECT_EQ(CountFiles(desktop + "\\*"), 0);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>");
+    for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
+        std::string value = commonFiles + "\\z.v\\" + name;
+        HKEY shared;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kVersionKey) + "\\SharedDLLs").c_str(), 0, KEY_READ,
+                                &shared),
+                  ERROR_SUCCESS);
+        EXPECT_NE(RegQueryValueExA(shared, value.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS) << name;
+        RegCloseKey(shared);
+    }
+    HKEY settings;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\z.v\\zvkestor", 0, KEY_READ, &settings), ERROR_SUCCESS);
+
+    windriver::Press(main, IDCANCEL);
+    EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
+}
+
+TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
+    std::string exeName = "zvinstl_stop_" + std::to_string(GetCurrentProcessId()) + ".exe";
+    std::string target = root + "\\target";
+    std::string definition = "[App1]\r\nAppName=Stop test\r\nExeName=" + exeName + "\r\nFile1=big.bin\r\n";
+    WriteFileText(dist + "\\zvinstl.def", definition);
+    WriteFileText(dist + "\\big.bin", std::string(24u << 20, 'b'));
+    CreateDirectoryA(target.c_str(), nullptr);
+    FILETIME old = {0, 0x01B00000};
+    WriteFileText(target + "\\big.bin", "old", &old);
+
+    HWND main = StartSetup();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(windriver::ItemText(main, IDC_TITLE), Sjis(u8"タイトルはありません。"));
+    windriver::SetItemText(main, IDC_FOLDER, target.c_str());
+    windriver::Press(main, IDC_INSTALL);
+    HWND copying = windriver::WaitForWindow(Sjis(u8"コピー中...").c_str(), 10000, program.id);
+    ASSERT_NE(copying, nullptr);
+    windriver::Press(copying, IDCANCEL);
+    HWND question = windriver::WaitForOwnedWindow(copying, Sjis(u8"お知らせ").c_str(), 10000);
+    ASSERT_NE(question, nullptr);
+    Shot(copying, "zvinstl_copy_paused.bmp");
+    Shot(question, "zvinstl_ask_stop.bmp");
+    EXPECT_EQ(windriver::MessageText(question),
+              Sjis(u8"バージョンアップの場合はアプリが動作しなくなるかもしれません。\nインストールを中断しますか？"));
+    windriver::Press(question, IDYES);
+    Answer(main, u8"お知らせ", u8"インストールは、中断されました。", IDOK);
+
+    EXPECT_EQ(ReadFileText(target + "\\big.bin"), "old");
+    EXPECT_EQ(CountFiles(target + "\\*"), 1) << "no partial copy is left";
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(kVersionKey) + "\\App Paths\\" + exeName, ""),
+              "<no key>");
+    windriver::Press(main, IDCANCEL);
+    EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
+}

@@ -1,0 +1,27 @@
+#include "cachelistjob.h"
+
+#include "cache/cachelisting.h"
+#include "cache/win32/cachefolder.h"
+#include "cache/win32/wininetcache.h"
+#include "console.h"
+
+std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report) {
+    if (folder.empty()) return std::unique_ptr<IUrlCache>(new CWinInetUrlCache);
+    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(folder);
+    if (store->IndexCount() == 0) {
+        for (const CacheDamage& damage : store->Damage()) report.Warning(damage.where.c_str(), damage.message);
+        return nullptr;
+    }
+    return std::unique_ptr<IUrlCache>(store.release());
+}
+
+int RunCacheList(const CommandLine& options) {
+    CConsoleOutput out;
+    if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
+    CConsoleReport report(out, false);
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
+    if (!cache) return EXIT_BAD_ARGUMENTS;
+    ListUrlCache(
+        *cache, [&out](const std::string& line) { out.Line(line.c_str()); }, report);
+    return EXIT_FINISHED;
+}

@@ -1,0 +1,16 @@
+// zvtorsel.exe /cachelist [/cache:FOLDER] [/log:FILE]: one line per entry of
+// the live cache or of a cache folder, so a user sees what it holds.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "cache/urlcache.h"
+#include "commandline.h"
+#include "jobs/jobreport.h"
+
+int RunCacheList(const CommandLine& options);
+
+// The cache of a command job: the live cache when folder is empty, else the
+// folder's index files; null (with the reason reported) when the folder
+// holds no readable index file.
+std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report);

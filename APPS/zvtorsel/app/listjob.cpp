@@ -1,0 +1,110 @@
+#include <windows.h>
+#include <stdio.h>
+
+#include "afxwin.h"
+#include "console.h"
+#include "jobs/win32/win32files.h"
+#include "mapping/mapping_settings.h"
+#include "reportjob.h"
+#include "resource.h"
+#include "translate/win32/win32_file_access.h"
+#include "zvlibrary.h"
+
+namespace {
+
+// Formats through the user's locale, falling back to plain digits.
+void LocaleCount(DWORD value, char* out, int cap) {
+    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) FormatThousands(value, out, cap);
+}
+
+std::string LoadText(UINT id) {
+    char text[512];
+    return AfxLoadString(id, text, sizeof text) ? std::string(text) : std::string();
+}
+
+std::string Counted(UINT label, const std::string& counts) { return LoadText(label) + " : " + counts; }
+
+std::string Count(DWORD value) {
+    char text[32];
+    LocaleCount(value, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+int CAppProfileStore::GetInt(const char* section, const char* key, int defaultValue) {
+    return (int)app_.GetProfileInt(section, key, defaultValue);
+}
+
+std::string CAppProfileStore::GetString(const char* section, const char* key) {
+    return app_.GetProfileString(section, key, "").c_str();
+}
+
+void CAppProfileStore::WriteInt(const char* section, const char* key, int value) {
+    app_.WriteProfileInt(section, key, value);
+}
+
+void CAppProfileStore::WriteString(const char* section, const char* key, const char* value) {
+    app_.WriteProfileString(section, key, value);
+}
+
+PageTexts LoadPageTexts() {
+    PageTexts texts;
+    texts.listTitle = LoadText(IDS_ADDRESS_LIST_TITLE);
+    texts.searchTitle = LoadText(IDS_SEARCH_RESULT_OF);
+    texts.formatCount = LocaleCount;
+    return texts;
+}
+
+void ReadFileProtocolType(CWinApp& app) {
+    MappingSettings::Process().fileProtocolType =
+        app.GetProfileInt("Rebuild", "FileProtocolType", 2) == 3 ? 3 : 2;
+}
+
+std::string StoredRebuildFolder(CWinApp& app) {
+    std::string folder = app.GetProfileString("Rebuild", "RebuildFolder", "").c_str();
+    if (folder.empty()) {
+        char module[MAX_PATH] = "C";
+        GetModuleFileNameA(nullptr, module, sizeof module);
+        char text[MAX_PATH];
+        snprintf(text, sizeof text, LoadText(IDS_DEFAULT_REBUILD_FOLDER).c_str(), module[0]);
+        folder = text;
+    }
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+std::string ListCountText(const ReportJobResult& result) {
+    return result.stopped ? LoadText(IDS_CANCELLED) : Counted(IDS_LIST_COUNT, Count(result.found));
+}
+
+std::string SearchCountText(const ReportJobResult& result) {
+    return result.stopped ? LoadText(IDS_CANCELLED)
+                          : Counted(IDS_FOUND_COUNT, Count(result.found) + " / " + Count(result.searched));
+}
+
+void CConsoleProgress::Message(UINT id, const char* arg) {
+    out_.Line(("! " + MessageLine(id, arg)).c_str());
+}
+
+int RunListJob(CWinApp& app, const CommandLine& options) {
+    CConsoleOutput out;
+    if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
+    std::string folder = options.folder.empty() ? StoredRebuildFolder(app) : options.folder;
+    if (folder.empty() || folder[0] == '(') return EXIT_BAD_ARGUMENTS;
+    ReadFileProtocolType(app);
+    CAppProfileStore store(app);
+    ListSettings settings;
+    ReadListSettings(store, settings);
+
+    CConsoleProgress progress(out);
+    CWin32FileSystem files;
+    CHtmlTranslator translator(Win32FileAccess(), &progress);
+    PageTexts texts = LoadPageTexts();
+    CAddressListJob job(files, *Win32FileAccess(), translator, progress, texts);
+    ReportJobResult result = job.Run(folder, 0, settings);
+    if (result.failed) return EXIT_STOPPED;
+    out.Line(ListCountText(result).c_str());
+    return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;
+}
+

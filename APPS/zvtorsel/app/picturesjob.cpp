@@ -1,0 +1,76 @@
+#include "picturesjob.h"
+
+#include <stdio.h>
+
+#include "afxwin.h"
+#include "console.h"
+#include "pictures/win32/win32picturefiles.h"
+#include "picturesettings.h"
+#include "resource.h"
+#include "settings.h"
+#include "zvlibrary.h"
+#include "zvpath.h"
+
+namespace {
+
+// Messages only: the per-file status and counts would flood the output.
+class CConsoleScanReport : public IPictureScanReport {
+public:
+    explicit CConsoleScanReport(CConsoleOutput& out) : out_(out) {}
+    void Status(const char*) override {}
+    void Progress(const char*) override {}
+    void Message(UINT id, const char* arg) override { out_.Line(("! " + MessageLine(id, arg)).c_str()); }
+
+private:
+    CConsoleOutput& out_;
+};
+
+std::string LoadText(UINT id) {
+    char text[256];
+    return AfxLoadString(id, text, sizeof(text)) ? std::string(text) : std::string();
+}
+
+void FormatCount(DWORD value, char* out, int cap) {
+    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) snprintf(out, cap, "%lu", (unsigned long)value);
+}
+
+bool HasSeparator(const std::string& path) { return zvScanFileNameA(path.c_str()) != path.c_str(); }
+
+}  // namespace
+
+int RunPicturesJob(CWinApp& app, const CommandLine& options) {
+    CConsoleOutput out;
+    if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
+    RebuildSettings rebuild;
+    ReadRebuildSettings(app, rebuild);
+    if (!options.folder.empty()) rebuild.rebuildFolders[0] = options.folder;
+
+    PictureScanJob job;
+    ReadPictureScanSettings(app, job.settings);
+    int folder = rebuild.FolderInUse(job.settings.baseFolderNo) ? job.settings.baseFolderNo : 0;
+    if (!options.folder.empty()) folder = 0;
+    job.rebuildFolder = rebuild.rebuildFolders[folder];
+    if (job.rebuildFolder.empty()) return EXIT_BAD_ARGUMENTS;
+    job.searchFolder = options.searchIn.empty() ? job.rebuildFolder : options.searchIn;
+    if (!options.resultPage.empty())
+        job.resultPage = HasSeparator(options.resultPage) ? options.resultPage : job.rebuildFolder + options.resultPage;
+    std::string title = LoadText(IDS_PICTURE_PAGE_TITLE), format = LoadText(IDS_SEARCH_RESULT_OF);
+    if (!title.empty()) job.pageTitle = title;
+    if (!format.empty()) job.resultFormat = format;
+
+    CWin32PictureFiles files;
+    CConsoleScanReport report(out);
+    CSpiPlugins plugins(LoadedSpiTable());
+    CFontCaptionMaker captions(job.settings);
+    PictureScanServices services(files, report);
+    services.plugins = &plugins;
+    services.captions = &captions;
+    services.formatCount = FormatCount;
+    PictureScanResult result;
+    bool ok = RunPictureScan(job, services, result);
+    out.Line((job.rebuildFolder + result.pageName).c_str());
+    char counts[64];
+    snprintf(counts, sizeof(counts), "%d / %d", result.pictures, result.filesSeen);
+    out.Line((LoadText(IDS_PICTURE_PAGE_TITLE) + " : " + counts).c_str());
+    return ok ? EXIT_FINISHED : EXIT_STOPPED;
+}

@@ -1,0 +1,56 @@
+// The report pages from the command line (/list, /search) and what the
+// report dialogs share with them: settings through the application's
+// profile, the page texts of the string table, messages as text.
+#pragma once
+#include <string>
+
+#include "commandline.h"
+#include "reports/reportjobs.h"
+#include "translate/message_routine.h"
+
+class CConsoleOutput;
+
+class CWinApp;
+
+// The application's profile functions as the report settings see them.
+class CAppProfileStore : public IProfileStore {
+public:
+    explicit CAppProfileStore(CWinApp& app) : app_(app) {}
+    int GetInt(const char* section, const char* key, int defaultValue) override;
+    std::string GetString(const char* section, const char* key) override;
+    void WriteInt(const char* section, const char* key, int value) override;
+    void WriteString(const char* section, const char* key, const char* value) override;
+
+private:
+    CWinApp& app_;
+};
+
+// Page titles from the string table, counts in the user's number format.
+PageTexts LoadPageTexts();
+// Takes the file-URL form of section Rebuild for the page's BASE line.
+void ReadFileProtocolType(CWinApp& app);
+// Rebuild folder 0 as stored (or its default), ending with "\".
+std::string StoredRebuildFolder(CWinApp& app);
+// "一覧表数 : n", "発見数 : n / m" or "中止しました。": the text the main dialog shows.
+std::string ListCountText(const ReportJobResult& result);
+std::string SearchCountText(const ReportJobResult& result);
+
+// Messages of a command-line report job (and of the page reader) as lines
+// of the output; status texts and counts are not printed.
+class CConsoleProgress : public IReportProgress, public IMessageRoutine {
+public:
+    explicit CConsoleProgress(CConsoleOutput& out) : out_(out) {}
+    void Status(const char*) override {}
+    void Counts(DWORD, DWORD) override {}
+    void Message(UINT id, const char* arg) override;
+    int ShowResourceMessage(UINT id, const char* arg) override {
+        Message(id, arg);
+        return 1;
+    }
+
+private:
+    CConsoleOutput& out_;
+};
+
+int RunListJob(CWinApp& app, const CommandLine& options);
+int RunSearchJob(CWinApp& app, const CommandLine& options);

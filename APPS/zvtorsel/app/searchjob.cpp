@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "afxwin.h"
+#include "console.h"
+#include "jobs/win32/win32files.h"
+#include "reportjob.h"
+#include "translate/win32/win32_file_access.h"
+
+int RunSearchJob(CWinApp& app, const CommandLine& options) {
+    CConsoleOutput out;
+    if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
+    std::string folder = options.folder.empty() ? StoredRebuildFolder(app) : options.folder;
+    if (folder.empty() || folder[0] == '(' || options.keywords.empty()) return EXIT_BAD_ARGUMENTS;
+    ReadFileProtocolType(app);
+    CAppProfileStore store(app);
+    SearchSettings settings;
+    ReadSearchSettings(store, settings);
+
+    KeywordRequest request;
+    request.rebuildFolder = folder;
+    request.searchFolder = options.searchIn.empty() ? folder : options.searchIn;
+    request.keywords = options.keywords;
+    request.orOperation = options.orSearch;
+    request.matchCase = options.matchCase;
+    request.patterns = options.patterns;
+    request.format = settings.format;
+
+    CConsoleProgress progress(out);
+    CWin32FileSystem files;
+    CHtmlTranslator translator(Win32FileAccess(), &progress);
+    PageTexts texts = LoadPageTexts();
+    CKeywordSearchJob job(files, *Win32FileAccess(), translator, progress, texts);
+    ReportJobResult result = job.Run(request);
+    if (result.failed) return EXIT_STOPPED;
+    out.Line(SearchCountText(result).c_str());
+    return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;
+}

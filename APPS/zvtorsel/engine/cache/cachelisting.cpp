@@ -1,0 +1,63 @@
+#include "cache/cachelisting.h"
+
+#include <stdio.h>
+
+namespace {
+
+void AppendText(std::string& out, const char* text) {
+    if (!text) return;
+    for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
+        if (*p < 0x20 || *p == 0x7f) {
+            char escape[4];
+            snprintf(escape, sizeof escape, "%%%02X", *p);
+            out += escape;
+        } else {
+            out += (char)*p;
+        }
+    }
+}
+
+void AppendTime(std::string& out, const FILETIME& time) {
+    ULONGLONG value = ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
+    if (value == 0) return;
+    long long seconds = (long long)(value / 10000000ULL);
+    // Civil date of the days since 1601-01-01.
+    long long days = seconds / 86400 - 134774 + 719468;
+    long long era = days / 146097, doe = days - era * 146097;
+    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    int day = (int)(doy - (153 * mp + 2) / 5 + 1), month = (int)(mp < 10 ? mp + 3 : mp - 9);
+    long long year = yoe + era * 400 + (month <= 2);
+    int s = (int)(seconds % 86400);
+    char text[40];
+    snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", year, month, day, s / 3600, s / 60 % 60, s % 60);
+    out += text;
+}
+
+}  // namespace
+
+std::string CacheListingLine(const UrlCacheEntry& entry) {
+    std::string line;
+    AppendText(line, entry.sourceUrl);
+    line += '\t';
+    AppendText(line, entry.localFile);
+    char size[16];
+    snprintf(size, sizeof size, "\t%lu\t", (unsigned long)entry.sizeLow);
+    line += size;
+    AppendTime(line, entry.lastModified);
+    return line;
+}
+
+size_t ListUrlCache(IUrlCache& cache, const std::function<void(const std::string&)>& line, IJobReport& report) {
+    size_t count = 0;
+    UrlCacheEntry entry;
+    if (cache.FindFirst(entry)) {
+        do {
+            line(CacheListingLine(entry));
+            ++count;
+        } while (cache.FindNext(entry));
+        cache.FindClose();
+    }
+    for (const CacheDamage& damage : cache.Damage()) report.Warning(damage.where.c_str(), damage.message);
+    return count;
+}

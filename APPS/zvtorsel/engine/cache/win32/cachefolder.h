@@ -1,0 +1,18 @@
+// The cache a rebuild reads: the browser's own through WinINet, or a cache
+// folder taken from another disk.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "cache/indexdatstore.h"
+#include "cache/urlcache.h"
+
+// Reads the index files of a cache folder, each in one read and never for
+// writing: the folder's own "index.dat", and those of "Content.IE5" and
+// "History.IE5" below it. A folder without any gives a store with no
+// index (IndexCount() 0) and a warning row.
+std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
+
+// The store for the setting CacheFolder (or /cache:): WinINet when folder is
+// empty, else OpenCacheFolder.
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder);

@@ -1,0 +1,153 @@
+#include "picturekit.h"
+
+#include <string.h>
+
+std::string CMemoryPictureFiles::Key(const std::string& path) {
+    std::string key = path;
+    for (char& c : key)
+        if (c == '\\') c = '/';
+    while (!key.empty() && key.back() == '/') key.pop_back();
+    return key;
+}
+
+bool CMemoryPictureFiles::ListFolder(const char* folder, std::vector<DirEntry>& out) {
+    std::string prefix = Key(folder) + "/";
+    std::map<std::string, DWORD> names;
+    auto take = [&](const std::string& key, bool isFile) {
+        if (key.compare(0, prefix.size(), prefix) != 0) return;
+        std::string rest = key.substr(prefix.size());
+        size_t slash = rest.find('/');
+        if (slash == std::string::npos) {
+            names[rest] = isFile ? 0x80 : FILE_ATTR_DIRECTORY;
+        } else {
+            names[rest.substr(0, slash)] = FILE_ATTR_DIRECTORY;
+        }
+    };
+    for (const auto& f : files_) take(f.first, true);
+    for (const auto& f : folders_) take(f.first, false);
+    out.clear();
+    for (const auto& n : names) {
+        DirEntry e;
+        e.name = n.first;
+        e.attributes = n.second;
+        out.push_back(e);
+    }
+    return true;
+}
+
+bool CMemoryPictureFiles::ReadAt(const char* path, DWORD offset, void* buffer, DWORD size, DWORD* got) {
+    *got = 0;
+    auto it = files_.find(Key(path));
+    if (it == files_.end()) return false;
+    const std::vector<BYTE>& d = it->second;
+    if (offset < d.size()) {
+        *got = (DWORD)std::min<size_t>(size, d.size() - offset);
+        memcpy(buffer, d.data() + offset, *got);
+        DWORD& high = highest_[Key(path)];
+        if (offset + *got > high) high = offset + *got;
+    }
+    bytesRead[Key(path)] += *got;
+    return true;
+}
+
+bool CMemoryPictureFiles::ReadWhole(const char* path, std::vector<BYTE>& out) {
+    auto it = files_.find(Key(path));
+    if (it == files_.end()) return false;
+    out = it->second;
+    return true;
+}
+
+bool CMemoryPictureFiles::WriteWhole(const char* path, const void* data, size_t size) {
+    const BYTE* p = (const BYTE*)data;
+    files_[Key(path)] = std::vector<BYTE>(p, p + size);
+    return true;
+}
+
+namespace {
+void Le16(std::vector<BYTE>& v, unsigned x) {
+    v.push_back((BYTE)x);
+    v.push_back((BYTE)(x >> 8));
+}
+void Le32(std::vector<BYTE>& v, DWORD x) {
+    Le16(v, x & 0xFFFF);
+    Le16(v, x >> 16);
+}
+void Be16(std::vector<BYTE>& v, unsigned x) {
+    v.push_back((BYTE)(x >> 8));
+    v.push_back((BYTE)x);
+}
+}  // namespace
+
+std::vector<BYTE> SolidBmp(int width, int height, DWORD rgb) {
+    DWORD stride = ((DWORD)width * 3 + 3) & ~3u;
+    std::vector<BYTE> v;
+    v.push_back('B');
+    v.push_back('M');
+    Le32(v, 54 + stride * height);
+    Le32(v, 0);
+    Le32(v, 54);
+    Le32(v, 40);
+    Le32(v, (DWORD)width);
+    Le32(v, (DWORD)height);
+    Le16(v, 1);
+    Le16(v, 24);
+    for (int i = 0; i < 6; ++i) Le32(v, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            v.push_back((BYTE)rgb);
+            v.push_back((BYTE)(rgb >> 8));
+            v.push_back((BYTE)(rgb >> 16));
+        }
+        for (DWORD pad = (DWORD)width * 3; pad < stride; ++pad) v.push_back(0);
+    }
+    return v;
+}
+
+std::vector<BYTE> TinyGif(int screenWidth, int screenHeight, int imageWidth, int imageHeight) {
+    std::vector<BYTE> v = {'G', 'I', 'F', '8', '9', 'a'};
+    Le16(v, screenWidth);
+    Le16(v, screenHeight);
+    v.push_back(0x80);  // global table of 2 colours
+    v.push_back(0);
+    v.push_back(0);
+    for (BYTE c : {0, 0, 0, 255, 255, 255}) v.push_back(c);
+    for (BYTE c : {0x21, 0xF9, 4, 0, 0, 0, 0, 0}) v.push_back(c);  // graphic control extension
+    v.push_back(',');
+    Le16(v, 0);
+    Le16(v, 0);
+    Le16(v, imageWidth);
+    Le16(v, imageHeight);
+    v.push_back(0);
+    // LZW minimum code size 2; clear, one pixel 0 per ... end: a valid stream
+    // for a 1 x 1 image, enough for the size readers.
+    for (BYTE c : {2, 2, 0x44, 0x01, 0, 0x3B}) v.push_back(c);
+    return v;
+}
+
+std::vector<BYTE> JpegHeader(int width, int height, size_t appSegmentBytes) {
+    std::vector<BYTE> v = {0xFF, 0xD8, 0xFF, 0xE0};
+    Be16(v, (unsigned)appSegmentBytes + 2);
+    for (size_t i = 0; i < appSegmentBytes; ++i) v.push_back(0xAA);
+    for (BYTE c : {0xFF, 0xDB}) v.push_back(c);
+    Be16(v, 67);
+    v.push_back(0);
+    for (int i = 0; i < 64; ++i) v.push_back(1);
+    for (BYTE c : {0xFF, 0xC0}) v.push_back(c);
+    Be16(v, 11);
+    v.push_back(8);
+    Be16(v, height);
+    Be16(v, width);
+    for (BYTE c : {1, 1, 0x11, 0}) v.push_back(c);
+    for (BYTE c : {0xFF, 0xD9}) v.push_back(c);
+    return v;
+}
+
+std::vector<BYTE> PngHeader(int width, int height) {
+    std::vector<BYTE> v = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    Be16(v, 0);
+    Be16(v, width);
+    Be16(v, 0);
+    Be16(v, height);
+    for (BYTE c : {8, 2, 0, 0, 0}) v.push_back(c);
+    return v;
+}

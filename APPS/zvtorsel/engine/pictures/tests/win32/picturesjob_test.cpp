@@ -1,0 +1,87 @@
+// zvtorsel.exe /pictures on real folders, with thumbnails from the stored settings.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "../picturekit.h"
+#include "pictures/win32/win32picturefiles.h"
+
+namespace {
+
+std::string ProgramFolder() {
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, sizeof(module));
+    std::string path = module;
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+int RunProgram(const std::string& arguments) {
+    std::string program = ProgramFolder() + "zvtorsel.exe";
+    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
+    std::string line = "\"" + program + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    WaitForSingleObject(pi.hProcess, 120000);
+    DWORD code = (DWORD)-1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return (int)code;
+}
+
+const char kSection[] = "Software\\z.v\\zvkestor\\ScanPicture";
+
+void SetSetting(const char* name, DWORD value) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(key);
+}
+
+void Put(CWin32PictureFiles& files, const std::string& path, const std::vector<BYTE>& data) {
+    ASSERT_TRUE(files.WriteWhole(path.c_str(), data.data(), data.size())) << path;
+}
+
+TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
+    if (RunProgram("/pictures /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    EXPECT_EQ(2, RunProgram("/pictures /in:C:\\x /result:y.htm"));
+
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string root = std::string(temp) + "zvt_pictures\\";
+    std::string pics = root + "pics\\";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA(pics.c_str(), nullptr);
+    CreateDirectoryA((pics + "\x95\\").c_str(), nullptr);  // 表: trail byte 0x5C
+    CWin32PictureFiles files;
+    Put(files, pics + "a.bmp", SolidBmp(100, 50, 0xFF0000));
+    Put(files, pics + "\x95\\\\b.bmp", SolidBmp(10, 10, 0x00FF00));
+    Put(files, pics + "broken.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
+    SetSetting("Thumbnail", 1);
+    SetSetting("ThumbNaming", 0);
+
+    std::string log = root + "run.log";
+    EXPECT_EQ(0, RunProgram("/pictures \"/in:" + pics + "\" \"/folder:" + root + "\" \"/log:" + log + "\""));
+    std::vector<BYTE> page, bmp;
+    ASSERT_TRUE(ReadWholeFile((root + "@pics.htm").c_str(), page));
+    std::string text(page.begin(), page.end());
+    EXPECT_NE(std::string::npos, text.find("HREF=\"a.bmp\" COORDS=\"0,0,63,63\""));
+    EXPECT_NE(std::string::npos, text.find("HREF=\"\x95\\/b.bmp\" COORDS=\"128,0,191,63\"")) << text;
+    ASSERT_TRUE(ReadWholeFile((root + "@pics.bmp").c_str(), bmp));
+    ASSERT_EQ(14u + 40 + 1024 + 192 * 64, bmp.size());
+    EXPECT_EQ(192, bmp[18]);
+
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSection);
+    for (const char* f :
+         {"pics\\a.bmp", "pics\\\x95\\\\b.bmp", "pics\\broken.gif", "@pics.htm", "@pics.bmp", "run.log"})
+        DeleteFileA((root + f).c_str());
+    RemoveDirectoryA((pics + "\x95\\").c_str());
+    RemoveDirectoryA(pics.c_str());
+    RemoveDirectoryA(root.c_str());
+}
+
+}  // namespace

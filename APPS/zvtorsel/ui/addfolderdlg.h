@@ -1,0 +1,22 @@
+// Dialog 111 "再構築フォルダーの追加": one folder, typed or picked.
+#pragma once
+#include <string>
+
+#include "afxwin.h"
+
+// The shell's folder picker for file-system folders, titled `title` and
+// starting at `folder`; on a choice puts its path into `folder` and returns true.
+bool BrowseForFolder(HWND owner, const char* title, std::string& folder);
+
+class CAddFolderDlg : public CDialog {
+public:
+    explicit CAddFolderDlg(CWnd* parent);
+
+    // The text typed or picked, as entered; read after IDOK.
+    CString folder;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnOK() override;
+};

@@ -1,0 +1,51 @@
+// "ダウンロード": fetches the URLs of "download.lst" of the rebuild folder into
+// the URL cache with one to five workers, one row per URL, one status and one
+// progress text per worker. The workers update the list and the texts through
+// IDownloadView with the downloader's lock held; this thread never waits for
+// that lock while they run, so their sent messages always get through.
+#pragma once
+#include <string>
+
+#include "afxwin.h"
+#include "cache/win32/wininetcache.h"
+#include "download/win32/downloadworkers.h"
+#include "downloadsettings.h"
+#include "jobs/win32/win32files.h"
+
+class CDownloadDlg : public CDialog, public IDownloadView {
+public:
+    // rebuildFolder: the current rebuild folder, ending with "\".
+    CDownloadDlg(CWnd* parent, const char* rebuildFolder);
+
+    // The number of URLs handed out, for "発見数" after the dialog returned IDOK.
+    int GetFoundCount() { return downloader_.NextIndex(); }
+
+    void RowState(int row, DownloadState state) override;
+    void ShowRow(int row) override;
+    void SlotTexts(int slot, const char* status, const char* progress) override;
+    void Refresh() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void OnTimer(UINT_PTR id) override;
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    int CheckedThreads() const;
+    void ShowIdleSlotTexts();
+    void OpenRowFile(int row);
+    void OpenHelp();
+
+    CWin32FileSystem files_;
+    CWinInetUrlCache cache_;
+    CDownloadWorkers workers_;
+    CDownloader downloader_;
+    DownloadSettings settings_;
+    HWND list_ = nullptr;
+    bool running_ = false;
+    bool started_ = false;
+};

@@ -1,0 +1,135 @@
+#include "keywordsearchdlg.h"
+
+#include <shlobj.h>
+
+#include "resource.h"
+#include "translate/win32/win32_file_access.h"
+
+namespace {
+
+const int kKeywordCombos[kKeywordFields] = {IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3};
+
+// Starts the folder picker in the current search folder.
+int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM, LPARAM start) {
+    if (msg == BFFM_INITIALIZED && start) ::SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
+    return 0;
+}
+
+}  // namespace
+
+CKeywordSearchDlg::CKeywordSearchDlg(CWnd* parent, const RebuildSettings& folders,
+                                     IProfileStore& store)
+    : CReportDialog(IDD_KEYWORD_SEARCH, parent, folders, store),
+      m_job(m_files, *Win32FileAccess(), m_translator, *this, m_texts) {
+    ReadSearchSettings(m_store, m_settings);
+}
+
+BOOL CKeywordSearchDlg::OnInitDialog() {
+    FillFolderCombo(m_settings.baseFolderNo);
+    SetDlgItemText(IDC_SEARCH_FOLDER, FolderPath(SelectedFolderNo()).c_str());
+    for (int field = 0; field < kKeywordFields; ++field) {
+        FillHistory(field);
+        SendDlgItemMessage(kKeywordCombos[field], CB_LIMITTEXT, 255);
+    }
+    CheckDlgButton(m_settings.orOperation ? IDC_OPERATION_OR : IDC_OPERATION_AND, BST_CHECKED);
+    CheckDlgButton(IDC_MATCH_CASE, m_settings.matchCase ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_PATTERNS, m_settings.patterns ? BST_CHECKED : BST_UNCHECKED);
+    char ready[256];
+    if (AfxLoadString(IDS_SEARCH_READY, ready, sizeof ready)) SetDlgItemText(IDC_STATUS_TEXT, ready);
+    ::SetFocus(GetDlgItem(IDC_KEYWORD1));
+    return FALSE;
+}
+
+void CKeywordSearchDlg::FillHistory(int field) {
+    int id = kKeywordCombos[field];
+    CString text = GetDlgItemText(id);
+    SendDlgItemMessage(id, CB_RESETCONTENT);
+    for (const std::string& word : m_settings.history[field])
+        SendDlgItemMessage(id, CB_ADDSTRING, 0, (LPARAM)word.c_str());
+    SetDlgItemText(id, text);
+}
+
+BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    int id = LOWORD(wParam);
+    if (id == IDC_REBUILD_FOLDER && HIWORD(wParam) == CBN_SELCHANGE) {
+        SetDlgItemText(IDC_SEARCH_FOLDER, FolderPath(SelectedFolderNo()).c_str());
+        return TRUE;
+    }
+    if (HIWORD(wParam) != BN_CLICKED) return CDialog::OnCommand(wParam, lParam);
+    switch (id) {
+    case IDC_BROWSE_SEARCH_FOLDER:
+        if (!Busy()) BrowseSearchFolder();
+        return TRUE;
+    case IDC_FORMAT_BUTTON:
+        if (!Busy()) ShowFormatDialog(m_settings.format);
+        return TRUE;
+    case IDHELP:
+        ShowHelp("localkwd.htm", IDS_SEARCH_HELP_MISSING);
+        return TRUE;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CKeywordSearchDlg::BrowseSearchFolder() {
+    char title[256] = "";
+    AfxLoadString(IDS_CHOOSE_SEARCH_FOLDER, title, sizeof title);
+    CString current = GetDlgItemText(IDC_SEARCH_FOLDER);
+    std::string start = current.c_str();
+    while (start.size() > 3 && (start.back() == '\\' || start.back() == '/')) start.pop_back();
+    char display[MAX_PATH];
+    BROWSEINFOA info = {};
+    info.hwndOwner = m_hWnd;
+    info.pszDisplayName = display;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowseCallback;
+    info.lParam = (LPARAM)start.c_str();
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (!chosen) return;
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemText(IDC_SEARCH_FOLDER, path);
+    CoTaskMemFree(chosen);
+}
+
+void CKeywordSearchDlg::OnOK() {
+    if (Busy()) return;
+    std::vector<std::string> keywords(kKeywordFields);
+    for (int field = 0; field < kKeywordFields; ++field)
+        keywords[field] = GetDlgItemText(kKeywordCombos[field]).c_str();
+    if (keywords[0].empty()) {
+        ShowMessage(IDS_NO_KEYWORD, nullptr);
+        ::SetFocus(GetDlgItem(IDC_KEYWORD1));
+        return;
+    }
+    int folderNo = SelectedFolderNo();
+    CString searchFolder = GetDlgItemText(IDC_SEARCH_FOLDER);
+    if (folderNo < 0 || searchFolder.IsEmpty()) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return;
+    }
+    m_settings.baseFolderNo = folderNo;
+    for (int field = 0; field < kKeywordFields; ++field) {
+        AddToHistory(m_settings.history[field], keywords[field]);
+        FillHistory(field);
+    }
+    m_settings.orOperation = IsDlgButtonChecked(IDC_OPERATION_OR) == BST_CHECKED;
+    m_settings.matchCase = IsDlgButtonChecked(IDC_MATCH_CASE) == BST_CHECKED;
+    m_settings.patterns = IsDlgButtonChecked(IDC_PATTERNS) == BST_CHECKED;
+    WriteSearchSettings(m_store, m_settings);
+
+    m_request.rebuildFolder = FolderPath(folderNo);
+    m_request.folderNo = folderNo;
+    m_request.searchFolder = searchFolder.c_str();
+    m_request.keywords = keywords;
+    m_request.orOperation = m_settings.orOperation;
+    m_request.matchCase = m_settings.matchCase;
+    m_request.patterns = m_settings.patterns;
+    m_request.format = m_settings.format;
+    static const int kDisabled[] = {IDC_REBUILD_FOLDER, IDC_SEARCH_FOLDER, IDC_BROWSE_SEARCH_FOLDER,
+                                    IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3, IDC_OPERATION_AND,
+                                    IDC_OPERATION_OR, IDC_MATCH_CASE, IDC_PATTERNS, IDC_FORMAT_BUTTON,
+                                    IDOK, 0};
+    StartWorker(kDisabled);
+}
+
+ReportJobResult CKeywordSearchDlg::RunJob() { return m_job.Run(m_request); }

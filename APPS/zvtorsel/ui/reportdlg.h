@@ -1,0 +1,77 @@
+// What the address list and keyword search dialogs share: the target folder
+// combo, the worker thread that runs the report job, the progress texts it
+// refreshes with WM_USER + 1, cancelling, messages and the help page.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "afxwin.h"
+#include "jobs/win32/win32files.h"
+#include "reports/reportjobs.h"
+#include "tree/treepane.h"
+
+// What the main dialog reads after DoModal returned IDOK.
+struct ReportDialogResult {
+    bool stopped = false;   // cancelled: the page was left empty
+    bool failed = false;    // the job could not write its page (a message said why)
+    DWORD found = 0;        // entries of the page
+    DWORD searched = 0;     // pages searched (keyword search)
+    int folderNumber = 0;   // rebuild folder that received the page
+    std::string resultFile; // the page's file name in that folder
+};
+
+class CReportDialog : public CDialog, protected IReportProgress, protected IMessageRoutine {
+public:
+    CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders, IProfileStore& store);
+    ~CReportDialog() override;
+
+    ReportDialogResult result;
+
+protected:
+    enum { WM_REPORT_REFRESH = WM_USER + 1, WM_REPORT_DONE = WM_USER + 2 };
+
+    // Fills the folder combo with the usable rebuild folders (item data: the
+    // number) and selects folderNo, else the first.
+    void FillFolderCombo(int folderNo);
+    // Number of the selected folder, -1 when there is none.
+    int SelectedFolderNo() const;
+    std::string FolderPath(int folderNo) const;
+
+    // Disables the controls (0-terminated list) and runs the job in a worker;
+    // false after message 10 when no thread can be started.
+    bool StartWorker(const int* controlsToDisable);
+    // Runs in the worker thread: the job itself.
+    virtual ReportJobResult RunJob() = 0;
+    virtual CReportJob& Job() = 0;
+    bool Busy() const { return m_busy; }
+
+    void ShowHelp(const char* page, UINT missingMessage);
+    void ShowFormatDialog(PageFormat& format);
+    int ShowMessage(UINT id, const char* arg, UINT type = MB_OK | MB_ICONEXCLAMATION);
+
+    void OnCancel() override;
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // IReportProgress, called by the worker.
+    void Status(const char* text) override;
+    void Counts(DWORD found, DWORD seen) override;
+    void Message(UINT id, const char* arg) override;
+    int ShowResourceMessage(UINT id, const char* arg) override;
+
+    const RebuildSettings& m_folders;
+    IProfileStore& m_store;
+    CHtmlTranslator m_translator;
+    PageTexts m_texts;
+
+private:
+    static UINT __cdecl WorkerEntry(LPVOID self);
+    void RequestRefresh(bool force);
+
+    CRITICAL_SECTION m_lock;
+    std::string m_status;       // guarded by m_lock
+    std::string m_counts;       // guarded by m_lock
+    DWORD m_lastRefresh = 0;    // worker only
+    volatile LONG m_busy = 0;
+};
