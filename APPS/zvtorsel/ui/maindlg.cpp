@@ -4,7 +4,11 @@
 #include <stdio.h>
 
 #include "appstate.h"
+#include "mapping/mapping_settings.h"
 #include "messages.h"
+#include "noticedlg.h"
+#include "options/rebuildoptions.h"
+#include "optionsdlg.h"
 #include "rebuildtreedlg.h"
 #include "resource.h"
 #include "settings.h"
@@ -316,7 +320,12 @@ void CMainDlg::ShowNotReady(int buttonId) {
     ShowResourceMessage(IDS_NOT_READY_YET, label, MB_OK | MB_ICONINFORMATION);
 }
 
-bool CMainDlg::RunNoticeDialog(bool&) { return false; }
+bool CMainDlg::RunNoticeDialog(bool& noMoreNotice) {
+    CNoticeDlg notice(this);
+    notice.DoModal();
+    noMoreNotice = notice.hideFromNowOn;
+    return true;
+}
 
 bool CMainDlg::RunAddressListDialog(ReportResult&) {
     ShowNotReady(IDC_MAIN_CREATE_LIST);
@@ -338,7 +347,13 @@ bool CMainDlg::RunDownloadDialog(ReportResult&) {
     return false;
 }
 
-bool CMainDlg::RunOptionsDialog(RebuildSettings&) {
-    ShowNotReady(IDC_MAIN_OPTIONS);
-    return false;
+bool CMainDlg::RunOptionsDialog(RebuildSettings& settings) {
+    RebuildOptions options;
+    options.settings = settings;
+    options.fileProtocolType = MappingSettings::Process().fileProtocolType;
+    COptionsDlg dialog(this, options);
+    if (dialog.DoModal() != IDOK) return false;
+    settings = options.settings;
+    MappingSettings::Process().fileProtocolType = options.fileProtocolType;
+    return true;
 }

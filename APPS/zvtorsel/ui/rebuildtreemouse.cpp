@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "appstate.h"
+#include "changefolderdlg.h"
 #include "jobs/treecommands.h"
 #include "messages.h"
 #include "rebuildtreedlg.h"
@@ -270,9 +271,11 @@ void CRebuildTreeDlg::RunCommand(UINT command) {
     RefreshStatus();
 }
 
-bool CRebuildTreeDlg::RunBaseFolderDialog(int, int&) {
-    ShowNotReady(CMD_CHANGE_BASE_FOLDER);
-    return false;
+bool CRebuildTreeDlg::RunBaseFolderDialog(int current, int& chosen) {
+    CChangeFolderDlg dialog(this, settings_, current);
+    if (dialog.DoModal() != IDOK) return false;
+    chosen = dialog.chosen;
+    return chosen >= 0 && chosen < kRebuildFolderCount && chosen != current;
 }
 
 void CRebuildTreeDlg::OnChangeBaseFolder(const Target& t) {
