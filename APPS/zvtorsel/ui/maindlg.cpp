@@ -4,11 +4,16 @@
 #include <stdio.h>
 
 #include "appstate.h"
+#include "createlistdlg.h"
+#include "downloaddlg.h"
+#include "keywordsearchdlg.h"
 #include "mapping/mapping_settings.h"
 #include "messages.h"
 #include "noticedlg.h"
 #include "options/rebuildoptions.h"
 #include "optionsdlg.h"
+#include "picturescandlg.h"
+#include "reportjob.h"
 #include "rebuildtreedlg.h"
 #include "resource.h"
 #include "settings.h"
@@ -314,12 +319,6 @@ void CMainDlg::OpenPage(const std::string& folder, const char* file, UINT failId
 
 // ---- Dialogs provided by other parts of the program ---------------------------
 
-void CMainDlg::ShowNotReady(int buttonId) {
-    char label[128];
-    ::GetDlgItemTextA(m_hWnd, buttonId, label, sizeof(label));
-    ShowResourceMessage(IDS_NOT_READY_YET, label, MB_OK | MB_ICONINFORMATION);
-}
-
 bool CMainDlg::RunNoticeDialog(bool& noMoreNotice) {
     CNoticeDlg notice(this);
     notice.DoModal();
@@ -327,24 +326,49 @@ bool CMainDlg::RunNoticeDialog(bool& noMoreNotice) {
     return true;
 }
 
-bool CMainDlg::RunAddressListDialog(ReportResult&) {
-    ShowNotReady(IDC_MAIN_CREATE_LIST);
-    return false;
+namespace {
+
+// A report dialog's result; false when it wrote no page (it said why).
+bool TakeReport(const ReportDialogResult& from, ReportResult& to) {
+    if (from.failed) return false;
+    to.stopped = from.stopped;
+    to.found = from.found;
+    to.searched = from.searched;
+    to.folderNumber = from.folderNumber;
+    to.resultFile = from.resultFile;
+    return true;
 }
 
-bool CMainDlg::RunKeywordSearchDialog(ReportResult&) {
-    ShowNotReady(IDC_MAIN_KEYWORD);
-    return false;
+}  // namespace
+
+bool CMainDlg::RunAddressListDialog(ReportResult& result) {
+    CAppProfileStore store(app_);
+    CCreateListDlg dialog(this, settings_, store);
+    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
 }
 
-bool CMainDlg::RunPictureScanDialog(ReportResult&) {
-    ShowNotReady(IDC_MAIN_PICTURE);
-    return false;
+bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
+    CAppProfileStore store(app_);
+    CKeywordSearchDlg dialog(this, settings_, store);
+    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
 }
 
-bool CMainDlg::RunDownloadDialog(ReportResult&) {
-    ShowNotReady(IDC_MAIN_DOWNLOAD);
-    return false;
+bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
+    CPictureScanDlg dialog(settings_, this);
+    if (dialog.DoModal() != 1) return false;
+    const PictureScanOutcome& outcome = dialog.Outcome();
+    result.stopped = outcome.stopped;
+    result.found = (DWORD)outcome.pictures;
+    result.folderNumber = outcome.folderNo;
+    result.resultFile = outcome.pageName;
+    return true;
+}
+
+bool CMainDlg::RunDownloadDialog(ReportResult& result) {
+    CDownloadDlg dialog(this, settings_.rebuildFolders[0].c_str());
+    if (dialog.DoModal() != IDOK) return false;
+    result.found = (DWORD)dialog.GetFoundCount();
+    return true;
 }
 
 bool CMainDlg::RunOptionsDialog(RebuildSettings& settings) {

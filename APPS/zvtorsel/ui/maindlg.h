@@ -41,7 +41,6 @@ private:
     bool RunPictureScanDialog(ReportResult& result);
     bool RunDownloadDialog(ReportResult& result);
     bool RunOptionsDialog(RebuildSettings& settings);
-    void ShowNotReady(int buttonId);
 
     // Reads the folder edit, tidies it and stores it as RebuildFolder.
     void SaveFolder();

@@ -360,10 +360,3 @@ void CRebuildTreeDlg::OnDestroy() {
     if (panes_[SIDE_CACHE]) layout_.cacheSort = panes_[SIDE_CACHE]->sortKey;
     WriteTreeWindowLayout(app_, layout_);
 }
-
-void CRebuildTreeDlg::ShowNotReady(UINT command) {
-    char label[128];
-    if (!GetMenuStringA(menus_[SIDE_REBUILD], command, label, sizeof(label), MF_BYCOMMAND))
-        GetMenuStringA(menus_[SIDE_CACHE], command, label, sizeof(label), MF_BYCOMMAND);
-    ShowResourceMessage(IDS_NOT_READY_YET, label, MB_OK | MB_ICONINFORMATION);
-}

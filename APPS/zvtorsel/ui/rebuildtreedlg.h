@@ -87,7 +87,6 @@ private:
     BOOL OnBeginLabelEdit(int side, int folder, int item);
     void OnEndLabelEdit(const Target& target, const char* text, LRESULT* accept);
     void ShowFolder(int side, int folder);
-    void ShowNotReady(UINT command);
     // The base folder dialog; true with the chosen rebuild folder number.
     bool RunBaseFolderDialog(int current, int& chosen);
     void OnChangeBaseFolder(const Target& target);

@@ -6,6 +6,8 @@
 #include "appstate.h"
 #include "changefolderdlg.h"
 #include "jobs/treecommands.h"
+#include "pictureviewdlg.h"
+#include "sourceviewdlg.h"
 #include "messages.h"
 #include "rebuildtreedlg.h"
 #include "resource.h"
@@ -251,7 +253,20 @@ void CRebuildTreeDlg::RunCommand(UINT command) {
         break;
     }
     case CMD_VIEW_SOURCE:
-    case CMD_VIEW_PICTURE: ShowNotReady(command); return;
+    case CMD_VIEW_PICTURE: {
+        if (!t.fromList || t.listItem < 0) return;
+        char path[kPathBufferSize], title[kPathBufferSize];
+        if (!pane->RowLocalPath(t.listFolder, ListRow{t.listItem}, path)) return;
+        if (!pane->RowUrl(t.listFolder, ListRow{t.listItem}, title)) lstrcpynA(title, path, sizeof(title));
+        if (command == CMD_VIEW_SOURCE) {
+            CViewSrcDlg viewer(title, path, this);
+            viewer.DoModal();
+        } else {
+            CViewPicDlg viewer(title, path, this);
+            viewer.DoModal();
+        }
+        return;
+    }
     case CMD_RENAME:
         if (t.side != SIDE_REBUILD) return;
         if (t.fromList) {
