@@ -10,3 +10,6 @@
 #include "portable/zvjcode.h"
 #include "portable/zvtextfile.h"
 #include "portable/zvfileop.h"
+#ifdef _WIN32
+#include "win32/zvwinhelpers.h"
+#endif

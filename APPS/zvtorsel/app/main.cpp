@@ -2,18 +2,22 @@
 #include <commctrl.h>
 
 #include "afxwin.h"
-#include "settings.h"
+#include "appstate.h"
 #include "cachelistjob.h"
 #include "commandline.h"
 #include "downloadjob.h"
-#include "reportjob.h"
+#include "maindlg.h"
+#include "messages.h"
 #include "picturesjob.h"
+#include "plugins.h"
+#include "reportjob.h"
+#include "settings.h"
 #include "unattended.h"
+#include "zvcore32.h"
 
 namespace {
 
 const char kMutexName[] = "z.v Torsel Sitekeeper is executing.";
-const char kTitle[] = "z.v Torsel Sitekeeper";
 
 class CTorselApp : public CWinApp {
 public:
@@ -41,7 +45,14 @@ public:
         }
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        MessageBoxA(nullptr, kTitle, kTitle, MB_OK);
+        zvInitSplitter();
+        InitAppState();
+        ReadPluginTable(*this);
+        {
+            CMainDlg dialog(*this);
+            dialog.DoModal();
+        }
+        if (Plugins().loaded) UnloadPlugins();
         return FALSE;
     }
 
@@ -73,7 +84,7 @@ private:
     }
 
     static void BringFirstCopyToFront() {
-        HWND first = FindWindowA(nullptr, kTitle);
+        HWND first = FindWindowA(nullptr, kProgramTitle);
         if (!first) return;
         if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
         SetForegroundWindow(first);

@@ -79,8 +79,10 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     if (OnMessage(msg, wParam, lParam, &result)) {
-        // These messages take the dialog procedure's own return value (a brush).
-        if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return (INT_PTR)result;
+        // These messages take their result as the procedure's return value.
+        if ((msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == WM_QUERYDRAGICON ||
+            msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM)
+            return (INT_PTR)result;
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }

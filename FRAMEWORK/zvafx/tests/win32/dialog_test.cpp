@@ -87,3 +87,42 @@ TEST(Dialog, ModalLoopDispatchesToHandlers) {
     EXPECT_EQ(dialog.timers, 2);
     EXPECT_STREQ(dialog.typed, "\x83\x5c\x95\x5c");
 }
+
+namespace {
+
+// A handler's result reaches the sender both for ordinary messages (through
+// DWLP_MSGRESULT) and for the colour messages, whose result is the procedure's own.
+class ResultDialog : public CDialog {
+public:
+    explicit ResultDialog(const DLGTEMPLATE* t) : CDialog(t, nullptr) {}
+    LRESULT colour = 0, custom = 0;
+
+protected:
+    BOOL OnInitDialog() override {
+        colour = ::SendMessageA(m_hWnd, WM_CTLCOLORSTATIC, 0, (LPARAM)GetDlgItem(100));
+        custom = ::SendMessageA(m_hWnd, WM_APP, 0, 0);
+        PostMessage(WM_COMMAND, IDOK);
+        return TRUE;
+    }
+    BOOL OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
+        if (msg == WM_CTLCOLORSTATIC) {
+            *result = (LRESULT)GetStockObject(BLACK_BRUSH);
+            return TRUE;
+        }
+        if (msg == WM_APP) {
+            *result = 1234;
+            return TRUE;
+        }
+        return FALSE;
+    }
+};
+
+}  // namespace
+
+TEST(Dialog, HandlerResultsReachTheSender) {
+    Template t;
+    ResultDialog dialog(t.get());
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ((LRESULT)GetStockObject(BLACK_BRUSH), dialog.colour);
+    EXPECT_EQ(1234, dialog.custom);
+}

@@ -1,0 +1,36 @@
+#include "messages.h"
+
+#include <stdio.h>
+
+#include "afxwin.h"
+
+const char kProgramTitle[] = "z.v Torsel Sitekeeper";
+
+namespace {
+
+// AfxMessageBox takes its caption from the application title.
+void UseProgramTitle() {
+    static bool set = false;
+    if (!set) {
+        AfxSetAppName(kProgramTitle);
+        set = true;
+    }
+}
+
+}  // namespace
+
+int ShowMessage(const char* text, UINT type) {
+    UseProgramTitle();
+    return AfxMessageBox(text ? text : "", type);
+}
+
+int ShowResourceMessage(UINT id, UINT type) { return ShowResourceMessage(id, nullptr, type); }
+
+int ShowResourceMessage(UINT id, const char* arg, UINT type) {
+    char format[1024];
+    if (!AfxLoadString(id, format, sizeof(format))) format[0] = '\0';
+    if (!arg) return ShowMessage(format, type);
+    char text[3072];
+    snprintf(text, sizeof(text), format, arg);
+    return ShowMessage(text, type);
+}

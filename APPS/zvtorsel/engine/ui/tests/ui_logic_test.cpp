@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "tree/treemodel.h"
+#include "ui/markimages.h"
+#include "ui/menurules.h"
+#include "ui/pluginvalue.h"
+#include "ui/treelayout.h"
+
+namespace {
+
+MenuTarget File(int side, int kind, WORD flags = 0, BYTE allowed = MARK_ALL) {
+    return MenuTarget{side, false, (flags & ITEM_GHOST) != 0, allowed, kind, flags};
+}
+
+TEST(MenuRules, MarkCommandsFollowTheAllowedMarks) {
+    MenuTarget t = File(SIDE_CACHE, KIND_HTML, 0, MARK_NOT_C);
+    EXPECT_FALSE(CommandEnabled(CMD_MARK_C, t));
+    EXPECT_TRUE(CommandEnabled(CMD_MARK_D, t));
+    EXPECT_FALSE(CommandEnabled(CMD_MARK_M, t)) << "M needs both C and D";
+    EXPECT_TRUE(CommandEnabled(CMD_MARK_L, t));
+    EXPECT_FALSE(CommandEnabled(CMD_MARK_L_GHOSTS, t)) << "not a ghost, not a folder";
+
+    t.folder = true;
+    EXPECT_TRUE(CommandEnabled(CMD_MARK_L_GHOSTS, t));
+    t.allowed = MARK_C | MARK_D;
+    EXPECT_FALSE(CommandEnabled(CMD_MARK_L_GHOSTS, t)) << "L itself is not allowed";
+}
+
+TEST(MenuRules, GhostsOfferOnlyMarks) {
+    MenuTarget ghost = File(SIDE_CACHE, KIND_HTML, ITEM_GHOST, MARK_GHOST_ALLOWED);
+    for (UINT c : {CMD_ANALYZE_LINKS, CMD_OPEN, CMD_VIEW_SOURCE, CMD_VIEW_PICTURE})
+        EXPECT_FALSE(CommandEnabled(c, ghost)) << c;
+    EXPECT_TRUE(CommandEnabled(CMD_MARK_L, ghost));
+    EXPECT_TRUE(CommandEnabled(CMD_MARK_L_GHOSTS, ghost));
+    EXPECT_FALSE(CommandEnabled(CMD_MARK_C, ghost));
+    ghost.side = SIDE_REBUILD;
+    EXPECT_FALSE(CommandEnabled(CMD_RENAME, ghost));
+}
+
+TEST(MenuRules, HtmlCommandsOnTheRebuildSide) {
+    MenuTarget page = File(SIDE_REBUILD, KIND_HTML);
+    EXPECT_TRUE(CommandEnabled(CMD_CONVERT_CODE, page));
+    EXPECT_TRUE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, page));
+    EXPECT_FALSE(CommandEnabled(CMD_RESTORE_ORIGINAL, page)) << "not translated";
+
+    MenuTarget translated = File(SIDE_REBUILD, KIND_HTML, ITEM_TRANSLATED);
+    EXPECT_TRUE(CommandEnabled(CMD_RESTORE_ORIGINAL, translated));
+    MenuTarget lost = File(SIDE_REBUILD, KIND_HTML, ITEM_TRANSLATED | ITEM_NO_ORIGINAL);
+    EXPECT_FALSE(CommandEnabled(CMD_RESTORE_ORIGINAL, lost));
+    EXPECT_FALSE(CommandEnabled(CMD_CONVERT_CODE, lost));
+    EXPECT_FALSE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, lost));
+
+    MenuTarget picture = File(SIDE_REBUILD, KIND_PICTURE);
+    EXPECT_FALSE(CommandEnabled(CMD_CONVERT_CODE, picture));
+    EXPECT_TRUE(CommandEnabled(CMD_VIEW_PICTURE, picture));
+
+    MenuTarget folder = File(SIDE_REBUILD, KIND_FOLDER);
+    folder.folder = true;
+    for (UINT c : {CMD_CONVERT_CODE, CMD_TRANSLATE_ADDRESSES, CMD_RESTORE_ORIGINAL})
+        EXPECT_TRUE(CommandEnabled(c, folder)) << "folders act on the pages below: " << c;
+}
+
+TEST(MarkImages, StateAndIconFollowMarksAndSummaries) {
+    EXPECT_EQ(STATE_EMPTY, StateImageFor(MARK_ALL, 0, false));
+    EXPECT_EQ(STATE_NO_BOX, StateImageFor(MARK_GHOST_ALLOWED, MARK_L, false));
+    EXPECT_EQ(STATE_C, StateImageFor(MARK_ALL, MARK_C | MARK_L, false));
+    EXPECT_EQ(STATE_D, StateImageFor(MARK_ALL, MARK_D, false));
+    EXPECT_EQ(STATE_M, StateImageFor(MARK_ALL, MARK_M, false));
+    EXPECT_EQ(STATE_MIXED, StateImageFor(MARK_ALL, MARK_C | MARK_MIXED_CD, true));
+    EXPECT_EQ(STATE_C, StateImageFor(MARK_ALL, MARK_C, true)) << "every entry below has C";
+
+    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_NONE), IconImageFor(IconBaseOfKind(KIND_HTML), 0, false, false));
+    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_L), IconImageFor(ICON_HTML, MARK_L, false, false));
+    EXPECT_EQ(IconIndex(ICON_FOLDER, OVERLAY_L_MIXED),
+              IconImageFor(ICON_FOLDER, MARK_L | MARK_MIXED_L, false, true));
+    EXPECT_EQ(IconIndex(ICON_OTHER, OVERLAY_GHOST_L), IconImageFor(ICON_OTHER, MARK_L, true, false));
+    EXPECT_EQ(ICON_OTHER, IconBaseOfKind(0)) << "unknown kinds look like other files";
+}
+
+TEST(TreeLayout, SidesFillTheAreaWithoutOverlap) {
+    TreeMetrics m;
+    Box area{10, 10, 810, 510};
+    for (int arrangement : {ARRANGE_SIDE_BY_SIDE, ARRANGE_STACKED}) {
+        TreeDividers d;
+        d.arrangement = arrangement;
+        d.warningsShown = true;
+        DefaultDividers(d, area, m);
+        ClampDividers(d, area, m);
+        TreeBoxes b = LayOutTree(d, area, m);
+        EXPECT_EQ(area.left, b.rebuildTree.left);
+        EXPECT_EQ(area.right, b.cacheList.right);
+        EXPECT_EQ(area.bottom, b.warnings.bottom);
+        EXPECT_EQ(d.warningHSplit, b.warnings.Height());
+        EXPECT_EQ(b.rebuildTree.right + m.splitter, b.rebuildList.left);
+        EXPECT_EQ(b.cacheTree.right + m.splitter, b.cacheList.left);
+        if (arrangement == ARRANGE_SIDE_BY_SIDE) {
+            EXPECT_EQ(b.rebuildList.right + m.splitter, b.cacheTree.left);
+            EXPECT_EQ(b.rebuildTree.bottom, b.warningSplit.top);
+        } else {
+            EXPECT_EQ(b.rebuildTree.bottom + m.splitter, b.cacheCaption.top);
+            EXPECT_EQ(b.cacheList.bottom, b.warningSplit.top);
+        }
+    }
+}
+
+TEST(TreeLayout, DraggingAndShrinkingKeepMinimumSizes) {
+    TreeMetrics m;
+    Box area{0, 0, 600, 400};
+    TreeDividers d;
+    d.warningsShown = true;
+    DefaultDividers(d, area, m);
+    DragDivider(d, DIVIDER_WARNINGS, 10000, area, m);
+    EXPECT_EQ(m.minWarnings, d.warningHSplit) << "the warnings list keeps 5 pixels";
+    DragDivider(d, DIVIDER_SIDES, -10000, area, m);
+    EXPECT_EQ(m.minPane, d.vSplit);
+    int before = d.cacheVSplit;
+    DragDivider(d, DIVIDER_CACHE, 20 + m.splitter / 2, area, m);
+    EXPECT_EQ(before + 20, d.cacheVSplit);
+
+    // Growing the window gives the panes the difference; shrinking it clamps.
+    TreeDividers grown = d;
+    GrowDividers(grown, 200, 100);
+    EXPECT_EQ(d.vSplit + 100, grown.vSplit);
+    EXPECT_EQ(d.rebuildVSplit + 50, grown.rebuildVSplit);
+    Box small{0, 0, 120, 100};
+    ClampDividers(grown, small, m);
+    TreeBoxes b = LayOutTree(grown, small, m);
+    EXPECT_GE(b.cacheList.Width(), 0);
+    EXPECT_LE(b.cacheList.right, small.right);
+}
+
+TEST(PluginValue, SplitsAtTheFirstComma) {
+    std::string ext, path;
+    ASSERT_TRUE(SplitPluginValue("spi,C:\\x.spi", ext, path));
+    EXPECT_EQ("spi", ext);
+    EXPECT_EQ("C:\\x.spi", path);
+    ASSERT_TRUE(SplitPluginValue("gif,C:\\a,b.spi", ext, path));
+    EXPECT_EQ("C:\\a,b.spi", path);
+    EXPECT_FALSE(SplitPluginValue("C:\\x.spi", ext, path));
+    EXPECT_FALSE(SplitPluginValue(nullptr, ext, path));
+}
+
+}  // namespace

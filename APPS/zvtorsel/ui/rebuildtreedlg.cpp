@@ -1,0 +1,362 @@
+#include "rebuildtreedlg.h"
+
+#include <shellapi.h>
+
+#include "appstate.h"
+#include "messages.h"
+#include "resource.h"
+#include "zvcore32.h"
+
+namespace {
+
+const char kLayoutSection[] = "RebuildTree";
+const UINT WM_TREE_JOB_DONE = WM_APP + 0x12;
+
+std::string LoadText(UINT id) {
+    char text[512];
+    if (!AfxLoadString(id, text, sizeof(text))) text[0] = '\0';
+    return text;
+}
+
+bool IsContinueQuestion(UINT id) {
+    return id == IDS_ASK_RENAME_OLD || id == IDS_ASK_MAKE_FOLDER || (id >= IDS_ASK_WRITE_BACK && id <= IDS_ASK_MOVE_FILE);
+}
+
+}  // namespace
+
+void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& l) {
+    auto get = [&](const char* key, int fallback) { return (int)app.GetProfileInt(kLayoutSection, key, fallback); };
+    l.dividers.arrangement = get("TreeArrangement", 0) == 1 ? ARRANGE_STACKED : ARRANGE_SIDE_BY_SIDE;
+    l.cmdShow = get("CmdShow", SW_SHOWNORMAL);
+    l.posX = get("PosX", 0);
+    l.posY = get("PosY", 0);
+    l.sizeX = get("SizeX", 0);
+    l.sizeY = get("SizeY", 0);
+    l.dividers.hSplit = get("HSplit", 0);
+    l.dividers.vSplit = get("VSplit", 0);
+    l.dividers.rebuildVSplit = get("RebuildVSplit", 0);
+    l.dividers.cacheVSplit = get("CacheVSplit", 0);
+    l.dividers.warningHSplit = get("WarningHSplit", 60);
+    if (l.dividers.warningHSplit < 5) l.dividers.warningHSplit = 5;
+    l.rebuildSort = (DWORD)get("RebuildSort", 0);
+    l.cacheSort = (DWORD)get("CacheSort", 0);
+}
+
+void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& l) {
+    auto put = [&](const char* key, int value) { app.WriteProfileInt(kLayoutSection, key, value); };
+    put("TreeArrangement", l.dividers.arrangement);
+    put("CmdShow", l.cmdShow);
+    put("PosX", l.posX);
+    put("PosY", l.posY);
+    put("SizeX", l.sizeX);
+    put("SizeY", l.sizeY);
+    put("HSplit", l.dividers.hSplit);
+    put("VSplit", l.dividers.vSplit);
+    put("RebuildVSplit", l.dividers.rebuildVSplit);
+    put("CacheVSplit", l.dividers.cacheVSplit);
+    put("WarningHSplit", l.dividers.warningHSplit);
+    put("RebuildSort", (int)l.rebuildSort);
+    put("CacheSort", (int)l.cacheSort);
+}
+
+CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength,
+                                 CWnd* parent)
+    : CDialog(IDD_REBUILD_TREE, parent), app_(app), settings_(settings), historyPrefixLength_(historyPrefixLength) {
+    ReadTreeWindowLayout(app_, layout_);
+}
+
+CRebuildTreeDlg::~CRebuildTreeDlg() {
+    jobs_.reset();
+    DestroyTreeImages(images_);
+    for (HMENU& menu : menus_)
+        if (menu) DestroyMenu(menu);
+}
+
+BOOL CRebuildTreeDlg::OnInitDialog() {
+    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_PROGRAM));
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)icon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    trees_[SIDE_REBUILD] = GetDlgItem(IDC_RT_REBUILD_TREE);
+    trees_[SIDE_CACHE] = GetDlgItem(IDC_RT_CACHE_TREE);
+    lists_[SIDE_REBUILD] = GetDlgItem(IDC_RT_REBUILD_LIST);
+    lists_[SIDE_CACHE] = GetDlgItem(IDC_RT_CACHE_LIST);
+    images_ = CreateTreeImages();
+    menus_[SIDE_REBUILD] = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_REBUILD));
+    menus_[SIDE_CACHE] = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_CACHE));
+
+    const UINT columnIds[3] = {IDS_COLUMN_NAME, IDS_COLUMN_SIZE, IDS_COLUMN_TIME};
+    const int widths[3] = {110, 60, 120};
+    const int formats[3] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT};
+    for (HWND list : lists_) {
+        ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, 0);
+        for (int c = 0; c < 3; ++c) {
+            std::string title = LoadText(columnIds[c]);
+            LVCOLUMNA column = {};
+            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+            column.fmt = formats[c];
+            column.cx = widths[c];
+            column.pszText = &title[0];
+            column.iSubItem = c;
+            ::SendMessageA(list, LVM_INSERTCOLUMNA, c, (LPARAM)&column);
+        }
+    }
+
+    view_.Attach(m_hWnd, trees_, lists_, images_);
+    std::string rebuildRoot = LoadText(IDS_ROOT_REBUILD), cacheRoot = LoadText(IDS_ROOT_CACHE),
+                historyRoot = LoadText(IDS_ROOT_HISTORY);
+    view_.SetRootTexts(rebuildRoot.c_str(), cacheRoot.c_str(), historyRoot.c_str(), App().noneText);
+    report_.Attach(m_hWnd, &view_);
+    jobs_.reset(new CRebuildJobs(settings_, files_, cache_, view_, report_, historyPrefixLength_));
+    panes_[SIDE_REBUILD] = &jobs_->rebuild;
+    panes_[SIDE_CACHE] = &jobs_->cache;
+    view_.SetPanes(panes_[SIDE_REBUILD], panes_[SIDE_CACHE]);
+    panes_[SIDE_REBUILD]->sortKey = layout_.rebuildSort;
+    panes_[SIDE_CACHE]->sortKey = layout_.cacheSort;
+    jobs_->ReadDownloadList();
+    FillLoadList();
+
+    CheckDlgButton(IDC_RT_ARRANGE, layout_.dividers.arrangement == ARRANGE_STACKED ? BST_CHECKED : BST_UNCHECKED);
+    CaptureBottomControls();
+    DefaultDividers(layout_.dividers, PaneArea(), metrics_);
+    LayOut();
+
+    if (!StartJob(kBuildJob)) {
+        ShowResourceMessage(IDS_NO_THREAD);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
+    PostMessage(WM_TREE_APPLY_LAYOUT);
+    return TRUE;
+}
+
+void CRebuildTreeDlg::FillLoadList() {
+    HWND box = GetDlgItem(IDC_RT_LOAD_LIST);
+    ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    for (const std::string& url : jobs_->loadList) ::SendMessageA(box, LB_ADDSTRING, 0, (LPARAM)url.c_str());
+}
+
+// ---- Jobs ------------------------------------------------------------------------
+
+UINT __cdecl CRebuildTreeDlg::BuildWorker(LPVOID param) {
+    CRebuildTreeDlg* self = static_cast<CRebuildTreeDlg*>(param);
+    int result = 0;
+    try {
+        result = self->jobs_->BuildTrees();
+    } catch (...) {
+        result = 0;
+    }
+    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kBuildJob, result);
+    return 0;
+}
+
+UINT __cdecl CRebuildTreeDlg::ExecuteWorker(LPVOID param) {
+    CRebuildTreeDlg* self = static_cast<CRebuildTreeDlg*>(param);
+    int result = 0;
+    try {
+        result = self->jobs_->ExecuteMarks();
+    } catch (...) {
+        result = 0;
+    }
+    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kExecuteJob, result);
+    return 0;
+}
+
+bool CRebuildTreeDlg::StartJob(Job job) {
+    jobs_->rebuild.cancel = 0;
+    jobs_->cache.cancel = 0;
+    SetBusy(true);
+    if (AfxBeginThread(job == kBuildJob ? BuildWorker : ExecuteWorker, this)) return true;
+    SetBusy(false);
+    return false;
+}
+
+void CRebuildTreeDlg::SetBusy(bool busy) {
+    busy_ = busy;
+    view_.HoldRedraw(busy);
+    ::EnableWindow(GetDlgItem(IDOK), !busy);
+    ::ShowWindow(GetDlgItem(IDC_RT_BUSY), busy ? SW_SHOW : SW_HIDE);
+}
+
+void CRebuildTreeDlg::OnJobDone(Job job, int result) {
+    view_.FinishJob();
+    SetBusy(false);
+    if (job == kBuildJob && !result) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    if (job == kExecuteJob) {
+        FillLoadList();
+        if (jobs_->EndsDialog()) {
+            EndDialog(1);
+            return;
+        }
+    }
+    // Folders expanded during the job are read now that the model is free.
+    std::vector<std::pair<int, int>> pending = view_.TakePendingExpands();
+    pending.insert(pending.end(), pendingExpands_.begin(), pendingExpands_.end());
+    pendingExpands_.clear();
+    for (const auto& folder : pending) {
+        CTreePane* pane = panes_[folder.first];
+        FolderNode* node = pane->model.Node(folder.second);
+        if (!node) continue;
+        if (node->state != FOLDER_READ) pane->LoadFolder(folder.second);
+        view_.UpdateChildrenButton(folder.first, folder.second);
+        view_.ExpandFolder(folder.first, folder.second);
+    }
+    for (int side = 0; side < 2; ++side) {
+        CTreePane* pane = panes_[side];
+        if (!pane->model.Node(pane->shownFolder)) pane->shownFolder = pane->root;
+        view_.SelectFolder(side, pane->shownFolder);
+        view_.FillList(side);
+    }
+    RefreshStatus();
+}
+
+void CRebuildTreeDlg::OnOK() {
+    if (busy_) return;
+    HWND warnings = GetDlgItem(IDC_RT_WARNINGS);
+    ::SendMessageA(warnings, LVM_DELETEALLITEMS, 0, 0);
+    if (!StartJob(kExecuteJob)) ShowResourceMessage(IDS_NO_THREAD);
+}
+
+void CRebuildTreeDlg::OnCancel() {
+    if (busy_) {
+        jobs_->Cancel();
+        return;
+    }
+    EndDialog(IDCANCEL);
+}
+
+void CRebuildTreeDlg::RefreshStatus() {
+    std::string captions[2] = {LoadText(IDS_ROOT_REBUILD), LoadText(IDS_ROOT_CACHE)};
+    SetDlgItemText(IDC_RT_REBUILD_CAPTION, (captions[0] + view_.StatusLine(SIDE_REBUILD)).c_str());
+    SetDlgItemText(IDC_RT_CACHE_CAPTION, (captions[1] + view_.StatusLine(SIDE_CACHE)).c_str());
+    SetDlgItemText(IDC_RT_STATUS, report_.Status().c_str());
+}
+
+void CRebuildTreeDlg::AddWarning(const char* path, const char* text) {
+    HWND warnings = GetDlgItem(IDC_RT_WARNINGS);
+    if (!layout_.dividers.warningsShown) {
+        const UINT titles[2] = {IDS_COLUMN_URL, IDS_COLUMN_WARNING};
+        for (int c = 0; c < 2; ++c) {
+            std::string title = LoadText(titles[c]);
+            LVCOLUMNA column = {};
+            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            column.cx = 256;
+            column.pszText = &title[0];
+            column.iSubItem = c;
+            ::SendMessageA(warnings, LVM_INSERTCOLUMNA, c, (LPARAM)&column);
+        }
+        layout_.dividers.warningsShown = true;
+        ::ShowWindow(warnings, SW_SHOW);
+        ::ShowWindow(GetDlgItem(IDC_RT_WARNING_HSPLIT), SW_SHOW);
+        LayOut();
+    }
+    LVITEMA row = {};
+    row.mask = LVIF_TEXT;
+    row.iItem = 0;
+    row.pszText = const_cast<char*>(path);
+    int index = (int)::SendMessageA(warnings, LVM_INSERTITEMA, 0, (LPARAM)&row);
+    if (index < 0) return;
+    row.iItem = index;
+    row.iSubItem = 1;
+    row.pszText = const_cast<char*>(text);
+    ::SendMessageA(warnings, LVM_SETITEMA, 0, (LPARAM)&row);
+}
+
+BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_TREE_APPLY_LAYOUT: {
+        if (layoutApplied_) return TRUE;
+        layoutApplied_ = true;
+        if (layout_.sizeX && layout_.sizeY) {
+            WINDOWPLACEMENT placement = {};
+            placement.length = sizeof(placement);
+            GetWindowPlacement(m_hWnd, &placement);
+            placement.rcNormalPosition = {layout_.posX, layout_.posY, layout_.posX + layout_.sizeX,
+                                          layout_.posY + layout_.sizeY};
+            placement.showCmd = layout_.cmdShow == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+            SetWindowPlacement(m_hWnd, &placement);
+        }
+        TreeWindowLayout saved;
+        ReadTreeWindowLayout(app_, saved);
+        TreeDividers& d = layout_.dividers;
+        if (saved.dividers.hSplit) d.hSplit = saved.dividers.hSplit;
+        if (saved.dividers.vSplit) d.vSplit = saved.dividers.vSplit;
+        if (saved.dividers.rebuildVSplit) d.rebuildVSplit = saved.dividers.rebuildVSplit;
+        if (saved.dividers.cacheVSplit) d.cacheVSplit = saved.dividers.cacheVSplit;
+        LayOut();
+        *result = 0;
+        return TRUE;
+    }
+    case WM_TREE_DRAIN:
+        view_.Drain();
+        *result = 0;
+        return TRUE;
+    case WM_TREE_STATUS:
+        RefreshStatus();
+        *result = 0;
+        return TRUE;
+    case WM_TREE_WARNING:
+        AddWarning((const char*)wParam, (const char*)lParam);
+        *result = 0;
+        return TRUE;
+    case WM_TREE_ASK:
+        if (settings_.hideWarning && IsContinueQuestion((UINT)wParam)) {
+            *result = 1;
+        } else {
+            *result = ShowResourceMessage((UINT)wParam, (const char*)lParam, MB_YESNO | MB_ICONQUESTION) == IDYES;
+        }
+        return TRUE;
+    case WM_TREE_NOTIFY:
+        ShowResourceMessage((UINT)wParam, (const char*)lParam, MB_OK);
+        *result = 0;
+        return TRUE;
+    case WM_TREE_JOB_DONE:
+        OnJobDone((Job)wParam, (int)lParam);
+        *result = 0;
+        return TRUE;
+    case WM_TREE_EDIT_AGAIN:
+        if (wParam) {
+            ::SetFocus(lists_[SIDE_REBUILD]);
+            ::SendMessageA(lists_[SIDE_REBUILD], LVM_EDITLABELA, (WPARAM)lParam, 0);
+        } else {
+            ::SetFocus(trees_[SIDE_REBUILD]);
+            ::SendMessageA(trees_[SIDE_REBUILD], TVM_EDITLABELA, 0, lParam);
+        }
+        *result = 0;
+        return TRUE;
+    case WM_TREE_REFILL:
+        if (!busy_) view_.FillList((int)wParam);
+        *result = 0;
+        return TRUE;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), (HMENU)lParam);
+        *result = 0;
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        MINMAXINFO* info = (MINMAXINFO*)lParam;
+        info->ptMinTrackSize.x = 360;
+        info->ptMinTrackSize.y = 260;
+        *result = 0;
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+void CRebuildTreeDlg::OnDestroy() {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    if (GetWindowPlacement(m_hWnd, &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        layout_.posX = r.left;
+        layout_.posY = r.top;
+        layout_.sizeX = r.right - r.left;
+        layout_.sizeY = r.bottom - r.top;
+        layout_.cmdShow = placement.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    }
+    if (panes_[SIDE_REBUILD]) layout_.rebuildSort = panes_[SIDE_REBUILD]->sortKey;
+    if (panes_[SIDE_CACHE]) layout_.cacheSort = panes_[SIDE_CACHE]->sortKey;
+    WriteTreeWindowLayout(app_, layout_);
+}

@@ -1,0 +1,133 @@
+// The Rebuild Tree window: both sides of the rebuild tree with their marks,
+// the warnings list, and the buttons that carry the marks out.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "afxwin.h"
+#include "cache/win32/wininetcache.h"
+#include "dialogreport.h"
+#include "jobs/rebuildjobs.h"
+#include "jobs/win32/win32files.h"
+#include "panecontrols.h"
+#include "treeimages.h"
+#include "ui/menurules.h"
+#include "ui/treelayout.h"
+
+// Posted to itself once the tree-building worker has started: apply the
+// saved placement and dividers.
+const UINT WM_TREE_APPLY_LAYOUT = 0x0500;
+// Posted after a refused rename: open the rebuild side's label editor again
+// (wParam 1 for the list with lParam the row, 0 for the tree with the item).
+const UINT WM_TREE_EDIT_AGAIN = WM_APP + 0x13;
+// Posted after a rename: refill the list of side wParam.
+const UINT WM_TREE_REFILL = WM_APP + 0x14;
+
+// The window's layout values of section RebuildTree.
+struct TreeWindowLayout {
+    TreeDividers dividers;
+    int cmdShow = SW_SHOWNORMAL;
+    int posX = 0, posY = 0, sizeX = 0, sizeY = 0;
+    DWORD rebuildSort = 0, cacheSort = 0;
+};
+void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& layout);
+void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& layout);
+
+class CRebuildTreeDlg : public CDialog {
+public:
+    CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent);
+    ~CRebuildTreeDlg() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void OnOK() override;
+    void OnCancel() override;
+    void OnSize(UINT type, int width, int height) override;
+    void OnDestroy() override;
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    enum Job { kBuildJob = 1, kExecuteJob = 2 };
+    // Where a click or a menu acts: a side, a folder, and an entry of it
+    // (-1: the folder itself; a list's ".." row is never a target).
+    struct Target {
+        int side = -1;
+        int folder = -1;
+        int item = -1;
+        bool fromList = false;
+        int row = -1;        // list row
+        int listFolder = -1; // the folder the list shows, and the row's entry in it
+        int listItem = -1;
+    };
+
+    static UINT __cdecl BuildWorker(LPVOID self);
+    static UINT __cdecl ExecuteWorker(LPVOID self);
+    bool StartJob(Job job);
+    void OnJobDone(Job job, int result);
+    void SetBusy(bool busy);
+    void RefreshStatus();
+    void AddWarning(const char* path, const char* text);
+    void FillLoadList();
+
+    // Mouse, menus and commands.
+    int SideOfControl(HWND control) const;
+    bool TargetAtCursor(HWND control, Target& target, UINT& hit);
+    BOOL OnClick(HWND control, bool right);
+    BOOL OnDoubleClick(HWND control);
+    void ToggleGroup(const Target& target, BYTE group, bool ghostOnly);
+    void ShowContextMenu(const Target& target);
+    MenuTarget MenuTargetOf(const Target& target) const;
+    void RunCommand(UINT command);
+    void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+    BOOL OnBeginLabelEdit(int side, int folder, int item);
+    void OnEndLabelEdit(const Target& target, const char* text, LRESULT* accept);
+    void ShowFolder(int side, int folder);
+    // The base folder dialog; true with the chosen rebuild folder number.
+    bool RunBaseFolderDialog(int current, int& chosen);
+    void OnChangeBaseFolder(const Target& target);
+
+    // Layout.
+    void CaptureBottomControls();
+    void LayOut();
+    Box PaneArea() const;
+    void MoveControl(int id, const Box& box);
+
+    CWinApp& app_;
+    RebuildSettings settings_;
+    int historyPrefixLength_;
+    TreeWindowLayout layout_;
+    TreeMetrics metrics_;
+    TreeImageLists images_;
+    HMENU menus_[2] = {nullptr, nullptr};
+
+    CWin32FileSystem files_;
+    CWinInetUrlCache cache_;
+    CPaneControls view_;
+    CDialogJobReport report_;
+    std::unique_ptr<CRebuildJobs> jobs_;
+    CTreePane* panes_[2] = {nullptr, nullptr};
+    HWND trees_[2] = {nullptr, nullptr};
+    HWND lists_[2] = {nullptr, nullptr};
+
+    volatile bool busy_ = false;
+    bool layoutApplied_ = false;
+    std::vector<std::pair<int, int>> pendingExpands_;
+    Target menuTarget_;
+    int labelEditRetry_ = 0;
+
+    // Bottom controls: their distance from the client's right and bottom edges.
+    struct Anchor {
+        int id;
+        RECT rect;
+    };
+    std::vector<Anchor> anchors_;
+    int clientWidth_ = 0, clientHeight_ = 0;  // when the anchors were taken
+    int lastWidth_ = 0, lastHeight_ = 0;      // at the last layout
+    int buttonGroupWidth_ = 0;
+    int statusTop_ = 0;
+};
