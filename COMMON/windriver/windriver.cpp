@@ -318,6 +318,12 @@ void SelectCombo(HWND dialog, int id, int row) {
 // ---- Mouse and keys ---------------------------------------------------------------
 
 void Click(HWND window, int x, int y, unsigned modifiers, bool right, bool twice) {
+    // A window of an earlier test may lie above this one: bring it up first,
+    // as a user would.
+    HWND top = GetAncestor(window, GA_ROOT);
+    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(top);
+    Settle(top);
     POINT point = {x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);

@@ -56,8 +56,6 @@
 #define IDS_NO_ADDRESS_LIST 75
 #define IDS_NO_KEYWORD_RESULT 76
 #define IDS_NO_PICTURE_RESULT 77
-#define IDS_NO_MAIN_HELP 78
-#define IDS_NO_TREE_HELP 80
 #define IDS_MAKER_MAIL 4001
 #define IDS_MAKER_WEB 4002
 
@@ -254,8 +252,6 @@
 #define IDS_PICTURE_RESULT_FAILED 62
 #define IDS_SPI_LIMIT 72
 #define IDS_PICTURE_PAGE_MISSING 77
-#define IDS_LOCALPIC_HELP_MISSING 83
-#define IDS_SETSPI_HELP_MISSING 87
 
 // Dialogs of the picture scan, the viewers and the Susie plug-in list.
 #define IDD_PICTURE_SCAN 107

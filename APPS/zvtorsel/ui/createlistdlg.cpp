@@ -1,4 +1,5 @@
 #include "createlistdlg.h"
+#include "helppage.h"
 
 #include <stdio.h>
 
@@ -34,7 +35,7 @@ BOOL CCreateListDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         if (!Busy()) ShowFormatDialog(m_settings.format);
         return TRUE;
     case IDHELP:
-        ShowHelp("locallst.htm", IDS_LIST_HELP_MISSING);
+        OpenHelpPage(m_hWnd, HELP_LOCAL_LIST);
         return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);

@@ -25,12 +25,3 @@ int ShowPictureMessageNumber(UINT id, int number, UINT type) {
     return AfxMessageBox(text, type);
 }
 
-void OpenHelpPage(HWND owner, const char* page, UINT missingId) {
-    char folder[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, folder, sizeof(folder));
-    if (n == 0 || n >= sizeof(folder)) return;
-    folder[zvScanFileNameA(folder) - folder] = 0;  // double-byte aware
-    std::string path = std::string(folder) + page;
-    if ((INT_PTR)ShellExecuteA(owner, "open", path.c_str(), nullptr, folder, SW_SHOWNORMAL) <= 32)
-        ShowPictureMessage(missingId);
-}

@@ -5,6 +5,3 @@
 
 int ShowPictureMessage(UINT id, const char* arg = nullptr, UINT type = MB_OK | MB_ICONEXCLAMATION);
 int ShowPictureMessageNumber(UINT id, int number, UINT type = MB_OK | MB_ICONEXCLAMATION);
-// Opens a help page of the program's own folder; message `missingId` when
-// the shell cannot.
-void OpenHelpPage(HWND owner, const char* page, UINT missingId);

@@ -1,4 +1,5 @@
 #include "downloaddlg.h"
+#include "helppage.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -115,7 +116,7 @@ BOOL CDownloadDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     if (id == IDHELP) {
-        OpenHelp();
+        OpenHelpPage(m_hWnd, HELP_DOWNLOAD);
         return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);
@@ -150,18 +151,6 @@ void CDownloadDlg::OpenRowFile(int row) {
     bool opened = GetUrlCacheEntryInfoA(url, info, &size) && info->lpszLocalFileName &&
                   (INT_PTR)ShellExecuteA(m_hWnd, "open", info->lpszLocalFileName, nullptr, nullptr, SW_SHOWNORMAL) > 32;
     if (!opened) AfxMessageBox(IDS_OPEN_FAILED);
-}
-
-void CDownloadDlg::OpenHelp() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-    char* slash = n ? strrchr(path, '\\') : nullptr;
-    bool opened = false;
-    if (slash && (size_t)(slash - path) + sizeof("\\download.htm") <= sizeof(path)) {
-        strcpy(slash + 1, "download.htm");
-        opened = (INT_PTR)ShellExecuteA(m_hWnd, "open", path, nullptr, nullptr, SW_SHOWNORMAL) > 32;
-    }
-    if (!opened) AfxMessageBox(IDS_NO_HELP_DOWNLOAD);
 }
 
 BOOL CDownloadDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {

@@ -38,7 +38,6 @@ private:
     int CheckedThreads() const;
     void ShowIdleSlotTexts();
     void OpenRowFile(int row);
-    void OpenHelp();
 
     CWin32FileSystem files_;
     CWinInetUrlCache cache_;

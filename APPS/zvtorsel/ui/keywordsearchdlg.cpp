@@ -1,4 +1,5 @@
 #include "keywordsearchdlg.h"
+#include "helppage.h"
 
 #include <shlobj.h>
 
@@ -64,7 +65,7 @@ BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         if (!Busy()) ShowFormatDialog(m_settings.format);
         return TRUE;
     case IDHELP:
-        ShowHelp("localkwd.htm", IDS_SEARCH_HELP_MISSING);
+        OpenHelpPage(m_hWnd, HELP_LOCAL_KEYWORD);
         return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);

@@ -1,4 +1,5 @@
 #include "maindlg.h"
+#include "helppage.h"
 
 #include <shellapi.h>
 #include <stdio.h>
@@ -305,7 +306,7 @@ void CMainDlg::OnOptions() {
     }
 }
 
-void CMainDlg::OnHelp() { OpenPage(App().programFolder, "zvtorsel.htm", IDS_NO_MAIN_HELP); }
+void CMainDlg::OnHelp() { OpenHelpPage(m_hWnd, HELP_MAIN); }
 
 void CMainDlg::OnExit() {
     SaveFolder();

@@ -1,4 +1,5 @@
 #include "picturescandlg.h"
+#include "helppage.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -223,7 +224,7 @@ BOOL CPictureScanDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             if (editFormat) editFormat(settings_);
             return TRUE;
         case IDHELP:
-            OpenHelpPage(m_hWnd, "localpic.htm", IDS_LOCALPIC_HELP_MISSING);
+            OpenHelpPage(m_hWnd, HELP_LOCAL_PICTURE);
             return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "appstate.h"
+#include "helppage.h"
 #include "changefolderdlg.h"
 #include "jobs/treecommands.h"
 #include "pictureviewdlg.h"
@@ -434,12 +435,9 @@ BOOL CRebuildTreeDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         layout_.dividers.arrangement = IsDlgButtonChecked(IDC_RT_ARRANGE) ? ARRANGE_STACKED : ARRANGE_SIDE_BY_SIDE;
         LayOut();
         return TRUE;
-    case IDC_RT_HELP: {
-        std::string folder = App().programFolder;
-        HINSTANCE done = ShellExecuteA(m_hWnd, "open", "rbldtree.htm", nullptr, folder.c_str(), SW_SHOWNORMAL);
-        if ((INT_PTR)done <= 32) ShowResourceMessage(IDS_NO_TREE_HELP);
+    case IDC_RT_HELP:
+        OpenHelpPage(m_hWnd, HELP_REBUILD_TREE);
         return TRUE;
-    }
     default:
         if (id >= (int)CMD_ANALYZE_LINKS && id <= (int)CMD_CHANGE_BASE_FOLDER) {
             if (HIWORD(wParam) == 0 && lParam == 0) RunCommand(id);

@@ -149,16 +149,6 @@ int CReportDialog::ShowMessage(UINT id, const char* arg, UINT type) {
     return AfxMessageBox(text.c_str(), type);
 }
 
-void CReportDialog::ShowHelp(const char* page, UINT missingMessage) {
-    char folder[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, folder, sizeof folder);
-    if (n == 0 || n >= sizeof folder) return;
-    char* name = strrchr(folder, '\\');
-    if (name) name[1] = 0;
-    HINSTANCE r = ShellExecuteA(m_hWnd, nullptr, page, nullptr, folder, SW_SHOWNORMAL);
-    if ((INT_PTR)r <= 32) ShowMessage(missingMessage, nullptr);
-}
-
 void CReportDialog::ShowFormatDialog(PageFormat&) {
     // The page format dialog comes with the options; until it is there the
     // stored format is used as it is.

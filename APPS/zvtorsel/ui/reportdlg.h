@@ -47,7 +47,6 @@ protected:
     virtual CReportJob& Job() = 0;
     bool Busy() const { return m_busy; }
 
-    void ShowHelp(const char* page, UINT missingMessage);
     void ShowFormatDialog(PageFormat& format);
     int ShowMessage(UINT id, const char* arg, UINT type = MB_OK | MB_ICONEXCLAMATION);
 

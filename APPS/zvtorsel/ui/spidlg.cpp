@@ -1,4 +1,5 @@
 #include "spidlg.h"
+#include "helppage.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -94,7 +95,7 @@ BOOL CSpiSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             DeleteRow();
             return TRUE;
         case IDHELP:
-            OpenHelpPage(m_hWnd, "setspi.htm", IDS_SETSPI_HELP_MISSING);
+            OpenHelpPage(m_hWnd, HELP_SET_SPI);
             return TRUE;
     }
     return CDialog::OnCommand(wParam, lParam);

@@ -1,4 +1,5 @@
 #include "downloaddlg.h"
+#include "helppage.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -61,7 +62,8 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     EXPECT_EQ("---", windriver::ItemText(window, IDC_DL_STATUS1 + 2));
     windriver::SetCheck(window, IDC_DL_THREADS1 + 4, true);
 
-    // No help page beside the test program: the message names it.
+    // No help page in the help folder: the message names it.
+    SetHelpFolder(folder.c_str());
     AfxMessageBoxHandler previous = AfxSetMessageBoxHandler(RecordMessage);
     windriver::Press(window, IDHELP);
     windriver::Settle(window);
