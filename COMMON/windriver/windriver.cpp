@@ -319,11 +319,16 @@ void SelectCombo(HWND dialog, int id, int row) {
 
 void Click(HWND window, int x, int y, unsigned modifiers, bool right, bool twice) {
     // A window of an earlier test may lie above this one: bring it up first,
-    // as a user would.
+    // as a user would. The X server's focus events that follow reset Wine's
+    // key state, so they must have passed before the modifiers go down.
     HWND top = GetAncestor(window, GA_ROOT);
-    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(top);
-    Settle(top);
+    if (GetForegroundWindow() != top) {
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(top);
+        Settle(top);
+        Sleep(300);
+        Settle(top);
+    }
     POINT point = {x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);

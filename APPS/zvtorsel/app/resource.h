@@ -156,7 +156,6 @@
 #define IDS_TOO_MANY_LISTED 71
 #define IDS_LIST_HELP_MISSING 81
 #define IDS_SEARCH_HELP_MISSING 82
-#define IDS_FORMAT_DIALOG_MISSING 1900
 
 #define IDD_CREATE_LIST 104
 #define IDD_ADD_LISTED_FILE 105
@@ -190,7 +189,6 @@
 // "<page> が見つかりません。" for the help pages, in the order of HelpPage.
 #define IDS_HELP_MISSING_FIRST 78
 #define IDS_CHOOSE_CACHE_FOLDER 1210
-#define IDS_SUSIE_DIALOG_MISSING 1211
 
 #define IDD_NOTICE 101
 #define IDD_HTML_FORMAT 108

@@ -1,4 +1,6 @@
 #include "maindlg.h"
+
+#include "htmlformatdlg.h"
 #include "helppage.h"
 
 #include <shellapi.h>
@@ -356,6 +358,24 @@ bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
 
 bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
     CPictureScanDlg dialog(settings_, this);
+    dialog.editFormat = [this](PictureScanSettings& scan) {
+        ReportFormat edited;
+        edited.textColor = scan.textColor;
+        edited.linkColor = scan.linkColor;
+        edited.backColor = scan.backColor;
+        edited.fontSize = scan.fontSize;
+        edited.lineSpace = scan.lineSpace;
+        edited.unorderedList = scan.unorderedList;
+        CHtmlFormatDlg format(this, edited, false);
+        if (format.DoModal() != IDOK) return false;
+        scan.textColor = edited.textColor;
+        scan.linkColor = edited.linkColor;
+        scan.backColor = edited.backColor;
+        scan.fontSize = edited.fontSize;
+        scan.lineSpace = edited.lineSpace != 0;
+        scan.unorderedList = edited.unorderedList != 0;
+        return true;
+    };
     if (dialog.DoModal() != 1) return false;
     const PictureScanOutcome& outcome = dialog.Outcome();
     result.stopped = outcome.stopped;

@@ -1,5 +1,7 @@
 #include "optionsdlg.h"
 
+#include "spidlg.h"
+
 #include <string>
 
 #include "addfolderdlg.h"
@@ -177,7 +179,10 @@ void COptionsDlg::BrowseCacheFolder() {
 
 // The plug-in list dialog is a separate piece of work; until it is linked
 // in, the button says so instead of doing nothing.
-void COptionsDlg::ShowSusiePlugins() { AfxMessageBox(IDS_SUSIE_DIALOG_MISSING, MB_OK | MB_ICONINFORMATION); }
+void COptionsDlg::ShowSusiePlugins() {
+    CSpiSettingsDlg dialog(this);
+    dialog.DoModal();
+}
 
 void COptionsDlg::FollowCopyCheck() {
     ::EnableWindow(GetDlgItem(IDC_OPT_MOVE_CHECK_SP), IsDlgButtonChecked(IDC_OPT_CHECK_COPY_MARK) == BST_CHECKED);

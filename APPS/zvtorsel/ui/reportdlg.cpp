@@ -1,5 +1,7 @@
 #include "reportdlg.h"
 
+#include "htmlformatdlg.h"
+
 #include <shellapi.h>
 #include <stdio.h>
 
@@ -149,8 +151,24 @@ int CReportDialog::ShowMessage(UINT id, const char* arg, UINT type) {
     return AfxMessageBox(text.c_str(), type);
 }
 
-void CReportDialog::ShowFormatDialog(PageFormat&) {
-    // The page format dialog comes with the options; until it is there the
-    // stored format is used as it is.
-    ShowMessage(IDS_FORMAT_DIALOG_MISSING, nullptr, MB_OK | MB_ICONINFORMATION);
+void CReportDialog::ShowFormatDialog(PageFormat& format) {
+    ReportFormat edited;
+    edited.textColor = format.textColor;
+    edited.linkColor = format.linkColor;
+    edited.backColor = format.backColor;
+    edited.fontSize = format.fontSize;
+    edited.title = format.title;
+    edited.sortType = format.sortType;
+    edited.lineSpace = format.lineSpace;
+    edited.unorderedList = format.unorderedList;
+    CHtmlFormatDlg dialog(this, edited, true);
+    if (dialog.DoModal() != IDOK) return;
+    format.textColor = edited.textColor;
+    format.linkColor = edited.linkColor;
+    format.backColor = edited.backColor;
+    format.fontSize = edited.fontSize;
+    format.title = edited.title != 0;
+    format.sortType = edited.sortType;
+    format.lineSpace = edited.lineSpace != 0;
+    format.unorderedList = edited.unorderedList != 0;
 }
