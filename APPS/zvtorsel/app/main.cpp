@@ -9,7 +9,7 @@
 #include "maindlg.h"
 #include "messages.h"
 #include "picturesjob.h"
-#include "plugins.h"
+#include "picturesettings.h"
 #include "reportjob.h"
 #include "settings.h"
 #include "unattended.h"
@@ -47,12 +47,12 @@ public:
         InitCommonControlsEx(&controls);
         zvInitSplitter();
         InitAppState();
-        ReadPluginTable(*this);
+        SpiTable();  // read now, loaded on first use
         {
             CMainDlg dialog(*this);
             dialog.DoModal();
         }
-        if (Plugins().loaded) UnloadPlugins();
+        UnloadSpiTable();
         return FALSE;
     }
 

@@ -3,7 +3,6 @@
 #include "tree/treemodel.h"
 #include "ui/markimages.h"
 #include "ui/menurules.h"
-#include "ui/pluginvalue.h"
 #include "ui/treelayout.h"
 
 namespace {
@@ -127,17 +126,6 @@ TEST(TreeLayout, DraggingAndShrinkingKeepMinimumSizes) {
     TreeBoxes b = LayOutTree(grown, small, m);
     EXPECT_GE(b.cacheList.Width(), 0);
     EXPECT_LE(b.cacheList.right, small.right);
-}
-
-TEST(PluginValue, SplitsAtTheFirstComma) {
-    std::string ext, path;
-    ASSERT_TRUE(SplitPluginValue("spi,C:\\x.spi", ext, path));
-    EXPECT_EQ("spi", ext);
-    EXPECT_EQ("C:\\x.spi", path);
-    ASSERT_TRUE(SplitPluginValue("gif,C:\\a,b.spi", ext, path));
-    EXPECT_EQ("C:\\a,b.spi", path);
-    EXPECT_FALSE(SplitPluginValue("C:\\x.spi", ext, path));
-    EXPECT_FALSE(SplitPluginValue(nullptr, ext, path));
 }
 
 }  // namespace
