@@ -53,9 +53,17 @@ bool IsReportPageExtension(const char* extension, int* index) {
     return false;
 }
 
-bool CReportJob::CreateEmptyPage(const std::string& path) {
+bool CReportJob::StartPage(const std::string& path, UINT failMessage) {
     FILETIME now = {0, 0};
-    return m_pages.WriteFile(path.c_str(), nullptr, 0, now);
+    if (!m_pages.WriteFile(path.c_str(), nullptr, 0, now)) {
+        m_progress.Message(failMessage, nullptr);
+        return false;
+    }
+    if (!m_translator.AllocBuffers(kBuffersFileConverted)) {
+        m_progress.Message(kMsgOutOfMemorySearch, nullptr);
+        return false;
+    }
+    return true;
 }
 
 bool CReportJob::WritePage(const std::string& path, const std::string& text) {
@@ -91,13 +99,7 @@ ReportJobResult CAddressListJob::Run(const std::string& folder, int folderNo,
     m_entries.clear();
     m_seen = 0;
     std::string page = folder + kAddressListFile;
-    if (!CreateEmptyPage(page)) {
-        m_progress.Message(kMsgListFailed, nullptr);
-        result.failed = true;
-        return result;
-    }
-    if (!m_translator.AllocBuffers(kBuffersFileConverted)) {
-        m_progress.Message(kMsgOutOfMemorySearch, nullptr);
+    if (!StartPage(page, kMsgListFailed)) {
         result.failed = true;
         return result;
     }
@@ -181,13 +183,7 @@ ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
     result.resultFile = KeywordFileName(keywords, request.orOperation, m_settings);
     std::string expression = KeywordExpression(keywords, request.orOperation, m_settings);
     std::string page = request.rebuildFolder + result.resultFile;
-    if (!CreateEmptyPage(page)) {
-        m_progress.Message(kMsgResultFileFailed, nullptr);
-        result.failed = true;
-        return result;
-    }
-    if (!m_translator.AllocBuffers(kBuffersFileConverted)) {
-        m_progress.Message(kMsgOutOfMemorySearch, nullptr);
+    if (!StartPage(page, kMsgResultFileFailed)) {
         result.failed = true;
         return result;
     }

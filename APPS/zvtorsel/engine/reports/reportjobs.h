@@ -57,7 +57,9 @@ public:
     bool Cancelled() const { return m_cancel; }
 
 protected:
-    bool CreateEmptyPage(const std::string& path);
+    // Creates the page empty and takes the translator's buffers; false after
+    // message `failMessage` or the memory message.
+    bool StartPage(const std::string& path, UINT failMessage);
     bool WritePage(const std::string& path, const std::string& text);
     void ListSorted(const std::string& folder, std::vector<DirEntry>& entries);
     // Opens the title scanners when titles are wanted; false (after message

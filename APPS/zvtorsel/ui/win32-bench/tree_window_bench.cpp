@@ -20,24 +20,8 @@
 
 namespace {
 
-class CSilentReport : public IJobReport {
-public:
-    void StatusText(const char*) override {}
-    void StatusMessage(UINT) override {}
-    void Warning(const char*, UINT) override {}
-    bool Ask(UINT, const char*) override { return true; }
-    void Notify(UINT, const char*) override {}
-    void End(int) override {}
-};
-
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)frequency.QuadPart;
-}
-
+using diskkit::CSilentReport;
+using diskkit::Now;
 std::string Folder() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);

@@ -15,14 +15,7 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)frequency.QuadPart;
-}
-
+using diskkit::Now;
 // Entries walked and a sum over their fields, so that nothing is skipped.
 size_t Walk(IUrlCache& cache, unsigned long* sum) {
     size_t count = 0;

@@ -22,27 +22,11 @@
 
 namespace {
 
+using diskkit::CSilentReport;
+using diskkit::Now;
 using diskkit::ClearCache;
 using diskkit::PutInCache;
 using diskkit::RemoveTree;
-
-class CSilentReport : public IJobReport {
-public:
-    void StatusText(const char*) override {}
-    void StatusMessage(UINT) override {}
-    void Warning(const char*, UINT) override {}
-    bool Ask(UINT, const char*) override { return true; }
-    void Notify(UINT, const char*) override {}
-    void End(int) override {}
-};
-
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)frequency.QuadPart;
-}
 
 int ListTree(const std::string& folder) {
     int count = 0;

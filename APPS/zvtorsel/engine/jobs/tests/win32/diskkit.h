@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/jobreport.h"
+
 namespace diskkit {
 
 // The whole file, or "<missing>" when it cannot be opened.
@@ -99,5 +101,25 @@ inline int RunProgram(const std::string& arguments) {
     CloseHandle(pi.hProcess);
     return (int)code;
 }
+
+// Seconds of the performance counter, for the benchmarks.
+inline double Now() {
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart / (double)frequency.QuadPart;
+}
+
+// A job report that says nothing and answers every question Yes.
+class CSilentReport : public IJobReport {
+public:
+    void StatusText(const char*) override {}
+    void StatusMessage(UINT) override {}
+    void Warning(const char*, UINT) override {}
+    bool Ask(UINT, const char*) override { return true; }
+    void Notify(UINT, const char*) override {}
+    void End(int) override {}
+};
 
 }  // namespace diskkit
