@@ -108,6 +108,9 @@ zv_stop_wine() {
 # Compiler cache: repeated builds (CI on the same machine, several build
 # folders) compile each unchanged file once.
 if command -v ccache >/dev/null 2>&1; then
+    # Paths below the checkout's parent hash as relative ones, so checkouts
+    # side by side share the cache.
     : "${CMAKE_C_COMPILER_LAUNCHER:=ccache}" "${CMAKE_CXX_COMPILER_LAUNCHER:=ccache}"
-    export CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
+    : "${CCACHE_BASEDIR:=$(dirname "$ROOT")}"
+    export CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER CCACHE_BASEDIR
 fi

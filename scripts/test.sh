@@ -20,17 +20,20 @@ fi
 
 export WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 unset DISPLAY
-# GUI tests (windows, dialogs, DIB surfaces) draw on a private Xvfb display.
+# GUI tests (windows, dialogs, DIB surfaces) draw on a private Xvfb display;
+# ZV_TEST_DISPLAY gives each checkout on one machine a display of its own.
+DISPLAY_NAME=${ZV_TEST_DISPLAY:-:87}
+DISPLAY_NUMBER=${DISPLAY_NAME#:}
 XVFB_PID=
-if ! xdpyinfo -display :87 >/dev/null 2>&1; then
-    rm -f /tmp/.X87-lock /tmp/.X11-unix/X87
-    Xvfb :87 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+if ! xdpyinfo -display "$DISPLAY_NAME" >/dev/null 2>&1; then
+    rm -f "/tmp/.X$DISPLAY_NUMBER-lock" "/tmp/.X11-unix/X$DISPLAY_NUMBER"
+    Xvfb "$DISPLAY_NAME" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in 1 2 3 4 5 6 7 8 9 10; do
-        xdpyinfo -display :87 >/dev/null 2>&1 && break
+        xdpyinfo -display "$DISPLAY_NAME" >/dev/null 2>&1 && break
         sleep 0.5
     done
-    xdpyinfo -display :87 >/dev/null 2>&1 || zv_fail "starting Xvfb :87" "Xvfb :87 -screen 0 1280x1024x24"
+    xdpyinfo -display "$DISPLAY_NAME" >/dev/null 2>&1 || zv_fail "starting Xvfb $DISPLAY_NAME" "Xvfb $DISPLAY_NAME -screen 0 1280x1024x24"
 fi
 trap 'for a in win32 win64; do zv_stop_wine $a; done; [ -n "$XVFB_PID" ] && kill $XVFB_PID 2>/dev/null || true' EXIT
 
@@ -39,7 +42,7 @@ failed=
 ctest --test-dir "$BUILD/host" -j "$JOBS" --output-on-failure || failed="$failed host"
 for arch in win32 win64; do
     zv_has_arch $arch || continue
-    zv_start_wine $arch :87
+    zv_start_wine $arch "$DISPLAY_NAME"
     ctest --test-dir "$BUILD/$arch" -j "$JOBS" --output-on-failure || failed="$failed $arch"
     zv_stop_wine $arch
     # Screenshots of the window tests, as PNG for viewing.
