@@ -17,10 +17,16 @@ struct CommandLine {
     std::string searchIn;     // /in: folder searched (/search, /pictures)
     std::string resultPage;   // /result: keyword result page (/pictures)
     int threads = 0;          // /threads: 1 to 5 (/download); 0 keeps the setting
+    // /links:relative, /links:file, /links:file3: FileProtocolType 1, 2 or 3
+    // for this run (/rebuild, /list, /search, /pictures); 0 keeps the setting.
+    int fileProtocolType = 0;
 };
 
 // Splits the command line (quotes group words); false for an unknown,
 // malformed or misplaced argument (an option of another job).
 bool ParseCommandLine(const char* text, CommandLine& out);
+
+// Puts the link form of /links: in place of the stored one for this run.
+void ApplyLinkForm(const CommandLine& options);
 
 enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };

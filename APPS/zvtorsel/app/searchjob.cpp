@@ -12,6 +12,7 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
     std::string folder = options.folder.empty() ? StoredRebuildFolder(app) : options.folder;
     if (folder.empty() || folder[0] == '(' || options.keywords.empty()) return EXIT_BAD_ARGUMENTS;
     ReadFileProtocolType(app);
+    ApplyLinkForm(options);
     CAppProfileStore store(app);
     SearchSettings settings;
     ReadSearchSettings(store, settings);
