@@ -136,7 +136,9 @@ void PutName(Writer& w, const Span& name, const MappingSettings& s) {
             }
             i += 2;
         } else {
-            if (MustEscapeInUrl(b)) {
+            // A lead byte without its trail byte would take the next byte
+            // of the page (the closing quote) as one.
+            if (MustEscapeInUrl(b) || s.IsLead(b)) {
                 PutEscaped(w, b);
             } else {
                 w.Put(name.p + i, 1);

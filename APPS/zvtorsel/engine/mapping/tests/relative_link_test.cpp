@@ -43,8 +43,12 @@ TEST(RelativeLink, LeadsFromThePageToTheTarget) {
         {"http$\\h\\index.html", "http$\\h\\" + kSo + "\\" + kHyo + ".html", kSo + "/" + kHyo + ".html"},
         {"http$\\h\\" + kSo + "\\p.html", "http$\\h\\q.html", "../q.html"},
         {"http$\\h\\" + kSo + "\\p.html", "http$\\h\\" + kSo + "\\" + kHyo + "\\q.html", kHyo + "/q.html"},
-        // Half-width katakana are single bytes of the page's code and stay.
+        // Half-width katakana are single bytes of the page's code and stay;
+        // a lead byte without its trail byte, or with a byte that is none,
+        // must not take the quote behind it.
         {"p.html", "\xb1\xb2.html", "\xb1\xb2.html"},
+        {"p.html", "a\x83\\b\x83", "a\x83\\b%83"},
+        {"p.html", "a\x83\"b", "a\x83%22b"},
         // The file system's folders ignore the case of ASCII letters only.
         {"http$\\Host\\p.html", "http$\\host\\q.html", "q.html"},
         {"http$\\h\\\x83\x41\\p.html", "http$\\h\\\x83\x61\\q.html", "../\x83\x61/q.html"},
