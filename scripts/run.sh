@@ -1,6 +1,6 @@
 #!/bin/sh
 # The main job: builds the product, puts a small demo site (Shift_JIS, EUC-JP
-# and JIS pages, a query URL, pictures) into an empty Wine URL cache, runs the
+# and JIS pages, a query URL, Japanese names, pictures) into an empty Wine URL cache, runs the
 # unattended rebuild with address and code translation and relative links
 # into a demo rebuild folder and prints the file:// address of its entry
 # page, which the machine's own browser opens.

@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "mapping/mapping_settings.h"
-
 namespace {
 
 // Option names are ASCII: only ASCII letters fold, so no byte of a
@@ -132,8 +130,4 @@ bool ParseCommandLine(const char* text, CommandLine& out) {
     }
     if ((used & OPT_IN) && (used & OPT_RESULT)) return false;
     return (used & ~AllowedOptions(out.job)) == 0;
-}
-
-void ApplyLinkForm(const CommandLine& options) {
-    if (options.fileProtocolType) MappingSettings::Process().fileProtocolType = options.fileProtocolType;
 }

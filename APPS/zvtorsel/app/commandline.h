@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "mapping/mapping_settings.h"
+
 enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList };
 
 struct CommandLine {
@@ -27,6 +29,8 @@ struct CommandLine {
 bool ParseCommandLine(const char* text, CommandLine& out);
 
 // Puts the link form of /links: in place of the stored one for this run.
-void ApplyLinkForm(const CommandLine& options);
+inline void ApplyLinkForm(const CommandLine& options) {
+    if (options.fileProtocolType) MappingSettings::Process().fileProtocolType = options.fileProtocolType;
+}
 
 enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };
