@@ -331,7 +331,18 @@ void Click(HWND window, int x, int y, unsigned modifiers, bool right, bool twice
     }
     POINT point = {x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
+    // On a loaded machine the window may not be on top yet, or the pointer
+    // not moved, when the click goes out: it would land elsewhere. Wait
+    // (at most two seconds) until the cursor stands on the window's top.
+    for (int wait = 0; wait < 40; ++wait) {
+        SetCursorPos(point.x, point.y);
+        POINT at = {-1, -1};
+        HWND hit = WindowFromPoint(point);
+        if (GetCursorPos(&at) && at.x == point.x && at.y == point.y && hit && GetAncestor(hit, GA_ROOT) == top)
+            break;
+        Settle(top);
+        Sleep(50);
+    }
     PressKeys(modifiers, true);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {
         INPUT clicks[2] = {};
