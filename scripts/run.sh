@@ -1,8 +1,9 @@
 #!/bin/sh
 # The main job: builds the product, puts a small demo site (Shift_JIS, EUC-JP
-# and JIS pages, a query URL, pictures) into an empty Wine URL cache, runs the
-# unattended rebuild with address and code translation into a demo rebuild
-# folder and prints where the rebuilt site lies.
+# and JIS pages, a query URL, Japanese names, pictures) into an empty Wine URL cache, runs the
+# unattended rebuild with address and code translation and relative links
+# into a demo rebuild folder and prints the file:// address of its entry
+# page, which the machine's own browser opens.
 # With arguments it starts zvtorsel.exe with them instead (own Xvfb if there
 # is no display).
 # It runs the i686 product where the machine runs i386 programs, else the
@@ -36,36 +37,24 @@ if [ $# -gt 0 ]; then
     exec "$RUN" ./zvtorsel.exe "$@"
 fi
 
-# A fresh prefix: its URL cache starts empty.
 DEMO=${ZV_DEMO_DIR:-$BUILD/demo}
-export ZV_WINEPREFIX="$DEMO/wineprefix" WINEPREFIX="$DEMO/wineprefix"
-WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true
-rm -rf "$DEMO"
-mkdir -p "$ZV_WINEPREFIX"
-unset DISPLAY
-WINEDEBUG=-all wineserver -p 2>/dev/null || true
-trap 'WINEPREFIX="$ZV_WINEPREFIX" wineserver -k 2>/dev/null || true' EXIT
-cp -r "$ROOT/APPS/zvtorsel/demo/site" "$DEMO/"
-cd "$BIN"
-zv_step "putting the demo site into the Wine URL cache" \
-    "$RUN" ./zvdemofill.exe "Z:$(echo "$DEMO/site/site.lst" | tr / '\\')"
-"$RUN" reg add 'HKCU\Software\z.v\zvkestor\Rebuild' /v XlatRebuild /t REG_DWORD /d 1 /f >/dev/null 2>&1 ||
-    zv_fail "storing the setting XlatRebuild in the demo prefix" "$RUN reg add ..."
-
-mkdir -p "$ZV_WINEPREFIX/drive_c/zvdemo"
-FOLDER='C:\zvdemo\rebuild\'
 status=0
-"$RUN" ./zvtorsel.exe /rebuild "/folder:$FOLDER" '/log:C:\zvdemo\rebuild.log' || status=$?
-LOG="$ZV_WINEPREFIX/drive_c/zvdemo/rebuild.log"
+sh "$ROOT/APPS/zvtorsel/demo/rebuild_demo.sh" "$BIN" "$RUN" "$DEMO" || status=$?
+[ $status -eq 3 ] && zv_fail "putting the demo site into a fresh Wine URL cache" "sh APPS/zvtorsel/demo/rebuild_demo.sh $BIN $RUN $DEMO"
+ZVDEMO="$DEMO/wineprefix/drive_c/zvdemo"
+LOG="$ZVDEMO/rebuild.log"
 if [ -f "$LOG" ]; then
     iconv -f CP932 -t UTF-8 "$LOG" 2>/dev/null | tr -d '\r' || cat "$LOG"
 fi
-SITE="$ZV_WINEPREFIX/drive_c/zvdemo/rebuild/http\$/demo.zvtorsel.example"
+SITE="$ZVDEMO/rebuild/http\$/demo.zvtorsel.example"
 echo "unattended rebuild exit code: $status"
 if [ -f "$SITE/index.html" ]; then
+    # Links are relative: the folder opens in any browser, here or copied anywhere.
     printf 'rebuilt site: %s/\n' "$SITE"
-    printf 'entry page:   %s/index.html (%shttp$\\demo.zvtorsel.example\\index.html in Wine)\n' "$SITE" "$FOLDER"
-    find "$SITE" -type f | sed "s|^$ZV_WINEPREFIX/drive_c/zvdemo/rebuild/|  |"
+    find "$SITE" -type f | sed "s|^$ZVDEMO/rebuild/|  |"
+    printf 'entry page (open it in a browser; links and pictures work, also in a copy of\n'
+    printf '%s elsewhere):\n' "$ZVDEMO/rebuild/"
+    python3 -c 'import pathlib, sys; print("  " + pathlib.Path(sys.argv[1]).as_uri())' "$SITE/index.html"
 else
     zv_fail "the rebuilt site is missing" "$LOG"
 fi

@@ -111,12 +111,17 @@ void PressKeys(unsigned modifiers, bool down) {
     }
 }
 
-// Waits until the window is the one that a click at the screen point
-// reaches: a window just shown may not be on the desktop's stack yet.
-bool WaitUntilUnderPoint(HWND window, POINT point, int timeoutMs) {
+// Moves the cursor to the screen point and waits until the window is the one
+// that a click there reaches: on a loaded machine a window just shown may not
+// be on the desktop's stack yet, or the pointer not moved, and the click
+// would land elsewhere.
+bool WaitUntilUnderCursor(HWND window, POINT point, int timeoutMs) {
     for (int waited = 0;; waited += kPollMs) {
+        SetCursorPos(point.x, point.y);
+        POINT at = {-1, -1};
         HWND under = WindowFromPoint(point);
-        if (under == window || IsChild(window, under)) return true;
+        if (GetCursorPos(&at) && at.x == point.x && at.y == point.y && (under == window || IsChild(window, under)))
+            return true;
         if (waited >= timeoutMs) return false;
         Sleep(kPollMs);
     }
@@ -350,8 +355,7 @@ void Click(HWND window, int x, int y, unsigned modifiers, bool right, bool twice
     Settle(top);
     POINT point = {x, y};
     ClientToScreen(window, &point);
-    WaitUntilUnderPoint(window, point, 5000);
-    SetCursorPos(point.x, point.y);
+    WaitUntilUnderCursor(window, point, 5000);
     PressKeys(modifiers, true);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {
         INPUT clicks[2] = {};

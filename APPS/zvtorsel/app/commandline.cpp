@@ -54,14 +54,14 @@ std::string AsFolder(std::string path) {
 
 // Which options each job takes, as bits.
 enum Option { OPT_FOLDER = 1, OPT_LOG = 2, OPT_CACHE = 4, OPT_DELETE = 8, OPT_SEARCH = 16, OPT_IN = 32,
-              OPT_RESULT = 64, OPT_THREADS = 128 };
+              OPT_RESULT = 64, OPT_THREADS = 128, OPT_LINKS = 256 };
 
 unsigned AllowedOptions(CommandJob job) {
     switch (job) {
-    case CommandJob::Rebuild: return OPT_FOLDER | OPT_LOG | OPT_CACHE | OPT_DELETE;
-    case CommandJob::List: return OPT_FOLDER | OPT_LOG;
-    case CommandJob::Search: return OPT_FOLDER | OPT_LOG | OPT_SEARCH | OPT_IN;
-    case CommandJob::Pictures: return OPT_FOLDER | OPT_LOG | OPT_IN | OPT_RESULT;
+    case CommandJob::Rebuild: return OPT_FOLDER | OPT_LOG | OPT_CACHE | OPT_DELETE | OPT_LINKS;
+    case CommandJob::List: return OPT_FOLDER | OPT_LOG | OPT_LINKS;
+    case CommandJob::Search: return OPT_FOLDER | OPT_LOG | OPT_SEARCH | OPT_IN | OPT_LINKS;
+    case CommandJob::Pictures: return OPT_FOLDER | OPT_LOG | OPT_IN | OPT_RESULT | OPT_LINKS;
     case CommandJob::Download: return OPT_FOLDER | OPT_LOG | OPT_THREADS;
     case CommandJob::CacheList: return OPT_LOG | OPT_CACHE;
     case CommandJob::Windows: return 0;
@@ -85,6 +85,7 @@ const char* OptionName(unsigned option) {
     case OPT_IN: return "/in:";
     case OPT_RESULT: return "/result:";
     case OPT_THREADS: return "/threads:";
+    case OPT_LINKS: return "/links:";
     }
     return "";
 }
@@ -140,6 +141,9 @@ bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& wh
         } else if (StartsNoCase(w, "/result:") && w.size() > 8) {
             out.resultPage = w.substr(8);
             used |= OPT_RESULT;
+        } else if (IsNoCase(w, "/links:relative") || IsNoCase(w, "/links:file") || IsNoCase(w, "/links:file3")) {
+            out.fileProtocolType = IsNoCase(w, "/links:relative") ? 1 : IsNoCase(w, "/links:file") ? 2 : 3;
+            used |= OPT_LINKS;
         } else if (StartsNoCase(w, "/threads:")) {
             if (w.size() != 10 || w[9] < '1' || w[9] > '5') return Refuse(why, IDS_CMD_THREADS, w);
             out.threads = w[9] - '0';

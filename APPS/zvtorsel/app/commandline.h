@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "mapping/mapping_settings.h"
+
 enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList };
 
 struct CommandLine {
@@ -17,6 +19,9 @@ struct CommandLine {
     std::string searchIn;     // /in: folder searched (/search, /pictures)
     std::string resultPage;   // /result: keyword result page (/pictures)
     int threads = 0;          // /threads: 1 to 5 (/download); 0 keeps the setting
+    // /links:relative, /links:file, /links:file3: FileProtocolType 1, 2 or 3
+    // for this run (/rebuild, /list, /search, /pictures); 0 keeps the setting.
+    int fileProtocolType = 0;
 };
 
 // Why a command line was refused: a message of the string table and the
@@ -29,5 +34,10 @@ struct CommandLineRefusal {
 // Splits the command line (quotes group words); false for an unknown,
 // malformed or misplaced argument (an option of another job), with why.
 bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& why);
+
+// Puts the link form of /links: in place of the stored one for this run.
+inline void ApplyLinkForm(const CommandLine& options) {
+    if (options.fileProtocolType) MappingSettings::Process().fileProtocolType = options.fileProtocolType;
+}
 
 enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };

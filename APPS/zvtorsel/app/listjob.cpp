@@ -58,7 +58,7 @@ PageTexts LoadPageTexts() {
 
 void ReadFileProtocolType(CWinApp& app) {
     MappingSettings::Process().fileProtocolType =
-        app.GetProfileInt("Rebuild", "FileProtocolType", 2) == 3 ? 3 : 2;
+        MappingSettings::ValidFileProtocolType(app.GetProfileInt("Rebuild", "FileProtocolType", 2));
 }
 
 std::string StoredRebuildFolder(CWinApp& app) {
@@ -96,6 +96,7 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
         return EXIT_BAD_ARGUMENTS;
     }
     ReadFileProtocolType(app);
+    ApplyLinkForm(options);
     CAppProfileStore store(app);
     ListSettings settings;
     ReadListSettings(store, settings);

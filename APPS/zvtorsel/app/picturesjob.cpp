@@ -43,6 +43,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     RebuildSettings rebuild;
     ReadRebuildSettings(app, rebuild);
+    ApplyLinkForm(options);
     if (!options.folder.empty()) rebuild.rebuildFolders[0] = options.folder;
 
     PictureScanJob job;

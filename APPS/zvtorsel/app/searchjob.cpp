@@ -16,6 +16,7 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
         return EXIT_BAD_ARGUMENTS;
     }
     ReadFileProtocolType(app);
+    ApplyLinkForm(options);
     CAppProfileStore store(app);
     SearchSettings settings;
     ReadSearchSettings(store, settings);

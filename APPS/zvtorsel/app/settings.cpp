@@ -65,7 +65,7 @@ private:
 void WriteRebuildSettings(CWinApp& app, const RebuildOptions& options) {
     CProfileRebuildStore store(app);
     StoreRebuildOptions(store, options);
-    MappingSettings::Process().fileProtocolType = options.fileProtocolType == 3 ? 3 : 2;
+    MappingSettings::Process().fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
 }
 
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& s) {
@@ -89,7 +89,7 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& s) {
     s.cacheFolder = app.GetProfileString(kSection, "CacheFolder", "").c_str();
 
     MappingSettings& mapping = MappingSettings::Process();
-    mapping.fileProtocolType = IntSetting(app, "FileProtocolType", 2) == 3 ? 3 : 2;
+    mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(IntSetting(app, "FileProtocolType", 2));
     mapping.cgiLimitLen = IntWrittenWhenMissing(app, "CgiLimitLen", 50);
     mapping.cgiShortenLen = IntWrittenWhenMissing(app, "CgiShortenLen", 0);
 }

@@ -14,6 +14,7 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     RebuildSettings settings;
     ReadRebuildSettings(app, settings);
+    ApplyLinkForm(options);
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
 
     CConsoleReport report(out, options.allowDelete);

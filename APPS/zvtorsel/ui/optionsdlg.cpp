@@ -7,6 +7,7 @@
 #include "addfolderdlg.h"
 #include "helppage.h"
 #include "listboxwidth.h"
+#include "mapping/mapping_settings.h"
 #include "resource.h"
 #include "settings.h"
 
@@ -50,7 +51,9 @@ BOOL COptionsDlg::OnInitDialog() {
     for (const SwitchBox& box : kSwitches)
         CheckDlgButton(box.id, options_.settings.*box.value ? BST_CHECKED : BST_UNCHECKED);
     FollowCopyCheck();
-    CheckDlgButton(options_.fileProtocolType == 3 ? IDC_OPT_FILE_PROTOCOL_3 : IDC_OPT_FILE_PROTOCOL_2, BST_CHECKED);
+    int form = MappingSettings::ValidFileProtocolType(options_.fileProtocolType);
+    CheckDlgButton(form == 1 ? IDC_OPT_FILE_PROTOCOL_1 : form == 3 ? IDC_OPT_FILE_PROTOCOL_3 : IDC_OPT_FILE_PROTOCOL_2,
+                   BST_CHECKED);
     SendDlgItemMessage(IDC_OPT_CACHE_FOLDER, EM_LIMITTEXT, MAX_PATH - 2);
     SetDlgItemText(IDC_OPT_CACHE_FOLDER, options_.settings.cacheFolder.c_str());
     return TRUE;
@@ -193,7 +196,9 @@ void COptionsDlg::OnOK() {
     folders_.Export(edited.settings.rebuildFolders);
     for (const SwitchBox& box : kSwitches)
         edited.settings.*box.value = IsDlgButtonChecked(box.id) == BST_CHECKED ? 1 : 0;
-    edited.fileProtocolType = IsDlgButtonChecked(IDC_OPT_FILE_PROTOCOL_3) == BST_CHECKED ? 3 : 2;
+    edited.fileProtocolType = IsDlgButtonChecked(IDC_OPT_FILE_PROTOCOL_1) == BST_CHECKED   ? 1
+                              : IsDlgButtonChecked(IDC_OPT_FILE_PROTOCOL_3) == BST_CHECKED ? 3
+                                                                                           : 2;
     CString typed = GetDlgItemText(IDC_OPT_CACHE_FOLDER);
     typed.TrimLeft();
     typed.TrimRight();

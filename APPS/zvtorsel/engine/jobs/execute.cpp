@@ -157,7 +157,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             char siteRoot[kUrlBufferSize];
             if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
             if (translator.LoadHtml(it->localFile.c_str(), TRUE) &&
-                translator.Translate(base.c_str(), siteRoot, TRUE) &&
+                translator.Translate(base.c_str(), siteRoot, TRUE, dest.c_str()) &&
                 translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
                                            settings.useNoframeTag)) {
                 translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);

@@ -83,7 +83,7 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
         siteRoot[0] = 0;
         if (links && !SiteRootOf(url, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
         const std::string& base = pane.FolderPath(pane.model.Node(f)->rebuildNo);
-        if (t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE) &&
+        if (t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
             t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag)) {
             it->flags |= ITEM_TRANSLATED;
             if (!pane.settings.saveOrg) it->flags |= ITEM_NO_ORIGINAL;

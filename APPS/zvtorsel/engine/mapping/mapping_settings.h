@@ -23,14 +23,18 @@ struct MappingSettings {
     const BYTE* leadTable;     // 256 entries, 1 for a lead byte
     int cgiLimitLen = 50;      // query length at which a query is cut
     int cgiShortenLen = 0;     // bytes of the query, "?" included, kept at a cut
-    int fileProtocolType = 2;  // 2: "file://", 3: "file:///"
+    int fileProtocolType = 2;  // 1: relative links, 2: "file://", 3: "file:///"
     const IFileClock* clock;
 
     MappingSettings();  // defaults above, the library's lead-byte table, LocalTimeClock()
 
     bool IsLead(BYTE b) const { return leadTable[b] != 0; }
-    // "file://" or "file:///" by fileProtocolType.
+    // "file://" or "file:///" by fileProtocolType; "file://" also for
+    // relative links, which keep it for files outside the rebuild folder.
     const char* FileUrlPrefix() const;
+    bool RelativeLinks() const { return fileProtocolType == 1; }
+    // A stored FileProtocolType as one of the three forms (2 when unknown).
+    static int ValidFileProtocolType(int stored) { return stored == 1 || stored == 3 ? stored : 2; }
 
     // The settings that start-up fills and every caller shares.
     static MappingSettings& Process();

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "mapping/mapping_settings.h"
+
 void StoreRebuildOptions(IRebuildStore& store, const RebuildOptions& options) {
     const RebuildSettings& s = options.settings;
     store.WriteText("RebuildFolder", s.rebuildFolders[0].c_str());
@@ -23,6 +25,6 @@ void StoreRebuildOptions(IRebuildStore& store, const RebuildOptions& options) {
     store.WriteInt("UseNoframeTag", s.useNoframeTag);
     store.WriteInt("RenameOld", s.renameOld);
     store.WriteInt("ContRbldTree", s.contRbldTree);
-    store.WriteInt("FileProtocolType", options.fileProtocolType == 3 ? 3 : 2);
+    store.WriteInt("FileProtocolType", MappingSettings::ValidFileProtocolType(options.fileProtocolType));
     store.WriteText("CacheFolder", s.cacheFolder.c_str());
 }

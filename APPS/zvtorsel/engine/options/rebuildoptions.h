@@ -8,7 +8,7 @@
 // protocol form and the cache folder.
 struct RebuildOptions {
     RebuildSettings settings;
-    int fileProtocolType = 2;  // 2: "file://", 3: "file:///"
+    int fileProtocolType = 2;  // 1: relative links, 2: "file://", 3: "file:///"
 };
 
 // The profile section the options are written to; the program adapts its

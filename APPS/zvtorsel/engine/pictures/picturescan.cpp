@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "mapping/mapping_settings.h"
+#include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 #include "pictures/thumbnails.h"
 #include "translate/html_translator.h"
@@ -77,6 +78,13 @@ std::string Count(CountFormatter format, int value) {
     return text;
 }
 
+// A path below the rebuild folder as a link of a page lying there.
+std::string UrlPath(const std::string& local) {
+    std::vector<char> path(local.size() * 3 + 4);
+    LocalPathToUrlPath(local.c_str(), path.data(), path.size());
+    return path.data();
+}
+
 std::string UrlOfLocalPath(const std::string& path) {
     std::vector<char> url(path.size() * 4 + kUrlBufferSize);
     LocalNameToUrl(path.c_str(), url.data(), url.size());
@@ -122,6 +130,10 @@ private:
     void ShowCollectProgress();
 
     std::string PageHead(const std::string& title, bool withBase) const;
+    // The link of a picture of the search folder from a page of the rebuild folder.
+    std::string PictureLink(const std::string& path) const {
+        return relative_ ? UrlPath(searchInRebuild_ + path) : path;
+    }
     std::string PageTail() const { return "</FONT>\r\n</BODY>\r\n</HTML>\r\n"; }
     bool WritePictures(const std::vector<const PictureEntry*>& list, const std::string& pageName, std::string& page);
     void WriteImgElements(const std::vector<const PictureEntry*>& list, std::string& page);
@@ -137,6 +149,10 @@ private:
     PictureScanServices& services_;
     PictureScanResult& result_;
     std::string search_;  // S, ending with "\"
+    // Relative links: S lies in the rebuild folder (at searchInRebuild_
+    // there) and the pages have no BASE line.
+    bool relative_ = false;
+    std::string searchInRebuild_;
     std::vector<PictureEntry> pictures_;
     std::vector<PictureFolder> folders_;
     int currentFolder_ = -1;
@@ -240,7 +256,7 @@ std::string CPictureScan::PageHead(const std::string& title, bool withBase) cons
         "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML i18n//EN\">\r\n<HTML>\r\n<HEAD>\r\n"
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html;charset=SHIFT_JIS\">\r\n";
     page += "<TITLE>" + title + "</TITLE>\r\n";
-    if (withBase)
+    if (withBase && !relative_)
         page +=
             std::string("<BASE HREF=\"") + MappingSettings::Process().FileUrlPrefix() + search_ + "base.html\">\r\n";
     page += "</HEAD>\r\n";
@@ -256,8 +272,9 @@ std::string CPictureScan::PageHead(const std::string& title, bool withBase) cons
 void CPictureScan::WriteImgElements(const std::vector<const PictureEntry*>& list, std::string& page) {
     char size[64];
     for (const PictureEntry* p : list) {
-        if (s_.border) page += "<A HREF=\"" + p->path + "\">";
-        page += "<IMG SRC=\"" + p->path + "\" ALT=\"" + FileNameOf(p->path);
+        std::string link = PictureLink(p->path);
+        if (s_.border) page += "<A HREF=\"" + link + "\">";
+        page += "<IMG SRC=\"" + link + "\" ALT=\"" + FileNameOf(p->path);
         if (p->sized) {
             snprintf(size, sizeof(size), "\" WIDTH=\"%d\" HEIGHT=\"%d", p->width, p->height);
             page += size;
@@ -347,11 +364,12 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
         canvas.CellOrigin(cell, &x, &y);
         snprintf(coords, sizeof(coords), "\" COORDS=\"%d,%d,%d,%d\">\r\n", x, y, x + canvas.CellWidth() - 1,
                  y + canvas.CellHeight() - 1);
-        page += "<AREA SHAPE=\"RECT\" HREF=\"" + p->path + coords;
+        page += "<AREA SHAPE=\"RECT\" HREF=\"" + PictureLink(p->path) + coords;
         ++cell;
     }
-    page += std::string("</MAP>\r\n<IMG SRC=\"") + MappingSettings::Process().FileUrlPrefix() + job_.rebuildFolder +
-            bitmapName + "\" USEMAP=\"#map0001\">\r\n";
+    std::string bitmapLink = relative_ ? UrlPath(bitmapName)
+                                       : MappingSettings::Process().FileUrlPrefix() + job_.rebuildFolder + bitmapName;
+    page += "</MAP>\r\n<IMG SRC=\"" + bitmapLink + "\" USEMAP=\"#map0001\">\r\n";
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
     if (!services_.files.WriteWhole((job_.rebuildFolder + bitmapName).c_str(), bmp.data(), bmp.size())) {
@@ -384,7 +402,8 @@ bool CPictureScan::Run() {
         std::vector<BYTE> text;
         std::string folder;
         if (!services_.files.ReadWhole(job_.resultPage.c_str(), text) ||
-            !ReadResultPageFolders(std::string(text.begin(), text.end()), folder, listed)) {
+            !ReadResultPageFolders(std::string(text.begin(), text.end()), folder, listed,
+                                   job_.resultPage.substr(0, LastSeparator(job_.resultPage) + 1))) {
             services_.report.Message(kMsgResultPageUnreadable, nullptr);
             return false;
         }
@@ -408,6 +427,11 @@ bool CPictureScan::Run() {
         expression = "'" + Escaped(search_) + "'";
     }
     services_.report.Status(search_.c_str());
+    if (MappingSettings::Process().RelativeLinks()) {
+        const char* below = PathBelowFolder(job_.rebuildFolder.c_str(), search_.c_str());
+        relative_ = below != nullptr;
+        if (below) searchInRebuild_ = below;
+    }
 
     bool allSame = true;
     for (int t = 1; t < 6; ++t) allSame = allSame && s_.types[t] == s_.types[0];
@@ -461,7 +485,7 @@ bool CPictureScan::Run() {
             std::string subName = InsertBeforeExtension(baseName, "@" + inserted);
             std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path);
             if (s_.unorderedList) page += "<LI>";
-            page += "<A HREF=\"" + subName + "\">" + Escaped(url);
+            page += "<A HREF=\"" + (relative_ ? UrlPath(subName) : subName) + "\">" + Escaped(url);
 
             std::vector<const PictureEntry*> list;
             for (const PictureEntry& p : pictures_)
@@ -512,6 +536,33 @@ bool RunPictureScan(const PictureScanJob& job, PictureScanServices& services, Pi
     return scan.Run();
 }
 
+namespace {
+
+// The folder of the link of an entry line of a keyword result page.
+void AddLinkFolder(const std::string& line, bool escaped, std::vector<std::string>& folders) {
+    static const char kLink[] = "<A HREF=\"";
+    size_t at = line.find(kLink);
+    if (at == std::string::npos) return;
+    at += sizeof(kLink) - 1;
+    size_t stop = line.find("\">", at);
+    if (stop == std::string::npos) return;
+    std::string link = line.substr(at, stop - at);
+    if (escaped) {
+        // A link of another form (a file URL, an absolute URL) is no folder of the page's.
+        if (link.find(':') != std::string::npos || link.compare(0, 3, "../") == 0) return;
+        std::vector<char> name(link.size() + 1);
+        UnescapeUrlPath(link.c_str(), name.data(), name.size());
+        link = name.data();
+    }
+    size_t cut = LastSeparator(link);
+    if (cut == std::string::npos) return;
+    std::string folder = link.substr(0, cut + 1);
+    ReplaceSeparators(folder, '/');
+    folders.push_back(folder);
+}
+
+}  // namespace
+
 bool IsKeywordResultPage(const char* fileName) {
     if (!fileName || fileName[0] == '@' || EqualNoCase(fileName, "locallst.htm")) return false;
     std::string extension = ExtensionOf(fileName);
@@ -544,10 +595,10 @@ std::string ResultPageExpression(const char* fileName) {
     return expression;
 }
 
-bool ReadResultPageFolders(const std::string& text, std::string& searchFolder, std::vector<std::string>& folders) {
+bool ReadResultPageFolders(const std::string& text, std::string& searchFolder, std::vector<std::string>& folders,
+                           const std::string& pageFolder) {
     static const char kBase[] = "<BASE HREF=\"file:";
     static const char kBaseEnd[] = "\\base.html\">";
-    static const char kLink[] = "<A HREF=\"";
     folders.clear();
     searchFolder.clear();
     size_t position = 0;
@@ -572,17 +623,19 @@ bool ReadResultPageFolders(const std::string& text, std::string& searchFolder, s
             baseFound = true;
             continue;
         }
-        size_t at = line.find(kLink);
-        if (at == std::string::npos) continue;
-        at += sizeof(kLink) - 1;
-        size_t stop = line.find("\">", at);
-        if (stop == std::string::npos) continue;
-        std::string link = line.substr(at, stop - at);
-        size_t cut = LastSeparator(link);
-        if (cut == std::string::npos) continue;
-        std::string folder = link.substr(0, cut + 1);
-        ReplaceSeparators(folder, '/');
-        folders.push_back(folder);
+        AddLinkFolder(line, false, folders);
+    }
+    // A page with relative links has no BASE line: they lead from the
+    // page's own folder, escaped as URLs.
+    if (!baseFound && !pageFolder.empty()) {
+        searchFolder = pageFolder;
+        baseFound = true;
+        for (position = 0; position < text.size();) {
+            size_t end = text.find('\n', position);
+            if (end == std::string::npos) end = text.size();
+            AddLinkFolder(text.substr(position, end - position), true, folders);
+            position = end + 1;
+        }
     }
     std::sort(folders.begin(), folders.end());
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());

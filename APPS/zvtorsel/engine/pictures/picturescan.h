@@ -117,5 +117,8 @@ bool IsKeywordResultPage(const char* fileName);
 
 // The folders of a keyword result page: its search folder from the BASE line
 // and the folders of its links (relative to it, sorted, nested ones removed).
-// False when the page holds no folder.
-bool ReadResultPageFolders(const std::string& pageText, std::string& searchFolder, std::vector<std::string>& folders);
+// A page without BASE line has relative links: its search folder is then
+// pageFolder, the folder the page lies in (ending with "\"). False when the
+// page holds no folder.
+bool ReadResultPageFolders(const std::string& pageText, std::string& searchFolder, std::vector<std::string>& folders,
+                           const std::string& pageFolder = std::string());

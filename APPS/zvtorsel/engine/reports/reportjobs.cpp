@@ -207,7 +207,7 @@ ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
     }
     SortEntries(m_entries, m_settings);
     if (!WritePage(page, KeywordResultPage(m_searchFolder, expression, request.format, m_entries,
-                                           m_found, m_searched, m_texts, m_settings))) {
+                                           m_found, m_searched, m_texts, m_settings, request.rebuildFolder))) {
         m_progress.Message(kMsgResultFileFailed, nullptr);
         result.failed = true;
     }

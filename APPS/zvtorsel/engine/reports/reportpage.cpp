@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
 
@@ -159,6 +160,13 @@ std::string LocalPath(const std::string& url, const MappingSettings& settings) {
     return path;
 }
 
+// A path below the page's folder as the page's relative link.
+std::string UrlPath(const std::string& local, const MappingSettings& settings) {
+    std::vector<char> path(local.size() * 3 + 4);
+    LocalPathToUrlPath(local.c_str(), path.data(), path.size(), settings);
+    return path.data();
+}
+
 std::string Count(DWORD value, const PageTexts& texts) {
     char text[64];
     texts.formatCount(value, text, sizeof text);
@@ -178,15 +186,17 @@ std::string Color(DWORD value) {
     return text;
 }
 
-// The lines up to and including the FONT line.
-std::string PageHead(const std::string& title, const std::string& baseFolder,
-                     const PageFormat& format, const MappingSettings& settings) {
+// The lines up to and including the FONT line. Without a base folder the
+// links are relative to the page itself and there is no BASE line.
+std::string PageHead(const std::string& title, const char* baseFolder, const PageFormat& format,
+                     const MappingSettings& settings) {
     std::string page;
     page += "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML i18n//EN\">\r\n";
     page += "<HTML>\r\n<HEAD>\r\n";
     page += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html;charset=SHIFT_JIS\">\r\n";
     page += "<TITLE>" + title + "</TITLE>\r\n";
-    page += std::string("<BASE HREF=\"") + settings.FileUrlPrefix() + baseFolder + "base.html\">\r\n";
+    if (baseFolder)
+        page += std::string("<BASE HREF=\"") + settings.FileUrlPrefix() + baseFolder + "base.html\">\r\n";
     page += "</HEAD>\r\n";
     page += "<BODY TEXT=\"" + Color(format.textColor) + "\" LINK=\"" + Color(format.linkColor) +
             "\" BGCOLOR=\"" + Color(format.backColor) + "\">\r\n";
@@ -283,10 +293,12 @@ void FormatThousands(DWORD value, char* out, int cap) {
 std::string AddressListPage(const std::string& folder, const PageFormat& format,
                             const std::vector<ReportEntry>& entries, const PageTexts& texts,
                             const MappingSettings& settings) {
-    std::string page = PageHead(texts.listTitle, folder, format, settings);
+    bool relative = settings.RelativeLinks();
+    std::string page = PageHead(texts.listTitle, relative ? nullptr : folder.c_str(), format, settings);
     page += texts.listTitle + " : " + Count((DWORD)entries.size(), texts) + "<BR>\r\n";
     AppendEntries(page, format, entries, [&](const ReportEntry& e) {
-        std::string link = "<A HREF=\"" + LocalPath(e.url, settings) + e.file + "\">";
+        std::string path = LocalPath(e.url, settings) + e.file;
+        std::string link = "<A HREF=\"" + (relative ? UrlPath(path, settings) : path) + "\">";
         link += Escaped(e.url, settings);
         if (!IsIndexName(e.file)) link += e.file;
         return link + "</A>";
@@ -297,12 +309,19 @@ std::string AddressListPage(const std::string& folder, const PageFormat& format,
 std::string KeywordResultPage(const std::string& searchFolder, const std::string& expression,
                               const PageFormat& format, const std::vector<ReportEntry>& entries,
                               DWORD found, DWORD searched, const PageTexts& texts,
-                              const MappingSettings& settings) {
+                              const MappingSettings& settings, const std::string& pageFolder) {
     std::string heading = Formatted(texts.searchTitle, expression);
-    std::string page = PageHead(heading, searchFolder, format, settings);
+    // A search folder outside the page's folder keeps the file URL form.
+    const char* below = settings.RelativeLinks()
+                            ? PathBelowFolder(pageFolder.empty() ? searchFolder.c_str() : pageFolder.c_str(),
+                                              searchFolder.c_str(), settings)
+                            : nullptr;
+    std::string page = PageHead(heading, below ? nullptr : searchFolder.c_str(), format, settings);
     page += heading + " : " + Count(found, texts) + " / " + Count(searched, texts) + "<BR>\r\n";
     AppendEntries(page, format, entries, [&](const ReportEntry& e) {
-        return "<A HREF=\"" + LocalPath(e.url, settings) + "\">" + Escaped(e.url, settings) + "</A>";
+        std::string path = LocalPath(e.url, settings);
+        if (below) path = UrlPath(below + path, settings);
+        return "<A HREF=\"" + path + "\">" + Escaped(e.url, settings) + "</A>";
     });
     return page;
 }

@@ -43,14 +43,18 @@ struct PageTexts {
 };
 
 // Page text with CR LF line ends. folder is the rebuild folder F (ending
-// with "\"), searchFolder the folder S the keyword page refers to.
+// with "\"), searchFolder the folder S the keyword page refers to, and
+// pageFolder the folder the keyword page lies in (empty: S). With relative
+// links (FileProtocolType 1) the links lead from the page's folder and the
+// page has no BASE line, unless S lies outside it.
 std::string AddressListPage(const std::string& folder, const PageFormat& format,
                             const std::vector<ReportEntry>& entries, const PageTexts& texts,
                             const MappingSettings& settings = MappingSettings::Process());
 std::string KeywordResultPage(const std::string& searchFolder, const std::string& expression,
                               const PageFormat& format, const std::vector<ReportEntry>& entries,
                               DWORD found, DWORD searched, const PageTexts& texts,
-                              const MappingSettings& settings = MappingSettings::Process());
+                              const MappingSettings& settings = MappingSettings::Process(),
+                              const std::string& pageFolder = std::string());
 
 // "$%02x" for the bytes a file name or the name's separators may not use;
 // double-byte characters are copied whole. Writes at most size - 1 bytes

@@ -41,8 +41,11 @@ public:
 
     BOOL OpenLinkScanners(BOOL anchored);
     // Returns TRUE when the page changed; FALSE when it did not or on failure
-    // (LastTranslateFailed() tells the two apart).
-    BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks);
+    // (LastTranslateFailed() tells the two apart). pagePath, the file the
+    // page is written to, places relative links (FileProtocolType 1); without
+    // it links are written as file URLs.
+    BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks,
+                   const char* pagePath = nullptr);
     // 0: no further link, 1: a link, 2: the link of a BASE tag.
     int NextLink(char* dest, int size);
 

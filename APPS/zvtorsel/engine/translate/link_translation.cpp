@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "translate/html_translator.h"
+#include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 #include "zvsaa.h"
 
@@ -262,6 +263,24 @@ bool EndsWithSeparator(const char* text, const BYTE* leadTable) {
     return sep;
 }
 
+// Writes the link whose local path is local (below the rebuild folder when
+// absolute, else from the page's folder) relative to the page at pagePath.
+// A link too long for that form keeps its local path.
+void WriteRelativeAddress(BlockWriter& out, const char* local, bool absolute, const char* pagePath,
+                          const MappingSettings& settings) {
+    char target[3 * kLinkTextSize + 16];
+    char link[3 * sizeof target];
+    if (!absolute && !ResolveLocalLink(pagePath, local, target, sizeof target, settings)) {
+        out.Raw(local);
+        return;
+    }
+    if (!RelativeLink(pagePath, absolute ? local : target, link, sizeof link, settings)) {
+        out.Raw(local);
+        return;
+    }
+    out.Raw(link);
+}
+
 }  // namespace
 
 BOOL CHtmlTranslator::OpenLinkScanners(BOOL anchored) {
@@ -288,7 +307,7 @@ BOOL CHtmlTranslator::OpenLinkScanners(BOOL anchored) {
 }
 
 BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
-                                BOOL translateLinks) {
+                                BOOL translateLinks, const char* pagePath) {
     m_translateFailed = true;
     if (!m_fileBuffer || !m_converted || !m_output || !m_convertedValid) return FALSE;
     if (translateLinks) {
@@ -299,6 +318,10 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
     if (!rebuildFolder) rebuildFolder = "";
     if (!siteRoot) siteRoot = "";
     const BYTE* lead = m_settings->leadTable;
+    // Relative links need the page's own place in the rebuild folder; a page
+    // elsewhere gets file URLs.
+    const char* pageBelow =
+        m_settings->RelativeLinks() && pagePath ? PathBelowFolder(rebuildFolder, pagePath, *m_settings) : nullptr;
 
     BlockWriter out(m_output, 2 * (size_t)m_capacity);
     char* src = m_converted;
@@ -366,17 +389,23 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         char address[16 + kLinkTextSize + 3 * kLinkTextSize];
                         size_t used = 0;
                         const char* path = linkText;
-                        if (IsAbsoluteUrl(linkText, *m_settings)) {
+                        bool absolute = IsAbsoluteUrl(linkText, *m_settings) != FALSE;
+                        if (absolute && !pageBelow) {
                             used = CopyChars(address, 16, m_settings->FileUrlPrefix(), lead);
                             used += CopyChars(address + used, kLinkTextSize, rebuildFolder, lead);
-                        } else {
+                        } else if (!absolute) {
                             used = CopyRelativeSteps(address, kLinkTextSize, linkText, &path);
                         }
                         int query = UrlToLocalPath(path, address + used, sizeof address - used,
                                                    *m_settings);
-                        out.Raw(address);
-                        if (query)
-                            out.Raw(kAttributeTable[entry].kind == kPictureEntry ? ".gif" : ".html");
+                        const char* queryExtension =
+                            kAttributeTable[entry].kind == kPictureEntry ? ".gif" : ".html";
+                        if (query && strlen(address) + sizeof ".html" <= sizeof address)
+                            strcat(address, queryExtension);
+                        if (pageBelow && *linkText)
+                            WriteRelativeAddress(out, address, absolute, pageBelow, *m_settings);
+                        else
+                            out.Raw(address);
                         rest = valueEnd;
                     }
                 }

@@ -102,18 +102,17 @@ std::string UrlOfLocalPath(const std::string& local) {
     return url;
 }
 
-class UrlPathProperty : public RebuildFixture {};
-
-TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
+// Generated URLs whose files all lie apart. URLs that fold to one file, or
+// whose file stands where another needs a folder, are renamed with a time
+// stamp by design.
+std::vector<std::string> DistinctUrls(size_t count) {
     UrlGenerator generate;
     std::vector<std::string> urls;
     std::set<std::string> files, folders;
-    // URLs that fold to one file, or whose file stands where another needs a
-    // folder, are renamed with a time stamp by design: keep them apart.
-    while (urls.size() < 400) {
+    while (urls.size() < count) {
         std::string url = generate.Url();
         char mapped[kUrlBufferSize], local[kUrlBufferSize];
-        ASSERT_TRUE(MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped));
+        EXPECT_TRUE(MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped));
         UrlToLocalPath(mapped, local, sizeof local);
         std::string path = Folded(local);
         if (files.count(path) || folders.count(path)) continue;
@@ -130,21 +129,73 @@ TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
         folders.insert(above.begin(), above.end());
         urls.push_back(url);
     }
-    for (size_t i = 0; i < urls.size(); ++i) {
-        CMemoryUrlCache::Entry e;
-        e.url = urls[i];
-        e.localFile = "C:\\cache\\f" + std::to_string(i) + ".html";
-        e.size = 5;
-        e.lastModified = MakeTime(T0);
-        fs.AddFile(e.localFile, "u" + std::to_string(i), T0);
-        cache.Put(e);
+    return urls;
+}
+
+std::string LocalPathOf(const std::string& url) {
+    char mapped[kUrlBufferSize], local[kUrlBufferSize];
+    MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped);
+    UrlToLocalPath(mapped, local, sizeof local);
+    return local;
+}
+
+// Where a browser goes from the page at pagePath (below the rebuild folder)
+// when it follows link: the page's folder, then the link's segments, with
+// "." and ".." steps and "%XX" escapes as a URL has them.
+std::string Follow(const std::string& pagePath, const std::string& link) {
+    std::vector<std::string> names = Names(pagePath);
+    names.pop_back();
+    size_t start = 0;
+    for (;;) {
+        size_t end = link.find('/', start);
+        std::string segment = link.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string name;
+        for (size_t i = 0; i < segment.size(); ++i) {
+            if (segment[i] == '%' && i + 2 < segment.size() && isxdigit((unsigned char)segment[i + 1]) &&
+                isxdigit((unsigned char)segment[i + 2])) {
+                name += (char)std::stoi(segment.substr(i + 1, 2), nullptr, 16);
+                i += 2;
+            } else {
+                name += segment[i];
+            }
+        }
+        if (name == "..") {
+            if (!names.empty()) names.pop_back();
+        } else if (name != "." && !(name.empty() && end != std::string::npos)) {
+            names.push_back(name);
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
     }
-    fs.AddFolder("C:\\rb");
-    ASSERT_EQ(1, Build());
-    ASSERT_EQ(1, Jobs().ExecuteMarks());
-    EXPECT_TRUE(report.warnings.empty());
-    EXPECT_TRUE(report.asked.empty());
-    EXPECT_EQ(0u, Jobs().cache.counters.c);
+    std::string path;
+    for (size_t n = 0; n < names.size(); ++n) path += (n ? "\\" : "") + names[n];
+    return path;
+}
+
+class UrlPathProperty : public RebuildFixture {
+protected:
+    void RebuildFrom(const std::vector<std::string>& urls) {
+        for (size_t i = 0; i < urls.size(); ++i) {
+            CMemoryUrlCache::Entry e;
+            e.url = urls[i];
+            e.localFile = "C:\\cache\\f" + std::to_string(i) + ".html";
+            e.size = 5;
+            e.lastModified = MakeTime(T0);
+            fs.AddFile(e.localFile, "u" + std::to_string(i), T0);
+            cache.Put(e);
+        }
+        fs.AddFolder("C:\\rb");
+        ASSERT_EQ(1, Build());
+        ASSERT_EQ(1, Jobs().ExecuteMarks());
+        EXPECT_TRUE(report.warnings.empty());
+        EXPECT_TRUE(report.asked.empty());
+        EXPECT_EQ(0u, Jobs().cache.counters.c);
+    }
+};
+
+TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
+    std::vector<std::string> urls = DistinctUrls(400);
+    RebuildFrom(urls);
 
     MemoryFiles pages;
     NoMessages messages;
@@ -166,6 +217,36 @@ TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
         MapUrlToName(urls[i].c_str(), "C:\\cache\\f.html", MakeTime(T0), FALSE, mapped, sizeof mapped);
         EXPECT_EQ(Folded(mapped), Folded(UrlOfLocalPath(local)));
         EXPECT_NE(nullptr, RebuildItem(mapped));
+    }
+}
+
+// Pages with relative links: from every page, each link followed as a
+// browser follows it reaches exactly the file its URL was copied to.
+TEST_F(UrlPathProperty, RelativeLinksLeadFromEachPageToTheTargetFile) {
+    std::vector<std::string> urls = DistinctUrls(300);
+    RebuildFrom(urls);
+
+    MappingSettings relative = MappingSettings::Process();
+    relative.fileProtocolType = 1;
+    MemoryFiles pages;
+    NoMessages messages;
+    CHtmlTranslator translator(&pages, &messages, &relative);
+    ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
+    ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
+    const std::string open = "<A HREF=\"", close = "\">";
+    for (size_t i = 0; i < urls.size(); ++i) {
+        size_t j = (i * 7 + 3) % urls.size();
+        SCOPED_TRACE(urls[i] + " -> " + urls[j]);
+        std::string page = LocalPathOf(urls[i]);
+        pages.files["page"] = open + urls[j] + close;
+        ASSERT_TRUE(translator.LoadHtml("page", TRUE));
+        translator.Translate("C:\\rb\\", "http://site/", TRUE, ("C:\\rb\\" + page).c_str());
+        ASSERT_FALSE(translator.LastTranslateFailed());
+        std::string out(translator.Output(), translator.TranslatedLength());
+        ASSERT_EQ(0u, out.find(open));
+        std::string link = out.substr(open.size(), out.size() - open.size() - close.size());
+        EXPECT_EQ(std::string::npos, link.find_first_of(" #?\"")) << link;
+        EXPECT_EQ("u" + std::to_string(j), fs.Data("C:\\rb\\" + Follow(page, link))) << link;
     }
 }
 

@@ -1,12 +1,13 @@
 // Arbitrary URL bytes through MapUrlToName and UrlToLocalPath, arbitrary
-// names through LocalNameToUrl, and the link helpers; exact-size buffers let
-// the sanitizers see any overrun.
+// names through LocalNameToUrl, and the link helpers, relative links
+// included; exact-size buffers let the sanitizers see any overrun.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <vector>
 
+#include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 
 namespace {
@@ -68,5 +69,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IsAbsoluteUrl(url.data(), s);
     ResolveLink(url.data(), root.data(), folder.data(), resolved.data(), resolved.size(), s);
     ResolveLink(url.data(), "http://h/", "http://h/a/b/", resolved.data(), resolved.size(), s);
+
+    // The input as a page path and as a link path; a written link never holds
+    // a byte that would end its attribute value or start a fragment.
+    std::vector<char> link(outSize);
+    ResolveLocalLink(url.data(), "..\\x\\.\\y", resolved.data(), resolved.size(), s);
+    ResolveLocalLink("http$\\h\\a\\p.html", url.data(), resolved.data(), resolved.size(), s);
+    RelativeLink("http$\\h\\a\\p.html", url.data(), link.data(), link.size(), s);
+    for (const char* p = link.data(); *p; ++p)
+        if (*p == '"' || *p == '\'' || *p == '#' || *p == '<' || *p == '>' || (BYTE)*p < 0x21) abort();
+    RelativeLink(url.data(), "http$\\h\\q.html", link.data(), link.size(), s);
+    PathBelowFolder("C:\\rb\\", url.data(), s);
+    UnescapeUrlPath(url.data(), small.data(), small.size());
     return 0;
 }

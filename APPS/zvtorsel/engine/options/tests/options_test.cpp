@@ -174,7 +174,10 @@ TEST(StoreRebuildOptions, WritesEveryKeyAndRemovesUnusedFolderSlots) {
     EXPECT_EQ(store.removed.front(), "RebuildFolder3");
     EXPECT_EQ(store.removed.back(), "RebuildFolder63");
 
-    options.fileProtocolType = 7;  // anything but 3 is stored as the default form
+    options.fileProtocolType = 1;
+    StoreRebuildOptions(store, options);
+    EXPECT_EQ(store.values["FileProtocolType"], "1");
+    options.fileProtocolType = 7;  // anything but the three forms is stored as the default one
     StoreRebuildOptions(store, options);
     EXPECT_EQ(store.values["FileProtocolType"], "2");
 }

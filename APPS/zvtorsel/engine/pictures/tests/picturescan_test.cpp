@@ -352,6 +352,46 @@ TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
     EXPECT_FALSE(IsKeywordResultPage("word.gif"));
 }
 
+// With relative links the pages, written into the rebuild folder, lead to
+// pictures of a search folder inside it without a BASE line; a search
+// folder elsewhere keeps the file URL form.
+TEST_F(PictureScanTest, RelativeLinksLeadFromThePageToPicturesAndThumbnails) {
+    struct RelativeLinks {
+        RelativeLinks() { MappingSettings::Process().fileProtocolType = 1; }
+        ~RelativeLinks() { MappingSettings::Process().fileProtocolType = 2; }
+    } relative;
+    files.Add("C:\\reb\\http$\\h\\a b\\x#1.gif", TinyGif(4, 4, 4, 4));
+    job.searchFolder = "C:\\reb\\http$";
+    ASSERT_TRUE(Run());
+    std::string page = Page();
+    EXPECT_EQ(std::string::npos, page.find("<BASE")) << page;
+    EXPECT_NE(std::string::npos, page.find("<IMG SRC=\"http$/h/a%20b/x%231.gif\" ALT=\"x#1.gif\"")) << page;
+
+    job.settings.thumbnail = true;
+    ASSERT_TRUE(Run());
+    page = Page();
+    EXPECT_NE(std::string::npos, page.find("<AREA SHAPE=\"RECT\" HREF=\"http$/h/a%20b/x%231.gif\"")) << page;
+    EXPECT_NE(std::string::npos, page.find("<IMG SRC=\"@http$.bmp\" USEMAP=\"#map0001\">")) << page;
+
+    job.settings.thumbnail = false;
+    files.Add("D:\\pics\\a b\\y.gif", TinyGif(4, 4, 4, 4));
+    job.searchFolder = "D:\\pics";
+    ASSERT_TRUE(Run());
+    page = Page();
+    EXPECT_NE(std::string::npos, page.find("<BASE HREF=\"file://D:\\pics\\base.html\">")) << page;
+    EXPECT_NE(std::string::npos, page.find("<IMG SRC=\"a b/y.gif\"")) << page;
+
+    // A keyword page with relative links names its folders from its own.
+    std::string folder;
+    std::vector<std::string> folders;
+    ASSERT_TRUE(ReadResultPageFolders("<TITLE>t</TITLE>\r\n<A HREF=\"http$/h/in%20x/p.htm\">x</A>\r\n"
+                                      "<A HREF=\"http$/h/in%20x/deep/q.htm\">x</A>\r\n",
+                                      folder, folders, "C:\\reb\\"));
+    EXPECT_EQ("C:\\reb\\", folder);
+    ASSERT_EQ(1u, folders.size());
+    EXPECT_EQ("http$/h/in x/", folders[0]);
+}
+
 TEST_F(PictureScanTest, ResultPageSourceScansItsFoldersOnly) {
     files.Add("C:\\reb\\kw.htm",
               {std::begin("<BASE HREF=\"file://C:\\reb\\base.html\">\n<A HREF=\"http$/h/in/p.htm\">x</A>\n"),

@@ -46,7 +46,7 @@ protected:
                         bool patterns = false) {
         KeywordRequest r;
         r.rebuildFolder = kWeb;
-        r.searchFolder = "C:\\Web";
+        r.searchFolder = searchFolder;
         r.keywords = keywords;
         r.orOperation = orOp;
         r.matchCase = matchCase;
@@ -74,6 +74,7 @@ protected:
     CRecordingProgress progress;
     PageTexts texts = JapanesePageTexts();
     PageFormat format;
+    std::string searchFolder = "C:\\Web";
     bool cancelAfterFirstFile = false;
 };
 
@@ -197,6 +198,38 @@ TEST_F(Reports, KeywordFoundInEveryCodeButNotInTheSearchFolderItself) {
 
     // A second search over the same folder does not find the first page.
     EXPECT_EQ(4u, Search({kNihongoSjis}).found);
+}
+
+// Relative links lead from the page's folder, the rebuild folder, so the
+// pages need no BASE; a search folder elsewhere keeps the file URL form.
+TEST_F(Reports, RelativeLinksLeadFromTheRebuildFolder) {
+    AddSite();
+    fs.AddFile("C:\\Web\\http$\\k.com\\a b\\\x83\x5c#1.htm", kNihongoSjis, 0);
+    settings.fileProtocolType = 1;
+    ListSettings s;
+    s.listedFiles = {"index", "default"};
+    s.format.title = false;
+    ASSERT_EQ(4u, List(s).found);
+    std::string list = fs.Data("C:\\Web\\locallst.htm");
+    EXPECT_EQ(std::string::npos, list.find("<BASE"));
+    EXPECT_NE(std::string::npos, list.find("<A HREF=\"http$/a.com/index.html\">http://a.com/</A><BR>"));
+    EXPECT_NE(std::string::npos,
+              list.find("<A HREF=\"http$/b%26c.com/default.asp\">http://b&amp;c.com/default.asp</A><BR>"));
+
+    searchFolder = "c:/web/http$";
+    ReportJobResult r = Search({kNihongoSjis});
+    ASSERT_EQ(1u, r.found);
+    std::string found = fs.Data(std::string(kWeb) + r.resultFile);
+    EXPECT_EQ(std::string::npos, found.find("<BASE"));
+    EXPECT_NE(std::string::npos, found.find("<A HREF=\"http$/k.com/a%20b/\x83\x5c%231.htm\">"));
+
+    fs.AddFile("D:\\Other\\h\\p.htm", kNihongoSjis, 0);
+    searchFolder = "D:\\Other";
+    r = Search({kNihongoSjis});
+    ASSERT_EQ(1u, r.found);
+    found = fs.Data(std::string(kWeb) + r.resultFile);
+    EXPECT_NE(std::string::npos, found.find("<BASE HREF=\"file://D:\\Other\\base.html\">"));
+    EXPECT_NE(std::string::npos, found.find("<A HREF=\"h\\p.htm\">"));
 }
 
 TEST_F(Reports, KeywordNamesExpressionsAndOperations) {

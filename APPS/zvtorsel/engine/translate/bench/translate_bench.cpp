@@ -1,6 +1,6 @@
 // Full translation of real HTML pages (LoadHtml with conversion, Translate
 // with links, envelope written into memory) against the code converter alone
-// on the same pages. The pages are the machine's own HTML documentation,
+// on the same pages, and with relative links against file URL links. The pages are the machine's own HTML documentation,
 // repeated up to 50 MB; nothing is kept on disk.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
@@ -95,23 +95,32 @@ private:
     std::vector<char> m_block;
 };
 
-void BM_FullTranslation(benchmark::State& state) {
+// linkForm: FileProtocolType; relative links are written from a page three
+// folders deep in a site.
+void FullTranslation(benchmark::State& state, int linkForm) {
     Corpus& c = TheCorpus();
     MemorySink sink(c.files);
-    CHtmlTranslator t(&sink, nullptr);
+    MappingSettings settings;
+    settings.fileProtocolType = linkForm;
+    CHtmlTranslator t(&sink, nullptr, &settings);
     if (!t.AllocBuffers(kBuffersAll) || !t.OpenLinkScanners(TRUE)) {
         state.SkipWithError("no buffers");
         return;
     }
+    const char* folder = "C:\\My Documents\\Internet Local Files\\";
+    const std::string page = std::string(folder) + "http$\\host\\a\\b\\c\\page.html";
     for (auto _ : state) {
         for (const std::string& name : c.names) {
             if (!t.LoadHtml(name.c_str(), TRUE)) continue;
-            t.Translate("C:\\My Documents\\Internet Local Files\\", "http://host/", TRUE);
+            t.Translate(folder, "http://host/", TRUE, page.c_str());
             t.WriteTranslated("out", FILETIME{1, 1}, TRUE, TRUE);
         }
     }
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)c.bytes);
 }
+
+void BM_FullTranslation(benchmark::State& state) { FullTranslation(state, 2); }
+void BM_FullTranslationRelative(benchmark::State& state) { FullTranslation(state, 1); }
 
 void BM_ConverterAlone(benchmark::State& state) {
     Corpus& c = TheCorpus();
@@ -148,6 +157,10 @@ public:
         if (full > 0 && conv > 0)
             printf("full translation %.1f MB/s, converter alone %.1f MB/s: full costs %.2fx the conversion\n",
                    full / 1048576, conv / 1048576, conv / full);
+        double relative = rates["BM_FullTranslationRelative"];
+        if (full > 0 && relative > 0)
+            printf("with relative links %.1f MB/s: %.2fx the time of file URL links\n", relative / 1048576,
+                   full / relative);
     }
     std::map<std::string, double> rates;
 };
@@ -156,6 +169,7 @@ public:
 
 BENCHMARK(BM_ConverterAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FullTranslation)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FullTranslationRelative)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -29,12 +29,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     bool links = data[0] & 1;
-    MappingSettings::Process().fileProtocolType = data[0] & 2 ? 3 : 2;
+    MappingSettings::Process().fileProtocolType = data[0] & 2 ? 3 : 1;
     const char* folder = data[0] & 4 ? "C:\\Web\\" : "C:\\a-rebuild-folder-of-some-length\\x\\y\\";
     const char* root = data[0] & 8 ? "http://h/" : "";
+    // Relative links from a page deep in a site of the folder, or file URLs
+    // for a page outside it.
+    std::string page = std::string(folder) + "http$\\h\\a\\\x83\x5c\\b\\p.html";
     g_files->files["page"] = std::string((const char*)data + 1, size - 1);
     if (g_translator->LoadHtml("page", TRUE)) {
-        g_translator->Translate(folder, root, links);
+        g_translator->Translate(folder, root, links, data[0] & 4 ? page.c_str() : "D:\\p.html");
         if (!g_translator->LastTranslateFailed()) {
             long n = g_translator->TranslatedLength();
             if (n < 0 || (DWORD)n > 2 * g_translator->Capacity()) abort();

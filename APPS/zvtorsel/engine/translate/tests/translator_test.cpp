@@ -26,11 +26,13 @@ protected:
         ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     }
 
-    // The translated block of page, from the page of http://h/a/b.html.
-    std::string Run(const std::string& page, BOOL links = TRUE, const char* root = "http://h/") {
+    // The translated block of page, from the page of http://h/a/b.html
+    // (written to pagePath when given).
+    std::string Run(const std::string& page, BOOL links = TRUE, const char* root = "http://h/",
+                    const char* pagePath = nullptr) {
         files.files["page"] = page;
         if (!translator.LoadHtml("page", TRUE)) return "<load failed>";
-        translator.Translate("C:\\Web\\", root, links);
+        translator.Translate("C:\\Web\\", root, links, pagePath);
         if (translator.LastTranslateFailed()) return "<translate failed>";
         return std::string(translator.Output(), translator.TranslatedLength());
     }
@@ -106,6 +108,67 @@ TEST_F(Translator, HonoursTheFileProtocolAndAnEmptySiteRoot) {
     EXPECT_EQ(Run("<img src=\"./../../p.gif\">"), "<img src=\".\\..\\..\\p.gif\">");
     EXPECT_EQ(Run("<a href=\"a/../b.html\">"), "<a href=\"a\\$2e$2e\\b.html\">");
     EXPECT_EQ(Run("<a href=\"..\">"), "<a href=\"$2e$2e\">");
+}
+
+TEST_F(Translator, RelativeLinksLeadFromThePageItself) {
+    settings.fileProtocolType = 1;
+    const char* page = "C:\\Web\\http$\\h\\a\\b.html";
+    const std::string so = "\x83\x5c";
+    struct Case {
+        std::string tag, translated;
+    } cases[] = {
+        {"<A HREF=\"http://h/c/d.html#x\">", "<A HREF=\"../c/d.html#x\">"},
+        {"<IMG SRC=\"/img/p.gif\">", "<IMG SRC=\"../img/p.gif\">"},
+        {"<A HREF=\"sub/\">", "<A HREF=\"sub/index.html\">"},
+        {"<A HREF=\"find.cgi?k=1&amp;n=2\">", "<A HREF=\"find.cgi$3fk=1%26n=2.html\">"},
+        {"<IMG SRC=\"q?1\">", "<IMG SRC=\"q$3f1.gif\">"},
+        {"<A HREF=\"mailto:someone\">", "<A HREF=\"mailto:someone\">"},
+        {"<a href=\"http://g:8080/x y.html\">", "<a href=\"../../g$3a8080/x%20y.html\">"},
+        {"<a href=\"ftp://f/r.txt\">", "<a href=\"../../../ftp$/f/r.txt\">"},
+        {"<a href=\"../../../../up.html\">", "<a href=\"../up.html\">"},
+        {"<a href=\"./a/../b.html\">", "<a href=\"a/$2e$2e/b.html\">"},
+        {"<a href=\"%41\">", "<a href=\"$2541\">"},
+        {"<a href=\"/\">", "<a href=\"../index.html\">"},
+        {"<a href=\"\">", "<a href=\"\">"},
+        {"<a href=\"#top\">", "<a href=\"#top\">"},
+        {"<a href='http://h/a/" + so + "/'>", "<a href='" + so + "/index.html'>"},
+        {"<a href=\"it's\">", "<a href=\"it%27s\">"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Run(c.tag, TRUE, "http://h/", page), c.translated) << c.tag;
+    // Without the page's place, or for a page outside the rebuild folder,
+    // links are file URLs.
+    EXPECT_EQ(Run("<a href=\"http://h/x.html\">"), "<a href=\"file://C:\\Web\\http$\\h\\x.html\">");
+    EXPECT_EQ(Run("<a href=\"http://h/x.html\">", TRUE, "http://h/", "D:\\p.html"),
+              "<a href=\"file://C:\\Web\\http$\\h\\x.html\">");
+}
+
+TEST_F(Translator, RelativePageRestoresExactlyAndTranslatesAgainInAnotherForm) {
+    const std::string page = "<html>\n<a href=\"http://h/x.html\">x</a><img src=\"/i.gif\">\n</html>\n";
+    const FILETIME when = {5, 6};
+    const char* path = "C:\\Web\\http$\\h\\a\\b.html";
+    files.files[path] = page;
+    settings.fileProtocolType = 1;
+    ASSERT_TRUE(translator.LoadHtml(path, TRUE));
+    ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE, path));
+    ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, TRUE));
+    EXPECT_NE(files.files[path].find("<a href=\"../x.html\">"), std::string::npos);
+    EXPECT_NE(files.files[path].find("<img src=\"../i.gif\">"), std::string::npos);
+
+    settings.fileProtocolType = 3;
+    ASSERT_TRUE(translator.LoadHtml(path, TRUE));
+    EXPECT_EQ(std::string(translator.Content(), translator.SourceLength()), page);
+    ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE, path));
+    ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, FALSE));
+    EXPECT_NE(files.files[path].find("<a href=\"file:///C:\\Web\\http$\\h\\x.html\">"), std::string::npos);
+    EXPECT_EQ(files.files[path].find("../x.html"), std::string::npos);
+
+    settings.fileProtocolType = 1;
+    ASSERT_TRUE(translator.LoadHtml(path, TRUE));
+    ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE, path));
+    ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, TRUE));
+    ASSERT_TRUE(translator.LoadHtml(path, FALSE));
+    ASSERT_TRUE(translator.WriteOriginal(path, when));
+    EXPECT_EQ(files.files[path], page);
 }
 
 TEST_F(Translator, KeepsDoubleByteTextWhole) {

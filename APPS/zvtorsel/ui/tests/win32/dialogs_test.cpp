@@ -195,6 +195,8 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     EXPECT_FALSE(windriver::IsEnabled(w, IDC_OPT_MOVE_CHECK_SP));
     EXPECT_TRUE(windriver::IsChecked(w, IDC_OPT_MOVE_CHECK_SP));
     windriver::SetCheck(w, IDC_OPT_XLAT_REBUILD, true);
+    EXPECT_TRUE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_2));
+    EXPECT_FALSE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_1));
     windriver::SetCheck(w, IDC_OPT_FILE_PROTOCOL_3, true);
     windriver::SetItemText(w, IDC_OPT_CACHE_FOLDER, "  G:\\old\\\\cache ");
     run.Shot("options_edited.bmp");
@@ -222,6 +224,28 @@ TEST_F(Dialogs, OptionsEditFoldersAndSwitchesAndOkStoresEveryKey) {
     EXPECT_FALSE(reread.FolderInUse(3));
     EXPECT_EQ(reread.checkCopyMark, 0);
     EXPECT_EQ(reread.cacheFolder, "G:\\old\\cache\\");
+}
+
+// The third link form: relative links, one radio group with the two file URL forms.
+TEST_F(Dialogs, OptionsRelativeLinksAreTheThirdFormOfOneGroup) {
+    RebuildOptions options = FourFolders();
+    options.fileProtocolType = 1;
+    COptionsDlg dialog(nullptr, options);
+    ModalRun run(dialog, "オプション設定");
+    ASSERT_TRUE(run.window);
+    HWND w = run.window;
+    EXPECT_EQ(windriver::ItemText(w, IDC_OPT_FILE_PROTOCOL_1), "相対パス (&1)");
+    EXPECT_TRUE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_1));
+    EXPECT_FALSE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_2));
+    EXPECT_FALSE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_3));
+    run.Shot("options_relative.bmp");
+    windriver::SetCheck(w, IDC_OPT_FILE_PROTOCOL_2, true);
+    EXPECT_FALSE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_1));
+    windriver::SetCheck(w, IDC_OPT_FILE_PROTOCOL_1, true);
+    EXPECT_FALSE(windriver::IsChecked(w, IDC_OPT_FILE_PROTOCOL_2));
+    ASSERT_EQ(run.Close(IDOK), IDOK);
+    EXPECT_EQ(g_app.GetProfileInt("Rebuild", "FileProtocolType", -1), 1u);
+    EXPECT_EQ(options.fileProtocolType, 1);
 }
 
 TEST_F(Dialogs, OptionsAddThroughFolderDialogUpTo64AndMissingHelp) {

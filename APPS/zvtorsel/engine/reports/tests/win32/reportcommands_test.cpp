@@ -64,6 +64,21 @@ protected:
 
     std::string Log() { return diskkit::ReadAll(log); }
 
+    static void SetRebuildValue(const char* name, DWORD value) {
+        HKEY key;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\z.v\\zvkestor\\Rebuild", &key) != ERROR_SUCCESS) return;
+        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+        RegCloseKey(key);
+    }
+    static DWORD RebuildValue(const char* name) {
+        DWORD value = 0, size = sizeof value;
+        HKEY key;
+        if (RegOpenKeyA(HKEY_CURRENT_USER, "Software\\z.v\\zvkestor\\Rebuild", &key) != ERROR_SUCCESS) return 0;
+        RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)&value, &size);
+        RegCloseKey(key);
+        return value;
+    }
+
     std::string folder, log;
 };
 
@@ -109,6 +124,37 @@ TEST_F(ReportCommands, ListAndSearchWritePagesAndCountLines) {
     EXPECT_EQ(std::string(kFoundCount) + " : 1 / 3\r\n", Log());
     EXPECT_EQ(2, RunProgram("/list /search:x"));
     EXPECT_EQ(2, RunProgram("/search:a /search:b /search:c /search:d"));
+}
+
+// /links: chooses the link form of one run; the stored setting stays.
+TEST_F(ReportCommands, LinkFormOfTheCommandLineHoldsForThatRunOnly) {
+    if (RunProgram("/list /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    diskkit::ClearCache();
+    FILETIME t = {0x2A3B4C00, 0x01D00000};
+    ASSERT_TRUE(diskkit::PutInCache("http://rpt.test/",
+                                    "<title>Top</title><a href=\"http://rpt.test/s&q/default.asp\">x</a>", "html",
+                                    t));
+    ASSERT_TRUE(diskkit::PutInCache("http://rpt.test/s&q/default.asp", "<title>Asp</title>", "asp", t));
+    SetRebuildValue("XlatRebuild", 1);
+    int rebuilt = RunProgram("/rebuild /links:relative \"/folder:" + folder + "\"");
+    SetRebuildValue("XlatRebuild", 0);
+    ASSERT_EQ(0, rebuilt);
+    EXPECT_NE(std::string::npos,
+              diskkit::ReadAll(folder + "http$\\rpt.test\\index.html").find("<a href=\"s%26q/default.asp\">"));
+
+    EXPECT_EQ(0, RunProgram("/LIST /Links:Relative \"/folder:" + folder + "\""));
+    std::string list = diskkit::ReadAll(folder + "locallst.htm");
+    EXPECT_EQ(std::string::npos, list.find("<BASE"));
+    EXPECT_NE(std::string::npos, list.find("<A HREF=\"http$/rpt.test/s%26q/default.asp\">"));
+    EXPECT_EQ(0, RunProgram("/search:Asp /links:file3 \"/folder:" + folder + "\""));
+    EXPECT_NE(std::string::npos, diskkit::ReadAll(folder + "Asp.htm").find("<BASE HREF=\"file:///" + folder));
+    EXPECT_EQ(2u, RebuildValue("FileProtocolType"));
+
+    EXPECT_EQ(0, RunProgram("/list \"/folder:" + folder + "\""));
+    EXPECT_NE(std::string::npos, diskkit::ReadAll(folder + "locallst.htm").find("<BASE HREF=\"file://" + folder));
+    EXPECT_EQ(2, RunProgram("/download /links:relative"));
+    EXPECT_EQ(2, RunProgram("/list /links:"));
+    EXPECT_EQ(2, RunProgram("/list /links:absolute"));
 }
 
 TEST_F(ReportCommands, FailuresAndARunningCopy) {
