@@ -57,14 +57,17 @@ function(zv_add_benchmark name)
 endfunction()
 
 # zv_win32_dll(target): a DLL whose dllexport'ed __stdcall functions keep
-# their undecorated names, so GetProcAddress(h, "zvName") resolves. Its
-# import library is a delay-load one (dlltool -y): a program finds the DLL
-# at the first call, after it has looked in the shared folder where setup
-# puts the libraries (load-time imports would be searched before any code
-# runs). On i686 the export list is decorated first (dlltool -k maps the
-# callers' name@N symbols to the undecorated exports).
+# their undecorated names, so GetProcAddress(h, "zvName") resolves. On i686
+# the linker's own import library would then lack the name@N symbols that
+# callers reference, so it is rebuilt with dlltool -k from the decorated
+# export list; x86-64 has no decorations and keeps the linker's library.
+# Beside it a delay-load import library (dlltool -y) is made, and
+# ${target}_link links either: the delay-load one for a program whose
+# property ZV_DELAY_LOAD is on (it loads the DLL itself before the first
+# call, from the shared folder where setup puts it), else the import library.
 function(zv_win32_dll target)
   set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports.def)
+  set(delay ${CMAKE_CURRENT_BINARY_DIR}/${target}.delay.a)
   set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
   target_link_options(${target} PRIVATE -Wl,--output-def,${def})
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -72,11 +75,21 @@ function(zv_win32_dll target)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -DDEF=${def} -P ${ZV_CMAKE_DIR}/DecoratedDef.cmake
       COMMAND ${ZV_DLLTOOL} -k -d ${def}.decorated -D $<TARGET_FILE_NAME:${target}>
-              -y $<TARGET_LINKER_FILE:${target}>
+              -l $<TARGET_LINKER_FILE:${target}>
+      COMMAND ${ZV_DLLTOOL} -k -d ${def}.decorated -D $<TARGET_FILE_NAME:${target}> -y ${delay}
+      BYPRODUCTS ${delay}
       VERBATIM)
   else()
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${ZV_DLLTOOL} -d ${def} -D $<TARGET_FILE_NAME:${target}> -y $<TARGET_LINKER_FILE:${target}>
+      COMMAND ${ZV_DLLTOOL} -d ${def} -D $<TARGET_FILE_NAME:${target}> -y ${delay}
+      BYPRODUCTS ${delay}
       VERBATIM)
   endif()
+  add_library(${target}_link INTERFACE)
+  target_link_libraries(${target}_link INTERFACE "$<IF:$<BOOL:$<TARGET_PROPERTY:ZV_DELAY_LOAD>>,${delay},${target}>")
+  # The delay-load library is a file, which carries none of the DLL's usage requirements.
+  target_include_directories(${target}_link INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
+  target_compile_definitions(${target}_link INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_COMPILE_DEFINITIONS>)
+  target_link_libraries(${target}_link INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_LINK_LIBRARIES>)
+  add_dependencies(${target}_link ${target})
 endfunction()
