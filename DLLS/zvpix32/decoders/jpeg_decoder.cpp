@@ -82,6 +82,10 @@ bool HaveSse2() {
     static const bool have = zvJpegHaveSse2();
     return have;
 }
+bool HaveAvx2() {
+    static const bool have = zvJpegHaveAvx2();
+    return have;
+}
 
 int DecodeSymbol(JpegBitReader& in, const JpegHuffmanTable& t) {
     return g_zvJpegFastPaths ? in.Decode(t) : in.DecodeBitByBit(t);
@@ -109,8 +113,8 @@ enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
 class Decoder {
 public:
     Decoder(const BYTE* data, size_t size, int scaleShift, IJpegPixelSink& sink)
-        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()), scale_(scaleShift),
-          sink_(sink) {}
+        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()),
+          wideVector_(fast_ && HaveAvx2()), scale_(scaleShift), sink_(sink) {}
     ~Decoder() {
         if (g_coefficientMemory.Bytes() + g_blockMapMemory.Bytes() > g_zvJpegKeptWorkBytes) {
             g_coefficientMemory.Release();
@@ -165,7 +169,8 @@ private:
     const BYTE* data_;
     size_t size_;
     const bool fast_;    // lookup Huffman decoding
-    const bool vector_;  // SSE2 transform and colour conversion
+    const bool vector_;      // SSE2 transform and colour conversion
+    const bool wideVector_;  // AVX2 transform
     const int scale_;    // output reduced by 1 << scale_
     IJpegPixelSink& sink_;
 
@@ -466,7 +471,9 @@ void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const BYTE*
         stride = 8;
     }
     // A block of one coefficient row takes the scalar shortcut.
-    if (vector_ && !firstRowOnly)
+    if (wideVector_ && !firstRowOnly)
+        zvJpegInverseTransformAvx2(coef, out, stride);
+    else if (vector_ && !firstRowOnly)
         zvJpegInverseTransformSse2(coef, out, stride);
     else
         zvJpegInverseTransform(coef, out, stride, firstRowOnly);
