@@ -1,6 +1,7 @@
-// AVX2 version of the JPEG inverse transform, byte for byte equal to the
-// scalar one: eight 32-bit lanes hold a whole row, so a pass runs over all
-// eight columns at once and products are exact modulo 2^32 (vpmulld).
+// AVX2 versions of the JPEG inverse transform and colour conversion, byte
+// for byte equal to the scalar ones: eight 32-bit lanes hold a whole row, so
+// a pass runs over all eight columns at once and products are exact modulo
+// 2^32 (vpmulld).
 // Windows compilers cannot keep the stack 32-byte aligned, so the Windows
 // builds assemble this file with unaligned vector moves only.
 #include "jpeg_vector.h"
@@ -97,9 +98,100 @@ ZV_AVX2 void zvJpegInverseTransformAvx2(const int32_t* coef, int32_t* out, int o
     for (int r = 0; r < 8; ++r) _mm256_storeu_si256((__m256i*)(out + r * outStride), v[r]);
 }
 
+namespace {
+
+const int kLevel = 4112;  // as in jpeg_transform.cpp
+
+// Blue, green and red bytes of four pixels in each 128-bit half (12 bytes
+// each, then 4 zero bytes) to 24 bytes at `p`, nothing written beyond.
+ZV_AVX2 inline void Store24(__m256i v, BYTE* p) {
+    const __m128i low = _mm256_castsi256_si128(v), high = _mm256_extracti128_si256(v, 1);
+    _mm_storeu_si128((__m128i*)p, _mm_or_si128(low, _mm_slli_si128(high, 12)));
+    _mm_storel_epi64((__m128i*)(p + 16), _mm_srli_si128(high, 4));
+}
+
+// Per half: blue 0..3, green 0..3, red 0..3 bytes to pixel order.
+ZV_AVX2 inline __m256i Interleave(__m256i planar) {
+    const __m256i order = _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -128, -128, -128, -128, 0, 4, 8, 1,
+                                           5, 9, 2, 6, 10, 3, 7, 11, -128, -128, -128, -128);
+    return _mm256_shuffle_epi8(planar, order);
+}
+
+// 8 pixels from 8 luminance samples and their chroma terms. The saturating
+// packs clamp as the table does: every value reaching them lies within its
+// plain clamping range.
+ZV_AVX2 inline void PutColour8(const int32_t* ys, __m256i blue, __m256i green, __m256i red, BYTE* p) {
+    const __m256i k =
+        _mm256_slli_epi32(_mm256_add_epi32(_mm256_loadu_si256((const __m256i*)ys), _mm256_set1_epi32(kLevel)), 16);
+    const __m256i b = _mm256_srai_epi32(_mm256_add_epi32(k, blue), 21);
+    const __m256i g = _mm256_srai_epi32(_mm256_add_epi32(k, green), 21);
+    const __m256i r = _mm256_srai_epi32(_mm256_add_epi32(k, red), 21);
+    const __m256i words = _mm256_packs_epi32(b, g), redWords = _mm256_packs_epi32(r, _mm256_setzero_si256());
+    Store24(Interleave(_mm256_packus_epi16(words, redWords)), p);
+}
+
+ZV_AVX2 inline void ChromaTerms(const int32_t* cbs, const int32_t* crs, __m256i* blue, __m256i* green,
+                                __m256i* red) {
+    const __m256i cb = _mm256_loadu_si256((const __m256i*)cbs), cr = _mm256_loadu_si256((const __m256i*)crs);
+    *blue = _mm256_mullo_epi32(cb, _mm256_set1_epi32(116130));
+    *green = _mm256_sub_epi32(_mm256_mullo_epi32(cb, _mm256_set1_epi32(-22554)),
+                              _mm256_mullo_epi32(cr, _mm256_set1_epi32(46802)));
+    *red = _mm256_mullo_epi32(cr, _mm256_set1_epi32(91881));
+}
+
+template <int kWideShift, int kTallShift>
+ZV_AVX2 inline void ConvertColour(const JpegMcuSamples& s, BYTE* dst, DWORD stride) {
+    const int yStride = 8 << kWideShift;
+    const __m256i firstHalf = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3);
+    const __m256i secondHalf = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+    for (int crow = 0; crow < 8; ++crow) {
+        const int32_t* y0 = s.y + (crow << kTallShift) * yStride;
+        BYTE* p0 = dst + (size_t)(crow << kTallShift) * stride;
+        __m256i blue, green, red;
+        ChromaTerms(s.cb + crow * 8, s.cr + crow * 8, &blue, &green, &red);
+        if (!kWideShift) {
+            PutColour8(y0, blue, green, red, p0);
+            continue;
+        }
+        // Each chroma sample serves two neighbouring pixels.
+        for (int j = 0; j < 2; ++j) {
+            const __m256i half = j ? secondHalf : firstHalf;
+            const __m256i b = _mm256_permutevar8x32_epi32(blue, half);
+            const __m256i g = _mm256_permutevar8x32_epi32(green, half);
+            const __m256i r = _mm256_permutevar8x32_epi32(red, half);
+            PutColour8(y0 + 8 * j, b, g, r, p0 + 24 * j);
+            if (kTallShift) PutColour8(y0 + yStride + 8 * j, b, g, r, p0 + stride + 24 * j);
+        }
+    }
+}
+
+ZV_AVX2 inline void ConvertGrey(const JpegMcuSamples& s, BYTE* dst, DWORD stride) {
+    const __m256i grey = _mm256_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, -128, -128, -128, -128, 0, 0, 0, 1, 1,
+                                          1, 2, 2, 2, 3, 3, 3, -128, -128, -128, -128);
+    for (int row = 0; row < 8; ++row) {
+        const __m256i v = _mm256_srai_epi32(
+            _mm256_add_epi32(_mm256_loadu_si256((const __m256i*)(s.y + row * 8)), _mm256_set1_epi32(kLevel)), 5);
+        const __m256i words = _mm256_packs_epi32(v, _mm256_setzero_si256());
+        const __m256i bytes = _mm256_packus_epi16(words, _mm256_setzero_si256());
+        Store24(_mm256_shuffle_epi8(bytes, grey), dst + (size_t)row * stride);
+    }
+}
+
+}  // namespace
+
+ZV_AVX2 void zvJpegConvertWholeMcuAvx2(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride) {
+    switch (layout) {
+    case JPEG_LAYOUT_GREY: ConvertGrey(s, dst, stride); break;
+    case JPEG_LAYOUT_1X1: ConvertColour<0, 0>(s, dst, stride); break;
+    case JPEG_LAYOUT_2X1: ConvertColour<1, 0>(s, dst, stride); break;
+    case JPEG_LAYOUT_2X2: ConvertColour<1, 1>(s, dst, stride); break;
+    }
+}
+
 #else
 
 bool zvJpegHaveAvx2() { return false; }
 void zvJpegInverseTransformAvx2(const int32_t*, int32_t*, int) {}
+void zvJpegConvertWholeMcuAvx2(JpegLayout, const JpegMcuSamples&, BYTE*, DWORD) {}
 
 #endif

@@ -170,7 +170,7 @@ private:
     size_t size_;
     const bool fast_;    // lookup Huffman decoding
     const bool vector_;      // SSE2 transform and colour conversion
-    const bool wideVector_;  // AVX2 transform
+    const bool wideVector_;  // AVX2 transform and colour conversion
     const int scale_;    // output reduced by 1 << scale_
     IJpegPixelSink& sink_;
 
@@ -486,6 +486,8 @@ void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
     if (scale_)
         zvJpegConvertPlanes(layout_ == JPEG_LAYOUT_GREY, samples, outMcuWidth_, outMcuHeight_, dst, stride_,
                             (int)columns);
+    else if (wideVector_ && columns == (DWORD)mcuWidth_)
+        zvJpegConvertWholeMcuAvx2(layout_, samples, dst, stride_);
     else if (vector_ && columns == (DWORD)mcuWidth_)
         zvJpegConvertWholeMcuSse2(layout_, samples, dst, stride_);
     else

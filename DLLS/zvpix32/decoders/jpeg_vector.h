@@ -15,6 +15,8 @@ void zvJpegInverseTransformSse2(const int32_t* coef, int32_t* out, int outStride
 bool zvJpegHaveAvx2();
 // zvJpegInverseTransform() of a whole block, eight columns at a time.
 void zvJpegInverseTransformAvx2(const int32_t* coef, int32_t* out, int outStride);
+// zvJpegConvertMcu() of an MCU whose columns are all valid, eight pixels at a time.
+void zvJpegConvertWholeMcuAvx2(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride);
 
 // zvJpegConvertMcu() of an MCU whose columns are all valid.
 void zvJpegConvertWholeMcuSse2(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride);
