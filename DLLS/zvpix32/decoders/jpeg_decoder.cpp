@@ -9,8 +9,46 @@
 
 size_t g_zvJpegMaxBufferBytes = (size_t)1 << 30;
 bool g_zvJpegFastPaths = true;
+size_t g_zvJpegKeptWorkBytes = (size_t)64 << 20;
 
 namespace {
+
+// Memory on a 64-byte boundary that outlives a decode, so that the pages a
+// decode touched are warm for the next one.
+class WorkMemory {
+public:
+    // At least `bytes` bytes, contents undefined; null when none.
+    void* Get(size_t bytes) {
+        if (bytes > bytes_) {
+            Release();
+            memory_ = malloc(bytes + 64);
+            if (!memory_) return nullptr;
+            bytes_ = bytes;
+        }
+        return Aligned();
+    }
+    // Takes over a block from malloc that holds `bytes` bytes after its 64-byte boundary.
+    void Adopt(void* memory, size_t bytes) {
+        Release();
+        memory_ = memory;
+        bytes_ = bytes;
+    }
+    void* Aligned() const { return (void*)(((uintptr_t)memory_ + 63) & ~(uintptr_t)63); }
+    size_t Bytes() const { return bytes_; }
+    void Release() {
+        free(memory_);
+        memory_ = nullptr;
+        bytes_ = 0;
+    }
+
+private:
+    void* memory_ = nullptr;
+    size_t bytes_ = 0;
+};
+
+// The progressive coefficient store, and per block its non-zero map and DC value.
+WorkMemory g_coefficientMemory;
+WorkMemory g_blockMapMemory;
 
 // Tables outlive a call: a file without its own tables decodes with those
 // that the previous file left.
@@ -44,6 +82,10 @@ bool HaveSse2() {
     static const bool have = zvJpegHaveSse2();
     return have;
 }
+bool HaveAvx2() {
+    static const bool have = zvJpegHaveAvx2();
+    return have;
+}
 
 int DecodeSymbol(JpegBitReader& in, const JpegHuffmanTable& t) {
     return g_zvJpegFastPaths ? in.Decode(t) : in.DecodeBitByBit(t);
@@ -70,16 +112,17 @@ enum ScanResult { SCAN_COMPLETE, SCAN_STOP };
 
 class Decoder {
 public:
-    Decoder(const BYTE* data, size_t size)
-        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()) {}
+    Decoder(const BYTE* data, size_t size, int scaleShift, IJpegPixelSink& sink)
+        : data_(data), size_(size), fast_(g_zvJpegFastPaths), vector_(fast_ && HaveSse2()),
+          wideVector_(fast_ && HaveAvx2()), scale_(scaleShift), sink_(sink) {}
     ~Decoder() {
-        free(coefficientMemory_);
-        free(nonzero_);
-        free(dcCoefficients_);
-        if (dib_) zvDeleteDIBitmap(dib_);
+        if (g_coefficientMemory.Bytes() + g_blockMapMemory.Bytes() > g_zvJpegKeptWorkBytes) {
+            g_coefficientMemory.Release();
+            g_blockMapMemory.Release();
+        }
     }
 
-    HZVDIB Run(size_t pos, DibInfo* info);
+    DWORD Run(size_t pos, JpegPicture* picture);
 
 private:
     DWORD ReadFrame(const BYTE* seg, size_t length, bool progressive);
@@ -114,16 +157,22 @@ private:
     bool DecodeAcRefine(JpegBitReader& in, Component& c, Coef* coef, uint64_t& nonzero, int ss, int se, int al);
 
     void PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my);
-    void TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples);
+    // `positions` lists the natural positions of the coefficients that may
+    // be non-zero; the reduced transforms read only those.
+    void TransformBlock(const int32_t* coef, bool firstRowOnly, const BYTE* positions, int count, const McuBlock& b,
+                        JpegMcuSamples& samples);
     template <typename Coef>
     void OutputCoefficients();
     void ClearUnwritten(DWORD mcuIndex);
-    HZVDIB Finish(DibInfo* info);
+    void Finish(JpegPicture* picture);
 
     const BYTE* data_;
     size_t size_;
     const bool fast_;    // lookup Huffman decoding
-    const bool vector_;  // SSE2 transform and colour conversion
+    const bool vector_;      // SSE2 transform and colour conversion
+    const bool wideVector_;  // AVX2 transform and colour conversion
+    const int scale_;    // output reduced by 1 << scale_
+    IJpegPixelSink& sink_;
 
     bool haveFrame_ = false;
     bool progressive_ = false;
@@ -139,16 +188,18 @@ private:
     int blocksPerMcu_ = 0;
     McuBlock mcuBlocks_[kMaxBlocksPerMcu];
 
-    HZVDIB dib_ = nullptr;
-    BITMAPINFOHEADER* header_ = nullptr;
+    // The output: the picture and its MCUs reduced by the scale.
+    DWORD outWidth_ = 0, outHeight_ = 0;
+    int outMcuWidth_ = 8, outMcuHeight_ = 8;
     BYTE* pixels_ = nullptr;
     DWORD stride_ = 0;
     size_t pixelBytes_ = 0;
     // AC coefficients of every block: 16-bit while no scan can store a value
     // beyond ±32767, which holds for every file written with 8-bit samples,
-    // else widened to 32 bits. Both hold the same values.
-    void* coefficientMemory_ = nullptr;
-    void* coefficients_ = nullptr;  // in coefficientMemory_, on a 64-byte boundary
+    // else widened to 32 bits. Both hold the same values. Only the values
+    // that the non-zero maps name are ever written or read, so the store is
+    // not cleared.
+    void* coefficients_ = nullptr;  // in g_coefficientMemory
     bool wideCoefficients_ = false;
     uint32_t coefficientBound_ = 0;  // no stored value is larger in magnitude
     // Per block, bit k set when the coefficient at zig-zag position k (1..63)
@@ -209,41 +260,26 @@ DWORD Decoder::ReadFrame(const BYTE* seg, size_t length, bool progressive) {
         for (int by = 0; by < c.v; ++by)
             for (int bx = 0; bx < c.h; ++bx) mcuBlocks_[blocksPerMcu_++] = {i, 8 * bx, 8 * by};
     }
+    outWidth_ = (width_ + (1u << scale_) - 1) >> scale_;
+    outHeight_ = (height_ + (1u << scale_) - 1) >> scale_;
+    outMcuWidth_ = mcuWidth_ >> scale_;
+    outMcuHeight_ = mcuHeight_ >> scale_;
 
-    stride_ = (3 * width_ + 3) & ~3u;
-    const unsigned long long pixelBytes = (unsigned long long)stride_ * mcuRows_ * mcuHeight_;
-    const unsigned long long coefBytes =
-        progressive ? (unsigned long long)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64 * sizeof(int32_t) : 0;
-    if (pixelBytes > g_zvJpegMaxBufferBytes || coefBytes > g_zvJpegMaxBufferBytes) return ZVPIX_ERR_OUT_OF_MEMORY;
-    pixelBytes_ = (size_t)pixelBytes;
-
-    BITMAPINFOHEADER* header = (BITMAPINFOHEADER*)calloc(1, sizeof(BITMAPINFOHEADER));
-    BYTE* pixels = (BYTE*)malloc(pixelBytes_);
-    if (!header || !pixels) {
-        free(pixels);
-        free(header);
+    stride_ = (3 * outWidth_ + 3) & ~3u;
+    const unsigned long long pixelBytes = (unsigned long long)stride_ * mcuRows_ * outMcuHeight_;
+    const unsigned long long blocks = progressive ? (unsigned long long)mcusPerRow_ * mcuRows_ * blocksPerMcu_ : 0;
+    if (pixelBytes > g_zvJpegMaxBufferBytes || blocks * 64 * sizeof(int32_t) > g_zvJpegMaxBufferBytes)
         return ZVPIX_ERR_OUT_OF_MEMORY;
-    }
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = (LONG)width_;
-    header->biHeight = -(LONG)height_;
-    header->biPlanes = 1;
-    header->biBitCount = 24;
-    header->biCompression = BI_RGB;
-    header->biSizeImage = (DWORD)pixelBytes_;
-    DibInfo scratch;
-    scratch.size = DIBINFO_SIZE;
-    dib_ = zvCreateOwnedDib(header, pixels, &scratch);
-    if (!dib_) return ZVPIX_ERR_OUT_OF_MEMORY;
-    header_ = header;
-    pixels_ = pixels;
+    pixelBytes_ = (size_t)pixelBytes;
+    pixels_ = sink_.Reserve(outWidth_, outHeight_, stride_, pixelBytes_);
+    if (!pixels_) return ZVPIX_ERR_OUT_OF_MEMORY;
     if (progressive) {
-        coefficientMemory_ = calloc(1, (size_t)coefBytes / 2 + 64);
-        coefficients_ = (void*)(((uintptr_t)coefficientMemory_ + 63) & ~(uintptr_t)63);
-        const size_t blocks = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_;
-        nonzero_ = (uint64_t*)calloc(blocks, sizeof(uint64_t));
-        dcCoefficients_ = (int32_t*)calloc(blocks, sizeof(int32_t));
-        if (!coefficientMemory_ || !nonzero_ || !dcCoefficients_) return ZVPIX_ERR_OUT_OF_MEMORY;
+        coefficients_ = g_coefficientMemory.Get((size_t)blocks * 64 * sizeof(int16_t));
+        void* maps = g_blockMapMemory.Get((size_t)blocks * (sizeof(uint64_t) + sizeof(int32_t)));
+        if (!coefficients_ || !maps) return ZVPIX_ERR_OUT_OF_MEMORY;
+        memset(maps, 0, (size_t)blocks * (sizeof(uint64_t) + sizeof(int32_t)));
+        nonzero_ = (uint64_t*)maps;
+        dcCoefficients_ = (int32_t*)(nonzero_ + blocks);
     }
     return 0;
 }
@@ -414,7 +450,20 @@ bool Decoder::DecodeSequentialBlock(JpegBitReader& in, Component& c, int32_t* co
     return true;
 }
 
-void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBlock& b, JpegMcuSamples& samples) {
+void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const BYTE* positions, int count,
+                             const McuBlock& b, JpegMcuSamples& samples) {
+    if (scale_) {
+        // Scaled MCUs hold every component at the output's resolution:
+        // luminance blocks shrink by the scale, chroma blocks to the MCU.
+        int32_t* out = b.component == 0 ? samples.y + (b.y >> scale_) * outMcuWidth_ + (b.x >> scale_)
+                                        : b.component == 1 ? samples.cb : samples.cr;
+        const int w = b.component == 0 ? 8 >> scale_ : outMcuWidth_;
+        const int h = b.component == 0 ? 8 >> scale_ : outMcuHeight_;
+        // One sample per block is the block's mean: the DC value alone.
+        if (w == 1 && h == 1) count = 1;
+        zvJpegReducedTransform(coef, positions, count, w, h, out, outMcuWidth_);
+        return;
+    }
     int32_t* out = samples.y + b.y * mcuWidth_ + b.x;
     int stride = mcuWidth_;
     if (b.component != 0) {
@@ -422,17 +471,24 @@ void Decoder::TransformBlock(const int32_t* coef, bool firstRowOnly, const McuBl
         stride = 8;
     }
     // A block of one coefficient row takes the scalar shortcut.
-    if (vector_ && !firstRowOnly)
+    if (wideVector_ && !firstRowOnly)
+        zvJpegInverseTransformAvx2(coef, out, stride);
+    else if (vector_ && !firstRowOnly)
         zvJpegInverseTransformSse2(coef, out, stride);
     else
         zvJpegInverseTransform(coef, out, stride, firstRowOnly);
 }
 
 void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
-    const DWORD x = mx * mcuWidth_;
-    const DWORD columns = width_ - x < (DWORD)mcuWidth_ ? width_ - x : (DWORD)mcuWidth_;
-    BYTE* dst = pixels_ + (size_t)my * mcuHeight_ * stride_ + 3 * x;
-    if (vector_ && columns == (DWORD)mcuWidth_)
+    const DWORD x = mx * outMcuWidth_;
+    const DWORD columns = outWidth_ - x < (DWORD)outMcuWidth_ ? outWidth_ - x : (DWORD)outMcuWidth_;
+    BYTE* dst = pixels_ + (size_t)my * outMcuHeight_ * stride_ + 3 * x;
+    if (scale_)
+        zvJpegConvertPlanes(layout_ == JPEG_LAYOUT_GREY, samples, outMcuWidth_, outMcuHeight_, dst, stride_,
+                            (int)columns);
+    else if (wideVector_ && columns == (DWORD)mcuWidth_)
+        zvJpegConvertWholeMcuAvx2(layout_, samples, dst, stride_);
+    else if (vector_ && columns == (DWORD)mcuWidth_)
         zvJpegConvertWholeMcuSse2(layout_, samples, dst, stride_);
     else
         zvJpegConvertMcu(layout_, samples, dst, stride_, (int)columns);
@@ -440,10 +496,10 @@ void Decoder::PutMcu(const JpegMcuSamples& samples, DWORD mx, DWORD my) {
 
 void Decoder::ClearUnwritten(DWORD mcuIndex) {
     const DWORD my = mcuIndex / mcusPerRow_, mx = mcuIndex % mcusPerRow_;
-    BYTE* rowStart = pixels_ + (size_t)my * mcuHeight_ * stride_;
-    const size_t start = 3 * (size_t)mx * mcuWidth_;
-    for (int r = 0; r < mcuHeight_; ++r) memset(rowStart + (size_t)r * stride_ + start, 0, stride_ - start);
-    const size_t done = (size_t)(my + 1) * mcuHeight_ * stride_;
+    BYTE* rowStart = pixels_ + (size_t)my * outMcuHeight_ * stride_;
+    const size_t start = 3 * (size_t)mx * outMcuWidth_;
+    for (int r = 0; r < outMcuHeight_; ++r) memset(rowStart + (size_t)r * stride_ + start, 0, stride_ - start);
+    const size_t done = (size_t)(my + 1) * outMcuHeight_ * stride_;
     if (done < pixelBytes_) memset(pixels_ + done, 0, pixelBytes_ - done);
 }
 
@@ -467,7 +523,7 @@ ScanResult Decoder::SequentialMcus(JpegBitReader& in) {
             const bool ok = DecodeSequentialBlock<kFast>(in, components_[mcuBlocks_[b].component], coef, touched,
                                                          &count, &firstRowOnly);
             if (!ok) return StopSequential(m);
-            TransformBlock(coef, firstRowOnly, mcuBlocks_[b], samples);
+            TransformBlock(coef, firstRowOnly, touched, count, mcuBlocks_[b], samples);
             for (int i = 0; i < count; ++i) coef[touched[i]] = 0;
         }
         if (in.Overran()) return StopSequential(m);
@@ -628,14 +684,17 @@ ScanResult Decoder::ProgressiveScan(JpegBitReader& in, int ss, int se, int ah, i
 }
 
 bool Decoder::WidenCoefficients() {
-    const size_t count = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_ * 64;
-    void* memory = malloc(count * sizeof(int32_t) + 64);
+    const size_t blocks = (size_t)mcusPerRow_ * mcuRows_ * blocksPerMcu_;
+    void* memory = malloc(blocks * 64 * sizeof(int32_t) + 64);
     if (!memory) return false;
     int32_t* wide = (int32_t*)(((uintptr_t)memory + 63) & ~(uintptr_t)63);
     const int16_t* narrow = (const int16_t*)coefficients_;
-    for (size_t i = 0; i < count; ++i) wide[i] = narrow[i];
-    free(coefficientMemory_);
-    coefficientMemory_ = memory;
+    for (size_t b = 0; b < blocks; ++b)
+        for (uint64_t left = nonzero_[b]; left; left &= left - 1) {
+            const size_t at = b * 64 + g_zvJpegNaturalOrder[__builtin_ctzll(left)];
+            wide[at] = narrow[at];
+        }
+    g_coefficientMemory.Adopt(memory, blocks * 64 * sizeof(int32_t));
     coefficients_ = wide;
     wideCoefficients_ = true;
     return true;
@@ -704,6 +763,7 @@ template <typename Coef>
 void Decoder::OutputCoefficients() {
     JpegMcuSamples samples;
     int32_t coef[64];
+    BYTE positions[64];
     DWORD m = 0;
     for (DWORD my = 0; my < mcuRows_; ++my) {
         for (DWORD mx = 0; mx < mcusPerRow_; ++mx, ++m) {
@@ -712,72 +772,56 @@ void Decoder::OutputCoefficients() {
                 const Coef* stored = (const Coef*)coefficients_ + index * 64;
                 const int32_t* q = g_quantTables[components_[mcuBlocks_[b].component].quant];
                 int32_t rows = 0;
+                int count = 1;
                 memset(coef, 0, sizeof coef);
                 coef[0] = (int32_t)((uint32_t)dcCoefficients_[index] * (uint32_t)q[0]);
+                positions[0] = 0;
                 // Only the coefficients that the map names are not 0.
                 for (uint64_t left = nonzero_[index]; left; left &= left - 1) {
                     const int z = g_zvJpegNaturalOrder[__builtin_ctzll(left)];
                     coef[z] = (int32_t)((uint32_t)stored[z] * (uint32_t)q[z]);
+                    positions[count++] = (BYTE)z;
                     if (z >= 8) rows |= coef[z];
                 }
-                TransformBlock(coef, rows == 0, mcuBlocks_[b], samples);
+                TransformBlock(coef, rows == 0, positions, count, mcuBlocks_[b], samples);
             }
             PutMcu(samples, mx, my);
         }
     }
 }
 
-HZVDIB Decoder::Finish(DibInfo* info) {
+void Decoder::Finish(JpegPicture* picture) {
     if (progressive_) {
         if (wideCoefficients_)
             OutputCoefficients<int32_t>();
         else
             OutputCoefficients<int16_t>();
     }
-    free(coefficientMemory_);
-    coefficientMemory_ = nullptr;
-    coefficients_ = nullptr;
-    free(nonzero_);
-    nonzero_ = nullptr;
-    free(dcCoefficients_);
-    dcCoefficients_ = nullptr;
-    info->flags = 0;
-    info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
-    info->left = 0;
-    info->top = 0;
-    info->width = width_;
-    info->height = height_;
-    info->aspect = DIB_ASPECT_SQUARE;
-    info->stride = stride_;
-    info->rowStep = (LONG)stride_;
-    info->transparent = 0;
-    info->colorCount = 0;
-    info->header = header_;
-    info->colors = nullptr;
-    info->bits = pixels_;
-    info->topRow = pixels_;
-    HZVDIB dib = dib_;
-    dib_ = nullptr;
-    return dib;
+    picture->width = outWidth_;
+    picture->height = outHeight_;
+    picture->stride = stride_;
+    picture->pixels = pixels_;
 }
 
-HZVDIB Decoder::Run(size_t pos, DibInfo* info) {
+DWORD Decoder::Run(size_t pos, JpegPicture* picture) {
     for (;;) {
         if (size_ - pos < 2) {
-            if (scanDecoded_) return Finish(info);
-            return zvGdiFail(ZVPIX_ERR_DAMAGED);
+            if (!scanDecoded_) return ZVPIX_ERR_DAMAGED;
+            Finish(picture);
+            return 0;
         }
-        if (data_[pos] != 0xFF) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        if (data_[pos] != 0xFF) return ZVPIX_ERR_DAMAGED;
         const BYTE code = data_[pos + 1];
         pos += 2;
-        if (code < 0xC0 || (code >= 0xD0 && code <= 0xD8)) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        if (code < 0xC0 || (code >= 0xD0 && code <= 0xD8)) return ZVPIX_ERR_DAMAGED;
         if (code == 0xD9) {
-            if (scanDecoded_) return Finish(info);
-            return zvGdiFail(ZVPIX_ERR_NO_IMAGE);
+            if (!scanDecoded_) return ZVPIX_ERR_NO_IMAGE;
+            Finish(picture);
+            return 0;
         }
-        if (size_ - pos < 2) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        if (size_ - pos < 2) return ZVPIX_ERR_DAMAGED;
         const size_t length = Be16(data_ + pos);
-        if (length < 2 || length > size_ - pos) return zvGdiFail(ZVPIX_ERR_DAMAGED);
+        if (length < 2 || length > size_ - pos) return ZVPIX_ERR_DAMAGED;
         const BYTE* seg = data_ + pos + 2;
         const size_t segLength = length - 2;
         pos += length;
@@ -805,7 +849,10 @@ HZVDIB Decoder::Run(size_t pos, DibInfo* info) {
         case 0xDA: {
             bool finished = false;
             err = ReadScan(seg, segLength, &pos, &finished);
-            if (!err && finished) return Finish(info);
+            if (!err && finished) {
+                Finish(picture);
+                return 0;
+            }
             break;
         }
         case 0xE0:
@@ -814,18 +861,93 @@ HZVDIB Decoder::Run(size_t pos, DibInfo* info) {
             break;
         default: break;
         }
-        if (err) return zvGdiFail(err);
+        if (err) return err;
     }
 }
 
-}  // namespace
+// Handle, header and pixel buffer of a "DIBM" made at the frame header, and
+// freed again unless the decode succeeds.
+class DibSink : public IJpegPixelSink {
+public:
+    ~DibSink() {
+        if (dib_) zvDeleteDIBitmap(dib_);
+    }
+    BYTE* Reserve(DWORD width, DWORD height, DWORD, size_t bytes) override {
+        BITMAPINFOHEADER* header = (BITMAPINFOHEADER*)calloc(1, sizeof(BITMAPINFOHEADER));
+        BYTE* pixels = (BYTE*)malloc(bytes);
+        if (!header || !pixels) {
+            free(pixels);
+            free(header);
+            return nullptr;
+        }
+        header->biSize = sizeof(BITMAPINFOHEADER);
+        header->biWidth = (LONG)width;
+        header->biHeight = -(LONG)height;
+        header->biPlanes = 1;
+        header->biBitCount = 24;
+        header->biCompression = BI_RGB;
+        header->biSizeImage = (DWORD)bytes;
+        DibInfo scratch;
+        scratch.size = DIBINFO_SIZE;
+        dib_ = zvCreateOwnedDib(header, pixels, &scratch);
+        if (!dib_) return nullptr;
+        header_ = header;
+        return pixels;
+    }
+    HZVDIB Release(const JpegPicture& picture, DibInfo* info) {
+        info->flags = 0;
+        info->format = ZVFMT_24BIT + zvGdiSixteenColorFlag();
+        info->left = 0;
+        info->top = 0;
+        info->width = picture.width;
+        info->height = picture.height;
+        info->aspect = DIB_ASPECT_SQUARE;
+        info->stride = picture.stride;
+        info->rowStep = (LONG)picture.stride;
+        info->transparent = 0;
+        info->colorCount = 0;
+        info->header = header_;
+        info->colors = nullptr;
+        info->bits = picture.pixels;
+        info->topRow = picture.pixels;
+        HZVDIB dib = dib_;
+        dib_ = nullptr;
+        return dib;
+    }
 
-ZV_EXPORT(HZVDIB) zvConvertJpegToDib(const BYTE* data, DWORD size, void*, DibInfo* info) {
+private:
+    HZVDIB dib_ = nullptr;
+    BITMAPINFOHEADER* header_ = nullptr;
+};
+
+HZVDIB DecodeToDib(const BYTE* data, DWORD size, int scaleShift, DibInfo* info) {
     if (!data || !info) return zvGdiFail(ZVPIX_ERR_BAD_ARGUMENT);
     if (info->size != DIBINFO_SIZE) return zvGdiFail(ZVPIX_ERR_RECORD_SIZE);
     size_t pos = 0;
     while (pos + 1 < size && !(data[pos] == 0xFF && data[pos + 1] == 0xD8)) ++pos;
     if (pos + 1 >= size) return zvGdiFail(ZVPIX_ERR_DAMAGED);
-    Decoder decoder(data, size);
-    return decoder.Run(pos + 2, info);
+    DibSink sink;
+    JpegPicture picture;
+    const DWORD err = zvJpegDecode(data, size, pos + 2, scaleShift, sink, &picture);
+    if (err) return zvGdiFail(err);
+    return sink.Release(picture, info);
+}
+
+}  // namespace
+
+DWORD zvJpegDecode(const BYTE* data, size_t size, size_t pos, int scaleShift, IJpegPixelSink& sink,
+                   JpegPicture* picture) {
+    Decoder decoder(data, size, scaleShift, sink);
+    return decoder.Run(pos, picture);
+}
+
+ZV_EXPORT(HZVDIB) zvConvertJpegToDib(const BYTE* data, DWORD size, void*, DibInfo* info) {
+    return DecodeToDib(data, size, 0, info);
+}
+
+ZV_EXPORT(HZVDIB) zvConvertJpegToDibScaled(const BYTE* data, DWORD size, DWORD scale, DibInfo* info) {
+    int shift = 0;
+    while (shift < 3 && (1u << shift) < scale) ++shift;
+    if ((1u << shift) != scale) return zvGdiFail(ZVPIX_ERR_BAD_ARGUMENT);
+    return DecodeToDib(data, size, shift, info);
 }

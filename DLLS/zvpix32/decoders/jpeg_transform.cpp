@@ -74,7 +74,56 @@ inline void RowPass(const int32_t* in, int32_t* row) {
     for (int k = 0; k < 8; ++k) row[k] = Round<18>(y[k]);
 }
 
+// The 8-point pass as a matrix (it is linear and exact modulo 2^32), and
+// the means of its outputs over runs of 2, 4 and 8: m[shift][output][input].
+struct ReducedMatrices {
+    int32_t m[4][8][8];
+    ReducedMatrices() {
+        int32_t pass[8][8];
+        for (int k = 0; k < 8; ++k) {
+            uint32_t x[8] = {}, y[8];
+            x[k] = 1;
+            Pass(x[0], x[1], x[2], x[3], x[4], x[5], x[6], x[7], y);
+            for (int n = 0; n < 8; ++n) pass[n][k] = (int32_t)y[n];
+        }
+        for (int shift = 0; shift < 4; ++shift) {
+            const int run = 1 << shift;
+            for (int i = 0; i < 8 >> shift; ++i)
+                for (int k = 0; k < 8; ++k) {
+                    int32_t sum = 0;
+                    for (int n = i * run; n < (i + 1) * run; ++n) sum += pass[n][k];
+                    m[shift][i][k] = (sum >= 0 ? sum + run / 2 : sum - run / 2) / run;
+                }
+        }
+    }
+};
+const ReducedMatrices kReduced;
+
+int ShiftFor(int samples) { return samples == 8 ? 0 : samples == 4 ? 1 : samples == 2 ? 2 : 3; }
+
 }  // namespace
+
+void zvJpegReducedTransform(const int32_t* coef, const BYTE* positions, int count, int outWidth, int outHeight,
+                            int32_t* out, int outStride) {
+    const int32_t(*columnMatrix)[8] = kReduced.m[ShiftFor(outHeight)];
+    const int32_t(*rowMatrix)[8] = kReduced.m[ShiftFor(outWidth)];
+    // Column pass, one coefficient at a time: most of them are 0.
+    uint32_t sums[8][8] = {};
+    for (int n = 0; n < count; ++n) {
+        const int z = positions[n], column = z & 7, row = z >> 3;
+        const uint32_t x = (uint32_t)coef[z];
+        for (int i = 0; i < outHeight; ++i) sums[i][column] += (uint32_t)columnMatrix[i][row] * x;
+    }
+    for (int i = 0; i < outHeight; ++i) {
+        uint32_t columns[8];
+        for (int c = 0; c < 8; ++c) columns[c] = (uint32_t)Round<9>(sums[i][c]);
+        for (int j = 0; j < outWidth; ++j) {
+            uint32_t v = 0;
+            for (int c = 0; c < 8; ++c) v += (uint32_t)rowMatrix[j][c] * columns[c];
+            out[i * outStride + j] = Round<18>(v);
+        }
+    }
+}
 
 void zvJpegInverseTransform(const int32_t* coef, int32_t* out, int outStride, bool firstRowOnly) {
     if (firstRowOnly) {
@@ -161,6 +210,22 @@ void ConvertGrey(const JpegMcuSamples& s, BYTE* dst, DWORD stride, int validColu
 }
 
 }  // namespace
+
+void zvJpegConvertPlanes(bool grey, const JpegMcuSamples& s, int planeWidth, int rows, BYTE* dst, DWORD stride,
+                         int validColumns) {
+    for (int row = 0; row < rows; ++row) {
+        const int32_t* ys = s.y + row * planeWidth;
+        BYTE* p = dst + (size_t)row * stride;
+        if (grey) {
+            for (int x = 0; x < validColumns; ++x) p[3 * x] = p[3 * x + 1] = p[3 * x + 2] = kClamp((ys[x] + kLevel) >> 5);
+            continue;
+        }
+        const int32_t* cbs = s.cb + row * planeWidth;
+        const int32_t* crs = s.cr + row * planeWidth;
+        for (int x = 0; x < validColumns; ++x)
+            PutColour(p + 3 * x, ys[x], 116130 * cbs[x], -22554 * cbs[x] - 46802 * crs[x], 91881 * crs[x]);
+    }
+}
 
 void zvJpegConvertMcu(JpegLayout layout, const JpegMcuSamples& s, BYTE* dst, DWORD stride, int validColumns) {
     switch (layout) {

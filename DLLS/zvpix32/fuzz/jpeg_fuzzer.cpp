@@ -1,6 +1,6 @@
-// Any bytes as a JPEG file, through the fast paths; every decoded row is
-// read back so that a wrong stride or buffer size shows up, and the plain
-// paths must give the same bytes.
+// Any bytes as a JPEG file, at full size and reduced by 2, 4 and 8, through
+// the fast paths; every decoded row is read back so that a wrong stride or
+// buffer size shows up, and the plain paths must give the same bytes.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -13,10 +13,10 @@
 namespace {
 
 // The error code, or the size and the visible pixels.
-std::vector<BYTE> Decode(const uint8_t* data, size_t size) {
+std::vector<BYTE> Decode(const uint8_t* data, size_t size, DWORD scale = 1) {
     DibInfo info;
     info.size = DIBINFO_SIZE;
-    HZVDIB dib = zvConvertJpegToDib(data, (DWORD)size, nullptr, &info);
+    HZVDIB dib = zvConvertJpegToDibScaled(data, (DWORD)size, scale, &info);
     if (!dib) {
         const DWORD error = zvGdiGetErrCode();
         return std::vector<BYTE>((const BYTE*)&error, (const BYTE*)&error + sizeof error);
@@ -58,13 +58,15 @@ void ResetTables() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Pictures below a megapixel reach every code path; larger ones only cost time.
     g_zvJpegMaxBufferBytes = 2u << 20;
-    g_zvJpegFastPaths = true;
-    ResetTables();
-    const std::vector<BYTE> fast = Decode(data, size);
-    g_zvJpegFastPaths = false;
-    ResetTables();
-    const std::vector<BYTE> plain = Decode(data, size);
-    g_zvJpegFastPaths = true;
-    if (fast != plain) abort();
+    for (DWORD scale : {1u, 2u, 4u, 8u}) {
+        g_zvJpegFastPaths = true;
+        ResetTables();
+        const std::vector<BYTE> fast = Decode(data, size, scale);
+        g_zvJpegFastPaths = false;
+        ResetTables();
+        const std::vector<BYTE> plain = Decode(data, size, scale);
+        g_zvJpegFastPaths = true;
+        if (fast != plain) abort();
+    }
     return 0;
 }

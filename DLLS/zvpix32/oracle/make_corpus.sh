@@ -43,6 +43,27 @@ for src in $SOURCES; do
     cjpeg -arithmetic -progressive "$in" > "$OUT/refused/${base}_arithmetic_prog.jpg"
 done
 
+# Odd sizes for the scaled decoding: one pixel, one partial MCU, and a
+# photograph-sized picture whose MCUs are all cut at the right and bottom.
+mkdir -p "$OUT/scaled"
+cd "$OUT/scaled"
+convert "$OUT/src/rose.ppm" -crop 1x1+30+20 +repage "$OUT/src/one.ppm"
+convert "$OUT/src/rose.ppm" -crop 7x9+20+10 +repage "$OUT/src/seven.ppm"
+convert "$OUT/src/plasma.ppm" -resize 4001x2999! "$OUT/src/large.ppm"
+for base in one seven large; do
+    in="$OUT/src/$base.ppm"
+    for s in 1x1 2x1 2x2; do
+        cjpeg -dct int -sample $s "$in" > "${base}_s$s.jpg"
+        cjpeg -dct int -sample $s -progressive "$in" > "${base}_s${s}_prog.jpg"
+    done
+    cjpeg -grayscale "$in" > "${base}_grey.jpg"
+    cjpeg -sample 2x2 -restart 1 "$in" > "${base}_rst_row.jpg"
+    jpegtran -progressive -restart 2B "${base}_s2x1.jpg" > "${base}_tran_prog_rst.jpg"
+done
+# Four kinds of the large one are enough, and keep the test run short.
+rm -f large_s1x1.jpg large_s2x2_prog.jpg large_s2x1_prog.jpg large_grey.jpg large_tran_prog_rst.jpg
+rm -f "$OUT/src/one.ppm" "$OUT/src/seven.ppm" "$OUT/src/large.ppm"
+
 cd "$OUT/gif"
 for src in $SOURCES; do
     base=${src%.ppm}

@@ -169,6 +169,11 @@ ZV_EXPORT(HZVDIB) zvConvertXbmToDib(const BYTE* data, DWORD size, void* request,
 ZV_EXPORT(HZVDIB) zvConvertPngToDib(const BYTE* data, DWORD size, void* request, DibInfo* info);
 ZV_EXPORT(HZVDIB) zvConvertGifToDib(const BYTE* data, DWORD size, void* request, DibInfo* info);
 ZV_EXPORT(HZVDIB) zvConvertJpegToDib(const BYTE* data, DWORD size, void* request, DibInfo* info);
+// The JPEG decoder's output reduced by `scale` (1, 2, 4 or 8; else
+// 0x7A760003) in both directions, width and height rounded up, straight from
+// the coefficients: each pixel comes close to the mean of the scale x scale
+// pixels of the full picture, for thumbnails and pictures larger than the screen.
+ZV_EXPORT(HZVDIB) zvConvertJpegToDibScaled(const BYTE* data, DWORD size, DWORD scale, DibInfo* info);
 
 ZV_EXPORT(HZVDIB) zvCreateDIBitmap(int width, int height, int bits, DibInfo* info);
 // `size` is not examined: the block is trusted as the caller describes it.

@@ -5,9 +5,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "jpeg_decoder.h"
+#include "jpeg_transform.h"
 #include "zvpix32.h"
 
 namespace {
@@ -742,5 +744,149 @@ TEST(JpegDecoder, ProgressiveFileCutInItsSecondScan) {
     EXPECT_GT(reached, 0);
     EXPECT_LT(reached, 8);
 }
+
+// Scaled decoding. A scaled pixel is the mean of the full picture's pixels
+// that it stands for: the reduced transforms average the full transform's
+// outputs, and chroma is kept at the output's resolution, so only rounding
+// (and clamping, which these pictures do not reach) parts them.
+struct ScaledDecoded : Decoded {
+    ScaledDecoded(const BYTE* data, size_t size, DWORD scale) : Decoded(nullptr, 0) {
+        memset(&info, 0xCD, sizeof info);
+        info.size = DIBINFO_SIZE;
+        dib = zvConvertJpegToDibScaled(data, (DWORD)size, scale, &info);
+        error = dib ? 0 : zvGdiGetErrCode();
+    }
+    ScaledDecoded(const Bytes& file, DWORD scale) : ScaledDecoded(file.data(), file.size(), scale) {}
+};
+
+// Largest difference between a scaled picture and the means of the full
+// picture's boxes that lie wholly inside it.
+int WorstBoxMeanDifference(const Decoded& full, const Decoded& scaled, int scale) {
+    int worst = 0;
+    for (int y = 0; y < (int)full.info.height / scale; ++y)
+        for (int x = 0; x < (int)full.info.width / scale; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx) sum += full.At(x * scale + dx, y * scale + dy)[c];
+                const int mean = (sum + scale * scale / 2) / (scale * scale);
+                worst = std::max(worst, abs(mean - scaled.At(x, y)[c]));
+            }
+    return worst;
+}
+
+TEST(JpegScaled, PicturesAreTheBoxMeansOfTheFullOnes) {
+    const struct {
+        int w, h, hs, vs, comps;
+    } layouts[] = {{13, 11, 1, 1, 1}, {21, 9, 1, 1, 3}, {33, 17, 2, 1, 3}, {35, 33, 2, 2, 3},
+                   {1, 1, 2, 2, 3},   {7, 9, 2, 1, 3},  {64, 48, 2, 2, 3}};
+    for (const auto& l : layouts) {
+        const Picture pic = MakePicture(l.w, l.h, l.hs, l.vs, l.comps, (unsigned)(l.w * 7 + l.h));
+        const Bytes files[] = {Sequential(pic), Sequential(pic, 1), Progressive(pic)};
+        Decoded full(files[0]);
+        ASSERT_NE(full.dib, nullptr);
+        for (const Bytes& file : files)
+            for (int scale : {1, 2, 4, 8}) {
+                SCOPED_TRACE(testing::Message() << l.w << "x" << l.h << " sampling " << l.hs << l.vs << " scale "
+                                                << scale << " file " << (&file - files));
+                ScaledDecoded s(file, (DWORD)scale);
+                ASSERT_NE(s.dib, nullptr) << std::hex << s.error;
+                EXPECT_EQ(s.info.width, (DWORD)(l.w + scale - 1) / scale);
+                EXPECT_EQ(s.info.height, (DWORD)(l.h + scale - 1) / scale);
+                EXPECT_EQ(s.info.stride, (3 * s.info.width + 3) & ~3u);
+                EXPECT_EQ(s.info.header->biWidth, (LONG)s.info.width);
+                EXPECT_EQ(s.info.header->biHeight, -(LONG)s.info.height);
+                // Whole MCU rows of the reduced MCU height.
+                const DWORD mcuRows = (DWORD)(l.h + 8 * l.vs - 1) / (8 * l.vs);
+                EXPECT_EQ(s.info.header->biSizeImage, s.info.stride * mcuRows * (8 * l.vs / scale));
+                if (scale == 1)
+                    EXPECT_TRUE(s.SameRows(full, 0, l.h));
+                else
+                    EXPECT_LE(WorstBoxMeanDifference(full, s, scale), 2);
+                // The last row and column, outside any whole box, are near their neighbours.
+                const int lastX = (int)s.info.width - 1, lastY = (int)s.info.height - 1;
+                if (lastX > 0) {
+                    EXPECT_NEAR(s.At(lastX, lastY)[1], s.At(lastX - 1, lastY)[1], 60);
+                }
+            }
+    }
+}
+
+TEST(JpegScaled, CutAndDamagedFilesDecodeWhatTheyHold) {
+    const Picture pic = MakePicture(64, 32, 2, 2, 3, 11);
+    const Bytes file = Sequential(pic);
+    for (int scale : {2, 4, 8}) {
+        ScaledDecoded whole(file, (DWORD)scale);
+        ASSERT_NE(whole.dib, nullptr);
+        // A cut before the last MCU of the second MCU row: the first row is
+        // kept, the MCUs not reached are cleared.
+        ScaledDecoded cut(file.data(), file.size() * 2 / 3, (DWORD)scale);
+        ASSERT_NE(cut.dib, nullptr);
+        const int mcuRow = 16 / scale;
+        EXPECT_TRUE(cut.SameRows(whole, 0, mcuRow)) << scale;
+        for (int y = mcuRow; y < 2 * mcuRow; ++y)
+            for (int x = 48 / scale; x < 64 / scale; ++x)
+                EXPECT_EQ(cut.At(x, y)[1], 0) << scale << " " << x << "," << y;
+    }
+    // Every cut and scrambled copy of every kind of file, at every scale.
+    unsigned seed = 5;
+    for (const Picture& p : {MakePicture(41, 27, 2, 2, 3, 1), MakePicture(23, 30, 2, 1, 3, 2),
+                             MakePicture(17, 13, 1, 1, 1, 3)})
+        for (const Bytes& f : {Sequential(p), Sequential(p, 2), Progressive(p)})
+            for (int scale : {2, 4, 8}) {
+                for (int cut = 1; cut < 16; ++cut) ScaledDecoded(f.data(), f.size() * cut / 16, (DWORD)scale);
+                for (int round = 0; round < 8; ++round) {
+                    Bytes damaged = f;
+                    for (int i = 0; i < 3; ++i) {
+                        seed = seed * 1103515245u + 12345u;
+                        damaged[200 + (seed >> 8) % (damaged.size() - 200)] = (BYTE)(seed >> 24);
+                    }
+                    ScaledDecoded(damaged, (DWORD)scale);
+                }
+            }
+}
+
+TEST(JpegScaled, OnlyPowersOfTwoUpToEight) {
+    const Bytes file = Sequential(MakePicture(16, 16, 1, 1, 1, 9));
+    for (DWORD scale : {0u, 3u, 16u, 0x80000000u}) {
+        ScaledDecoded d(file, scale);
+        EXPECT_EQ(d.dib, nullptr) << scale;
+        EXPECT_EQ(d.error, (DWORD)ZVPIX_ERR_BAD_ARGUMENT) << scale;
+    }
+}
+
+#ifndef _WIN32
+// The reduced transform at 8 × 8 is the transform itself; smaller, each
+// sample is within one unit of the mean of the samples it stands for.
+TEST(JpegScaled, ReducedTransformsAverageTheFullOne) {
+    unsigned seed = 3;
+    BYTE all[64];
+    for (int i = 0; i < 64; ++i) all[i] = (BYTE)i;
+    for (int round = 0; round < 500; ++round) {
+        int32_t coef[64];
+        for (int i = 0; i < 64; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            // Magnitudes of real pictures, so that no sum wraps.
+            coef[i] = i == 0 ? (int32_t)((seed >> 8) % 1601) - 800
+                             : (seed >> 28) < 3 ? (int32_t)((seed >> 8) % 121) - 60 : 0;
+        }
+        int32_t full[64], reduced[64];
+        zvJpegInverseTransform(coef, full, 8, false);
+        zvJpegReducedTransform(coef, all, 64, 8, 8, reduced, 8);
+        ASSERT_EQ(memcmp(full, reduced, sizeof full), 0) << round;
+        for (int size : {4, 2, 1}) {
+            const int run = 8 / size;
+            zvJpegReducedTransform(coef, all, 64, size, size, reduced, 8);
+            for (int i = 0; i < size; ++i)
+                for (int j = 0; j < size; ++j) {
+                    double mean = 0;
+                    for (int y = 0; y < run; ++y)
+                        for (int x = 0; x < run; ++x) mean += full[(i * run + y) * 8 + j * run + x];
+                    EXPECT_NEAR(reduced[i * 8 + j], mean / (run * run), 1.5) << round << " " << size;
+                }
+        }
+    }
+}
+#endif
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "mapping/mapping_settings.h"
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
+#include "pictures/picturesize.h"
 #include "pictures/thumbnails.h"
 #include "translate/html_translator.h"
 #include "zvpath.h"
@@ -140,8 +141,12 @@ private:
     bool WriteThumbnailMap(const std::vector<const PictureEntry*>& list, const std::string& pageName,
                            std::string& page);
     void DrawThumbnail(CThumbnailCanvas& canvas, int cell, const PictureEntry& picture);
+    // *fullWidth and *fullHeight: the picture's size, which the decoded one
+    // falls short of when it comes reduced.
     HZVDIB DecodePicture(const PictureEntry& picture, const std::vector<BYTE>& data, std::vector<BYTE>& packed,
-                         DibInfo& info);
+                         DibInfo& info, int* fullWidth, int* fullHeight);
+    HZVDIB DecodeWith(PictureDecoder decoder, const std::vector<BYTE>& data, DibInfo& info, int* fullWidth,
+                      int* fullHeight);
     bool WritePage(const std::string& name, const std::string& text);
 
     const PictureScanJob& job_;
@@ -284,8 +289,31 @@ void CPictureScan::WriteImgElements(const std::vector<const PictureEntry*>& list
     }
 }
 
+HZVDIB CPictureScan::DecodeWith(PictureDecoder decoder, const std::vector<BYTE>& data, DibInfo& info,
+                                int* fullWidth, int* fullHeight) {
+    info.size = DIBINFO_SIZE;
+    if (decoder == DECODE_JPEG) {
+        // A JPEG picture much larger than the cell comes reduced straight
+        // from its coefficients rather than decoded whole and then shrunk.
+        CMemoryByteSource source(data.data(), data.size());
+        PictureSize size;
+        DWORD scale = 1;
+        if (ReadJpegSize(source, size)) scale = (DWORD)ThumbnailReduction(size.width, size.height, s_.thumbWidth);
+        HZVDIB dib = zvConvertJpegToDibScaled(data.data(), (DWORD)data.size(), scale, &info);
+        if (dib && scale > 1) {
+            *fullWidth = size.width;
+            *fullHeight = size.height;
+        }
+        return dib;
+    }
+    typedef HZVDIB(ZVAPI * Decoder)(const BYTE*, DWORD, void*, DibInfo*);
+    static const Decoder kDecoders[] = {zvConvertBmpToDib, zvConvertGifToDib, nullptr, zvConvertPngToDib,
+                                        zvConvertXbmToDib};
+    return kDecoders[decoder](data.data(), (DWORD)data.size(), nullptr, &info);
+}
+
 HZVDIB CPictureScan::DecodePicture(const PictureEntry& picture, const std::vector<BYTE>& data,
-                                   std::vector<BYTE>& packed, DibInfo& info) {
+                                   std::vector<BYTE>& packed, DibInfo& info, int* fullWidth, int* fullHeight) {
     info.size = DIBINFO_SIZE;
     int plugin = -1;
     PictureDecoder decoder = DECODE_BMP;
@@ -309,14 +337,10 @@ HZVDIB CPictureScan::DecodePicture(const PictureEntry& picture, const std::vecto
     }
     // The row's decoder first; a picture under another type's extension
     // (a GIF named .jpg) is then tried with the others.
-    typedef HZVDIB(ZVAPI * Decoder)(const BYTE*, DWORD, void*, DibInfo*);
-    static const Decoder kDecoders[] = {zvConvertBmpToDib, zvConvertGifToDib, zvConvertJpegToDib, zvConvertPngToDib,
-                                        zvConvertXbmToDib};
-    if (HZVDIB dib = kDecoders[decoder](data.data(), (DWORD)data.size(), nullptr, &info)) return dib;
-    for (int d : {DECODE_GIF, DECODE_PNG, DECODE_XBM, DECODE_BMP, DECODE_JPEG}) {
+    if (HZVDIB dib = DecodeWith(decoder, data, info, fullWidth, fullHeight)) return dib;
+    for (PictureDecoder d : {DECODE_GIF, DECODE_PNG, DECODE_XBM, DECODE_BMP, DECODE_JPEG}) {
         if (d == decoder) continue;
-        info.size = DIBINFO_SIZE;
-        if (HZVDIB dib = kDecoders[d](data.data(), (DWORD)data.size(), nullptr, &info)) return dib;
+        if (HZVDIB dib = DecodeWith(d, data, info, fullWidth, fullHeight)) return dib;
     }
     return nullptr;
 }
@@ -325,9 +349,10 @@ void CPictureScan::DrawThumbnail(CThumbnailCanvas& canvas, int cell, const Pictu
     std::vector<BYTE> data, packed;
     DibInfo info;
     HZVDIB dib = nullptr;
+    int fullWidth = 0, fullHeight = 0;
     if (services_.files.ReadWhole((search_ + picture.path).c_str(), data) && !data.empty())
-        dib = DecodePicture(picture, data, packed, info);
-    if (!dib || !canvas.DrawPicture(cell, info)) canvas.DrawPlaceholder(cell);
+        dib = DecodePicture(picture, data, packed, info, &fullWidth, &fullHeight);
+    if (!dib || !canvas.DrawPicture(cell, info, fullWidth, fullHeight)) canvas.DrawPlaceholder(cell);
     if (dib) zvDeleteDIBitmap(dib);
 
     if (s_.thumbNaming && services_.captions) {

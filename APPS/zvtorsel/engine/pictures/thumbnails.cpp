@@ -36,6 +36,13 @@ void ThumbnailBox(int width, int height, int w, int* boxWidth, int* boxHeight) {
     if (*boxHeight < 1) *boxHeight = 1;
 }
 
+int ThumbnailReduction(int width, int height, int w) {
+    int reduction = 1;
+    while (reduction < 8 && (long long)width >= 2LL * reduction * w && (long long)height >= 2LL * reduction * w)
+        reduction *= 2;
+    return reduction;
+}
+
 CThumbnailCanvas::CThumbnailCanvas(int cellWidth, int perRow, int nameHeight, int pictures)
     : cellWidth_(cellWidth), perRow_(perRow < 1 ? 1 : perRow), nameHeight_(nameHeight) {
     cellHeight_ = cellWidth_ + nameHeight_;
@@ -73,10 +80,14 @@ void CThumbnailCanvas::CellOrigin(int picture, int* x, int* y) const {
     *y = (picture / perRow_) * cellHeight_;
 }
 
-bool CThumbnailCanvas::DrawPicture(int picture, const DibInfo& source) {
+bool CThumbnailCanvas::DrawPicture(int picture, const DibInfo& source, int fullWidth, int fullHeight) {
     if (!dib_ || source.width == 0 || source.height == 0) return false;
     int boxWidth, boxHeight, x, y;
-    ThumbnailBox((int)source.width, (int)source.height, cellWidth_, &boxWidth, &boxHeight);
+    if (fullWidth <= 0 || fullHeight <= 0) {
+        fullWidth = (int)source.width;
+        fullHeight = (int)source.height;
+    }
+    ThumbnailBox(fullWidth, fullHeight, cellWidth_, &boxWidth, &boxHeight);
     CellOrigin(picture, &x, &y);
     x += (cellWidth_ - boxWidth) / 2;
     y += (cellWidth_ - boxHeight) / 2;

@@ -24,8 +24,9 @@ public:
     void CellOrigin(int picture, int* x, int* y) const;
 
     // Scales the picture into its box (kept when it fits, else its longer
-    // side becomes W) and centres it. False when the pixels cannot be copied.
-    bool DrawPicture(int picture, const DibInfo& source);
+    // side becomes W) and centres it. A picture decoded reduced gives its
+    // full size, which decides the box. False when the pixels cannot be copied.
+    bool DrawPicture(int picture, const DibInfo& source, int fullWidth = 0, int fullHeight = 0);
     // The crossed box drawn by inverting pixels, for pictures not decoded.
     void DrawPlaceholder(int picture);
     // A 1-bit caption (entry 0 text, 1 background) into the name strip.
@@ -47,3 +48,8 @@ private:
 
 // The box a picture of width x height takes in a cell of width w.
 void ThumbnailBox(int width, int height, int w, int* boxWidth, int* boxHeight);
+
+// The reduction (1, 2, 4 or 8) at which to decode a width x height picture
+// for a cell of width w: the largest that leaves it at least w x w, so a
+// picture under twice the cell either way is decoded whole.
+int ThumbnailReduction(int width, int height, int w);

@@ -151,3 +151,28 @@ std::vector<BYTE> PngHeader(int width, int height) {
     for (BYTE c : {8, 2, 0, 0, 0}) v.push_back(c);
     return v;
 }
+
+std::vector<BYTE> FlatJpeg(int width, int height) {
+    std::vector<BYTE> v = {0xFF, 0xD8, 0xFF, 0xDB};
+    Be16(v, 67);
+    v.push_back(0);
+    for (int i = 0; i < 64; ++i) v.push_back(1);
+    for (BYTE c : {0xFF, 0xC0}) v.push_back(c);
+    Be16(v, 11);
+    v.push_back(8);
+    Be16(v, height);
+    Be16(v, width);
+    for (BYTE c : {1, 1, 0x11, 0}) v.push_back(c);
+    // DC and AC tables of one 1-bit code "0" each: DC difference size 0, end of block.
+    for (BYTE tableClass : {0x00, 0x10}) {
+        for (BYTE c : {(BYTE)0xFF, (BYTE)0xC4, (BYTE)0x00, (BYTE)0x14, tableClass, (BYTE)1}) v.push_back(c);
+        for (int i = 0; i < 15; ++i) v.push_back(0);
+        v.push_back(0);
+    }
+    for (BYTE c : {0xFF, 0xDA, 0x00, 0x08, 1, 1, 0x00, 0, 63, 0}) v.push_back(c);
+    // Two zero bits per block.
+    const size_t blocks = (size_t)((width + 7) / 8) * ((height + 7) / 8);
+    v.insert(v.end(), (blocks * 2 + 7) / 8, 0);
+    for (BYTE c : {0xFF, 0xD9}) v.push_back(c);
+    return v;
+}

@@ -53,3 +53,5 @@ std::vector<BYTE> TinyGif(int screenWidth, int screenHeight, int imageWidth, int
 // The JPEG markers up to a baseline frame header of the given size (no scan data).
 std::vector<BYTE> JpegHeader(int width, int height, size_t appSegmentBytes);
 std::vector<BYTE> PngHeader(int width, int height);
+// A whole grey baseline JPEG of width x height, every pixel 128.
+std::vector<BYTE> FlatJpeg(int width, int height);

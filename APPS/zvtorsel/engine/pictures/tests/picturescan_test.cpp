@@ -325,6 +325,43 @@ TEST_F(PictureScanTest, CanvasOfTwentyNamedThumbnailsIsWrittenAsAnEightBitBmp) {
     EXPECT_EQ(white, canvas.Pixel(3, 76));
 }
 
+TEST(Thumbnails, ReductionLeavesThePictureAtLeastAsLargeAsTheCell) {
+    EXPECT_EQ(1, ThumbnailReduction(100, 100, 64));
+    EXPECT_EQ(1, ThumbnailReduction(127, 4000, 64));
+    EXPECT_EQ(2, ThumbnailReduction(128, 128, 64));
+    EXPECT_EQ(2, ThumbnailReduction(480, 255, 64));
+    EXPECT_EQ(4, ThumbnailReduction(480, 360, 64));
+    EXPECT_EQ(8, ThumbnailReduction(512, 512, 64));
+    EXPECT_EQ(8, ThumbnailReduction(4000, 3000, 64));
+    EXPECT_EQ(4, ThumbnailReduction(2000, 1500, 256));
+    EXPECT_EQ(1, ThumbnailReduction(0, 0, 8));
+}
+
+TEST_F(PictureScanTest, LargeJpegIsDecodedReducedIntoTheBoxOfItsFullSize) {
+    // 1003 x 501 comes at a quarter, 251 x 126; its box is worked out from the
+    // full size, 64 x 31 (the reduced size would give 64 x 32).
+    files.Add("C:\\j\\a-wide.jpg", FlatJpeg(1003, 501));
+    files.Add("C:\\j\\b-whole.jpg", FlatJpeg(100, 90));
+    job.searchFolder = "C:\\j";
+    job.settings.thumbnail = true;
+    job.settings.thumbNaming = false;
+    job.settings.backColor = 0xFFFFFF;
+    ASSERT_TRUE(Run());
+    const std::vector<BYTE>& bmp = files.Get("C:\\reb\\@j.bmp");
+    ASSERT_EQ(14u + 40 + 1024 + 128 * 64, bmp.size());
+    auto at = [&](int x, int y) { return bmp[1078 + (size_t)(63 - y) * 128 + x]; };
+    const BYTE white = at(0, 0);
+    for (int x = 0; x < 64; ++x) {
+        EXPECT_EQ(white, at(x, 15)) << x;
+        EXPECT_NE(white, at(x, 16)) << x;
+        EXPECT_NE(white, at(x, 46)) << x;
+        EXPECT_EQ(white, at(x, 47)) << x;
+    }
+    // 100 x 90 is under twice the cell: decoded whole, scaled to 64 x 57.
+    EXPECT_NE(white, at(64 + 32, 3));
+    EXPECT_EQ(white, at(64 + 32, 2));
+}
+
 TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
     std::string page =
         "<HTML>\r\n<BASE HREF=\"file:///C:\\reb\\base.html\">\r\n"
