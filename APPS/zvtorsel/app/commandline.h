@@ -23,4 +23,6 @@ struct CommandLine {
 // malformed or misplaced argument (an option of another job).
 bool ParseCommandLine(const char* text, CommandLine& out);
 
-enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };
+// EXIT_PARTIAL: the job ran to its end, but some entries failed (each one
+// a line of the output, their count the last line).
+enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2, EXIT_PARTIAL = 3 };
