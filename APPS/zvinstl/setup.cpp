@@ -240,30 +240,11 @@ bool Setup::Load(ISetupUi& ui, const std::string& setupFolder, SetupDefinition& 
         return false;
     }
     const std::string& file = definition.path;
-    definition.title = UnescapeDefinitionText(Profile(file, "Setup", "Title", ui.Text(MSG_NO_TITLE).c_str(), 256),
-                                              IsLeadByte);
-    definition.apps.clear();
-    for (int n = 1; n <= 16; ++n) {
-        SetupApp app;
-        app.section = "App" + std::to_string(n);
-        app.name = Profile(file, app.section, "AppName", "", 256);
-        if (app.name.empty()) break;
-        app.exeName = Profile(file, app.section, "ExeName", "", 256);
-        app.outline = UnescapeDefinitionText(
-            Profile(file, app.section, "Outline", ui.Text(MSG_NO_OUTLINE).c_str(), 1024), IsLeadByte);
-        app.regSetKey = Profile(file, app.section, "RegSetKey", "", 1024);
-        app.folder = Profile(file, app.section, "Folder", "default", 1024);
-        for (const char* list : {"File", "CommonFile"}) {
-            std::vector<std::string>& names = list[0] == 'F' ? app.files : app.commonFiles;
-            for (int i = 1;; ++i) {
-                std::string key = list + std::to_string(i);
-                std::string value = Profile(file, app.section, key.c_str(), "\x01", 1024);
-                if (value == "\x01") break;
-                names.push_back(value);
-            }
-        }
-        definition.apps.push_back(app);
-    }
+    ReadSetupDefinition(
+        [&](const std::string& section, const char* key, const char* fallback, size_t size) {
+            return Profile(file, section, key, fallback, (DWORD)size);
+        },
+        ui.Text(MSG_NO_TITLE), ui.Text(MSG_NO_OUTLINE), IsLeadByte, definition);
     return true;
 }
 

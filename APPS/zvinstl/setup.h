@@ -81,23 +81,8 @@ public:
     virtual int RunCopy(CopyJob& job) = 0;
 };
 
-struct SetupApp {
-    std::string section;  // "App%d"
-    std::string name, exeName, outline, regSetKey;
-    std::vector<std::string> files, commonFiles;
-    std::string folder;          // the install folder shown and edited
-    std::string previousFolder;  // of an earlier installation, empty when none
-};
-
 struct SystemFolders {
     std::string desktop, commonFiles, programFiles;
-};
-
-struct SetupDefinition {
-    std::string setupFolder;
-    std::string path;
-    std::string title;
-    std::vector<SetupApp> apps;
 };
 
 // One file to copy: from the setup folder to its destination.

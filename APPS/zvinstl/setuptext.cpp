@@ -93,3 +93,45 @@ void PathList::Add(const std::string& folder) {
     }
     text_ += folder + ";";
 }
+
+bool IsPathBelow(const std::string& path, LeadByteTest isLead) {
+    if (path.empty() || IsSeparator(path[0]) || path.find(':') != std::string::npos) return false;
+    size_t start = 0;
+    for (size_t i = 0;; i += CharLength(path, i, isLead)) {
+        if (i >= path.size() || (IsSeparator(path[i]) && CharLength(path, i, isLead) == 1)) {
+            std::string component = path.substr(start, i - start);
+            // Windows drops trailing dots and spaces: ".. " is ".." too.
+            size_t kept = component.find_last_not_of(". ");
+            if (kept == std::string::npos && component.find("..") != std::string::npos) return false;
+            if (i >= path.size()) return true;
+            start = i + 1;
+        }
+    }
+}
+
+void ReadSetupDefinition(const DefinitionLookup& lookup, const std::string& noTitle, const std::string& noOutline,
+                         LeadByteTest isLead, SetupDefinition& definition) {
+    definition.title = UnescapeDefinitionText(lookup("Setup", "Title", noTitle.c_str(), 256), isLead);
+    definition.apps.clear();
+    for (int n = 1; n <= 16; ++n) {
+        SetupApp app;
+        app.section = "App" + std::to_string(n);
+        app.name = lookup(app.section, "AppName", "", 256);
+        if (app.name.empty()) break;
+        app.exeName = lookup(app.section, "ExeName", "", 256);
+        app.outline = UnescapeDefinitionText(lookup(app.section, "Outline", noOutline.c_str(), 1024), isLead);
+        app.regSetKey = TidyPath(lookup(app.section, "RegSetKey", "", 1024), isLead);
+        if (!app.regSetKey.empty() && !IsPathBelow(app.regSetKey, isLead)) app.regSetKey.clear();
+        app.folder = lookup(app.section, "Folder", "default", 1024);
+        for (const char* list : {"File", "CommonFile"}) {
+            std::vector<std::string>& names = list[0] == 'F' ? app.files : app.commonFiles;
+            for (int i = 1;; ++i) {
+                std::string key = list + std::to_string(i);
+                std::string value = lookup(app.section, key.c_str(), "\x01", 1024);
+                if (value == "\x01") break;
+                if (IsPathBelow(TidyPath(value, isLead), isLead)) names.push_back(value);
+            }
+        }
+        definition.apps.push_back(app);
+    }
+}

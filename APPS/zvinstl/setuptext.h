@@ -2,7 +2,11 @@
 // unescaping, path tidying and the path list. Shift_JIS aware through a
 // lead-byte test, so that a trail byte 0x5C is never taken for a separator.
 #pragma once
+#include <stddef.h>
+
+#include <functional>
 #include <string>
+#include <vector>
 
 typedef bool (*LeadByteTest)(unsigned char byte);
 
@@ -35,3 +39,35 @@ private:
 
 // Compares two paths without regard to ASCII case.
 bool SamePath(const std::string& a, const std::string& b);
+
+struct SetupApp {
+    std::string section;  // "App%d"
+    std::string name, exeName, outline, regSetKey;
+    std::vector<std::string> files, commonFiles;
+    std::string folder;          // the install folder shown and edited
+    std::string previousFolder;  // of an earlier installation, empty when none
+};
+
+struct SetupDefinition {
+    std::string setupFolder;
+    std::string path;
+    std::string title;
+    std::vector<SetupApp> apps;
+};
+
+// Answers as GetPrivateProfileStringA does for the definition file: the
+// value of key in section, else fallback, at most size - 1 bytes.
+typedef std::function<std::string(const std::string& section, const char* key, const char* fallback, size_t size)>
+    DefinitionLookup;
+
+// Reads the title and up to 16 applications (the path and setup folder are
+// the caller's). noTitle and noOutline stand in for missing texts. A file
+// value that is not a path below its folder (a drive, a leading separator,
+// a ".." component) is left out: it would write outside the install folder
+// or the common files folder; so is a settings key that is not a key below
+// "Software", since uninstalling deletes that key.
+void ReadSetupDefinition(const DefinitionLookup& lookup, const std::string& noTitle, const std::string& noOutline,
+                         LeadByteTest isLead, SetupDefinition& definition);
+
+// True for a relative path none of whose components is "..".
+bool IsPathBelow(const std::string& path, LeadByteTest isLead);

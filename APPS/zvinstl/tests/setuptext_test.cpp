@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "setuptext.h"
 
 namespace {
@@ -40,4 +42,33 @@ TEST(SetupText, PathListHoldsEachFolderOnce) {
     list.Add("C:\\APP\\SUB");
     list.Add("c:\\app");
     EXPECT_EQ(list.Text(), "c:\\app\\sub;c:\\app\\other;c:\\app;");
+}
+
+TEST(SetupText, DefinitionFilesStayBelowTheirFolders) {
+    EXPECT_TRUE(IsPathBelow("zvtorsel.exe", Cp932Lead));
+    EXPECT_TRUE(IsPathBelow("help\\.\\a..b\\x.htm", Cp932Lead));
+    EXPECT_TRUE(IsPathBelow(kSo + "\\" + kHyo, Cp932Lead));
+    for (const char* outside : {"", "..\\x", "a/../../x", "a\\.. \\x", "C:\\boot.ini", "c:x", "\\x", "//srv/x", ".."})
+        EXPECT_FALSE(IsPathBelow(outside, Cp932Lead)) << outside;
+
+    std::map<std::string, std::string> values = {
+        {"App1|AppName", "A"},          {"App1|File1", "a.exe"},
+        {"App1|File2", "..\\..\\x.dll"}, {"App1|File3", "sub\\b.htm"},
+        {"App1|CommonFile1", "C:\\x.dll"}, {"App1|RegSetKey", "z.v\\..\\.."},
+        {"App2|AppName", "B"},          {"App2|RegSetKey", "z.v\\b"},
+    };
+    SetupDefinition definition;
+    ReadSetupDefinition(
+        [&](const std::string& section, const char* key, const char* fallback, size_t) {
+            auto it = values.find(section + "|" + key);
+            return it == values.end() ? std::string(fallback) : it->second;
+        },
+        "title", "outline", Cp932Lead, definition);
+    EXPECT_EQ(definition.title, "title");
+    ASSERT_EQ(definition.apps.size(), 2u);
+    EXPECT_EQ(definition.apps[0].files, (std::vector<std::string>{"a.exe", "sub\\b.htm"}));
+    EXPECT_TRUE(definition.apps[0].commonFiles.empty());
+    EXPECT_EQ(definition.apps[0].regSetKey, "");
+    EXPECT_EQ(definition.apps[0].outline, "outline");
+    EXPECT_EQ(definition.apps[1].regSetKey, "z.v\\b");
 }

@@ -40,4 +40,6 @@ inline void ApplyLinkForm(const CommandLine& options) {
     if (options.fileProtocolType) MappingSettings::Process().fileProtocolType = options.fileProtocolType;
 }
 
-enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };
+// EXIT_PARTIAL: the job ran to its end, but some entries failed (each one
+// a line of the output, their count the last line).
+enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2, EXIT_PARTIAL = 3 };

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "afxwin.h"
+#include "commandline.h"
 #include "resource.h"
 
 CConsoleOutput::~CConsoleOutput() {
@@ -28,6 +29,19 @@ void CConsoleOutput::Line(const char* text) {
     DWORD written;
     WriteFile(out_, text, (DWORD)strlen(text), &written, nullptr);
     WriteFile(out_, "\r\n", 2, &written, nullptr);
+}
+
+void CConsoleOutput::Failure(const std::string& text) {
+    ++failures_;
+    Line(text.c_str());
+}
+
+int CConsoleOutput::Finish(int code) {
+    if (failures_ == 0) return code;
+    char count[16];
+    snprintf(count, sizeof count, "%d", failures_);
+    Line(MessageLine(IDS_FAILED_COUNT, count).c_str());
+    return code == EXIT_FINISHED ? EXIT_PARTIAL : code;
 }
 
 std::string MessageLine(UINT id, const char* arg) {
@@ -63,6 +77,11 @@ void CConsoleReport::Warning(const char* path, UINT id) {
 
 bool CConsoleReport::Ask(UINT id, const char* arg) {
     bool yes = id == IDS_ASK_DELETE ? allowDelete_ : true;
-    out_.Line(("? " + MessageLine(id, arg) + (yes ? " -> Yes" : " -> No")).c_str());
+    std::string line = "? " + MessageLine(id, arg) + (yes ? " -> Yes" : " -> No");
+    // Every other question follows a failed file operation.
+    if (id == IDS_ASK_DELETE)
+        out_.Line(line.c_str());
+    else
+        out_.Failure(line);
     return yes;
 }

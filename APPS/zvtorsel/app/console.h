@@ -17,10 +17,16 @@ public:
     // False (said on standard error) when the log file cannot be created.
     bool Open(const std::string& logPath);
     void Line(const char* text);
+    // A line about one entry that failed; such lines are counted.
+    void Failure(const std::string& text);
+    // The exit code of a job that ended with `code`: a finished job with
+    // failed entries is a partial one. Prints the count of failures.
+    int Finish(int code);
 
 private:
     HANDLE out_ = nullptr;
     HANDLE log_ = INVALID_HANDLE_VALUE;
+    int failures_ = 0;
 };
 
 // String `id` of the program's table with its %s filled by arg, on one line.
@@ -39,7 +45,7 @@ public:
     void StatusMessage(UINT id) override { out_.Line(MessageLine(id, nullptr).c_str()); }
     void Warning(const char* path, UINT id) override;
     bool Ask(UINT id, const char* arg) override;
-    void Notify(UINT id, const char* arg) override { out_.Line(("! " + MessageLine(id, arg)).c_str()); }
+    void Notify(UINT id, const char* arg) override { out_.Failure("! " + MessageLine(id, arg)); }
     void End(int) override {}
 
 private:

@@ -18,7 +18,11 @@ public:
     void Attach(CDownloader& downloader) { downloader_ = &downloader; }
     void RowState(int row, DownloadState state) override {
         if (state == DOWNLOAD_FETCHING) return;
-        out_.Line((MessageLine(DownloadStateText(state), nullptr) + " " + downloader_->RowUrl(row)).c_str());
+        std::string line = MessageLine(DownloadStateText(state), nullptr) + " " + downloader_->RowUrl(row);
+        if (state == DOWNLOAD_FAILED)
+            out_.Failure(line);
+        else
+            out_.Line(line.c_str());
     }
     void ShowRow(int) override {}
     void SlotTexts(int, const char*, const char*) override {}
@@ -65,6 +69,6 @@ int RunDownloadJob(CWinApp& app, const CommandLine& options) {
     workers.Finish();
     if (settings.disconnect && HangUpDialUp() == HANGUP_NO_LIBRARY)
         out.Line(MessageLine(IDS_NO_RASAPI, nullptr).c_str());
-    if (started == 0 || failed) return EXIT_STOPPED;
-    return downloader.RowsLeft() ? EXIT_STOPPED : EXIT_FINISHED;
+    if (started == 0 || failed) return out.Finish(EXIT_STOPPED);
+    return out.Finish(downloader.RowsLeft() ? EXIT_STOPPED : EXIT_FINISHED);
 }

@@ -84,7 +84,12 @@ std::string SearchCountText(const ReportJobResult& result) {
 }
 
 void CConsoleProgress::Message(UINT id, const char* arg) {
-    out_.Line(("! " + MessageLine(id, arg)).c_str());
+    // A message that names a file is about one entry; the others end the job.
+    std::string line = "! " + MessageLine(id, arg);
+    if (arg)
+        out_.Failure(line);
+    else
+        out_.Line(line.c_str());
 }
 
 int RunListJob(CWinApp& app, const CommandLine& options) {
@@ -107,8 +112,8 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
     PageTexts texts = LoadPageTexts();
     CAddressListJob job(files, *Win32FileAccess(), translator, progress, texts);
     ReportJobResult result = job.Run(folder, 0, settings);
-    if (result.failed) return EXIT_STOPPED;
+    if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(ListCountText(result).c_str());
-    return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;
+    return out.Finish(result.stopped ? EXIT_STOPPED : EXIT_FINISHED);
 }
 

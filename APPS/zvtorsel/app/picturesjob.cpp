@@ -19,7 +19,14 @@ public:
     explicit CConsoleScanReport(CConsoleOutput& out) : out_(out) {}
     void Status(const char*) override {}
     void Progress(const char*) override {}
-    void Message(UINT id, const char* arg) override { out_.Line(("! " + MessageLine(id, arg)).c_str()); }
+    void Message(UINT id, const char* arg) override {
+        // A message that names a file is about one entry; the others end the job.
+        std::string line = "! " + MessageLine(id, arg);
+        if (arg)
+            out_.Failure(line);
+        else
+            out_.Line(line.c_str());
+    }
 
 private:
     CConsoleOutput& out_;
@@ -76,5 +83,5 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     char counts[64];
     snprintf(counts, sizeof(counts), "%d / %d", result.pictures, result.filesSeen);
     out.Line((LoadText(IDS_PICTURE_PAGE_TITLE) + " : " + counts).c_str());
-    return ok ? EXIT_FINISHED : EXIT_STOPPED;
+    return out.Finish(ok ? EXIT_FINISHED : EXIT_STOPPED);
 }

@@ -207,6 +207,7 @@
 // "<page> が見つかりません。" for the help pages, in the order of HelpPage.
 #define IDS_HELP_MISSING_FIRST 78
 #define IDS_CHOOSE_CACHE_FOLDER 1210
+#define IDS_FAILED_COUNT 1220
 
 #define IDD_NOTICE 101
 #define IDD_HTML_FORMAT 108

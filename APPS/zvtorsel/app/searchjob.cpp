@@ -36,7 +36,7 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
     PageTexts texts = LoadPageTexts();
     CKeywordSearchJob job(files, *Win32FileAccess(), translator, progress, texts);
     ReportJobResult result = job.Run(request);
-    if (result.failed) return EXIT_STOPPED;
+    if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(SearchCountText(result).c_str());
-    return result.stopped ? EXIT_STOPPED : EXIT_FINISHED;
+    return out.Finish(result.stopped ? EXIT_STOPPED : EXIT_FINISHED);
 }

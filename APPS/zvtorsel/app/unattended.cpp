@@ -16,6 +16,8 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     ReadRebuildSettings(app, settings);
     ApplyLinkForm(options);
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
+    // Every failure is a line of the log, even where the windows hide them.
+    settings.hideWarning = 0;
 
     CConsoleReport report(out, options.allowDelete);
     // /cache: for this run, else the stored CacheFolder, else the live cache.
@@ -29,5 +31,5 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     int result = jobs.BuildTrees() && jobs.ExecuteMarks() ? EXIT_FINISHED : EXIT_STOPPED;
     report.StatusText(jobs.rebuild.status.c_str());
     report.StatusText(jobs.cache.status.c_str());
-    return result;
+    return out.Finish(result);
 }

@@ -48,13 +48,17 @@ void CRebuildJobs::Cancel() {
 void CRebuildJobs::ReadDownloadList() {
     std::string file = DownloadListPath();
     char value[kUrlBufferSize];
-    files_.ReadProfileString(file.c_str(), kSection, "entry", value, sizeof(value));
+    if (!files_.ReadProfileString(file.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
     int count = atoi(value);
+    // A damaged count must not keep the dialog reading for ages: every key
+    // of a list takes at least "urlN=x" and a line end in the file.
+    DirEntry info;
+    if (!files_.GetFileInfo(file.c_str(), info)) return;
+    if (count > (int)(info.size / 7) + 1) count = (int)(info.size / 7) + 1;
     for (int i = 0; i < count; ++i) {
         char key[16];
         snprintf(key, sizeof(key), "url%d", i);
-        files_.ReadProfileString(file.c_str(), kSection, key, value, sizeof(value));
-        AddToLoadList(value);
+        if (files_.ReadProfileString(file.c_str(), kSection, key, value, sizeof(value))) AddToLoadList(value);
     }
 }
 

@@ -182,6 +182,51 @@ bool IsDotsOnlyComponent(const char* p) {
     return q != p && (*q == 0 || IsSep(*q));
 }
 
+// Windows opens a device instead of a file for these names, in any case and
+// with any extension or trailing spaces: CON, PRN, AUX, NUL, COM1-9, LPT1-9.
+bool IsDeviceName(const char* begin, const char* end) {
+    const char* base = begin;
+    while (base < end && *base != '.') ++base;
+    while (base > begin && base[-1] == ' ') --base;
+    size_t n = (size_t)(base - begin);
+    if (n != 3 && n != 4) return false;
+    char upper[4];
+    for (size_t i = 0; i < n; ++i) {
+        char c = begin[i];
+        upper[i] = c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+    }
+    if (n == 4) {
+        return (memcmp(upper, "COM", 3) == 0 || memcmp(upper, "LPT", 3) == 0) &&
+               upper[3] >= '1' && upper[3] <= '9';
+    }
+    return memcmp(upper, "CON", 3) == 0 || memcmp(upper, "PRN", 3) == 0 ||
+           memcmp(upper, "AUX", 3) == 0 || memcmp(upper, "NUL", 3) == 0;
+}
+
+// Windows drops a trailing dot or space of a name.
+inline bool IsDroppedTrailer(char c) { return c == '.' || c == ' '; }
+
+// Where the component starting at p ends in the mapped URL, as UrlToLocalPath
+// splits it, and where its last character starts.
+const char* ComponentEnd(const char* p, bool query, bool schemePossible, const char** lastChar,
+                         const MappingSettings& s) {
+    *lastChar = nullptr;
+    while (*p) {
+        if (!query && (IsSep(*p) || (schemePossible && SepsAfterScheme(p)))) break;
+        if (*p == '?') query = true;
+        if (*p == ':') schemePossible = false;
+        int n = CharLength(p, s);
+        if (!n) {
+            // A dangling lead byte cuts the text: the end is trimmed instead.
+            *lastChar = nullptr;
+            break;
+        }
+        *lastChar = p;
+        p += n;
+    }
+    return p;
+}
+
 }  // namespace
 
 int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const MappingSettings& s) {
@@ -192,6 +237,10 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
     bool schemePossible = true;
     bool componentStart = true;
     char* lastComponent = out;
+    // Bytes of the current component written as escapes so that Windows keeps
+    // the name as it is: the first of a device name, a trailing dot or space.
+    const char* escapeFirst = nullptr;
+    const char* escapeLast = nullptr;
     const char* p = mappedUrl;
     while (*p) {
         if (!query) {
@@ -214,9 +263,18 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
                 continue;
             }
         }
-        componentStart = false;
+        if (componentStart) {
+            const char* lastChar;
+            const char* end = ComponentEnd(p, query, schemePossible, &lastChar, s);
+            escapeFirst = IsDeviceName(p, end) ? p : nullptr;
+            escapeLast = lastChar && IsDroppedTrailer(*lastChar) ? lastChar : nullptr;
+            componentStart = false;
+        }
         BYTE b = (BYTE)*p;
-        if (s.IsLead(b)) {
+        if (p == escapeFirst || p == escapeLast) {
+            if (!PutEscape(w, b)) break;
+            ++p;
+        } else if (s.IsLead(b)) {
             if (!p[1] || !w.Put(p, 2)) break;
             p += 2;
         } else if (IsReservedByte(b)) {
@@ -230,8 +288,12 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
         }
     }
     // A cut or a dangling lead byte may end the path in a component of dots
-    // only (".$22" cut behind the dot): drop it.
-    if (IsDotsOnlyComponent(lastComponent)) w.CutAt(lastComponent);
+    // only (".$22" cut behind the dot), in a dot or space, or in a device
+    // name: drop what Windows would not keep as written.
+    char* end = w.Pos();
+    while (end > lastComponent && IsDroppedTrailer(end[-1])) --end;
+    if (IsDotsOnlyComponent(lastComponent) || IsDeviceName(lastComponent, end)) end = lastComponent;
+    w.CutAt(end);
     return query ? 1 : 0;
 }
 

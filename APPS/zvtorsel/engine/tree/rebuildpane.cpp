@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "cache/folderurl.h"
+#include "jobs/temporaryname.h"
 #include "mapping/url_mapping.h"
 #include "treepane.h"
 
@@ -98,6 +99,15 @@ int CRebuildPane::LoadFolder(int folder) {
     char decoded[kUrlBufferSize];
     for (const DirEntry& e : entries) {
         if (Cancelled()) return 0;
+        // A write that was killed before it replaced its target left this.
+        if (!(e.attributes & FILE_ATTR_DIRECTORY) && IsTemporaryName(e.name.c_str())) {
+            if (pathLength + e.name.size() + 1 <= sizeof(path)) {
+                memcpy(path + pathLength, e.name.c_str(), e.name.size() + 1);
+                files.RemoveFile(path);
+                path[pathLength] = 0;
+            }
+            continue;
+        }
         LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded));
         node = model.Node(folder);
         if (node->Find(decoded) >= 0) continue;

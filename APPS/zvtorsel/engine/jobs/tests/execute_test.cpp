@@ -206,6 +206,11 @@ TEST_F(Execute, KeptOpenDialogGetsFreshCountersAndLoadListRoundTrips) {
     CRebuildJobs again(settings, fs, cache, view, report, 0);
     again.ReadDownloadList();
     ASSERT_EQ(2u, again.loadList.size());
+    // A damaged count reads the keys there are, without a loop to two billion.
+    fs.WriteProfileString("C:\\rb\\download.lst", "download", "entry", "2147483647");
+    CRebuildJobs damaged(settings, fs, cache, view, report, 0);
+    damaged.ReadDownloadList();
+    EXPECT_EQ(2u, damaged.loadList.size());
     ASSERT_EQ(1, again.BuildTrees());
     int n;
     ASSERT_TRUE(again.cache.FindByUrl("http://h/missing.html", &f, &i, &n));

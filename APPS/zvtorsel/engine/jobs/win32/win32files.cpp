@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <string.h>
 
+#include "jobs/win32/temporaryfile.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
 
@@ -45,24 +46,21 @@ bool CWin32FileSystem::CopyFileTo(const char* from, const char* to) {
 }
 
 // One pass that sets the time on the open destination: a copy followed by a
-// separate time setting would open the file a second time.
+// separate time setting would open the file a second time. The data goes to
+// a temporary file beside the destination, which takes its place only when
+// complete: a full disk, a kill or a failed read never leaves a part of a
+// file, and an existing file stays as it was.
 bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
+    // Replacing by a move would pass over the read-only attribute.
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return false;
-    // An existing file is replaced only by a complete copy: the data goes to a
-    // temporary file in the same folder first.
     char temporary[MAX_PATH];
-    bool viaTemporary = false;
-    if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
-        const char* name = zvScanFileNameA(to);
-        std::string folder = name ? std::string(to, (size_t)(name - to)) : std::string(".\\");
-        viaTemporary = GetTempFileNameA(folder.c_str(), "zvt", 0, temporary) != 0;
-    }
-    const char* target = viaTemporary ? temporary : to;
-    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = CreateTemporaryBeside(to, temporary, sizeof(temporary));
     if (out == INVALID_HANDLE_VALUE) {
-        if (viaTemporary) ::DeleteFileA(temporary);
         CloseHandle(in);
         return false;
     }
@@ -83,10 +81,10 @@ bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const 
     }
     FILETIME fat = time;
     if (ok) ok = ::SetFileTime(out, nullptr, nullptr, &fat) != FALSE;
-    CloseHandle(out);
+    if (!CloseHandle(out)) ok = false;
     CloseHandle(in);
-    if (ok && viaTemporary) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (!ok) ::DeleteFileA(target);
+    if (ok) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!ok) ::DeleteFileA(temporary);
     return ok;
 }
 

@@ -157,10 +157,43 @@ TEST_F(Mapping, DotOnlyComponentsStayInsideTheRebuildFolder) {
     EXPECT_EQ(Local(Map("http://h/%2e%2e/%2E%2e/x", nullptr, TRUE)), "http$\\h\\$2e$2e\\$2e$2e\\x");
     EXPECT_EQ(Local("http://h/./a/..."), "http$\\h\\$2e\\a\\$2e$2e$2e");
     EXPECT_EQ(Local("http://../x"), "http$\\$2e$2e\\x");
-    EXPECT_EQ(Local("http://h/..a/a..//.."), "http$\\h\\..a\\a..\\$2e$2e");
-    EXPECT_EQ(Local("http://h/x?/../.."), "http$\\h\\x$3f$2f..$2f..");
+    EXPECT_EQ(Local("http://h/..a/a..//.."), "http$\\h\\..a\\a.$2e\\$2e$2e");
+    EXPECT_EQ(Local("http://h/x?/../.."), "http$\\h\\x$3f$2f..$2f.$2e");
     EXPECT_EQ(Name("$2e$2e"), "..");
     EXPECT_EQ(Name("$2e"), ".");
+}
+
+TEST_F(Mapping, DeviceNamesAndTrailingDotsStayFileNames) {
+    EXPECT_EQ(Local("http://dev.test/con/aux.html"), "http$\\dev.test\\$63on\\$61ux.html");
+    EXPECT_EQ(Local("http://h/NUL.tar.gz"), "http$\\h\\$4eUL.tar.gz");
+    EXPECT_EQ(Local("http://h/Com1"), "http$\\h\\$43om1");
+    EXPECT_EQ(Local("http://h/lpt9.txt"), "http$\\h\\$6cpt9.txt");
+    EXPECT_EQ(Local("http://h/prn  .x"), "http$\\h\\$70rn  .x");
+    EXPECT_EQ(Local("http://aux/x"), "http$\\$61ux\\x");
+    EXPECT_EQ(Local("con://h"), "$63on$\\h");
+    EXPECT_EQ(Local("http://h/con?x=1.htm"), "http$\\h\\con$3fx=1.htm");
+    // Near misses keep their names, as they were written before.
+    EXPECT_EQ(Local("http://h/com0/lpt10/cons/xcon/co.n/conin"),
+              "http$\\h\\com0\\lpt10\\cons\\xcon\\co.n\\conin");
+
+    EXPECT_EQ(Local("http://dev.test/dir./x.html"), "http$\\dev.test\\dir$2e\\x.html");
+    EXPECT_EQ(Local("http://h/a../b /c. "), "http$\\h\\a.$2e\\b$20\\c.$20");
+    EXPECT_EQ(Local("http://h/ "), "http$\\h\\$20");
+    EXPECT_EQ(Local("http://h/con."), "http$\\h\\$63on$2e");
+    EXPECT_EQ(Local("http://h/q?a/b."), "http$\\h\\q$3fa$2fb$2e");
+    EXPECT_EQ(Local("http://h/\x83\x5c."), "http$\\h\\\x83\x5c$2e");
+
+    for (const char* name : {"con", "aux.html", "dir.", "b ", "c. ", "NUL.tar.gz", "lpt9.txt"}) {
+        std::string local = Local(std::string("http://h/") + name);
+        EXPECT_EQ(Name(local.substr(local.rfind('\\') + 1)), name);
+    }
+
+    // A cut never leaves a name that Windows would change.
+    char cut[12];
+    UrlToLocalPath("http://h/ab. x", cut, sizeof cut, settings);
+    EXPECT_STREQ(cut, "http$\\h\\ab");
+    UrlToLocalPath("http://h/console", cut, sizeof cut, settings);
+    EXPECT_STREQ(cut, "http$\\h\\");
 }
 
 TEST_F(Mapping, NamesTurnBackIntoUrlText) {
@@ -350,6 +383,10 @@ TEST_F(Mapping, LocalNamesRoundTripToComponents) {
         std::string c;
         int kind = (int)(rng() % 8);
         if (kind == 0) return std::string(1 + rng() % 3, '.');
+        if (kind == 1) {
+            static const char* const kDevices[] = {"con", "PRN", "Aux", "nul", "com1", "LPT9"};
+            return std::string(kDevices[rng() % 6]) + (rng() % 2 ? ".x" : rng() % 2 ? " " : "");
+        }
         int len = 1 + (int)(rng() % 12);
         for (int i = 0; i < len; ++i) {
             if (rng() % 4 == 0) {

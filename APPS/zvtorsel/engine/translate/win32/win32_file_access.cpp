@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "jobs/win32/temporaryfile.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
 
@@ -39,19 +40,10 @@ public:
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
             return false;
-        char folder[MAX_PATH];
-        const char* name = zvScanFileNameA(path);
-        size_t folderLength = name ? (size_t)(name - path) : 0;
-        if (folderLength >= sizeof folder) return false;
-        if (folderLength) {
-            memcpy(folder, path, folderLength);
-            folder[folderLength] = 0;
-        } else {
-            strcpy(folder, ".");
-        }
         char temp[MAX_PATH];
-        if (!GetTempFileNameA(folder, "zvt", 0, temp)) return false;
-        bool ok = WriteAll(temp, pieces, count);
+        HANDLE h = CreateTemporaryBeside(path, temp, sizeof temp);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        bool ok = WriteAll(h, pieces, count);
         if (ok && (lastWrite.dwLowDateTime || lastWrite.dwHighDateTime))
             ok = zvSetFileTimeA(temp, &lastWrite) != 0;
         if (ok) ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING) != 0;
@@ -60,10 +52,8 @@ public:
     }
 
 private:
-    static bool WriteAll(const char* path, const FilePiece* pieces, int count) {
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
+    // Writes every piece and closes h.
+    static bool WriteAll(HANDLE h, const FilePiece* pieces, int count) {
         bool ok = true;
         for (int i = 0; i < count && ok; ++i) {
             const char* p = (const char*)pieces[i].data;

@@ -238,5 +238,8 @@ bool CMemoryFileSystem::WriteProfileString(const char* file, const char* section
     auto& p = profiles_[Key(file) + "|" + section];
     if (value) p[key] = value;
     else p.erase(key);
+    // The file grows as a real one would, so readers that bound a damaged
+    // count by the file's size see a plausible size.
+    if (value) nodes_[Key(file)].data += std::string(key) + "=" + value + "\r\n";
     return true;
 }

@@ -181,6 +181,61 @@ TEST_F(EndToEnd, TranslatedSiteBrowsesOfflineAndRestoresToTheCachedBytes) {
     EXPECT_FALSE(index->flags & ITEM_TRANSLATED);
 }
 
+TEST_F(EndToEnd, DeviceNamesAndTrailingDotsAreRebuiltLinkedAndReadBack) {
+    const std::string page =
+        "<html><body>\n"
+        "<a href=\"con/aux.html\">a</a>\n"
+        "<a href=\"http://dev.zvtest/nul.html\">n</a>\n"
+        "<img src=\"/com1\">\n"
+        "<a href=\"LPT9.txt\">l</a>\n"
+        "<a href=\"dir./x.html\">d</a>\n"
+        "</body></html>\n";
+    PutInCache("http://dev.zvtest/", page, "html", T0);
+    PutInCache("http://dev.zvtest/con/aux.html", "<html>aux</html>\n", "html", T0);
+    PutInCache("http://dev.zvtest/nul.html", "<html>nul</html>\n", "html", T0);
+    PutInCache("http://dev.zvtest/com1", "COM1", "", T0);
+    PutInCache("http://dev.zvtest/LPT9.txt", "LPT9", "txt", T0);
+    PutInCache("http://dev.zvtest/dir./x.html", "<html>x</html>\n", "html", T0);
+    PutInCache("http://dev.zvtest/end. ", "END", "", T0);
+    settings.xlatRebuild = 1;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        EXPECT_EQ(7u, jobs.cache.counters.c);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    EXPECT_EQ(0u, report.asked.size());
+    std::string site = folder + "http$\\dev.zvtest\\";
+    EXPECT_EQ("COM1", ReadAll(site + "$63om1"));
+    EXPECT_EQ("LPT9", ReadAll(site + "$4cPT9.txt"));
+    EXPECT_EQ("END", ReadAll(site + "end.$20"));
+    for (const char* name : {"$63on\\$61ux.html", "$6eul.html", "dir$2e\\x.html"})
+        EXPECT_TRUE(FileExists(site + name)) << name;
+    std::vector<std::string> all;
+    ListFiles(base, all);
+    EXPECT_EQ(7u, all.size());
+
+    std::string index = ReadAll(site + "index.html");
+    int links = 0;
+    for (const std::string& link : LinksOf(index.substr(0, index.find("Original Block")))) {
+        ++links;
+        EXPECT_TRUE(FileExists(LocalTarget(site + "index.html", link))) << link;
+    }
+    EXPECT_EQ(5, links);
+
+    // The names read back as the URLs they came from: nothing is new, and the
+    // translated page restores to the cached bytes.
+    CRebuildJobs again(settings, files, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    EXPECT_EQ(0u, again.cache.counters.c);
+    int f = -1, i = -1, n = 0;
+    for (const char* url : {"http://dev.zvtest/con/aux.html", "http://dev.zvtest/nul.html", "http://dev.zvtest/com1",
+                            "http://dev.zvtest/LPT9.txt", "http://dev.zvtest/dir./x.html", "http://dev.zvtest/end. "})
+        EXPECT_TRUE(again.rebuild.FindByUrl(url, &f, &i, &n)) << url;
+    ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
+    EXPECT_EQ(page, ReadAll(site + "index.html"));
+}
+
 TEST_F(EndToEnd, WriteBackRestoresOriginalsIntoTheCacheAndRenameOldKeepsTheOldFile) {
     const std::string page = "<html><a href=\"http://wb.zvtest/a.gif\">a</a></html>\n";
     PutInCache("http://wb.zvtest/", page, "html", T0);

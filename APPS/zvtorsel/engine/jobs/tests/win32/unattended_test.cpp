@@ -35,6 +35,51 @@ TEST(UnattendedRebuild, ExitCodesForArgumentsARunningCopyAndAFinishedRun) {
     RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
 }
 
+// A copy that fails (its destination held open without sharing by another
+// process) makes a finished run a partial one: exit code 3, the path and
+// the reason on one line, the count last; the held file is untouched.
+TEST(UnattendedRebuild, FailedEntriesMakeExitCodeThree) {
+    if (RunProgram("/rebuild /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "zvt_partial\\";
+    std::string log = std::string(temp) + "zvt_partial.log";
+    diskkit::RemoveTree(folder);
+    diskkit::ClearCache();
+    FILETIME t0 = {0x7db50500, 0x01c08d96};
+    ASSERT_TRUE(diskkit::PutInCache("http://partial.zvtest/held.gif", "NEW", "gif", t0));
+    ASSERT_TRUE(diskkit::PutInCache("http://partial.zvtest/free.gif", "FREE", "gif", t0));
+    std::string site = folder + "http$\\partial.zvtest\\";
+    CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+    CreateDirectoryA((folder + "http$").c_str(), nullptr);
+    CreateDirectoryA(site.substr(0, site.size() - 1).c_str(), nullptr);
+    ASSERT_TRUE(diskkit::WriteAll(site + "held.gif", "OLD"));
+    std::string arguments = "/rebuild \"/folder:" + folder + "\" \"/log:" + log + "\"";
+
+    // Older than the cache entry, so the run copies it.
+    HANDLE held = CreateFileA((site + "held.gif").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME old = {0, 0x01b00000};
+    ASSERT_TRUE(SetFileTime(held, nullptr, nullptr, &old));
+    CloseHandle(held);
+    held = CreateFileA((site + "held.gif").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(3, RunProgram(arguments));
+    CloseHandle(held);
+    std::string output = diskkit::ReadAll(log);
+    EXPECT_NE(std::string::npos, output.find(site + "held.gif")) << output;
+    EXPECT_NE(std::string::npos, output.find("失敗した項目 : 1")) << output;
+    EXPECT_EQ("OLD", diskkit::ReadAll(site + "held.gif"));
+    EXPECT_EQ("FREE", diskkit::ReadAll(site + "free.gif"));
+
+    // Nothing left to fail: a complete run.
+    EXPECT_EQ(0, RunProgram(arguments));
+    EXPECT_EQ("NEW", diskkit::ReadAll(site + "held.gif"));
+    EXPECT_EQ(std::string::npos, diskkit::ReadAll(log).find("失敗した項目"));
+    diskkit::ClearCache();
+    diskkit::RemoveTree(folder);
+    DeleteFileA(log.c_str());
+}
+
 // The line a refusal prints: the message with its %s filled, on one line.
 std::string Refusal(UINT id, const std::string& argument) {
     std::string text = diskkit::ProgramString(id);
