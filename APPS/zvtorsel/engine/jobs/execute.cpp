@@ -207,7 +207,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     TreeItem* target = found ? model.Item(rebuildFolder, rebuildItem) : nullptr;
     if (!target) {
-        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0};
+        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
         target = rebuildPane->AddUrl(mapped, &record, MARK_NOT_C, 0, false);
     }
     if (target) {
@@ -353,7 +353,7 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
     TreeItem* target = nullptr;
     if (cachePane->FindByUrl(url, &cf, &ci, &cno)) target = model.Item(cf, ci);
     if (!target) {
-        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0};
+        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
         target = cachePane->AddUrl(url, &record, MARK_NOT_C, 0, false);
     }
     if (target) {
