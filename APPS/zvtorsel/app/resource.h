@@ -187,7 +187,7 @@
 #define IDS_WARN_CACHE_PARTITIONS 1185
 #define IDS_WARN_CACHE_NEWER_FORMAT 1186
 #define IDS_WARN_CACHE_UNKNOWN 1187
-#define IDS_WARN_CACHE_ENCRYPTED 1188
+#define IDS_WARN_CACHE_ENTRY_UNFINISHED 1188
 #define IDS_WARN_CACHE_BODY_MISSING 1189
 
 // Options, report page format, notice and rebuild folder dialogs.

@@ -2,9 +2,11 @@
 
 #include <ctype.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "../app/resource.h"
+#include "cache/blockfile.h"
 #include "cache/cache2.h"
 #include "cache/cachekeys.h"
 #include "cache/contentdecode.h"
@@ -56,7 +58,7 @@ const std::vector<CacheDamage>& CBrowserCacheStore::Damage() const {
     return rows_;
 }
 
-void CBrowserCacheStore::Take(Record record, int status, const std::string& location, const std::vector<BYTE>& file) {
+void CBrowserCacheStore::Take(Record record, int status, const std::string& location, const BYTE* body) {
     if (status < 200 || status > 299) {
         char code[16];
         snprintf(code, sizeof code, "%d", status);
@@ -64,9 +66,8 @@ void CBrowserCacheStore::Take(Record record, int status, const std::string& loca
         if (status >= 300 && status <= 399 && !location.empty()) record.note += " " + location;
         record.size = 0;
     } else if (!record.sparse) {
-        const BYTE* body = file.data() + record.bodyOffset;
         record.size = (DWORD)record.bodyLength;
-        if (!record.encoding.empty()) {
+        if (!record.encoding.empty() && body) {
             std::vector<BYTE> decoded;
             DecodeResult result = DecodeContent(record.encoding, body, (size_t)record.bodyLength, decoded);
             if (result == DECODE_DONE) record.size = (DWORD)decoded.size();
@@ -138,7 +139,7 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
         record.stored = entry.responseTime;
         record.lastModified = BodyTime(entry.head, entry.responseTime);
         record.lastAccess = ToFileTime(entry.responseTime);
-        Take(std::move(record), entry.head.status, entry.head.location, file);
+        Take(std::move(record), entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
     }
 }
 
@@ -185,7 +186,93 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
         record.lastModified = BodyTime(entry.head, record.stored);
         record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
-        Take(std::move(record), entry.head.status, entry.head.location, file);
+        Take(std::move(record), entry.head.status, entry.head.location, file.data());
+    }
+}
+
+bool CBrowserCacheStore::ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
+                                            const BlockfileLocation& at, std::vector<BYTE>& out) {
+    if (at.file.compare(0, 2, "f_") == 0) return files_->ReadFile(folder + at.file, out) && at.length <= out.size();
+    const std::vector<BYTE>& data = blocks[atoi(at.file.c_str() + 5)];
+    if (at.offset > data.size() || at.length > data.size() - at.offset) return false;
+    out.assign(data.begin() + (size_t)at.offset, data.begin() + (size_t)(at.offset + at.length));
+    return true;
+}
+
+void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
+    ++caches_;
+    std::vector<BYTE> index;
+    if (!files_->ReadFile(folder + "index", index)) {
+        AddDamage(folder + "index", IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    std::map<int, std::vector<BYTE>> blocks;
+    std::vector<std::string> names;
+    files_->ListFiles(folder, names);
+    for (const std::string& name : names) {
+        if (name.compare(0, 5, "data_") != 0 || name.size() > 8) continue;
+        int number = atoi(name.c_str() + 5);
+        if (!files_->ReadFile(folder + name, blocks[number])) {
+            AddDamage(folder + name, IDS_WARN_CACHE_UNREADABLE);
+            blocks.erase(number);
+        }
+    }
+    ICacheFileReader& files = *files_;
+    CBlockfileReader reader;
+    bool parsed = reader.Parse(
+        index.data(), index.size(),
+        [&blocks](int number) -> const std::vector<BYTE>* {
+            auto found = blocks.find(number);
+            return found == blocks.end() ? nullptr : &found->second;
+        },
+        [&files, &folder](const std::string& name, ULONGLONG* size) { return files.FileSize(folder + name, size); },
+        [&files, &folder](const std::string& name, std::vector<BYTE>& out) { return files.ReadFile(folder + name, out); });
+    if (!parsed) {
+        AddDamage(folder + "index", IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    if (reader.Version() != BLOCKFILE_2_0 && reader.Version() != BLOCKFILE_2_1 && reader.Version() != BLOCKFILE_3_0) {
+        char version[32];
+        snprintf(version, sizeof version, " (%lX)", (unsigned long)reader.Version());
+        AddDamage(folder + "index" + version, IDS_WARN_CACHE_NEWER_FORMAT);
+    }
+    for (const BlockfileDamage& d : reader.Damage()) {
+        char where[64];
+        snprintf(where, sizeof where, "index (0x%08lX)", (unsigned long)d.address);
+        std::string url = ChromiumKeyToUrl(d.key.data(), d.key.size());
+        std::string place = folder + (d.file.empty() ? std::string(where) : d.file) + (url.empty() ? "" : " " + url);
+        UINT message = d.kind == BlockfileDamage::MISSING_FILE                                      ? IDS_WARN_CACHE_BODY_MISSING
+                       : d.kind == BlockfileDamage::DIRTY || d.kind == BlockfileDamage::EVICTED ? IDS_WARN_CACHE_ENTRY_UNFINISHED
+                                                                                                 : IDS_WARN_CACHE_ENTRY_DAMAGED;
+        AddDamage(place, message);
+    }
+    if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
+    std::vector<BYTE> head, body;
+    for (const BlockfileEntry& entry : reader.Entries()) {
+        Record record;
+        record.url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
+        if (record.url.empty()) continue;
+        HttpResponseHead response;
+        ULONGLONG responseTime = 0;
+        const BlockfileLocation& headAt = entry.head;
+        bool hasHead = entry.hasHead && ReadBlockfileBytes(blocks, folder, headAt, head);
+        if (!hasHead || !ParseResponseInfo(head.data(), (size_t)headAt.length, response, &responseTime)) {
+            AddDamage(folder + (headAt.file.empty() ? "index" : headAt.file) + " " + record.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            continue;
+        }
+        if (!responseTime) responseTime = entry.creationTime;
+        record.localFile = folder + (entry.body.file.empty() ? headAt.file : entry.body.file);
+        record.bodyOffset = entry.body.offset;
+        record.bodyLength = entry.body.length;
+        record.head = response.head;
+        record.contentType = response.contentType;
+        record.encoding = response.contentEncoding;
+        record.stored = responseTime;
+        record.lastModified = BodyTime(response, responseTime);
+        record.lastAccess = ToFileTime(responseTime);
+        const BYTE* stored = nullptr;
+        if (!record.encoding.empty() && record.bodyLength && StoredBody(record, body)) stored = body.data();
+        Take(std::move(record), response.status, response.location, stored);
     }
 }
 

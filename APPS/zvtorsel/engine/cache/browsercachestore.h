@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cache/blockfile.h"
 #include "cache/urlcache.h"
 
 // How the store reads a cache folder: a system's files, or the test's.
@@ -19,6 +20,8 @@ public:
     virtual bool ListFiles(const std::string& folder, std::vector<std::string>& names) = 0;
     // A whole file; false when it cannot be read or is larger than kLargestCacheFile.
     virtual bool ReadFile(const std::string& path, std::vector<BYTE>& out) = 0;
+    // The size of a file; false when it is not there.
+    virtual bool FileSize(const std::string& path, ULONGLONG* size) = 0;
 };
 
 // Entry files larger than this are not read (the browsers keep large bodies
@@ -35,6 +38,8 @@ public:
     void AddSimpleCache(const std::string& folder);
     // A Firefox cache2 folder ("cache2\"): the files of its "entries\".
     void AddCache2(const std::string& folder);
+    // A Chromium blockfile cache folder: "index", "data_N" and "f_" files.
+    void AddBlockfile(const std::string& folder);
     // A warning row of the opener (what it found and could not read).
     void Note(const std::string& where, UINT message) { AddDamage(where, message); }
     size_t CacheCount() const { return caches_; }
@@ -74,8 +79,12 @@ private:
     void AddDamage(const std::string& where, UINT message);
     // Takes a record read from a file: fills its size and note, keeps the
     // newest of one URL.
-    void Take(Record record, int status, const std::string& location, const std::vector<BYTE>& file);
+    // body: the stored bytes, needed only when the body is encoded.
+    void Take(Record record, int status, const std::string& location, const BYTE* body);
     bool StoredBody(const Record& record, std::vector<BYTE>& out);
+    // The bytes of a blockfile stream: in a block file read already, or in an "f_" file.
+    bool ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
+                            const BlockfileLocation& at, std::vector<BYTE>& out);
     void Emit(UrlCacheEntry& entry) const;
 
     std::string folder_;

@@ -19,11 +19,14 @@ const size_t kLongestKey = 64 * 1024;
 DWORD Le32(const BYTE* p) { return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24); }
 ULONGLONG Le64(const BYTE* p) { return (ULONGLONG)Le32(p) | ((ULONGLONG)Le32(p + 4) << 32); }
 
+}  // namespace
+
 // Stream 0 is a pickle of the response info: a payload size, flags, times,
 // then the head as a length and its bytes. Versions differ in how many
 // fields come before the head, so it is found by its shape: a length
 // (4-aligned in the payload) followed by "HTTP/".
-bool ReadResponseInfo(const BYTE* p, size_t size, SimpleCacheEntry& out) {
+bool ParseResponseInfo(const BYTE* p, size_t size, HttpResponseHead& head, ULONGLONG* responseTime) {
+    *responseTime = 0;
     if (size < 8) return false;
     size_t payload = Le32(p);
     if (payload > size - 4) return false;
@@ -31,18 +34,16 @@ bool ReadResponseInfo(const BYTE* p, size_t size, SimpleCacheEntry& out) {
     for (size_t at = 4; at + 4 + 5 <= payload; at += 4) {
         size_t length = Le32(body + at);
         if (length < 5 || length > payload - at - 4 || memcmp(body + at + 4, "HTTP/", 5) != 0) continue;
-        if (!ParseResponseHead((const char*)body + at + 4, length, out.head)) return false;
+        if (!ParseResponseHead((const char*)body + at + 4, length, head)) return false;
         // The response time is the last time field before the head.
         if (at >= 12) {
             ULONGLONG micro = Le64(body + at - 8);
-            if (micro > 0 && micro < (0x7fffffffffffffffULL / 10)) out.responseTime = micro * 10;
+            if (micro > 0 && micro < (0x7fffffffffffffffULL / 10)) *responseTime = micro * 10;
         }
         return true;
     }
     return false;
 }
-
-}  // namespace
 
 SimpleCacheResult ParseSimpleEntry(const BYTE* data, size_t size, SimpleCacheEntry& out) {
     out = SimpleCacheEntry();
@@ -65,7 +66,7 @@ SimpleCacheResult ParseSimpleEntry(const BYTE* data, size_t size, SimpleCacheEnt
     if (eof1 < afterKey || Le64(data + eof1) != kFinalMagic) return SIMPLE_DAMAGED;
     out.bodyOffset = afterKey;
     out.bodyLength = eof1 - afterKey;
-    if (!ReadResponseInfo(data + stream0, stream0Size, out)) return SIMPLE_NO_HEAD;
+    if (!ParseResponseInfo(data + stream0, stream0Size, out.head, &out.responseTime)) return SIMPLE_NO_HEAD;
     return SIMPLE_OK;
 }
 

@@ -26,6 +26,10 @@ struct SimpleCacheEntry {
     ULONGLONG responseTime = 0;  // FILETIME value; 0 when unknown
 };
 
+// Chromium's stored response info (stream 0 of both its cache formats): the
+// head and the response time (FILETIME value, 0 when unknown).
+bool ParseResponseInfo(const BYTE* data, size_t size, HttpResponseHead& head, ULONGLONG* responseTime);
+
 SimpleCacheResult ParseSimpleEntry(const BYTE* data, size_t size, SimpleCacheEntry& out);
 
 // One range of a sparse file: where its bytes lie in the body and in the file.

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "../app/resource.h"
 #include "cache/folderurl.h"
@@ -153,10 +154,21 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
     FILETIME time = it->time;
     WORD translatedFlags = 0;
     auto copyOne = [&]() -> bool {
+        // A store that keeps bodies inside its own files gives the decoded
+        // body, written to the destination first; translation then reads it there.
+        const char* source = it->localFile.c_str();
+        if (cache.BodiesInStore()) {
+            std::vector<BYTE> body;
+            bool undecoded = false;
+            if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
+                !files.WriteFileWithTime(dest.c_str(), body.data(), body.size(), time))
+                return false;
+            source = dest.c_str();
+        }
         if (settings.xlatRebuild && it->kind == KIND_HTML) {
             char siteRoot[kUrlBufferSize];
             if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
-            if (translator.LoadHtml(it->localFile.c_str(), TRUE) &&
+            if (translator.LoadHtml(source, TRUE) &&
                 translator.Translate(base.c_str(), siteRoot, TRUE) &&
                 translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
                                            settings.useNoframeTag)) {
@@ -165,7 +177,8 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             }
         }
         translatedFlags = 0;
-        return files.CopyFileWithTime(it->localFile.c_str(), dest.c_str(), time);
+        if (source == dest.c_str()) return true;
+        return files.CopyFileWithTime(source, dest.c_str(), time);
     };
 
     CopyResult result = COPY_FAILED;

@@ -3,7 +3,9 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cache/browsercachestore.h"
 #include "cache/indexdatstore.h"
 #include "cache/urlcache.h"
 
@@ -13,6 +15,30 @@
 // index (IndexCount() 0) and a warning row.
 std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
 
+// The cache folders of today's browsers found in folder or below it: a
+// Chromium "Cache_Data" (simple) or "Cache" (blockfile) folder or any folder
+// above it (a profile, "User Data"), a Firefox "cache2" folder or the profile
+// above it. Several found caches are read into one store.
+struct BrowserCacheFolders {
+    std::vector<std::string> simple;  // Chromium simple caches, each ending with "\"
+    std::vector<std::string> cache2;  // Firefox cache2 folders
+    std::vector<std::string> blockfile;  // Chromium blockfile caches
+    // What was found and cannot be read (index files of other caches): one
+    // path each, with the store's message for it.
+    std::vector<CacheDamage> unknown;
+};
+BrowserCacheFolders FindBrowserCaches(const std::string& folder);
+
 // The store for the setting CacheFolder (or /cache:): WinINet when folder is
-// empty, else OpenCacheFolder.
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder);
+// empty; else the index.dat folder, or the browser caches found in and below
+// it. *found (when given) is false when no cache of a known kind was found:
+// the store then holds nothing but the warning rows that say what was there.
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, bool* found = nullptr);
+
+// The files of a cache folder through the system, read only.
+class CWin32CacheFileReader : public ICacheFileReader {
+public:
+    bool ListFiles(const std::string& folder, std::vector<std::string>& names) override;
+    bool ReadFile(const std::string& path, std::vector<BYTE>& out) override;
+    bool FileSize(const std::string& path, ULONGLONG* size) override;
+};

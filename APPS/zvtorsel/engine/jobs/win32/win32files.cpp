@@ -44,14 +44,14 @@ bool CWin32FileSystem::CopyFileTo(const char* from, const char* to) {
     return ::CopyFileA(from, to, FALSE) != FALSE;
 }
 
-// One pass that sets the time on the open destination: a copy followed by a
-// separate time setting would open the file a second time.
-bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
-    HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return false;
-    // An existing file is replaced only by a complete copy: the data goes to a
-    // temporary file in the same folder first.
+namespace {
+
+// An existing file is replaced only by a complete new one: the data goes to
+// a temporary file in the same folder first. fill writes the data into the
+// open file; the last-write time is set on the same handle, so the file is
+// not opened a second time.
+template <typename Fill>
+bool ReplaceFile(const char* to, const FILETIME& time, Fill fill) {
     char temporary[MAX_PATH];
     bool viaTemporary = false;
     if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
@@ -63,31 +63,47 @@ bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const 
     HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
         if (viaTemporary) ::DeleteFileA(temporary);
-        CloseHandle(in);
         return false;
     }
-    static const DWORD kChunk = 65536;
-    std::vector<char> buffer(kChunk);
-    bool ok = true;
-    for (;;) {
-        DWORD got = 0, written = 0;
-        if (!ReadFile(in, buffer.data(), kChunk, &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        if (!WriteFile(out, buffer.data(), got, &written, nullptr) || written != got) {
-            ok = false;
-            break;
-        }
-    }
+    bool ok = fill(out);
     FILETIME fat = time;
     if (ok) ok = ::SetFileTime(out, nullptr, nullptr, &fat) != FALSE;
     CloseHandle(out);
-    CloseHandle(in);
     if (ok && viaTemporary) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!ok) ::DeleteFileA(target);
     return ok;
+}
+
+}  // namespace
+
+bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
+    HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return false;
+    bool ok = ReplaceFile(to, time, [in](HANDLE out) {
+        static const DWORD kChunk = 65536;
+        std::vector<char> buffer(kChunk);
+        for (;;) {
+            DWORD got = 0, written = 0;
+            if (!ReadFile(in, buffer.data(), kChunk, &got, nullptr)) return false;
+            if (got == 0) return true;
+            if (!WriteFile(out, buffer.data(), got, &written, nullptr) || written != got) return false;
+        }
+    });
+    CloseHandle(in);
+    return ok;
+}
+
+bool CWin32FileSystem::WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) {
+    return ReplaceFile(to, time, [data, size](HANDLE out) {
+        size_t done = 0;
+        while (done < size) {
+            DWORD chunk = (DWORD)(size - done > (1u << 30) ? (1u << 30) : size - done), written = 0;
+            if (!WriteFile(out, data + done, chunk, &written, nullptr) || written != chunk) return false;
+            done += chunk;
+        }
+        return true;
+    });
 }
 
 bool CWin32FileSystem::MoveFileTo(const char* from, const char* to) {
