@@ -188,8 +188,10 @@ TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolde
     std::string log = base + "list.txt";
     ASSERT_EQ(0, RunProgram("/cachelist \"/cache:" + base + "old disk\" \"/log:" + log + "\""));
     std::string listing = ReadAll(log);
-    std::string cacheData = chromium + "Default\\Cache\\Cache_Data\\";
-    EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/jis.html\t" + cacheData + "680a3a268a5ade53_0\t281\t"
+    // Firefox fetched the site last: its responses are the newest.
+    std::string entries = firefox + "cache2\\entries\\";
+    EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/jis.html\t" + entries +
+                                              "B20F5E6DAFF82EF1A98922E822862FAE48E656F5\t281\t"
                                               "2003-04-05 06:07:08\ttext/html\t\r\n")) << listing;
     EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/old.html\t\t0\t"));
     EXPECT_NE(std::string::npos, listing.find("\t301 http://127.0.0.1:8431/index.html\r\n"));
