@@ -5,12 +5,9 @@
 #include "console.h"
 
 std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report) {
-    bool found = false;
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, &found);
-    if (!found) {
-        for (const CacheDamage& damage : store->Damage()) report.Warning(damage.where.c_str(), damage.message);
-        return nullptr;
-    }
+    std::vector<CacheDamage> why;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    for (const CacheDamage& damage : why) report.Warning(damage.where.c_str(), damage.message);
     return store;
 }
 

@@ -112,7 +112,7 @@ bool CViewPicDlg::OpenPicture() {
 void CViewPicDlg::PlaceWindow() {
     CWinApp* app = AfxGetApp();
     int show = app ? (int)app->GetProfileInt(kSection, "CmdShow", SW_SHOWNORMAL) : SW_SHOWNORMAL;
-    int x = app ? (int)app->GetProfileInt(kSection, "PosX", 0) : 0;
+    int x = app ? (int)app->GetProfileInt(kSection, "PosX", (UINT)kViewerNoPosition) : kViewerNoPosition;
     int y = app ? (int)app->GetProfileInt(kSection, "PosY", 0) : 0;
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -126,7 +126,9 @@ void CViewPicDlg::PlaceWindow() {
     WINDOWPLACEMENT place = {};
     place.length = sizeof(place);
     GetWindowPlacement(m_hWnd, &place);
-    place.showCmd = show == SW_SHOWMINIMIZED || show == SW_SHOWMAXIMIZED ? show : SW_SHOWNORMAL;
+    // A normal window stays hidden until the dialog manager shows it, placed
+    // and with its bars: shown here, it would appear half set up.
+    place.showCmd = show == SW_SHOWMINIMIZED || show == SW_SHOWMAXIMIZED ? show : SW_HIDE;
     place.rcNormalPosition = {p.x, p.y, p.x + p.width, p.y + p.height};
     SetWindowPlacement(m_hWnd, &place);
     placing_ = false;

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include "appstate.h"
+#include "cache/enumerate.h"
+#include "cache/win32/cachefolder.h"
 #include "messages.h"
 #include "resource.h"
 #include "zvcore32.h"
@@ -101,12 +103,17 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
         }
     }
 
+    if (!OpenCache()) {
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     view_.Attach(m_hWnd, trees_, lists_, images_);
-    std::string rebuildRoot = LoadText(IDS_ROOT_REBUILD), cacheRoot = LoadText(IDS_ROOT_CACHE),
-                historyRoot = LoadText(IDS_ROOT_HISTORY);
+    std::string rebuildRoot = LoadText(IDS_ROOT_REBUILD), historyRoot = LoadText(IDS_ROOT_HISTORY);
+    std::string cacheRoot = CacheRootCaption(*cache_, LoadText(IDS_ROOT_CACHE).c_str(),
+                                             LoadText(IDS_CACHE_FOLDER_CAPTION).c_str());
     view_.SetRootTexts(rebuildRoot.c_str(), cacheRoot.c_str(), historyRoot.c_str(), App().noneText);
     report_.Attach(m_hWnd, &view_);
-    jobs_.reset(new CRebuildJobs(settings_, files_, cache_, view_, report_, historyPrefixLength_));
+    jobs_.reset(new CRebuildJobs(settings_, files_, *cache_, view_, report_, historyPrefixLength_));
     panes_[SIDE_REBUILD] = &jobs_->rebuild;
     panes_[SIDE_CACHE] = &jobs_->cache;
     view_.SetPanes(panes_[SIDE_REBUILD], panes_[SIDE_CACHE]);
@@ -127,6 +134,16 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
     }
     PostMessage(WM_TREE_APPLY_LAYOUT);
     return TRUE;
+}
+
+bool CRebuildTreeDlg::OpenCache() {
+    std::vector<CacheDamage> why;
+    cache_ = OpenUrlCache(settings_.cacheFolder, why);
+    if (cache_) return true;
+    std::string text;
+    for (const CacheDamage& damage : why) text += damage.where + "\n" + LoadText(damage.message) + "\n";
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void CRebuildTreeDlg::FillLoadList() {
@@ -346,6 +363,7 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
 }
 
 void CRebuildTreeDlg::OnDestroy() {
+    if (!jobs_) return;  // ended before it was shown: the stored layout stays
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(m_hWnd, &placement)) {

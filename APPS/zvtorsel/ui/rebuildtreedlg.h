@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "afxwin.h"
-#include "cache/win32/wininetcache.h"
+#include "cache/urlcache.h"
 #include "dialogreport.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
@@ -40,6 +40,8 @@ class CRebuildTreeDlg : public CDialog {
 public:
     CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent);
     ~CRebuildTreeDlg() override;
+    // After DoModal: file operations of the last execution that failed.
+    int FailedFiles() const { return jobs_ ? jobs_->FailedFiles() : 0; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -91,6 +93,10 @@ private:
     bool RunBaseFolderDialog(int current, int& chosen);
     void OnChangeBaseFolder(const Target& target);
 
+    // Opens the store of the setting CacheFolder; false (having said why)
+    // when the folder cannot be read.
+    bool OpenCache();
+
     // Layout.
     void CaptureBottomControls();
     void LayOut();
@@ -106,7 +112,7 @@ private:
     HMENU menus_[2] = {nullptr, nullptr};
 
     CWin32FileSystem files_;
-    CWinInetUrlCache cache_;
+    std::unique_ptr<IUrlCache> cache_;
     CPaneControls view_;
     CDialogJobReport report_;
     std::unique_ptr<CRebuildJobs> jobs_;

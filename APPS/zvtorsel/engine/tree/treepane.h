@@ -136,6 +136,7 @@ public:
     // Status text of a job step: prefix followed by the folder URL and name.
     void ShowProgress(const char* prefix, const char* text);
     // Asks whether to go on after a failed file operation: true to go on.
+    // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
     bool Cancelled() const { return cancel != 0; }
 
@@ -155,6 +156,7 @@ public:
     int shownFolder = -1;
     volatile long cancel = 0;
     PaneCounters counters;
+    int failedFiles = 0;  // file operations that failed since the job started
     // Marks never allowed on this side: those that would write into a cache
     // store that is only read (write-back, cache delete and cache move).
     BYTE forbiddenMarks = 0;

@@ -80,7 +80,9 @@ size_t ReadEveryFile(const std::string& folder, unsigned long* sum) {
 
 double Listing(const std::string& folder, size_t* entries) {
     double start = Now();
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder);
+    std::vector<CacheDamage> why;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    if (!store) return 0.0;
     CRecordingReport report;
     size_t bytes = 0;
     *entries = ListUrlCache(*store, [&bytes](const std::string& line) { bytes += line.size(); }, report);

@@ -174,16 +174,16 @@ BrowserCacheFolders FindBrowserCaches(const std::string& folder) {
     return search.found;
 }
 
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, bool* found) {
-    if (found) *found = true;
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why) {
+    why.clear();
     if (folder.empty()) return std::unique_ptr<IUrlCache>(new CWinInetUrlCache);
     std::unique_ptr<CIndexDatUrlCache> index = OpenCacheFolder(folder);
     if (index->IndexCount() > 0) return std::unique_ptr<IUrlCache>(index.release());
 
     BrowserCacheFolders caches = FindBrowserCaches(folder);
-    if (caches.simple.empty() && caches.cache2.empty() && caches.blockfile.empty() && caches.unknown.empty()) {
-        if (found) *found = false;
-        return std::unique_ptr<IUrlCache>(index.release());
+    if (caches.simple.empty() && caches.cache2.empty() && caches.blockfile.empty()) {
+        why = caches.unknown.empty() ? index->Damage() : caches.unknown;
+        return nullptr;
     }
     std::string base = folder;
     if (base.back() != '\\' && base.back() != '/') base += '\\';
@@ -193,6 +193,5 @@ std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, bool* found) 
     for (const std::string& cache2 : caches.cache2) store->AddCache2(cache2);
     for (const std::string& blockfile : caches.blockfile) store->AddBlockfile(blockfile);
     for (const CacheDamage& unknown : caches.unknown) store->Note(unknown.where, unknown.message);
-    if (found) *found = store->CacheCount() > 0;
     return std::unique_ptr<IUrlCache>(store.release());
 }

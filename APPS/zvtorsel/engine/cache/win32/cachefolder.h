@@ -29,11 +29,11 @@ struct BrowserCacheFolders {
 };
 BrowserCacheFolders FindBrowserCaches(const std::string& folder);
 
-// The store for the setting CacheFolder (or /cache:): WinINet when folder is
-// empty; else the index.dat folder, or the browser caches found in and below
-// it. *found (when given) is false when no cache of a known kind was found:
-// the store then holds nothing but the warning rows that say what was there.
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, bool* found = nullptr);
+// The store that every job reads, for the setting CacheFolder or /cache::
+// the live cache through WinINet when folder is empty; else the index.dat
+// folder, or the browser caches found in and below it. Null when no cache
+// of a known kind is there; `why` then tells what was found, one row each.
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why);
 
 // The files of a cache folder through the system, read only.
 class CWin32CacheFileReader : public ICacheFileReader {

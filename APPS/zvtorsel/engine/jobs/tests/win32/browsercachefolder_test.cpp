@@ -165,9 +165,10 @@ TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderA
         std::map<std::string, std::string> before, after;
         Take(base + "old disk\\", before);
         settings.xlatRebuild = 1;
-        bool found = false;
-        std::unique_ptr<IUrlCache> store = OpenUrlCache(*folder, &found);
-        ASSERT_TRUE(found);
+        std::vector<CacheDamage> why;
+        std::unique_ptr<IUrlCache> store = OpenUrlCache(*folder, why);
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(why.empty());
         EXPECT_TRUE(store->ReadOnly());
         {
             CRebuildJobs jobs(settings, files, *store, view, report, 0);
