@@ -11,6 +11,6 @@
 int RunCacheList(const CommandLine& options);
 
 // The cache of a command job: the live cache when folder is empty, else the
-// folder's index files; null (with the reason reported) when the folder
-// holds no readable index file.
+// cache folder (index files, or the browser caches found in and below it);
+// null (with the reason reported) when no readable cache was found there.
 std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report);

@@ -182,6 +182,13 @@
 #define IDS_WARN_CACHE_UNREADABLE 1180
 #define IDS_WARN_CACHE_DAMAGED 1181
 #define IDS_CACHE_FOLDER_CAPTION 1182
+#define IDS_WARN_CACHE_ENTRY_DAMAGED 1183
+#define IDS_WARN_CACHE_BODY_UNDECODED 1184
+#define IDS_WARN_CACHE_PARTITIONS 1185
+#define IDS_WARN_CACHE_NEWER_FORMAT 1186
+#define IDS_WARN_CACHE_UNKNOWN 1187
+#define IDS_WARN_CACHE_ENTRY_UNFINISHED 1188
+#define IDS_WARN_CACHE_BODY_MISSING 1189
 
 // Start-up, the end of a rebuild in the window, and the command line's
 // refusals (one line each on standard error).

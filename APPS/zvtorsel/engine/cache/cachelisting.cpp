@@ -45,6 +45,12 @@ std::string CacheListingLine(const UrlCacheEntry& entry) {
     snprintf(size, sizeof size, "\t%lu\t", (unsigned long)entry.sizeLow);
     line += size;
     AppendTime(line, entry.lastModified);
+    if (entry.contentType || entry.note) {
+        line += '\t';
+        AppendText(line, entry.contentType);
+        line += '\t';
+        AppendText(line, entry.note);
+    }
     return line;
 }
 

@@ -8,8 +8,10 @@
 #include "jobs/jobreport.h"
 
 // URL, local file (empty when none), size and last-modified time as
-// "YYYY-MM-DD hh:mm:ss" UTC (empty when none), separated by tabs. Control
-// bytes are written as "%XX", so that every entry stays one line of four columns.
+// "YYYY-MM-DD hh:mm:ss" UTC (empty when none), separated by tabs; for the
+// stores that know them, the content type and what a response that is not
+// rebuilt was ("301 <target>", "404") follow. Control bytes are written as
+// "%XX", so that every entry stays one line.
 std::string CacheListingLine(const UrlCacheEntry& entry);
 
 // Gives every entry of the walk, in its order, to line; then reports what

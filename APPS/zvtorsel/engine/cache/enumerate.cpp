@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "../app/resource.h"
+#include "cache/contenttype.h"
 #include "mapping/url_mapping.h"
 #include "tree/treepane.h"
 
@@ -44,7 +45,15 @@ int EnumerateUrlCache(CCachePane& pane) {
             bool cookie = (entry.entryType & CACHE_ENTRY_COOKIE) != 0;
             bool history = (entry.entryType & CACHE_ENTRY_HISTORY) != 0;
             if (!cookie && !history && Present(entry.sourceUrl) && Present(entry.localFile)) {
-                if (MapUrlToName(entry.sourceUrl, entry.localFile, entry.lastModified,
+                // Browser caches name their files without an extension: the
+                // content type gives the one a query URL is mapped with.
+                const char* local = entry.localFile;
+                std::string typed;
+                if (const char* ext = ExtensionForContentType(entry.contentType)) {
+                    typed = std::string(local) + "." + ext;
+                    local = typed.c_str();
+                }
+                if (MapUrlToName(entry.sourceUrl, local, entry.lastModified,
                                  pane.settings.cnvtPercent, mapped, sizeof(mapped)))
                     pane.AddCacheEntry(&entry, mapped, pane.root, 0, MARK_ALL, 0, false);
             } else if (history && pane.historyRoot >= 0 && Present(entry.sourceUrl) &&

@@ -63,6 +63,8 @@ bool CIndexDatUrlCache::Emit(UrlCacheEntry& entry) {
             entry.expire = r.expire;
             entry.headerInfo = r.headerInfo;
             entry.headerInfoSize = r.headerInfoSize;
+            entry.contentType = nullptr;
+            entry.note = nullptr;
             return true;
         }
         ++walkIndex_;

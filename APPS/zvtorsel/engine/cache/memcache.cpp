@@ -32,6 +32,8 @@ bool CMemoryUrlCache::Emit(UrlCacheEntry& entry) {
     entry.expire = FILETIME{0, 0};
     entry.headerInfo = nullptr;
     entry.headerInfoSize = 0;
+    entry.contentType = nullptr;
+    entry.note = nullptr;
     return true;
 }
 

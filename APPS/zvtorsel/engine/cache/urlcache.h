@@ -23,6 +23,10 @@ struct UrlCacheEntry {
     FILETIME expire;          // zero when the store has none
     const char* headerInfo;   // response headers, null when absent; not terminated
     DWORD headerInfoSize;
+    const char* contentType;  // null when the store does not know it
+    // What a response that is not rebuilt was ("301 <target>", "404"); null
+    // for the responses that are.
+    const char* note;
 };
 
 // A part of a store that could not be read: where (a file and its offset)
@@ -54,6 +58,18 @@ public:
     virtual bool ReadOnly() const { return false; }
     // The folder such a store reads, for captions; null for the live cache.
     virtual const char* SourceFolder() const { return nullptr; }
+    // Stores whose cache files are not the bodies themselves (a browser keeps
+    // several entries, or one entry and its headers, in one file) give each
+    // body through ReadBody; the copy step then writes that instead of
+    // copying the local file.
+    virtual bool BodiesInStore() const { return false; }
+    // The body of url as the server meant it (Content-Encoding undone). When
+    // it cannot be decoded the stored bytes are given and *undecoded is set.
+    // False when the body cannot be read at all.
+    virtual bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) {
+        (void)url, (void)body, (void)undecoded;
+        return false;
+    }
     // What the store could not read, one warning row each.
     virtual const std::vector<CacheDamage>& Damage() const {
         static const std::vector<CacheDamage> none;

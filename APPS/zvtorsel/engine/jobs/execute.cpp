@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "../app/resource.h"
 #include "cache/folderurl.h"
@@ -153,10 +154,21 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
     FILETIME time = it->time;
     WORD translatedFlags = 0;
     auto copyOne = [&]() -> bool {
+        // A store that keeps bodies inside its own files gives the decoded
+        // body, written to the destination first; translation then reads it there.
+        const char* source = it->localFile.c_str();
+        if (cache.BodiesInStore()) {
+            std::vector<BYTE> body;
+            bool undecoded = false;
+            if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
+                !files.WriteFileWithTime(dest.c_str(), body.data(), body.size(), time))
+                return false;
+            source = dest.c_str();
+        }
         if (settings.xlatRebuild && it->kind == KIND_HTML) {
             char siteRoot[kUrlBufferSize];
             if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
-            if (translator.LoadHtml(it->localFile.c_str(), TRUE) &&
+            if (translator.LoadHtml(source, TRUE) &&
                 translator.Translate(base.c_str(), siteRoot, TRUE, dest.c_str()) &&
                 translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
                                            settings.useNoframeTag)) {
@@ -165,7 +177,8 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             }
         }
         translatedFlags = 0;
-        return files.CopyFileWithTime(it->localFile.c_str(), dest.c_str(), time);
+        if (source == dest.c_str()) return true;
+        return files.CopyFileWithTime(source, dest.c_str(), time);
     };
 
     CopyResult result = COPY_FAILED;
@@ -207,7 +220,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     TreeItem* target = found ? model.Item(rebuildFolder, rebuildItem) : nullptr;
     if (!target) {
-        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0};
+        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
         target = rebuildPane->AddUrl(mapped, &record, MARK_NOT_C, 0, false);
     }
     if (target) {
@@ -353,7 +366,7 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
     TreeItem* target = nullptr;
     if (cachePane->FindByUrl(url, &cf, &ci, &cno)) target = model.Item(cf, ci);
     if (!target) {
-        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0};
+        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
         target = cachePane->AddUrl(url, &record, MARK_NOT_C, 0, false);
     }
     if (target) {

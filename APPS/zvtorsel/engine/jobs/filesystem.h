@@ -23,6 +23,9 @@ public:
     virtual bool CopyFileTo(const char* from, const char* to) = 0;
     // A copy that overwrites the destination and gives it the last-write time.
     virtual bool CopyFileWithTime(const char* from, const char* to, const FILETIME& time) = 0;
+    // Writes size bytes as the file to, replacing it only when complete, and
+    // gives it the last-write time.
+    virtual bool WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) = 0;
     virtual bool MoveFileTo(const char* from, const char* to) = 0;
     virtual bool RemoveFile(const char* path) = 0;
     virtual bool RemoveFolder(const char* path) = 0;

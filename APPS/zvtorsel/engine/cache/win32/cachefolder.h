@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cache/browsercachestore.h"
 #include "cache/indexdatstore.h"
 #include "cache/urlcache.h"
 
@@ -14,8 +15,30 @@
 // index (IndexCount() 0) and a warning row.
 std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
 
+// The cache folders of today's browsers found in folder or below it: a
+// Chromium "Cache_Data" (simple) or "Cache" (blockfile) folder or any folder
+// above it (a profile, "User Data"), a Firefox "cache2" folder or the profile
+// above it. Several found caches are read into one store.
+struct BrowserCacheFolders {
+    std::vector<std::string> simple;  // Chromium simple caches, each ending with "\"
+    std::vector<std::string> cache2;  // Firefox cache2 folders
+    std::vector<std::string> blockfile;  // Chromium blockfile caches
+    // What was found and cannot be read (index files of other caches): one
+    // path each, with the store's message for it.
+    std::vector<CacheDamage> unknown;
+};
+BrowserCacheFolders FindBrowserCaches(const std::string& folder);
+
 // The store that every job reads, for the setting CacheFolder or /cache::
-// the live cache through WinINet when folder is empty, else the folder.
-// Null when the folder holds no readable index; `why` then tells it, one
-// row per index file.
+// the live cache through WinINet when folder is empty; else the index.dat
+// folder, or the browser caches found in and below it. Null when no cache
+// of a known kind is there; `why` then tells what was found, one row each.
 std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why);
+
+// The files of a cache folder through the system, read only.
+class CWin32CacheFileReader : public ICacheFileReader {
+public:
+    bool ListFiles(const std::string& folder, std::vector<std::string>& names) override;
+    bool ReadFile(const std::string& path, std::vector<BYTE>& out) override;
+    bool FileSize(const std::string& path, ULONGLONG* size) override;
+};

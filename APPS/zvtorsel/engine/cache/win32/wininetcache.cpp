@@ -37,6 +37,8 @@ void CWinInetUrlCache::Fill(UrlCacheEntry& entry) const {
     entry.expire = info->ExpireTime;
     entry.headerInfo = info->dwHeaderInfoSize ? (const char*)info->lpHeaderInfo : nullptr;
     entry.headerInfoSize = info->lpHeaderInfo ? info->dwHeaderInfoSize : 0;
+    entry.contentType = nullptr;
+    entry.note = nullptr;
 }
 
 // An entry larger than the record buffer makes the buffer grow to the size the

@@ -45,47 +45,62 @@ bool CWin32FileSystem::CopyFileTo(const char* from, const char* to) {
     return ::CopyFileA(from, to, FALSE) != FALSE;
 }
 
-// One pass that sets the time on the open destination: a copy followed by a
-// separate time setting would open the file a second time. The data goes to
-// a temporary file beside the destination, which takes its place only when
-// complete: a full disk, a kill or a failed read never leaves a part of a
-// file, and an existing file stays as it was.
-bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
+namespace {
+
+// An existing file is replaced only by a complete new one: the data goes to
+// a temporary file beside the target, which takes its place only when
+// complete, so a full disk, a kill or a failed read never leaves a part of a
+// file, and an existing file stays as it was. fill writes the data into the
+// open file; the last-write time is set on the same handle, so the file is
+// not opened a second time.
+template <typename Fill>
+bool ReplaceFile(const char* to, const FILETIME& time, Fill fill) {
     // Replacing by a move would pass over the read-only attribute.
     DWORD attributes = GetFileAttributesA(to);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
-    HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return false;
     char temporary[MAX_PATH];
     HANDLE out = CreateTemporaryBeside(to, temporary, sizeof(temporary));
-    if (out == INVALID_HANDLE_VALUE) {
-        CloseHandle(in);
-        return false;
-    }
-    static const DWORD kChunk = 65536;
-    std::vector<char> buffer(kChunk);
-    bool ok = true;
-    for (;;) {
-        DWORD got = 0, written = 0;
-        if (!ReadFile(in, buffer.data(), kChunk, &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        if (!WriteFile(out, buffer.data(), got, &written, nullptr) || written != got) {
-            ok = false;
-            break;
-        }
-    }
+    if (out == INVALID_HANDLE_VALUE) return false;
+    bool ok = fill(out);
     FILETIME fat = time;
     if (ok) ok = ::SetFileTime(out, nullptr, nullptr, &fat) != FALSE;
     if (!CloseHandle(out)) ok = false;
-    CloseHandle(in);
     if (ok) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!ok) ::DeleteFileA(temporary);
     return ok;
+}
+
+}  // namespace
+
+bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
+    HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return false;
+    bool ok = ReplaceFile(to, time, [in](HANDLE out) {
+        static const DWORD kChunk = 65536;
+        std::vector<char> buffer(kChunk);
+        for (;;) {
+            DWORD got = 0, written = 0;
+            if (!ReadFile(in, buffer.data(), kChunk, &got, nullptr)) return false;
+            if (got == 0) return true;
+            if (!WriteFile(out, buffer.data(), got, &written, nullptr) || written != got) return false;
+        }
+    });
+    CloseHandle(in);
+    return ok;
+}
+
+bool CWin32FileSystem::WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) {
+    return ReplaceFile(to, time, [data, size](HANDLE out) {
+        size_t done = 0;
+        while (done < size) {
+            DWORD chunk = (DWORD)(size - done > (1u << 30) ? (1u << 30) : size - done), written = 0;
+            if (!WriteFile(out, data + done, chunk, &written, nullptr) || written != chunk) return false;
+            done += chunk;
+        }
+        return true;
+    });
 }
 
 bool CWin32FileSystem::MoveFileTo(const char* from, const char* to) {

@@ -8,6 +8,7 @@ public:
     bool GetFileInfo(const char* path, DirEntry& out) override;
     bool CopyFileTo(const char* from, const char* to) override;
     bool CopyFileWithTime(const char* from, const char* to, const FILETIME& time) override;
+    bool WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) override;
     bool MoveFileTo(const char* from, const char* to) override;
     bool RemoveFile(const char* path) override;
     bool RemoveFolder(const char* path) override;

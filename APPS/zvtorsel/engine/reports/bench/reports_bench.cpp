@@ -141,6 +141,7 @@ public:
     bool GetFileInfo(const char*, DirEntry&) override { return false; }
     bool CopyFileTo(const char*, const char*) override { return false; }
     bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return false; }
+    bool WriteFileWithTime(const char*, const BYTE*, size_t, const FILETIME&) override { return false; }
     bool MoveFileTo(const char*, const char*) override { return false; }
     bool RemoveFile(const char*) override { return false; }
     bool RemoveFolder(const char*) override { return false; }

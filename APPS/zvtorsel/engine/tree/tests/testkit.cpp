@@ -149,6 +149,14 @@ bool CMemoryFileSystem::CopyFileTo(const char* from, const char* to) {
     return true;
 }
 
+bool CMemoryFileSystem::WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) {
+    for (const std::string& f : failCopyTo)
+        if (Key(f) == Key(to)) return false;
+    if (!ParentExists(to)) return false;
+    AddFile(to, std::string((const char*)data, size), TimeValue(time));
+    return true;
+}
+
 bool CMemoryFileSystem::MoveFileTo(const char* from, const char* to) {
     if (Exists(to) || !CopyFileTo(from, to)) return false;
     nodes_.erase(Key(from));

@@ -54,6 +54,7 @@ public:
     bool CopyFileWithTime(const char* from, const char* to, const FILETIME& time) override {
         return CopyFileTo(from, to) && SetFileTime(to, time);
     }
+    bool WriteFileWithTime(const char* to, const BYTE* data, size_t size, const FILETIME& time) override;
     bool MoveFileTo(const char* from, const char* to) override;
     bool RemoveFile(const char* path) override;
     bool RemoveFolder(const char* path) override;

@@ -159,10 +159,16 @@ TEST_F(ReportCommands, LinkFormOfTheCommandLineHoldsForThatRunOnly) {
 
 TEST_F(ReportCommands, FailuresAndARunningCopy) {
     if (RunProgram("/list /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    // A folder that is not there is refused before the job starts.
     std::string missing = folder + "missing\\";
-    EXPECT_EQ(1, RunProgram("/list \"/folder:" + missing + "\" \"/log:" + log + "\""));
+    EXPECT_EQ(2, RunProgram("/list \"/folder:" + missing + "\""));
+    EXPECT_EQ(2, RunProgram("/search:x \"/folder:" + missing + "\""));
+    // A page that cannot be written stops the job.
+    std::string blocked = folder + "locallst.htm";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    EXPECT_EQ(1, RunProgram("/list \"/folder:" + folder + "\" \"/log:" + log + "\""));
     EXPECT_NE(std::string::npos, Log().find("\x88\xea\x97\x97\x95\x5c\x8d\xec\x90\xac"));  // 一覧表作成...
-    EXPECT_EQ(1, RunProgram("/search:x \"/folder:" + missing + "\" \"/log:" + log + "\""));
+    RemoveDirectoryA(blocked.c_str());
 
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "z.v Torsel Sitekeeper is executing.");
     ASSERT_NE(nullptr, mutex);

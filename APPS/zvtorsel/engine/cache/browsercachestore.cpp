@@ -1,0 +1,342 @@
+#include "cache/browsercachestore.h"
+
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../app/resource.h"
+#include "cache/blockfile.h"
+#include "cache/cache2.h"
+#include "cache/cachekeys.h"
+#include "cache/contentdecode.h"
+#include "cache/simplecache.h"
+
+namespace {
+
+bool IsHex(const std::string& name, size_t from, size_t count) {
+    if (name.size() < from + count) return false;
+    for (size_t i = from; i < from + count; ++i)
+        if (!isxdigit((unsigned char)name[i])) return false;
+    return true;
+}
+
+ULONGLONG Value(const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
+
+FILETIME ToFileTime(ULONGLONG v) {
+    FILETIME t;
+    t.dwLowDateTime = (DWORD)v;
+    t.dwHighDateTime = (DWORD)(v >> 32);
+    return t;
+}
+
+// The server's time of the body: Last-Modified, else Date, else when stored.
+FILETIME BodyTime(const HttpResponseHead& head, ULONGLONG stored) {
+    if (Value(head.lastModified)) return head.lastModified;
+    if (Value(head.date)) return head.date;
+    return ToFileTime(stored);
+}
+
+}  // namespace
+
+void CBrowserCacheStore::AddDamage(const std::string& where, UINT message) {
+    if (damage_.size() < kMaxDamageRows) damage_.push_back({where, message});
+    else ++damageNotListed_;
+}
+
+const std::vector<CacheDamage>& CBrowserCacheStore::Damage() const {
+    rows_ = damage_;
+    char count[32];
+    if (damageNotListed_) {
+        snprintf(count, sizeof count, " (+%lu)", (unsigned long)damageNotListed_);
+        rows_.push_back({folder_ + count, IDS_WARN_CACHE_ENTRY_DAMAGED});
+    }
+    if (duplicates_) {
+        snprintf(count, sizeof count, " (%lu)", (unsigned long)duplicates_);
+        rows_.push_back({folder_ + count, IDS_WARN_CACHE_PARTITIONS});
+    }
+    return rows_;
+}
+
+void CBrowserCacheStore::Take(Record record, int status, const std::string& location, const BYTE* body) {
+    if (status < 200 || status > 299) {
+        char code[16];
+        snprintf(code, sizeof code, "%d", status);
+        record.note = code;
+        if (status >= 300 && status <= 399 && !location.empty()) record.note += " " + location;
+        record.size = 0;
+    } else if (!record.sparse) {
+        record.size = (DWORD)record.bodyLength;
+        if (!record.encoding.empty() && body) {
+            std::vector<BYTE> decoded;
+            DecodeResult result = DecodeContent(record.encoding, body, (size_t)record.bodyLength, decoded);
+            if (result == DECODE_DONE) record.size = (DWORD)decoded.size();
+            else if (result == DECODE_FAILED) AddDamage(record.url, IDS_WARN_CACHE_BODY_UNDECODED);
+        }
+    } else {
+        record.size = (DWORD)record.bodyLength;
+    }
+    auto found = byUrl_.find(record.url);
+    if (found == byUrl_.end()) {
+        byUrl_[record.url] = records_.size();
+        records_.push_back(std::move(record));
+        return;
+    }
+    ++duplicates_;
+    Record& kept = records_[found->second];
+    // A response beats a note (a redirect or an error page) of the same URL,
+    // else the newer one wins.
+    bool better = kept.note.empty() != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
+    if (better) kept = std::move(record);
+}
+
+void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
+    ++caches_;
+    std::vector<std::string> names;
+    if (!files_->ListFiles(folder, names)) {
+        AddDamage(folder, IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    std::map<std::string, bool> sparseFiles;
+    for (const std::string& name : names)
+        if (name.size() == 18 && IsHex(name, 0, 16) && name.compare(16, 2, "_s") == 0) sparseFiles[name.substr(0, 16)] = true;
+    std::vector<BYTE> file;
+    for (const std::string& name : names) {
+        // "todelete_" files and the index are no entries; "_1" holds side data.
+        if (name.size() != 18 || !IsHex(name, 0, 16) || name.compare(16, 2, "_0") != 0) continue;
+        std::string path = folder + name;
+        if (!files_->ReadFile(path, file)) {
+            AddDamage(path, IDS_WARN_CACHE_UNREADABLE);
+            continue;
+        }
+        SimpleCacheEntry entry;
+        SimpleCacheResult result = ParseSimpleEntry(file.data(), file.size(), entry);
+        if (result != SIMPLE_OK) {
+            AddDamage(path, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            continue;
+        }
+        Record record;
+        record.url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
+        if (record.url.empty()) continue;  // an entry of the browser's own, not of a site
+        record.localFile = path;
+        record.bodyOffset = entry.bodyOffset;
+        record.bodyLength = entry.bodyLength;
+        std::vector<SimpleSparseRange> ranges;
+        std::vector<BYTE> sparse;
+        if (entry.bodyLength == 0 && sparseFiles.count(name.substr(0, 16))) {
+            std::string sparsePath = folder + name.substr(0, 16) + "_s";
+            if (files_->ReadFile(sparsePath, sparse) && ParseSimpleSparse(sparse.data(), sparse.size(), ranges)) {
+                record.sparse = true;
+                record.localFile = sparsePath;
+                record.bodyLength = JoinSparseRanges(sparse.data(), sparse.size(), ranges).size();
+            } else {
+                AddDamage(sparsePath, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            }
+        }
+        record.head = entry.head.head;
+        record.contentType = entry.head.contentType;
+        record.encoding = entry.head.contentEncoding;
+        record.stored = entry.responseTime;
+        record.lastModified = BodyTime(entry.head, entry.responseTime);
+        record.lastAccess = ToFileTime(entry.responseTime);
+        Take(std::move(record), entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
+    }
+}
+
+void CBrowserCacheStore::AddCache2(const std::string& folder) {
+    ++caches_;
+    std::string entries = folder + "entries\\";
+    std::vector<std::string> names;
+    if (!files_->ListFiles(entries, names)) {
+        AddDamage(entries, IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    bool newerNoted = false;
+    std::vector<BYTE> file;
+    for (const std::string& name : names) {
+        if (name.size() != 40 || !IsHex(name, 0, 40)) continue;
+        std::string path = entries + name;
+        if (!files_->ReadFile(path, file)) {
+            AddDamage(path, IDS_WARN_CACHE_UNREADABLE);
+            continue;
+        }
+        Cache2Entry entry;
+        Cache2Result result = ParseCache2Entry(file.data(), file.size(), entry);
+        if (result == CACHE2_DAMAGED) {
+            AddDamage(path, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            continue;
+        }
+        if (result == CACHE2_NEWER && !newerNoted) {
+            char version[32];
+            snprintf(version, sizeof version, " (%lu)", (unsigned long)entry.version);
+            AddDamage(path + version, IDS_WARN_CACHE_NEWER_FORMAT);
+            newerNoted = true;
+        }
+        bool noResponse = false;
+        Record record;
+        record.url = Cache2KeyToUrl(entry.key.data(), entry.key.size(), &noResponse);
+        if (record.url.empty() || noResponse || !entry.hasHead) continue;
+        record.localFile = path;
+        record.bodyOffset = 0;
+        record.bodyLength = entry.bodyLength;
+        record.head = entry.head.head;
+        record.contentType = entry.head.contentType;
+        record.encoding = entry.head.contentEncoding;
+        record.stored = Value(UnixSecondsToFileTime(entry.lastModified));
+        record.lastModified = BodyTime(entry.head, record.stored);
+        record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
+        if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
+        Take(std::move(record), entry.head.status, entry.head.location, file.data());
+    }
+}
+
+bool CBrowserCacheStore::ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
+                                            const BlockfileLocation& at, std::vector<BYTE>& out) {
+    if (at.file.compare(0, 2, "f_") == 0) return files_->ReadFile(folder + at.file, out) && at.length <= out.size();
+    const std::vector<BYTE>& data = blocks[atoi(at.file.c_str() + 5)];
+    if (at.offset > data.size() || at.length > data.size() - at.offset) return false;
+    out.assign(data.begin() + (size_t)at.offset, data.begin() + (size_t)(at.offset + at.length));
+    return true;
+}
+
+void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
+    ++caches_;
+    std::vector<BYTE> index;
+    if (!files_->ReadFile(folder + "index", index)) {
+        AddDamage(folder + "index", IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    std::map<int, std::vector<BYTE>> blocks;
+    std::vector<std::string> names;
+    files_->ListFiles(folder, names);
+    for (const std::string& name : names) {
+        if (name.compare(0, 5, "data_") != 0 || name.size() > 8) continue;
+        int number = atoi(name.c_str() + 5);
+        if (!files_->ReadFile(folder + name, blocks[number])) {
+            AddDamage(folder + name, IDS_WARN_CACHE_UNREADABLE);
+            blocks.erase(number);
+        }
+    }
+    ICacheFileReader& files = *files_;
+    CBlockfileReader reader;
+    bool parsed = reader.Parse(
+        index.data(), index.size(),
+        [&blocks](int number) -> const std::vector<BYTE>* {
+            auto found = blocks.find(number);
+            return found == blocks.end() ? nullptr : &found->second;
+        },
+        [&files, &folder](const std::string& name, ULONGLONG* size) { return files.FileSize(folder + name, size); },
+        [&files, &folder](const std::string& name, std::vector<BYTE>& out) { return files.ReadFile(folder + name, out); });
+    if (!parsed) {
+        AddDamage(folder + "index", IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    if (reader.Version() != BLOCKFILE_2_0 && reader.Version() != BLOCKFILE_2_1 && reader.Version() != BLOCKFILE_3_0) {
+        char version[32];
+        snprintf(version, sizeof version, " (%lX)", (unsigned long)reader.Version());
+        AddDamage(folder + "index" + version, IDS_WARN_CACHE_NEWER_FORMAT);
+    }
+    for (const BlockfileDamage& d : reader.Damage()) {
+        char where[64];
+        snprintf(where, sizeof where, "index (0x%08lX)", (unsigned long)d.address);
+        std::string url = ChromiumKeyToUrl(d.key.data(), d.key.size());
+        std::string place = folder + (d.file.empty() ? std::string(where) : d.file) + (url.empty() ? "" : " " + url);
+        UINT message = d.kind == BlockfileDamage::MISSING_FILE                                      ? IDS_WARN_CACHE_BODY_MISSING
+                       : d.kind == BlockfileDamage::DIRTY || d.kind == BlockfileDamage::EVICTED ? IDS_WARN_CACHE_ENTRY_UNFINISHED
+                                                                                                 : IDS_WARN_CACHE_ENTRY_DAMAGED;
+        AddDamage(place, message);
+    }
+    if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
+    std::vector<BYTE> head, body;
+    for (const BlockfileEntry& entry : reader.Entries()) {
+        Record record;
+        record.url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
+        if (record.url.empty()) continue;
+        HttpResponseHead response;
+        ULONGLONG responseTime = 0;
+        const BlockfileLocation& headAt = entry.head;
+        bool hasHead = entry.hasHead && ReadBlockfileBytes(blocks, folder, headAt, head);
+        if (!hasHead || !ParseResponseInfo(head.data(), (size_t)headAt.length, response, &responseTime)) {
+            AddDamage(folder + (headAt.file.empty() ? "index" : headAt.file) + " " + record.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            continue;
+        }
+        if (!responseTime) responseTime = entry.creationTime;
+        record.localFile = folder + (entry.body.file.empty() ? headAt.file : entry.body.file);
+        record.bodyOffset = entry.body.offset;
+        record.bodyLength = entry.body.length;
+        record.head = response.head;
+        record.contentType = response.contentType;
+        record.encoding = response.contentEncoding;
+        record.stored = responseTime;
+        record.lastModified = BodyTime(response, responseTime);
+        record.lastAccess = ToFileTime(responseTime);
+        const BYTE* stored = nullptr;
+        if (!record.encoding.empty() && record.bodyLength && StoredBody(record, body)) stored = body.data();
+        Take(std::move(record), response.status, response.location, stored);
+    }
+}
+
+void CBrowserCacheStore::Emit(UrlCacheEntry& entry) const {
+    const Record& r = records_[walk_];
+    entry.sourceUrl = r.url.c_str();
+    entry.localFile = r.note.empty() ? r.localFile.c_str() : nullptr;
+    entry.entryType = 0;
+    entry.sizeLow = r.size;
+    entry.lastModified = r.lastModified;
+    entry.lastAccess = r.lastAccess;
+    entry.expire = r.expire;
+    entry.headerInfo = r.head.empty() ? nullptr : r.head.data();
+    entry.headerInfoSize = (DWORD)r.head.size();
+    entry.contentType = r.contentType.empty() ? nullptr : r.contentType.c_str();
+    entry.note = r.note.empty() ? nullptr : r.note.c_str();
+}
+
+bool CBrowserCacheStore::FindFirst(UrlCacheEntry& entry) {
+    walk_ = 0;
+    walking_ = !records_.empty();
+    if (walking_) Emit(entry);
+    return walking_;
+}
+
+bool CBrowserCacheStore::FindNext(UrlCacheEntry& entry) {
+    if (!walking_ || ++walk_ >= records_.size()) return walking_ = false;
+    Emit(entry);
+    return true;
+}
+
+bool CBrowserCacheStore::GetLocalFile(const char* url, char* out, DWORD cap) {
+    auto found = url ? byUrl_.find(url) : byUrl_.end();
+    if (found == byUrl_.end() || cap == 0) return false;
+    const Record& r = records_[found->second];
+    if (!r.note.empty() || r.localFile.size() + 1 > cap) return false;
+    memcpy(out, r.localFile.c_str(), r.localFile.size() + 1);
+    return true;
+}
+
+bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out) {
+    std::vector<BYTE> file;
+    if (!files_->ReadFile(record.localFile, file)) return false;
+    if (record.sparse) {
+        std::vector<SimpleSparseRange> ranges;
+        if (!ParseSimpleSparse(file.data(), file.size(), ranges)) return false;
+        out = JoinSparseRanges(file.data(), file.size(), ranges);
+        return true;
+    }
+    // The file may have changed since it was listed: the body must still fit.
+    if (record.bodyOffset > file.size() || record.bodyLength > file.size() - record.bodyOffset) return false;
+    out.assign(file.begin() + (size_t)record.bodyOffset, file.begin() + (size_t)(record.bodyOffset + record.bodyLength));
+    return true;
+}
+
+bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) {
+    if (undecoded) *undecoded = false;
+    auto found = url ? byUrl_.find(url) : byUrl_.end();
+    if (found == byUrl_.end()) return false;
+    const Record& r = records_[found->second];
+    if (!r.note.empty()) return false;
+    std::vector<BYTE> stored;
+    if (!StoredBody(r, stored)) return false;
+    DecodeResult result = DecodeContent(r.encoding, stored.data(), stored.size(), body);
+    if (result == DECODE_FAILED && undecoded) *undecoded = true;
+    return true;
+}

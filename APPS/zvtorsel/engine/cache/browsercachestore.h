@@ -1,0 +1,101 @@
+// The cache folders of today's browsers (Chromium's simple cache, Firefox's
+// cache2) as a read-only store behind the cache interface. Opening reads each
+// entry file once for its key, its response head and, for encoded bodies,
+// the decoded size; the bodies are read again, and decoded, when copied out.
+// Nothing is ever written into the folders.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cache/blockfile.h"
+#include "cache/urlcache.h"
+
+// How the store reads a cache folder: a system's files, or the test's.
+class ICacheFileReader {
+public:
+    virtual ~ICacheFileReader() {}
+    // Names of the plain files in folder (a path ending with "\").
+    virtual bool ListFiles(const std::string& folder, std::vector<std::string>& names) = 0;
+    // A whole file; false when it cannot be read or is larger than kLargestCacheFile.
+    virtual bool ReadFile(const std::string& path, std::vector<BYTE>& out) = 0;
+    // The size of a file; false when it is not there.
+    virtual bool FileSize(const std::string& path, ULONGLONG* size) = 0;
+};
+
+// Entry files larger than this are not read (the browsers keep large bodies
+// far below it).
+const size_t kLargestCacheFile = 512u << 20;
+
+class CBrowserCacheStore : public IUrlCache {
+public:
+    // folder: the folder the user chose, ending with "\" (for captions).
+    CBrowserCacheStore(const std::string& folder, std::unique_ptr<ICacheFileReader> files)
+        : folder_(folder), files_(std::move(files)) {}
+
+    // A Chromium simple cache folder ("Cache_Data\"): its "<16 hex>_0" files.
+    void AddSimpleCache(const std::string& folder);
+    // A Firefox cache2 folder ("cache2\"): the files of its "entries\".
+    void AddCache2(const std::string& folder);
+    // A Chromium blockfile cache folder: "index", "data_N" and "f_" files.
+    void AddBlockfile(const std::string& folder);
+    // A warning row of the opener (what it found and could not read).
+    void Note(const std::string& where, UINT message) { AddDamage(where, message); }
+    size_t CacheCount() const { return caches_; }
+    size_t EntryCount() const { return records_.size(); }
+
+    bool FindFirst(UrlCacheEntry& entry) override;
+    bool FindNext(UrlCacheEntry& entry) override;
+    void FindClose() override { walking_ = false; }
+    bool GetLocalFile(const char* url, char* out, DWORD cap) override;
+    bool DeleteEntry(const char*) override { return false; }
+    bool CreateEntry(const char*, DWORD, const char*, char*, DWORD) override { return false; }
+    bool CommitEntry(const char*, const char*, const FILETIME&, const FILETIME&, const char*) override { return false; }
+    bool ReadOnly() const override { return true; }
+    const char* SourceFolder() const override { return folder_.c_str(); }
+    bool BodiesInStore() const override { return true; }
+    bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) override;
+    const std::vector<CacheDamage>& Damage() const override;
+
+    static constexpr size_t kMaxDamageRows = 100;
+
+private:
+    struct Record {
+        std::string url;
+        std::string localFile;
+        std::string head;
+        std::string contentType;
+        std::string encoding;
+        std::string note;  // empty for responses that are rebuilt
+        ULONGLONG bodyOffset = 0, bodyLength = 0;
+        bool sparse = false;  // the body lies in the ranges of the "_s" file
+        DWORD size = 0;       // decoded
+        FILETIME lastModified = {0, 0};
+        FILETIME lastAccess = {0, 0};
+        FILETIME expire = {0, 0};
+        ULONGLONG stored = 0;  // when the browser stored it: the newest of one URL wins
+    };
+    void AddDamage(const std::string& where, UINT message);
+    // Takes a record read from a file: fills its size and note, keeps the
+    // newest of one URL.
+    // body: the stored bytes, needed only when the body is encoded.
+    void Take(Record record, int status, const std::string& location, const BYTE* body);
+    bool StoredBody(const Record& record, std::vector<BYTE>& out);
+    // The bytes of a blockfile stream: in a block file read already, or in an "f_" file.
+    bool ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
+                            const BlockfileLocation& at, std::vector<BYTE>& out);
+    void Emit(UrlCacheEntry& entry) const;
+
+    std::string folder_;
+    std::unique_ptr<ICacheFileReader> files_;
+    std::vector<Record> records_;
+    std::map<std::string, size_t> byUrl_;
+    size_t caches_ = 0;
+    size_t duplicates_ = 0;
+    size_t damageNotListed_ = 0;
+    std::vector<CacheDamage> damage_;
+    mutable std::vector<CacheDamage> rows_;
+    bool walking_ = false;
+    size_t walk_ = 0;
+};

@@ -1,0 +1,23 @@
+// Undoes the Content-Encoding of a stored body: what the server sent becomes
+// what it meant. gzip, deflate (zlib-wrapped and raw), br and zstd, also
+// chained.
+#pragma once
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "zvtypes.h"
+
+enum DecodeResult {
+    DECODE_NONE,     // no encoding (or "identity"): out holds the bytes as stored
+    DECODE_DONE,     // out holds the decoded body
+    DECODE_FAILED,   // a coding is unknown, its data is broken or too large: out holds the bytes as stored
+};
+
+// A decoded body larger than this is taken as broken (a compression bomb
+// would otherwise take all memory).
+const size_t kLargestDecodedBody = 512u << 20;
+
+// encoding: the Content-Encoding value, codings applied left to right.
+DecodeResult DecodeContent(const std::string& encoding, const BYTE* data, size_t size, std::vector<BYTE>& out);

@@ -1,0 +1,41 @@
+#include "cache/contenttype.h"
+
+#include <string.h>
+
+namespace {
+
+struct TypeExtension {
+    const char* type;
+    const char* extension;
+};
+
+const TypeExtension kTypes[] = {
+    {"text/html", "html"},        {"application/xhtml+xml", "html"}, {"text/plain", "txt"},
+    {"text/css", "css"},          {"text/javascript", "js"},        {"application/javascript", "js"},
+    {"application/x-javascript", "js"}, {"application/json", "json"}, {"text/xml", "xml"},
+    {"application/xml", "xml"},   {"image/gif", "gif"},             {"image/jpeg", "jpg"},
+    {"image/pjpeg", "jpg"},       {"image/png", "png"},             {"image/bmp", "bmp"},
+    {"image/x-ms-bmp", "bmp"},    {"image/webp", "webp"},           {"image/svg+xml", "svg"},
+    {"image/x-icon", "ico"},      {"image/vnd.microsoft.icon", "ico"}, {"image/x-xbitmap", "xbm"},
+    {"application/pdf", "pdf"},   {"application/zip", "zip"},       {"application/x-lzh", "lzh"},
+};
+
+bool SameNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = (char)(x + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const char* ExtensionForContentType(const char* contentType) {
+    if (!contentType) return nullptr;
+    while (*contentType == ' ') ++contentType;
+    size_t length = strcspn(contentType, "; \t");
+    for (const TypeExtension& t : kTypes)
+        if (strlen(t.type) == length && SameNoCase(contentType, t.type, length)) return t.extension;
+    return nullptr;
+}

@@ -1,0 +1,40 @@
+// Arbitrary bytes as a Chromium simple cache folder through the store: the
+// input is an entry file "_0" and, cut in half, a sparse file "_s" of a
+// second entry whose stream 1 is empty. Every body the walk lists is read.
+#include <stdint.h>
+
+#include <memory>
+#include <vector>
+
+#include "cache/browsercachestore.h"
+#include "cache/cachelisting.h"
+#include "cache/simplecache.h"
+#include "cache/tests/browsercache_kit.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace browsercachekit;
+    std::vector<BYTE> file(data, data + size);
+    SimpleCacheEntry entry;
+    ParseSimpleEntry(file.data(), file.size(), entry);
+    std::vector<SimpleSparseRange> ranges;
+    if (ParseSimpleSparse(file.data(), file.size(), ranges)) JoinSparseRanges(file.data(), file.size(), ranges);
+
+    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+    files->files["C:\\c\\00000000000000aa_0"] = file;
+    files->files["C:\\c\\00000000000000bb_0"] =
+        SimpleEntryFile("1/0/http://f.example/v", "HTTP/1.1 200 OK\n", std::vector<BYTE>(), 1);
+    files->files["C:\\c\\00000000000000bb_s"] = std::vector<BYTE>(file.begin(), file.begin() + size / 2);
+    CBrowserCacheStore store("C:\\c\\", std::move(files));
+    store.AddSimpleCache("C:\\c\\");
+    UrlCacheEntry e;
+    if (store.FindFirst(e)) {
+        do {
+            CacheListingLine(e);
+            std::vector<BYTE> body;
+            bool undecoded;
+            store.ReadBody(e.sourceUrl, body, &undecoded);
+        } while (store.FindNext(e));
+    }
+    store.Damage();
+    return 0;
+}

@@ -1,0 +1,141 @@
+#include "cache/httpresponse.h"
+
+#include <string.h>
+
+namespace {
+
+bool SameNoCase(const char* a, size_t n, const char* b) {
+    if (strlen(b) != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = (char)(x + 32);
+        if (y >= 'A' && y <= 'Z') y = (char)(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Trimmed(const char* p, size_t n) {
+    while (n && (*p == ' ' || *p == '\t')) ++p, --n;
+    while (n && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
+    return std::string(p, n);
+}
+
+// Days from 1970-01-01 to a civil date.
+long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    unsigned yoe = (unsigned)(y - era * 400);
+    unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + (long long)doe - 719468;
+}
+
+int MonthOf(const char* p) {
+    static const char* const names[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+    for (int i = 0; i < 12; ++i)
+        if (SameNoCase(p, 3, names[i])) return i + 1;
+    return 0;
+}
+
+}  // namespace
+
+FILETIME UnixSecondsToFileTime(unsigned long long seconds) {
+    unsigned long long value = (seconds + 11644473600ULL) * 10000000ULL;
+    FILETIME t;
+    t.dwLowDateTime = (DWORD)value;
+    t.dwHighDateTime = (DWORD)(value >> 32);
+    return t;
+}
+
+bool ParseHttpDate(const char* text, FILETIME& out) {
+    // Collect the numbers and the month name whatever the form: day, year and
+    // the three parts of the time are told apart by their shape.
+    int day = 0, month = 0, hour = -1, minute = 0, second = 0;
+    long long year = -1;
+    const char* p = text;
+    while (*p) {
+        if (*p >= '0' && *p <= '9') {
+            const char* start = p;
+            long long n = 0;
+            while (*p >= '0' && *p <= '9' && p - start < 9) n = n * 10 + (*p++ - '0');
+            if (*p == ':' && hour < 0) {
+                hour = (int)n;
+                ++p;
+                minute = (int)strtol(p, (char**)&p, 10);
+                if (*p == ':') second = (int)strtol(p + 1, (char**)&p, 10);
+            } else if (p - start >= 3) {
+                year = n;
+            } else if (day == 0) {
+                day = (int)n;
+            } else if (year < 0) {
+                year = n < 70 ? 2000 + n : 1900 + n;
+            }
+            continue;
+        }
+        if (((*p | 32) >= 'a' && (*p | 32) <= 'z') && month == 0 && p[1] && p[2]) month = MonthOf(p);
+        while ((*p | 32) >= 'a' && (*p | 32) <= 'z') ++p;
+        if (*p && !((*p >= '0' && *p <= '9'))) ++p;
+    }
+    if (month == 0 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60)
+        return false;
+    long long days = DaysFromCivil(year, (unsigned)month, (unsigned)day);
+    long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    if (seconds < -11644473600LL) return false;
+    unsigned long long value = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
+    out.dwLowDateTime = (DWORD)value;
+    out.dwHighDateTime = (DWORD)(value >> 32);
+    return true;
+}
+
+bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
+    out = HttpResponseHead();
+    size_t pos = 0;
+    bool first = true;
+    while (pos < size) {
+        size_t end = pos;
+        while (end < size && text[end] != 0 && text[end] != '\n') ++end;
+        size_t length = end - pos;
+        if (length && text[pos + length - 1] == '\r') --length;
+        const char* line = text + pos;
+        pos = end + 1;
+        if (length == 0) break;
+        if (first) {
+            if (length < 12 || memcmp(line, "HTTP/", 5) != 0) return false;
+            const char* space = (const char*)memchr(line, ' ', length);
+            if (!space || space + 4 > line + length) return false;
+            int status = 0;
+            for (int i = 1; i <= 3; ++i) {
+                if (space[i] < '0' || space[i] > '9') return false;
+                status = status * 10 + (space[i] - '0');
+            }
+            out.status = status;
+            first = false;
+        } else {
+            const char* colon = (const char*)memchr(line, ':', length);
+            if (colon) {
+                size_t nameLength = (size_t)(colon - line);
+                std::string value = Trimmed(colon + 1, length - nameLength - 1);
+                if (SameNoCase(line, nameLength, "content-type")) {
+                    out.contentType = value;
+                } else if (SameNoCase(line, nameLength, "content-encoding")) {
+                    if (!out.contentEncoding.empty()) out.contentEncoding += ", ";
+                    out.contentEncoding += value;
+                } else if (SameNoCase(line, nameLength, "location")) {
+                    out.location = value;
+                } else if (SameNoCase(line, nameLength, "last-modified")) {
+                    if (!ParseHttpDate(value.c_str(), out.lastModified)) out.lastModified = FILETIME{0, 0};
+                } else if (SameNoCase(line, nameLength, "date")) {
+                    if (!ParseHttpDate(value.c_str(), out.date)) out.date = FILETIME{0, 0};
+                }
+            }
+        }
+        out.head.append(line, length);
+        out.head += "\r\n";
+    }
+    if (first) return false;
+    out.head += "\r\n";
+    return true;
+}

@@ -1,0 +1,213 @@
+// Cache folders of today's browsers, written by real browsers (the fixtures
+// of cache/tests/data), placed as they lie on an old disk and rebuilt: pages
+// in Shift_JIS with every local link resolving, pictures byte for byte, the
+// cache folders the same to the byte and to the second afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../app/resource.h"
+#include "cache/win32/cachefolder.h"
+#include "jobs/rebuildjobs.h"
+#include "jobs/tests/win32/diskkit.h"
+#include "jobs/win32/win32files.h"
+#include "mapping/mapping_settings.h"
+#include "mapping/win32/win32_file_clock.h"
+#include "translate/win32/win32_file_access.h"
+#include "tree/tests/testkit.h"
+
+namespace {
+
+using diskkit::ReadAll;
+using diskkit::RemoveTree;
+using diskkit::RunProgram;
+
+std::string Fixtures() {
+    std::string path = std::string("Z:") + ZV_CACHE_TEST_DATA;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// Copies a folder tree and gives every file the same old time.
+void CopyTree(const std::string& from, const std::string& to, const FILETIME& time) {
+    CreateDirectoryA(to.substr(0, to.size() - 1).c_str(), nullptr);
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((from + "*").c_str(), &d);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h) << from;
+    do {
+        std::string name = d.cFileName;
+        if (name == "." || name == "..") continue;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + name + "\\", to + name + "\\", time);
+            continue;
+        }
+        ASSERT_TRUE(CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE));
+        HANDLE f = CreateFileA((to + name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(f, nullptr, nullptr, &time);
+        CloseHandle(f);
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+}
+
+// Every file below folder with its bytes and last-write time.
+void Take(const std::string& folder, std::map<std::string, std::string>& out) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = d.cFileName;
+        if (name == "." || name == "..") continue;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Take(folder + name + "\\", out);
+            continue;
+        }
+        char time[32];
+        snprintf(time, sizeof time, "@%08lx%08lx", d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime);
+        out[folder + name] = ReadAll(folder + name) + time;
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+}
+
+// Values of href= and src= in the translated block of a page.
+std::vector<std::string> LinksOf(const std::string& page) {
+    std::vector<std::string> links;
+    std::string text = page.substr(0, page.find("Original Block"));
+    for (const char* attr : {"HREF=\"", "SRC=\"", "href=\"", "src=\""}) {
+        for (size_t pos = text.find(attr); pos != std::string::npos; pos = text.find(attr, pos + 1)) {
+            size_t start = pos + strlen(attr);
+            size_t end = text.find_first_of("\"#", start);
+            if (end != std::string::npos) links.push_back(text.substr(start, end - start));
+        }
+    }
+    return links;
+}
+
+std::string LocalTarget(const std::string& pagePath, const std::string& link) {
+    if (link.compare(0, 8, "file:///") == 0) return link.substr(8);
+    if (link.compare(0, 7, "file://") == 0) return link.substr(7);
+    return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
+}
+
+class BrowserCacheFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MappingSettings::Process().clock = &Win32FileClock();
+        SetDefaultHtmlFileAccess(Win32FileAccess());
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof(temp), temp);
+        base = std::string(temp) + "zvt_browsercache\\";
+        RemoveTree(base);
+        CreateDirectoryA(base.substr(0, base.size() - 1).c_str(), nullptr);
+        FILETIME old = MakeTime(Utc(2019, 8, 7, 6, 5, 4));
+        // Chromium keeps its HTTP cache four folders below "User Data";
+        // beside it lie simple caches of its own that are no web sites.
+        chromium = base + "old disk\\User Data\\";
+        CreateDirectoryA((base + "old disk").c_str(), nullptr);
+        CreateDirectoryA(chromium.substr(0, chromium.size() - 1).c_str(), nullptr);
+        CreateDirectoryA((chromium + "Default").c_str(), nullptr);
+        CreateDirectoryA((chromium + "Default\\Cache").c_str(), nullptr);
+        CopyTree(Fixtures() + "chromium-simple\\", chromium + "Default\\Cache\\Cache_Data\\", old);
+        CreateDirectoryA((chromium + "Default\\Code Cache").c_str(), nullptr);
+        CopyTree(Fixtures() + "chromium-simple\\", chromium + "Default\\Code Cache\\js\\", old);
+        firefox = base + "old disk\\Profiles\\k3x9.default-esr\\";
+        CreateDirectoryA((base + "old disk\\Profiles").c_str(), nullptr);
+        CreateDirectoryA(firefox.substr(0, firefox.size() - 1).c_str(), nullptr);
+        CopyTree(Fixtures() + "firefox-cache2\\", firefox + "cache2\\", old);
+        settings.rebuildFolders[0] = base + "rb\\";
+        CreateDirectoryA((base + "rb").c_str(), nullptr);
+    }
+    void TearDown() override { RemoveTree(base); }
+
+    void CheckSite() {
+        std::string site = base + "rb\\http$\\127.0.0.1$3a8431\\";
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\logo.gif"), ReadAll(site + "img\\logo.gif"));
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\photo.bmp"), ReadAll(site + "img\\photo.bmp"));
+        struct {
+            const char* file;
+            const char* text;  // Shift_JIS
+        } pages[] = {
+            {"index.html", "\x83\x5c\x81\x45\x95\x5c\x81\x45\x94\x5c\x81\x45\x8d\x5c\x82\xcc\x83\x79\x81\x5b\x83\x57"},
+            {"news\\euc.html", "\x82\xb1\x82\xcc\x83\x79\x81\x5b\x83\x57\x82\xcd\x20\x45\x55\x43\x2d\x4a\x50\x20\x82\xc5"},
+            {"jis.html", "\x82\xb1\x82\xcc\x83\x79\x81\x5b\x83\x57\x82\xcd\x20\x4a\x49\x53\x20\x82\xc5"},
+            {"cgi\\search.cgi$3fq=sitekeeper.html", "\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca"},
+        };
+        int links = 0;
+        for (auto& page : pages) {
+            std::string text = ReadAll(site + page.file);
+            EXPECT_NE(std::string::npos, text.find(page.text)) << page.file;
+            for (const std::string& link : LinksOf(text)) {
+                ++links;
+                EXPECT_NE("<missing>", ReadAll(LocalTarget(site + page.file, link))) << page.file << ": " << link;
+            }
+        }
+        EXPECT_EQ(9, links);
+        // Responses that are not pages are not rebuilt.
+        EXPECT_EQ("<missing>", ReadAll(site + "favicon.ico"));
+        EXPECT_EQ("<missing>", ReadAll(site + "old.html"));
+    }
+
+    std::string base, chromium, firefox;
+    RebuildSettings settings;
+    CWin32FileSystem files;
+    CNullPaneView view;
+    CRecordingReport report;
+};
+
+TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderAsItWas) {
+    for (const std::string* folder : {&chromium, &firefox}) {
+        SCOPED_TRACE(*folder);
+        RemoveTree(base + "rb\\");
+        CreateDirectoryA((base + "rb").c_str(), nullptr);
+        std::map<std::string, std::string> before, after;
+        Take(base + "old disk\\", before);
+        settings.xlatRebuild = 1;
+        std::vector<CacheDamage> why;
+        std::unique_ptr<IUrlCache> store = OpenUrlCache(*folder, why);
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(why.empty());
+        EXPECT_TRUE(store->ReadOnly());
+        {
+            CRebuildJobs jobs(settings, files, *store, view, report, 0);
+            ASSERT_EQ(1, jobs.BuildTrees());
+            EXPECT_EQ(6u, jobs.cache.counters.c);
+            ASSERT_EQ(1, jobs.ExecuteMarks());
+        }
+        CheckSite();
+        Take(base + "old disk\\", after);
+        EXPECT_TRUE(before == after);
+    }
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings[0].first;
+}
+
+TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolder) {
+    std::map<std::string, std::string> before, after;
+    Take(base + "old disk\\", before);
+    std::string log = base + "list.txt";
+    ASSERT_EQ(0, RunProgram("/cachelist \"/cache:" + base + "old disk\" \"/log:" + log + "\""));
+    std::string listing = ReadAll(log);
+    // Firefox fetched the site last: its responses are the newest.
+    std::string entries = firefox + "cache2\\entries\\";
+    EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/jis.html\t" + entries +
+                                              "B20F5E6DAFF82EF1A98922E822862FAE48E656F5\t281\t"
+                                              "2003-04-05 06:07:08\ttext/html\t\r\n")) << listing;
+    EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/old.html\t\t0\t"));
+    EXPECT_NE(std::string::npos, listing.find("\t301 http://127.0.0.1:8431/index.html\r\n"));
+    // Both browsers hold the site: one line per URL, and the count of the others.
+    EXPECT_EQ(1u + listing.find("/img/photo.bmp\t"), 1u + listing.rfind("/img/photo.bmp\t"));
+    EXPECT_NE(std::string::npos, listing.find("! " + base + "old disk\\ (6) : "));
+    EXPECT_EQ(std::string::npos, listing.find("Code Cache"));
+
+    EXPECT_EQ(2, RunProgram("/cachelist \"/cache:" + base + "rb\""));
+    EXPECT_EQ(0, RunProgram("/rebuild \"/folder:" + base + "rb\\\" \"/cache:" + chromium + "\" \"/log:" + log + "\""));
+    std::string site = base + "rb\\http$\\127.0.0.1$3a8431\\";
+    EXPECT_EQ(ReadAll(Fixtures() + "site\\news\\euc.html"), ReadAll(site + "news\\euc.html"));
+    EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\photo.bmp"), ReadAll(site + "img\\photo.bmp"));
+    Take(base + "old disk\\", after);
+    EXPECT_TRUE(before == after);
+}
+
+}  // namespace
