@@ -527,6 +527,41 @@ std::string MessageText(HWND box) {
     return ItemText(box, 0xFFFF);
 }
 
+namespace {
+
+struct BoxQuery {
+    const char* text;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
+    BoxQuery* query = (BoxQuery*)param;
+    char className[16];
+    if (!IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className) ||
+        strcmp(className, "#32770") != 0)
+        return TRUE;
+    if (query->processId) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != query->processId) return TRUE;
+    }
+    if (!GetDlgItem(window, 0xFFFF) || MessageText(window) != query->text) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForMessageBox(const char* text, int timeoutMs, DWORD processId) {
+    for (int waited = 0;; waited += kPollMs) {
+        BoxQuery query = {text, processId, nullptr};
+        EnumWindows(MatchBox, (LPARAM)&query);
+        if (query.found || waited >= timeoutMs) return query.found;
+        Sleep(kPollMs);
+    }
+}
+
 // ---- Screenshots ------------------------------------------------------------------------
 
 bool SaveScreenshot(HWND window, const std::string& path) {

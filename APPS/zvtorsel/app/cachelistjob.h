@@ -6,7 +6,7 @@
 
 #include "cache/urlcache.h"
 #include "commandline.h"
-#include "jobs/jobreport.h"
+#include "base/jobreport.h"
 
 int RunCacheList(const CommandLine& options);
 

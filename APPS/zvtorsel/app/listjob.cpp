@@ -12,21 +12,13 @@
 
 namespace {
 
-// Formats through the user's locale, falling back to plain digits.
-void LocaleCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) FormatThousands(value, out, cap);
-}
 
-std::string LoadText(UINT id) {
-    char text[512];
-    return AfxLoadString(id, text, sizeof text) ? std::string(text) : std::string();
-}
 
-std::string Counted(UINT label, const std::string& counts) { return LoadText(label) + " : " + counts; }
+std::string Counted(UINT label, const std::string& counts) { return std::string(AfxLoadText(label).c_str()) + " : " + counts; }
 
 std::string Count(DWORD value) {
     char text[32];
-    LocaleCount(value, text, sizeof text);
+    AfxFormatCount(value, text, sizeof text);
     return text;
 }
 
@@ -50,9 +42,9 @@ void CAppProfileStore::WriteString(const char* section, const char* key, const c
 
 PageTexts LoadPageTexts() {
     PageTexts texts;
-    texts.listTitle = LoadText(IDS_ADDRESS_LIST_TITLE);
-    texts.searchTitle = LoadText(IDS_SEARCH_RESULT_OF);
-    texts.formatCount = LocaleCount;
+    texts.listTitle = AfxLoadText(IDS_ADDRESS_LIST_TITLE).c_str();
+    texts.searchTitle = AfxLoadText(IDS_SEARCH_RESULT_OF).c_str();
+    texts.formatCount = AfxFormatCount;
     return texts;
 }
 
@@ -67,7 +59,7 @@ std::string StoredRebuildFolder(CWinApp& app) {
         char module[MAX_PATH] = "C";
         GetModuleFileNameA(nullptr, module, sizeof module);
         char text[MAX_PATH];
-        snprintf(text, sizeof text, LoadText(IDS_DEFAULT_REBUILD_FOLDER).c_str(), module[0]);
+        snprintf(text, sizeof text, AfxLoadText(IDS_DEFAULT_REBUILD_FOLDER).c_str(), module[0]);
         folder = text;
     }
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
@@ -75,11 +67,11 @@ std::string StoredRebuildFolder(CWinApp& app) {
 }
 
 std::string ListCountText(const ReportJobResult& result) {
-    return result.stopped ? LoadText(IDS_CANCELLED) : Counted(IDS_LIST_COUNT, Count(result.found));
+    return result.stopped ? std::string(AfxLoadText(IDS_CANCELLED).c_str()) : Counted(IDS_LIST_COUNT, Count(result.found));
 }
 
 std::string SearchCountText(const ReportJobResult& result) {
-    return result.stopped ? LoadText(IDS_CANCELLED)
+    return result.stopped ? std::string(AfxLoadText(IDS_CANCELLED).c_str())
                           : Counted(IDS_FOUND_COUNT, Count(result.found) + " / " + Count(result.searched));
 }
 

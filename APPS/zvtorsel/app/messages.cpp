@@ -26,11 +26,4 @@ int ShowMessage(const char* text, UINT type) {
 
 int ShowResourceMessage(UINT id, UINT type) { return ShowResourceMessage(id, nullptr, type); }
 
-int ShowResourceMessage(UINT id, const char* arg, UINT type) {
-    char format[1024];
-    if (!AfxLoadString(id, format, sizeof(format))) format[0] = '\0';
-    if (!arg) return ShowMessage(format, type);
-    char text[3072];
-    snprintf(text, sizeof(text), format, arg);
-    return ShowMessage(text, type);
-}
+int ShowResourceMessage(UINT id, const char* arg, UINT type) { return ShowMessage(AfxLoadText(id, arg), type); }

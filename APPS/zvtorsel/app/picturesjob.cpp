@@ -25,14 +25,7 @@ private:
     CConsoleOutput& out_;
 };
 
-std::string LoadText(UINT id) {
-    char text[256];
-    return AfxLoadString(id, text, sizeof(text)) ? std::string(text) : std::string();
-}
 
-void FormatCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) snprintf(out, cap, "%lu", (unsigned long)value);
-}
 
 bool HasSeparator(const std::string& path) { return zvScanFileNameA(path.c_str()) != path.c_str(); }
 
@@ -54,7 +47,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     job.searchFolder = options.searchIn.empty() ? job.rebuildFolder : options.searchIn;
     if (!options.resultPage.empty())
         job.resultPage = HasSeparator(options.resultPage) ? options.resultPage : job.rebuildFolder + options.resultPage;
-    std::string title = LoadText(IDS_PICTURE_PAGE_TITLE), format = LoadText(IDS_SEARCH_RESULT_OF);
+    std::string title = AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str(), format = AfxLoadText(IDS_SEARCH_RESULT_OF).c_str();
     if (!title.empty()) job.pageTitle = title;
     if (!format.empty()) job.resultFormat = format;
 
@@ -65,12 +58,12 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     PictureScanServices services(files, report);
     services.plugins = &plugins;
     services.captions = &captions;
-    services.formatCount = FormatCount;
+    services.formatCount = AfxFormatCount;
     PictureScanResult result;
     bool ok = RunPictureScan(job, services, result);
     out.Line((job.rebuildFolder + result.pageName).c_str());
     char counts[64];
     snprintf(counts, sizeof(counts), "%d / %d", result.pictures, result.filesSeen);
-    out.Line((LoadText(IDS_PICTURE_PAGE_TITLE) + " : " + counts).c_str());
+    out.Line((std::string(AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str()) + " : " + counts).c_str());
     return ok ? EXIT_FINISHED : EXIT_STOPPED;
 }

@@ -42,11 +42,6 @@ int IntWrittenWhenMissing(CWinApp& app, const char* key, int defaultValue) {
     return defaultValue;
 }
 
-// Falls back to plain digits when the system formatting gives nothing.
-void FormatCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0])
-        snprintf(out, cap, "%lu", (unsigned long)value);
-}
 
 // Section Rebuild of the application's profile.
 class CProfileRebuildStore : public IRebuildStore {
@@ -99,5 +94,5 @@ void InstallEngineServices() {
     mapping.leadTable = zvGetDBCSLeadTable();
     mapping.clock = &Win32FileClock();
     SetDefaultHtmlFileAccess(Win32FileAccess());
-    SetCountFormatter(FormatCount);
+    SetCountFormatter(AfxFormatCount);
 }

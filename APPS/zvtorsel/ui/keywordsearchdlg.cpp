@@ -130,7 +130,7 @@ void CKeywordSearchDlg::OnOK() {
                                     IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3, IDC_OPERATION_AND,
                                     IDC_OPERATION_OR, IDC_MATCH_CASE, IDC_PATTERNS, IDC_FORMAT_BUTTON,
                                     IDOK, 0};
-    StartWorker(kDisabled);
+    StartJob(kDisabled);
 }
 
 ReportJobResult CKeywordSearchDlg::RunJob() { return m_job.Run(m_request); }

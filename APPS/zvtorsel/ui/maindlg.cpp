@@ -26,17 +26,6 @@ namespace {
 
 const char kBrowserKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
 
-std::string LoadText(UINT id) {
-    char text[512];
-    if (!AfxLoadString(id, text, sizeof(text))) text[0] = '\0';
-    return text;
-}
-
-std::string Figure(DWORD value) {
-    char text[32];
-    if (!zvFigureSepInt32A((int)value, text, sizeof(text), 0)) snprintf(text, sizeof(text), "%lu", (unsigned long)value);
-    return text;
-}
 
 bool IsLink(int id) { return id == IDC_MAIN_MAIL || id == IDC_MAIN_WEB; }
 
@@ -65,8 +54,8 @@ BOOL CMainDlg::OnInitDialog() {
         font.lfUnderline = TRUE;
         linkFont_ = CreateFontIndirectA(&font);
     }
-    SetDlgItemText(IDC_MAIN_MAIL, LoadText(IDS_MAKER_MAIL).c_str());
-    SetDlgItemText(IDC_MAIN_WEB, LoadText(IDS_MAKER_WEB).c_str());
+    SetDlgItemText(IDC_MAIN_MAIL, AfxLoadText(IDS_MAKER_MAIL).c_str());
+    SetDlgItemText(IDC_MAIN_WEB, AfxLoadText(IDS_MAKER_WEB).c_str());
     if (linkFont_) {
         SendDlgItemMessage(IDC_MAIN_MAIL, WM_SETFONT, (WPARAM)linkFont_, FALSE);
         SendDlgItemMessage(IDC_MAIN_WEB, WM_SETFONT, (WPARAM)linkFont_, FALSE);
@@ -145,7 +134,7 @@ BOOL CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
 }
 
 void CMainDlg::OpenMakerLink(int id) {
-    std::string target = LoadText(id == IDC_MAIN_MAIL ? IDS_MAKER_MAIL : IDS_MAKER_WEB);
+    std::string target = AfxLoadText(id == IDC_MAIN_MAIL ? IDS_MAKER_MAIL : IDS_MAKER_WEB).c_str();
     if (id == IDC_MAIN_MAIL) target = "mailto:" + target;
     ShellExecuteA(m_hWnd, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -157,11 +146,11 @@ const std::string& CMainDlg::FolderPath(int number) const {
 
 void CMainDlg::SetStatus(const char* text) { SetDlgItemText(IDC_MAIN_STATUS, text); }
 
-void CMainDlg::SetStatus(UINT id) { SetStatus(LoadText(id).c_str()); }
+void CMainDlg::SetStatus(UINT id) { SetStatus(AfxLoadText(id).c_str()); }
 
 void CMainDlg::SetCountStatus(UINT labelId, DWORD count) {
     char text[256];
-    snprintf(text, sizeof(text), "%s : %s", LoadText(labelId).c_str(), Figure(count).c_str());
+    snprintf(text, sizeof(text), "%s : %s", AfxLoadText(labelId).c_str(), AfxFormatCount(count).c_str());
     SetStatus(text);
 }
 
@@ -180,7 +169,7 @@ void CMainDlg::SaveFolder() {
 }
 
 void CMainDlg::OnBrowse() {
-    std::string title = LoadText(IDS_BROWSE_FOLDER_TITLE);
+    std::string title = AfxLoadText(IDS_BROWSE_FOLDER_TITLE).c_str();
     char current[kPathBufferSize];
     ::GetDlgItemTextA(m_hWnd, IDC_MAIN_FOLDER, current, sizeof(current));
     char chosen[MAX_PATH];
@@ -255,7 +244,7 @@ void CMainDlg::OnKeywordSearch() {
         ::EnableWindow(GetDlgItem(IDC_MAIN_OPEN_KEYWORD), FALSE);
         return;
     }
-    std::string text = LoadText(IDS_FOUND_COUNT) + " : " + Figure(result.found) + " / " + Figure(result.searched);
+    std::string text = std::string(AfxLoadText(IDS_FOUND_COUNT).c_str()) + " : " + AfxFormatCount(result.found).c_str() + " / " + AfxFormatCount(result.searched).c_str();
     SetStatus(text.c_str());
     keywordFolder_ = result.folderNumber;
     keywordResult_ = result.resultFile;

@@ -15,11 +15,8 @@
 #include "tree/paneview.h"
 #include "tree/treepane.h"
 #include "treeimages.h"
+#include "windowmessages.h"
 
-// Sent to the dialog when the status texts changed (wParam, lParam unused).
-const UINT WM_TREE_STATUS = 0x0501;
-// Posted to the dialog when tree changes of the worker wait to be shown.
-const UINT WM_TREE_DRAIN = WM_APP + 0x15;
 
 class CPaneControls : public IPaneView {
 public:

@@ -7,24 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "afxwin.h"
+#include "afxworkerdlg.h"
 #include "cache/win32/wininetcache.h"
-#include "dialogreport.h"
+#include "base/jobreport.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
 #include "panecontrols.h"
 #include "treeimages.h"
-#include "ui/menurules.h"
-#include "ui/treelayout.h"
-
-// Posted to itself once the tree-building worker has started: apply the
-// saved placement and dividers.
-const UINT WM_TREE_APPLY_LAYOUT = 0x0500;
-// Posted after a refused rename: open the rebuild side's label editor again
-// (wParam 1 for the list with lParam the row, 0 for the tree with the item).
-const UINT WM_TREE_EDIT_AGAIN = WM_APP + 0x13;
-// Posted after a rename: refill the list of side wParam.
-const UINT WM_TREE_REFILL = WM_APP + 0x14;
+#include "windowlogic/menurules.h"
+#include "windowlogic/treelayout.h"
 
 // The window's layout values of section RebuildTree.
 struct TreeWindowLayout {
@@ -36,7 +27,7 @@ struct TreeWindowLayout {
 void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& layout);
 void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& layout);
 
-class CRebuildTreeDlg : public CDialog {
+class CRebuildTreeDlg : public CWorkerDialog, private IJobReport {
 public:
     CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent);
     ~CRebuildTreeDlg() override;
@@ -50,6 +41,10 @@ protected:
     void OnSize(UINT type, int width, int height) override;
     void OnDestroy() override;
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    int RunWorker() override;
+    void OnWorkerEnd(int result) override;
+    void OnCancelRequest() override;
+    void OnWorkerRefresh() override { RefreshStatus(); }
 
 private:
     enum Job { kBuildJob = 1, kExecuteJob = 2 };
@@ -65,8 +60,14 @@ private:
         int listItem = -1;
     };
 
-    static UINT __cdecl BuildWorker(LPVOID self);
-    static UINT __cdecl ExecuteWorker(LPVOID self);
+    // IJobReport, called by the jobs from either thread.
+    void StatusText(const char* text) override;
+    void StatusMessage(UINT id) override;
+    void Warning(const char* path, UINT id) override;
+    bool Ask(UINT id, const char* arg) override;
+    void Notify(UINT id, const char* arg) override;
+    void End(int) override {}
+
     bool StartJob(Job job);
     void OnJobDone(Job job, int result);
     void SetBusy(bool busy);
@@ -108,13 +109,13 @@ private:
     CWin32FileSystem files_;
     CWinInetUrlCache cache_;
     CPaneControls view_;
-    CDialogJobReport report_;
     std::unique_ptr<CRebuildJobs> jobs_;
     CTreePane* panes_[2] = {nullptr, nullptr};
     HWND trees_[2] = {nullptr, nullptr};
     HWND lists_[2] = {nullptr, nullptr};
 
     volatile bool busy_ = false;
+    Job job_ = kBuildJob;
     bool layoutApplied_ = false;
     std::vector<std::pair<int, int>> pendingExpands_;
     Target menuTarget_;

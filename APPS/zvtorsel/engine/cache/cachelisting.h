@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cache/urlcache.h"
-#include "jobs/jobreport.h"
+#include "base/jobreport.h"
 
 // URL, local file (empty when none), size and last-modified time as
 // "YYYY-MM-DD hh:mm:ss" UTC (empty when none), separated by tabs. Control

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cache/urlcache.h"
-#include "jobs/filesystem.h"
+#include "base/filesystem.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
+#include "tree/folderurl.h"
 #include "mapping/url_mapping.h"
 #include "tree/treepane.h"
 #include "zvfiletime.h"

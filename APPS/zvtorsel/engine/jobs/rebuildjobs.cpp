@@ -4,8 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
+#include "tree/folderurl.h"
 #include "mapping/url_mapping.h"
 
 namespace {

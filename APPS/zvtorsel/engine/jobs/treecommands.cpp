@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
+#include "tree/folderurl.h"
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
 #include "zvpath.h"

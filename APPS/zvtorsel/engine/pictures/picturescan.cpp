@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "afxstr.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/url_mapping.h"
 #include "pictures/thumbnails.h"
@@ -143,10 +144,8 @@ private:
 };
 
 std::string CPictureScan::Format(UINT id, const std::string& arg) const {
-    std::string format = id == kStrSearchResultOf ? job_.resultFormat : job_.pageTitle;
-    size_t at = format.find("%s");
-    if (at != std::string::npos) format.replace(at, 2, arg);
-    return format;
+    const std::string& format = id == kStrSearchResultOf ? job_.resultFormat : job_.pageTitle;
+    return AfxFillText(format.c_str(), arg.c_str()).c_str();
 }
 
 void CPictureScan::ShowCollectProgress() {
@@ -355,7 +354,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
     if (!services_.files.WriteWhole((job_.rebuildFolder + bitmapName).c_str(), bmp.data(), bmp.size())) {
-        services_.report.Message(kMsgPictureResultCreateFailed, nullptr);
+        services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
         return false;
     }
     return true;
@@ -372,7 +371,7 @@ bool CPictureScan::WritePictures(const std::vector<const PictureEntry*>& list, c
 
 bool CPictureScan::WritePage(const std::string& name, const std::string& text) {
     if (services_.files.WriteWhole((job_.rebuildFolder + name).c_str(), text.data(), text.size())) return true;
-    services_.report.Message(kMsgPictureResultCreateFailed, nullptr);
+    services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
     return false;
 }
 
@@ -385,7 +384,7 @@ bool CPictureScan::Run() {
         std::string folder;
         if (!services_.files.ReadWhole(job_.resultPage.c_str(), text) ||
             !ReadResultPageFolders(std::string(text.begin(), text.end()), folder, listed)) {
-            services_.report.Message(kMsgResultPageUnreadable, nullptr);
+            services_.report.Message(IDS_RESULT_PAGE_UNREADABLE, nullptr);
             return false;
         }
         search_ = folder;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pictures/picturefiles.h"
+#include "base/messagenumbers.h"
 #include "pictures/picturesize.h"
 #include "tree/treepane.h"
 
@@ -69,12 +70,6 @@ struct PictureFolder {
 enum : DWORD { kPluginType = 0x80000000u };
 
 // Where the scan runs and what it reports back.
-// Messages of the scan (string table numbers).
-enum : UINT {
-    kMsgResultPageUnreadable = 61,       // "検索結果ファイルの読み取りに失敗しました。"
-    kMsgPictureResultCreateFailed = 62,  // "画像データ検索結果ファイル作成に失敗しました。"
-};
-
 struct PictureScanJob {
     // Texts of the string table (55 and 54), Shift_JIS.
     std::string pageTitle = "\x83\x8d\x81\x5b\x83\x4a\x83\x8b\x89\xe6\x91\x9c\x83\x66\x81\x5b\x83\x5e";

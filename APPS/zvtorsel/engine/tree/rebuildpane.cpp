@@ -1,6 +1,6 @@
 #include <string.h>
 
-#include "cache/folderurl.h"
+#include "tree/folderurl.h"
 #include "mapping/url_mapping.h"
 #include "treepane.h"
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "cache/folderurl.h"
+#include "tree/folderurl.h"
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
 #include "zvclass.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cache/urlcache.h"
-#include "jobs/filesystem.h"
-#include "jobs/jobreport.h"
+#include "base/filesystem.h"
+#include "base/jobreport.h"
 #include "translate/html_translator.h"
 #include "tree/paneview.h"
 #include "tree/treemodel.h"

@@ -223,6 +223,37 @@ TEST_F(ReportDialogs, KeywordSearchDialogKeepsHistoryAndWritesThePage) {
     EXPECT_EQ("1", store.values["SearchKeyWord/Operation"]);
 }
 
+// A message of the job waits in a box owned by the dialog: the dialog is
+// held while the worker waits, so a click on its cancel button is lost.
+TEST_F(ReportDialogs, JobMessageIsOwnedByTheDialogAndHoldsIt) {
+    AfxSetMessageBoxHandler(nullptr);
+    CreateDirectoryA((first + "locallst.htm").c_str(), nullptr);  // the page cannot be written
+    store.values["CreateList/BaseFolderNo"] = "0";
+    CCreateListDlg dialog(nullptr, folders, store);
+    INT_PTR result = RunModal(dialog, kListDialog, [&](HWND w) {
+        windriver::Press(w, IDOK);
+        HWND box = windriver::WaitForMessageBox(String(IDS_LIST_FAILED).c_str(), 20000, GetCurrentProcessId());
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(w, GetWindow(box, GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(w));
+        // Keep the box clear of the button, so the click lands on the dialog.
+        RECT button;
+        GetWindowRect(windriver::Item(w, IDCANCEL), &button);
+        SetWindowPos(box, nullptr, button.right + 40, button.bottom + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        windriver::ClickItem(w, IDCANCEL);
+        windriver::Settle(w);
+        EXPECT_TRUE(IsWindow(box));
+        EXPECT_FALSE(dialog.CancelRequested());
+        Shot(box, "reportmessage.bmp");
+        windriver::Press(box, IDOK);
+        EXPECT_TRUE(windriver::WaitForGone(w, 20000));
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_TRUE(dialog.result.failed);
+    EXPECT_FALSE(dialog.result.stopped);
+    RemoveDirectoryA((first + "locallst.htm").c_str());
+}
+
 // The engine sorts as the list box that the dialogs once used to sort.
 TEST(ReportOrderOnWindows, MatchesASortedListBox) {
     MappingSettings::Process().leadTable = zvGetDBCSLeadTable();

@@ -369,7 +369,7 @@ TEST_F(PictureScanTest, ResultPageSourceScansItsFoldersOnly) {
     job.resultPage = "C:\\reb\\missing.htm";
     EXPECT_FALSE(Run());
     ASSERT_EQ(1u, report.messages.size());
-    EXPECT_EQ(kMsgResultPageUnreadable, report.messages[0]);
+    EXPECT_EQ(IDS_RESULT_PAGE_UNREADABLE, report.messages[0]);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "tree/treemodel.h"
-#include "ui/markimages.h"
-#include "ui/menurules.h"
-#include "ui/treelayout.h"
+#include "windowlogic/markimages.h"
+#include "windowlogic/menurules.h"
+#include "windowlogic/treelayout.h"
 
 namespace {
 
