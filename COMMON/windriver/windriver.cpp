@@ -565,11 +565,15 @@ HWND WaitForMessageBox(const char* text, int timeoutMs, DWORD processId) {
 // ---- Screenshots ------------------------------------------------------------------------
 
 bool SaveScreenshot(HWND window, const std::string& path) {
+    // The window may still be placing itself and painting: let it finish
+    // both before its rectangle is taken.
+    Settle(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Settle(window);
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
-    Settle(window);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};

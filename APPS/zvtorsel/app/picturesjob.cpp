@@ -6,6 +6,7 @@
 #include "console.h"
 #include "pictures/win32/win32picturefiles.h"
 #include "picturesettings.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "settings.h"
 #include "zvlibrary.h"
@@ -25,8 +26,6 @@ private:
     CConsoleOutput& out_;
 };
 
-
-
 bool HasSeparator(const std::string& path) { return zvScanFileNameA(path.c_str()) != path.c_str(); }
 
 }  // namespace
@@ -39,7 +38,8 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     if (!options.folder.empty()) rebuild.rebuildFolders[0] = options.folder;
 
     PictureScanJob job;
-    ReadPictureScanSettings(app, job.settings);
+    CAppProfileStore store(app);
+    ReadPictureScanSettings(store, AfxLoadText(IDS_DEFAULT_THUMB_FONT).c_str(), job.settings);
     int folder = rebuild.FolderInUse(job.settings.baseFolderNo) ? job.settings.baseFolderNo : 0;
     if (!options.folder.empty()) folder = 0;
     job.rebuildFolder = rebuild.rebuildFolders[folder];

@@ -1,11 +1,12 @@
 #include "downloaddlg.h"
-#include "helppage.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "helppage.h"
 #include "jobs/execute.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "windowmessages.h"
 
@@ -14,11 +15,11 @@ namespace {
 const UINT_PTR kPollTimer = 1;
 const char kUnusedSlot[] = "---";
 
-
 }  // namespace
 
 CDownloadDlg::CDownloadDlg(CWnd* parent, const char* rebuildFolder)
-    : CWorkerDialog(IDD_DOWNLOAD, parent, WM_REPORT_REFRESH), downloader_(rebuildFolder, files_, cache_, workers_, *this) {
+    : CWorkerDialog(IDD_DOWNLOAD, parent, WM_REPORT_REFRESH),
+      downloader_(rebuildFolder, files_, cache_, workers_, *this) {
     workers_.Attach(downloader_);
     downloader_.SetEndTexts(AfxLoadText(IDS_DL_FINISHED).c_str(), AfxLoadText(IDS_DL_STOP).c_str());
 }
@@ -52,7 +53,8 @@ BOOL CDownloadDlg::OnInitDialog() {
         ::SendMessageA(list_, LVM_SETITEMTEXTA, row, (LPARAM)&item);
     }
 
-    settings_ = ReadDownloadSettings(*AfxGetApp());
+    CAppProfileStore store(*AfxGetApp());
+    ReadDownloadSettings(store, settings_);
     CheckRadioButton(m_hWnd, IDC_DL_THREADS1, IDC_DL_THREADS1 + kMaxDownloadThreads - 1,
                      IDC_DL_THREADS1 + settings_.threads - 1);
     CheckDlgButton(IDC_DL_DISCONNECT, settings_.disconnect ? BST_CHECKED : BST_UNCHECKED);
@@ -82,7 +84,8 @@ void CDownloadDlg::OnOK() {
     if (running_ || !downloader_.RowsLeft()) return;
     settings_.threads = CheckedThreads();
     settings_.disconnect = IsDlgButtonChecked(IDC_DL_DISCONNECT) == BST_CHECKED;
-    WriteDownloadSettings(*AfxGetApp(), settings_);
+    CAppProfileStore store(*AfxGetApp());
+    WriteDownloadSettings(store, settings_);
     running_ = true;
     bool failed = false;
     int started = workers_.Start(settings_.threads, failed);

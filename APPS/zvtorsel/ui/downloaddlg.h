@@ -10,8 +10,8 @@
 #include "afxworkerdlg.h"
 #include "cache/win32/wininetcache.h"
 #include "download/win32/downloadworkers.h"
-#include "downloadsettings.h"
 #include "jobs/win32/win32files.h"
+#include "settings/sections.h"
 
 class CDownloadDlg : public CWorkerDialog, public IDownloadView {
 public:

@@ -1,14 +1,14 @@
 #include "maindlg.h"
 
-#include "htmlformatdlg.h"
-#include "helppage.h"
-
 #include <shellapi.h>
 #include <stdio.h>
 
 #include "appstate.h"
 #include "createlistdlg.h"
 #include "downloaddlg.h"
+#include "folderpicker.h"
+#include "helppage.h"
+#include "htmlformatdlg.h"
 #include "keywordsearchdlg.h"
 #include "mapping/mapping_settings.h"
 #include "messages.h"
@@ -16,8 +16,8 @@
 #include "options/rebuildoptions.h"
 #include "optionsdlg.h"
 #include "picturescandlg.h"
-#include "reportjob.h"
 #include "rebuildtreedlg.h"
+#include "reportjob.h"
 #include "resource.h"
 #include "settings.h"
 #include "zvcore32.h"
@@ -25,7 +25,6 @@
 namespace {
 
 const char kBrowserKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
-
 
 bool IsLink(int id) { return id == IDC_MAIN_MAIL || id == IDC_MAIN_WEB; }
 
@@ -40,11 +39,16 @@ BOOL CMainDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, (LPARAM)icon_);
     SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon_);
 
-    if (app_.GetProfileInt("Rebuild", "NoWarning129", 0) == 0) {
+    CAppProfileStore store(app_);
+    RebuildSection rebuild;
+    ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
+    if (!rebuild.noWarning129) {
         bool noMoreNotice = false;
-        if (RunNoticeDialog(noMoreNotice)) app_.WriteProfileInt("Rebuild", "NoWarning129", noMoreNotice ? 1 : 0);
+        if (RunNoticeDialog(noMoreNotice)) WriteNoWarning129(store, noMoreNotice);
     }
-    baseFolderNo_ = (int)app_.GetProfileInt("CreateList", "BaseFolderNo", 0);
+    ListSettings list;
+    ReadListSettings(store, list);
+    baseFolderNo_ = list.baseFolderNo;
     if (baseFolderNo_ < 0 || baseFolderNo_ >= kRebuildFolderCount) baseFolderNo_ = 0;
     listFolder_ = baseFolderNo_;
 
@@ -164,16 +168,15 @@ void CMainDlg::SaveFolder() {
         zvControlRightPathA(folder);
     }
     settings_.rebuildFolders[0] = folder;
-    app_.WriteProfileString("Rebuild", "RebuildFolder", folder);
+    CAppProfileStore store(app_);
+    WriteRebuildFolder(store, folder);
     SetDlgItemText(IDC_MAIN_FOLDER, folder);
 }
 
 void CMainDlg::OnBrowse() {
-    std::string title = AfxLoadText(IDS_BROWSE_FOLDER_TITLE).c_str();
-    char current[kPathBufferSize];
-    ::GetDlgItemTextA(m_hWnd, IDC_MAIN_FOLDER, current, sizeof(current));
-    char chosen[MAX_PATH];
-    if (zvBrowseFolderA(m_hWnd, title.c_str(), chosen, current)) SetDlgItemText(IDC_MAIN_FOLDER, chosen);
+    std::string folder = GetDlgItemText(IDC_MAIN_FOLDER).c_str();
+    if (BrowseForFolder(m_hWnd, AfxLoadText(IDS_BROWSE_FOLDER_TITLE), folder))
+        SetDlgItemText(IDC_MAIN_FOLDER, folder.c_str());
 }
 
 void CMainDlg::OnRebuildTree() {
@@ -244,7 +247,8 @@ void CMainDlg::OnKeywordSearch() {
         ::EnableWindow(GetDlgItem(IDC_MAIN_OPEN_KEYWORD), FALSE);
         return;
     }
-    std::string text = std::string(AfxLoadText(IDS_FOUND_COUNT).c_str()) + " : " + AfxFormatCount(result.found).c_str() + " / " + AfxFormatCount(result.searched).c_str();
+    std::string text = std::string(AfxLoadText(IDS_FOUND_COUNT).c_str()) + " : " +
+                       AfxFormatCount(result.found).c_str() + " / " + AfxFormatCount(result.searched).c_str();
     SetStatus(text.c_str());
     keywordFolder_ = result.folderNumber;
     keywordResult_ = result.resultFile;
@@ -348,22 +352,8 @@ bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
 bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
     CPictureScanDlg dialog(settings_, this);
     dialog.editFormat = [this](PictureScanSettings& scan) {
-        ReportFormat edited;
-        edited.textColor = scan.textColor;
-        edited.linkColor = scan.linkColor;
-        edited.backColor = scan.backColor;
-        edited.fontSize = scan.fontSize;
-        edited.lineSpace = scan.lineSpace;
-        edited.unorderedList = scan.unorderedList;
-        CHtmlFormatDlg format(this, edited, false);
-        if (format.DoModal() != IDOK) return false;
-        scan.textColor = edited.textColor;
-        scan.linkColor = edited.linkColor;
-        scan.backColor = edited.backColor;
-        scan.fontSize = edited.fontSize;
-        scan.lineSpace = edited.lineSpace != 0;
-        scan.unorderedList = edited.unorderedList != 0;
-        return true;
+        CHtmlFormatDlg format(this, scan.format, false);
+        return format.DoModal() == IDOK;
     };
     if (dialog.DoModal() != 1) return false;
     const PictureScanOutcome& outcome = dialog.Outcome();

@@ -1,14 +1,14 @@
 #include "optionsdlg.h"
 
-#include "spidlg.h"
-
 #include <string>
 
 #include "addfolderdlg.h"
+#include "folderpicker.h"
 #include "helppage.h"
 #include "listboxwidth.h"
 #include "resource.h"
 #include "settings.h"
+#include "spidlg.h"
 
 namespace {
 

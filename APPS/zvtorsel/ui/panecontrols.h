@@ -5,6 +5,7 @@
 // dialog's thread in order, and the lists are refilled when the job ends.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <mutex>
@@ -16,7 +17,6 @@
 #include "tree/treepane.h"
 #include "treeimages.h"
 #include "windowmessages.h"
-
 
 class CPaneControls : public IPaneView {
 public:

@@ -1,5 +1,4 @@
 #include "picturescandlg.h"
-#include "helppage.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,8 +6,11 @@
 #include <stdio.h>
 
 #include "dlgmessage.h"
+#include "folderpicker.h"
+#include "helppage.h"
 #include "pictures/win32/win32picturefiles.h"
 #include "picturesettings.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "windowmessages.h"
 #include "zvlibrary.h"
@@ -49,13 +51,14 @@ const int kInputControls[] = {IDC_REBUILD_FOLDER,
 
 int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
 
-
-
 }  // namespace
 
 CPictureScanDlg::CPictureScanDlg(const RebuildSettings& folders, CWnd* parent)
     : CWorkerDialog(IDD_PICTURE_SCAN, parent, WM_REPORT_REFRESH), folders_(folders) {
-    if (CWinApp* app = AfxGetApp()) ReadPictureScanSettings(*app, settings_);
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        ReadPictureScanSettings(store, AfxLoadText(IDS_DEFAULT_THUMB_FONT).c_str(), settings_);
+    }
 }
 
 int CPictureScanDlg::ChosenFolder() const {
@@ -173,16 +176,9 @@ void CPictureScanDlg::PickNameFont() {
 }
 
 void CPictureScanDlg::BrowseFolder() {
-    std::string title = AfxLoadText(IDS_CHOOSE_SEARCH_FOLDER).c_str();
-    BROWSEINFOA info = {};
-    info.hwndOwner = m_hWnd;
-    info.lpszTitle = title.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (!chosen) return;
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemText(IDC_SCAN_FOLDER, path);
-    CoTaskMemFree(chosen);
+    std::string folder = GetDlgItemText(IDC_SCAN_FOLDER).c_str();
+    if (BrowseForFolder(m_hWnd, AfxLoadText(IDS_CHOOSE_SEARCH_FOLDER), folder))
+        SetDlgItemText(IDC_SCAN_FOLDER, folder.c_str());
 }
 
 BOOL CPictureScanDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -249,7 +245,10 @@ void CPictureScanDlg::ReadControls() {
 void CPictureScanDlg::OnOK() {
     if (WorkerBusy()) return;
     ReadControls();
-    if (CWinApp* app = AfxGetApp()) WritePictureScanSettings(*app, settings_);
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        WritePictureScanSettings(store, settings_);
+    }
     for (int id : kInputControls) ::EnableWindow(GetDlgItem(id), FALSE);
     outcome_.folderNo = settings_.baseFolderNo;
     if (!StartWorker()) {

@@ -4,14 +4,12 @@
 
 #include "appstate.h"
 #include "messages.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "windowmessages.h"
 #include "zvcore32.h"
 
 namespace {
-
-const char kLayoutSection[] = "RebuildTree";
-
 
 bool IsContinueQuestion(UINT id) {
     return id == IDS_ASK_RENAME_OLD || id == IDS_ASK_MAKE_FOLDER || (id >= IDS_ASK_WRITE_BACK && id <= IDS_ASK_MOVE_FILE);
@@ -19,45 +17,13 @@ bool IsContinueQuestion(UINT id) {
 
 }  // namespace
 
-void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& l) {
-    auto get = [&](const char* key, int fallback) { return (int)app.GetProfileInt(kLayoutSection, key, fallback); };
-    l.dividers.arrangement = get("TreeArrangement", 0) == 1 ? ARRANGE_STACKED : ARRANGE_SIDE_BY_SIDE;
-    l.cmdShow = get("CmdShow", SW_SHOWNORMAL);
-    l.posX = get("PosX", 0);
-    l.posY = get("PosY", 0);
-    l.sizeX = get("SizeX", 0);
-    l.sizeY = get("SizeY", 0);
-    l.dividers.hSplit = get("HSplit", 0);
-    l.dividers.vSplit = get("VSplit", 0);
-    l.dividers.rebuildVSplit = get("RebuildVSplit", 0);
-    l.dividers.cacheVSplit = get("CacheVSplit", 0);
-    l.dividers.warningHSplit = get("WarningHSplit", 60);
-    if (l.dividers.warningHSplit < 5) l.dividers.warningHSplit = 5;
-    l.rebuildSort = (DWORD)get("RebuildSort", 0);
-    l.cacheSort = (DWORD)get("CacheSort", 0);
-}
-
-void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& l) {
-    auto put = [&](const char* key, int value) { app.WriteProfileInt(kLayoutSection, key, value); };
-    put("TreeArrangement", l.dividers.arrangement);
-    put("CmdShow", l.cmdShow);
-    put("PosX", l.posX);
-    put("PosY", l.posY);
-    put("SizeX", l.sizeX);
-    put("SizeY", l.sizeY);
-    put("HSplit", l.dividers.hSplit);
-    put("VSplit", l.dividers.vSplit);
-    put("RebuildVSplit", l.dividers.rebuildVSplit);
-    put("CacheVSplit", l.dividers.cacheVSplit);
-    put("WarningHSplit", l.dividers.warningHSplit);
-    put("RebuildSort", (int)l.rebuildSort);
-    put("CacheSort", (int)l.cacheSort);
-}
-
-CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength,
-                                 CWnd* parent)
-    : CWorkerDialog(IDD_REBUILD_TREE, parent, WM_TREE_STATUS), app_(app), settings_(settings), historyPrefixLength_(historyPrefixLength) {
-    ReadTreeWindowLayout(app_, layout_);
+CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent)
+    : CWorkerDialog(IDD_REBUILD_TREE, parent, WM_TREE_STATUS),
+      app_(app),
+      store_(app),
+      settings_(settings),
+      historyPrefixLength_(historyPrefixLength) {
+    ReadTreeWindowLayout(store_, layout_);
 }
 
 CRebuildTreeDlg::~CRebuildTreeDlg() {
@@ -273,7 +239,7 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
             SetWindowPlacement(m_hWnd, &placement);
         }
         TreeWindowLayout saved;
-        ReadTreeWindowLayout(app_, saved);
+        ReadTreeWindowLayout(store_, saved);
         TreeDividers& d = layout_.dividers;
         if (saved.dividers.hSplit) d.hSplit = saved.dividers.hSplit;
         if (saved.dividers.vSplit) d.vSplit = saved.dividers.vSplit;
@@ -333,5 +299,5 @@ void CRebuildTreeDlg::OnDestroy() {
     }
     if (panes_[SIDE_REBUILD]) layout_.rebuildSort = panes_[SIDE_REBUILD]->sortKey;
     if (panes_[SIDE_CACHE]) layout_.cacheSort = panes_[SIDE_CACHE]->sortKey;
-    WriteTreeWindowLayout(app_, layout_);
+    WriteTreeWindowLayout(store_, layout_);
 }

@@ -2,30 +2,23 @@
 // the warnings list, and the buttons that carry the marks out.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <memory>
 #include <vector>
 
 #include "afxworkerdlg.h"
-#include "cache/win32/wininetcache.h"
 #include "base/jobreport.h"
+#include "cache/win32/wininetcache.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
 #include "panecontrols.h"
+#include "profilestore.h"
+#include "settings/sections.h"
 #include "treeimages.h"
 #include "windowlogic/menurules.h"
 #include "windowlogic/treelayout.h"
-
-// The window's layout values of section RebuildTree.
-struct TreeWindowLayout {
-    TreeDividers dividers;
-    int cmdShow = SW_SHOWNORMAL;
-    int posX = 0, posY = 0, sizeX = 0, sizeY = 0;
-    DWORD rebuildSort = 0, cacheSort = 0;
-};
-void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& layout);
-void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& layout);
 
 class CRebuildTreeDlg : public CWorkerDialog, private IJobReport {
 public:
@@ -99,6 +92,7 @@ private:
     void MoveControl(int id, const Box& box);
 
     CWinApp& app_;
+    CAppProfileStore store_;
     RebuildSettings settings_;
     int historyPrefixLength_;
     TreeWindowLayout layout_;

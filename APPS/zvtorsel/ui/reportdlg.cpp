@@ -1,16 +1,14 @@
 #include "reportdlg.h"
 
-#include "htmlformatdlg.h"
-
 #include <shellapi.h>
 #include <stdio.h>
 
+#include "htmlformatdlg.h"
 #include "reportjob.h"
 #include "resource.h"
 #include "windowmessages.h"
 
-CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders,
-                             IProfileStore& store)
+CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders, IProfileStore& store)
     : CWorkerDialog(templateId, parent, WM_REPORT_REFRESH),
       m_folders(folders),
       m_store(store),
@@ -96,23 +94,6 @@ int CReportDialog::ShowMessage(UINT id, const char* arg, UINT type) {
 }
 
 void CReportDialog::ShowFormatDialog(PageFormat& format) {
-    ReportFormat edited;
-    edited.textColor = format.textColor;
-    edited.linkColor = format.linkColor;
-    edited.backColor = format.backColor;
-    edited.fontSize = format.fontSize;
-    edited.title = format.title;
-    edited.sortType = format.sortType;
-    edited.lineSpace = format.lineSpace;
-    edited.unorderedList = format.unorderedList;
-    CHtmlFormatDlg dialog(this, edited, true);
-    if (dialog.DoModal() != IDOK) return;
-    format.textColor = edited.textColor;
-    format.linkColor = edited.linkColor;
-    format.backColor = edited.backColor;
-    format.fontSize = edited.fontSize;
-    format.title = edited.title != 0;
-    format.sortType = edited.sortType;
-    format.lineSpace = edited.lineSpace != 0;
-    format.unorderedList = edited.unorderedList != 0;
+    CHtmlFormatDlg dialog(this, format, true);
+    dialog.DoModal();
 }

@@ -10,6 +10,7 @@
 #include "afxworkerdlg.h"
 #include "jobs/win32/win32files.h"
 #include "reports/reportjobs.h"
+#include "settings/sections.h"
 #include "tree/treepane.h"
 
 // What the main dialog reads after DoModal returned IDOK.

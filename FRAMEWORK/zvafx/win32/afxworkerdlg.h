@@ -68,5 +68,5 @@ private:
     volatile LONG m_cancel = 0;
     CRITICAL_SECTION m_lock;
     std::map<int, std::string> m_pendingTexts;  // not yet painted; guarded by m_lock
-    DWORD m_lastRefresh = 0;             // worker threads, under m_lock
+    DWORD m_lastRefresh = 0;                    // worker threads, under m_lock
 };

@@ -12,8 +12,8 @@
 namespace {
 
 struct DocumentedMessage {
-    UINT id;        // the engine's constant
-    UINT number;    // its documented number
+    UINT id;           // the engine's constant
+    UINT number;       // its documented number
     const char* text;  // its documented text, UTF-8
 };
 
@@ -26,12 +26,17 @@ const DocumentedMessage kEngineMessages[] = {
     {IDS_DOWNLOAD_LIST_FAILED, 17, u8"ダウンロード・リストが、書き込めませんでした。"},
     {IDS_NO_TIME, 26, u8"なし"},
     {IDS_OPEN_FAILED, 30, u8"オープンできませんでした。"},
-    {IDS_WARN_FILE_AT_FOLDER, 31, u8"フォルダ作成中に、同じ名前のファイルがありました。区別のため、このファイルには、末尾に日付が追加されます。"},
-    {IDS_WARN_SAME_FILE, 32, u8"すでに同じ名前のファイルがあります。区別のため、このファイルには、末尾に日付が追加されます。"},
-    {IDS_WARN_SAME_FOLDER, 33, u8"すでに同じ名前のフォルダがあります。区別のため、このファイルには、末尾に日付が追加されます。"},
+    {IDS_WARN_FILE_AT_FOLDER, 31,
+     u8"フォルダ作成中に、同じ名前のファイルがありました。区別のため、このファイルには、末尾に日付が追加されます。"},
+    {IDS_WARN_SAME_FILE, 32,
+     u8"すでに同じ名前のファイルがあります。区別のため、このファイルには、末尾に日付が追加されます。"},
+    {IDS_WARN_SAME_FOLDER, 33,
+     u8"すでに同じ名前のフォルダがあります。区別のため、このファイルには、末尾に日付が追加されます。"},
     {IDS_WARN_NAME_CLASH, 35, u8"ファイル名とフォルダ名が衝突しているため、検索できません。"},
-    {IDS_WARN_TIME_TOO_EARLY, 36, u8"VFAT で表現できる時間の範疇にありません。強制的に、1980/01/01 12:00:00 UTC に調整します。"},
-    {IDS_WARN_TIME_TOO_LATE, 37, u8"VFAT で表現できる時間の範疇にありません。強制的に、2107/12/31 11:59:58 UTC に調整します。"},
+    {IDS_WARN_TIME_TOO_EARLY, 36,
+     u8"VFAT で表現できる時間の範疇にありません。強制的に、1980/01/01 12:00:00 UTC に調整します。"},
+    {IDS_WARN_TIME_TOO_LATE, 37,
+     u8"VFAT で表現できる時間の範疇にありません。強制的に、2107/12/31 11:59:58 UTC に調整します。"},
     {IDS_LIST_FAILED, 39, u8"一覧表作成に失敗しました。"},
     {IDS_NO_MEMORY_SEARCH, 40, u8"メモリ不足により、検索できませんでした。"},
     {IDS_NO_MEMORY_TITLES, 41, u8"メモリ不足により、タイトルが付けられません。\nタイトルなしで作成します。"},

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cache/urlcache.h"
 #include "base/filesystem.h"
+#include "cache/urlcache.h"
 
 #ifdef _WIN32
 #include <windows.h>

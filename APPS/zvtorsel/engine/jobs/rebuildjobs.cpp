@@ -5,8 +5,8 @@
 #include <string.h>
 
 #include "base/messagenumbers.h"
-#include "tree/folderurl.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 
 namespace {
 const char kSection[] = "download";

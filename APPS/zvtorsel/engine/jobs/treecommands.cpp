@@ -6,9 +6,9 @@
 #include <string>
 
 #include "base/messagenumbers.h"
-#include "tree/folderurl.h"
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "zvpath.h"
 
 namespace {

@@ -244,10 +244,10 @@ std::string CPictureScan::PageHead(const std::string& title, bool withBase) cons
             std::string("<BASE HREF=\"") + MappingSettings::Process().FileUrlPrefix() + search_ + "base.html\">\r\n";
     page += "</HEAD>\r\n";
     snprintf(line, sizeof(line), "<BODY TEXT=\"#%06X\" LINK=\"#%06X\" BGCOLOR=\"#%06X\">\r\n",
-             (unsigned)(s_.textColor & 0xFFFFFF), (unsigned)(s_.linkColor & 0xFFFFFF),
-             (unsigned)(s_.backColor & 0xFFFFFF));
+             (unsigned)(s_.format.textColor & 0xFFFFFF), (unsigned)(s_.format.linkColor & 0xFFFFFF),
+             (unsigned)(s_.format.backColor & 0xFFFFFF));
     page += line;
-    snprintf(line, sizeof(line), "<FONT SIZE=%d>\r\n", s_.fontSize);
+    snprintf(line, sizeof(line), "<FONT SIZE=%d>\r\n", s_.format.fontSize);
     page += line;
     return page;
 }
@@ -330,7 +330,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
     CThumbnailCanvas canvas(s_.thumbWidth, s_.thumbHCount, nameHeight, (int)list.size());
     std::string bitmapName = WithExtension(pageName, "bmp");
     page += "<MAP NAME=\"map0001\">\r\n";
-    bool canvasMade = !list.empty() && canvas.Create(s_.backColor);
+    bool canvasMade = !list.empty() && canvas.Create(s_.format.backColor);
     char coords[96];
     int cell = 0;
     for (const PictureEntry* p : list) {
@@ -445,7 +445,7 @@ bool CPictureScan::Run() {
         for (const PictureEntry& p : pictures_) all.push_back(&p);
         ok = WritePictures(all, baseName, page);
     } else {
-        if (s_.unorderedList) page += "<UL>\r\n";
+        if (s_.format.unorderedList) page += "<UL>\r\n";
         std::vector<int> order;
         for (size_t i = 0; i < folders_.size(); ++i) order.push_back((int)i);
         std::stable_sort(order.begin(), order.end(),
@@ -459,7 +459,7 @@ bool CPictureScan::Run() {
             if (!inserted.empty()) inserted.pop_back();
             std::string subName = InsertBeforeExtension(baseName, "@" + inserted);
             std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path);
-            if (s_.unorderedList) page += "<LI>";
+            if (s_.format.unorderedList) page += "<LI>";
             page += "<A HREF=\"" + subName + "\">" + Escaped(url);
 
             std::vector<const PictureEntry*> list;
@@ -474,9 +474,9 @@ bool CPictureScan::Run() {
             char count[48];
             snprintf(count, sizeof(count), "</A> : %d<BR>\r\n", folder.count);
             page += count;
-            if (s_.lineSpace) page += "<BR>\r\n";
+            if (s_.format.lineSpace) page += "<BR>\r\n";
         }
-        if (s_.unorderedList) page += "</UL>\r\n";
+        if (s_.format.unorderedList) page += "</UL>\r\n";
     }
     page += PageTail();
     ok = WritePage(baseName, page) && ok;

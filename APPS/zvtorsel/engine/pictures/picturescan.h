@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "pictures/picturefiles.h"
 #include "base/messagenumbers.h"
+#include "options/reportformat.h"
+#include "pictures/picturefiles.h"
 #include "pictures/picturesize.h"
 #include "tree/treepane.h"
 
@@ -31,9 +32,7 @@ struct PictureScanSettings {
     int thumbHCount = 8;
     bool border = false;
     bool separation = false;
-    DWORD textColor = 0, linkColor = 255, backColor = 0xFFFFFF;  // 0xRRGGBB
-    int fontSize = 3;
-    bool lineSpace = false, unorderedList = false;
+    PageFormat format;  // colours, size and list switches of the page
 };
 
 enum PictureTypeSwitch { TYPE_BMP, TYPE_GIF, TYPE_JPG, TYPE_PNG, TYPE_PJPG, TYPE_XBM };

@@ -1,7 +1,7 @@
 #include <string.h>
 
-#include "mapping/url_mapping.h"
 #include "base/messagenumbers.h"
+#include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
 #include "treepane.h"
 #include "zvfiletime.h"
@@ -48,17 +48,17 @@ int CCachePane::BuildTree() {
             bool cookie = (entry.entryType & CACHE_ENTRY_COOKIE) != 0;
             bool history = (entry.entryType & CACHE_ENTRY_HISTORY) != 0;
             if (!cookie && !history && Present(entry.sourceUrl) && Present(entry.localFile)) {
-                if (MapUrlToName(entry.sourceUrl, entry.localFile, entry.lastModified,
-                                 settings.cnvtPercent, mapped, sizeof(mapped)))
+                if (MapUrlToName(entry.sourceUrl, entry.localFile, entry.lastModified, settings.cnvtPercent, mapped,
+                                 sizeof(mapped)))
                     AddCacheEntry(&entry, mapped, root, 0, MARK_ALL, 0, false);
-            } else if (history && historyRoot >= 0 && Present(entry.sourceUrl) &&
-                       !Present(entry.localFile)) {
+            } else if (history && historyRoot >= 0 && Present(entry.sourceUrl) && !Present(entry.localFile)) {
                 const char* url = entry.sourceUrl;
                 size_t skip = (size_t)historyPrefixLength;
-                if (strlen(url) >= skip) url += skip;
-                else url += strlen(url);
-                if (MapUrlToName(url, nullptr, entry.lastModified, settings.cnvtPercent,
-                                 mapped, sizeof(mapped)))
+                if (strlen(url) >= skip)
+                    url += skip;
+                else
+                    url += strlen(url);
+                if (MapUrlToName(url, nullptr, entry.lastModified, settings.cnvtPercent, mapped, sizeof(mapped)))
                     AddCacheEntry(&entry, mapped, historyRoot, 0, MARK_HISTORY_ALLOWED, 0, false);
             }
             if (++seen % kStatusInterval == 0) RefreshStatus();

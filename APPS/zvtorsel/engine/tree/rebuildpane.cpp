@@ -1,7 +1,7 @@
 #include <string.h>
 
-#include "tree/folderurl.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "treepane.h"
 
 namespace {

@@ -29,29 +29,6 @@ const char kAddDialog[] = "\x83\x8a\x83\x58\x83\x67\x82\xb3\x82\xb9\x82\xbd\x82\
 const char kSearchDialog[] = "\x83\x4c\x81\x5b\x83\x8f\x81\x5b\x83\x68\x8c\x9f\x8d\xf5";  // キーワード検索
 const char kNihongo[] = "\x93\xfa\x96\x7b\x8c\xea";
 
-class CTestStore : public IProfileStore {
-public:
-    int GetInt(const char* section, const char* key, int defaultValue) override {
-        auto it = values.find(Key(section, key));
-        return it == values.end() ? defaultValue : atoi(it->second.c_str());
-    }
-    std::string GetString(const char* section, const char* key) override {
-        auto it = values.find(Key(section, key));
-        return it == values.end() ? std::string() : it->second;
-    }
-    void WriteInt(const char* section, const char* key, int value) override {
-        values[Key(section, key)] = std::to_string(value);
-    }
-    void WriteString(const char* section, const char* key, const char* value) override {
-        if (value)
-            values[Key(section, key)] = value;
-        else
-            values.erase(Key(section, key));
-    }
-    static std::string Key(const char* section, const char* key) { return std::string(section) + "/" + key; }
-    std::map<std::string, std::string> values;
-};
-
 std::mutex g_boxLock;
 std::vector<std::string> g_boxes;
 
@@ -120,7 +97,7 @@ protected:
     }
 
     RebuildSettings folders;
-    CTestStore store;
+    CMemoryProfileStore store;
     std::string first, second;
 };
 

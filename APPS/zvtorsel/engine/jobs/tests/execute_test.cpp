@@ -1,7 +1,8 @@
+#include "jobs/execute.h"
+
 #include <gtest/gtest.h>
 
 #include "base/messagenumbers.h"
-#include "jobs/execute.h"
 #include "jobs/treecommands.h"
 #include "tree/tests/fixture.h"
 

@@ -265,7 +265,7 @@ TEST_F(PictureScanTest, CanvasOfTwentyNamedThumbnailsIsWrittenAsAnEightBitBmp) {
     }
     job.searchFolder = "C:\\g";
     job.settings.thumbnail = true;
-    job.settings.backColor = 0xFFFFFF;
+    job.settings.format.backColor = 0xFFFFFF;
     ASSERT_TRUE(Run());
     EXPECT_EQ(20, bars.calls);
     EXPECT_EQ(13, bars.lastHeight);
