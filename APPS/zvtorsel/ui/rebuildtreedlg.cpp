@@ -19,7 +19,6 @@ bool IsContinueQuestion(UINT id) {
 
 CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent)
     : CWorkerDialog(IDD_REBUILD_TREE, parent, WM_TREE_STATUS),
-      app_(app),
       store_(app),
       settings_(settings),
       historyPrefixLength_(historyPrefixLength) {

@@ -91,7 +91,6 @@ private:
     Box PaneArea() const;
     void MoveControl(int id, const Box& box);
 
-    CWinApp& app_;
     CAppProfileStore store_;
     RebuildSettings settings_;
     int historyPrefixLength_;
