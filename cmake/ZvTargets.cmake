@@ -4,6 +4,8 @@ set(ZV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(ZV_TEST_DISPLAY ":87" CACHE STRING "X display for GUI tests")
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   find_program(ZV_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
+elseif(WIN32)
+  find_program(ZV_DLLTOOL x86_64-w64-mingw32-dlltool REQUIRED)
 endif()
 
 # zv_add_test(name [GUI] SOURCES ... [LIBS ...])
@@ -55,20 +57,26 @@ function(zv_add_benchmark name)
 endfunction()
 
 # zv_win32_dll(target): a DLL whose dllexport'ed __stdcall functions keep
-# their undecorated names, so GetProcAddress(h, "zvName") resolves. On i686
-# the linker's own import library would then lack the name@N symbols that
-# callers reference, so it is rebuilt with dlltool -k from the decorated
-# export list; x86-64 has no decorations and keeps the linker's library.
+# their undecorated names, so GetProcAddress(h, "zvName") resolves. Its
+# import library is a delay-load one (dlltool -y): a program finds the DLL
+# at the first call, after it has looked in the shared folder where setup
+# puts the libraries (load-time imports would be searched before any code
+# runs). On i686 the export list is decorated first (dlltool -k maps the
+# callers' name@N symbols to the undecorated exports).
 function(zv_win32_dll target)
   set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports.def)
   set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
-  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
-    return()
+  target_link_options(${target} PRIVATE -Wl,--output-def,${def})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DDEF=${def} -P ${ZV_CMAKE_DIR}/DecoratedDef.cmake
+      COMMAND ${ZV_DLLTOOL} -k -d ${def}.decorated -D $<TARGET_FILE_NAME:${target}>
+              -y $<TARGET_LINKER_FILE:${target}>
+      VERBATIM)
+  else()
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${ZV_DLLTOOL} -d ${def} -D $<TARGET_FILE_NAME:${target}> -y $<TARGET_LINKER_FILE:${target}>
+      VERBATIM)
   endif()
-  target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--output-def,${def})
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DDEF=${def} -P ${ZV_CMAKE_DIR}/DecoratedDef.cmake
-    COMMAND ${ZV_DLLTOOL} -k -d ${def}.decorated -D $<TARGET_FILE_NAME:${target}>
-            -l $<TARGET_LINKER_FILE:${target}>
-    VERBATIM)
 endfunction()

@@ -92,15 +92,33 @@ HWND PollForWindow(WindowQuery query, int timeoutMs) {
 
 bool Usable(HWND control) { return control && IsWindowVisible(control) && IsWindowEnabled(control); }
 
+// Holds or releases the modifiers and waits until the desktop's key state
+// shows them: a focus event of the X server that arrives meanwhile resets
+// Wine's key state, so a key that did not stick is pressed again.
 void PressKeys(unsigned modifiers, bool down) {
     const WORD keys[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
     for (int i = 0; i < 3; ++i) {
         if (!(modifiers & (1u << i))) continue;
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = keys[i];
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &input, sizeof(input));
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = keys[i];
+            input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+            SendInput(1, &input, sizeof(input));
+            Sleep(kPollMs);
+            if ((GetAsyncKeyState(keys[i]) < 0) == down) break;
+        }
+    }
+}
+
+// Waits until the window is the one that a click at the screen point
+// reaches: a window just shown may not be on the desktop's stack yet.
+bool WaitUntilUnderPoint(HWND window, POINT point, int timeoutMs) {
+    for (int waited = 0;; waited += kPollMs) {
+        HWND under = WindowFromPoint(point);
+        if (under == window || IsChild(window, under)) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(kPollMs);
     }
 }
 
@@ -329,8 +347,10 @@ void Click(HWND window, int x, int y, unsigned modifiers, bool right, bool twice
         Sleep(300);
         Settle(top);
     }
+    Settle(top);
     POINT point = {x, y};
     ClientToScreen(window, &point);
+    WaitUntilUnderPoint(window, point, 5000);
     SetCursorPos(point.x, point.y);
     PressKeys(modifiers, true);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {
@@ -486,6 +506,17 @@ int TreeImage(HWND tree, HTREEITEM item) {
 
 UINT TreeState(HWND tree, HTREEITEM item, UINT mask) {
     return (UINT)SendWithTimeout(tree, TVM_GETITEMSTATE, (WPARAM)item, mask);
+}
+
+bool TreeHasButton(HWND tree, HTREEITEM item) {
+    RemoteBuffer remote(tree, sizeof(TVITEMA));
+    TVITEMA request = {};
+    request.mask = TVIF_HANDLE | TVIF_CHILDREN;
+    request.hItem = item;
+    if (!remote.Write(0, &request, sizeof(request))) return false;
+    if (!SendWithTimeout(tree, TVM_GETITEMA, 0, (LPARAM)remote.At(0))) return false;
+    TVITEMA answer = {};
+    return remote.Read(0, &answer, sizeof(answer)) && answer.cChildren != 0;
 }
 
 // ---- Menus and message boxes -----------------------------------------------------------

@@ -98,6 +98,8 @@ bool TreeExpand(HWND tree, HTREEITEM item);
 bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT& rect);
 int TreeImage(HWND tree, HTREEITEM item);
 UINT TreeState(HWND tree, HTREEITEM item, UINT mask);
+// Whether the item shows an expand button (its children count is not 0).
+bool TreeHasButton(HWND tree, HTREEITEM item);
 
 // ---- Menus and message boxes -----------------------------------------------------------
 

@@ -1,5 +1,6 @@
 # Fills the distribution folder DIST with FILES (the built programs and
-# libraries), the help pages (*.htm of BIN and HELP) and a zvinstl.def made
+# libraries), the help pages (each page of HELP as the build wrote it into
+# BIN, in code page 932) and a zvinstl.def made
 # from TEMPLATE (UTF-8) in code page 932 with CR LF line ends. Files that
 # are no longer part of the distribution are removed.
 cmake_minimum_required(VERSION 3.25)
@@ -21,14 +22,17 @@ foreach(f IN LISTS FILES)
   endif()
 endforeach()
 
-file(GLOB pages ${BIN}/*.htm ${HELP}/*.htm)
-foreach(page IN LISTS pages)
-  get_filename_component(name ${page} NAME)
-  if(NOT name IN_LIST shipped)
-    file(COPY_FILE ${page} ${DIST}/${name} ONLY_IF_DIFFERENT)
-    list(APPEND shipped ${name})
-    list(APPEND app_files ${name})
+# HELP names the pages; their sources there are UTF-8, and BIN may hold
+# other pages that tests wrote.
+file(GLOB sources RELATIVE ${HELP} ${HELP}/*.htm)
+list(SORT sources)
+foreach(name IN LISTS sources)
+  if(NOT EXISTS ${BIN}/${name})
+    message(FATAL_ERROR "dist: the help page ${BIN}/${name} was not built")
   endif()
+  file(COPY_FILE ${BIN}/${name} ${DIST}/${name} ONLY_IF_DIFFERENT)
+  list(APPEND shipped ${name})
+  list(APPEND app_files ${name})
 endforeach()
 
 file(GLOB present RELATIVE ${DIST} ${DIST}/*)

@@ -26,7 +26,7 @@ function(zv_add_dist)
             "-DFILES=${files}" -P ${ZV_DIST_DIR}/MakeDist.cmake
     COMMENT "Distribution folder dist"
     VERBATIM)
-  foreach(t IN LISTS targets)
+  foreach(t IN LISTS targets zvtorsel_help)
     if(TARGET ${t})
       add_dependencies(zvdist ${t})
     endif()

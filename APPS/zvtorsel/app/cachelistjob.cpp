@@ -2,17 +2,13 @@
 
 #include "cache/cachelisting.h"
 #include "cache/win32/cachefolder.h"
-#include "cache/win32/wininetcache.h"
 #include "console.h"
 
 std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report) {
-    if (folder.empty()) return std::unique_ptr<IUrlCache>(new CWinInetUrlCache);
-    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(folder);
-    if (store->IndexCount() == 0) {
-        for (const CacheDamage& damage : store->Damage()) report.Warning(damage.where.c_str(), damage.message);
-        return nullptr;
-    }
-    return std::unique_ptr<IUrlCache>(store.release());
+    std::vector<CacheDamage> why;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    for (const CacheDamage& damage : why) report.Warning(damage.where.c_str(), damage.message);
+    return store;
 }
 
 int RunCacheList(const CommandLine& options) {

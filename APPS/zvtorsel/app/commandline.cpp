@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "resource.h"
+
 namespace {
 
 // Option names are ASCII: only ASCII letters fold, so no byte of a
@@ -73,12 +75,32 @@ bool SetJob(CommandLine& out, CommandJob job) {
     return true;
 }
 
+const char* OptionName(unsigned option) {
+    switch (option) {
+    case OPT_FOLDER: return "/folder:";
+    case OPT_LOG: return "/log:";
+    case OPT_CACHE: return "/cache:";
+    case OPT_DELETE: return "/delete";
+    case OPT_SEARCH: return "/search:";
+    case OPT_IN: return "/in:";
+    case OPT_RESULT: return "/result:";
+    case OPT_THREADS: return "/threads:";
+    }
+    return "";
+}
+
+bool Refuse(CommandLineRefusal& why, unsigned message, const std::string& argument) {
+    why.message = message;
+    why.argument = argument;
+    return false;
+}
+
 }  // namespace
 
-bool ParseCommandLine(const char* text, CommandLine& out) {
+bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& why) {
     bool balanced;
     std::vector<std::string> words = SplitWords(text, balanced);
-    if (!balanced) return false;
+    if (!balanced) return Refuse(why, IDS_CMD_QUOTES, "");
     unsigned used = 0;
     for (const std::string& w : words) {
         bool ok = true;
@@ -93,7 +115,8 @@ bool ParseCommandLine(const char* text, CommandLine& out) {
         } else if (IsNoCase(w, "/cachelist")) {
             ok = SetJob(out, CommandJob::CacheList);
         } else if (StartsNoCase(w, "/search:") && w.size() > 8) {
-            ok = SetJob(out, CommandJob::Search) && out.keywords.size() < 3;
+            ok = SetJob(out, CommandJob::Search);
+            if (ok && out.keywords.size() == 3) return Refuse(why, IDS_CMD_KEYWORDS, w);
             out.keywords.push_back(w.substr(8));
             used |= OPT_SEARCH;
         } else if (IsNoCase(w, "/or") || IsNoCase(w, "/case") || IsNoCase(w, "/re")) {
@@ -117,14 +140,18 @@ bool ParseCommandLine(const char* text, CommandLine& out) {
         } else if (StartsNoCase(w, "/result:") && w.size() > 8) {
             out.resultPage = w.substr(8);
             used |= OPT_RESULT;
-        } else if (StartsNoCase(w, "/threads:") && w.size() == 10 && w[9] >= '1' && w[9] <= '5') {
+        } else if (StartsNoCase(w, "/threads:")) {
+            if (w.size() != 10 || w[9] < '1' || w[9] > '5') return Refuse(why, IDS_CMD_THREADS, w);
             out.threads = w[9] - '0';
             used |= OPT_THREADS;
         } else {
-            ok = false;
+            return Refuse(why, IDS_CMD_UNKNOWN, w);
         }
-        if (!ok) return false;
+        if (!ok) return Refuse(why, IDS_CMD_TWO_JOBS, w);
     }
-    if ((used & OPT_IN) && (used & OPT_RESULT)) return false;
-    return (used & ~AllowedOptions(out.job)) == 0;
+    if ((used & OPT_IN) && (used & OPT_RESULT)) return Refuse(why, IDS_CMD_IN_AND_RESULT, "");
+    unsigned misplaced = used & ~AllowedOptions(out.job);
+    if (misplaced == 0) return true;
+    unsigned first = misplaced & (0u - misplaced);
+    return Refuse(why, out.job == CommandJob::Windows ? IDS_CMD_NO_JOB : IDS_CMD_NOT_FOR_JOB, OptionName(first));
 }

@@ -19,8 +19,15 @@ struct CommandLine {
     int threads = 0;          // /threads: 1 to 5 (/download); 0 keeps the setting
 };
 
+// Why a command line was refused: a message of the string table and the
+// argument that its %s names ("" when it names none).
+struct CommandLineRefusal {
+    unsigned message = 0;
+    std::string argument;
+};
+
 // Splits the command line (quotes group words); false for an unknown,
-// malformed or misplaced argument (an option of another job).
-bool ParseCommandLine(const char* text, CommandLine& out);
+// malformed or misplaced argument (an option of another job), with why.
+bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& why);
 
 enum CommandExit { EXIT_FINISHED = 0, EXIT_STOPPED = 1, EXIT_BAD_ARGUMENTS = 2 };

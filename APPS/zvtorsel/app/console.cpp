@@ -15,7 +15,10 @@ bool CConsoleOutput::Open(const std::string& logPath) {
     if (logPath.empty()) return true;
     log_ = CreateFileA(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (log_ == INVALID_HANDLE_VALUE) return false;
+    if (log_ == INVALID_HANDLE_VALUE) {
+        RefusalLine(IDS_CMD_LOG_FAILED, logPath.c_str());
+        return false;
+    }
     out_ = log_;
     return true;
 }
@@ -34,6 +37,12 @@ std::string MessageLine(UINT id, const char* arg) {
     for (char& c : text)
         if (c == '\n') c = ' ';
     return text;
+}
+
+void RefusalLine(UINT id, const char* arg) {
+    std::string line = MessageLine(id, arg) + "\r\n";
+    DWORD written;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), (DWORD)line.size(), &written, nullptr);
 }
 
 void CConsoleReport::Warning(const char* path, UINT id) {

@@ -14,7 +14,7 @@ public:
     CConsoleOutput(const CConsoleOutput&) = delete;
     CConsoleOutput& operator=(const CConsoleOutput&) = delete;
     ~CConsoleOutput();
-    // False when the log file cannot be created.
+    // False (said on standard error) when the log file cannot be created.
     bool Open(const std::string& logPath);
     void Line(const char* text);
 
@@ -25,6 +25,9 @@ private:
 
 // String `id` of the program's table with its %s filled by arg, on one line.
 std::string MessageLine(UINT id, const char* arg);
+
+// Why a command line was refused: one line on standard error.
+void RefusalLine(UINT id, const char* arg);
 
 // Every question whether to go on is answered Yes; the delete question
 // (IDS_ASK_DELETE) only when deleting was allowed.

@@ -68,7 +68,10 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     std::string folder = options.folder.empty() ? StoredRebuildFolder(app) : options.folder;
-    if (folder.empty() || folder[0] == '(') return EXIT_BAD_ARGUMENTS;
+    if (folder.empty() || folder[0] == '(') {
+        RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
+        return EXIT_BAD_ARGUMENTS;
+    }
     ReadFileProtocolType(app);
     CAppProfileStore store(app);
     ListSettings settings;

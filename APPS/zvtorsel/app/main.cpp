@@ -5,12 +5,15 @@
 #include "appstate.h"
 #include "cachelistjob.h"
 #include "commandline.h"
+#include "console.h"
 #include "downloadjob.h"
+#include "libraries.h"
 #include "maindlg.h"
 #include "messages.h"
 #include "picturesjob.h"
 #include "picturesettings.h"
 #include "reportjob.h"
+#include "resource.h"
 #include "settings.h"
 #include "unattended.h"
 #include "zvcore32.h"
@@ -25,11 +28,15 @@ public:
 
     BOOL InitInstance() override {
         CommandLine options;
-        bool valid = ParseCommandLine(m_lpCmdLine, options);
+        CommandLineRefusal why;
+        bool valid = ParseCommandLine(m_lpCmdLine, options, why);
         mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
         bool running = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
         bool commandJob = options.job != CommandJob::Windows;
+        if (valid && running && commandJob) why = {IDS_CMD_RUNNING, ""};
+        if (valid && !running && commandJob) valid = FoldersExist(options, why);
         if (!valid || (running && commandJob)) {
+            RefusalLine(why.message, why.argument.c_str());
             exitCode_ = EXIT_BAD_ARGUMENTS;
             return FALSE;
         }
@@ -78,12 +85,23 @@ private:
             return RunSearchJob(*this, options);
         case CommandJob::CacheList:
             return RunCacheList(options);
-            return options.cache.empty() ? RunUnattendedRebuild(*this, options) : EXIT_BAD_ARGUMENTS;
         case CommandJob::Pictures:
             return RunPicturesJob(*this, options);
         default:
             return EXIT_BAD_ARGUMENTS;
         }
+    }
+
+    // A job given a folder that is not there writes nothing.
+    static bool FoldersExist(const CommandLine& options, CommandLineRefusal& why) {
+        for (const std::string* folder : {&options.folder, &options.searchIn, &options.cache}) {
+            if (folder->empty()) continue;
+            DWORD attributes = GetFileAttributesA(folder->c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            why = {IDS_CMD_NO_FOLDER, *folder};
+            return false;
+        }
+        return true;
     }
 
     static void BringFirstCopyToFront() {
@@ -100,6 +118,11 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    std::string missing;
+    if (!LoadSharedLibraries(missing)) {
+        ReportMissingLibrary(instance, commandLine, missing.c_str());
+        return EXIT_STOPPED;
+    }
     CTorselApp app;
     return AfxWinMain(instance, commandLine);
 }

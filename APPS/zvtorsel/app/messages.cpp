@@ -3,6 +3,8 @@
 #include <stdio.h>
 
 #include "afxwin.h"
+#include "windowlogic/messagewrap.h"
+#include "zvcore32.h"
 
 const char kProgramTitle[] = "z.v Torsel Sitekeeper";
 
@@ -17,11 +19,15 @@ void UseProgramTitle() {
     }
 }
 
+// A box is as wide as its longest line: longer lines would run off the screen.
+const size_t kMessageLineWidth = 80;
+
 }  // namespace
 
 int ShowMessage(const char* text, UINT type) {
     UseProgramTitle();
-    return AfxMessageBox(text ? text : "", type);
+    std::string wrapped = WrapLongLines(text ? text : "", kMessageLineWidth, zvGetDBCSLeadTable());
+    return AfxMessageBox(wrapped.c_str(), type);
 }
 
 int ShowResourceMessage(UINT id, UINT type) { return ShowResourceMessage(id, nullptr, type); }

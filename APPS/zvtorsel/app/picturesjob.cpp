@@ -43,7 +43,10 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     int folder = rebuild.FolderInUse(job.settings.baseFolderNo) ? job.settings.baseFolderNo : 0;
     if (!options.folder.empty()) folder = 0;
     job.rebuildFolder = rebuild.rebuildFolders[folder];
-    if (job.rebuildFolder.empty()) return EXIT_BAD_ARGUMENTS;
+    if (job.rebuildFolder.empty()) {
+        RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
+        return EXIT_BAD_ARGUMENTS;
+    }
     job.searchFolder = options.searchIn.empty() ? job.rebuildFolder : options.searchIn;
     if (!options.resultPage.empty())
         job.resultPage = HasSeparator(options.resultPage) ? options.resultPage : job.rebuildFolder + options.resultPage;

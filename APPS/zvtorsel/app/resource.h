@@ -150,6 +150,24 @@
 // Cache folders read from another disk.
 #define IDS_CACHE_FOLDER_CAPTION 1182
 
+// Start-up, the end of a rebuild in the window, and the command line's
+// refusals (one line each on standard error).
+#define IDS_REBUILD_DONE_FAILED 1400
+#define IDS_LIBRARY_MISSING 1401
+#define IDS_CMD_UNKNOWN 1402
+#define IDS_CMD_TWO_JOBS 1403
+#define IDS_CMD_NOT_FOR_JOB 1404
+#define IDS_CMD_NO_JOB 1405
+#define IDS_CMD_THREADS 1406
+#define IDS_CMD_KEYWORDS 1407
+#define IDS_CMD_IN_AND_RESULT 1408
+#define IDS_CMD_QUOTES 1409
+#define IDS_CMD_RUNNING 1410
+#define IDS_CMD_NO_FOLDER 1411
+#define IDS_CMD_LOG_FAILED 1412
+#define IDS_CMD_NO_REBUILD_FOLDER 1413
+#define IDS_SPI_FIELDS_EMPTY 1414
+
 // Options, report page format, notice and rebuild folder dialogs.
 #define IDS_CHOOSE_REBUILD_FOLDER 3
 #define IDS_TOO_MANY_FOLDERS 70

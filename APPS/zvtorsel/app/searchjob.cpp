@@ -2,6 +2,7 @@
 
 #include "afxwin.h"
 #include "console.h"
+#include "resource.h"
 #include "jobs/win32/win32files.h"
 #include "reportjob.h"
 #include "translate/win32/win32_file_access.h"
@@ -10,7 +11,10 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     std::string folder = options.folder.empty() ? StoredRebuildFolder(app) : options.folder;
-    if (folder.empty() || folder[0] == '(' || options.keywords.empty()) return EXIT_BAD_ARGUMENTS;
+    if (folder.empty() || folder[0] == '(' || options.keywords.empty()) {
+        RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
+        return EXIT_BAD_ARGUMENTS;
+    }
     ReadFileProtocolType(app);
     CAppProfileStore store(app);
     SearchSettings settings;

@@ -191,7 +191,13 @@ void CMainDlg::OnRebuildTree() {
     RebuildSettings settings = settings_;
     if (GetKeyState(VK_SHIFT) < 0) settings.checkCopyMark = !settings.checkCopyMark;
     CRebuildTreeDlg tree(app_, settings, App().historyPrefixLength, this);
-    if (tree.DoModal() == 1) SetStatus(IDS_REBUILD_DONE);
+    if (tree.DoModal() != 1) return;
+    int failed = tree.FailedFiles();
+    if (failed == 0) {
+        SetStatus(IDS_REBUILD_DONE);
+        return;
+    }
+    SetStatus(AfxLoadText(IDS_REBUILD_DONE_FAILED, AfxFormatCount((DWORD)failed)).c_str());
 }
 
 void CMainDlg::OnStartBrowser() {
@@ -309,7 +315,10 @@ void CMainDlg::OnExit() {
 }
 
 void CMainDlg::OpenPage(const std::string& folder, const char* file, UINT failId) {
-    HINSTANCE done = ShellExecuteA(m_hWnd, "open", file, nullptr, folder.c_str(), SW_SHOWNORMAL);
+    // By its full path: a bare name would find the help page of the same
+    // name in the program's folder first.
+    std::string page = folder + file;
+    HINSTANCE done = ShellExecuteA(m_hWnd, "open", page.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
     if ((INT_PTR)done <= 32) ShowResourceMessage(failId);
 }
 

@@ -138,8 +138,14 @@ void CPaneControls::FinishJob() {
         parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
         for (HTREEITEM parent : parents) SendMessageA(trees_[side], TVM_SORTCHILDREN, FALSE, (LPARAM)parent);
         parents.clear();
-        for (int folder = 0; folder < (int)items_[side].size(); ++folder)
-            if (items_[side][folder]) Apply(PicturesOp(side, folder));
+        // A folder inserted before the job read it got a button; read now,
+        // it keeps one only when it holds folders.
+        for (int folder = 0; folder < (int)items_[side].size(); ++folder) {
+            if (!items_[side][folder]) continue;
+            Apply(PicturesOp(side, folder));
+            FolderNode* node = panes_[side]->model.Node(folder);
+            if (node && node->state == FOLDER_READ) UpdateChildrenButton(side, folder);
+        }
     }
 }
 

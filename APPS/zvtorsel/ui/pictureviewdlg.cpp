@@ -128,7 +128,9 @@ void CViewPicDlg::PlaceWindow() {
     WINDOWPLACEMENT place = {};
     place.length = sizeof(place);
     GetWindowPlacement(m_hWnd, &place);
-    place.showCmd = show == SW_SHOWMINIMIZED || show == SW_SHOWMAXIMIZED ? show : SW_SHOWNORMAL;
+    // A normal window stays hidden until the dialog manager shows it, placed
+    // and with its bars: shown here, it would appear half set up.
+    place.showCmd = show == SW_SHOWMINIMIZED || show == SW_SHOWMAXIMIZED ? show : SW_HIDE;
     place.rcNormalPosition = {p.x, p.y, p.x + p.width, p.y + p.height};
     SetWindowPlacement(m_hWnd, &place);
     placing_ = false;

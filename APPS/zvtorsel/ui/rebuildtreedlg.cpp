@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "appstate.h"
+#include "cache/win32/cachefolder.h"
 #include "messages.h"
 #include "profilestore.h"
 #include "resource.h"
@@ -61,11 +62,15 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
         }
     }
 
+    if (!OpenCache()) {
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     view_.Attach(m_hWnd, trees_, lists_, images_);
-    std::string rebuildRoot = AfxLoadText(IDS_ROOT_REBUILD).c_str(), cacheRoot = AfxLoadText(IDS_ROOT_CACHE).c_str(),
-                historyRoot = AfxLoadText(IDS_ROOT_HISTORY).c_str();
+    std::string rebuildRoot = AfxLoadText(IDS_ROOT_REBUILD).c_str(), historyRoot = AfxLoadText(IDS_ROOT_HISTORY).c_str();
+    std::string cacheRoot = CacheRootCaption(*cache_, AfxLoadText(IDS_ROOT_CACHE), AfxLoadText(IDS_CACHE_FOLDER_CAPTION));
     view_.SetRootTexts(rebuildRoot.c_str(), cacheRoot.c_str(), historyRoot.c_str(), App().noneText);
-    jobs_.reset(new CRebuildJobs(settings_, files_, cache_, view_, *this, historyPrefixLength_));
+    jobs_.reset(new CRebuildJobs(settings_, files_, *cache_, view_, *this, historyPrefixLength_));
     panes_[SIDE_REBUILD] = &jobs_->rebuild;
     panes_[SIDE_CACHE] = &jobs_->cache;
     view_.SetPanes(panes_[SIDE_REBUILD], panes_[SIDE_CACHE]);
@@ -86,6 +91,16 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
     }
     PostMessage(WM_TREE_APPLY_LAYOUT);
     return TRUE;
+}
+
+bool CRebuildTreeDlg::OpenCache() {
+    std::vector<CacheDamage> why;
+    cache_ = OpenUrlCache(settings_.cacheFolder, why);
+    if (cache_) return true;
+    std::string text;
+    for (const CacheDamage& damage : why) text += damage.where + "\n" + AfxLoadText(damage.message).c_str() + "\n";
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void CRebuildTreeDlg::FillLoadList() {
@@ -286,6 +301,7 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
 }
 
 void CRebuildTreeDlg::OnDestroy() {
+    if (!jobs_) return;  // ended before it was shown: the stored layout stays
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(m_hWnd, &placement)) {

@@ -10,7 +10,7 @@
 
 #include "afxworkerdlg.h"
 #include "base/jobreport.h"
-#include "cache/win32/wininetcache.h"
+#include "cache/urlcache.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
 #include "panecontrols.h"
@@ -24,6 +24,8 @@ class CRebuildTreeDlg : public CWorkerDialog, private IJobReport {
 public:
     CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent);
     ~CRebuildTreeDlg() override;
+    // After DoModal: file operations of the last execution that failed.
+    int FailedFiles() const { return jobs_ ? jobs_->FailedFiles() : 0; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -85,6 +87,10 @@ private:
     bool RunBaseFolderDialog(int current, int& chosen);
     void OnChangeBaseFolder(const Target& target);
 
+    // Opens the store of the setting CacheFolder; false (having said why)
+    // when the folder cannot be read.
+    bool OpenCache();
+
     // Layout.
     void CaptureBottomControls();
     void LayOut();
@@ -100,7 +106,7 @@ private:
     HMENU menus_[2] = {nullptr, nullptr};
 
     CWin32FileSystem files_;
-    CWinInetUrlCache cache_;
+    std::unique_ptr<IUrlCache> cache_;
     CPaneControls view_;
     std::unique_ptr<CRebuildJobs> jobs_;
     CTreePane* panes_[2] = {nullptr, nullptr};

@@ -100,5 +100,7 @@ void CRebuildTreeDlg::LayOut() {
         MoveControl(IDC_RT_WARNING_HSPLIT, boxes.warningSplit);
         MoveControl(IDC_RT_WARNINGS, boxes.warnings);
     }
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    // Moved controls keep the bits of where they were; the lists would show
+    // stale columns after a change of arrangement.
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -344,8 +344,8 @@ BOOL CRebuildTreeDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
             FolderNode* node = pane->model.Node(folder);
             if (busy_) {
                 pendingExpands_.emplace_back(side, folder);
-            } else if (node && node->state != FOLDER_READ) {
-                pane->LoadFolder(folder);
+            } else if (node) {
+                if (node->state != FOLDER_READ) pane->LoadFolder(folder);
                 view_.UpdateChildrenButton(side, folder);
             }
         }

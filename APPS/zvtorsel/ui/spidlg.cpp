@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "dlgmessage.h"
+#include "pictures/win32/spihost.h"
 #include "picturesettings.h"
 #include "resource.h"
 
@@ -20,13 +21,24 @@ BOOL CSpiAddDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof(file);
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (GetOpenFileNameA(&ofn)) SetDlgItemText(IDC_SPI_PATH, file);
+    if (!GetOpenFileNameA(&ofn)) return TRUE;
+    SetDlgItemText(IDC_SPI_PATH, file);
+    // The plug-in says which pictures it reads; the user may still change it.
+    if (GetDlgItemText(IDC_SPI_EXTENSION).IsEmpty()) {
+        SetDlgItemText(IDC_SPI_EXTENSION, PluginExtension(file).c_str());
+    }
     return TRUE;
 }
 
 void CSpiAddDlg::OnOK() {
     extension = GetDlgItemText(IDC_SPI_EXTENSION).c_str();
     path = GetDlgItemText(IDC_SPI_PATH).c_str();
+    if (extension.empty() && !path.empty()) extension = PluginExtension(path.c_str());
+    if (extension.empty() || path.empty()) {
+        ShowPictureMessage(IDS_SPI_FIELDS_EMPTY);
+        ::SetFocus(GetDlgItem(path.empty() ? IDC_SPI_PATH : IDC_SPI_EXTENSION));
+        return;
+    }
     EndDialog(IDOK);
 }
 

@@ -146,6 +146,42 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     CloseHandle(run.hProcess);
     EXPECT_EQ(exitCode, 2u) << "the installed program ran (0xC0000135: a library was not found)";
 
+    // Every help page installed is the Shift_JIS page that the build wrote
+    // beside the program.
+    int pages = 0;
+    WIN32_FIND_DATAA page;
+    HANDLE found = FindFirstFileA((folder + "\\*.htm").c_str(), &page);
+    ASSERT_NE(found, INVALID_HANDLE_VALUE) << "no help page installed";
+    do {
+        std::string installed = ReadFileText(folder + "\\" + page.cFileName);
+        EXPECT_EQ(installed, ReadFileText(BuildFolder() + "\\bin\\" + page.cFileName)) << page.cFileName;
+        EXPECT_GT(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, installed.data(), (int)installed.size(), nullptr, 0),
+                  0)
+            << page.cFileName << " is not code page 932";
+        ++pages;
+    } while (FindNextFileA(found, &page));
+    FindClose(found);
+    EXPECT_EQ(pages, 10);
+
+    // Started by its full path, as a shortcut or Explorer does, the program
+    // finds the shared libraries itself; a missing one is named in a box.
+    windriver::Program started;
+    std::string installed = folder + "\\zvtorsel.exe";
+    ASSERT_TRUE(windriver::Start("\"" + installed + "\" /no-such-job", started, root.c_str()));
+    EXPECT_EQ(windriver::WaitForExit(started, 20000), 2) << "53 or 0xC0000135: a library was not found";
+    std::string shared = commonFiles + "\\z.v\\zvclass.dll";
+    ASSERT_TRUE(MoveFileA(shared.c_str(), (shared + ".away").c_str()));
+    ASSERT_TRUE(windriver::Start("\"" + installed + "\"", started, root.c_str()));
+    HWND missing = windriver::WaitForWindow("z.v Torsel Sitekeeper", 20000, started.id);
+    EXPECT_NE(missing, nullptr);
+    if (missing) {
+        EXPECT_NE(windriver::MessageText(missing).find("zvclass.dll"), std::string::npos);
+        Shot(missing, "zvtorsel_library_missing.bmp");
+        windriver::Press(missing, IDOK);
+    }
+    EXPECT_EQ(windriver::WaitForExit(started, 10000), 1);
+    ASSERT_TRUE(MoveFileA((shared + ".away").c_str(), shared.c_str()));
+
     // Installing again copies nothing.
     windriver::Press(main, IDC_INSTALL);
     Answer(main, u8"お知らせ", u8"すでに、最新版がインストールされています。", IDOK);

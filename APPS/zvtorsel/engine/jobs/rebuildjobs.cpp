@@ -130,6 +130,7 @@ void CRebuildJobs::WriteDownloadList() {
 
 int CRebuildJobs::ExecuteMarks() {
     endsDialog_ = false;
+    rebuild.failedFiles = cache.failedFiles = 0;
     loadList.clear();
     if (rebuild.HasMarks(MARK_L)) CollectLoadMarks(rebuild, rebuild.root);
     if (cache.HasMarks(MARK_L)) {

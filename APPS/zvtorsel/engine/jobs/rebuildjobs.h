@@ -22,6 +22,9 @@ public:
     // After ExecuteMarks: whether the dialog ends (every step finished and
     // the dialog is not kept open).
     bool EndsDialog() const { return endsDialog_; }
+    // File operations of the last ExecuteMarks that failed (each was asked
+    // about or, with HideWarning, passed over).
+    int FailedFiles() const { return rebuild.failedFiles + cache.failedFiles; }
     // Adds a URL to the load list unless it is there already.
     void AddToLoadList(const char* url);
     // Sets the cancel flags of both panes.

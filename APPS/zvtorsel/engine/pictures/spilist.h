@@ -15,3 +15,8 @@ struct SpiListEntry {
 bool ParseSpiValue(const char* value, SpiListEntry& out);
 // The stored value of an entry.
 std::string FormatSpiValue(const SpiListEntry& entry);
+
+// The extension a plug-in offers, from its file filter (GetPluginInfo's
+// third text, "*.png;*.apng"): the first pattern's, in lower case; "" when
+// the filter names none.
+std::string ExtensionOfPluginFilter(const char* filter);

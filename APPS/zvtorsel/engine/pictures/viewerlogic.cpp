@@ -66,16 +66,21 @@ ViewerBars DecideBars(int width, int height, int pictureWidth, int pictureHeight
 ViewerPlacement PlacePictureWindow(int x, int y, int pictureWidth, int pictureHeight, const ViewerFrame& frame,
                                    int workLeft, int workTop, int workRight, int workBottom) {
     ViewerPlacement p;
-    p.x = std::max(x, workLeft);
-    p.y = std::max(y, workTop);
+    const bool centred = x == kViewerNoPosition;
+    p.x = centred ? workLeft : std::max(x, workLeft);
+    p.y = centred ? workTop : std::max(y, workTop);
     const int maxWidth = std::max(workRight - p.x, 1), maxHeight = std::max(workBottom - p.y, 1);
-    p.width = std::min(pictureWidth + frame.frameWidth, maxWidth);
-    p.height = std::min(pictureHeight + frame.frameHeight, maxHeight);
+    p.width = std::min(std::max(pictureWidth, kViewerMinClientWidth) + frame.frameWidth, maxWidth);
+    p.height = std::min(std::max(pictureHeight, kViewerMinClientHeight) + frame.frameHeight, maxHeight);
     p.bars = DecideBars(p.width, p.height, pictureWidth, pictureHeight, frame);
     if (p.bars.horizontal || p.bars.vertical) {
         if (p.bars.vertical) p.width = std::min(p.width + frame.vScrollWidth, maxWidth);
         if (p.bars.horizontal) p.height = std::min(p.height + frame.hScrollHeight, maxHeight);
         p.bars = DecideBars(p.width, p.height, pictureWidth, pictureHeight, frame);
+    }
+    if (centred) {
+        p.x = workLeft + (workRight - workLeft - p.width) / 2;
+        p.y = workTop + (workBottom - workTop - p.height) / 2;
     }
     return p;
 }
@@ -84,8 +89,10 @@ void PictureWindowLimits(int pictureWidth, int pictureHeight, const ViewerFrame&
                          int* minWidth, int* minHeight, int* maxWidth, int* maxHeight) {
     *minWidth = frame.frameWidth + frame.vScrollWidth + 1;
     *minHeight = frame.frameHeight + frame.hScrollHeight + 1;
-    *maxWidth = pictureWidth + frame.frameWidth + (bars.vertical ? frame.vScrollWidth : 0);
-    *maxHeight = pictureHeight + frame.frameHeight + (bars.horizontal ? frame.hScrollHeight : 0);
+    *maxWidth = std::max(pictureWidth, kViewerMinClientWidth) + frame.frameWidth +
+                (bars.vertical ? frame.vScrollWidth : 0);
+    *maxHeight = std::max(pictureHeight, kViewerMinClientHeight) + frame.frameHeight +
+                 (bars.horizontal ? frame.hScrollHeight : 0);
 }
 
 int ClampScroll(int position, int extent, int page) {

@@ -40,8 +40,16 @@ struct ViewerPlacement {
     ViewerBars bars;
 };
 
-// First placement: inside the work area, sized to the picture and frame,
-// enlarged once by the scroll bars it needs where the work area allows.
+// No stored position: the window is centred in the work area.
+const int kViewerNoPosition = -32768;
+// Smallest client area of a placed window, so that a tiny picture's window
+// keeps a readable title and a size that can be grabbed.
+const int kViewerMinClientWidth = 200, kViewerMinClientHeight = 100;
+
+// First placement: at (x, y) inside the work area, or centred in it when x
+// is kViewerNoPosition; sized to the picture and frame (at least the
+// smallest client area), enlarged once by the scroll bars it needs where
+// the work area allows.
 ViewerPlacement PlacePictureWindow(int x, int y, int pictureWidth, int pictureHeight, const ViewerFrame& frame,
                                    int workLeft, int workTop, int workRight, int workBottom);
 

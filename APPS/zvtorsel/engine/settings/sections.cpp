@@ -1,10 +1,12 @@
 #include "settings/sections.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 
 #include "download/downloader.h"
+#include "pictures/viewerlogic.h"
 
 const char kListSection[] = "CreateList";
 const char kSearchSection[] = "SearchKeyWord";
@@ -318,7 +320,9 @@ void WriteDownloadSettings(IProfileStore& store, const DownloadSettings& s) {
 
 void ReadViewerWindowPlace(IProfileStore& store, const char* section, ViewerWindowPlace& out) {
     out.cmdShow = store.GetInt(section, "CmdShow", 1);
-    out.posX = store.GetInt(section, "PosX", 0);
+    // Without a stored place the picture viewer centres itself.
+    bool picture = strcmp(section, kPictureViewerSection) == 0;
+    out.posX = store.GetInt(section, "PosX", picture ? kViewerNoPosition : 0);
     out.posY = store.GetInt(section, "PosY", 0);
     out.sizeX = store.GetInt(section, "SizeX", 0);
     out.sizeY = store.GetInt(section, "SizeY", 0);

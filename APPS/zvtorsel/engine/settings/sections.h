@@ -66,7 +66,8 @@ void WriteDownloadSettings(IProfileStore& store, const DownloadSettings& setting
 
 // ---- ViewSrc and ViewPic ---------------------------------------------------------------
 
-// A viewer window's place; the picture viewer keeps no size (0).
+// A viewer window's place; the picture viewer keeps no size (0), and its
+// PosX is kViewerNoPosition when none is stored.
 struct ViewerWindowPlace {
     int cmdShow = 1;  // SW_SHOWNORMAL
     int posX = 0, posY = 0, sizeX = 0, sizeY = 0;

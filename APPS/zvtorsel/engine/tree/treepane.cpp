@@ -441,6 +441,7 @@ void CTreePane::ShowProgress(const char* prefix, const char* text) {
 }
 
 bool CTreePane::AskContinue(UINT id, const char* path) {
+    ++failedFiles;
     if (settings.hideWarning) return true;
     return report.Ask(id, path);
 }

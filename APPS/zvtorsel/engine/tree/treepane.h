@@ -143,6 +143,7 @@ public:
     // cancelled, else 1.
     int WalkMarked(int folder, BYTE wanted, const char* verb, const std::function<bool(int, int)>& act);
     // Asks whether to go on after a failed file operation: true to go on.
+    // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
     bool Cancelled() const { return cancel != 0; }
 
@@ -162,6 +163,7 @@ public:
     int shownFolder = -1;
     volatile long cancel = 0;
     PaneCounters counters;
+    int failedFiles = 0;  // file operations that failed since the job started
     // Marks never allowed on this side: those that would write into a cache
     // store that is only read (write-back, cache delete and cache move).
     BYTE forbiddenMarks = 0;

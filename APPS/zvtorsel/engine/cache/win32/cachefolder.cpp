@@ -55,7 +55,13 @@ std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder) {
     return cache;
 }
 
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder) {
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why) {
+    why.clear();
     if (folder.empty()) return std::unique_ptr<IUrlCache>(new CWinInetUrlCache);
-    return std::unique_ptr<IUrlCache>(OpenCacheFolder(folder).release());
+    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(folder);
+    if (store->IndexCount() == 0) {
+        why = store->Damage();
+        return nullptr;
+    }
+    return std::unique_ptr<IUrlCache>(store.release());
 }

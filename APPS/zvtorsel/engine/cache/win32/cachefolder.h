@@ -3,6 +3,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cache/indexdatstore.h"
 #include "cache/urlcache.h"
@@ -13,6 +14,8 @@
 // index (IndexCount() 0) and a warning row.
 std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
 
-// The store for the setting CacheFolder (or /cache:): WinINet when folder is
-// empty, else OpenCacheFolder.
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder);
+// The store that every job reads, for the setting CacheFolder or /cache::
+// the live cache through WinINet when folder is empty, else the folder.
+// Null when the folder holds no readable index; `why` then tells it, one
+// row per index file.
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why);

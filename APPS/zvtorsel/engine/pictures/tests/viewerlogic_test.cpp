@@ -112,6 +112,26 @@ TEST(PictureViewPlacement, ScrollBarsAreDecidedAndTheWindowGrowsForThem) {
     EXPECT_EQ(0, ClampScroll(10, 50, 100));
 }
 
+TEST(PictureViewPlacement, TinyPicturesGetAUsableWindowCentredWithoutAStoredPosition) {
+    const ViewerFrame frame = {8, 30, 16, 16};
+    ViewerPlacement p = PlacePictureWindow(kViewerNoPosition, 0, 1, 1, frame, 0, 40, 1280, 1040);
+    EXPECT_EQ(kViewerMinClientWidth + 8, p.width);
+    EXPECT_EQ(kViewerMinClientHeight + 30, p.height);
+    EXPECT_EQ((1280 - p.width) / 2, p.x);
+    EXPECT_EQ(40 + (1000 - p.height) / 2, p.y);
+    EXPECT_FALSE(p.bars.horizontal || p.bars.vertical) << "a client larger than the picture needs no bar";
+
+    int minW, minH, maxW, maxH;
+    PictureWindowLimits(1, 1, frame, p.bars, &minW, &minH, &maxW, &maxH);
+    EXPECT_EQ(p.width, maxW) << "the placed size can be kept when resizing";
+    EXPECT_EQ(p.height, maxH);
+
+    // A stored position is kept (inside the work area).
+    p = PlacePictureWindow(300, 200, 1, 1, frame, 0, 0, 1280, 1000);
+    EXPECT_EQ(300, p.x);
+    EXPECT_EQ(200, p.y);
+}
+
 }  // namespace
 
 namespace {
@@ -126,6 +146,13 @@ TEST(SpiListValues, SplitAtTheFirstComma) {
     EXPECT_FALSE(ParseSpiValue("C:\\x.spi", entry));
     EXPECT_FALSE(ParseSpiValue(nullptr, entry));
     EXPECT_EQ("png,C:\\p.spi", FormatSpiValue(SpiListEntry{"png", "C:\\p.spi"}));
+
+    EXPECT_EQ("png", ExtensionOfPluginFilter("*.PNG;*.apng"));
+    EXPECT_EQ("jpeg", ExtensionOfPluginFilter(" *.jpeg"));
+    EXPECT_EQ("", ExtensionOfPluginFilter("*.*"));
+    EXPECT_EQ("", ExtensionOfPluginFilter("PNG"));
+    EXPECT_EQ("", ExtensionOfPluginFilter("*.a,b")) << "a comma would split the stored value";
+    EXPECT_EQ("", ExtensionOfPluginFilter(nullptr));
 }
 
 }  // namespace

@@ -78,6 +78,18 @@ bool LoadSpiModules(std::vector<SpiPlugin>& table) {
     return any;
 }
 
+std::string PluginExtension(const char* path) {
+    typedef int(WINAPI * SpiGetPluginInfo)(int infoNumber, LPSTR buffer, int length);
+    HMODULE module = LoadLibraryA(path);
+    if (!module) return std::string();
+    SpiGetPluginInfo info = (SpiGetPluginInfo)(void*)GetProcAddress(module, "GetPluginInfo");
+    char filter[256] = "";
+    if (info) info(2, filter, sizeof(filter) - 1);
+    filter[sizeof(filter) - 1] = 0;
+    FreeLibrary(module);
+    return ExtensionOfPluginFilter(filter);
+}
+
 void UnloadSpiModules(std::vector<SpiPlugin>& table) {
     for (SpiPlugin& row : table) {
         if (row.module) FreeLibrary(row.module);

@@ -36,6 +36,9 @@ struct SpiPlugin {
 // Loads each row's DLL; a row keeps its module only when it exports both
 // entry points. True when any module was kept.
 bool LoadSpiModules(std::vector<SpiPlugin>& table);
+// The extension that the plug-in at path offers (GetPluginInfo); "" when it
+// cannot be loaded or names none.
+std::string PluginExtension(const char* path);
 void UnloadSpiModules(std::vector<SpiPlugin>& table);
 
 // Width and height of a picture file (offset 0, then 128).

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tree/treemodel.h"
 #include "windowlogic/markimages.h"
 #include "windowlogic/menurules.h"
+#include "windowlogic/messagewrap.h"
 #include "windowlogic/treelayout.h"
 
 namespace {
@@ -126,6 +129,25 @@ TEST(TreeLayout, DraggingAndShrinkingKeepMinimumSizes) {
     TreeBoxes b = LayOutTree(grown, small, m);
     EXPECT_GE(b.cacheList.Width(), 0);
     EXPECT_LE(b.cacheList.right, small.right);
+}
+
+TEST(MessageWrap, LongPathsBreakAtSeparatorsAndNeverInsideACharacter) {
+    BYTE lead[256] = {};
+    for (int b = 0x81; b <= 0x9F; ++b) lead[b] = 1;
+    EXPECT_EQ("short\nline", WrapLongLines("short\nline", 20, lead));
+    EXPECT_EQ("C:\\aaaa\\\nbbbb\\cc", WrapLongLines("C:\\aaaa\\bbbb\\cc", 10, lead));
+    EXPECT_EQ("abcdefghij\nklm", WrapLongLines("abcdefghijklm", 10, lead)) << "no separator: at the width";
+    // "\x83\x5C" is one character whose trail byte is "\": neither a break point nor split.
+    std::string wrapped = WrapLongLines("abcdefghi\x83\x5Cxyz", 10, lead);
+    EXPECT_EQ("abcdefghi\n\x83\x5Cxyz", wrapped);
+    std::string longPath(3000, 'x');
+    for (size_t i = 40; i < longPath.size(); i += 41) longPath[i] = '\\';
+    std::string out = WrapLongLines(longPath.c_str(), 80, lead);
+    size_t start = 0;
+    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) EXPECT_LE(end - start, 80u);
+    std::string joined = out;
+    joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
+    EXPECT_EQ(longPath, joined);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "cache/tests/indexdat_writer.h"
 #include "windriver.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "resource.h"
@@ -78,6 +79,53 @@ void CloseOpenMenu() {
     for (int i = 0; i < 40 && IsWindow(menu) && IsWindowVisible(menu); ++i) Sleep(50);
 }
 
+// A message box of the program other than its main window (whichever of
+// its windows owns it).
+HWND WaitForProgramBox(DWORD processId, HWND main, int timeoutMs = 10000) {
+    struct Query {
+        DWORD processId;
+        HWND main, found;
+    } query = {processId, main, nullptr};
+    for (int waited = 0; waited < timeoutMs && !query.found; waited += 50) {
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                Query* q = (Query*)param;
+                DWORD pid = 0;
+                GetWindowThreadProcessId(window, &pid);
+                char title[64] = "";
+                GetWindowTextA(window, title, sizeof(title));
+                if (pid != q->processId || window == q->main || !IsWindowVisible(window) ||
+                    strcmp(title, kMainTitle) != 0)
+                    return TRUE;
+                q->found = window;
+                return FALSE;
+            },
+            (LPARAM)&query);
+        if (!query.found) Sleep(50);
+    }
+    return query.found;
+}
+
+// A cache folder as taken from an old disk: index.dat and its files.
+void WriteCacheFolder(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& pages) {
+    CIndexDatWriter writer;
+    std::vector<IndexDatWriterEntry> entries;
+    CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+    for (const std::string& sub : writer.folders) CreateDirectoryA((folder + sub).c_str(), nullptr);
+    int n = 0;
+    for (const auto& page : pages) {
+        IndexDatWriterEntry e;
+        e.url = page.first;
+        e.file = "f" + std::to_string(n++) + ".htm";
+        e.size = (DWORD)page.second.size();
+        e.modified = e.accessed = 0x01C0000000000000ULL;
+        ASSERT_TRUE(diskkit::WriteAll(folder + writer.folders[0] + "\\" + e.file, page.second));
+        entries.push_back(e);
+    }
+    std::vector<BYTE> index = writer.Build(entries);
+    ASSERT_TRUE(diskkit::WriteAll(folder + "index.dat", std::string(index.begin(), index.end())));
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -87,7 +135,7 @@ protected:
         diskkit::RemoveTree(folder_);
         CreateDirectoryA(folder_.c_str(), nullptr);
         diskkit::ClearCache();
-        for (const char* section : {"Rebuild", "RebuildTree"}) DeleteSection(section);
+        for (const char* section : {"Rebuild", "RebuildTree", "CreateList"}) DeleteSection(section);
         SetSetting("Rebuild", "RebuildFolder", folder_);
         HKEY key;
         RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kSettingsKey) + "\\Rebuild").c_str(), 0, nullptr, 0,
@@ -211,6 +259,15 @@ TEST_F(ProgramTest, RebuildThroughTheWindow) {
     ASSERT_TRUE(rebuildScheme);
     EXPECT_TRUE(TreeFind(rebuildTree, rebuildScheme, "site.example"));
     EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:0,"));
+    // Folders that hold only files lose their button once opened.
+    HTREEITEM rebuildSite = TreeFind(rebuildTree, rebuildScheme, "site.example");
+    ASSERT_TRUE(TreeExpand(rebuildTree, rebuildSite));
+    Settle(tree);
+    HTREEITEM news = TreeFind(rebuildTree, rebuildSite, "news");
+    ASSERT_TRUE(news);
+    TreeExpand(rebuildTree, news);
+    Settle(tree);
+    EXPECT_FALSE(TreeHasButton(rebuildTree, news)) << "a leaf folder offers nothing to open";
     EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_both_sides.bmp"));
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree));
@@ -231,6 +288,125 @@ TEST_F(ProgramTest, ShiftInvertsCopyMarksForOneTreeOnly) {
     EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:3,"));
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree));
+}
+
+TEST_F(ProgramTest, RebuildTreeReadsTheCacheFolderSettingAndNeverFallsBackSilently) {
+    FillSite();  // the live cache, which the window must not show
+    std::string old = folder_ + "old cache\\";
+    WriteCacheFolder(old, {{"http://old.example/a.html", "<html>a</html>"},
+                           {"http://old.example/sub/b.html", "<html>b</html>"}});
+    SetSetting("Rebuild", "CacheFolder", old);
+    SetSetting("Rebuild", "RebuildFolder", folder_ + "rb\\");
+    CreateDirectoryA((folder_ + "rb").c_str(), nullptr);
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+    HTREEITEM root = TreeRoot(cacheTree);
+    std::string caption = ProgramString(IDS_CACHE_FOLDER_CAPTION);
+    caption.replace(caption.find("%s"), 2, old);
+    EXPECT_EQ(caption, TreeText(cacheTree, root));
+    HTREEITEM scheme = TreeFind(cacheTree, root, "http:");
+    ASSERT_TRUE(scheme);
+    EXPECT_TRUE(TreeFind(cacheTree, scheme, "old.example"));
+    EXPECT_FALSE(TreeFind(cacheTree, scheme, "site.example")) << "the live cache is not read";
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_cache_folder.bmp"));
+    Press(tree, IDCANCEL);
+    ASSERT_TRUE(WaitForGone(tree));
+
+    // A folder without an index: the reason, and no window.
+    std::string empty = folder_ + "no index\\";
+    CreateDirectoryA(empty.substr(0, empty.size() - 1).c_str(), nullptr);
+    SetSetting("Rebuild", "CacheFolder", empty);
+    Stop(program_);
+    main = StartProgram();
+    ASSERT_TRUE(main);
+    Press(main, IDC_MAIN_REBUILD_TREE);
+    HWND box = WaitForProgramBox(program_.id, main);
+    ASSERT_TRUE(box);
+    std::string text = MessageText(box);
+    EXPECT_NE(std::string::npos, text.find(ProgramString(IDS_WARN_CACHE_UNREADABLE))) << text;
+    EXPECT_NE(std::string::npos, text.find("index.dat")) << text;
+    Press(box, IDOK);
+    EXPECT_TRUE(WaitForGone(box));
+    EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "no fallback to the live cache";
+}
+
+TEST_F(ProgramTest, StatusCountsTheFilesThatCouldNotBeWritten) {
+    FillSite();
+    // An older copy that another program holds open without sharing: the
+    // newer cache file is marked C and its copy fails.
+    std::string page = folder_ + "http$\\site.example\\news\\today.html";
+    for (const char* sub : {"http$", "http$\\site.example", "http$\\site.example\\news"})
+        CreateDirectoryA((folder_ + sub).c_str(), nullptr);
+    ASSERT_TRUE(diskkit::WriteAll(page, "<html>old</html>"));
+    HANDLE held = CreateFileA(page.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    FILETIME older = Time(1999);
+    SetFileTime(held, nullptr, nullptr, &older);
+
+    HWND main = StartProgram();
+    if (!main) {
+        CloseHandle(held);
+        GTEST_SKIP() << "zvtorsel.exe does not start";
+    }
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    Press(tree, IDOK);
+    HWND question = WaitForProgramBox(program_.id, main, 20000);
+    ASSERT_TRUE(question);
+    EXPECT_NE(std::string::npos, MessageText(question).find("today.html"));
+    Press(question, IDYES);
+    ASSERT_TRUE(WaitForGone(tree, 20000));
+    std::string expected = ProgramString(IDS_REBUILD_DONE_FAILED);
+    expected.replace(expected.find("%s"), 2, "1");
+    EXPECT_EQ(expected, ItemText(main, IDC_MAIN_STATUS));
+    CloseHandle(held);
+    EXPECT_EQ("<html>old</html>", diskkit::ReadAll(page)) << "the old copy stays";
+}
+
+TEST_F(ProgramTest, ListButtonOpensTheListOfTheRebuildFolder) {
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, sizeof(module));
+    std::string bin = module;
+    bin.resize(bin.find_last_of('\\') + 1);
+    std::string record = folder_ + "opened.txt";
+    // Pages open with the recorder while the test runs.
+    HKEY htm;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, ".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &htm,
+                                             nullptr));
+    char previous[256] = "";
+    DWORD size = sizeof(previous) - 1, type = 0;
+    bool hadPrevious = RegQueryValueExA(htm, nullptr, nullptr, &type, (BYTE*)previous, &size) == ERROR_SUCCESS &&
+                       type == REG_SZ && previous[0];
+    RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, "zvtest.recorded", 0);
+    std::string command = "\"" + bin + "open_recorder.exe\" \"" + record + "\" \"%1\"";
+    RegSetValueA(HKEY_CLASSES_ROOT, "zvtest.recorded\\shell\\open\\command", REG_SZ, command.c_str(), 0);
+    RegCloseKey(htm);
+
+    ASSERT_TRUE(diskkit::WriteAll(folder_ + "locallst.htm", "<html>list</html>"));
+    HWND main = StartProgram();
+    if (main) {
+        EXPECT_TRUE(Press(main, IDC_MAIN_OPEN_LIST));
+        std::string opened = diskkit::ReadAll(record);
+        for (int i = 0; i < 200 && opened.find('\n') == std::string::npos; ++i) {
+            Sleep(50);
+            opened = diskkit::ReadAll(record);
+        }
+        EXPECT_NE(std::string::npos, opened.find(folder_ + "locallst.htm")) << opened;
+        EXPECT_EQ(std::string::npos, opened.find(bin)) << "the help page of the same name: " << opened;
+        EXPECT_FALSE(WaitForProgramBox(program_.id, main, 300)) << MessageText(WaitForProgramBox(program_.id, main, 0));
+    }
+    if (hadPrevious)
+        RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, previous, 0);
+    else
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".htm");
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "zvtest.recorded\\shell\\open\\command");
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "zvtest.recorded\\shell\\open");
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "zvtest.recorded\\shell");
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "zvtest.recorded");
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
 }
 
 TEST_F(ProgramTest, MouseTogglesAndMenuGreying) {
@@ -319,6 +495,7 @@ TEST_F(ProgramTest, WarningsListAppearsWithTheFirstWarning) {
 }
 
 TEST_F(ProgramTest, LayoutSurvivesCloseAndReopen) {
+    FillSite();
     HWND main = StartProgram();
     if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
     HWND tree = OpenTree(main);
@@ -329,6 +506,7 @@ TEST_F(ProgramTest, LayoutSurvivesCloseAndReopen) {
     EXPECT_FALSE(IsVisible(tree, IDC_RT_SIDES_VSPLIT));
     MoveWindow(tree, 20, 30, 700, 500, TRUE);
     Settle(tree);
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_stacked.bmp"));
     Press(tree, IDCANCEL);
     ASSERT_TRUE(WaitForGone(tree));
     EXPECT_EQ(1, IntSetting("RebuildTree", "TreeArrangement"));

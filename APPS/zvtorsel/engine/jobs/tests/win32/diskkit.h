@@ -81,25 +81,58 @@ inline bool PutInCache(const std::string& url, const std::string& data, const ch
 }
 
 // Runs zvtorsel.exe from the test's own folder and waits up to two minutes:
-// its exit code, or -1 when it is not built or cannot be started.
-inline int RunProgram(const std::string& arguments) {
+// its exit code, or -1 when it is not built or cannot be started. With
+// errorText, what it wrote to standard error.
+inline int RunProgram(const std::string& arguments, std::string* errorText = nullptr) {
     char module[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, module, sizeof(module) - 1);
     std::string program = module;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
+    std::string folder = program.substr(0, program.find_last_of('\\') + 1);
+    program = folder + "zvtorsel.exe";
     if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
     std::string line = "\"" + program + "\" " + arguments;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
+    std::string errorPath = folder + "zvtorsel_stderr_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    HANDLE errorFile = INVALID_HANDLE_VALUE;
+    if (errorText) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        errorFile = CreateFileA(errorPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = errorFile;
+    }
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
+    BOOL started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, errorText != nullptr, 0, nullptr,
+                                  nullptr, &si, &pi);
+    if (errorFile != INVALID_HANDLE_VALUE) CloseHandle(errorFile);
+    if (!started) return -1;
     WaitForSingleObject(pi.hProcess, 120000);
     DWORD code = (DWORD)-1;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (errorText) {
+        *errorText = ReadAll(errorPath);
+        DeleteFileA(errorPath.c_str());
+    }
     return (int)code;
+}
+
+// String `id` of zvtorsel.exe's table, as the program writes it.
+inline std::string ProgramString(UINT id) {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof(module) - 1);
+    std::string program = module;
+    program = program.substr(0, program.find_last_of('\\') + 1) + "zvtorsel.exe";
+    HMODULE file = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char text[1024] = "";
+    if (file) {
+        LoadStringA(file, id, text, sizeof(text));
+        FreeLibrary(file);
+    }
+    return text;
 }
 
 // Seconds of the performance counter, for the benchmarks.
