@@ -562,14 +562,53 @@ std::string MessageText(HWND box) {
     return ItemText(box, 0xFFFF);
 }
 
+namespace {
+
+struct BoxQuery {
+    const char* text;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
+    BoxQuery* query = (BoxQuery*)param;
+    char className[16];
+    if (!IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className) ||
+        strcmp(className, "#32770") != 0)
+        return TRUE;
+    if (query->processId) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != query->processId) return TRUE;
+    }
+    if (!GetDlgItem(window, 0xFFFF) || MessageText(window) != query->text) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForMessageBox(const char* text, int timeoutMs, DWORD processId) {
+    for (int waited = 0;; waited += kPollMs) {
+        BoxQuery query = {text, processId, nullptr};
+        EnumWindows(MatchBox, (LPARAM)&query);
+        if (query.found || waited >= timeoutMs) return query.found;
+        Sleep(kPollMs);
+    }
+}
+
 // ---- Screenshots ------------------------------------------------------------------------
 
 bool SaveScreenshot(HWND window, const std::string& path) {
+    // The window may still be placing itself and painting: let it finish
+    // both before its rectangle is taken.
+    Settle(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Settle(window);
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
-    Settle(window);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};

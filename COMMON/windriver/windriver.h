@@ -123,6 +123,10 @@ void CloseMenu();
 int MenuItemState(HMENU menu, UINT command);
 // The text of a message box (its static control).
 std::string MessageText(HWND box);
+// A visible message box of process `processId` (any when 0) whose text is
+// `text`, waiting up to timeoutMs; null when none appears. Found by its text:
+// without a window manager its title may not be its owner's.
+HWND WaitForMessageBox(const char* text, int timeoutMs = 10000, DWORD processId = 0);
 
 // ---- Screenshots ------------------------------------------------------------------------
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "commandline.h"
-#include "jobs/jobreport.h"
 
 int RunCacheList(const CommandLine& options);
 

@@ -45,17 +45,9 @@ int CConsoleOutput::Finish(int code) {
 }
 
 std::string MessageLine(UINT id, const char* arg) {
-    char format[512];
-    if (!AfxLoadString(id, format, sizeof(format))) snprintf(format, sizeof(format), "#%u %%s", id);
-    std::string text;
-    const char* s = strstr(format, "%s");
-    if (s) {
-        text.assign(format, s - format);
-        text += arg ? arg : "";
-        text += s + 2;
-    } else {
-        text = format;
-    }
+    CString format = AfxLoadText(id);
+    if (format.IsEmpty()) format.Format("#%u %%s", id);
+    std::string text = AfxFillText(format, arg).c_str();
     for (char& c : text)
         if (c == '\n') c = ' ';
     return text;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "jobs/jobreport.h"
+#include "base/jobreport.h"
 
 // Standard output, or the file of /log: (created anew, Shift_JIS, CR LF).
 class CConsoleOutput {

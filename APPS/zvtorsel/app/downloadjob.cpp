@@ -4,8 +4,8 @@
 #include "cache/win32/wininetcache.h"
 #include "console.h"
 #include "download/win32/downloadworkers.h"
-#include "downloadsettings.h"
 #include "jobs/win32/win32files.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "settings.h"
 
@@ -38,7 +38,9 @@ private:
 int RunDownloadJob(CWinApp& app, const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
-    DownloadSettings settings = ReadDownloadSettings(app);
+    CAppProfileStore store(app);
+    DownloadSettings settings;
+    ReadDownloadSettings(store, settings);
     if (options.threads) settings.threads = ClampThreadCount(options.threads);
     std::string folder = options.folder;
     if (folder.empty()) {

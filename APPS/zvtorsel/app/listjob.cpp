@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <stdio.h>
+#include <windows.h>
 
 #include "afxwin.h"
 #include "console.h"
@@ -7,79 +7,56 @@
 #include "mapping/mapping_settings.h"
 #include "reportjob.h"
 #include "resource.h"
+#include "settings.h"
 #include "translate/win32/win32_file_access.h"
 #include "zvlibrary.h"
 
 namespace {
 
-// Formats through the user's locale, falling back to plain digits.
-void LocaleCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) FormatThousands(value, out, cap);
+std::string Counted(UINT label, const std::string& counts) {
+    return std::string(AfxLoadText(label).c_str()) + " : " + counts;
 }
-
-std::string LoadText(UINT id) {
-    char text[512];
-    return AfxLoadString(id, text, sizeof text) ? std::string(text) : std::string();
-}
-
-std::string Counted(UINT label, const std::string& counts) { return LoadText(label) + " : " + counts; }
 
 std::string Count(DWORD value) {
     char text[32];
-    LocaleCount(value, text, sizeof text);
+    AfxFormatCount(value, text, sizeof text);
     return text;
 }
 
 }  // namespace
 
-int CAppProfileStore::GetInt(const char* section, const char* key, int defaultValue) {
-    return (int)app_.GetProfileInt(section, key, defaultValue);
-}
-
-std::string CAppProfileStore::GetString(const char* section, const char* key) {
-    return app_.GetProfileString(section, key, "").c_str();
-}
-
-void CAppProfileStore::WriteInt(const char* section, const char* key, int value) {
-    app_.WriteProfileInt(section, key, value);
-}
-
-void CAppProfileStore::WriteString(const char* section, const char* key, const char* value) {
-    app_.WriteProfileString(section, key, value);
-}
-
 PageTexts LoadPageTexts() {
     PageTexts texts;
-    texts.listTitle = LoadText(IDS_ADDRESS_LIST_TITLE);
-    texts.searchTitle = LoadText(IDS_SEARCH_RESULT_OF);
-    texts.formatCount = LocaleCount;
+    texts.listTitle = AfxLoadText(IDS_ADDRESS_LIST_TITLE).c_str();
+    texts.searchTitle = AfxLoadText(IDS_SEARCH_RESULT_OF).c_str();
+    texts.formatCount = AfxFormatCount;
     return texts;
 }
 
 void ReadFileProtocolType(CWinApp& app) {
-    MappingSettings::Process().fileProtocolType =
-        MappingSettings::ValidFileProtocolType(app.GetProfileInt("Rebuild", "FileProtocolType", 2));
+    CAppProfileStore store(app);
+    RebuildSection rebuild;
+    ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
+    MappingSettings::Process().fileProtocolType = rebuild.fileProtocolType;
 }
 
 std::string StoredRebuildFolder(CWinApp& app) {
-    std::string folder = app.GetProfileString("Rebuild", "RebuildFolder", "").c_str();
-    if (folder.empty()) {
-        char module[MAX_PATH] = "C";
-        GetModuleFileNameA(nullptr, module, sizeof module);
-        char text[MAX_PATH];
-        snprintf(text, sizeof text, LoadText(IDS_DEFAULT_REBUILD_FOLDER).c_str(), module[0]);
-        folder = text;
-    }
+    CAppProfileStore store(app);
+    RebuildSection rebuild;
+    ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
+    std::string folder = rebuild.settings.rebuildFolders[0];
+    if (folder.empty()) folder = DefaultRebuildFolder();
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
 }
 
 std::string ListCountText(const ReportJobResult& result) {
-    return result.stopped ? LoadText(IDS_CANCELLED) : Counted(IDS_LIST_COUNT, Count(result.found));
+    return result.stopped ? std::string(AfxLoadText(IDS_CANCELLED).c_str())
+                          : Counted(IDS_LIST_COUNT, Count(result.found));
 }
 
 std::string SearchCountText(const ReportJobResult& result) {
-    return result.stopped ? LoadText(IDS_CANCELLED)
+    return result.stopped ? std::string(AfxLoadText(IDS_CANCELLED).c_str())
                           : Counted(IDS_FOUND_COUNT, Count(result.found) + " / " + Count(result.searched));
 }
 

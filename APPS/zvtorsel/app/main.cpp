@@ -45,6 +45,9 @@ public:
             return FALSE;
         }
         SetRegistryKey("z.v");
+        // Every message box is captioned with the program's title, also the
+        // ones the dialogs show before any other message.
+        AfxSetAppName(kProgramTitle);
         InstallEngineServices();
         if (commandJob) {
             exitCode_ = RunCommandJob(options);

@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 #include "afxwin.h"
-#include "ui/messagewrap.h"
+#include "windowlogic/messagewrap.h"
 #include "zvcore32.h"
 
 const char kProgramTitle[] = "z.v Torsel Sitekeeper";
@@ -32,11 +32,4 @@ int ShowMessage(const char* text, UINT type) {
 
 int ShowResourceMessage(UINT id, UINT type) { return ShowResourceMessage(id, nullptr, type); }
 
-int ShowResourceMessage(UINT id, const char* arg, UINT type) {
-    char format[1024];
-    if (!AfxLoadString(id, format, sizeof(format))) format[0] = '\0';
-    if (!arg) return ShowMessage(format, type);
-    char text[3072];
-    snprintf(text, sizeof(text), format, arg);
-    return ShowMessage(text, type);
-}
+int ShowResourceMessage(UINT id, const char* arg, UINT type) { return ShowMessage(AfxLoadText(id, arg), type); }

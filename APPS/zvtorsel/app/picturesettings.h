@@ -1,6 +1,5 @@
-// Stored settings of the picture scan (section ScanPicture) and the Susie
-// plug-in list (profile name zvdesk32, section "SPI"), with the plug-in
-// table the viewers and the picture scan share.
+// The Susie plug-in list (profile name zvdesk32, section "SPI") and the
+// plug-in table the viewers and the picture scan share.
 #pragma once
 #include <vector>
 
@@ -9,9 +8,6 @@
 #include "pictures/win32/spihost.h"
 
 class CWinApp;
-
-void ReadPictureScanSettings(CWinApp& app, PictureScanSettings& settings);
-void WritePictureScanSettings(CWinApp& app, const PictureScanSettings& settings);
 
 // "SPI1" to "SPI32"; values without a comma are skipped.
 std::vector<SpiListEntry> ReadSpiList(CWinApp& app);

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "pictures/win32/win32picturefiles.h"
 #include "picturesettings.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "settings.h"
 #include "zvlibrary.h"
@@ -32,15 +33,6 @@ private:
     CConsoleOutput& out_;
 };
 
-std::string LoadText(UINT id) {
-    char text[256];
-    return AfxLoadString(id, text, sizeof(text)) ? std::string(text) : std::string();
-}
-
-void FormatCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) snprintf(out, cap, "%lu", (unsigned long)value);
-}
-
 bool HasSeparator(const std::string& path) { return zvScanFileNameA(path.c_str()) != path.c_str(); }
 
 }  // namespace
@@ -54,7 +46,8 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     if (!options.folder.empty()) rebuild.rebuildFolders[0] = options.folder;
 
     PictureScanJob job;
-    ReadPictureScanSettings(app, job.settings);
+    CAppProfileStore store(app);
+    ReadPictureScanSettings(store, AfxLoadText(IDS_DEFAULT_THUMB_FONT).c_str(), job.settings);
     int folder = rebuild.FolderInUse(job.settings.baseFolderNo) ? job.settings.baseFolderNo : 0;
     if (!options.folder.empty()) folder = 0;
     job.rebuildFolder = rebuild.rebuildFolders[folder];
@@ -65,7 +58,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     job.searchFolder = options.searchIn.empty() ? job.rebuildFolder : options.searchIn;
     if (!options.resultPage.empty())
         job.resultPage = HasSeparator(options.resultPage) ? options.resultPage : job.rebuildFolder + options.resultPage;
-    std::string title = LoadText(IDS_PICTURE_PAGE_TITLE), format = LoadText(IDS_SEARCH_RESULT_OF);
+    std::string title = AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str(), format = AfxLoadText(IDS_SEARCH_RESULT_OF).c_str();
     if (!title.empty()) job.pageTitle = title;
     if (!format.empty()) job.resultFormat = format;
 
@@ -76,12 +69,12 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     PictureScanServices services(files, report);
     services.plugins = &plugins;
     services.captions = &captions;
-    services.formatCount = FormatCount;
+    services.formatCount = AfxFormatCount;
     PictureScanResult result;
     bool ok = RunPictureScan(job, services, result);
     out.Line((job.rebuildFolder + result.pageName).c_str());
     char counts[64];
     snprintf(counts, sizeof(counts), "%d / %d", result.pictures, result.filesSeen);
-    out.Line((LoadText(IDS_PICTURE_PAGE_TITLE) + " : " + counts).c_str());
+    out.Line((std::string(AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str()) + " : " + counts).c_str());
     return out.Finish(ok ? EXIT_FINISHED : EXIT_STOPPED);
 }

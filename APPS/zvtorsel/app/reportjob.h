@@ -5,25 +5,13 @@
 #include <string>
 
 #include "commandline.h"
+#include "profilestore.h"
 #include "reports/reportjobs.h"
 #include "translate/message_routine.h"
 
 class CConsoleOutput;
 
 class CWinApp;
-
-// The application's profile functions as the report settings see them.
-class CAppProfileStore : public IProfileStore {
-public:
-    explicit CAppProfileStore(CWinApp& app) : app_(app) {}
-    int GetInt(const char* section, const char* key, int defaultValue) override;
-    std::string GetString(const char* section, const char* key) override;
-    void WriteInt(const char* section, const char* key, int value) override;
-    void WriteString(const char* section, const char* key, const char* value) override;
-
-private:
-    CWinApp& app_;
-};
 
 // Page titles from the string table, counts in the user's number format.
 PageTexts LoadPageTexts();

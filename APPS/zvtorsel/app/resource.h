@@ -1,43 +1,19 @@
-// Identifiers of the program's string table used by the rebuild engine and
-// the unattended rebuild. Shared by strings.rc and the engine.
+// Identifiers of the program's resources: dialogs, controls, menus, icons and
+// the string table. The engine's message numbers come from its own header.
 #pragma once
 
+#include "base/messagenumbers.h"
+
+// Rebuild Tree and the unattended rebuild.
 #define IDS_REBUILD_DONE 7
 #define IDS_NO_THREAD 10
 #define IDS_CANCELLED 11
-#define IDS_BUILDING_REBUILD 12
-#define IDS_BUILDING_CACHE 13
-#define IDS_COMPARING 14
-#define IDS_READY 15
-#define IDS_ASK_DELETE 16
-#define IDS_DOWNLOAD_LIST_FAILED 17
 #define IDS_COLUMN_NAME 18
 #define IDS_COLUMN_SIZE 19
 #define IDS_COLUMN_TIME 20
-#define IDS_NO_TIME 26
 #define IDS_ROOT_REBUILD 27
 #define IDS_ROOT_CACHE 28
 #define IDS_ROOT_HISTORY 29
-#define IDS_OPEN_FAILED 30
-#define IDS_WARN_FILE_AT_FOLDER 31
-#define IDS_WARN_SAME_FILE 32
-#define IDS_WARN_SAME_FOLDER 33
-#define IDS_WARN_NAME_CLASH 35
-#define IDS_WARN_TIME_TOO_EARLY 36
-#define IDS_WARN_TIME_TOO_LATE 37
-#define IDS_NO_MEMORY_SEARCH 40
-#define IDS_NO_MEMORY_CONVERT 42
-#define IDS_NAME_EXISTS 47
-#define IDS_RENAME_FAILED 48
-#define IDS_MOVE_TARGET_EXISTS 49
-#define IDS_RENAME_INTERNAL 88
-#define IDS_ASK_RENAME_OLD 89
-#define IDS_ASK_MAKE_FOLDER 90
-#define IDS_ASK_WRITE_BACK 92
-#define IDS_ASK_COPY_CACHE 93
-#define IDS_ASK_DELETE_REBUILD 94
-#define IDS_ASK_DELETE_CACHE 95
-#define IDS_ASK_MOVE_FILE 97
 
 #define IDS_DEFAULT_REBUILD_FOLDER 1
 
@@ -134,8 +110,6 @@
 #define IDS_DL_NO_URL 64
 #define IDS_DL_QUIT 65
 #define IDS_DL_STOP 66
-#define IDS_DL_FETCHING 67
-#define IDS_DL_FETCHED 68
 #define IDS_DL_FINISHED 69
 #define IDS_NO_RASAPI 74
 #define IDS_NO_HELP_DOWNLOAD 84
@@ -144,13 +118,8 @@
 #define IDS_LIST_COUNT 5
 #define IDS_FOUND_COUNT 6
 #define IDS_LIST_READY 38
-#define IDS_LIST_FAILED 39
-#define IDS_NO_MEMORY_TITLES 41
-#define IDS_CANNOT_READ 44
 #define IDS_ADDRESS_LIST_TITLE 50
 #define IDS_SEARCH_READY 51
-#define IDS_NO_KEYWORD 52
-#define IDS_RESULT_FILE_FAILED 53
 #define IDS_SEARCH_RESULT_OF 54
 #define IDS_CHOOSE_SEARCH_FOLDER 59
 #define IDS_TOO_MANY_LISTED 71
@@ -179,16 +148,7 @@
 #define IDC_PATTERNS 1047
 
 // Cache folders read from another disk.
-#define IDS_WARN_CACHE_UNREADABLE 1180
-#define IDS_WARN_CACHE_DAMAGED 1181
 #define IDS_CACHE_FOLDER_CAPTION 1182
-#define IDS_WARN_CACHE_ENTRY_DAMAGED 1183
-#define IDS_WARN_CACHE_BODY_UNDECODED 1184
-#define IDS_WARN_CACHE_PARTITIONS 1185
-#define IDS_WARN_CACHE_NEWER_FORMAT 1186
-#define IDS_WARN_CACHE_UNKNOWN 1187
-#define IDS_WARN_CACHE_ENTRY_UNFINISHED 1188
-#define IDS_WARN_CACHE_BODY_MISSING 1189
 
 // Start-up, the end of a rebuild in the window, and the command line's
 // refusals (one line each on standard error).
@@ -265,7 +225,6 @@
 #define IDS_SPI_COLUMN_EXTENSION 24
 #define IDS_SPI_COLUMN_PATH 25
 #define IDS_NO_MEMORY_VIEW 43
-#define IDS_CANNOT_READ 44
 #define IDS_NOT_A_PICTURE 46
 #define IDS_SEARCH_RESULT_OF 54
 #define IDS_PICTURE_PAGE_TITLE 55
@@ -273,8 +232,6 @@
 #define IDS_SEARCH_ALL_FOLDERS 57
 #define IDS_PICTURE_SCAN_READY 58
 #define IDS_CHOOSE_SEARCH_FOLDER 59
-#define IDS_RESULT_PAGE_UNREADABLE 61
-#define IDS_PICTURE_RESULT_FAILED 62
 #define IDS_SPI_LIMIT 72
 #define IDS_PICTURE_PAGE_MISSING 77
 

@@ -1,10 +1,15 @@
 // The settings of section Rebuild and the process-wide values the engine
 // takes from them at start-up.
 #pragma once
+#include <string>
+
 #include "tree/treepane.h"
 
 class CWinApp;
 
+// Folder 0 when none is stored: "%c:\My Documents\Internet Local Files\"
+// with the drive of the program's own path.
+std::string DefaultRebuildFolder();
 // Reads section Rebuild (writing the two CGI keys when they are missing) and
 // hands the mapping its CGI limits and file protocol form.
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings);

@@ -4,10 +4,6 @@
 
 #include "afxwin.h"
 
-// The shell's folder picker for file-system folders, titled `title` and
-// starting at `folder`; on a choice puts its path into `folder` and returns true.
-bool BrowseForFolder(HWND owner, const char* title, std::string& folder);
-
 class CAddFolderDlg : public CDialog {
 public:
     explicit CAddFolderDlg(CWnd* parent);

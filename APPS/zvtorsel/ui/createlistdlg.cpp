@@ -44,11 +44,10 @@ BOOL CCreateListDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 void CCreateListDlg::AddListedFile() {
     LRESULT count = SendDlgItemMessage(IDC_LISTED_FILES, LB_GETCOUNT);
     if (count >= kMaxListedFiles) {
-        char format[256], text[256];
-        if (AfxLoadString(IDS_TOO_MANY_LISTED, format, sizeof format)) {
-            snprintf(text, sizeof text, format, (int)kMaxListedFiles);
-            AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
-        }
+        CString format = AfxLoadText(IDS_TOO_MANY_LISTED);
+        if (!format.IsEmpty())
+            MessageBox(AfxFillText(format, std::to_string(kMaxListedFiles).c_str(), "%d"), nullptr,
+                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CAddListedFileDlg add(this);
@@ -86,7 +85,7 @@ void CCreateListDlg::OnOK() {
     m_folder = FolderPath(folderNo);
     static const int kDisabled[] = {IDC_REBUILD_FOLDER, IDC_FORMAT_BUTTON, IDOK, IDC_ADD_LISTED_FILE,
                                     IDC_REMOVE_LISTED_FILE, 0};
-    StartWorker(kDisabled);
+    StartJob(kDisabled);
 }
 
 ReportJobResult CCreateListDlg::RunJob() { return m_job.Run(m_folder, m_settings.baseFolderNo, m_settings); }

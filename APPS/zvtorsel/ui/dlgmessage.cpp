@@ -9,19 +9,21 @@
 #include "afxwin.h"
 #include "zvpath.h"
 
+namespace {
+
+CString Format(UINT id, const char* marker) {
+    CString format = AfxLoadText(id);
+    if (format.IsEmpty()) format.Format("#%u %s", id, marker);
+    return format;
+}
+
+}  // namespace
+
 int ShowPictureMessage(UINT id, const char* arg, UINT type) {
-    char format[512];
-    if (!AfxLoadString(id, format, sizeof(format))) snprintf(format, sizeof(format), "#%u %%s", id);
-    std::string text = format;
-    size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, arg ? arg : "");
-    return AfxMessageBox(text.c_str(), type);
+    return AfxMessageBox(AfxFillText(Format(id, "%s"), arg), type);
 }
 
 int ShowPictureMessageNumber(UINT id, int number, UINT type) {
-    char format[512], text[600];
-    if (!AfxLoadString(id, format, sizeof(format))) snprintf(format, sizeof(format), "#%u %%d", id);
-    snprintf(text, sizeof(text), format, number);
-    return AfxMessageBox(text, type);
+    return AfxMessageBox(AfxFillText(Format(id, "%d"), std::to_string(number).c_str(), "%d"), type);
 }
 

@@ -1,36 +1,33 @@
 #include "downloaddlg.h"
-#include "helppage.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "helppage.h"
 #include "jobs/execute.h"
+#include "profilestore.h"
 #include "resource.h"
+#include "windowmessages.h"
 
 namespace {
 
-const UINT WM_DOWNLOAD_REFRESH = WM_USER + 1;
 const UINT_PTR kPollTimer = 1;
 const char kUnusedSlot[] = "---";
-
-std::string LoadText(UINT id) {
-    char text[256];
-    return AfxLoadString(id, text, sizeof(text)) ? std::string(text) : std::string();
-}
 
 }  // namespace
 
 CDownloadDlg::CDownloadDlg(CWnd* parent, const char* rebuildFolder)
-    : CDialog(IDD_DOWNLOAD, parent), downloader_(rebuildFolder, files_, cache_, workers_, *this) {
+    : CWorkerDialog(IDD_DOWNLOAD, parent, WM_REPORT_REFRESH),
+      downloader_(rebuildFolder, files_, cache_, workers_, *this) {
     workers_.Attach(downloader_);
-    downloader_.SetEndTexts(LoadText(IDS_DL_FINISHED).c_str(), LoadText(IDS_DL_STOP).c_str());
+    downloader_.SetEndTexts(AfxLoadText(IDS_DL_FINISHED).c_str(), AfxLoadText(IDS_DL_STOP).c_str());
 }
 
 BOOL CDownloadDlg::OnInitDialog() {
     list_ = GetDlgItem(IDC_DL_LIST);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-    std::string state = LoadText(IDS_COLUMN_STATE), url = LoadText(IDS_COLUMN_URL);
+    std::string state = AfxLoadText(IDS_COLUMN_STATE).c_str(), url = AfxLoadText(IDS_COLUMN_URL).c_str();
     LVCOLUMNA column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     // Wider than 48 pixels, so that "DL中..." is not cut to "DL..." in the
@@ -56,12 +53,13 @@ BOOL CDownloadDlg::OnInitDialog() {
         ::SendMessageA(list_, LVM_SETITEMTEXTA, row, (LPARAM)&item);
     }
 
-    settings_ = ReadDownloadSettings(*AfxGetApp());
+    CAppProfileStore store(*AfxGetApp());
+    ReadDownloadSettings(store, settings_);
     CheckRadioButton(m_hWnd, IDC_DL_THREADS1, IDC_DL_THREADS1 + kMaxDownloadThreads - 1,
                      IDC_DL_THREADS1 + settings_.threads - 1);
     CheckDlgButton(IDC_DL_DISCONNECT, settings_.disconnect ? BST_CHECKED : BST_UNCHECKED);
     bool rows = downloader_.RowCount() > 0;
-    SetDlgItemText(IDC_DL_STATUS1, LoadText(rows ? IDS_DL_READY : IDS_DL_NO_URL).c_str());
+    SetDlgItemText(IDC_DL_STATUS1, AfxLoadText(rows ? IDS_DL_READY : IDS_DL_NO_URL).c_str());
     ::EnableWindow(GetDlgItem(IDOK), rows);
     ShowIdleSlotTexts();
     return TRUE;
@@ -86,7 +84,8 @@ void CDownloadDlg::OnOK() {
     if (running_ || !downloader_.RowsLeft()) return;
     settings_.threads = CheckedThreads();
     settings_.disconnect = IsDlgButtonChecked(IDC_DL_DISCONNECT) == BST_CHECKED;
-    WriteDownloadSettings(*AfxGetApp(), settings_);
+    CAppProfileStore store(*AfxGetApp());
+    WriteDownloadSettings(store, settings_);
     running_ = true;
     bool failed = false;
     int started = workers_.Start(settings_.threads, failed);
@@ -97,7 +96,7 @@ void CDownloadDlg::OnOK() {
     }
     started_ = true;
     ::EnableWindow(GetDlgItem(IDOK), FALSE);
-    SetDlgItemText(IDCANCEL, LoadText(IDS_DL_STOP).c_str());
+    SetDlgItemText(IDCANCEL, AfxLoadText(IDS_DL_STOP).c_str());
     SetTimer(kPollTimer, 500);
 }
 
@@ -126,10 +125,11 @@ void CDownloadDlg::OnTimer(UINT_PTR id) {
     if (id != kPollTimer || workers_.AnyRunning()) return;
     KillTimer(kPollTimer);
     workers_.Finish();
+    PaintWorkerTexts();
     if (settings_.disconnect && HangUpDialUp() == HANGUP_NO_LIBRARY) AfxMessageBox(IDS_NO_RASAPI);
     running_ = false;
     ::EnableWindow(GetDlgItem(IDOK), downloader_.RowsLeft());
-    SetDlgItemText(IDCANCEL, LoadText(IDS_DL_QUIT).c_str());
+    SetDlgItemText(IDCANCEL, AfxLoadText(IDS_DL_QUIT).c_str());
 }
 
 BOOL CDownloadDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT*) {
@@ -153,26 +153,28 @@ void CDownloadDlg::OpenRowFile(int row) {
     if (!opened) AfxMessageBox(IDS_OPEN_FAILED);
 }
 
-BOOL CDownloadDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
-    if (msg != WM_DOWNLOAD_REFRESH) return FALSE;
+void CDownloadDlg::OnWorkerRefresh() {
+    PaintWorkerTexts();
     UpdateWindow(m_hWnd);
-    *result = 0;
-    return TRUE;
 }
 
 void CDownloadDlg::RowState(int row, DownloadState state) {
-    std::string text = LoadText(DownloadStateText(state));
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = &text[0];
-    ::SendMessageA(list_, LVM_SETITEMTEXTA, row, (LPARAM)&item);
+    CallOnDialogThread([&] {
+        CString text = AfxLoadText(DownloadStateText(state)).c_str();
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = const_cast<char*>(text.c_str());
+        return ::SendMessageA(list_, LVM_SETITEMTEXTA, row, (LPARAM)&item);
+    });
 }
 
-void CDownloadDlg::ShowRow(int row) { ListView_EnsureVisible(list_, row, FALSE); }
+void CDownloadDlg::ShowRow(int row) {
+    CallOnDialogThread([&] { return (LRESULT)ListView_EnsureVisible(list_, row, FALSE); });
+}
 
 void CDownloadDlg::SlotTexts(int slot, const char* status, const char* progress) {
-    SetDlgItemText(IDC_DL_STATUS1 + slot, status);
-    SetDlgItemText(IDC_DL_PROGRESS1 + slot, progress);
+    SetWorkerText(IDC_DL_STATUS1 + slot, status);
+    SetWorkerText(IDC_DL_PROGRESS1 + slot, progress);
 }
 
-void CDownloadDlg::Refresh() { ::SendMessageA(m_hWnd, WM_DOWNLOAD_REFRESH, 0, 0); }
+void CDownloadDlg::Refresh() { RefreshFromWorker(false); }

@@ -1,18 +1,19 @@
 // "ダウンロード": fetches the URLs of "download.lst" of the rebuild folder into
 // the URL cache with one to five workers, one row per URL, one status and one
 // progress text per worker. The workers update the list and the texts through
-// IDownloadView with the downloader's lock held; this thread never waits for
-// that lock while they run, so their sent messages always get through.
+// IDownloadView with the downloader's lock held, carried over to this thread
+// by the worker dialog base; this thread never waits for that lock while they
+// run, so their sent messages always get through.
 #pragma once
 #include <string>
 
-#include "afxwin.h"
+#include "afxworkerdlg.h"
 #include "cache/win32/wininetcache.h"
 #include "download/win32/downloadworkers.h"
-#include "downloadsettings.h"
 #include "jobs/win32/win32files.h"
+#include "settings/sections.h"
 
-class CDownloadDlg : public CDialog, public IDownloadView {
+class CDownloadDlg : public CWorkerDialog, public IDownloadView {
 public:
     // rebuildFolder: the current rebuild folder, ending with "\".
     CDownloadDlg(CWnd* parent, const char* rebuildFolder);
@@ -32,7 +33,7 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnTimer(UINT_PTR id) override;
-    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void OnWorkerRefresh() override;
 
 private:
     int CheckedThreads() const;

@@ -18,7 +18,7 @@ COLORREF g_customColours[16] = {
 
 }  // namespace
 
-CHtmlFormatDlg::CHtmlFormatDlg(CWnd* parent, ReportFormat& format, bool titlesApply)
+CHtmlFormatDlg::CHtmlFormatDlg(CWnd* parent, PageFormat& format, bool titlesApply)
     : CDialog(IDD_HTML_FORMAT, parent), format_(format), edited_(format), titlesApply_(titlesApply) {
     // The start-up registers the list view classes only; the slider needs its own.
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
@@ -129,11 +129,11 @@ void CHtmlFormatDlg::FollowTitleCheck() {
 void CHtmlFormatDlg::OnOK() {
     edited_.fontSize = SliderToFontSize((int)SendDlgItemMessage(IDC_FMT_FONT_SIZE, TBM_GETPOS));
     if (titlesApply_) {
-        edited_.title = IsDlgButtonChecked(IDC_FMT_TITLE) == BST_CHECKED ? 1 : 0;
+        edited_.title = IsDlgButtonChecked(IDC_FMT_TITLE) == BST_CHECKED;
         edited_.sortType = IsDlgButtonChecked(IDC_FMT_SORT_TITLE) == BST_CHECKED ? 1 : 0;
     }
-    edited_.lineSpace = IsDlgButtonChecked(IDC_FMT_LINE_SPACE) == BST_CHECKED ? 1 : 0;
-    edited_.unorderedList = IsDlgButtonChecked(IDC_FMT_UNORDERED_LIST) == BST_CHECKED ? 1 : 0;
+    edited_.lineSpace = IsDlgButtonChecked(IDC_FMT_LINE_SPACE) == BST_CHECKED;
+    edited_.unorderedList = IsDlgButtonChecked(IDC_FMT_UNORDERED_LIST) == BST_CHECKED;
     format_ = edited_;
     CDialog::OnOK();
 }

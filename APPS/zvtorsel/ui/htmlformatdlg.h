@@ -9,7 +9,7 @@
 // and left as they were.
 class CHtmlFormatDlg : public CDialog {
 public:
-    CHtmlFormatDlg(CWnd* parent, ReportFormat& format, bool titlesApply);
+    CHtmlFormatDlg(CWnd* parent, PageFormat& format, bool titlesApply);
 
 protected:
     BOOL OnInitDialog() override;
@@ -23,7 +23,7 @@ private:
     void CloseTitleGap();
     void FollowTitleCheck();
 
-    ReportFormat& format_;
-    ReportFormat edited_;
+    PageFormat& format_;
+    PageFormat edited_;
     bool titlesApply_;
 };

@@ -1,20 +1,13 @@
 #include "keywordsearchdlg.h"
+
+#include "folderpicker.h"
 #include "helppage.h"
-
-#include <shlobj.h>
-
 #include "resource.h"
 #include "translate/win32/win32_file_access.h"
 
 namespace {
 
 const int kKeywordCombos[kKeywordFields] = {IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3};
-
-// Starts the folder picker in the current search folder.
-int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM, LPARAM start) {
-    if (msg == BFFM_INITIALIZED && start) ::SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
-    return 0;
-}
 
 }  // namespace
 
@@ -72,24 +65,9 @@ BOOL CKeywordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CKeywordSearchDlg::BrowseSearchFolder() {
-    char title[256] = "";
-    AfxLoadString(IDS_CHOOSE_SEARCH_FOLDER, title, sizeof title);
-    CString current = GetDlgItemText(IDC_SEARCH_FOLDER);
-    std::string start = current.c_str();
-    while (start.size() > 3 && (start.back() == '\\' || start.back() == '/')) start.pop_back();
-    char display[MAX_PATH];
-    BROWSEINFOA info = {};
-    info.hwndOwner = m_hWnd;
-    info.pszDisplayName = display;
-    info.lpszTitle = title;
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
-    info.lpfn = BrowseCallback;
-    info.lParam = (LPARAM)start.c_str();
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (!chosen) return;
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemText(IDC_SEARCH_FOLDER, path);
-    CoTaskMemFree(chosen);
+    std::string folder = GetDlgItemText(IDC_SEARCH_FOLDER).c_str();
+    if (BrowseForFolder(m_hWnd, AfxLoadText(IDS_CHOOSE_SEARCH_FOLDER), folder))
+        SetDlgItemText(IDC_SEARCH_FOLDER, folder.c_str());
 }
 
 void CKeywordSearchDlg::OnOK() {
@@ -130,7 +108,7 @@ void CKeywordSearchDlg::OnOK() {
                                     IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYWORD3, IDC_OPERATION_AND,
                                     IDC_OPERATION_OR, IDC_MATCH_CASE, IDC_PATTERNS, IDC_FORMAT_BUTTON,
                                     IDOK, 0};
-    StartWorker(kDisabled);
+    StartJob(kDisabled);
 }
 
 ReportJobResult CKeywordSearchDlg::RunJob() { return m_job.Run(m_request); }

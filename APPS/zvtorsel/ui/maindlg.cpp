@@ -1,14 +1,14 @@
 #include "maindlg.h"
 
-#include "htmlformatdlg.h"
-#include "helppage.h"
-
 #include <shellapi.h>
 #include <stdio.h>
 
 #include "appstate.h"
 #include "createlistdlg.h"
 #include "downloaddlg.h"
+#include "folderpicker.h"
+#include "helppage.h"
+#include "htmlformatdlg.h"
 #include "keywordsearchdlg.h"
 #include "mapping/mapping_settings.h"
 #include "messages.h"
@@ -16,8 +16,8 @@
 #include "options/rebuildoptions.h"
 #include "optionsdlg.h"
 #include "picturescandlg.h"
-#include "reportjob.h"
 #include "rebuildtreedlg.h"
+#include "reportjob.h"
 #include "resource.h"
 #include "settings.h"
 #include "zvcore32.h"
@@ -25,18 +25,6 @@
 namespace {
 
 const char kBrowserKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
-
-std::string LoadText(UINT id) {
-    char text[512];
-    if (!AfxLoadString(id, text, sizeof(text))) text[0] = '\0';
-    return text;
-}
-
-std::string Figure(DWORD value) {
-    char text[32];
-    if (!zvFigureSepInt32A((int)value, text, sizeof(text), 0)) snprintf(text, sizeof(text), "%lu", (unsigned long)value);
-    return text;
-}
 
 bool IsLink(int id) { return id == IDC_MAIN_MAIL || id == IDC_MAIN_WEB; }
 
@@ -51,11 +39,16 @@ BOOL CMainDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, (LPARAM)icon_);
     SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon_);
 
-    if (app_.GetProfileInt("Rebuild", "NoWarning129", 0) == 0) {
+    CAppProfileStore store(app_);
+    RebuildSection rebuild;
+    ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
+    if (!rebuild.noWarning129) {
         bool noMoreNotice = false;
-        if (RunNoticeDialog(noMoreNotice)) app_.WriteProfileInt("Rebuild", "NoWarning129", noMoreNotice ? 1 : 0);
+        if (RunNoticeDialog(noMoreNotice)) WriteNoWarning129(store, noMoreNotice);
     }
-    baseFolderNo_ = (int)app_.GetProfileInt("CreateList", "BaseFolderNo", 0);
+    ListSettings list;
+    ReadListSettings(store, list);
+    baseFolderNo_ = list.baseFolderNo;
     if (baseFolderNo_ < 0 || baseFolderNo_ >= kRebuildFolderCount) baseFolderNo_ = 0;
     listFolder_ = baseFolderNo_;
 
@@ -65,8 +58,8 @@ BOOL CMainDlg::OnInitDialog() {
         font.lfUnderline = TRUE;
         linkFont_ = CreateFontIndirectA(&font);
     }
-    SetDlgItemText(IDC_MAIN_MAIL, LoadText(IDS_MAKER_MAIL).c_str());
-    SetDlgItemText(IDC_MAIN_WEB, LoadText(IDS_MAKER_WEB).c_str());
+    SetDlgItemText(IDC_MAIN_MAIL, AfxLoadText(IDS_MAKER_MAIL).c_str());
+    SetDlgItemText(IDC_MAIN_WEB, AfxLoadText(IDS_MAKER_WEB).c_str());
     if (linkFont_) {
         SendDlgItemMessage(IDC_MAIN_MAIL, WM_SETFONT, (WPARAM)linkFont_, FALSE);
         SendDlgItemMessage(IDC_MAIN_WEB, WM_SETFONT, (WPARAM)linkFont_, FALSE);
@@ -145,7 +138,7 @@ BOOL CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
 }
 
 void CMainDlg::OpenMakerLink(int id) {
-    std::string target = LoadText(id == IDC_MAIN_MAIL ? IDS_MAKER_MAIL : IDS_MAKER_WEB);
+    std::string target = AfxLoadText(id == IDC_MAIN_MAIL ? IDS_MAKER_MAIL : IDS_MAKER_WEB).c_str();
     if (id == IDC_MAIN_MAIL) target = "mailto:" + target;
     ShellExecuteA(m_hWnd, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -157,11 +150,11 @@ const std::string& CMainDlg::FolderPath(int number) const {
 
 void CMainDlg::SetStatus(const char* text) { SetDlgItemText(IDC_MAIN_STATUS, text); }
 
-void CMainDlg::SetStatus(UINT id) { SetStatus(LoadText(id).c_str()); }
+void CMainDlg::SetStatus(UINT id) { SetStatus(AfxLoadText(id).c_str()); }
 
 void CMainDlg::SetCountStatus(UINT labelId, DWORD count) {
     char text[256];
-    snprintf(text, sizeof(text), "%s : %s", LoadText(labelId).c_str(), Figure(count).c_str());
+    snprintf(text, sizeof(text), "%s : %s", AfxLoadText(labelId).c_str(), AfxFormatCount(count).c_str());
     SetStatus(text);
 }
 
@@ -175,16 +168,15 @@ void CMainDlg::SaveFolder() {
         zvControlRightPathA(folder);
     }
     settings_.rebuildFolders[0] = folder;
-    app_.WriteProfileString("Rebuild", "RebuildFolder", folder);
+    CAppProfileStore store(app_);
+    WriteRebuildFolder(store, folder);
     SetDlgItemText(IDC_MAIN_FOLDER, folder);
 }
 
 void CMainDlg::OnBrowse() {
-    std::string title = LoadText(IDS_BROWSE_FOLDER_TITLE);
-    char current[kPathBufferSize];
-    ::GetDlgItemTextA(m_hWnd, IDC_MAIN_FOLDER, current, sizeof(current));
-    char chosen[MAX_PATH];
-    if (zvBrowseFolderA(m_hWnd, title.c_str(), chosen, current)) SetDlgItemText(IDC_MAIN_FOLDER, chosen);
+    std::string folder = GetDlgItemText(IDC_MAIN_FOLDER).c_str();
+    if (BrowseForFolder(m_hWnd, AfxLoadText(IDS_BROWSE_FOLDER_TITLE), folder))
+        SetDlgItemText(IDC_MAIN_FOLDER, folder.c_str());
 }
 
 void CMainDlg::OnRebuildTree() {
@@ -205,10 +197,7 @@ void CMainDlg::OnRebuildTree() {
         SetStatus(IDS_REBUILD_DONE);
         return;
     }
-    std::string text = LoadText(IDS_REBUILD_DONE_FAILED);
-    size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, Figure(failed));
-    SetStatus(text.c_str());
+    SetStatus(AfxLoadText(IDS_REBUILD_DONE_FAILED, AfxFormatCount((DWORD)failed)).c_str());
 }
 
 void CMainDlg::OnStartBrowser() {
@@ -264,7 +253,8 @@ void CMainDlg::OnKeywordSearch() {
         ::EnableWindow(GetDlgItem(IDC_MAIN_OPEN_KEYWORD), FALSE);
         return;
     }
-    std::string text = LoadText(IDS_FOUND_COUNT) + " : " + Figure(result.found) + " / " + Figure(result.searched);
+    std::string text = std::string(AfxLoadText(IDS_FOUND_COUNT).c_str()) + " : " +
+                       AfxFormatCount(result.found).c_str() + " / " + AfxFormatCount(result.searched).c_str();
     SetStatus(text.c_str());
     keywordFolder_ = result.folderNumber;
     keywordResult_ = result.resultFile;
@@ -371,22 +361,8 @@ bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
 bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
     CPictureScanDlg dialog(settings_, this);
     dialog.editFormat = [this](PictureScanSettings& scan) {
-        ReportFormat edited;
-        edited.textColor = scan.textColor;
-        edited.linkColor = scan.linkColor;
-        edited.backColor = scan.backColor;
-        edited.fontSize = scan.fontSize;
-        edited.lineSpace = scan.lineSpace;
-        edited.unorderedList = scan.unorderedList;
-        CHtmlFormatDlg format(this, edited, false);
-        if (format.DoModal() != IDOK) return false;
-        scan.textColor = edited.textColor;
-        scan.linkColor = edited.linkColor;
-        scan.backColor = edited.backColor;
-        scan.fontSize = edited.fontSize;
-        scan.lineSpace = edited.lineSpace != 0;
-        scan.unorderedList = edited.unorderedList != 0;
-        return true;
+        CHtmlFormatDlg format(this, scan.format, false);
+        return format.DoModal() == IDOK;
     };
     if (dialog.DoModal() != 1) return false;
     const PictureScanOutcome& outcome = dialog.Outcome();

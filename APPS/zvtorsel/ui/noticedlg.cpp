@@ -1,6 +1,7 @@
 #include "noticedlg.h"
 
 #include "helppage.h"
+#include "profilestore.h"
 #include "resource.h"
 
 CNoticeDlg::CNoticeDlg(CWnd* parent) : CDialog(IDD_NOTICE, parent) {}
@@ -20,7 +21,10 @@ BOOL CNoticeDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CNoticeDlg::StoreChoice() {
     hideFromNowOn = IsDlgButtonChecked(IDC_NOTICE_NO_MORE) == BST_CHECKED;
-    if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Rebuild", "NoWarning129", hideFromNowOn ? 1 : 0);
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        WriteNoWarning129(store, hideFromNowOn);
+    }
 }
 
 void CNoticeDlg::OnOK() {

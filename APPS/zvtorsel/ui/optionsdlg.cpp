@@ -1,15 +1,15 @@
 #include "optionsdlg.h"
 
-#include "spidlg.h"
-
 #include <string>
 
 #include "addfolderdlg.h"
+#include "folderpicker.h"
 #include "helppage.h"
 #include "listboxwidth.h"
 #include "mapping/mapping_settings.h"
 #include "resource.h"
 #include "settings.h"
+#include "spidlg.h"
 
 namespace {
 

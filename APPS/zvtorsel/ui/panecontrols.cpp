@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/markimages.h"
+#include "windowlogic/markimages.h"
 
 namespace {
 const DWORD kNotifyInterval = 100;  // milliseconds

@@ -5,6 +5,7 @@
 // dialog's thread in order, and the lists are refilled when the job ends.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <mutex>
@@ -15,11 +16,7 @@
 #include "tree/paneview.h"
 #include "tree/treepane.h"
 #include "treeimages.h"
-
-// Sent to the dialog when the status texts changed (wParam, lParam unused).
-const UINT WM_TREE_STATUS = 0x0501;
-// Posted to the dialog when tree changes of the worker wait to be shown.
-const UINT WM_TREE_DRAIN = WM_APP + 0x15;
+#include "windowmessages.h"
 
 class CPaneControls : public IPaneView {
 public:

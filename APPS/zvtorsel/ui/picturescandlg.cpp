@@ -1,5 +1,4 @@
 #include "picturescandlg.h"
-#include "helppage.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,15 +6,17 @@
 #include <stdio.h>
 
 #include "dlgmessage.h"
+#include "folderpicker.h"
+#include "helppage.h"
 #include "pictures/win32/win32picturefiles.h"
 #include "picturesettings.h"
+#include "profilestore.h"
 #include "resource.h"
+#include "windowmessages.h"
 #include "zvlibrary.h"
 
 namespace {
 
-const UINT WM_SCAN_REFRESH = WM_USER + 1;
-const UINT WM_SCAN_DONE = WM_USER + 2;
 const int kTypeControls[6] = {IDC_TYPE_BMP, IDC_TYPE_GIF, IDC_TYPE_JPG, IDC_TYPE_PNG, IDC_TYPE_PJPG, IDC_TYPE_XBM};
 // Every input control, disabled while the worker runs.
 const int kInputControls[] = {IDC_REBUILD_FOLDER,
@@ -50,24 +51,15 @@ const int kInputControls[] = {IDC_REBUILD_FOLDER,
 
 int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
 
-std::string LoadText(UINT id) {
-    char text[256];
-    return AfxLoadString(id, text, sizeof(text)) ? std::string(text) : std::string();
-}
-
-void FormatCount(DWORD value, char* out, int cap) {
-    if (!zvFigureSepInt32A((int)value, out, cap, 0) || !out[0]) snprintf(out, cap, "%lu", (unsigned long)value);
-}
-
 }  // namespace
 
 CPictureScanDlg::CPictureScanDlg(const RebuildSettings& folders, CWnd* parent)
-    : CDialog(IDD_PICTURE_SCAN, parent), folders_(folders) {
-    if (CWinApp* app = AfxGetApp()) ReadPictureScanSettings(*app, settings_);
-    InitializeCriticalSection(&textLock_);
+    : CWorkerDialog(IDD_PICTURE_SCAN, parent, WM_REPORT_REFRESH), folders_(folders) {
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        ReadPictureScanSettings(store, AfxLoadText(IDS_DEFAULT_THUMB_FONT).c_str(), settings_);
+    }
 }
-
-CPictureScanDlg::~CPictureScanDlg() { DeleteCriticalSection(&textLock_); }
 
 int CPictureScanDlg::ChosenFolder() const {
     HWND combo = GetDlgItem(IDC_REBUILD_FOLDER);
@@ -92,7 +84,7 @@ void CPictureScanDlg::FillFolders() {
 void CPictureScanDlg::FillConditions() {
     HWND combo = GetDlgItem(IDC_SCAN_CONDITION);
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)LoadText(IDS_SEARCH_ALL_FOLDERS).c_str());
+    ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)AfxLoadText(IDS_SEARCH_ALL_FOLDERS).c_str());
     resultPages_.clear();
     std::vector<DirEntry> entries;
     CWin32PictureFiles files;
@@ -111,7 +103,7 @@ BOOL CPictureScanDlg::OnInitDialog() {
     searchFolder_ = folders_.rebuildFolders[ChosenFolder()];
     SetDlgItemText(IDC_SCAN_FOLDER, searchFolder_.c_str());
     FillConditions();
-    SetDlgItemText(IDC_STATUS_TEXT, LoadText(IDS_PICTURE_SCAN_READY).c_str());
+    SetDlgItemText(IDC_STATUS_TEXT, AfxLoadText(IDS_PICTURE_SCAN_READY).c_str());
     SetDlgItemInt(IDC_SCAN_LIMIT, settings_.scanLimit);
     for (int t = 0; t < 6; ++t) CheckDlgButton(kTypeControls[t], settings_.types[t]);
     CheckDlgButton(IDC_CLASS_RES_FILE, settings_.classResFile);
@@ -143,7 +135,7 @@ void CPictureScanDlg::UpdateThumbSizes() {
 }
 
 void CPictureScanDlg::UpdateEnabling() {
-    if (busy_) return;
+    if (WorkerBusy()) return;
     bool thumbnail = IsDlgButtonChecked(IDC_THUMBNAIL) != 0;
     bool naming = IsDlgButtonChecked(IDC_THUMB_NAMING) != 0;
     ::EnableWindow(GetDlgItem(IDC_SCAN_LIMIT), !IsDlgButtonChecked(IDC_SEPARATION));
@@ -184,16 +176,9 @@ void CPictureScanDlg::PickNameFont() {
 }
 
 void CPictureScanDlg::BrowseFolder() {
-    std::string title = LoadText(IDS_CHOOSE_SEARCH_FOLDER);
-    BROWSEINFOA info = {};
-    info.hwndOwner = m_hWnd;
-    info.lpszTitle = title.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (!chosen) return;
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, path)) SetDlgItemText(IDC_SCAN_FOLDER, path);
-    CoTaskMemFree(chosen);
+    std::string folder = GetDlgItemText(IDC_SCAN_FOLDER).c_str();
+    if (BrowseForFolder(m_hWnd, AfxLoadText(IDS_CHOOSE_SEARCH_FOLDER), folder))
+        SetDlgItemText(IDC_SCAN_FOLDER, folder.c_str());
 }
 
 BOOL CPictureScanDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -230,25 +215,9 @@ BOOL CPictureScanDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CDialog::OnCommand(wParam, lParam);
 }
 
-BOOL CPictureScanDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
-    switch (msg) {
-        case WM_HSCROLL:
-            UpdateThumbSizes();
-            break;
-        case WM_SCAN_REFRESH: {
-            EnterCriticalSection(&textLock_);
-            std::string status = status_, progress = progress_;
-            LeaveCriticalSection(&textLock_);
-            SetDlgItemText(IDC_STATUS_TEXT, status.c_str());
-            SetDlgItemText(IDC_PROGRESS_TEXT, progress.c_str());
-            break;
-        }
-        case WM_SCAN_DONE:
-            EndDialog(1);
-            break;
-        default:
-            return FALSE;
-    }
+BOOL CPictureScanDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg != WM_HSCROLL) return CWorkerDialog::OnMessage(msg, wParam, lParam, result);
+    UpdateThumbSizes();
     *result = 0;
     return TRUE;
 }
@@ -274,52 +243,44 @@ void CPictureScanDlg::ReadControls() {
 }
 
 void CPictureScanDlg::OnOK() {
-    if (busy_) return;
+    if (WorkerBusy()) return;
     ReadControls();
-    if (CWinApp* app = AfxGetApp()) WritePictureScanSettings(*app, settings_);
-    cancel_ = 0;
-    busy_ = 1;
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        WritePictureScanSettings(store, settings_);
+    }
     for (int id : kInputControls) ::EnableWindow(GetDlgItem(id), FALSE);
     outcome_.folderNo = settings_.baseFolderNo;
-    if (!AfxBeginThread(&CPictureScanDlg::Worker, this)) {
-        busy_ = 0;
+    if (!StartWorker()) {
         ShowPictureMessage(IDS_NO_THREAD);
         EndDialog(IDCANCEL);
     }
 }
 
 void CPictureScanDlg::OnCancel() {
-    if (busy_) {
-        cancel_ = 1;
+    if (WorkerBusy()) {
+        RequestCancel();
         return;
     }
     EndDialog(IDCANCEL);
 }
 
-void CPictureScanDlg::Status(const char* text) {
-    EnterCriticalSection(&textLock_);
-    status_ = text;
-    LeaveCriticalSection(&textLock_);
-    ::SendMessageA(m_hWnd, WM_SCAN_REFRESH, 0, 0);
+void CPictureScanDlg::Status(const char* text) { SetWorkerText(IDC_STATUS_TEXT, text, true); }
+
+void CPictureScanDlg::Progress(const char* text) { SetWorkerText(IDC_PROGRESS_TEXT, text, true); }
+
+void CPictureScanDlg::Message(UINT id, const char* arg) {
+    WorkerMessageBox(AfxLoadText(id, arg).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CPictureScanDlg::Progress(const char* text) {
-    EnterCriticalSection(&textLock_);
-    progress_ = text;
-    LeaveCriticalSection(&textLock_);
-    ::SendMessageA(m_hWnd, WM_SCAN_REFRESH, 0, 0);
-}
-
-void CPictureScanDlg::Message(UINT id, const char* arg) { ShowPictureMessage(id, arg); }
-
-void CPictureScanDlg::RunScan() {
+int CPictureScanDlg::RunWorker() {
     PictureScanJob job;
     job.settings = settings_;
     job.rebuildFolder = folders_.rebuildFolders[settings_.baseFolderNo];
     if (condition_ > 0 && condition_ <= (int)resultPages_.size())
         job.resultPage = job.rebuildFolder + resultPages_[condition_ - 1];
     job.searchFolder = searchFolder_;
-    std::string title = LoadText(IDS_PICTURE_PAGE_TITLE), format = LoadText(IDS_SEARCH_RESULT_OF);
+    std::string title = AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str(), format = AfxLoadText(IDS_SEARCH_RESULT_OF).c_str();
     if (!title.empty()) job.pageTitle = title;
     if (!format.empty()) job.resultFormat = format;
 
@@ -329,19 +290,14 @@ void CPictureScanDlg::RunScan() {
     PictureScanServices services(files, *this);
     services.plugins = &plugins;
     services.captions = &captions;
-    services.formatCount = FormatCount;
-    services.cancel = &cancel_;
+    services.formatCount = AfxFormatCount;
+    services.cancel = CancelFlag();
     PictureScanResult result;
     bool ok = RunPictureScan(job, services, result);
-    outcome_.stopped = cancel_ != 0 || !ok;
+    outcome_.stopped = CancelRequested() || !ok;
     outcome_.pictures = result.pictures;
     if (ok || result.pictures > 0) outcome_.pageName = result.pageName;
+    return 1;
 }
 
-UINT __cdecl CPictureScanDlg::Worker(LPVOID param) {
-    CPictureScanDlg* self = (CPictureScanDlg*)param;
-    self->RunScan();
-    self->busy_ = 0;
-    ::PostMessageA(self->m_hWnd, WM_SCAN_DONE, 0, 0);
-    return 0;
-}
+void CPictureScanDlg::OnWorkerEnd(int) { EndDialog(1); }

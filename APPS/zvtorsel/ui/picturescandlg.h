@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "afxwin.h"
+#include "afxworkerdlg.h"
 #include "pictures/picturescan.h"
 #include "tree/treepane.h"
 
@@ -18,11 +18,10 @@ struct PictureScanOutcome {
     std::string pageName;  // file name inside that folder
 };
 
-class CPictureScanDlg : public CDialog, private IPictureScanReport {
+class CPictureScanDlg : public CWorkerDialog, private IPictureScanReport {
 public:
     // folders: the rebuild folder list (number 0 the current one).
     CPictureScanDlg(const RebuildSettings& folders, CWnd* parent = nullptr);
-    ~CPictureScanDlg();
 
     // "生成HTML書式(&O)": the opener edits the page colours and switches
     // (dialog 108); the button is disabled when none is set.
@@ -36,6 +35,8 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    int RunWorker() override;
+    void OnWorkerEnd(int result) override;
 
 private:
     // IPictureScanReport, called by the worker.
@@ -43,8 +44,6 @@ private:
     void Progress(const char* text) override;
     void Message(UINT id, const char* arg) override;
 
-    static UINT __cdecl Worker(LPVOID self);
-    void RunScan();
     void FillFolders();
     void FillConditions();
     void ReadControls();
@@ -60,8 +59,4 @@ private:
     std::string searchFolder_;
     int condition_ = 0;  // row of the condition combo: 0 the search folder
     PictureScanOutcome outcome_;
-    volatile LONG cancel_ = 0;
-    volatile LONG busy_ = 0;
-    CRITICAL_SECTION textLock_;
-    std::string status_, progress_;
 };

@@ -6,11 +6,11 @@
 
 #include "dlgmessage.h"
 #include "picturesettings.h"
+#include "profilestore.h"
 #include "resource.h"
 
 namespace {
 
-const char kSection[] = "ViewPic";
 // The file is read into a buffer this much longer, zero-filled, so that
 // decoders that read a little past the end find zeros.
 const DWORD kReadSlack = 2048;
@@ -110,10 +110,12 @@ bool CViewPicDlg::OpenPicture() {
 }
 
 void CViewPicDlg::PlaceWindow() {
-    CWinApp* app = AfxGetApp();
-    int show = app ? (int)app->GetProfileInt(kSection, "CmdShow", SW_SHOWNORMAL) : SW_SHOWNORMAL;
-    int x = app ? (int)app->GetProfileInt(kSection, "PosX", (UINT)kViewerNoPosition) : kViewerNoPosition;
-    int y = app ? (int)app->GetProfileInt(kSection, "PosY", 0) : 0;
+    ViewerWindowPlace stored;
+    if (CWinApp* app = AfxGetApp()) {
+        CAppProfileStore store(*app);
+        ReadViewerWindowPlace(store, kPictureViewerSection, stored);
+    }
+    int show = stored.cmdShow, x = stored.posX, y = stored.posY;
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     frame_.frameWidth = 2 * GetSystemMetrics(SM_CXFRAME);
@@ -286,7 +288,10 @@ void CViewPicDlg::OnDestroy() {
     WINDOWPLACEMENT place = {};
     place.length = sizeof(place);
     if (!GetWindowPlacement(m_hWnd, &place)) return;
-    app->WriteProfileInt(kSection, "CmdShow", (int)place.showCmd);
-    app->WriteProfileInt(kSection, "PosX", place.rcNormalPosition.left);
-    app->WriteProfileInt(kSection, "PosY", place.rcNormalPosition.top);
+    ViewerWindowPlace stored;
+    stored.cmdShow = (int)place.showCmd;
+    stored.posX = place.rcNormalPosition.left;
+    stored.posY = place.rcNormalPosition.top;
+    CAppProfileStore store(*app);
+    WriteViewerWindowPlace(store, kPictureViewerSection, stored);
 }

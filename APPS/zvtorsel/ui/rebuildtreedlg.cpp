@@ -3,22 +3,14 @@
 #include <shellapi.h>
 
 #include "appstate.h"
-#include "cache/enumerate.h"
 #include "cache/win32/cachefolder.h"
 #include "messages.h"
+#include "profilestore.h"
 #include "resource.h"
+#include "windowmessages.h"
 #include "zvcore32.h"
 
 namespace {
-
-const char kLayoutSection[] = "RebuildTree";
-const UINT WM_TREE_JOB_DONE = WM_APP + 0x12;
-
-std::string LoadText(UINT id) {
-    char text[512];
-    if (!AfxLoadString(id, text, sizeof(text))) text[0] = '\0';
-    return text;
-}
 
 bool IsContinueQuestion(UINT id) {
     return id == IDS_ASK_RENAME_OLD || id == IDS_ASK_MAKE_FOLDER || (id >= IDS_ASK_WRITE_BACK && id <= IDS_ASK_MOVE_FILE);
@@ -26,45 +18,12 @@ bool IsContinueQuestion(UINT id) {
 
 }  // namespace
 
-void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& l) {
-    auto get = [&](const char* key, int fallback) { return (int)app.GetProfileInt(kLayoutSection, key, fallback); };
-    l.dividers.arrangement = get("TreeArrangement", 0) == 1 ? ARRANGE_STACKED : ARRANGE_SIDE_BY_SIDE;
-    l.cmdShow = get("CmdShow", SW_SHOWNORMAL);
-    l.posX = get("PosX", 0);
-    l.posY = get("PosY", 0);
-    l.sizeX = get("SizeX", 0);
-    l.sizeY = get("SizeY", 0);
-    l.dividers.hSplit = get("HSplit", 0);
-    l.dividers.vSplit = get("VSplit", 0);
-    l.dividers.rebuildVSplit = get("RebuildVSplit", 0);
-    l.dividers.cacheVSplit = get("CacheVSplit", 0);
-    l.dividers.warningHSplit = get("WarningHSplit", 60);
-    if (l.dividers.warningHSplit < 5) l.dividers.warningHSplit = 5;
-    l.rebuildSort = (DWORD)get("RebuildSort", 0);
-    l.cacheSort = (DWORD)get("CacheSort", 0);
-}
-
-void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& l) {
-    auto put = [&](const char* key, int value) { app.WriteProfileInt(kLayoutSection, key, value); };
-    put("TreeArrangement", l.dividers.arrangement);
-    put("CmdShow", l.cmdShow);
-    put("PosX", l.posX);
-    put("PosY", l.posY);
-    put("SizeX", l.sizeX);
-    put("SizeY", l.sizeY);
-    put("HSplit", l.dividers.hSplit);
-    put("VSplit", l.dividers.vSplit);
-    put("RebuildVSplit", l.dividers.rebuildVSplit);
-    put("CacheVSplit", l.dividers.cacheVSplit);
-    put("WarningHSplit", l.dividers.warningHSplit);
-    put("RebuildSort", (int)l.rebuildSort);
-    put("CacheSort", (int)l.cacheSort);
-}
-
-CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength,
-                                 CWnd* parent)
-    : CDialog(IDD_REBUILD_TREE, parent), app_(app), settings_(settings), historyPrefixLength_(historyPrefixLength) {
-    ReadTreeWindowLayout(app_, layout_);
+CRebuildTreeDlg::CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent)
+    : CWorkerDialog(IDD_REBUILD_TREE, parent, WM_TREE_STATUS),
+      store_(app),
+      settings_(settings),
+      historyPrefixLength_(historyPrefixLength) {
+    ReadTreeWindowLayout(store_, layout_);
 }
 
 CRebuildTreeDlg::~CRebuildTreeDlg() {
@@ -92,7 +51,7 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
     for (HWND list : lists_) {
         ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, 0);
         for (int c = 0; c < 3; ++c) {
-            std::string title = LoadText(columnIds[c]);
+            std::string title = AfxLoadText(columnIds[c]).c_str();
             LVCOLUMNA column = {};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
             column.fmt = formats[c];
@@ -108,12 +67,10 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
         return TRUE;
     }
     view_.Attach(m_hWnd, trees_, lists_, images_);
-    std::string rebuildRoot = LoadText(IDS_ROOT_REBUILD), historyRoot = LoadText(IDS_ROOT_HISTORY);
-    std::string cacheRoot = CacheRootCaption(*cache_, LoadText(IDS_ROOT_CACHE).c_str(),
-                                             LoadText(IDS_CACHE_FOLDER_CAPTION).c_str());
+    std::string rebuildRoot = AfxLoadText(IDS_ROOT_REBUILD).c_str(), historyRoot = AfxLoadText(IDS_ROOT_HISTORY).c_str();
+    std::string cacheRoot = CacheRootCaption(*cache_, AfxLoadText(IDS_ROOT_CACHE), AfxLoadText(IDS_CACHE_FOLDER_CAPTION));
     view_.SetRootTexts(rebuildRoot.c_str(), cacheRoot.c_str(), historyRoot.c_str(), App().noneText);
-    report_.Attach(m_hWnd, &view_);
-    jobs_.reset(new CRebuildJobs(settings_, files_, *cache_, view_, report_, historyPrefixLength_));
+    jobs_.reset(new CRebuildJobs(settings_, files_, *cache_, view_, *this, historyPrefixLength_));
     panes_[SIDE_REBUILD] = &jobs_->rebuild;
     panes_[SIDE_CACHE] = &jobs_->cache;
     view_.SetPanes(panes_[SIDE_REBUILD], panes_[SIDE_CACHE]);
@@ -141,7 +98,7 @@ bool CRebuildTreeDlg::OpenCache() {
     cache_ = OpenUrlCache(settings_.cacheFolder, why);
     if (cache_) return true;
     std::string text;
-    for (const CacheDamage& damage : why) text += damage.where + "\n" + LoadText(damage.message) + "\n";
+    for (const CacheDamage& damage : why) text += damage.where + "\n" + AfxLoadText(damage.message).c_str() + "\n";
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
@@ -154,38 +111,38 @@ void CRebuildTreeDlg::FillLoadList() {
 
 // ---- Jobs ------------------------------------------------------------------------
 
-UINT __cdecl CRebuildTreeDlg::BuildWorker(LPVOID param) {
-    CRebuildTreeDlg* self = static_cast<CRebuildTreeDlg*>(param);
-    int result = 0;
-    try {
-        result = self->jobs_->BuildTrees();
-    } catch (...) {
-        result = 0;
-    }
-    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kBuildJob, result);
-    return 0;
-}
-
-UINT __cdecl CRebuildTreeDlg::ExecuteWorker(LPVOID param) {
-    CRebuildTreeDlg* self = static_cast<CRebuildTreeDlg*>(param);
-    int result = 0;
-    try {
-        result = self->jobs_->ExecuteMarks();
-    } catch (...) {
-        result = 0;
-    }
-    ::PostMessageA(self->m_hWnd, WM_TREE_JOB_DONE, kExecuteJob, result);
-    return 0;
-}
-
 bool CRebuildTreeDlg::StartJob(Job job) {
+    job_ = job;
     jobs_->rebuild.cancel = 0;
     jobs_->cache.cancel = 0;
     SetBusy(true);
-    if (AfxBeginThread(job == kBuildJob ? BuildWorker : ExecuteWorker, this)) return true;
+    if (StartWorker()) return true;
     SetBusy(false);
     return false;
 }
+
+int CRebuildTreeDlg::RunWorker() { return job_ == kBuildJob ? jobs_->BuildTrees() : jobs_->ExecuteMarks(); }
+
+void CRebuildTreeDlg::OnWorkerEnd(int result) { OnJobDone(job_, result); }
+
+void CRebuildTreeDlg::OnCancelRequest() { jobs_->Cancel(); }
+
+void CRebuildTreeDlg::StatusText(const char* text) { SetWorkerText(IDC_RT_STATUS, text); }
+
+// Step messages are few and must not be skipped.
+void CRebuildTreeDlg::StatusMessage(UINT id) { SetWorkerText(IDC_RT_STATUS, AfxLoadText(id).c_str(), true); }
+
+void CRebuildTreeDlg::Warning(const char* path, UINT id) {
+    CString text = AfxLoadText(id).c_str();
+    ::SendMessageA(m_hWnd, WM_TREE_WARNING, (WPARAM)(path ? path : ""), (LPARAM)text.c_str());
+}
+
+bool CRebuildTreeDlg::Ask(UINT id, const char* arg) {
+    if (settings_.hideWarning && IsContinueQuestion(id)) return true;
+    return WorkerMessageBox(AfxLoadText(id, arg).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CRebuildTreeDlg::Notify(UINT id, const char* arg) { WorkerMessageBox(AfxLoadText(id, arg).c_str(), MB_OK); }
 
 void CRebuildTreeDlg::SetBusy(bool busy) {
     busy_ = busy;
@@ -238,17 +195,17 @@ void CRebuildTreeDlg::OnOK() {
 
 void CRebuildTreeDlg::OnCancel() {
     if (busy_) {
-        jobs_->Cancel();
+        RequestCancel();
         return;
     }
     EndDialog(IDCANCEL);
 }
 
 void CRebuildTreeDlg::RefreshStatus() {
-    std::string captions[2] = {LoadText(IDS_ROOT_REBUILD), LoadText(IDS_ROOT_CACHE)};
+    std::string captions[2] = {AfxLoadText(IDS_ROOT_REBUILD).c_str(), AfxLoadText(IDS_ROOT_CACHE).c_str()};
     SetDlgItemText(IDC_RT_REBUILD_CAPTION, (captions[0] + view_.StatusLine(SIDE_REBUILD)).c_str());
     SetDlgItemText(IDC_RT_CACHE_CAPTION, (captions[1] + view_.StatusLine(SIDE_CACHE)).c_str());
-    SetDlgItemText(IDC_RT_STATUS, report_.Status().c_str());
+    PaintWorkerTexts();
 }
 
 void CRebuildTreeDlg::AddWarning(const char* path, const char* text) {
@@ -256,7 +213,7 @@ void CRebuildTreeDlg::AddWarning(const char* path, const char* text) {
     if (!layout_.dividers.warningsShown) {
         const UINT titles[2] = {IDS_COLUMN_URL, IDS_COLUMN_WARNING};
         for (int c = 0; c < 2; ++c) {
-            std::string title = LoadText(titles[c]);
+            std::string title = AfxLoadText(titles[c]).c_str();
             LVCOLUMNA column = {};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
             column.cx = 256;
@@ -296,7 +253,7 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
             SetWindowPlacement(m_hWnd, &placement);
         }
         TreeWindowLayout saved;
-        ReadTreeWindowLayout(app_, saved);
+        ReadTreeWindowLayout(store_, saved);
         TreeDividers& d = layout_.dividers;
         if (saved.dividers.hSplit) d.hSplit = saved.dividers.hSplit;
         if (saved.dividers.vSplit) d.vSplit = saved.dividers.vSplit;
@@ -310,27 +267,8 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
         view_.Drain();
         *result = 0;
         return TRUE;
-    case WM_TREE_STATUS:
-        RefreshStatus();
-        *result = 0;
-        return TRUE;
     case WM_TREE_WARNING:
         AddWarning((const char*)wParam, (const char*)lParam);
-        *result = 0;
-        return TRUE;
-    case WM_TREE_ASK:
-        if (settings_.hideWarning && IsContinueQuestion((UINT)wParam)) {
-            *result = 1;
-        } else {
-            *result = ShowResourceMessage((UINT)wParam, (const char*)lParam, MB_YESNO | MB_ICONQUESTION) == IDYES;
-        }
-        return TRUE;
-    case WM_TREE_NOTIFY:
-        ShowResourceMessage((UINT)wParam, (const char*)lParam, MB_OK);
-        *result = 0;
-        return TRUE;
-    case WM_TREE_JOB_DONE:
-        OnJobDone((Job)wParam, (int)lParam);
         *result = 0;
         return TRUE;
     case WM_TREE_EDIT_AGAIN:
@@ -359,7 +297,7 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
         return TRUE;
     }
     }
-    return FALSE;
+    return CWorkerDialog::OnMessage(msg, wParam, lParam, result);
 }
 
 void CRebuildTreeDlg::OnDestroy() {
@@ -376,5 +314,5 @@ void CRebuildTreeDlg::OnDestroy() {
     }
     if (panes_[SIDE_REBUILD]) layout_.rebuildSort = panes_[SIDE_REBUILD]->sortKey;
     if (panes_[SIDE_CACHE]) layout_.cacheSort = panes_[SIDE_CACHE]->sortKey;
-    WriteTreeWindowLayout(app_, layout_);
+    WriteTreeWindowLayout(store_, layout_);
 }

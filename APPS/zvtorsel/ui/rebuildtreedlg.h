@@ -2,41 +2,25 @@
 // the warnings list, and the buttons that carry the marks out.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <memory>
 #include <vector>
 
-#include "afxwin.h"
+#include "afxworkerdlg.h"
+#include "base/jobreport.h"
 #include "cache/urlcache.h"
-#include "dialogreport.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
 #include "panecontrols.h"
+#include "profilestore.h"
+#include "settings/sections.h"
 #include "treeimages.h"
-#include "ui/menurules.h"
-#include "ui/treelayout.h"
+#include "windowlogic/menurules.h"
+#include "windowlogic/treelayout.h"
 
-// Posted to itself once the tree-building worker has started: apply the
-// saved placement and dividers.
-const UINT WM_TREE_APPLY_LAYOUT = 0x0500;
-// Posted after a refused rename: open the rebuild side's label editor again
-// (wParam 1 for the list with lParam the row, 0 for the tree with the item).
-const UINT WM_TREE_EDIT_AGAIN = WM_APP + 0x13;
-// Posted after a rename: refill the list of side wParam.
-const UINT WM_TREE_REFILL = WM_APP + 0x14;
-
-// The window's layout values of section RebuildTree.
-struct TreeWindowLayout {
-    TreeDividers dividers;
-    int cmdShow = SW_SHOWNORMAL;
-    int posX = 0, posY = 0, sizeX = 0, sizeY = 0;
-    DWORD rebuildSort = 0, cacheSort = 0;
-};
-void ReadTreeWindowLayout(CWinApp& app, TreeWindowLayout& layout);
-void WriteTreeWindowLayout(CWinApp& app, const TreeWindowLayout& layout);
-
-class CRebuildTreeDlg : public CDialog {
+class CRebuildTreeDlg : public CWorkerDialog, private IJobReport {
 public:
     CRebuildTreeDlg(CWinApp& app, const RebuildSettings& settings, int historyPrefixLength, CWnd* parent);
     ~CRebuildTreeDlg() override;
@@ -52,6 +36,10 @@ protected:
     void OnSize(UINT type, int width, int height) override;
     void OnDestroy() override;
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    int RunWorker() override;
+    void OnWorkerEnd(int result) override;
+    void OnCancelRequest() override;
+    void OnWorkerRefresh() override { RefreshStatus(); }
 
 private:
     enum Job { kBuildJob = 1, kExecuteJob = 2 };
@@ -67,8 +55,14 @@ private:
         int listItem = -1;
     };
 
-    static UINT __cdecl BuildWorker(LPVOID self);
-    static UINT __cdecl ExecuteWorker(LPVOID self);
+    // IJobReport, called by the jobs from either thread.
+    void StatusText(const char* text) override;
+    void StatusMessage(UINT id) override;
+    void Warning(const char* path, UINT id) override;
+    bool Ask(UINT id, const char* arg) override;
+    void Notify(UINT id, const char* arg) override;
+    void End(int) override {}
+
     bool StartJob(Job job);
     void OnJobDone(Job job, int result);
     void SetBusy(bool busy);
@@ -103,7 +97,7 @@ private:
     Box PaneArea() const;
     void MoveControl(int id, const Box& box);
 
-    CWinApp& app_;
+    CAppProfileStore store_;
     RebuildSettings settings_;
     int historyPrefixLength_;
     TreeWindowLayout layout_;
@@ -114,13 +108,13 @@ private:
     CWin32FileSystem files_;
     std::unique_ptr<IUrlCache> cache_;
     CPaneControls view_;
-    CDialogJobReport report_;
     std::unique_ptr<CRebuildJobs> jobs_;
     CTreePane* panes_[2] = {nullptr, nullptr};
     HWND trees_[2] = {nullptr, nullptr};
     HWND lists_[2] = {nullptr, nullptr};
 
     volatile bool busy_ = false;
+    Job job_ = kBuildJob;
     bool layoutApplied_ = false;
     std::vector<std::pair<int, int>> pendingExpands_;
     Target menuTarget_;

@@ -1,35 +1,19 @@
 #include "reportdlg.h"
 
-#include "htmlformatdlg.h"
-
 #include <shellapi.h>
 #include <stdio.h>
 
+#include "htmlformatdlg.h"
 #include "reportjob.h"
 #include "resource.h"
+#include "windowmessages.h"
 
-namespace {
-
-const DWORD kRefreshIntervalMs = 50;
-
-std::string LoadText(UINT id) {
-    char text[1024];
-    return AfxLoadString(id, text, sizeof text) ? std::string(text) : std::string();
-}
-
-}  // namespace
-
-CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders,
-                             IProfileStore& store)
-    : CDialog(templateId, parent),
+CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders, IProfileStore& store)
+    : CWorkerDialog(templateId, parent, WM_REPORT_REFRESH),
       m_folders(folders),
       m_store(store),
       m_translator(nullptr, this),
-      m_texts(LoadPageTexts()) {
-    InitializeCriticalSection(&m_lock);
-}
-
-CReportDialog::~CReportDialog() { DeleteCriticalSection(&m_lock); }
+      m_texts(LoadPageTexts()) {}
 
 void CReportDialog::FillFolderCombo(int folderNo) {
     HWND combo = GetDlgItem(IDC_REBUILD_FOLDER);
@@ -59,85 +43,46 @@ std::string CReportDialog::FolderPath(int folderNo) const {
     return folder;
 }
 
-bool CReportDialog::StartWorker(const int* controlsToDisable) {
+bool CReportDialog::StartJob(const int* controlsToDisable) {
     for (const int* id = controlsToDisable; *id; ++id) ::EnableWindow(GetDlgItem(*id), FALSE);
-    InterlockedExchange(&m_busy, 1);
-    if (AfxBeginThread(&CReportDialog::WorkerEntry, this)) return true;
-    InterlockedExchange(&m_busy, 0);
+    if (StartWorker()) return true;
     ShowMessage(IDS_NO_THREAD, nullptr);
     EndDialog(IDCANCEL);
     return false;
 }
 
-UINT __cdecl CReportDialog::WorkerEntry(LPVOID param) {
-    CReportDialog* self = static_cast<CReportDialog*>(param);
+int CReportDialog::RunWorker() {
     ReportJobResult r;
     try {
-        r = self->RunJob();
+        r = RunJob();
     } catch (...) {
         r.failed = true;
     }
-    self->result.stopped = r.stopped;
-    self->result.failed = r.failed;
-    self->result.found = r.found;
-    self->result.searched = r.searched;
-    self->result.folderNumber = r.folderNo;
-    self->result.resultFile = r.resultFile;
-    self->RequestRefresh(true);
-    ::PostMessageA(self->m_hWnd, WM_REPORT_DONE, 0, 0);
-    return 0;
+    result.stopped = r.stopped;
+    result.failed = r.failed;
+    result.found = r.found;
+    result.searched = r.searched;
+    result.folderNumber = r.folderNo;
+    result.resultFile = r.resultFile;
+    return 1;
 }
 
+void CReportDialog::OnWorkerEnd(int) { EndDialog(IDOK); }
+
 void CReportDialog::OnCancel() {
-    if (m_busy)
-        Job().RequestCancel();
+    if (Busy())
+        RequestCancel();
     else
         EndDialog(IDCANCEL);
 }
 
-BOOL CReportDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
-    if (msg == WM_REPORT_REFRESH) {
-        std::string status, counts;
-        EnterCriticalSection(&m_lock);
-        status = m_status;
-        counts = m_counts;
-        LeaveCriticalSection(&m_lock);
-        SetDlgItemText(IDC_STATUS_TEXT, status.c_str());
-        SetDlgItemText(IDC_PROGRESS_TEXT, counts.c_str());
-        *result = 0;
-        return TRUE;
-    }
-    if (msg == WM_REPORT_DONE) {
-        InterlockedExchange(&m_busy, 0);
-        EndDialog(IDOK);
-        *result = 0;
-        return TRUE;
-    }
-    return FALSE;
-}
-
-void CReportDialog::RequestRefresh(bool force) {
-    DWORD now = GetTickCount();
-    if (!force && now - m_lastRefresh < kRefreshIntervalMs) return;
-    m_lastRefresh = now;
-    ::SendMessageA(m_hWnd, WM_REPORT_REFRESH, 0, 0);
-}
-
-void CReportDialog::Status(const char* text) {
-    EnterCriticalSection(&m_lock);
-    m_status = text;
-    LeaveCriticalSection(&m_lock);
-    RequestRefresh(false);
-}
+void CReportDialog::Status(const char* text) { SetWorkerText(IDC_STATUS_TEXT, text); }
 
 void CReportDialog::Counts(DWORD found, DWORD seen) {
     char a[32], b[32];
     m_texts.formatCount(found, a, sizeof a);
     m_texts.formatCount(seen, b, sizeof b);
-    EnterCriticalSection(&m_lock);
-    m_counts = std::string(a) + " / " + b;
-    LeaveCriticalSection(&m_lock);
-    RequestRefresh(false);
+    SetWorkerText(IDC_PROGRESS_TEXT, (std::string(a) + " / " + b).c_str());
 }
 
 void CReportDialog::Message(UINT id, const char* arg) { ShowMessage(id, arg); }
@@ -145,30 +90,10 @@ void CReportDialog::Message(UINT id, const char* arg) { ShowMessage(id, arg); }
 int CReportDialog::ShowResourceMessage(UINT id, const char* arg) { return ShowMessage(id, arg); }
 
 int CReportDialog::ShowMessage(UINT id, const char* arg, UINT type) {
-    std::string text = LoadText(id);
-    size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, arg ? arg : "");
-    return AfxMessageBox(text.c_str(), type);
+    return WorkerMessageBox(AfxLoadText(id, arg), type);
 }
 
 void CReportDialog::ShowFormatDialog(PageFormat& format) {
-    ReportFormat edited;
-    edited.textColor = format.textColor;
-    edited.linkColor = format.linkColor;
-    edited.backColor = format.backColor;
-    edited.fontSize = format.fontSize;
-    edited.title = format.title;
-    edited.sortType = format.sortType;
-    edited.lineSpace = format.lineSpace;
-    edited.unorderedList = format.unorderedList;
-    CHtmlFormatDlg dialog(this, edited, true);
-    if (dialog.DoModal() != IDOK) return;
-    format.textColor = edited.textColor;
-    format.linkColor = edited.linkColor;
-    format.backColor = edited.backColor;
-    format.fontSize = edited.fontSize;
-    format.title = edited.title != 0;
-    format.sortType = edited.sortType;
-    format.lineSpace = edited.lineSpace != 0;
-    format.unorderedList = edited.unorderedList != 0;
+    CHtmlFormatDlg dialog(this, format, true);
+    dialog.DoModal();
 }

@@ -1,15 +1,16 @@
 // What the address list and keyword search dialogs share: the target folder
-// combo, the worker thread that runs the report job, the progress texts it
-// refreshes with WM_USER + 1, cancelling, messages and the help page.
+// combo, the report job run by the worker dialog base, cancelling, messages
+// and the page format dialog.
 #pragma once
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
-#include "afxwin.h"
+#include "afxworkerdlg.h"
 #include "jobs/win32/win32files.h"
 #include "reports/reportjobs.h"
+#include "settings/sections.h"
 #include "tree/treepane.h"
 
 // What the main dialog reads after DoModal returned IDOK.
@@ -22,16 +23,13 @@ struct ReportDialogResult {
     std::string resultFile; // the page's file name in that folder
 };
 
-class CReportDialog : public CDialog, protected IReportProgress, protected IMessageRoutine {
+class CReportDialog : public CWorkerDialog, protected IReportProgress, protected IMessageRoutine {
 public:
     CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders, IProfileStore& store);
-    ~CReportDialog() override;
 
     ReportDialogResult result;
 
 protected:
-    enum { WM_REPORT_REFRESH = WM_USER + 1, WM_REPORT_DONE = WM_USER + 2 };
-
     // Fills the folder combo with the usable rebuild folders (item data: the
     // number) and selects folderNo, else the first.
     void FillFolderCombo(int folderNo);
@@ -41,17 +39,20 @@ protected:
 
     // Disables the controls (0-terminated list) and runs the job in a worker;
     // false after message 10 when no thread can be started.
-    bool StartWorker(const int* controlsToDisable);
+    bool StartJob(const int* controlsToDisable);
     // Runs in the worker thread: the job itself.
     virtual ReportJobResult RunJob() = 0;
     virtual CReportJob& Job() = 0;
-    bool Busy() const { return m_busy; }
+    bool Busy() const { return WorkerBusy(); }
 
     void ShowFormatDialog(PageFormat& format);
+    // String `id` with its %s filled, in a box owned by the dialog; from any thread.
     int ShowMessage(UINT id, const char* arg, UINT type = MB_OK | MB_ICONEXCLAMATION);
 
     void OnCancel() override;
-    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    int RunWorker() override;
+    void OnWorkerEnd(int result) override;
+    void OnCancelRequest() override { Job().RequestCancel(); }
 
     // IReportProgress, called by the worker.
     void Status(const char* text) override;
@@ -63,14 +64,4 @@ protected:
     IProfileStore& m_store;
     CHtmlTranslator m_translator;
     PageTexts m_texts;
-
-private:
-    static UINT __cdecl WorkerEntry(LPVOID self);
-    void RequestRefresh(bool force);
-
-    CRITICAL_SECTION m_lock;
-    std::string m_status;       // guarded by m_lock
-    std::string m_counts;       // guarded by m_lock
-    DWORD m_lastRefresh = 0;    // worker only
-    volatile LONG m_busy = 0;
 };

@@ -5,12 +5,11 @@
 #include "dlgmessage.h"
 #include "mapping/mapping_settings.h"
 #include "pictures/viewerlogic.h"
+#include "profilestore.h"
 #include "resource.h"
 #include "translate/html_translator.h"
 
 namespace {
-
-const char kSection[] = "ViewSrc";
 
 // The translator's messages as message boxes of the program.
 class CBoxMessages : public IMessageRoutine {
@@ -44,16 +43,18 @@ bool CViewSrcDlg::LoadText() {
 void CViewSrcDlg::RestorePlacement() {
     CWinApp* app = AfxGetApp();
     if (!app) return;
-    int sizeX = (int)app->GetProfileInt(kSection, "SizeX", 0), sizeY = (int)app->GetProfileInt(kSection, "SizeY", 0);
-    if (sizeX == 0 || sizeY == 0) return;
+    CAppProfileStore store(*app);
+    ViewerWindowPlace stored;
+    ReadViewerWindowPlace(store, kSourceViewerSection, stored);
+    if (stored.sizeX == 0 || stored.sizeY == 0) return;
     WINDOWPLACEMENT place = {};
     place.length = sizeof(place);
     GetWindowPlacement(m_hWnd, &place);
-    place.showCmd = app->GetProfileInt(kSection, "CmdShow", SW_SHOWNORMAL);
-    place.rcNormalPosition.left = (int)app->GetProfileInt(kSection, "PosX", 0);
-    place.rcNormalPosition.top = (int)app->GetProfileInt(kSection, "PosY", 0);
-    place.rcNormalPosition.right = place.rcNormalPosition.left + sizeX;
-    place.rcNormalPosition.bottom = place.rcNormalPosition.top + sizeY;
+    place.showCmd = stored.cmdShow;
+    place.rcNormalPosition.left = stored.posX;
+    place.rcNormalPosition.top = stored.posY;
+    place.rcNormalPosition.right = stored.posX + stored.sizeX;
+    place.rcNormalPosition.bottom = stored.posY + stored.sizeY;
     SetWindowPlacement(m_hWnd, &place);
 }
 
@@ -103,9 +104,12 @@ void CViewSrcDlg::OnDestroy() {
     place.length = sizeof(place);
     if (!GetWindowPlacement(m_hWnd, &place)) return;
     const RECT& r = place.rcNormalPosition;
-    app->WriteProfileInt(kSection, "CmdShow", (int)place.showCmd);
-    app->WriteProfileInt(kSection, "PosX", r.left);
-    app->WriteProfileInt(kSection, "PosY", r.top);
-    app->WriteProfileInt(kSection, "SizeX", r.right - r.left);
-    app->WriteProfileInt(kSection, "SizeY", r.bottom - r.top);
+    ViewerWindowPlace stored;
+    stored.cmdShow = (int)place.showCmd;
+    stored.posX = r.left;
+    stored.posY = r.top;
+    stored.sizeX = r.right - r.left;
+    stored.sizeY = r.bottom - r.top;
+    CAppProfileStore store(*app);
+    WriteViewerWindowPlace(store, kSourceViewerSection, stored);
 }

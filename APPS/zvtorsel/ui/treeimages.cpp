@@ -1,6 +1,6 @@
 #include "treeimages.h"
 
-#include "ui/markimages.h"
+#include "windowlogic/markimages.h"
 
 namespace {
 

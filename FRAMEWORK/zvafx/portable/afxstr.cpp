@@ -177,3 +177,20 @@ void CString::ReleaseBuffer(int newLength) {
     if (newLength > (int)m_text.size()) newLength = (int)m_text.size();
     m_text.resize((size_t)newLength);
 }
+
+CString AfxFillText(const char* format, const char* arg, const char* marker) {
+    std::string text = format ? format : "";
+    size_t at = marker && *marker ? text.find(marker) : std::string::npos;
+    if (at != std::string::npos) text.replace(at, strlen(marker), arg ? arg : "");
+    if (text.size() > (size_t)kAfxTextLimit) {
+        size_t whole = 0;
+        for (size_t i = 0; i < (size_t)kAfxTextLimit;) {
+            size_t n = (size_t)CharLen(text.c_str() + i);
+            if (i + n > (size_t)kAfxTextLimit) break;
+            i += n;
+            whole = i;
+        }
+        text.resize(whole);
+    }
+    return CString(text.c_str(), (int)text.size());
+}

@@ -130,3 +130,12 @@ public:
 private:
     std::string m_text;
 };
+
+// ---- Texts of the string table -------------------------------------------
+
+// The longest text AfxFillText makes, in bytes.
+const int kAfxTextLimit = 4096;
+// format with its first `marker` ("%s", or "%d" for a number already written
+// as text) replaced by arg (null: nothing); every other byte stays as
+// written. A longer result is cut to kAfxTextLimit bytes at a character.
+CString AfxFillText(const char* format, const char* arg, const char* marker = "%s");

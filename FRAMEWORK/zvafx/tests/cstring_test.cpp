@@ -78,3 +78,24 @@ TEST(CString, FormatAndBuffers) {
     t.TrimRight();
     EXPECT_STREQ(t, "padded");
 }
+
+TEST(FillText, FillsTheFirstMarkerOnlyAndLeavesTheRestAsWritten) {
+    EXPECT_STREQ(AfxFillText("%s\nfailed 100%", "C:\\a"), "C:\\a\nfailed 100%");
+    EXPECT_STREQ(AfxFillText("%s and %s", "x"), "x and %s");
+    EXPECT_STREQ(AfxFillText("%s!", nullptr), "!");
+    EXPECT_STREQ(AfxFillText("no marker", "x"), "no marker");
+    EXPECT_STREQ(AfxFillText("%d %s", "7", "%d"), "7 %s");
+    EXPECT_STREQ(AfxFillText(nullptr, "x"), "");
+    // An argument that looks like a format stays as it is.
+    EXPECT_STREQ(AfxFillText("[%s]", "%s%d%n"), "[%s%d%n]");
+}
+
+TEST(FillText, CutsALongResultAtAWholeCharacter) {
+    std::string arg(kAfxTextLimit - 2, 'a');
+    arg += "\x83\x5c\x83\x5c";  // ソソ: the first one straddles the limit
+    CString text = AfxFillText("x%s", arg.c_str());
+    ASSERT_EQ(text.GetLength(), kAfxTextLimit - 1);
+    EXPECT_EQ(text[kAfxTextLimit - 2], 'a');
+    text = AfxFillText("%s", std::string(kAfxTextLimit + 100, 'b').c_str());
+    EXPECT_EQ(text.GetLength(), kAfxTextLimit);
+}

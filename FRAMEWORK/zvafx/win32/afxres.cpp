@@ -1,8 +1,10 @@
+#include <stdio.h>
 #include <string.h>
 
 #include <vector>
 
 #include "afxwin.h"
+#include "zvlibrary.h"
 
 namespace {
 
@@ -78,4 +80,32 @@ void CString::Format(UINT formatId, ...) {
     va_start(args, formatId);
     FormatV(format, args);
     va_end(args);
+}
+
+CString AfxLoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString AfxLoadText(UINT id, const char* arg) { return AfxFillText(AfxLoadText(id), arg); }
+
+void AfxFormatCount(DWORD value, char* out, int cap) {
+    if (!out || cap <= 0) return;
+    if (zvFigureSepInt32A((int)value, out, cap, 0) && out[0]) return;
+    // Without the system's format: groups of three digits with ",".
+    char digits[16], grouped[32];
+    int count = snprintf(digits, sizeof digits, "%lu", (unsigned long)value), length = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && (count - i) % 3 == 0) grouped[length++] = ',';
+        grouped[length++] = digits[i];
+    }
+    grouped[length] = 0;
+    snprintf(out, (size_t)cap, "%s", grouped);
+}
+
+CString AfxFormatCount(DWORD value) {
+    char text[32];
+    AfxFormatCount(value, text, sizeof text);
+    return text;
 }

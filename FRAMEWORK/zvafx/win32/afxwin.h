@@ -24,6 +24,16 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& module);
 // returns its length, 0 when no module has it.
 int AfxLoadString(UINT id, char* buffer, int size);
 
+// String `id` of the resource chain, empty when no module has it.
+CString AfxLoadText(UINT id);
+// String `id` with its first "%s" filled by arg (AfxFillText).
+CString AfxLoadText(UINT id, const char* arg);
+// value with the user's thousands separators ("," in groups of three when
+// the system gives none).
+CString AfxFormatCount(DWORD value);
+// The same into a caller's buffer of cap bytes (cut when too small).
+void AfxFormatCount(DWORD value, char* out, int cap);
+
 // ---- Message boxes ---------------------------------------------------------
 
 // Caption of the framework's message boxes: the application's title.
@@ -144,6 +154,7 @@ public:
     LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM w = 0, LPARAM l = 0) {
         return ::SendDlgItemMessageA(m_hWnd, id, msg, w, l);
     }
+    // A box owned by this window, captioned with the application's title by default.
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
     HWND m_hWnd = nullptr;

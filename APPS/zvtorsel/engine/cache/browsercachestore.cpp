@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/blockfile.h"
 #include "cache/cache2.h"
 #include "cache/cachekeys.h"

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "base/jobreport.h"
 #include "cache/urlcache.h"
-#include "jobs/jobreport.h"
 
 // URL, local file (empty when none), size and last-modified time as
 // "YYYY-MM-DD hh:mm:ss" UTC (empty when none), separated by tabs; for the

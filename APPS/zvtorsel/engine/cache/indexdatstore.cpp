@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 
 namespace {
 

@@ -81,3 +81,7 @@ public:
 const ULONGLONG kCacheNeverExpires = 0x24C859FA3C8B38F0ULL;
 // Added to the time of a written-back entry so that it is not older than its file.
 const DWORD kWriteBackTimeOffset = 19999999;
+
+// The caption of the cache root: rootText (string 28) for the live cache; for
+// a cache folder, captionFormat (string 1182, one %s) filled with the folder.
+std::string CacheRootCaption(const IUrlCache& cache, const char* rootText, const char* captionFormat);

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "jobs/execute.h"
 #include "tree/treemodel.h"
 

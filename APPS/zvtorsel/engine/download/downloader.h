@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/filesystem.h"
 #include "cache/urlcache.h"
-#include "jobs/filesystem.h"
 
 #ifdef _WIN32
 #include <windows.h>

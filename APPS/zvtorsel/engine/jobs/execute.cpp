@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "tree/treepane.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
@@ -98,38 +98,18 @@ int CCachePane::TransferMarked(bool move) {
     }
     DeferRefresh();
     rebuildPane->DeferRefresh();
-    int result = CopyFolder(root, move);
+    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ", [&](int folder, int item) {
+        bool stop = false;
+        bool copied = CopyEntry(folder, item, &stop);
+        // The source goes only once its copy is safely in the rebuild folder.
+        if (!stop && move && copied) DeleteEntry(folder, item, &stop);
+        return !stop;
+    });
     translator.Release();
     if (move) RemoveEmptyFolders(root);
     rebuildPane->EndDeferral();
     EndDeferral();
     return result;
-}
-
-int CCachePane::CopyFolder(int folder, bool move) {
-    BYTE wanted = move ? MARK_M : MARK_C;
-    char url[kUrlBufferSize];
-    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
-        if (Cancelled()) return 0;
-        TreeItem* it = model.Node(folder)->items[i];
-        if (!it) continue;
-        if (it->IsFolder()) {
-            if (!CopyFolder(it->Child(), move)) return 0;
-            continue;
-        }
-        if ((it->marks[side] & MARK_M) != wanted) continue;
-        if (!EntryUrl(folder, (int)i, true, url)) continue;
-        ShowProgress(move ? "Moving " : "Copying ", url);
-        bool stop = false;
-        bool copied = CopyEntry(folder, (int)i, &stop);
-        if (stop) return 0;
-        // The source goes only once its copy is safely in the rebuild folder.
-        if (move && copied) {
-            DeleteEntry(folder, (int)i, &stop);
-            if (stop) return 0;
-        }
-    }
-    return 1;
 }
 
 bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
@@ -238,32 +218,18 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
 int CCachePane::DeleteMarked() {
     DeferRefresh();
-    int result = DeleteFolder(root);
-    if (result && settings.viewHistTree && historyRoot >= 0) result = DeleteFolder(historyRoot);
+    auto remove = [&](int folder, int item) {
+        bool stop = false;
+        DeleteEntry(folder, item, &stop);
+        return !stop;
+    };
+    int result = WalkMarked(root, MARK_D, "Deleting ", remove);
+    if (result && settings.viewHistTree && historyRoot >= 0)
+        result = WalkMarked(historyRoot, MARK_D, "Deleting ", remove);
     RemoveEmptyFolders(root);
     if (historyRoot >= 0) RemoveEmptyFolders(historyRoot);
     EndDeferral();
     return result;
-}
-
-int CCachePane::DeleteFolder(int folder) {
-    char url[kUrlBufferSize];
-    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
-        if (Cancelled()) return 0;
-        TreeItem* it = model.Node(folder)->items[i];
-        if (!it) continue;
-        if (it->IsFolder()) {
-            if (!DeleteFolder(it->Child())) return 0;
-            continue;
-        }
-        if ((it->marks[side] & MARK_M) != MARK_D) continue;
-        if (!EntryUrl(folder, (int)i, true, url)) continue;
-        ShowProgress("Deleting ", url);
-        bool stop = false;
-        DeleteEntry(folder, (int)i, &stop);
-        if (stop) return 0;
-    }
-    return 1;
 }
 
 bool CCachePane::DeleteEntry(int folder, int item, bool* stop) {
@@ -295,42 +261,21 @@ int CRebuildPane::TransferMarked(bool move) {
     }
     DeferRefresh();
     cachePane->DeferRefresh();
-    int result = CopyFolder(root, move);
+    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ", [&](int folder, int item) {
+        bool stop = false;
+        bool written = WriteBack(folder, item, &stop) != 0;
+        if (stop || !written) return !stop;
+        if (move)
+            DeleteFromDisk(folder, item, &stop);
+        else
+            SetMarks(folder, item, model.Item(folder, item)->marks[side] & (BYTE)~MARK_C);
+        return !stop;
+    });
     translator.Release();
     if (move) RemoveEmptyFolders(root);
     cachePane->EndDeferral();
     EndDeferral();
     return result;
-}
-
-int CRebuildPane::CopyFolder(int folder, bool move) {
-    BYTE wanted = move ? MARK_M : MARK_C;
-    char url[kUrlBufferSize];
-    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
-        if (Cancelled()) return 0;
-        TreeItem* it = model.Node(folder)->items[i];
-        if (!it) continue;
-        if (it->IsFolder()) {
-            // Unread folders hold no marks.
-            if (model.Node(it->Child())->state == FOLDER_READ && !CopyFolder(it->Child(), move))
-                return 0;
-            continue;
-        }
-        if ((it->marks[side] & MARK_M) != wanted) continue;
-        if (!EntryUrl(folder, (int)i, false, url)) continue;
-        ShowProgress(move ? "Moving " : "Copying ", url);
-        bool stop = false;
-        bool written = WriteBack(folder, (int)i, &stop) != 0;
-        if (stop) return 0;
-        if (!written) continue;
-        if (!move) {
-            SetMarks(folder, (int)i, model.Item(folder, (int)i)->marks[side] & (BYTE)~MARK_C);
-            continue;
-        }
-        DeleteFromDisk(folder, (int)i, &stop);
-        if (stop) return 0;
-    }
-    return 1;
 }
 
 int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
@@ -384,31 +329,14 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
 
 int CRebuildPane::DeleteMarked() {
     DeferRefresh();
-    int result = DeleteFolder(root);
+    int result = WalkMarked(root, MARK_D, "Deleting ", [&](int folder, int item) {
+        bool stop = false;
+        DeleteFromDisk(folder, item, &stop);
+        return !stop;
+    });
     RemoveEmptyFolders(root);
     EndDeferral();
     return result;
-}
-
-int CRebuildPane::DeleteFolder(int folder) {
-    char url[kUrlBufferSize];
-    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
-        if (Cancelled()) return 0;
-        TreeItem* it = model.Node(folder)->items[i];
-        if (!it) continue;
-        if (it->IsFolder()) {
-            if (model.Node(it->Child())->state == FOLDER_READ && !DeleteFolder(it->Child()))
-                return 0;
-            continue;
-        }
-        if ((it->marks[side] & MARK_M) != MARK_D) continue;
-        if (!EntryUrl(folder, (int)i, false, url)) continue;
-        ShowProgress("Deleting ", url);
-        bool stop = false;
-        DeleteFromDisk(folder, (int)i, &stop);
-        if (stop) return 0;
-    }
-    return 1;
 }
 
 bool CRebuildPane::DeleteFromDisk(int folder, int item, bool* stop) {

@@ -1,7 +1,7 @@
 // Helpers of the jobs that carry out the marks.
 #pragma once
-#include "jobs/filesystem.h"
-#include "jobs/jobreport.h"
+#include "base/filesystem.h"
+#include "base/jobreport.h"
 
 // Renames the file at path to a free name made from its last-write date (and
 // time of day when that name is taken) before its extension.

@@ -4,9 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 
 namespace {
 const char kSection[] = "download";

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "../app/resource.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "zvpath.h"
 
 namespace {

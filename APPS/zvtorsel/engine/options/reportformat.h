@@ -1,16 +1,19 @@
-// The look of the generated report pages as the format dialog edits it.
+// The look of the generated report pages, as the format dialog edits it.
 #pragma once
 #include "zvtypes.h"
 
-struct ReportFormat {
-    DWORD textColor = 0x000000;  // 0xRRGGBB, the order of HTML colour notation
-    DWORD linkColor = 0x0000FF;
+// Colours are 0xRRGGBB, the order of HTML colour notation; fontSize is the
+// HTML size 1 to 7. The picture list uses the colours, the size and the two
+// list switches.
+struct PageFormat {
+    DWORD textColor = 0;
+    DWORD linkColor = 255;
     DWORD backColor = 0xFFFFFF;
-    int fontSize = 3;  // HTML font size 1 to 7
-    int title = 1;
-    int sortType = 0;  // 0: by URL, 1: by title
-    int lineSpace = 0;
-    int unorderedList = 0;
+    int fontSize = 3;
+    bool title = true;
+    int sortType = 0;  // 0: URL order, 1: title order
+    bool lineSpace = false;
+    bool unorderedList = false;
 };
 
 // 0xRRGGBB to the system's 0x00BBGGRR and back (the same swap both ways).

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/filesystem.h"
+#include "base/filesystem.h"
 #include "tree/treemodel.h"
 #include "zvdib.h"
 #include "zvtypes.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "afxstr.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
@@ -164,10 +165,8 @@ private:
 };
 
 std::string CPictureScan::Format(UINT id, const std::string& arg) const {
-    std::string format = id == kStrSearchResultOf ? job_.resultFormat : job_.pageTitle;
-    size_t at = format.find("%s");
-    if (at != std::string::npos) format.replace(at, 2, arg);
-    return format;
+    const std::string& format = id == kStrSearchResultOf ? job_.resultFormat : job_.pageTitle;
+    return AfxFillText(format.c_str(), arg.c_str()).c_str();
 }
 
 void CPictureScan::ShowCollectProgress() {
@@ -266,10 +265,10 @@ std::string CPictureScan::PageHead(const std::string& title, bool withBase) cons
             std::string("<BASE HREF=\"") + MappingSettings::Process().FileUrlPrefix() + search_ + "base.html\">\r\n";
     page += "</HEAD>\r\n";
     snprintf(line, sizeof(line), "<BODY TEXT=\"#%06X\" LINK=\"#%06X\" BGCOLOR=\"#%06X\">\r\n",
-             (unsigned)(s_.textColor & 0xFFFFFF), (unsigned)(s_.linkColor & 0xFFFFFF),
-             (unsigned)(s_.backColor & 0xFFFFFF));
+             (unsigned)(s_.format.textColor & 0xFFFFFF), (unsigned)(s_.format.linkColor & 0xFFFFFF),
+             (unsigned)(s_.format.backColor & 0xFFFFFF));
     page += line;
-    snprintf(line, sizeof(line), "<FONT SIZE=%d>\r\n", s_.fontSize);
+    snprintf(line, sizeof(line), "<FONT SIZE=%d>\r\n", s_.format.fontSize);
     page += line;
     return page;
 }
@@ -373,7 +372,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
     CThumbnailCanvas canvas(s_.thumbWidth, s_.thumbHCount, nameHeight, (int)list.size());
     std::string bitmapName = WithExtension(pageName, "bmp");
     page += "<MAP NAME=\"map0001\">\r\n";
-    bool canvasMade = !list.empty() && canvas.Create(s_.backColor);
+    bool canvasMade = !list.empty() && canvas.Create(s_.format.backColor);
     char coords[96];
     int cell = 0;
     for (const PictureEntry* p : list) {
@@ -398,7 +397,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
     if (!services_.files.WriteWhole((job_.rebuildFolder + bitmapName).c_str(), bmp.data(), bmp.size())) {
-        services_.report.Message(kMsgPictureResultCreateFailed, nullptr);
+        services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
         return false;
     }
     return true;
@@ -415,7 +414,7 @@ bool CPictureScan::WritePictures(const std::vector<const PictureEntry*>& list, c
 
 bool CPictureScan::WritePage(const std::string& name, const std::string& text) {
     if (services_.files.WriteWhole((job_.rebuildFolder + name).c_str(), text.data(), text.size())) return true;
-    services_.report.Message(kMsgPictureResultCreateFailed, nullptr);
+    services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
     return false;
 }
 
@@ -429,7 +428,7 @@ bool CPictureScan::Run() {
         if (!services_.files.ReadWhole(job_.resultPage.c_str(), text) ||
             !ReadResultPageFolders(std::string(text.begin(), text.end()), folder, listed,
                                    job_.resultPage.substr(0, LastSeparator(job_.resultPage) + 1))) {
-            services_.report.Message(kMsgResultPageUnreadable, nullptr);
+            services_.report.Message(IDS_RESULT_PAGE_UNREADABLE, nullptr);
             return false;
         }
         search_ = folder;
@@ -495,7 +494,7 @@ bool CPictureScan::Run() {
         for (const PictureEntry& p : pictures_) all.push_back(&p);
         ok = WritePictures(all, baseName, page);
     } else {
-        if (s_.unorderedList) page += "<UL>\r\n";
+        if (s_.format.unorderedList) page += "<UL>\r\n";
         std::vector<int> order;
         for (size_t i = 0; i < folders_.size(); ++i) order.push_back((int)i);
         std::stable_sort(order.begin(), order.end(),
@@ -509,7 +508,7 @@ bool CPictureScan::Run() {
             if (!inserted.empty()) inserted.pop_back();
             std::string subName = InsertBeforeExtension(baseName, "@" + inserted);
             std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path);
-            if (s_.unorderedList) page += "<LI>";
+            if (s_.format.unorderedList) page += "<LI>";
             page += "<A HREF=\"" + (relative_ ? UrlPath(subName) : subName) + "\">" + Escaped(url);
 
             std::vector<const PictureEntry*> list;
@@ -524,9 +523,9 @@ bool CPictureScan::Run() {
             char count[48];
             snprintf(count, sizeof(count), "</A> : %d<BR>\r\n", folder.count);
             page += count;
-            if (s_.lineSpace) page += "<BR>\r\n";
+            if (s_.format.lineSpace) page += "<BR>\r\n";
         }
-        if (s_.unorderedList) page += "</UL>\r\n";
+        if (s_.format.unorderedList) page += "</UL>\r\n";
     }
     page += PageTail();
     ok = WritePage(baseName, page) && ok;

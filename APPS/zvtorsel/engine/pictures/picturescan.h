@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/messagenumbers.h"
+#include "options/reportformat.h"
 #include "pictures/picturefiles.h"
 #include "pictures/picturesize.h"
 #include "tree/treepane.h"
@@ -30,9 +32,7 @@ struct PictureScanSettings {
     int thumbHCount = 8;
     bool border = false;
     bool separation = false;
-    DWORD textColor = 0, linkColor = 255, backColor = 0xFFFFFF;  // 0xRRGGBB
-    int fontSize = 3;
-    bool lineSpace = false, unorderedList = false;
+    PageFormat format;  // colours, size and list switches of the page
 };
 
 enum PictureTypeSwitch { TYPE_BMP, TYPE_GIF, TYPE_JPG, TYPE_PNG, TYPE_PJPG, TYPE_XBM };
@@ -69,12 +69,6 @@ struct PictureFolder {
 enum : DWORD { kPluginType = 0x80000000u };
 
 // Where the scan runs and what it reports back.
-// Messages of the scan (string table numbers).
-enum : UINT {
-    kMsgResultPageUnreadable = 61,       // "検索結果ファイルの読み取りに失敗しました。"
-    kMsgPictureResultCreateFailed = 62,  // "画像データ検索結果ファイル作成に失敗しました。"
-};
-
 struct PictureScanJob {
     // Texts of the string table (55 and 54), Shift_JIS.
     std::string pageTitle = "\x83\x8d\x81\x5b\x83\x4a\x83\x8b\x89\xe6\x91\x9c\x83\x66\x81\x5b\x83\x5e";

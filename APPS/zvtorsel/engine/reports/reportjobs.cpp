@@ -60,7 +60,7 @@ bool CReportJob::StartPage(const std::string& path, UINT failMessage) {
         return false;
     }
     if (!m_translator.AllocBuffers(kBuffersFileConverted)) {
-        m_progress.Message(kMsgOutOfMemorySearch, nullptr);
+        m_progress.Message(IDS_NO_MEMORY_SEARCH, nullptr);
         return false;
     }
     return true;
@@ -82,7 +82,7 @@ void CReportJob::ListSorted(const std::string& folder, std::vector<DirEntry>& en
 bool CReportJob::OpenTitles(bool wanted) {
     if (!wanted) return false;
     if (m_translator.OpenTitleScanners()) return true;
-    m_progress.Message(kMsgNoMemoryForTitles, nullptr);
+    m_progress.Message(IDS_NO_MEMORY_TITLES, nullptr);
     return false;
 }
 
@@ -99,7 +99,7 @@ ReportJobResult CAddressListJob::Run(const std::string& folder, int folderNo,
     m_entries.clear();
     m_seen = 0;
     std::string page = folder + kAddressListFile;
-    if (!StartPage(page, kMsgListFailed)) {
+    if (!StartPage(page, IDS_LIST_FAILED)) {
         result.failed = true;
         return result;
     }
@@ -113,7 +113,7 @@ ReportJobResult CAddressListJob::Run(const std::string& folder, int folderNo,
     }
     SortEntries(m_entries, m_settings);
     if (!WritePage(page, AddressListPage(folder, settings.format, m_entries, m_texts, m_settings))) {
-        m_progress.Message(kMsgListFailed, nullptr);
+        m_progress.Message(IDS_LIST_FAILED, nullptr);
         result.failed = true;
     }
     return result;
@@ -176,14 +176,14 @@ ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
         keywords.push_back(k);
     }
     if (keywords.empty()) {
-        m_progress.Message(kMsgNoKeyword, nullptr);
+        m_progress.Message(IDS_NO_KEYWORD, nullptr);
         result.failed = true;
         return result;
     }
     result.resultFile = KeywordFileName(keywords, request.orOperation, m_settings);
     std::string expression = KeywordExpression(keywords, request.orOperation, m_settings);
     std::string page = request.rebuildFolder + result.resultFile;
-    if (!StartPage(page, kMsgResultFileFailed)) {
+    if (!StartPage(page, IDS_RESULT_FILE_FAILED)) {
         result.failed = true;
         return result;
     }
@@ -193,7 +193,7 @@ ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
     if (!m_translator.OpenKeywordScanners(words, request.matchCase, request.patterns,
                                           request.orOperation)) {
         m_translator.Release();
-        m_progress.Message(kMsgOutOfMemorySearch, nullptr);
+        m_progress.Message(IDS_NO_MEMORY_SEARCH, nullptr);
         result.failed = true;
         return result;
     }
@@ -208,7 +208,7 @@ ReportJobResult CKeywordSearchJob::Run(const KeywordRequest& request) {
     SortEntries(m_entries, m_settings);
     if (!WritePage(page, KeywordResultPage(m_searchFolder, expression, request.format, m_entries,
                                            m_found, m_searched, m_texts, m_settings, request.rebuildFolder))) {
-        m_progress.Message(kMsgResultFileFailed, nullptr);
+        m_progress.Message(IDS_RESULT_FILE_FAILED, nullptr);
         result.failed = true;
     }
     return result;

@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "jobs/filesystem.h"
+#include "base/filesystem.h"
+#include "base/messagenumbers.h"
 #include "reports/reportpage.h"
 #include "reports/reportsettings.h"
 #include "translate/html_translator.h"
-
-// String numbers the jobs report.
-enum : UINT {
-    kMsgListFailed = 39,          // "一覧表作成に失敗しました。"
-    kMsgNoMemoryForTitles = 41,   // "メモリ不足により、タイトルが付けられません。..."
-    kMsgNoKeyword = 52,           // "何かキーワードを入れて下さい。"
-    kMsgResultFileFailed = 53,    // "検索結果ファイル作成に失敗しました。"
-};
 
 // How a report job tells its progress. The dialog refreshes its controls,
 // the command-line job prints messages only, tests record.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "afxstr.h"
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
@@ -174,10 +175,7 @@ std::string Count(DWORD value, const PageTexts& texts) {
 }
 
 std::string Formatted(const std::string& format, const std::string& argument) {
-    std::string text = format;
-    size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, argument);
-    return text;
+    return AfxFillText(format.c_str(), argument.c_str()).c_str();
 }
 
 std::string Color(DWORD value) {

@@ -99,7 +99,7 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
     m_convertedLength = 0;
     void* file = m_files ? m_files->OpenRead(path) : nullptr;
     if (!file) {
-        if (m_messages) m_messages->ShowResourceMessage(kMsgCannotRead, path);
+        if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return FALSE;
     }
     DWORD length = m_files->FileLength(file);
@@ -162,7 +162,7 @@ BOOL CHtmlTranslator::ReadTranslationHeader(const char* path, long* orgSize, lon
                                             long* orgBlk) {
     void* file = m_files ? m_files->OpenRead(path) : nullptr;
     if (!file) {
-        if (m_messages) m_messages->ShowResourceMessage(kMsgCannotRead, path);
+        if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return FALSE;
     }
     char head[2 * kEnvelopeLineLength + 1];

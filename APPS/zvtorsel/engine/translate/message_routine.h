@@ -1,13 +1,8 @@
 // The program's message routine as the engine sees it: the dialog shows a
 // message box, a headless run prints, tests record.
 #pragma once
+#include "base/messagenumbers.h"
 #include "zvtypes.h"
-
-enum : UINT {
-    kMsgOutOfMemorySearch = 40,     // "メモリ不足により、検索できませんでした。"
-    kMsgOutOfMemoryTranslate = 42,  // "メモリ不足により、変換できませんでした。"
-    kMsgCannotRead = 44,            // "%s が読み込めませんでした。"
-};
 
 class IMessageRoutine {
 public:

@@ -1,9 +1,9 @@
 #include <string.h>
 
-#include "../app/resource.h"
-#include "cache/enumerate.h"
-#include "cache/folderurl.h"
+#include "base/messagenumbers.h"
+#include "cache/contenttype.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "treepane.h"
 #include "zvfiletime.h"
 
@@ -11,7 +11,76 @@ CCachePane::CCachePane(CFolderTree& model_, const RebuildSettings& settings_, IF
                        IPaneView& view_, IJobReport& report_, IUrlCache& cache_)
     : CTreePane(model_, SIDE_CACHE, settings_, files_, view_, report_), cache(cache_) {}
 
-int CCachePane::BuildTree() { return EnumerateUrlCache(*this); }
+namespace {
+
+bool Present(const char* s) { return s && *s; }
+
+// Status lines are refreshed every so many entries so a large cache does not
+// spend its walk formatting counters.
+const int kStatusInterval = 256;
+
+}  // namespace
+
+// Creates the cache root (and the history root when the history tree is
+// shown) and inserts every content and history entry. Returns 1 when the
+// walk completed or found nothing, 0 when it was cancelled.
+int CCachePane::BuildTree() {
+    RefreshStatus();
+    root = model.NewFolder(-1, -1, 0, FOLDER_READ);
+    view.FolderInserted(side, root);
+    historyRoot = -1;
+    if (settings.viewHistTree) {
+        historyRoot = model.NewFolder(-1, -1, 0, FOLDER_READ);
+        view.FolderInserted(side, historyRoot);
+    }
+    shownFolder = root;
+
+    UrlCacheEntry entry;
+    char mapped[kUrlBufferSize];
+    if (cache.FindFirst(entry)) {
+        int seen = 0;
+        DeferRefresh();
+        do {
+            if (Cancelled()) {
+                cache.FindClose();
+                EndDeferral();
+                return 0;
+            }
+            bool cookie = (entry.entryType & CACHE_ENTRY_COOKIE) != 0;
+            bool history = (entry.entryType & CACHE_ENTRY_HISTORY) != 0;
+            if (!cookie && !history && Present(entry.sourceUrl) && Present(entry.localFile)) {
+                // Browser caches name their files without an extension: the
+                // content type gives the one a query URL is mapped with.
+                const char* local = entry.localFile;
+                std::string typed;
+                if (const char* ext = ExtensionForContentType(entry.contentType)) {
+                    typed = std::string(local) + "." + ext;
+                    local = typed.c_str();
+                }
+                if (MapUrlToName(entry.sourceUrl, local, entry.lastModified, settings.cnvtPercent, mapped,
+                                 sizeof(mapped)))
+                    AddCacheEntry(&entry, mapped, root, 0, MARK_ALL, 0, false);
+            } else if (history && historyRoot >= 0 && Present(entry.sourceUrl) && !Present(entry.localFile)) {
+                const char* url = entry.sourceUrl;
+                size_t skip = (size_t)historyPrefixLength;
+                if (strlen(url) >= skip)
+                    url += skip;
+                else
+                    url += strlen(url);
+                if (MapUrlToName(url, nullptr, entry.lastModified, settings.cnvtPercent, mapped, sizeof(mapped)))
+                    AddCacheEntry(&entry, mapped, historyRoot, 0, MARK_HISTORY_ALLOWED, 0, false);
+            }
+            if (++seen % kStatusInterval == 0) RefreshStatus();
+        } while (cache.FindNext(entry));
+        cache.FindClose();
+        EndDeferral();
+    }
+    for (const CacheDamage& damage : cache.Damage()) report.Warning(damage.where.c_str(), damage.message);
+    view.ExpandFolder(side, root);
+    if (historyRoot >= 0) view.ExpandFolder(side, historyRoot);
+    RefreshStatus();
+    return 1;
+}
 
 TreeItem* CCachePane::AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,
                              BYTE marks, bool ghost) {

@@ -1,4 +1,4 @@
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "mapping/mapping_settings.h"
 #include "treepane.h"
 #include "zvclass.h"

@@ -1,8 +1,8 @@
 #include <string.h>
 
-#include "cache/folderurl.h"
 #include "jobs/temporaryname.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "treepane.h"
 
 namespace {

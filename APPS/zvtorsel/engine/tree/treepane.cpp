@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "cache/folderurl.h"
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
+#include "tree/folderurl.h"
 #include "zvclass.h"
 #include "zvpath.h"
 
@@ -463,4 +463,23 @@ int CTreePane::NewChildFolder(int folder, const std::string& name, BYTE allowed,
 
 void CTreePane::ExpandIfShallow(int folder, int depth) {
     if (depth < 2) view.ExpandFolder(side, folder);
+}
+
+int CTreePane::WalkMarked(int folder, BYTE wanted, const char* verb, const std::function<bool(int, int)>& act) {
+    char url[kUrlBufferSize];
+    for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
+        if (Cancelled()) return 0;
+        TreeItem* it = model.Node(folder)->items[i];
+        if (!it) continue;
+        if (it->IsFolder()) {
+            bool unread = side == SIDE_REBUILD && model.Node(it->Child())->state != FOLDER_READ;
+            if (!unread && !WalkMarked(it->Child(), wanted, verb, act)) return 0;
+            continue;
+        }
+        if ((it->marks[side] & MARK_M) != wanted) continue;
+        if (!EntryUrl(folder, (int)i, side == SIDE_CACHE, url)) continue;
+        ShowProgress(verb, url);
+        if (!act(folder, (int)i)) return 0;
+    }
+    return 1;
 }

@@ -2,12 +2,13 @@
 // or the URL cache with its history (CCachePane), as a view on the shared
 // model with its own marks, counters and settings.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/filesystem.h"
+#include "base/jobreport.h"
 #include "cache/urlcache.h"
-#include "jobs/filesystem.h"
-#include "jobs/jobreport.h"
 #include "translate/html_translator.h"
 #include "tree/paneview.h"
 #include "tree/treemodel.h"
@@ -135,6 +136,12 @@ public:
     void WarnAt(int folder, const char* name, UINT id);
     // Status text of a job step: prefix followed by the folder URL and name.
     void ShowProgress(const char* prefix, const char* text);
+    // The walk of the copy, move and delete steps: every entry below folder
+    // whose C/D/M mark is `wanted` gets its URL shown after `verb`, then
+    // act(folder, item). Unread folders of the rebuild side hold no marks and
+    // are skipped. Returns 0 when act returned false or the pane was
+    // cancelled, else 1.
+    int WalkMarked(int folder, BYTE wanted, const char* verb, const std::function<bool(int, int)>& act);
     // Asks whether to go on after a failed file operation: true to go on.
     // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
@@ -198,8 +205,6 @@ private:
     int MergeFolders(int folder, const char* diskPath, int rebuildNo);
     // Copies (or moves) every marked file of this side; 0 when the job stops.
     int TransferMarked(bool move);
-    int CopyFolder(int folder, bool move);
-    int DeleteFolder(int folder);
     int WriteBack(int folder, int item, bool* stop);
     bool DeleteFromDisk(int folder, int item, bool* stop);
 };
@@ -232,8 +237,6 @@ public:
 private:
     // Copies (or moves) every marked file of this side; 0 when the job stops.
     int TransferMarked(bool move);
-    int CopyFolder(int folder, bool move);
-    int DeleteFolder(int folder);
     // Copies one entry into its rebuild folder; false with *stop set when the user stopped.
     bool CopyEntry(int folder, int item, bool* stop);
     bool DeleteEntry(int folder, int item, bool* stop);

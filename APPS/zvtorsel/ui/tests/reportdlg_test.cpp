@@ -29,29 +29,6 @@ const char kAddDialog[] = "\x83\x8a\x83\x58\x83\x67\x82\xb3\x82\xb9\x82\xbd\x82\
 const char kSearchDialog[] = "\x83\x4c\x81\x5b\x83\x8f\x81\x5b\x83\x68\x8c\x9f\x8d\xf5";  // キーワード検索
 const char kNihongo[] = "\x93\xfa\x96\x7b\x8c\xea";
 
-class CTestStore : public IProfileStore {
-public:
-    int GetInt(const char* section, const char* key, int defaultValue) override {
-        auto it = values.find(Key(section, key));
-        return it == values.end() ? defaultValue : atoi(it->second.c_str());
-    }
-    std::string GetString(const char* section, const char* key) override {
-        auto it = values.find(Key(section, key));
-        return it == values.end() ? std::string() : it->second;
-    }
-    void WriteInt(const char* section, const char* key, int value) override {
-        values[Key(section, key)] = std::to_string(value);
-    }
-    void WriteString(const char* section, const char* key, const char* value) override {
-        if (value)
-            values[Key(section, key)] = value;
-        else
-            values.erase(Key(section, key));
-    }
-    static std::string Key(const char* section, const char* key) { return std::string(section) + "/" + key; }
-    std::map<std::string, std::string> values;
-};
-
 std::mutex g_boxLock;
 std::vector<std::string> g_boxes;
 
@@ -120,7 +97,7 @@ protected:
     }
 
     RebuildSettings folders;
-    CTestStore store;
+    CMemoryProfileStore store;
     std::string first, second;
 };
 
@@ -221,6 +198,37 @@ TEST_F(ReportDialogs, KeywordSearchDialogKeepsHistoryAndWritesThePage) {
     EXPECT_EQ("old", store.values["SearchKeyWord/KeyWord01"]);
     EXPECT_EQ("ignored", store.values["SearchKeyWord/KeyWord20"]);
     EXPECT_EQ("1", store.values["SearchKeyWord/Operation"]);
+}
+
+// A message of the job waits in a box owned by the dialog: the dialog is
+// held while the worker waits, so a click on its cancel button is lost.
+TEST_F(ReportDialogs, JobMessageIsOwnedByTheDialogAndHoldsIt) {
+    AfxSetMessageBoxHandler(nullptr);
+    CreateDirectoryA((first + "locallst.htm").c_str(), nullptr);  // the page cannot be written
+    store.values["CreateList/BaseFolderNo"] = "0";
+    CCreateListDlg dialog(nullptr, folders, store);
+    INT_PTR result = RunModal(dialog, kListDialog, [&](HWND w) {
+        windriver::Press(w, IDOK);
+        HWND box = windriver::WaitForMessageBox(String(IDS_LIST_FAILED).c_str(), 20000, GetCurrentProcessId());
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(w, GetWindow(box, GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(w));
+        // Keep the box clear of the button, so the click lands on the dialog.
+        RECT button;
+        GetWindowRect(windriver::Item(w, IDCANCEL), &button);
+        SetWindowPos(box, nullptr, button.right + 40, button.bottom + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        windriver::ClickItem(w, IDCANCEL);
+        windriver::Settle(w);
+        EXPECT_TRUE(IsWindow(box));
+        EXPECT_FALSE(dialog.CancelRequested());
+        Shot(box, "reportmessage.bmp");
+        windriver::Press(box, IDOK);
+        EXPECT_TRUE(windriver::WaitForGone(w, 20000));
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_TRUE(dialog.result.failed);
+    EXPECT_FALSE(dialog.result.stopped);
+    RemoveDirectoryA((first + "locallst.htm").c_str());
 }
 
 // The engine sorts as the list box that the dialogs once used to sort.

@@ -11,7 +11,7 @@
 #include "cache/cachelisting.h"
 #include "cache/indexdat.h"
 #include "cache/indexdatstore.h"
-#include "jobs/jobreport.h"
+#include "base/jobreport.h"
 
 namespace {
 

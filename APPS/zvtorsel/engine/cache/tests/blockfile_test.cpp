@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/blockfile.h"
 #include "cache/browsercachestore.h"
 #include "cache/tests/browsercache_kit.h"

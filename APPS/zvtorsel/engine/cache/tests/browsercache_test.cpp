@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/browsercachestore.h"
 #include "cache/cache2.h"
 #include "cache/cachekeys.h"

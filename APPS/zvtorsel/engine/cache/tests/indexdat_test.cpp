@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/cachelisting.h"
 #include "cache/indexdatstore.h"
 #include "cache/tests/indexdat_writer.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/win32/wininetcache.h"
 
 namespace {

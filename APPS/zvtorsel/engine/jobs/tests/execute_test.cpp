@@ -1,7 +1,8 @@
+#include "jobs/execute.h"
+
 #include <gtest/gtest.h>
 
-#include "../app/resource.h"
-#include "jobs/execute.h"
+#include "base/messagenumbers.h"
 #include "jobs/treecommands.h"
 #include "tree/tests/fixture.h"
 

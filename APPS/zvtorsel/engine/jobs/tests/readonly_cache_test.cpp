@@ -2,7 +2,7 @@
 // works as for the live cache; nothing is written into the folder's store.
 #include <gtest/gtest.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/indexdatstore.h"
 #include "cache/tests/indexdat_writer.h"
 #include "tree/tests/fixture.h"

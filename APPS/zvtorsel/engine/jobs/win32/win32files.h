@@ -1,6 +1,6 @@
 // The rebuild engine's file operations on the Win32 file API and zvcore32.
 #pragma once
-#include "jobs/filesystem.h"
+#include "base/filesystem.h"
 
 class CWin32FileSystem : public IFileSystem {
 public:

@@ -265,7 +265,7 @@ TEST_F(PictureScanTest, CanvasOfTwentyNamedThumbnailsIsWrittenAsAnEightBitBmp) {
     }
     job.searchFolder = "C:\\g";
     job.settings.thumbnail = true;
-    job.settings.backColor = 0xFFFFFF;
+    job.settings.format.backColor = 0xFFFFFF;
     ASSERT_TRUE(Run());
     EXPECT_EQ(20, bars.calls);
     EXPECT_EQ(13, bars.lastHeight);
@@ -345,7 +345,7 @@ TEST_F(PictureScanTest, LargeJpegIsDecodedReducedIntoTheBoxOfItsFullSize) {
     job.searchFolder = "C:\\j";
     job.settings.thumbnail = true;
     job.settings.thumbNaming = false;
-    job.settings.backColor = 0xFFFFFF;
+    job.settings.format.backColor = 0xFFFFFF;
     ASSERT_TRUE(Run());
     const std::vector<BYTE>& bmp = files.Get("C:\\reb\\@j.bmp");
     ASSERT_EQ(14u + 40 + 1024 + 128 * 64, bmp.size());
@@ -446,7 +446,7 @@ TEST_F(PictureScanTest, ResultPageSourceScansItsFoldersOnly) {
     job.resultPage = "C:\\reb\\missing.htm";
     EXPECT_FALSE(Run());
     ASSERT_EQ(1u, report.messages.size());
-    EXPECT_EQ(kMsgResultPageUnreadable, report.messages[0]);
+    EXPECT_EQ(IDS_RESULT_PAGE_UNREADABLE, report.messages[0]);
 }
 
 }  // namespace

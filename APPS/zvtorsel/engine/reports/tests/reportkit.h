@@ -59,28 +59,6 @@ public:
     std::function<void()> onCounts;
 };
 
-class CMapProfile : public IProfileStore {
-public:
-    int GetInt(const char* section, const char* key, int defaultValue) override {
-        auto it = values.find(std::string(section) + "/" + key);
-        return it == values.end() ? defaultValue : atoi(it->second.c_str());
-    }
-    std::string GetString(const char* section, const char* key) override {
-        auto it = values.find(std::string(section) + "/" + key);
-        return it == values.end() ? std::string() : it->second;
-    }
-    void WriteInt(const char* section, const char* key, int value) override {
-        values[std::string(section) + "/" + key] = std::to_string(value);
-    }
-    void WriteString(const char* section, const char* key, const char* value) override {
-        if (value)
-            values[std::string(section) + "/" + key] = value;
-        else
-            values.erase(std::string(section) + "/" + key);
-    }
-    std::map<std::string, std::string> values;
-};
-
 // "ローカルアドレス一覧表" and "%s の検索結果" in Shift_JIS.
 inline PageTexts JapanesePageTexts() {
     PageTexts t;

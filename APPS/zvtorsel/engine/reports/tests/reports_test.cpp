@@ -317,47 +317,6 @@ TEST(ReportOrder, ComparesAsASortedListBox) {
     EXPECT_EQ("Alpha       \nu3", entries[2].key);
 }
 
-TEST(ReportSettings, DefaultsHistoryAndKeyCleanup) {
-    CMapProfile store;
-    ListSettings list;
-    ReadListSettings(store, list);
-    EXPECT_EQ((std::vector<std::string>{"index", "index_j", "index-j", "default"}), list.listedFiles);
-    EXPECT_EQ(255u, list.format.linkColor);
-    EXPECT_EQ(0xFFFFFFu, list.format.backColor);
-    EXPECT_TRUE(list.format.title);
-
-    store.WriteString(kListSection, "ListedFile5", "stale");
-    list.listedFiles = {"top", "home"};
-    list.baseFolderNo = 3;
-    WriteListSettings(store, list);
-    EXPECT_EQ("", store.GetString(kListSection, "ListedFile5"));
-    ListSettings back;
-    ReadListSettings(store, back);
-    EXPECT_EQ(list.listedFiles, back.listedFiles);
-    EXPECT_EQ(3, back.baseFolderNo);
-
-    store.WriteInt(kListSection, "FontSize", 99);
-    store.WriteInt(kListSection, "BaseFolderNo", 64);
-    ReadListSettings(store, back);
-    EXPECT_EQ(7, back.format.fontSize);
-    EXPECT_EQ(63, back.baseFolderNo);
-
-    SearchSettings search;
-    for (int i = 0; i < 12; ++i) AddToHistory(search.history[1], "w" + std::to_string(i));
-    AddToHistory(search.history[1], "w5");
-    ASSERT_EQ(10u, search.history[1].size());
-    EXPECT_EQ("w5", search.history[1][0]);
-    EXPECT_EQ("w11", search.history[1][1]);
-    search.orOperation = true;
-    WriteSearchSettings(store, search);
-    EXPECT_EQ("w5", store.GetString(kSearchSection, "KeyWord10"));
-    EXPECT_EQ("", store.GetString(kSearchSection, "KeyWord00"));
-    SearchSettings searchBack;
-    ReadSearchSettings(store, searchBack);
-    EXPECT_EQ(search.history[1], searchBack.history[1]);
-    EXPECT_TRUE(searchBack.orOperation);
-}
-
 class Titles : public ::testing::Test {
 protected:
     Titles() : pages(fs), translator(&pages, nullptr, &settings) {}

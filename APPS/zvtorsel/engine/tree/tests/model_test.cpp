@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "fixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "jobs/filesystem.h"
-#include "jobs/jobreport.h"
+#include "base/filesystem.h"
+#include "base/jobreport.h"
 
 class CRecordingReport : public IJobReport {
 public:

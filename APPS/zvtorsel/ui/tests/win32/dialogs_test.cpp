@@ -294,9 +294,9 @@ TEST_F(Dialogs, OptionsAddThroughFolderDialogUpTo64AndMissingHelp) {
 }
 
 TEST_F(Dialogs, FormatDialogShowsSliderBackwardsAndSortFollowsTitle) {
-    ReportFormat format;
+    PageFormat format;
     format.fontSize = 3;
-    format.title = 0;
+    format.title = false;
     format.textColor = 0x123456;
     format.backColor = 0xFFEECC;
     CHtmlFormatDlg dialog(nullptr, format, true);
@@ -333,16 +333,16 @@ TEST_F(Dialogs, FormatDialogShowsSliderBackwardsAndSortFollowsTitle) {
 
     ASSERT_EQ(run.Close(IDOK), IDOK);
     EXPECT_EQ(format.fontSize, 7);
-    EXPECT_EQ(format.title, 1);
+    EXPECT_TRUE(format.title);
     EXPECT_EQ(format.sortType, 1);
-    EXPECT_EQ(format.unorderedList, 1);
+    EXPECT_TRUE(format.unorderedList);
     EXPECT_EQ(format.textColor, 0x123456u);
     EXPECT_EQ(format.backColor, 0xFFEECCu);
 }
 
 TEST_F(Dialogs, FormatDialogForPicturesHidesTitleControls) {
-    ReportFormat format;
-    format.title = 1;
+    PageFormat format;
+    format.title = true;
     format.sortType = 1;
     CHtmlFormatDlg dialog(nullptr, format, false);
     ModalRun run(dialog, "生成 HTML 書式設定");
@@ -355,7 +355,7 @@ TEST_F(Dialogs, FormatDialogForPicturesHidesTitleControls) {
     windriver::Settle(run.window);
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"htmlfmt.htm が見つかりません。"}));
     ASSERT_EQ(run.Close(IDOK), IDOK);
-    EXPECT_EQ(format.title, 1);
+    EXPECT_TRUE(format.title);
     EXPECT_EQ(format.sortType, 1);
 }
 

@@ -12,7 +12,7 @@
 #include "windriver.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "resource.h"
-#include "ui/markimages.h"
+#include "windowlogic/markimages.h"
 
 namespace {
 

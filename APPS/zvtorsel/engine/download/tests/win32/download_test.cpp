@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/win32/wininetcache.h"
 #include "download/tests/win32/loopback.h"
 #include "download/win32/downloadworkers.h"

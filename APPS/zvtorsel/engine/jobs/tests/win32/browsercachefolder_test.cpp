@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"

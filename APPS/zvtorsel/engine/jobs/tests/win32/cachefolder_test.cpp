@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/tests/indexdat_writer.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"

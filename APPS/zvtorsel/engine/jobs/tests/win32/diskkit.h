@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/jobreport.h"
+#include "base/jobreport.h"
 
 namespace diskkit {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
+#include "base/messagenumbers.h"
 #include "cache/win32/wininetcache.h"
 #include "jobs/execute.h"
 #include "jobs/rebuildjobs.h"

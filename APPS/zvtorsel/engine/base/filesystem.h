@@ -42,9 +42,7 @@ public:
     virtual void CurrentTime(FILETIME& out) = 0;
 
     // Private profile files ("download.lst"). A null value removes the key.
-    virtual DWORD ReadProfileString(const char* file, const char* section, const char* key,
-                                    char* out, DWORD cap) = 0;
-    virtual bool WriteProfileString(const char* file, const char* section, const char* key,
-                                    const char* value) = 0;
+    virtual DWORD ReadProfileString(const char* file, const char* section, const char* key, char* out, DWORD cap) = 0;
+    virtual bool WriteProfileString(const char* file, const char* section, const char* key, const char* value) = 0;
     virtual void FlushProfile(const char* file) = 0;
 };

@@ -1,4 +1,4 @@
-#include "ui/messagewrap.h"
+#include "windowlogic/messagewrap.h"
 
 std::string WrapLongLines(const char* text, size_t width, const BYTE* leadTable) {
     std::string out;

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "tree/treemodel.h"
-#include "ui/markimages.h"
-#include "ui/menurules.h"
-#include "ui/messagewrap.h"
-#include "ui/treelayout.h"
+#include "windowlogic/markimages.h"
+#include "windowlogic/menurules.h"
+#include "windowlogic/messagewrap.h"
+#include "windowlogic/treelayout.h"
 
 namespace {
 
