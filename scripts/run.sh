@@ -40,7 +40,7 @@ fi
 DEMO=${ZV_DEMO_DIR:-$BUILD/demo}
 status=0
 sh "$ROOT/APPS/zvtorsel/demo/rebuild_demo.sh" "$BIN" "$RUN" "$DEMO" || status=$?
-[ $status -eq 3 ] && zv_fail "putting the demo site into a fresh Wine URL cache" "sh APPS/zvtorsel/demo/rebuild_demo.sh $BIN $RUN $DEMO"
+[ $status -eq 10 ] && zv_fail "putting the demo site into a fresh Wine URL cache" "sh APPS/zvtorsel/demo/rebuild_demo.sh $BIN $RUN $DEMO"
 ZVDEMO="$DEMO/wineprefix/drive_c/zvdemo"
 LOG="$ZVDEMO/rebuild.log"
 if [ -f "$LOG" ]; then

@@ -33,7 +33,7 @@ TEST(DownloadJob, FetchesTheListAndPrintsOneLinePerUrl) {
     std::string b = Base();
     ASSERT_TRUE(loopback::WriteList(folder, {b + "/pic/job1.gif", b + "/missing.htm", b + "/job/index.html"}));
     std::map<std::string, int> before = loopback::Hits();
-    EXPECT_EQ(0, RunProgram(arguments));
+    EXPECT_EQ(3, RunProgram(arguments)) << "a URL that could not be fetched is a failed entry";
     std::string out = diskkit::ReadAll(log);
     EXPECT_NE(std::string::npos, out.find("DL済 " + b + "/pic/job1.gif\r\n")) << out;
     EXPECT_NE(std::string::npos, out.find("なし " + b + "/missing.htm\r\n")) << out;
