@@ -79,28 +79,29 @@ void CloseOpenMenu() {
     for (int i = 0; i < 40 && IsWindow(menu) && IsWindowVisible(menu); ++i) Sleep(50);
 }
 
+struct BoxQuery {
+    DWORD processId;
+    HWND main, found;
+};
+
+BOOL CALLBACK MatchProgramBox(HWND window, LPARAM param) {
+    BoxQuery* q = (BoxQuery*)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof(title));
+    if (pid != q->processId || window == q->main || !IsWindowVisible(window) || strcmp(title, kMainTitle) != 0)
+        return TRUE;
+    q->found = window;
+    return FALSE;
+}
+
 // A message box of the program other than its main window (whichever of
 // its windows owns it).
 HWND WaitForProgramBox(DWORD processId, HWND main, int timeoutMs = 10000) {
-    struct Query {
-        DWORD processId;
-        HWND main, found;
-    } query = {processId, main, nullptr};
+    BoxQuery query = {processId, main, nullptr};
     for (int waited = 0; waited < timeoutMs && !query.found; waited += 50) {
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                Query* q = (Query*)param;
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window, &pid);
-                char title[64] = "";
-                GetWindowTextA(window, title, sizeof(title));
-                if (pid != q->processId || window == q->main || !IsWindowVisible(window) ||
-                    strcmp(title, kMainTitle) != 0)
-                    return TRUE;
-                q->found = window;
-                return FALSE;
-            },
-            (LPARAM)&query);
+        EnumWindows(MatchProgramBox, (LPARAM)&query);
         if (!query.found) Sleep(50);
     }
     return query.found;
