@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "cache/browsercachestore.h"
-#include "cache/cachelisting.h"
 #include "cache/tests/browsercache_kit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,15 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& f : files) memory->files["C:\\b\\" + f.first] = f.second;
     CBrowserCacheStore store("C:\\b\\", std::move(memory));
     store.AddBlockfile("C:\\b\\");
-    UrlCacheEntry e;
-    if (store.FindFirst(e)) {
-        do {
-            CacheListingLine(e);
-            std::vector<BYTE> body;
-            bool undecoded;
-            store.ReadBody(e.sourceUrl, body, &undecoded);
-        } while (store.FindNext(e));
-    }
-    store.Damage();
+    ReadWholeStore(store);
     return 0;
 }

@@ -7,7 +7,6 @@
 
 #include "cache/browsercachestore.h"
 #include "cache/cache2.h"
-#include "cache/cachelisting.h"
 #include "cache/tests/browsercache_kit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,15 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     files->files["C:\\c\\entries\\" + std::string(40, 'A')] = file;
     CBrowserCacheStore store("C:\\c\\", std::move(files));
     store.AddCache2("C:\\c\\");
-    UrlCacheEntry e;
-    if (store.FindFirst(e)) {
-        do {
-            CacheListingLine(e);
-            std::vector<BYTE> body;
-            bool undecoded;
-            store.ReadBody(e.sourceUrl, body, &undecoded);
-        } while (store.FindNext(e));
-    }
-    store.Damage();
+    ReadWholeStore(store);
     return 0;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cache/browsercachestore.h"
-#include "cache/cachelisting.h"
 #include "cache/simplecache.h"
 #include "cache/tests/browsercache_kit.h"
 
@@ -26,15 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     files->files["C:\\c\\00000000000000bb_s"] = std::vector<BYTE>(file.begin(), file.begin() + size / 2);
     CBrowserCacheStore store("C:\\c\\", std::move(files));
     store.AddSimpleCache("C:\\c\\");
-    UrlCacheEntry e;
-    if (store.FindFirst(e)) {
-        do {
-            CacheListingLine(e);
-            std::vector<BYTE> body;
-            bool undecoded;
-            store.ReadBody(e.sourceUrl, body, &undecoded);
-        } while (store.FindNext(e));
-    }
-    store.Damage();
+    ReadWholeStore(store);
     return 0;
 }

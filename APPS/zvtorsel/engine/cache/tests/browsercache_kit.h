@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cache/browsercachestore.h"
+#include "cache/cachelisting.h"
 
 namespace browsercachekit {
 
@@ -297,6 +298,21 @@ inline std::vector<BYTE> Cache2EntryFile(const std::string& key, const std::stri
     if (!altData.empty()) pair("alt-data", altData);
     PutBe32(f, offset);
     return f;
+}
+
+// Everything a job asks of a store: the walk, each entry's listing line and
+// its decoded body, and the damage rows (fuzz targets run it on bad input).
+inline void ReadWholeStore(CBrowserCacheStore& store) {
+    UrlCacheEntry e;
+    if (store.FindFirst(e)) {
+        do {
+            CacheListingLine(e);
+            std::vector<BYTE> body;
+            bool undecoded;
+            store.ReadBody(e.sourceUrl, body, &undecoded);
+        } while (store.FindNext(e));
+    }
+    store.Damage();
 }
 
 }  // namespace browsercachekit

@@ -53,44 +53,8 @@ void CopyTree(const std::string& from, const std::string& to, const FILETIME& ti
     FindClose(h);
 }
 
-// Every file below folder with its bytes and last-write time.
-void Take(const std::string& folder, std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            Take(folder + name + "\\", out);
-            continue;
-        }
-        char time[32];
-        snprintf(time, sizeof time, "@%08lx%08lx", d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime);
-        out[folder + name] = ReadAll(folder + name) + time;
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-}
-
-// Values of href= and src= in the translated block of a page.
-std::vector<std::string> LinksOf(const std::string& page) {
-    std::vector<std::string> links;
-    std::string text = page.substr(0, page.find("Original Block"));
-    for (const char* attr : {"HREF=\"", "SRC=\"", "href=\"", "src=\""}) {
-        for (size_t pos = text.find(attr); pos != std::string::npos; pos = text.find(attr, pos + 1)) {
-            size_t start = pos + strlen(attr);
-            size_t end = text.find_first_of("\"#", start);
-            if (end != std::string::npos) links.push_back(text.substr(start, end - start));
-        }
-    }
-    return links;
-}
-
-std::string LocalTarget(const std::string& pagePath, const std::string& link) {
-    if (link.compare(0, 8, "file:///") == 0) return link.substr(8);
-    if (link.compare(0, 7, "file://") == 0) return link.substr(7);
-    return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
-}
+using diskkit::LinksOf;
+using diskkit::LocalTarget;
 
 class BrowserCacheFolder : public ::testing::Test {
 protected:
@@ -163,7 +127,7 @@ TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderA
         RemoveTree(base + "rb\\");
         CreateDirectoryA((base + "rb").c_str(), nullptr);
         std::map<std::string, std::string> before, after;
-        Take(base + "old disk\\", before);
+        diskkit::TakeSnapshot(base + "old disk\\", before);
         settings.xlatRebuild = 1;
         std::vector<CacheDamage> why;
         std::unique_ptr<IUrlCache> store = OpenUrlCache(*folder, why);
@@ -177,7 +141,7 @@ TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderA
             ASSERT_EQ(1, jobs.ExecuteMarks());
         }
         CheckSite();
-        Take(base + "old disk\\", after);
+        diskkit::TakeSnapshot(base + "old disk\\", after);
         EXPECT_TRUE(before == after);
     }
     EXPECT_TRUE(report.warnings.empty()) << report.warnings[0].first;
@@ -185,7 +149,7 @@ TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderA
 
 TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolder) {
     std::map<std::string, std::string> before, after;
-    Take(base + "old disk\\", before);
+    diskkit::TakeSnapshot(base + "old disk\\", before);
     std::string log = base + "list.txt";
     ASSERT_EQ(0, RunProgram("/cachelist \"/cache:" + base + "old disk\" \"/log:" + log + "\""));
     std::string listing = ReadAll(log);
@@ -206,7 +170,7 @@ TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolde
     std::string site = base + "rb\\http$\\127.0.0.1$3a8431\\";
     EXPECT_EQ(ReadAll(Fixtures() + "site\\news\\euc.html"), ReadAll(site + "news\\euc.html"));
     EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\photo.bmp"), ReadAll(site + "img\\photo.bmp"));
-    Take(base + "old disk\\", after);
+    diskkit::TakeSnapshot(base + "old disk\\", after);
     EXPECT_TRUE(before == after);
 }
 

@@ -29,48 +29,8 @@ using diskkit::WriteAll;
 
 const ULONGLONG T0 = Utc(2003, 4, 5, 6, 7, 8);
 
-struct Snapshot {
-    std::map<std::string, std::string> data;
-    std::map<std::string, ULONGLONG> times;
-    bool operator==(const Snapshot& o) const { return data == o.data && times == o.times; }
-};
-
-void Take(const std::string& folder, Snapshot& out) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            Take(folder + name + "\\", out);
-            continue;
-        }
-        out.data[folder + name] = ReadAll(folder + name);
-        out.times[folder + name] = TimeValue(d.ftLastWriteTime);
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-}
-
-// Values of href= and src= in the translated block of a page.
-std::vector<std::string> LinksOf(const std::string& page) {
-    std::vector<std::string> links;
-    std::string text = page.substr(0, page.find("Original Block"));
-    for (const char* attr : {"HREF=\"", "SRC=\""}) {
-        for (size_t pos = text.find(attr); pos != std::string::npos; pos = text.find(attr, pos + 1)) {
-            size_t start = pos + strlen(attr);
-            size_t end = text.find_first_of("\"#", start);
-            if (end != std::string::npos) links.push_back(text.substr(start, end - start));
-        }
-    }
-    return links;
-}
-
-std::string LocalTarget(const std::string& pagePath, const std::string& link) {
-    if (link.compare(0, 7, "file://") == 0) return link.substr(7);
-    return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
-}
-
+using diskkit::LinksOf;
+using diskkit::LocalTarget;
 using diskkit::RunProgram;
 
 class CacheFolder : public ::testing::Test {
@@ -148,8 +108,8 @@ TEST_F(CacheFolder, RebuildsBrowsableSitesAndLeavesTheFolderAsItWas) {
     Put("http://other.zvtest/", "other[1].htm", 1, "<html>other</html>\n");
     Put("http://old.zvtest:8080/damaged.gif", "damaged[1].gif", 0, "D");
     WriteIndex();
-    Snapshot before;
-    Take(cacheFolder, before);
+    diskkit::FolderSnapshot before;
+    diskkit::TakeSnapshot(cacheFolder, before);
 
     settings.xlatRebuild = 1;
     std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(cacheFolder);
@@ -168,8 +128,8 @@ TEST_F(CacheFolder, RebuildsBrowsableSitesAndLeavesTheFolderAsItWas) {
         ASSERT_EQ(1, jobs.ExecuteMarks());
         EXPECT_EQ(0u, jobs.cache.counters.d);
     }
-    Snapshot after;
-    Take(cacheFolder, after);
+    diskkit::FolderSnapshot after;
+    diskkit::TakeSnapshot(cacheFolder, after);
     EXPECT_TRUE(before == after);
 
     std::string site = base + "rb\\http$\\old.zvtest$3a8080\\";
@@ -195,8 +155,8 @@ TEST_F(CacheFolder, RebuildsBrowsableSitesAndLeavesTheFolderAsItWas) {
     ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
     EXPECT_EQ(index, ReadAll(site + "index.html"));
     EXPECT_EQ(page, ReadAll(site + "sub\\p.html"));
-    Snapshot last;
-    Take(cacheFolder, last);
+    diskkit::FolderSnapshot last;
+    diskkit::TakeSnapshot(cacheFolder, last);
     EXPECT_TRUE(before == last);
 }
 
@@ -205,8 +165,8 @@ TEST_F(CacheFolder, CommandJobsListAndRebuildAFolderAndRefuseWhatIsNoCache) {
     Put("http://old.zvtest/a\tb.gif", "ab[1].gif", 1, "AB");
     Put("http://old.zvtest/damaged.gif", "damaged[1].gif", 0, "D");
     WriteIndex();
-    Snapshot before;
-    Take(cacheFolder, before);
+    diskkit::FolderSnapshot before;
+    diskkit::TakeSnapshot(cacheFolder, before);
     std::string log = base + "list.txt";
     std::string cache = "\"/cache:" + cacheFolder + "\"";
 
@@ -226,8 +186,8 @@ TEST_F(CacheFolder, CommandJobsListAndRebuildAFolderAndRefuseWhatIsNoCache) {
     EXPECT_EQ(0, RunProgram("/rebuild \"/folder:" + base + "rb\\\" " + cache + " \"/log:" + log + "\""));
     EXPECT_EQ("<html>top</html>\n", ReadAll(base + "rb\\http$\\old.zvtest$3a8080\\index.html"));
     EXPECT_EQ("AB", ReadAll(base + "rb\\http$\\old.zvtest\\a$09b.gif"));
-    Snapshot after;
-    Take(cacheFolder, after);
+    diskkit::FolderSnapshot after;
+    diskkit::TakeSnapshot(cacheFolder, after);
     EXPECT_TRUE(before == after);
 }
 

@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,6 +72,47 @@ inline void ClearCache() {
         FindCloseUrlCache(find);
     }
     for (const std::string& u : urls) DeleteUrlCacheEntryA(u.c_str());
+}
+
+// Every file below folder: its bytes followed by "@" and its last-write time.
+typedef std::map<std::string, std::string> FolderSnapshot;
+inline void TakeSnapshot(const std::string& folder, FolderSnapshot& out) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = d.cFileName;
+        if (name == "." || name == "..") continue;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            TakeSnapshot(folder + name + "\\", out);
+            continue;
+        }
+        char time[32];
+        snprintf(time, sizeof time, "@%08lx%08lx", d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime);
+        out[folder + name] = ReadAll(folder + name) + time;
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+}
+
+// Values of href= and src= in the translated block of a page.
+inline std::vector<std::string> LinksOf(const std::string& page) {
+    std::vector<std::string> links;
+    std::string text = page.substr(0, page.find("Original Block"));
+    for (const char* attr : {"HREF=\"", "SRC=\"", "href=\"", "src=\""}) {
+        for (size_t pos = text.find(attr); pos != std::string::npos; pos = text.find(attr, pos + 1)) {
+            size_t start = pos + strlen(attr);
+            size_t end = text.find_first_of("\"#", start);
+            if (end != std::string::npos) links.push_back(text.substr(start, end - start));
+        }
+    }
+    return links;
+}
+
+// The file a translated link of the page at pagePath leads to.
+inline std::string LocalTarget(const std::string& pagePath, const std::string& link) {
+    if (link.compare(0, 8, "file:///") == 0) return link.substr(8);
+    if (link.compare(0, 7, "file://") == 0) return link.substr(7);
+    return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
 }
 
 // Creates and commits a cache entry for url holding data.
