@@ -16,4 +16,13 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
         exit 125
     }
 fi
+# Wine's crash dialog would wait for a click: off in every prefix, so a
+# crashing program ends at once and its backtrace goes to standard error.
+if [ ! -f "$WINEPREFIX/.zv-no-crash-dialog" ]; then
+    "$ZV_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || {
+        echo "wine-run.sh: could not turn off the crash dialog in $WINEPREFIX" >&2
+        exit 125
+    }
+    : >"$WINEPREFIX/.zv-no-crash-dialog"
+fi
 exec "$ZV_WINE" "$@"

@@ -3,10 +3,12 @@
 #include "afxstr.h"
 #include "zvtypes.h"
 
+// Callers declare the classes without dllimport, so every call goes through
+// the import library's jump stub. i686 ld drops the stub of a function that is
+// reached only through its __imp_ slot, and the slot of a delay-load library
+// (dlltool -y) points at that stub: dllimport there leaves the slot zero.
 #if defined(_WIN32) && defined(ZVCLASS_BUILD)
 #define ZVCLASS_API __declspec(dllexport)
-#elif defined(_WIN32)
-#define ZVCLASS_API __declspec(dllimport)
 #else
 #define ZVCLASS_API
 #endif

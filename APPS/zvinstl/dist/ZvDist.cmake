@@ -31,6 +31,14 @@ function(zv_add_dist)
       add_dependencies(zvdist ${t})
     endif()
   endforeach()
+  # The import check reads the built files on the host, so it runs on every
+  # machine, also where no i386 program starts (label "native").
+  find_program(ZV_PYTHON3 python3 REQUIRED)
+  add_test(NAME zvdist_imports_test
+           COMMAND ${ZV_PYTHON3} ${ZV_DIST_DIR}/check_imports.py ${CMAKE_BINARY_DIR}/dist)
+  add_test(NAME zvdist_imports_check_test
+           COMMAND ${ZV_PYTHON3} ${ZV_DIST_DIR}/tests/check_imports_test.py ${CMAKE_BINARY_DIR}/dist)
+  set_tests_properties(zvdist_imports_test zvdist_imports_check_test PROPERTIES LABELS native TIMEOUT 300)
 endfunction()
 
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zv_add_dist)
