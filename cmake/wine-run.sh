@@ -6,7 +6,8 @@
 : "${ZV_WINE:=wine}"
 export WINEPREFIX="$ZV_WINEPREFIX"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko install dialogs; no host menu or desktop entries for shortcuts.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=ja_JP.UTF-8
 export TZ=UTC
 # drive_c, not system.reg: a persistent wineserver writes the registry only when it ends.

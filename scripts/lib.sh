@@ -96,7 +96,7 @@ zv_start_wine() {
     # a test without a display leaves every later window without a driver.
     init=
     [ -d "$WINEPREFIX/drive_c" ] || init=-i
-    DISPLAY=${2:-} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$(zv_wine_loader "$1")" wineboot $init \
+    DISPLAY=${2:-} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$(zv_wine_loader "$1")" wineboot $init \
         </dev/null >"$BUILD/$1/wineboot.log" 2>&1 ||
         zv_fail "starting Wine ($(zv_wine_loader "$1") wineboot $init) for build/$1" "$BUILD/$1/wineboot.log"
     # A crash ends its program at once instead of waiting on Wine's dialog.
@@ -108,6 +108,38 @@ zv_start_wine() {
 
 zv_stop_wine() {
     [ -n "$1" ] && WINEPREFIX="$BUILD/$1/wineprefix" wineserver -k 2>/dev/null || true
+}
+
+# zv_ctest SUITE [ctest options]: runs build/SUITE's tests and keeps their
+# results for zv_summary.
+zv_ctest() {
+    suite=$1
+    shift
+    rm -f "$BUILD/results-$suite.xml"
+    ctest --test-dir "$BUILD/$suite" --output-on-failure --output-junit "$BUILD/results-$suite.xml" "$@"
+}
+
+# zv_summary SUITE...: one line counted over the suites that ran,
+# "N passed, M failed" with ", K skipped" where some were skipped.
+zv_summary() {
+    python3 - "$BUILD" "$@" <<'PY'
+import os, sys, xml.etree.ElementTree as ET
+passed = failed = skipped = 0
+for suite in sys.argv[2:]:
+    path = os.path.join(sys.argv[1], "results-%s.xml" % suite)
+    if not os.path.exists(path):
+        continue
+    for case in ET.parse(path).getroot().iter("testcase"):
+        status = case.get("status", "")
+        if status == "run":
+            passed += 1
+        elif status in ("notrun", "disabled") or case.find("skipped") is not None:
+            skipped += 1
+        else:
+            failed += 1
+line = "%d passed, %d failed" % (passed, failed)
+print(line + (", %d skipped" % skipped if skipped else ""))
+PY
 }
 
 # Compiler cache: repeated builds (CI on the same machine, several build

@@ -1,12 +1,15 @@
 // zvinstl.exe driven as a user would, on a copy of the build's distribution
 // folder: install, start the installed program, uninstall, with screenshots.
-// The desktop folder of the prefix is pointed at a private folder meanwhile.
+// The desktop folder of the prefix is pointed at a private folder meanwhile,
+// in "User Shell Folders" too: Wine's shell writes "Shell Folders" anew from
+// it whenever a program of the prefix asks for a shell folder.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "../../resource.h"
 #include "testfiles.h"
@@ -15,6 +18,7 @@
 namespace {
 
 const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* kUserShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char* kVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // Shift_JIS text of a UTF-8 literal, as the program shows it.
@@ -30,6 +34,38 @@ void WriteString(HKEY root, const char* path, const char* name, const std::strin
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    RegCloseKey(key);
+}
+
+// A registry value as it was, type and bytes, to be put back.
+struct SavedValue {
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+SavedValue SaveValue(HKEY root, const char* path, const char* name) {
+    SavedValue saved;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return saved;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.data.resize(size);
+        saved.present = RegQueryValueExA(key, name, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
+        saved.data.resize(size);
+    }
+    RegCloseKey(key);
+    return saved;
+}
+
+void RestoreValue(HKEY root, const char* path, const char* name, const SavedValue& saved) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    if (saved.present) {
+        RegSetValueExA(key, name, 0, saved.type, saved.data.data(), (DWORD)saved.data.size());
+    } else {
+        RegDeleteValueA(key, name);
+    }
     RegCloseKey(key);
 }
 
@@ -67,12 +103,15 @@ protected:
             }
         } while (FindNextFileA(h, &data));
         FindClose(h);
-        savedDesktop = ReadString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        savedDesktop = SaveValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        savedUserDesktop = SaveValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
+        WriteString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", desktop);
         WriteString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop);
     }
     void TearDown() override {
         windriver::Stop(program);
-        WriteString(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
+        RestoreValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop);
+        RestoreValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
         RemoveTree(root);
     }
 
@@ -95,7 +134,8 @@ protected:
         windriver::WaitForGone(box, 5000);
     }
 
-    std::string root, dist, desktop, savedDesktop;
+    std::string root, dist, desktop;
+    SavedValue savedDesktop, savedUserDesktop;
     windriver::Program program;
 };
 
@@ -110,6 +150,7 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
 
     HWND main = StartSetup();
     ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kShellFolders, "Desktop"), desktop) << "the desktop was pointed back";
     EXPECT_EQ(windriver::ComboItems(main, IDC_APPS), std::vector<std::string>{"z.v Torsel Sitekeeper"});
     EXPECT_EQ(windriver::ItemText(main, IDC_FOLDER), folder);
     std::string outline = windriver::ItemText(main, IDC_OUTLINE);
@@ -203,7 +244,7 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     EXPECT_FALSE(Exists(folder));
     EXPECT_FALSE(Exists(programFiles + "\\z.v"));
     EXPECT_FALSE(Exists(commonFiles + "\\z.v"));
-    EXPECT_EQ(CountFiles(desktop + "\\*"), 0);
+    EXPECT_EQ(ListFiles(desktop + "\\*"), "");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>");
     for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
         std::string value = commonFiles + "\\z.v\\" + name;

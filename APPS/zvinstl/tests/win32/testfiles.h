@@ -38,6 +38,19 @@ inline int CountFiles(const std::string& pattern) {
     return n;
 }
 
+// The names matching pattern, one per line ("" when none).
+inline std::string ListFiles(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return "";
+    std::string names;
+    do {
+        if (data.cFileName[0] != '.') names += std::string(data.cFileName) + "\n";
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+    return names;
+}
+
 inline void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
