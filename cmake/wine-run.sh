@@ -19,11 +19,15 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
 fi
 # Wine's crash dialog would wait for a click: off in every prefix, so a
 # crashing program ends at once and its backtrace goes to standard error.
-if [ ! -f "$WINEPREFIX/.zv-no-crash-dialog" ]; then
-    "$ZV_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || {
-        echo "wine-run.sh: could not turn off the crash dialog in $WINEPREFIX" >&2
+# winemenubuilder, which a saved shortcut starts, is off too: it writes
+# host desktop entries and rewrites the prefix's shell folders.
+if [ ! -f "$WINEPREFIX/.zv-test-prefix" ]; then
+    { "$ZV_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+        "$ZV_WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f; } \
+        >/dev/null 2>&1 || {
+        echo "wine-run.sh: could not set the test settings of $WINEPREFIX" >&2
         exit 125
     }
-    : >"$WINEPREFIX/.zv-no-crash-dialog"
+    : >"$WINEPREFIX/.zv-test-prefix"
 fi
 exec "$ZV_WINE" "$@"

@@ -99,11 +99,13 @@ zv_start_wine() {
     DISPLAY=${2:-} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$(zv_wine_loader "$1")" wineboot $init \
         </dev/null >"$BUILD/$1/wineboot.log" 2>&1 ||
         zv_fail "starting Wine ($(zv_wine_loader "$1") wineboot $init) for build/$1" "$BUILD/$1/wineboot.log"
-    # A crash ends its program at once instead of waiting on Wine's dialog.
-    WINEDEBUG=-all "$(zv_wine_loader "$1")" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    # A crash ends its program at once instead of waiting on Wine's dialog;
+    # no shortcut starts winemenubuilder (host desktop entries, shell folders).
+    { WINEDEBUG=-all "$(zv_wine_loader "$1")" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+        WINEDEBUG=-all "$(zv_wine_loader "$1")" reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f; } \
         </dev/null >>"$BUILD/$1/wineboot.log" 2>&1 ||
-        zv_fail "turning off the crash dialog in build/$1's prefix" "$BUILD/$1/wineboot.log"
-    : >"$WINEPREFIX/.zv-no-crash-dialog"
+        zv_fail "setting the test settings of build/$1's prefix" "$BUILD/$1/wineboot.log"
+    : >"$WINEPREFIX/.zv-test-prefix"
 }
 
 zv_stop_wine() {
