@@ -57,6 +57,17 @@ long long IntSetting(const char* section, const char* name) {
     return status == ERROR_SUCCESS && type == REG_DWORD ? (long long)value : -1;
 }
 
+std::string TextSetting(const char* section, const char* name) {
+    HKEY key;
+    std::string path = std::string(kSettingsKey) + "\\" + section;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    char text[1024] = "";
+    DWORD size = sizeof(text) - 1, type = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, (BYTE*)text, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_SZ ? text : "";
+}
+
 void DeleteSection(const char* section) {
     std::string path = std::string(kSettingsKey) + "\\" + section;
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
@@ -206,6 +217,35 @@ TEST_F(ProgramTest, MainDialogRefusesAnEmptyFolder) {
     Press(box, IDOK);
     EXPECT_TRUE(WaitForGone(box));
     EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "nothing opens";
+}
+
+TEST_F(ProgramTest, TypedFolderSurvivesTheOptions) {
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    // Typed without the closing separator, as users do.
+    std::string typed = folder_ + "old";
+    SetItemText(main, IDC_MAIN_FOLDER, typed.c_str());
+    Press(main, IDC_MAIN_OPTIONS);
+    HWND options = WaitForWindow("オプション設定", 10000, program_.id);
+    ASSERT_TRUE(options);
+    std::vector<std::string> folders = ListBoxItems(options, IDC_OPT_FOLDERS);
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(typed + "\\", folders[0]) << "the options show the typed folder as the current one";
+    Press(options, IDOK);
+    ASSERT_TRUE(WaitForGone(options));
+    EXPECT_EQ(typed + "\\", ItemText(main, IDC_MAIN_FOLDER));
+    EXPECT_EQ(typed + "\\", TextSetting("Rebuild", "RebuildFolder"));
+
+    // Cancelled options keep it too.
+    std::string other = folder_ + "other\\";
+    SetItemText(main, IDC_MAIN_FOLDER, other.c_str());
+    Press(main, IDC_MAIN_OPTIONS);
+    options = WaitForWindow("オプション設定", 10000, program_.id);
+    ASSERT_TRUE(options);
+    Press(options, IDCANCEL);
+    ASSERT_TRUE(WaitForGone(options));
+    EXPECT_EQ(other, ItemText(main, IDC_MAIN_FOLDER));
+    EXPECT_EQ(other, TextSetting("Rebuild", "RebuildFolder"));
 }
 
 TEST_F(ProgramTest, SecondStartBringsTheFirstToTheFront) {
