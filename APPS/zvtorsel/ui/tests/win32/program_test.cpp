@@ -374,6 +374,64 @@ TEST_F(ProgramTest, RebuildTreeReadsTheCacheFolderSettingAndNeverFallsBackSilent
     EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "no fallback to the live cache";
 }
 
+// What a tree item shows: picture, check box and button, and where its text
+// begins (further right when the tree has scrolled them out of sight).
+struct ItemLook {
+    int image;
+    UINT box;
+    bool button;
+    LONG textLeft;
+    bool operator==(const ItemLook& o) const {
+        return image == o.image && box == o.box && button == o.button && textLeft == o.textLeft;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const ItemLook& look) {
+    return out << "image " << look.image << " box " << (look.box >> 12) << (look.button ? " button" : "")
+               << " text at " << look.textLeft;
+}
+
+ItemLook LookOf(HWND tree, HTREEITEM item) {
+    RECT text = {};
+    TreeItemRect(tree, item, true, text);
+    return {TreeImage(tree, item), TreeState(tree, item, TVIS_STATEIMAGEMASK), TreeHasButton(tree, item), text.left};
+}
+
+// The cache side looks the same whether it shows the live cache or a cache
+// folder: the roots' pictures, and the scheme folder's button and box.
+TEST_F(ProgramTest, ACacheFolderTreeLooksLikeTheLiveOne) {
+    std::vector<std::vector<ItemLook>> looks;
+    for (int folderCache = 0; folderCache < 2; ++folderCache) {
+        if (folderCache) {
+            std::string old = folder_ + "old cache\\";
+            WriteCacheFolder(old, {{"http://site.example/news/today.html", "<html>today</html>"},
+                                   {"http://site.example/img/logo.gif", "GIF89a"}});
+            SetSetting("Rebuild", "CacheFolder", old);
+        } else {
+            FillSite();
+        }
+        HWND main = StartProgram();
+        if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+        HWND tree = OpenTree(main);
+        ASSERT_TRUE(tree);
+        HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+        std::vector<ItemLook> side;
+        std::vector<HTREEITEM> roots = TreeChildren(cacheTree, TVI_ROOT);
+        for (HTREEITEM root : roots) side.push_back(LookOf(cacheTree, root));
+        HTREEITEM scheme = roots.empty() ? nullptr : TreeFind(cacheTree, roots[0], "http:");
+        ASSERT_TRUE(scheme);
+        side.push_back(LookOf(cacheTree, scheme));
+        looks.push_back(side);
+        EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + (folderCache ? "cache_folder_tree.bmp" : "live_cache_tree.bmp")));
+        Press(tree, IDCANCEL);
+        ASSERT_TRUE(WaitForGone(tree));
+        Stop(program_);
+        program_ = Program();
+    }
+    ASSERT_EQ(looks[0].size(), looks[1].size()) << "both show the cache and the history root and http:";
+    for (size_t i = 0; i < looks[0].size(); ++i) EXPECT_EQ(looks[0][i], looks[1][i]) << "item " << i;
+}
+
 TEST_F(ProgramTest, StatusCountsTheFilesThatCouldNotBeWritten) {
     FillSite();
     // An older copy that another program holds open without sharing: the
