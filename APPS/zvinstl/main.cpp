@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SystemFolders folders;
     if (!Setup::Start(ui, setupFolder, definition, folders)) return 1;
     Setup setup(ui, definition, folders);
+    setup.SetSetupProgram(self);
     setup.ProposeFolders();
     RunSetupDialog(ui, setup, definition);
     return 0;

@@ -7,9 +7,14 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+#include <new>
+
 const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const char* const kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char* const kCommonFileMark = "A common file";
+const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char* const kRecordName = "zvinstl.log";
 
 namespace {
 
@@ -49,12 +54,63 @@ DWORD ReadCount(HKEY key, const std::string& name) {
 
 ULONGLONG FileTimeValue(const FILETIME& t) { return ((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime; }
 
-// Creates every missing folder of `path` (a file's path) from the top down.
-bool MakeFolders(const std::string& path) {
+// Creates every missing folder of `path` (a file's path) from the top down,
+// adding each one made to `created`.
+bool MakeFolders(const std::string& path, std::vector<std::string>& created) {
     std::string folder = FolderOf(path, IsLeadByte);
     if (folder.empty() || GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    if (!MakeFolders(folder)) return false;
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!MakeFolders(folder, created)) return false;
+    if (CreateDirectoryA(folder.c_str(), nullptr)) {
+        created.push_back(folder);
+        return true;
+    }
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size;
+    // A record is a few kilobytes; anything far larger is not one.
+    bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1 << 24);
+    if (ok) {
+        out.resize((size_t)size.QuadPart);
+        DWORD got = 0;
+        ok = out.empty() || (ReadFile(h, &out[0], (DWORD)out.size(), &got, nullptr) && got == out.size());
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+// Written beside the file and renamed over it when complete.
+bool ReplaceFile(const std::string& path, const std::string& data) {
+    std::string temporary = path + ".tmp";
+    HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr) && written == data.size() &&
+              FlushFileBuffers(h);
+    CloseHandle(h);
+    ok = ok && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (!ok) DeleteFileA(temporary.c_str());
+    return ok;
+}
+
+bool WriteString(HKEY key, const char* name, const std::string& value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1) ==
+           ERROR_SUCCESS;
+}
+
+// True when path lies in folder or below it.
+bool IsInside(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() && SamePath(path.substr(0, folder.size()), folder) &&
+           (path[folder.size()] == '\\' || path[folder.size()] == '/');
+}
+
+std::string OwnModule() {
+    char self[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    return length && length < sizeof self ? std::string(self) : std::string();
 }
 
 // Loads a shared library and calls one of its registration entries, if it has it.
@@ -93,6 +149,18 @@ void DeleteKeyTree(HKEY parent, const std::string& name) {
     }
     RegCloseKey(key);
     RegDeleteKeyA(parent, name.c_str());
+}
+
+bool KeyIsEmpty(HKEY parent, const std::string& name);
+
+// The settings key and the parents that held only it ("z.v" of "z.v\zvkestor").
+void DeleteSettingsKey(HKEY software, const std::string& regSetKey) {
+    DeleteKeyTree(software, regSetKey);
+    std::string parent = FolderOf(regSetKey, IsLeadByte);
+    while (!parent.empty() && KeyIsEmpty(software, parent)) {
+        RegDeleteKeyA(software, parent.c_str());
+        parent = FolderOf(parent, IsLeadByte);
+    }
 }
 
 bool KeyIsEmpty(HKEY parent, const std::string& name) {
@@ -134,6 +202,12 @@ CopyJob::CopyJob(ISetupUi& ui, std::vector<CopyEntry> entries) : ui_(ui), entrie
 }
 
 bool CopyJob::Run(ICopyProgress& progress) {
+    const size_t kLargeBlock = 1024 * 1024;
+    large_.reset(new (std::nothrow) char[kLargeBlock]);
+    if (large_) {
+        block_ = large_.get();
+        blockSize_ = kLargeBlock;
+    }
     progress.CountersChanged(counters_);
     for (const CopyEntry& entry : entries_) {
         if (!CopyOne(entry, progress)) return false;
@@ -169,7 +243,7 @@ bool CopyJob::CopyOne(const CopyEntry& entry, ICopyProgress& progress) {
     char temporary[MAX_PATH] = "";
     std::string folder = FolderOf(entry.destination, IsLeadByte);
     HANDLE out = INVALID_HANDLE_VALUE;
-    if (MakeFolders(entry.destination) && GetTempFileNameA(folder.c_str(), "zvi", 0, temporary)) {
+    if (MakeFolders(entry.destination, created_) && GetTempFileNameA(folder.c_str(), "zvi", 0, temporary)) {
         out = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
     if (out == INVALID_HANDLE_VALUE) {
@@ -188,7 +262,7 @@ bool CopyJob::CopyOne(const CopyEntry& entry, ICopyProgress& progress) {
             break;
         }
         DWORD got = 0, written = 0;
-        if (!ReadFile(in, block_, sizeof block_, &got, nullptr)) {
+        if (!ReadFile(in, block_, (DWORD)blockSize_, &got, nullptr)) {
             failure = MSG_READ_FAILED;
             break;
         }
@@ -207,8 +281,9 @@ bool CopyJob::CopyOne(const CopyEntry& entry, ICopyProgress& progress) {
         }
         progress.BytesCopied(done);
     }
-    if (!failure && !stopped &&
-        (!FlushFileBuffers(out) || !SetFileTime(out, nullptr, nullptr, &source.ftLastWriteTime))) {
+    // No flush per file: it would wait for the disk on every file and make
+    // setup more than twice as slow as the system's own copy.
+    if (!failure && !stopped && !SetFileTime(out, nullptr, nullptr, &source.ftLastWriteTime)) {
         failure = MSG_WRITE_FAILED;
     }
     CloseHandle(in);
@@ -275,6 +350,9 @@ bool Setup::ReadSystemFolders(ISetupUi& ui, SystemFolders& folders) {
         }
         *v.out = Tidy(*v.out);
     }
+    // Without a programs folder there is only the desktop shortcut.
+    if (ReadStringValue(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", folders.programs))
+        folders.programs = Tidy(folders.programs);
     return true;
 }
 
@@ -303,6 +381,15 @@ std::vector<CopyEntry> Setup::Entries(const SetupApp& app) const {
             entry.source = Tidy(JoinPath(definition_.setupFolder, tidy.substr(FileNameOffset(tidy, IsLeadByte))));
             entry.destination = Tidy(JoinPath(base, tidy));
             entry.hasFolderPart = HasFolderPart(tidy, IsLeadByte);
+            entries.push_back(entry);
+        }
+    }
+    if (!setupProgram_.empty()) {
+        std::string setupName = setupProgram_.substr(FileNameOffset(setupProgram_, IsLeadByte));
+        for (const std::string& source : {setupProgram_, definition_.path}) {
+            CopyEntry entry;
+            entry.source = Tidy(source);
+            entry.destination = Tidy(JoinPath(app.folder, source == setupProgram_ ? setupName : "zvinstl.def"));
             entries.push_back(entry);
         }
     }
@@ -344,15 +431,22 @@ bool Setup::Install(size_t index) {
         return false;
     }
     bool installed = job.Counters().installed > 0;
-    if (installed || !previous) {
-        if (!Register(app, job)) ui_.Show(MSG_REGISTRY_FAILED);
-    }
+    // Every file of the application is in place now, copied or found up to date.
+    InstallRecord record = ReadRecord(app, app.folder);
+    for (const CopyEntry& entry : job.Entries())
+        if (IsInside(entry.destination, app.folder))
+            InstallRecord::Add(record.files, entry.destination);
+    for (const std::string& folder : job.CreatedFolders()) InstallRecord::Add(record.folders, folder);
+    bool registered = true;
+    if (installed || !previous) registered = Register(app, job, record);
+    if (!WriteRecord(app.folder, record)) registered = false;
+    if (!registered) ui_.Show(MSG_REGISTRY_FAILED);
     ui_.Show(installed ? MSG_INSTALLED : MSG_UP_TO_DATE);
     app.previousFolder = app.folder;
     return true;
 }
 
-bool Setup::Register(const SetupApp& app, const CopyJob& job) {
+bool Setup::Register(const SetupApp& app, const CopyJob& job, InstallRecord& record) {
     // Without a program name the application's key would be App Paths itself.
     if (app.exeName.empty()) return false;
     HKEY appPaths, appKey, shared;
@@ -390,11 +484,65 @@ bool Setup::Register(const SetupApp& app, const CopyJob& job) {
     }
     RegCloseKey(shared);
     RegCloseKey(appKey);
-    if (ok && disposition == REG_CREATED_NEW_KEY) ok = CreateShortcut(app);
+    InstallRecord::Add(record.keys, std::string(kAppPathsKey) + "\\" + app.exeName);
+    ok = ok && WriteUninstallEntry(app, record);
+    if (ok && disposition == REG_CREATED_NEW_KEY) {
+        std::string desktopLink = JoinPath(folders_.desktop, app.name + ".lnk");
+        ok = CreateShortcut(app, desktopLink);
+        if (ok) InstallRecord::Add(record.links, desktopLink);
+    }
+    if (ok && !folders_.programs.empty()) {
+        std::string menuLink = JoinPath(folders_.programs, app.name + ".lnk");
+        if (!InstallRecord::Holds(record.links, menuLink)) {
+            ok = CreateShortcut(app, menuLink);
+            if (ok) InstallRecord::Add(record.links, menuLink);
+        }
+    }
     return ok;
 }
 
-bool Setup::CreateShortcut(const SetupApp& app) {
+// The system's list of installed programs: its entry starts the copy of the
+// setup program in the install folder.
+bool Setup::WriteUninstallEntry(const SetupApp& app, InstallRecord& record) {
+    if (setupProgram_.empty()) return true;
+    std::string keyPath = std::string(kUninstallKey) + "\\" + app.name;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    InstallRecord::Add(record.keys, keyPath);
+    std::string setupCopy = Tidy(JoinPath(app.folder, setupProgram_.substr(FileNameOffset(setupProgram_, IsLeadByte))));
+    std::string program = Tidy(JoinPath(app.folder, app.exeName));
+    DWORD one = 1;
+    bool ok = WriteString(key, "DisplayName", app.name) && WriteString(key, "UninstallString", "\"" + setupCopy + "\"") &&
+              WriteString(key, "InstallLocation", app.folder) && WriteString(key, "DisplayIcon", program) &&
+              WriteString(key, "Publisher", "z.v") &&
+              RegSetValueExA(key, "NoModify", 0, REG_DWORD, (const BYTE*)&one, sizeof one) == ERROR_SUCCESS &&
+              RegSetValueExA(key, "NoRepair", 0, REG_DWORD, (const BYTE*)&one, sizeof one) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+InstallRecord Setup::ReadRecord(const SetupApp& app, const std::string& folder) const {
+    std::string text;
+    InstallRecord record;
+    if (ReadWholeFile(JoinPath(folder, kRecordName), text)) record = InstallRecord::Parse(text);
+    // An installation made before records were kept: its files are the definition's.
+    SetupApp at = app;
+    at.folder = folder;
+    for (const CopyEntry& entry : Entries(at))
+        if (IsInside(entry.destination, folder))
+            InstallRecord::Add(record.files, entry.destination);
+    InstallRecord::Add(record.files, Tidy(JoinPath(folder, kRecordName)));
+    return record;
+}
+
+bool Setup::WriteRecord(const std::string& folder, const InstallRecord& record) {
+    return ReplaceFile(JoinPath(folder, kRecordName), record.Text());
+}
+
+bool Setup::CreateShortcut(const SetupApp& app, const std::string& linkPath) {
     HRESULT init = CoInitialize(nullptr);
     bool ok = false;
     IShellLinkA* link = nullptr;
@@ -406,7 +554,7 @@ bool Setup::CreateShortcut(const SetupApp& app) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
             // The ANSI code page, not the OEM one: the name is an ANSI string.
-            std::wstring path = Wide(JoinPath(folders_.desktop, app.name + ".lnk"));
+            std::wstring path = Wide(linkPath);
             ok = SUCCEEDED(file->Save(path.c_str(), TRUE));
             file->Release();
         }
@@ -453,7 +601,8 @@ bool Setup::DeleteTree(const std::string& folder) {
 void Setup::RemoveEmptyFolders(std::string folder, const std::string& stop) {
     while (folder.size() > stop.size() && SamePath(folder.substr(0, stop.size()), stop) &&
            (folder[stop.size()] == '\\' || folder[stop.size()] == '/')) {
-        if (!RemoveDirectoryA(folder.c_str())) return;
+        // One already gone (deleted with its contents) counts as removed.
+        if (!RemoveDirectoryA(folder.c_str()) && GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
         folder = FolderOf(folder, IsLeadByte);
     }
 }
@@ -491,9 +640,8 @@ void Setup::ReleaseSharedFiles(HKEY appKey) {
     RegCloseKey(shared);
 }
 
-// The desktop shortcut is removed when it still leads to the uninstalled program.
-void Setup::DeleteShortcut(const SetupApp& app, const std::string& program) {
-    std::string path = JoinPath(folders_.desktop, app.name + ".lnk");
+// A shortcut is removed when it still leads to the uninstalled program.
+void Setup::DeleteShortcut(const std::string& path, const std::string& program) {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     HRESULT init = CoInitialize(nullptr);
     bool ours = false;
@@ -523,15 +671,73 @@ void Setup::DeleteUserSettings(const std::string& regSetKey) {
                           &software) != ERROR_SUCCESS) {
             continue;
         }
-        DeleteKeyTree(software, regSetKey);
-        // Parents that held only this application's settings go too ("z.v" of "z.v\zvkestor").
-        std::string parent = FolderOf(regSetKey, IsLeadByte);
-        while (!parent.empty() && KeyIsEmpty(software, parent)) {
-            RegDeleteKeyA(software, parent.c_str());
-            parent = FolderOf(parent, IsLeadByte);
-        }
+        DeleteSettingsKey(software, regSetKey);
         RegCloseKey(software);
     }
+    // The user running setup, also where HKEY_USERS does not list that user's key.
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ | KEY_WRITE, &software) == ERROR_SUCCESS) {
+        DeleteSettingsKey(software, regSetKey);
+        RegCloseKey(software);
+    }
+}
+
+std::vector<std::string> Setup::OtherFiles(const std::string& folder, const InstallRecord& record) const {
+    std::vector<std::string> others;
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+        std::string current = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(JoinPath(current, "*.*").c_str(), &data);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = JoinPath(current, name);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                pending.push_back(path);
+            else if (!InstallRecord::Holds(record.files, path))
+                others.push_back(path.substr(folder.size() + 1));
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    return others;
+}
+
+bool Setup::DeleteInstalled(const std::string& folder, const InstallRecord& record) {
+    std::string self = Tidy(OwnModule());
+    for (const std::string& path : record.files) {
+        if (!IsInside(path, folder) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(path.c_str())) continue;
+        // The installed copy of setup, running now, goes with the next start of the system.
+        if (SamePath(path, self) && MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) continue;
+        ui_.Show(MSG_DELETE_FILE_FAILED, path);
+        return false;
+    }
+    for (const std::string& path : record.files)
+        if (IsInside(path, folder)) RemoveEmptyFolders(FolderOf(path, IsLeadByte), folder);
+    // Deepest first; a folder still holding a user's file stays.
+    std::vector<std::string> folders = record.folders;
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& made : folders)
+        if (IsInside(made, folder)) RemoveDirectoryA(made.c_str());
+    return true;
+}
+
+// Lines naming the files, at most ten and the count of the rest.
+std::string Setup::FileListText(const std::vector<std::string>& files) {
+    std::string text;
+    for (size_t i = 0; i < files.size() && i < 10; ++i) text += "\n" + files[i];
+    if (files.size() > 10) {
+        std::string more = ui_.Text(MSG_MORE_FILES);
+        size_t at = more.find("%s");
+        if (at != std::string::npos) more.replace(at, 2, std::to_string(files.size() - 10));
+        text += "\n" + more;
+    }
+    return text;
 }
 
 bool Setup::Uninstall(size_t index) {
@@ -542,12 +748,20 @@ bool Setup::Uninstall(size_t index) {
         return false;
     }
     std::string folder = Tidy(FolderOf(program, IsLeadByte));
-    if (ui_.Ask(MSG_ASK_DELETE_FOLDER, folder)) {
-        if (!DeleteTree(folder)) {
+    InstallRecord record = ReadRecord(app, folder);
+    std::vector<std::string> others = OtherFiles(folder, record);
+    bool removeFiles = others.empty() ? ui_.Ask(MSG_ASK_DELETE_FOLDER, folder)
+                                      : ui_.Ask(MSG_ASK_DELETE_INSTALLED, folder + FileListText(others));
+    if (removeFiles) {
+        bool removed = DeleteInstalled(folder, record);
+        // What the user put there stays unless the user says otherwise.
+        if (removed && !others.empty() && ui_.Ask(MSG_ASK_DELETE_OTHERS, FileListText(others)))
+            removed = DeleteTree(folder);
+        if (!removed) {
             ui_.Show(MSG_UNINSTALL_STOPPED);
             return false;
         }
-        RemoveEmptyFolders(FolderOf(folder, IsLeadByte), folders_.programFiles);
+        RemoveEmptyFolders(folder, folders_.programFiles);
     } else if (ui_.Ask(MSG_ASK_STOP_UNINSTALL)) {
         ui_.Show(MSG_UNINSTALL_STOPPED);
         return false;
@@ -561,7 +775,10 @@ bool Setup::Uninstall(size_t index) {
         RegDeleteKeyA(appPaths, app.exeName.c_str());
         RegCloseKey(appPaths);
     }
-    DeleteShortcut(app, program);
+    InstallRecord::Add(record.keys, std::string(kUninstallKey) + "\\" + app.name);
+    for (const std::string& key : record.keys) DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+    InstallRecord::Add(record.links, JoinPath(folders_.desktop, app.name + ".lnk"));
+    for (const std::string& link : record.links) DeleteShortcut(link, program);
     if (!app.regSetKey.empty() && !ui_.Ask(MSG_ASK_KEEP_SETTINGS, app.name)) DeleteUserSettings(app.regSetKey);
     app.previousFolder.clear();
     app.folder = Tidy(JoinPath(folders_.programFiles, Profile(definition_.path, app.section, "Folder", "default", 1024)));

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ enum SetupMessage {
     MSG_ASK_DELETE_SHARED = 34,
     MSG_ASK_KEEP_SETTINGS = 35,
     MSG_UNINSTALLED = 36,
+    MSG_ASK_DELETE_INSTALLED = 37,
+    MSG_ASK_DELETE_OTHERS = 38,
+    MSG_MORE_FILES = 39,
 };
 
 // Whether a message is an error (caption "エラー") or a notice.
@@ -83,6 +87,7 @@ public:
 
 struct SystemFolders {
     std::string desktop, commonFiles, programFiles;
+    std::string programs;  // the Start menu's programs folder; empty when the system names none
 };
 
 // One file to copy: from the setup folder to its destination.
@@ -99,6 +104,8 @@ public:
     const CopyCounters& Counters() const { return counters_; }
     const std::string& Paths() const { return paths_.Text(); }
     const std::vector<CopyEntry>& Entries() const { return entries_; }
+    // Folders the copy created, top down.
+    const std::vector<std::string>& CreatedFolders() const { return created_; }
 
 private:
     bool CopyOne(const CopyEntry& entry, ICopyProgress& progress);
@@ -106,13 +113,22 @@ private:
     std::vector<CopyEntry> entries_;
     CopyCounters counters_;
     PathList paths_;
-    char block_[1024];
+    std::vector<std::string> created_;
+    // Large blocks copy at the disk's speed; the small one stands in when
+    // memory for a large one cannot be had.
+    std::unique_ptr<char[]> large_;
+    char small_[4096];
+    char* block_ = small_;
+    size_t blockSize_ = sizeof small_;
 };
 
 // Registry locations, shared with the tests.
 extern const char* const kAppPathsKey;
 extern const char* const kSharedDllsKey;
 extern const char* const kCommonFileMark;
+extern const char* const kUninstallKey;
+// The record of an installation, in its install folder.
+extern const char* const kRecordName;
 
 class Setup {
 public:
@@ -128,14 +144,25 @@ public:
     // Fills each application's install folder: the previous installation's, else the proposed one.
     void ProposeFolders();
 
+    // The setup program itself: installed beside the application with its
+    // definition file, so that uninstalling needs no distribution folder.
+    void SetSetupProgram(const std::string& path) { setupProgram_ = path; }
+
     bool Install(size_t app);
     bool Uninstall(size_t app);
 
 private:
     std::vector<CopyEntry> Entries(const SetupApp& app) const;
-    bool Register(const SetupApp& app, const CopyJob& job);
-    bool CreateShortcut(const SetupApp& app);
-    void DeleteShortcut(const SetupApp& app, const std::string& program);
+    bool Register(const SetupApp& app, const CopyJob& job, InstallRecord& record);
+    bool WriteUninstallEntry(const SetupApp& app, InstallRecord& record);
+    bool CreateShortcut(const SetupApp& app, const std::string& path);
+    void DeleteShortcut(const std::string& path, const std::string& program);
+    InstallRecord ReadRecord(const SetupApp& app, const std::string& folder) const;
+    bool WriteRecord(const std::string& folder, const InstallRecord& record);
+    // Files of folder and below that no installation wrote, relative to it.
+    std::vector<std::string> OtherFiles(const std::string& folder, const InstallRecord& record) const;
+    bool DeleteInstalled(const std::string& folder, const InstallRecord& record);
+    std::string FileListText(const std::vector<std::string>& files);
     bool DeleteTree(const std::string& folder);
     void RemoveEmptyFolders(std::string folder, const std::string& stop);
     void ReleaseSharedFiles(HKEY appKey);
@@ -144,6 +171,7 @@ private:
     ISetupUi& ui_;
     SetupDefinition& definition_;
     SystemFolders folders_;
+    std::string setupProgram_;
 };
 
 // The default value of the application's App Paths key; empty when absent.

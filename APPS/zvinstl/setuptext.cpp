@@ -135,3 +135,60 @@ void ReadSetupDefinition(const DefinitionLookup& lookup, const std::string& noTi
         definition.apps.push_back(app);
     }
 }
+
+void InstallRecord::Add(std::vector<std::string>& list, const std::string& value) {
+    if (!value.empty() && !Holds(list, value)) list.push_back(value);
+}
+
+bool InstallRecord::Holds(const std::vector<std::string>& list, const std::string& value) {
+    for (const std::string& item : list)
+        if (SamePath(item, value)) return true;
+    return false;
+}
+
+void InstallRecord::Merge(const InstallRecord& other) {
+    for (const std::string& v : other.files) Add(files, v);
+    for (const std::string& v : other.folders) Add(folders, v);
+    for (const std::string& v : other.keys) Add(keys, v);
+    for (const std::string& v : other.links) Add(links, v);
+}
+
+namespace {
+
+struct RecordKind {
+    const char* name;
+    std::vector<std::string> InstallRecord::*list;
+};
+
+const RecordKind kRecordKinds[] = {
+    {"File", &InstallRecord::files},
+    {"Folder", &InstallRecord::folders},
+    {"Key", &InstallRecord::keys},
+    {"Link", &InstallRecord::links},
+};
+
+}  // namespace
+
+std::string InstallRecord::Text() const {
+    std::string text;
+    for (const RecordKind& kind : kRecordKinds)
+        for (const std::string& value : this->*kind.list) text += std::string(kind.name) + "=" + value + "\r\n";
+    return text;
+}
+
+InstallRecord InstallRecord::Parse(const std::string& text) {
+    InstallRecord record;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        std::string name = line.substr(0, equals);
+        for (const RecordKind& kind : kRecordKinds)
+            if (name == kind.name) Add(record.*kind.list, line.substr(equals + 1));
+    }
+    return record;
+}

@@ -69,5 +69,22 @@ typedef std::function<std::string(const std::string& section, const char* key, c
 void ReadSetupDefinition(const DefinitionLookup& lookup, const std::string& noTitle, const std::string& noOutline,
                          LeadByteTest isLead, SetupDefinition& definition);
 
+// What installations of one application wrote, kept beside it so that
+// uninstall removes exactly that and nothing a user put there. Stored as
+// lines "kind=value" (File, Folder, Key, Link); unknown kinds are skipped.
+struct InstallRecord {
+    std::vector<std::string> files;    // full paths
+    std::vector<std::string> folders;  // created by setup, full paths
+    std::vector<std::string> keys;     // below HKEY_LOCAL_MACHINE
+    std::vector<std::string> links;    // shortcuts, full paths
+
+    // Adds value once (paths compared without regard to ASCII case).
+    static void Add(std::vector<std::string>& list, const std::string& value);
+    static bool Holds(const std::vector<std::string>& list, const std::string& value);
+    void Merge(const InstallRecord& other);
+    std::string Text() const;
+    static InstallRecord Parse(const std::string& text);
+};
+
 // True for a relative path none of whose components is "..".
 bool IsPathBelow(const std::string& path, LeadByteTest isLead);

@@ -45,14 +45,24 @@ public:
         return (int)result;
     }
 
-    // Worker side: every report is sent, so the dialog shows it before the copy goes on.
+    // Worker side: the reports are noted, and sent to the dialog at most once
+    // per paint interval (each send waits for the dialog's thread, and the
+    // eye sees no more), the file that is being copied first.
     void FileStarted(const std::string& source, const std::string& destination, ULONGLONG size) override {
-        FileStart start = {&source, &destination, size};
-        SendMessageA(window_, WM_COPY_FILE_STARTED, 0, (LPARAM)&start);
+        source_ = source;
+        destination_ = destination;
+        size_ = size;
+        done_ = 0;
+        fileShown_ = false;
+        PaintWhenDue();
     }
-    void BytesCopied(ULONGLONG done) override { SendMessageA(window_, WM_COPY_BYTES, 0, (LPARAM)&done); }
+    void BytesCopied(ULONGLONG done) override {
+        done_ = done;
+        PaintWhenDue();
+    }
     void CountersChanged(const CopyCounters& counters) override {
-        SendMessageA(window_, WM_COPY_COUNTERS, 0, (LPARAM)&counters);
+        counters_ = counters;
+        PaintWhenDue();
     }
     bool StopRequested() override {
         while (pause_) Sleep(50);
@@ -60,6 +70,49 @@ public:
     }
 
 private:
+    static const DWORD kPaintInterval = 50;  // milliseconds
+
+    void PaintWhenDue() {
+        DWORD now = GetTickCount();
+        if (painted_ && now - paintedAt_ < kPaintInterval) return;
+        painted_ = true;
+        paintedAt_ = now;
+        if (!fileShown_) {
+            FileStart start = {&source_, &destination_, size_};
+            SendMessageA(window_, WM_COPY_FILE_STARTED, 0, (LPARAM)&start);
+            fileShown_ = true;
+        }
+        SendMessageA(window_, WM_COPY_BYTES, 0, (LPARAM)&done_);
+        SendMessageA(window_, WM_COPY_COUNTERS, 0, (LPARAM)&counters_);
+    }
+
+    // Below the main dialog, else above it, else beside it: the panel covers
+    // none of its controls while the user waits.
+    static void PlaceBeside(HWND window, HWND owner) {
+        RECT own, panel, work;
+        if (!owner || !GetWindowRect(owner, &own) || !GetWindowRect(window, &panel)) return;
+        if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return;
+        const int gap = 8, width = panel.right - panel.left, height = panel.bottom - panel.top;
+        int x = own.left + ((own.right - own.left) - width) / 2;
+        if (x < work.left) x = work.left;
+        if (x + width > work.right) x = work.right - width;
+        int y;
+        if (own.bottom + gap + height <= work.bottom) {
+            y = own.bottom + gap;
+        } else if (own.top - gap - height >= work.top) {
+            y = own.top - gap - height;
+        } else if (own.right + gap + width <= work.right) {
+            x = own.right + gap;
+            y = own.top;
+        } else if (own.left - gap - width >= work.left) {
+            x = own.left - gap - width;
+            y = own.top;
+        } else {
+            return;
+        }
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
     static unsigned __stdcall Worker(void* self) {
         CCopyDialog* dialog = (CCopyDialog*)self;
         bool done = dialog->job_.Run(*dialog);
@@ -77,6 +130,7 @@ private:
         switch (message) {
         case WM_INITDIALOG: {
             window_ = window;
+            PlaceBeside(window, ui_.owner);
             ui_.owner = window;
             SendDlgItemMessageA(window, IDC_COPY_ALL_BAR, PBM_SETRANGE32, 0, job_.Counters().total);
             unsigned id;
@@ -135,6 +189,12 @@ private:
     volatile LONG pause_ = 0;
     volatile LONG stop_ = 0;
     int shift_ = 0;
+    // The worker's latest reports, sent when a paint is due.
+    std::string source_, destination_;
+    ULONGLONG size_ = 0, done_ = 0;
+    CopyCounters counters_;
+    bool fileShown_ = true, painted_ = false;
+    DWORD paintedAt_ = 0;
 };
 
 // ---- Main dialog -----------------------------------------------------------------

@@ -72,3 +72,24 @@ TEST(SetupText, DefinitionFilesStayBelowTheirFolders) {
     EXPECT_EQ(definition.apps[0].outline, "outline");
     EXPECT_EQ(definition.apps[1].regSetKey, "z.v\\b");
 }
+
+TEST(SetupText, InstallRecordRoundTripsAndMergesOnce) {
+    InstallRecord record;
+    InstallRecord::Add(record.files, "c:\\App\\" + kSo + ".txt");
+    InstallRecord::Add(record.files, "C:\\APP\\" + kSo + ".TXT");
+    InstallRecord::Add(record.folders, "c:\\App");
+    InstallRecord::Add(record.keys, "Software\\x\\App Paths\\a.exe");
+    InstallRecord::Add(record.links, "c:\\menu\\App.lnk");
+    EXPECT_EQ(record.files.size(), 1u) << "a path differing in case only is the same file";
+
+    InstallRecord read = InstallRecord::Parse(record.Text() + "Unknown=x\r\nno equals sign\n\nFile=c:\\App\\b.txt");
+    EXPECT_EQ(read.files, (std::vector<std::string>{"c:\\App\\" + kSo + ".txt", "c:\\App\\b.txt"}));
+    EXPECT_EQ(read.folders, std::vector<std::string>{"c:\\App"});
+    EXPECT_EQ(read.keys, std::vector<std::string>{"Software\\x\\App Paths\\a.exe"});
+    EXPECT_EQ(read.links, std::vector<std::string>{"c:\\menu\\App.lnk"});
+
+    record.Merge(read);
+    EXPECT_EQ(record.files.size(), 2u);
+    EXPECT_EQ(record.folders.size(), 1u);
+    EXPECT_TRUE(InstallRecord::Parse("").files.empty());
+}

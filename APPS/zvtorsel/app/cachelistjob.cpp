@@ -7,7 +7,13 @@
 std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report) {
     std::vector<CacheDamage> why;
     std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
-    for (const CacheDamage& damage : why) report.Warning(damage.where.c_str(), damage.message);
+    for (const CacheDamage& damage : why) {
+        // Without a cache the job does not run: the reasons are its refusal.
+        if (store)
+            report.Warning(damage.where.c_str(), damage.message);
+        else
+            RefusalLine(damage.where + " : " + MessageLine(damage.message, nullptr));
+    }
     return store;
 }
 

@@ -75,21 +75,6 @@ bool SetJob(CommandLine& out, CommandJob job) {
     return true;
 }
 
-const char* OptionName(unsigned option) {
-    switch (option) {
-    case OPT_FOLDER: return "/folder:";
-    case OPT_LOG: return "/log:";
-    case OPT_CACHE: return "/cache:";
-    case OPT_DELETE: return "/delete";
-    case OPT_SEARCH: return "/search:";
-    case OPT_IN: return "/in:";
-    case OPT_RESULT: return "/result:";
-    case OPT_THREADS: return "/threads:";
-    case OPT_LINKS: return "/links:";
-    }
-    return "";
-}
-
 bool Refuse(CommandLineRefusal& why, unsigned message, const std::string& argument) {
     why.message = message;
     why.argument = argument;
@@ -103,7 +88,10 @@ bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& wh
     std::vector<std::string> words = SplitWords(text, balanced);
     if (!balanced) return Refuse(why, IDS_CMD_QUOTES, "");
     unsigned used = 0;
+    // The first word that gave each option, to name a misplaced one as typed.
+    std::vector<std::string> given(32);
     for (const std::string& w : words) {
+        unsigned before = used;
         bool ok = true;
         if (IsNoCase(w, "/rebuild")) {
             ok = SetJob(out, CommandJob::Rebuild);
@@ -152,10 +140,13 @@ bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& wh
             return Refuse(why, IDS_CMD_UNKNOWN, w);
         }
         if (!ok) return Refuse(why, IDS_CMD_TWO_JOBS, w);
+        for (unsigned bit = 0; bit < given.size(); ++bit)
+            if ((used & ~before) & (1u << bit)) given[bit] = w;
     }
     if ((used & OPT_IN) && (used & OPT_RESULT)) return Refuse(why, IDS_CMD_IN_AND_RESULT, "");
     unsigned misplaced = used & ~AllowedOptions(out.job);
     if (misplaced == 0) return true;
-    unsigned first = misplaced & (0u - misplaced);
-    return Refuse(why, out.job == CommandJob::Windows ? IDS_CMD_NO_JOB : IDS_CMD_NOT_FOR_JOB, OptionName(first));
+    unsigned bit = 0;
+    while (!(misplaced & (1u << bit))) ++bit;
+    return Refuse(why, out.job == CommandJob::Windows ? IDS_CMD_NO_JOB : IDS_CMD_NOT_FOR_JOB, given[bit]);
 }

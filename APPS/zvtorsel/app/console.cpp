@@ -53,8 +53,10 @@ std::string MessageLine(UINT id, const char* arg) {
     return text;
 }
 
-void RefusalLine(UINT id, const char* arg) {
-    std::string line = MessageLine(id, arg) + "\r\n";
+void RefusalLine(UINT id, const char* arg) { RefusalLine(MessageLine(id, arg)); }
+
+void RefusalLine(const std::string& text) {
+    std::string line = text + "\r\n";
     DWORD written;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), (DWORD)line.size(), &written, nullptr);
 }
@@ -69,7 +71,7 @@ void CConsoleReport::Warning(const char* path, UINT id) {
 
 bool CConsoleReport::Ask(UINT id, const char* arg) {
     bool yes = id == IDS_ASK_DELETE ? allowDelete_ : true;
-    std::string line = "? " + MessageLine(id, arg) + (yes ? " -> Yes" : " -> No");
+    std::string line = "? " + MessageLine(id, arg) + " -> " + AfxLoadText(yes ? IDS_CMD_YES : IDS_CMD_NO).c_str();
     // Every other question follows a failed file operation.
     if (id == IDS_ASK_DELETE)
         out_.Line(line.c_str());

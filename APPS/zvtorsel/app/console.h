@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/jobreport.h"
+#include "base/messagenumbers.h"
 
 // Standard output, or the file of /log: (created anew, Shift_JIS, CR LF).
 class CConsoleOutput {
@@ -34,6 +35,7 @@ std::string MessageLine(UINT id, const char* arg);
 
 // Why a command line was refused: one line on standard error.
 void RefusalLine(UINT id, const char* arg);
+void RefusalLine(const std::string& text);
 
 // Every question whether to go on is answered Yes; the delete question
 // (IDS_ASK_DELETE) only when deleting was allowed.
@@ -42,7 +44,11 @@ public:
     CConsoleReport(CConsoleOutput& out, bool allowDelete) : out_(out), allowDelete_(allowDelete) {}
 
     void StatusText(const char* text) override { out_.Line(text); }
-    void StatusMessage(UINT id) override { out_.Line(MessageLine(id, nullptr).c_str()); }
+    void EntryProgress(UINT id, const char* url, const char*) override { out_.Line(MessageLine(id, url).c_str()); }
+    // The hint on how to mark entries is for the window only.
+    void StatusMessage(UINT id) override {
+        if (id != IDS_READY) out_.Line(MessageLine(id, nullptr).c_str());
+    }
     void Warning(const char* path, UINT id) override;
     bool Ask(UINT id, const char* arg) override;
     void Notify(UINT id, const char* arg) override { out_.Failure("! " + MessageLine(id, arg)); }

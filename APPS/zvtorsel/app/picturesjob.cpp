@@ -72,7 +72,8 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     services.formatCount = AfxFormatCount;
     PictureScanResult result;
     bool ok = RunPictureScan(job, services, result);
-    out.Line((job.rebuildFolder + result.pageName).c_str());
+    // Only a page that was written is named.
+    if (ok && !result.pageName.empty()) out.Line((job.rebuildFolder + result.pageName).c_str());
     char counts[64];
     snprintf(counts, sizeof(counts), "%d / %d", result.pictures, result.filesSeen);
     out.Line((std::string(AfxLoadText(IDS_PICTURE_PAGE_TITLE).c_str()) + " : " + counts).c_str());

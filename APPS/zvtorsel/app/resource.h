@@ -166,6 +166,8 @@
 #define IDS_CMD_NO_FOLDER 1411
 #define IDS_CMD_LOG_FAILED 1412
 #define IDS_CMD_NO_REBUILD_FOLDER 1413
+#define IDS_CMD_YES 1414
+#define IDS_CMD_NO 1415
 #define IDS_SPI_FIELDS_EMPTY 1414
 
 // Options, report page format, notice and rebuild folder dialogs.

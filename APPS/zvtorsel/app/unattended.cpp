@@ -6,6 +6,7 @@
 #include "console.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/win32/win32files.h"
+#include "resource.h"
 #include "settings.h"
 #include "tree/paneview.h"
 
@@ -29,7 +30,8 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     CRebuildJobs jobs(settings, files, *cache, view, report, ReadHistoryPrefixLength());
     jobs.ReadDownloadList();
     int result = jobs.BuildTrees() && jobs.ExecuteMarks() ? EXIT_FINISHED : EXIT_STOPPED;
-    report.StatusText(jobs.rebuild.status.c_str());
-    report.StatusText(jobs.cache.status.c_str());
+    // The marks left on each side, named as the window's captions name them.
+    report.StatusText((std::string(AfxLoadText(IDS_ROOT_REBUILD).c_str()) + " :" + jobs.rebuild.status).c_str());
+    report.StatusText((std::string(AfxLoadText(IDS_ROOT_CACHE).c_str()) + " :" + jobs.cache.status).c_str());
     return out.Finish(result);
 }

@@ -18,6 +18,7 @@ BOOL CChangeFolderDlg::OnInitDialog() {
     }
     if (select >= 0) SendDlgItemMessage(IDC_CHANGE_FOLDER_LIST, LB_SETCURSEL, (WPARAM)select);
     FitListBoxScrollWidth(GetDlgItem(IDC_CHANGE_FOLDER_LIST));
+    FitListBoxRowHeight(GetDlgItem(IDC_CHANGE_FOLDER_LIST));
     ::EnableWindow(GetDlgItem(IDOK), select >= 0);
     return TRUE;
 }

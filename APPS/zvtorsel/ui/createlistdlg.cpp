@@ -1,5 +1,6 @@
 #include "createlistdlg.h"
 #include "helppage.h"
+#include "listboxwidth.h"
 
 #include <stdio.h>
 
@@ -14,6 +15,7 @@ CCreateListDlg::CCreateListDlg(CWnd* parent, const RebuildSettings& folders, IPr
 
 BOOL CCreateListDlg::OnInitDialog() {
     FillFolderCombo(m_settings.baseFolderNo);
+    FitListBoxRowHeight(GetDlgItem(IDC_LISTED_FILES));
     for (const std::string& name : m_settings.listedFiles)
         SendDlgItemMessage(IDC_LISTED_FILES, LB_ADDSTRING, 0, (LPARAM)name.c_str());
     SendDlgItemMessage(IDC_LISTED_FILES, LB_SETCURSEL, 0, 0);

@@ -21,3 +21,18 @@ void FitListBoxScrollWidth(HWND list) {
     // A few pixels for the row's inner margin.
     SendMessageA(list, LB_SETHORIZONTALEXTENT, (WPARAM)(widest + 6), 0);
 }
+
+void FitListBoxRowHeight(HWND list) {
+    HDC dc = GetDC(list);
+    if (!dc) return;
+    HGDIOBJ oldFont = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
+    TEXTMETRICA metrics;
+    BOOL measured = GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, oldFont);
+    ReleaseDC(list, dc);
+    if (!measured) return;
+    // One pixel row below the cell for the underscore, whose stroke some
+    // fonts draw on the cell's last row.
+    LRESULT wanted = metrics.tmHeight + metrics.tmExternalLeading + 1;
+    if (SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) < wanted) SendMessageA(list, LB_SETITEMHEIGHT, 0, wanted);
+}

@@ -300,6 +300,8 @@ void CMainDlg::OnDownload() {
 }
 
 void CMainDlg::OnOptions() {
+    // The typed folder is the current one: the options show it and keep it.
+    SaveFolder();
     RebuildSettings settings = settings_;
     if (RunOptionsDialog(settings)) {
         settings_ = settings;

@@ -117,6 +117,7 @@ void COptionsDlg::FillFolderList(int select) {
         SendDlgItemMessage(IDC_OPT_FOLDERS, LB_ADDSTRING, 0, (LPARAM)folders_.At(i).c_str());
     if (select >= 0 && select < folders_.Count()) SendDlgItemMessage(IDC_OPT_FOLDERS, LB_SETCURSEL, select);
     FitListBoxScrollWidth(GetDlgItem(IDC_OPT_FOLDERS));
+    FitListBoxRowHeight(GetDlgItem(IDC_OPT_FOLDERS));
     UpdateFolderButtons();
 }
 

@@ -307,8 +307,19 @@ void CPaneControls::UpdateChildrenButton(int side, int folder) {
 void CPaneControls::SelectFolder(int side, int folder) {
     HTREEITEM item = TreeItemOf(side, folder);
     if (!item) return;
-    SendMessageA(trees_[side], TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
-    SendMessageA(trees_[side], TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    HWND tree = trees_[side];
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    // Showing the end of a long text (a cache folder's caption) scrolls the
+    // tree sideways, out of sight of every picture, box and button: it goes
+    // back to its left edge unless the item's text would start beyond the pane.
+    SendMessageA(tree, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    RECT text, client;
+    *(HTREEITEM*)&text = item;
+    if (SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&text) && GetClientRect(tree, &client) &&
+        text.left >= client.right) {
+        SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    }
 }
 
 void CPaneControls::StatusLineChanged(int side, const char* text) {

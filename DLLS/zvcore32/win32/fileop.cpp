@@ -14,6 +14,9 @@
 namespace {
 
 const DWORD kFlushInterval = 1048576;
+// Progress within a file is reported at most this often (milliseconds); the
+// window cannot show more, and each report waits for the window's thread.
+const DWORD kProgressInterval = 50;
 
 struct Narrow {
     typedef char Char;
@@ -201,7 +204,11 @@ bool CopyData(zvFileOpRecord* op, const typename T::Char* source, const typename
             break;
         }
         op->fileDone += got;
-        Notify(op, ZV_FOM_FILE_PROGRESS);
+        DWORD now = GetTickCount();
+        if (now - op->progressAt >= kProgressInterval) {
+            op->progressAt = now;
+            Notify(op, ZV_FOM_FILE_PROGRESS);
+        }
         sinceFlush += got;
         if (sinceFlush >= kFlushInterval) {
             sinceFlush -= kFlushInterval;
@@ -211,6 +218,8 @@ bool CopyData(zvFileOpRecord* op, const typename T::Char* source, const typename
         }
     }
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    // The whole file, whatever the last paced report showed.
+    if (failure == ZVERR_NONE) Notify(op, ZV_FOM_FILE_PROGRESS);
     if (failure == ZVERR_NONE &&
         (!SetFileTime(out, &info.created, &info.accessed, &info.written) || !FlushFileBuffers(out))) {
         failure = ZVERR_WRITE;

@@ -65,7 +65,10 @@ struct zvFileOpRecord {
     DWORD shownAt = 0;
     bool refreshPending = false;
 
-    char block[1024];  // the copy buffer, allocated once with the record
+    // The copy buffer, allocated once with the record: blocks this large
+    // copy at the disk's speed.
+    char block[256 * 1024];
+    DWORD progressAt = 0;  // tick of the last progress report of the current file
 };
 
 // The progress window's thread: runs the modal dialog until ZV_FOM_CLOSE.

@@ -1,7 +1,7 @@
 // The progress window of the file operation engine. It runs in a thread of
 // its own and sets the abort flag; what the caller's thread reports is noted
-// at once but drawn at most once per refresh interval (a message comes with
-// every 1024-byte block, and drawing each would cost far more than the copy),
+// at once but drawn at most once per refresh interval (drawing on every
+// report would cost more than the copy),
 // and only the texts and bars whose content changed are touched.
 #include <stdio.h>
 

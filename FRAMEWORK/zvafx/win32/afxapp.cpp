@@ -26,10 +26,11 @@ CWinApp* AfxGetApp() { return g_app; }
 
 void CWinApp::SetRegistryKey(const char* key) { m_registryKey = key ? key : ""; }
 
-HKEY CWinApp::GetSectionKey(const char* section) {
+HKEY CWinApp::GetSectionKey(const char* section, bool readOnly) {
     if (m_registryKey.IsEmpty() || !section) return nullptr;
     CString path = CString("Software\\") + m_registryKey + "\\" + m_appName + "\\" + section;
     HKEY key = nullptr;
+    if (readOnly) return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
     DWORD disposition;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
                         &key, &disposition) != ERROR_SUCCESS) {
@@ -42,7 +43,7 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
     if (m_registryKey.IsEmpty()) {
         return GetPrivateProfileIntA(section, entry, defaultValue, IniPath(m_profileName.IsEmpty() ? m_appName + ".ini" : m_profileName));
     }
-    HKEY key = GetSectionKey(section);
+    HKEY key = GetSectionKey(section, true);
     if (!key) return (UINT)defaultValue;
     DWORD value = 0, type = 0, size = sizeof value;
     LONG status = RegQueryValueExA(key, entry, nullptr, &type, (BYTE*)&value, &size);
@@ -73,7 +74,7 @@ CString CWinApp::GetProfileString(const char* section, const char* entry, const 
         return CString(text);
     }
     CString result(defaultValue ? defaultValue : "");
-    HKEY key = GetSectionKey(section);
+    HKEY key = GetSectionKey(section, true);
     if (!key) return result;
     DWORD type = 0, size = 0;
     if (RegQueryValueExA(key, entry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
@@ -121,7 +122,7 @@ BOOL CWinApp::GetProfileBinary(const char* section, const char* entry, BYTE** da
     if (!data || !bytes) return FALSE;
     *data = nullptr;
     *bytes = 0;
-    HKEY key = GetSectionKey(section);
+    HKEY key = GetSectionKey(section, true);
     if (!key) return FALSE;
     DWORD type = 0, size = 0;
     BOOL ok = FALSE;

@@ -107,8 +107,10 @@ public:
     BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data, UINT bytes);
 
     // The key HKEY_CURRENT_USER\Software\<key>\<app>\<section>, created when
-    // missing; null without a registry key. The caller closes it.
-    HKEY GetSectionKey(const char* section);
+    // missing unless only read (a read leaves no empty key behind); null
+    // without a registry key or, read only, without the section. The caller
+    // closes it.
+    HKEY GetSectionKey(const char* section, bool readOnly = false);
 
     CString m_appName;
     CString m_registryKey;

@@ -84,13 +84,14 @@ protected:
     void SetUp() override {
         root = TempRoot();
         CreateDirectoryA(root.c_str(), nullptr);
-        for (const char* sub : {"\\setup", "\\desktop", "\\common", "\\programs"}) {
+        for (const char* sub : {"\\setup", "\\desktop", "\\common", "\\programs", "\\menu"}) {
             CreateDirectoryA((root + sub).c_str(), nullptr);
         }
         setupFolder = root + "\\setup";
         folders.desktop = root + "\\desktop";
         folders.commonFiles = root + "\\common";
         folders.programFiles = root + "\\programs";
+        folders.programs = root + "\\menu";
         exeName = "zvinstl_test_" + std::to_string(GetCurrentProcessId()) + ".exe";
     }
     void TearDown() override {
@@ -103,6 +104,11 @@ protected:
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_WRITE, &shared) == ERROR_SUCCESS) {
             RegDeleteValueA(shared, (folders.commonFiles + "\\zv\\shared.dll").c_str());
             RegCloseKey(shared);
+        }
+        HKEY uninstall;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_WRITE, &uninstall) == ERROR_SUCCESS) {
+            RegDeleteKeyA(uninstall, "Test App");
+            RegCloseKey(uninstall);
         }
         RemoveTree(root);
     }
@@ -317,4 +323,63 @@ TEST_F(SetupTest, AnotherFolderOffersToDeleteThePreviousInstallation) {
     EXPECT_FALSE(setup->Uninstall(0));
     EXPECT_EQ(ui.messages, (std::vector<int>{MSG_ASK_DELETE_FOLDER, MSG_ASK_STOP_UNINSTALL, MSG_UNINSTALL_STOPPED}));
     EXPECT_TRUE(Exists(root + "\\elsewhere\\app.txt"));
+}
+
+TEST_F(SetupTest, UninstallRemovesWhatSetupWroteAndKeepsTheUsersFiles) {
+    WriteDefinition("File1=app.txt\r\nFile2=doc\\one.txt\r\n");
+    WriteSource("app.txt", "app");
+    WriteSource("one.txt", "one");
+    WriteSource("zvinstl.exe", "the setup program");
+    std::string entry = std::string(kUninstallKey) + "\\Test App";
+    std::string menuLink = folders.programs + "\\Test App.lnk";
+    Start().SetSetupProgram(setupFolder + "\\zvinstl.exe");
+    setup->Install(0);
+    EXPECT_EQ(ui.messages, std::vector<int>{MSG_INSTALLED});
+    EXPECT_EQ(ReadFileText(Installed("zvinstl.exe")), "the setup program");
+    EXPECT_TRUE(Exists(Installed("zvinstl.def"))) << "the installed copy finds its definition";
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString"), "\"" + Installed("zvinstl.exe") + "\"");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Test App");
+    EXPECT_TRUE(Exists(menuLink));
+    std::string record = ReadFileText(Installed(kRecordName));
+    for (const char* name : {"app.txt", "doc\\one.txt", "zvinstl.exe", "zvinstl.def"})
+        EXPECT_NE(record.find("File=" + Installed(name) + "\r\n"), std::string::npos) << name;
+    EXPECT_NE(record.find("Folder=" + Installed("doc") + "\r\n"), std::string::npos);
+    EXPECT_NE(record.find("Key=" + entry + "\r\n"), std::string::npos);
+    EXPECT_NE(record.find("Link=" + menuLink + "\r\n"), std::string::npos);
+
+    // Installed again: nothing new, the record keeps what the first run wrote.
+    ui.messages.clear();
+    Start().SetSetupProgram(setupFolder + "\\zvinstl.exe");
+    setup->Install(0);
+    EXPECT_EQ(ui.messages, std::vector<int>{MSG_UP_TO_DATE});
+    EXPECT_NE(ReadFileText(Installed(kRecordName)).find("Link=" + menuLink), std::string::npos);
+
+    WriteFileText(Installed("memo.txt"), "the user's memo");
+    WriteFileText(Installed("doc\\note.txt"), "the user's note");
+    ui.messages.clear();
+    ui.answers[MSG_ASK_DELETE_OTHERS] = false;
+    ASSERT_TRUE(setup->Uninstall(0));
+    EXPECT_EQ(ui.messages, (std::vector<int>{MSG_ASK_DELETE_INSTALLED, MSG_ASK_DELETE_OTHERS, MSG_UNINSTALLED}));
+    const std::string& asked = ui.args[MSG_ASK_DELETE_INSTALLED];
+    EXPECT_NE(asked.find("\nmemo.txt"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("\ndoc\\note.txt"), std::string::npos) << asked;
+    EXPECT_EQ(asked.find("app.txt"), std::string::npos) << "installed files are not named";
+    EXPECT_EQ(ReadFileText(Installed("memo.txt")), "the user's memo");
+    EXPECT_EQ(ReadFileText(Installed("doc\\note.txt")), "the user's note");
+    for (const char* name : {"app.txt", "doc\\one.txt", "zvinstl.exe", "zvinstl.def", kRecordName})
+        EXPECT_FALSE(Exists(Installed(name))) << name;
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString"), "<no key>");
+    EXPECT_EQ(AppValue(exeName, ""), "<no key>");
+    EXPECT_FALSE(Exists(menuLink));
+    EXPECT_FALSE(Exists(folders.desktop + "\\Test App.lnk"));
+
+    // Told to, uninstall takes the user's files too.
+    ui.messages.clear();
+    Start().SetSetupProgram(setupFolder + "\\zvinstl.exe");
+    setup->Install(0);
+    ui.answers[MSG_ASK_DELETE_OTHERS] = true;
+    ui.messages.clear();
+    ASSERT_TRUE(setup->Uninstall(0));
+    EXPECT_EQ(ui.messages, (std::vector<int>{MSG_ASK_DELETE_INSTALLED, MSG_ASK_DELETE_OTHERS, MSG_UNINSTALLED}));
+    EXPECT_FALSE(Exists(folders.programFiles + "\\Maker"));
 }

@@ -1,8 +1,7 @@
 // zvinstl.exe driven as a user would, on a copy of the build's distribution
 // folder: install, start the installed program, uninstall, with screenshots.
-// The desktop folder of the prefix is pointed at a private folder meanwhile,
-// in "User Shell Folders" too: Wine's shell writes "Shell Folders" anew from
-// it whenever a program of the prefix asks for a shell folder.
+// The desktop and Start menu folders of the prefix are pointed at private
+// folders meanwhile.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,6 +17,9 @@
 namespace {
 
 const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* kWineOverrides = "Software\\Wine\\DllOverrides";
+// Wine's shell writes "Shell Folders" anew from these when a program of the
+// prefix starts, so both point at the test's folders.
 const char* kUserShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char* kVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 
@@ -30,42 +32,10 @@ std::string Sjis(const char* utf8) {
     return out;
 }
 
-void WriteString(HKEY root, const char* path, const char* name, const std::string& value) {
+void WriteString(HKEY root, const char* path, const char* name, const std::string& value, DWORD type = REG_SZ) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(key);
-}
-
-// A registry value as it was, type and bytes, to be put back.
-struct SavedValue {
-    bool present = false;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-};
-
-SavedValue SaveValue(HKEY root, const char* path, const char* name) {
-    SavedValue saved;
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return saved;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
-        saved.data.resize(size);
-        saved.present = RegQueryValueExA(key, name, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
-        saved.data.resize(size);
-    }
-    RegCloseKey(key);
-    return saved;
-}
-
-void RestoreValue(HKEY root, const char* path, const char* name, const SavedValue& saved) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    if (saved.present) {
-        RegSetValueExA(key, name, 0, saved.type, saved.data.data(), (DWORD)saved.data.size());
-    } else {
-        RegDeleteValueA(key, name);
-    }
+    RegSetValueExA(key, name, 0, type, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
     RegCloseKey(key);
 }
 
@@ -77,6 +47,8 @@ std::string BuildFolder() {
     path.resize(path.find_last_of('\\'));  // the build
     return path;
 }
+
+DWORD TypeOf(const char* key) { return key == kUserShellFolders ? REG_EXPAND_SZ : REG_SZ; }
 
 void Shot(HWND window, const char* name) {
     EXPECT_TRUE(windriver::SaveScreenshot(window, windriver::ScreenshotFolder() + name)) << name;
@@ -90,9 +62,11 @@ protected:
         root = std::string(base) + "zvinstl_gui_" + std::to_string(GetCurrentProcessId());
         dist = root + "\\dist";
         desktop = root + "\\desktop";
+        menu = root + "\\menu";
         CreateDirectoryA(root.c_str(), nullptr);
         CreateDirectoryA(dist.c_str(), nullptr);
         CreateDirectoryA(desktop.c_str(), nullptr);
+        CreateDirectoryA(menu.c_str(), nullptr);
         WIN32_FIND_DATAA data;
         std::string built = BuildFolder() + "\\dist";
         HANDLE h = FindFirstFileA((built + "\\*").c_str(), &data);
@@ -103,15 +77,27 @@ protected:
             }
         } while (FindNextFileA(h, &data));
         FindClose(h);
-        savedDesktop = SaveValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-        savedUserDesktop = SaveValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
-        WriteString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", desktop);
-        WriteString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop);
+        // Wine's menu builder would copy the shortcuts into the Linux desktop
+        // and menus: it is turned off while setup runs (an empty override).
+        WriteString(HKEY_CURRENT_USER, kWineOverrides, "winemenubuilder.exe", "");
+        for (const char* key : {kShellFolders, kUserShellFolders}) {
+            for (const char* name : {"Desktop", "Programs"}) {
+                saved.push_back(ReadString(HKEY_CURRENT_USER, key, name));
+                WriteString(HKEY_CURRENT_USER, key, name, name[0] == 'D' ? desktop : menu, TypeOf(key));
+            }
+        }
     }
     void TearDown() override {
         windriver::Stop(program);
-        RestoreValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop);
-        RestoreValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop);
+        HKEY overrides;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineOverrides, 0, KEY_WRITE, &overrides) == ERROR_SUCCESS) {
+            RegDeleteValueA(overrides, "winemenubuilder.exe");
+            RegCloseKey(overrides);
+        }
+        size_t at = 0;
+        for (const char* key : {kShellFolders, kUserShellFolders})
+            for (const char* name : {"Desktop", "Programs"})
+                if (at < saved.size()) WriteString(HKEY_CURRENT_USER, key, name, saved[at++], TypeOf(key));
         RemoveTree(root);
     }
 
@@ -134,8 +120,8 @@ protected:
         windriver::WaitForGone(box, 5000);
     }
 
-    std::string root, dist, desktop;
-    SavedValue savedDesktop, savedUserDesktop;
+    std::string root, dist, desktop, menu;
+    std::vector<std::string> saved;  // the system's folder values, put back at the end
     windriver::Program program;
 };
 
@@ -170,6 +156,13 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, "path"), commonFiles + "\\z.v;");
     EXPECT_EQ(CountFiles(desktop + "\\*.lnk"), 1);
     EXPECT_TRUE(Exists(desktop + "\\z.v Torsel Sitekeeper.lnk"));
+    EXPECT_TRUE(Exists(menu + "\\z.v Torsel Sitekeeper.lnk")) << "a Start menu shortcut";
+    // The system's list of installed programs starts the copy of setup in the program's folder.
+    std::string entry = std::string(kVersionKey) + "\\Uninstall\\z.v Torsel Sitekeeper";
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "z.v Torsel Sitekeeper");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString"), "\"" + folder + "\\zvinstl.exe\"");
+    EXPECT_EQ(ReadFileText(folder + "\\zvinstl.exe"), ReadFileText(dist + "\\zvinstl.exe"));
+    EXPECT_EQ(ReadFileText(folder + "\\zvinstl.def"), ReadFileText(dist + "\\zvinstl.def"));
 
     // The shell starts the program by its App Paths entry, which also finds
     // the shared libraries; bad arguments end it at once with its own code.
@@ -228,9 +221,16 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     Answer(main, u8"お知らせ", u8"すでに、最新版がインストールされています。", IDOK);
     EXPECT_EQ(CountFiles(desktop + "\\*.lnk"), 1);
 
+    // The user's own file in the program's folder, and the program's settings.
+    WriteFileText(folder + "\\memo.txt", "the user's memo");
+    WriteString(HKEY_CURRENT_USER, "Software\\z.v\\zvkestor\\Rebuild", "RebuildFolder", "C:\\Sites\\old\\");
     windriver::Press(main, IDC_UNINSTALL);
-    Answer(main, u8"お知らせ", u8"%s フォルダ内の、全ファイルを削除してもいいですか？", IDYES, "zvinstl_ask_folder.bmp",
-           folder);
+    Answer(main, u8"お知らせ",
+           u8"%s\n\nこのフォルダには、インストールしたもののほかに、上のファイルがあります。\n"
+           u8"それらは残して、インストールしたファイルを削除してもいいですか？",
+           IDYES, "zvinstl_ask_folder.bmp", folder + "\nmemo.txt");
+    Answer(main, u8"お知らせ", u8"インストールしたものではない次のファイルも、削除しますか？\n「いいえ」を選ぶと残します。\n%s",
+           IDNO, nullptr, "\nmemo.txt");
     for (int i = 0; i < 3; ++i) {
         HWND box = windriver::WaitForOwnedWindow(main, Sjis(u8"お知らせ").c_str(), 60000);
         ASSERT_NE(box, nullptr);
@@ -241,11 +241,13 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     Answer(main, u8"お知らせ", u8"z.v Torsel Sitekeeper の各ユーザーの設定データは削除せず、残しますか？", IDNO);
     Answer(main, u8"お知らせ", u8"アンインストールできました。", IDOK);
 
-    EXPECT_FALSE(Exists(folder));
-    EXPECT_FALSE(Exists(programFiles + "\\z.v"));
+    EXPECT_EQ(ReadFileText(folder + "\\memo.txt"), "the user's memo");
+    EXPECT_EQ(CountFiles(folder + "\\*"), 1) << "only the user's file stays";
     EXPECT_FALSE(Exists(commonFiles + "\\z.v"));
     EXPECT_EQ(ListFiles(desktop + "\\*"), "");
+    EXPECT_EQ(ListFiles(menu + "\\*"), "");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, appKey, ""), "<no key>");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString"), "<no key>");
     for (const char* name : {"zvcore32.dll", "zvpix32.dll", "zvclass.dll"}) {
         std::string value = commonFiles + "\\z.v\\" + name;
         HKEY shared;
@@ -257,6 +259,9 @@ TEST_F(SetupWindowTest, InstallsStartsAndUninstallsOurDistribution) {
     }
     HKEY settings;
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\z.v\\zvkestor", 0, KEY_READ, &settings), ERROR_SUCCESS);
+    DeleteFileA((folder + "\\memo.txt").c_str());
+    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA((programFiles + "\\z.v").c_str());
 
     windriver::Press(main, IDCANCEL);
     EXPECT_EQ(windriver::WaitForExit(program, 10000), 0);
@@ -267,7 +272,14 @@ TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
     std::string target = root + "\\target";
     std::string definition = "[App1]\r\nAppName=Stop test\r\nExeName=" + exeName + "\r\nFile1=big.bin\r\n";
     WriteFileText(dist + "\\zvinstl.def", definition);
-    WriteFileText(dist + "\\big.bin", std::string(24u << 20, 'b'));
+    // Large enough that the copy still runs when the test stops it, and
+    // sparse, so that making it costs nothing.
+    HANDLE big = CreateFileA((dist + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(big, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 1LL << 30;
+    ASSERT_TRUE(SetFilePointerEx(big, size, nullptr, FILE_BEGIN) && SetEndOfFile(big));
+    CloseHandle(big);
     CreateDirectoryA(target.c_str(), nullptr);
     FILETIME old = {0, 0x01B00000};
     WriteFileText(target + "\\big.bin", "old", &old);
@@ -280,6 +292,14 @@ TEST_F(SetupWindowTest, StoppingTheCopyKeepsTheInstalledFile) {
     HWND copying = windriver::WaitForWindow(Sjis(u8"コピー中...").c_str(), 10000, program.id);
     ASSERT_NE(copying, nullptr);
     windriver::Press(copying, IDCANCEL);
+    // The progress panel leaves every control of the main dialog in sight.
+    RECT panel;
+    ASSERT_TRUE(GetWindowRect(copying, &panel));
+    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT control, overlap;
+        if (!IsWindowVisible(child) || !GetWindowRect(child, &control)) continue;
+        EXPECT_FALSE(IntersectRect(&overlap, &panel, &control)) << "covers control " << GetDlgCtrlID(child);
+    }
     HWND question = windriver::WaitForOwnedWindow(copying, Sjis(u8"お知らせ").c_str(), 10000);
     ASSERT_NE(question, nullptr);
     Shot(copying, "zvinstl_copy_paused.bmp");

@@ -8,6 +8,14 @@ class IJobReport {
 public:
     virtual ~IJobReport() {}
     virtual void StatusText(const char* text) = 0;
+    // One file of a copy, move or delete step: the window shows statusText;
+    // a command line prints message id filled with the URL as the cache
+    // keeps it.
+    virtual void EntryProgress(UINT id, const char* url, const char* statusText) {
+        (void)id;
+        (void)url;
+        StatusText(statusText);
+    }
     virtual void StatusMessage(UINT id) = 0;
     // One row of the warnings list: the place and the message.
     virtual void Warning(const char* path, UINT id) = 0;

@@ -11,6 +11,12 @@
 #define IDS_READY 15
 #define IDS_NO_TIME 26
 
+// Rebuild jobs: the command line's line for each file copied, moved or
+// deleted (the windows show the status text instead).
+#define IDS_LINE_COPYING 1230
+#define IDS_LINE_MOVING 1231
+#define IDS_LINE_DELETING 1232
+
 // Rebuild jobs and tree commands: questions and messages.
 #define IDS_ASK_DELETE 16
 #define IDS_DOWNLOAD_LIST_FAILED 17

@@ -80,6 +80,8 @@ void WriteBackUrl(const char* mappedUrl, char* out, size_t cap) {
 
 // ---- cache side ----
 
+bool CCachePane::EntryCacheUrl(int folder, int item, char* out) { return EntryUrl(folder, item, false, out); }
+
 bool CCachePane::PrepareTranslator() {
     if (!settings.xlatRebuild) return true;
     if (translator.AllocBuffers(kBuffersAll) && translator.OpenLinkScanners(TRUE)) return true;
@@ -98,7 +100,8 @@ int CCachePane::TransferMarked(bool move) {
     }
     DeferRefresh();
     rebuildPane->DeferRefresh();
-    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ", [&](int folder, int item) {
+    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ",
+                            move ? IDS_LINE_MOVING : IDS_LINE_COPYING, [&](int folder, int item) {
         bool stop = false;
         bool copied = CopyEntry(folder, item, &stop);
         // The source goes only once its copy is safely in the rebuild folder.
@@ -223,9 +226,9 @@ int CCachePane::DeleteMarked() {
         DeleteEntry(folder, item, &stop);
         return !stop;
     };
-    int result = WalkMarked(root, MARK_D, "Deleting ", remove);
+    int result = WalkMarked(root, MARK_D, "Deleting ", IDS_LINE_DELETING, remove);
     if (result && settings.viewHistTree && historyRoot >= 0)
-        result = WalkMarked(historyRoot, MARK_D, "Deleting ", remove);
+        result = WalkMarked(historyRoot, MARK_D, "Deleting ", IDS_LINE_DELETING, remove);
     RemoveEmptyFolders(root);
     if (historyRoot >= 0) RemoveEmptyFolders(historyRoot);
     EndDeferral();
@@ -250,6 +253,13 @@ bool CCachePane::DeleteEntry(int folder, int item, bool* stop) {
 
 // ---- rebuild side ----
 
+bool CRebuildPane::EntryCacheUrl(int folder, int item, char* out) {
+    char mapped[kUrlBufferSize];
+    if (!EntryUrl(folder, item, false, mapped)) return false;
+    WriteBackUrl(mapped, out, kUrlBufferSize);
+    return true;
+}
+
 int CRebuildPane::CopyMarked() { return TransferMarked(false); }
 
 int CRebuildPane::MoveMarked() { return TransferMarked(true); }
@@ -261,7 +271,8 @@ int CRebuildPane::TransferMarked(bool move) {
     }
     DeferRefresh();
     cachePane->DeferRefresh();
-    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ", [&](int folder, int item) {
+    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ",
+                            move ? IDS_LINE_MOVING : IDS_LINE_COPYING, [&](int folder, int item) {
         bool stop = false;
         bool written = WriteBack(folder, item, &stop) != 0;
         if (stop || !written) return !stop;
@@ -329,7 +340,7 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
 
 int CRebuildPane::DeleteMarked() {
     DeferRefresh();
-    int result = WalkMarked(root, MARK_D, "Deleting ", [&](int folder, int item) {
+    int result = WalkMarked(root, MARK_D, "Deleting ", IDS_LINE_DELETING, [&](int folder, int item) {
         bool stop = false;
         DeleteFromDisk(folder, item, &stop);
         return !stop;

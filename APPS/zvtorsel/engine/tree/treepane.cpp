@@ -465,20 +465,23 @@ void CTreePane::ExpandIfShallow(int folder, int depth) {
     if (depth < 2) view.ExpandFolder(side, folder);
 }
 
-int CTreePane::WalkMarked(int folder, BYTE wanted, const char* verb, const std::function<bool(int, int)>& act) {
-    char url[kUrlBufferSize];
+int CTreePane::WalkMarked(int folder, BYTE wanted, const char* verb, UINT lineId,
+                          const std::function<bool(int, int)>& act) {
+    char url[kUrlBufferSize], cacheUrl[kUrlBufferSize];
     for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
         if (Cancelled()) return 0;
         TreeItem* it = model.Node(folder)->items[i];
         if (!it) continue;
         if (it->IsFolder()) {
             bool unread = side == SIDE_REBUILD && model.Node(it->Child())->state != FOLDER_READ;
-            if (!unread && !WalkMarked(it->Child(), wanted, verb, act)) return 0;
+            if (!unread && !WalkMarked(it->Child(), wanted, verb, lineId, act)) return 0;
             continue;
         }
         if ((it->marks[side] & MARK_M) != wanted) continue;
         if (!EntryUrl(folder, (int)i, side == SIDE_CACHE, url)) continue;
-        ShowProgress(verb, url);
+        if (!EntryCacheUrl(folder, (int)i, cacheUrl)) continue;
+        std::string status = std::string(verb) + url;
+        report.EntryProgress(lineId, cacheUrl, status.c_str());
         if (!act(folder, (int)i)) return 0;
     }
     return 1;

@@ -136,12 +136,17 @@ public:
     void WarnAt(int folder, const char* name, UINT id);
     // Status text of a job step: prefix followed by the folder URL and name.
     void ShowProgress(const char* prefix, const char* text);
+    // The URL of an entry as the cache keeps it: without the extension or
+    // "index.html" that the mapping adds.
+    virtual bool EntryCacheUrl(int folder, int item, char* out) = 0;
     // The walk of the copy, move and delete steps: every entry below folder
-    // whose C/D/M mark is `wanted` gets its URL shown after `verb`, then
+    // whose C/D/M mark is `wanted` gets its URL shown after `verb` (for a
+    // command line: message lineId with its cache URL), then
     // act(folder, item). Unread folders of the rebuild side hold no marks and
     // are skipped. Returns 0 when act returned false or the pane was
     // cancelled, else 1.
-    int WalkMarked(int folder, BYTE wanted, const char* verb, const std::function<bool(int, int)>& act);
+    int WalkMarked(int folder, BYTE wanted, const char* verb, UINT lineId,
+                   const std::function<bool(int, int)>& act);
     // Asks whether to go on after a failed file operation: true to go on.
     // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
@@ -191,6 +196,7 @@ public:
     int DeleteMarked() override;
     int MoveMarked() override;
     bool EntryUrl(int folder, int item, bool mapped, char* out) override;
+    bool EntryCacheUrl(int folder, int item, char* out) override;
     bool EntryLocalPath(int folder, int item, char* out) override;
 
     // Path of the rebuild folder number n ("" when out of range).
@@ -222,6 +228,7 @@ public:
     int DeleteMarked() override;
     int MoveMarked() override;
     bool EntryUrl(int folder, int item, bool mapped, char* out) override;
+    bool EntryCacheUrl(int folder, int item, char* out) override;
     bool EntryLocalPath(int folder, int item, char* out) override;
 
     // Inserts one mapped URL below folder; returns 0 when a nested insertion failed.

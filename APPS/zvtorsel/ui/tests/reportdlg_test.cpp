@@ -111,6 +111,16 @@ TEST_F(ReportDialogs, AddressListDialogEditsNamesAndWritesThePage) {
         EXPECT_EQ(second, windriver::ItemText(w, IDC_REBUILD_FOLDER));
         EXPECT_EQ(String(IDS_LIST_READY), windriver::ItemText(w, IDC_STATUS_TEXT));
         EXPECT_EQ(32u, windriver::ListBoxItems(w, IDC_LISTED_FILES).size());
+        // A row keeps a pixel below the font's cell, where the underscore of
+        // "index_j" is drawn by some fonts.
+        HWND list = GetDlgItem(w, IDC_LISTED_FILES);
+        HDC dc = GetDC(list);
+        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        EXPECT_GT(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), metrics.tmHeight + metrics.tmExternalLeading);
 
         windriver::Press(w, IDC_ADD_LISTED_FILE);  // the 33rd name is refused
         windriver::Settle(w);

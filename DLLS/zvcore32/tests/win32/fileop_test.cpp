@@ -335,11 +335,17 @@ TEST(FileOp, UnknownFileTotalDisablesOnlyItsBar) {
 
 TEST(FileOp, AbortDuringACopyKeepsTheExistingTarget) {
     Folder dir;
-    const size_t size = 24u << 20;
-    dir.Write("large.bin", std::string(size, 'L'));
+    // Large enough that the copy still runs when the user presses Abort, in
+    // large blocks too; sparse, so that making it costs nothing.
+    const DWORD size = 1u << 30;
+    HANDLE large = CreateFileA((dir / "large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(large, INVALID_HANDLE_VALUE);
+    ASSERT_NE(SetFilePointer(large, (LONG)size, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(SetEndOfFile(large));
+    CloseHandle(large);
     dir.Write("target.bin", "the old file");
     Operation op;
-    ASSERT_TRUE(zvSetFileOpEntry(op.handle, 3, 0, (DWORD)size, 0, 0, 0));
+    ASSERT_TRUE(zvSetFileOpEntry(op.handle, 3, 0, size, 0, 0, 0));
 
     // The user presses Abort once the copy is under way.
     std::atomic<bool> pressed(false);

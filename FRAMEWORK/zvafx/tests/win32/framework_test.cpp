@@ -61,12 +61,14 @@ TEST(Profile, RegistrySectionsWithDefaults) {
     app.SetRegistryKey("z.v test");
     EXPECT_EQ(app.GetProfileInt("Rebuild", "CgiLimitLen", 64), 64u);
     EXPECT_STREQ(app.GetProfileString("Rebuild", "RebuildFolder0", "c:\\def\\"), "c:\\def\\");
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\z.v test\\zvafx_test", 0, KEY_READ, &key), ERROR_SUCCESS)
+        << "reading leaves no empty key for an uninstaller to trip over";
     ASSERT_TRUE(app.WriteProfileInt("Rebuild", "CgiLimitLen", 32));
     ASSERT_TRUE(app.WriteProfileString("Rebuild", "RebuildFolder0", "d:\\\x83\x5c\\"));
     EXPECT_EQ(app.GetProfileInt("Rebuild", "CgiLimitLen", 64), 32u);
     EXPECT_STREQ(app.GetProfileString("Rebuild", "RebuildFolder0"), "d:\\\x83\x5c\\");
 
-    HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\z.v test\\zvafx_test\\Rebuild", 0, KEY_READ, &key),
               ERROR_SUCCESS);
     DWORD type = 0, value = 0, size = sizeof value;

@@ -57,6 +57,17 @@ long long IntSetting(const char* section, const char* name) {
     return status == ERROR_SUCCESS && type == REG_DWORD ? (long long)value : -1;
 }
 
+std::string TextSetting(const char* section, const char* name) {
+    HKEY key;
+    std::string path = std::string(kSettingsKey) + "\\" + section;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    char text[1024] = "";
+    DWORD size = sizeof(text) - 1, type = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, (BYTE*)text, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_SZ ? text : "";
+}
+
 void DeleteSection(const char* section) {
     std::string path = std::string(kSettingsKey) + "\\" + section;
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
@@ -208,6 +219,35 @@ TEST_F(ProgramTest, MainDialogRefusesAnEmptyFolder) {
     EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "nothing opens";
 }
 
+TEST_F(ProgramTest, TypedFolderSurvivesTheOptions) {
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    // Typed without the closing separator, as users do.
+    std::string typed = folder_ + "old";
+    SetItemText(main, IDC_MAIN_FOLDER, typed.c_str());
+    Press(main, IDC_MAIN_OPTIONS);
+    HWND options = WaitForWindow("オプション設定", 10000, program_.id);
+    ASSERT_TRUE(options);
+    std::vector<std::string> folders = ListBoxItems(options, IDC_OPT_FOLDERS);
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(typed + "\\", folders[0]) << "the options show the typed folder as the current one";
+    Press(options, IDOK);
+    ASSERT_TRUE(WaitForGone(options));
+    EXPECT_EQ(typed + "\\", ItemText(main, IDC_MAIN_FOLDER));
+    EXPECT_EQ(typed + "\\", TextSetting("Rebuild", "RebuildFolder"));
+
+    // Cancelled options keep it too.
+    std::string other = folder_ + "other\\";
+    SetItemText(main, IDC_MAIN_FOLDER, other.c_str());
+    Press(main, IDC_MAIN_OPTIONS);
+    options = WaitForWindow("オプション設定", 10000, program_.id);
+    ASSERT_TRUE(options);
+    Press(options, IDCANCEL);
+    ASSERT_TRUE(WaitForGone(options));
+    EXPECT_EQ(other, ItemText(main, IDC_MAIN_FOLDER));
+    EXPECT_EQ(other, TextSetting("Rebuild", "RebuildFolder"));
+}
+
 TEST_F(ProgramTest, SecondStartBringsTheFirstToTheFront) {
     HWND main = StartProgram();
     if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
@@ -332,6 +372,64 @@ TEST_F(ProgramTest, RebuildTreeReadsTheCacheFolderSettingAndNeverFallsBackSilent
     Press(box, IDOK);
     EXPECT_TRUE(WaitForGone(box));
     EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "no fallback to the live cache";
+}
+
+// What a tree item shows: picture, check box and button, and where its text
+// begins (further right when the tree has scrolled them out of sight).
+struct ItemLook {
+    int image;
+    UINT box;
+    bool button;
+    LONG textLeft;
+    bool operator==(const ItemLook& o) const {
+        return image == o.image && box == o.box && button == o.button && textLeft == o.textLeft;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const ItemLook& look) {
+    return out << "image " << look.image << " box " << (look.box >> 12) << (look.button ? " button" : "")
+               << " text at " << look.textLeft;
+}
+
+ItemLook LookOf(HWND tree, HTREEITEM item) {
+    RECT text = {};
+    TreeItemRect(tree, item, true, text);
+    return {TreeImage(tree, item), TreeState(tree, item, TVIS_STATEIMAGEMASK), TreeHasButton(tree, item), text.left};
+}
+
+// The cache side looks the same whether it shows the live cache or a cache
+// folder: the roots' pictures, and the scheme folder's button and box.
+TEST_F(ProgramTest, ACacheFolderTreeLooksLikeTheLiveOne) {
+    std::vector<std::vector<ItemLook>> looks;
+    for (int folderCache = 0; folderCache < 2; ++folderCache) {
+        if (folderCache) {
+            std::string old = folder_ + "old cache\\";
+            WriteCacheFolder(old, {{"http://site.example/news/today.html", "<html>today</html>"},
+                                   {"http://site.example/img/logo.gif", "GIF89a"}});
+            SetSetting("Rebuild", "CacheFolder", old);
+        } else {
+            FillSite();
+        }
+        HWND main = StartProgram();
+        if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+        HWND tree = OpenTree(main);
+        ASSERT_TRUE(tree);
+        HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+        std::vector<ItemLook> side;
+        std::vector<HTREEITEM> roots = TreeChildren(cacheTree, TVI_ROOT);
+        for (HTREEITEM root : roots) side.push_back(LookOf(cacheTree, root));
+        HTREEITEM scheme = roots.empty() ? nullptr : TreeFind(cacheTree, roots[0], "http:");
+        ASSERT_TRUE(scheme);
+        side.push_back(LookOf(cacheTree, scheme));
+        looks.push_back(side);
+        EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + (folderCache ? "cache_folder_tree.bmp" : "live_cache_tree.bmp")));
+        Press(tree, IDCANCEL);
+        ASSERT_TRUE(WaitForGone(tree));
+        Stop(program_);
+        program_ = Program();
+    }
+    ASSERT_EQ(looks[0].size(), looks[1].size()) << "both show the cache and the history root and http:";
+    for (size_t i = 0; i < looks[0].size(); ++i) EXPECT_EQ(looks[0][i], looks[1][i]) << "item " << i;
 }
 
 TEST_F(ProgramTest, StatusCountsTheFilesThatCouldNotBeWritten) {

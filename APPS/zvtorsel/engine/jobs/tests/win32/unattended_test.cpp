@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "../app/resource.h"
 #include "jobs/tests/win32/diskkit.h"
@@ -80,6 +81,63 @@ TEST(UnattendedRebuild, FailedEntriesMakeExitCodeThree) {
     DeleteFileA(log.c_str());
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+std::string Filled(UINT id, const std::string& argument) {
+    std::string text = diskkit::ProgramString(id);
+    size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, argument);
+    return text;
+}
+
+// The output speaks as the program's windows do: a line of the message table
+// per file with the URL as the cache keeps it, no hint meant for a window,
+// no line in ASCII alone.
+TEST(UnattendedRebuild, LinesComeFromTheMessageTable) {
+    if (RunProgram("/rebuild /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "zvt_lines\\";
+    std::string log = std::string(temp) + "zvt_lines.log";
+    diskkit::RemoveTree(folder);
+    diskkit::ClearCache();
+    FILETIME t0 = {0x7db50500, 0x01c08d96};
+    ASSERT_TRUE(diskkit::PutInCache("http://lines.zvtest/search.cgi?q=sitekeeper", "<html>q</html>", "html", t0));
+    ASSERT_TRUE(diskkit::PutInCache("http://lines.zvtest/", "<html>top</html>", "html", t0));
+    ASSERT_TRUE(diskkit::PutInCache("http://lines.zvtest/logo.gif", "GIF89a", "gif", t0));
+    CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+    EXPECT_EQ(0, RunProgram("/rebuild \"/folder:" + folder + "\" \"/log:" + log + "\""));
+    std::vector<std::string> lines = Lines(diskkit::ReadAll(log));
+    auto has = [&](const std::string& line) {
+        for (const std::string& l : lines)
+            if (l == line) return true;
+        return false;
+    };
+    EXPECT_TRUE(has(Filled(IDS_LINE_COPYING, "http://lines.zvtest/search.cgi?q=sitekeeper")));
+    EXPECT_TRUE(has(Filled(IDS_LINE_COPYING, "http://lines.zvtest/")));
+    EXPECT_TRUE(has(Filled(IDS_LINE_COPYING, "http://lines.zvtest/logo.gif")));
+    EXPECT_FALSE(has(diskkit::ProgramString(IDS_READY)));
+    EXPECT_TRUE(has(diskkit::ProgramString(IDS_BUILDING_CACHE)));
+    for (const std::string& line : lines) {
+        bool ascii = true;
+        for (char c : line) ascii &= (unsigned char)c < 0x80;
+        EXPECT_FALSE(ascii) << line;
+    }
+    diskkit::ClearCache();
+    diskkit::RemoveTree(folder);
+    DeleteFileA(log.c_str());
+}
+
 // The line a refusal prints: the message with its %s filled, on one line.
 std::string Refusal(UINT id, const std::string& argument) {
     std::string text = diskkit::ProgramString(id);
@@ -99,7 +157,9 @@ TEST(CommandLine, EveryRefusalSaysWhyOnStandardErrorAndWritesNothing) {
     EXPECT_EQ(2, RunProgram("/list /delete", &error));
     EXPECT_EQ(Refusal(IDS_CMD_NOT_FOR_JOB, "/delete"), error);
     EXPECT_EQ(2, RunProgram("/folder:C:\\x", &error));
-    EXPECT_EQ(Refusal(IDS_CMD_NO_JOB, "/folder:"), error);
+    EXPECT_EQ(Refusal(IDS_CMD_NO_JOB, "/folder:C:\\x"), error) << "named as typed";
+    EXPECT_EQ(2, RunProgram("/links:relative", &error));
+    EXPECT_EQ(Refusal(IDS_CMD_NO_JOB, "/links:relative"), error);
     EXPECT_EQ(2, RunProgram("/search:a /search:b /search:c /search:d", &error));
     EXPECT_EQ(Refusal(IDS_CMD_KEYWORDS, "/search:d"), error);
     EXPECT_EQ(2, RunProgram("/pictures /in:C:\\a\\ /result:x.htm", &error));
@@ -117,6 +177,14 @@ TEST(CommandLine, EveryRefusalSaysWhyOnStandardErrorAndWritesNothing) {
     EXPECT_EQ(Refusal(IDS_CMD_NO_FOLDER, missing), error);
     EXPECT_EQ(2, RunProgram("/cachelist \"/cache:" + missing + "\"", &error));
     EXPECT_EQ(Refusal(IDS_CMD_NO_FOLDER, missing), error);
+    // A folder without any cache: the reason is the refusal, not a line of
+    // the output.
+    std::string listLog = std::string(temp) + "zvt_refusals.log";
+    EXPECT_EQ(2, RunProgram("/cachelist \"/cache:" + folder + "\" \"/log:" + listLog + "\"", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_NE(std::string::npos, error.find(folder)) << error;
+    EXPECT_EQ("", diskkit::ReadAll(listLog));
+    DeleteFileA(listLog.c_str());
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
     int entries = 0;

@@ -65,4 +65,29 @@ TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
     RemoveDirectoryA(root.c_str());
 }
 
+// A page that cannot be written (a folder holds its name) is not named as
+// if it had been.
+TEST(PicturesJob, NamesNoPageItCouldNotWrite) {
+    if (RunProgram("/pictures /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string root = std::string(temp) + "zvt_pictures_blocked\\";
+    std::string pics = root + "pics\\";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA(pics.c_str(), nullptr);
+    CreateDirectoryA((root + "@pics.htm").c_str(), nullptr);
+    CWin32PictureFiles files;
+    Put(files, pics + "a.bmp", SolidBmp(10, 10, 0xFF0000));
+    std::string log = root + "run.log";
+    EXPECT_NE(0, RunProgram("/pictures \"/in:" + pics + "\" \"/folder:" + root + "\" \"/log:" + log + "\""));
+    std::vector<BYTE> output;
+    ASSERT_TRUE(ReadWholeFile(log.c_str(), output));
+    std::string text(output.begin(), output.end());
+    EXPECT_EQ(std::string::npos, text.find(root + "@pics.htm\r\n")) << text;
+    for (const char* f : {"pics\\a.bmp", "@pics.bmp", "run.log"}) DeleteFileA((root + f).c_str());
+    RemoveDirectoryA((root + "@pics.htm").c_str());
+    RemoveDirectoryA(pics.c_str());
+    RemoveDirectoryA(root.c_str());
+}
+
 }  // namespace
