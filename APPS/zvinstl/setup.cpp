@@ -281,9 +281,10 @@ bool CopyJob::CopyOne(const CopyEntry& entry, ICopyProgress& progress) {
         }
         progress.BytesCopied(done);
     }
-    // No flush per file: it would wait for the disk on every file and make
-    // setup more than twice as slow as the system's own copy.
-    if (!failure && !stopped && !SetFileTime(out, nullptr, nullptr, &source.ftLastWriteTime)) {
+    // Flushed before the rename, so a power loss never leaves an empty file
+    // under the installed name.
+    if (!failure && !stopped &&
+        (!FlushFileBuffers(out) || !SetFileTime(out, nullptr, nullptr, &source.ftLastWriteTime))) {
         failure = MSG_WRITE_FAILED;
     }
     CloseHandle(in);
