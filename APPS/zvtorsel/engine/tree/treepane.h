@@ -145,6 +145,12 @@ public:
     // Asks whether to go on after a failed file operation: true to go on.
     // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
+    // The same for a failed file operation of one entry, which is flagged failed.
+    bool FailAndAsk(int folder, int item, UINT id, const char* path);
+    // An entry that cannot be rebuilt: it (and, for a folder, every entry
+    // below it) is flagged failed and loses C, and each file gets a counted
+    // failure row with the reason.
+    void MarkFailed(int folder, int item, UINT reason);
     bool Cancelled() const { return cancel != 0; }
 
     int ShowResourceMessage(UINT id, const char* arg) override;
@@ -164,6 +170,7 @@ public:
     volatile long cancel = 0;
     PaneCounters counters;
     int failedFiles = 0;  // file operations that failed since the job started
+    int failedEntries = 0;  // entries found not rebuildable since the tree was built
     // Marks never allowed on this side: those that would write into a cache
     // store that is only read (write-back, cache delete and cache move).
     BYTE forbiddenMarks = 0;
