@@ -210,6 +210,7 @@ public:
 
 private:
     int MergeFolders(int folder, const char* diskPath, int rebuildNo);
+    int ReadEntries(int folder, const char* path, const std::string& prefix);
     // Copies (or moves) every marked file of this side; 0 when the job stops.
     int TransferMarked(bool move);
     int WriteBack(int folder, int item, bool* stop);

@@ -355,10 +355,11 @@ std::string LongUrl(const std::string& folder, size_t total, const std::string& 
 
 }  // namespace
 
-// Paths beyond MAX_PATH go through the wide calls: each URL is rebuilt,
+// Paths beyond MAX_PATH go through the wide calls, names too wide for file
+// systems become chains of folders: each URL is rebuilt,
 // reached by a translated link, read back to its URL from the names on
 // disk, and restored and written back with its own bytes.
-TEST_F(EndToEnd, LongPathsAreRebuiltLinkedReadBackAndWrittenBack) {
+TEST_F(EndToEnd, LongPathsAndWideNamesAreRebuiltLinkedReadBackAndWrittenBack) {
     const std::string sjis = "\x83\x5C\x95\x5C";  // two characters with trail byte 0x5C
     struct Case {
         std::string url;
@@ -372,6 +373,15 @@ TEST_F(EndToEnd, LongPathsAreRebuiltLinkedReadBackAndWrittenBack) {
     cases.push_back({LongUrl(folder, 1000, "uvwxyz0123", 200, "gif"), "P1000", "gif"});
     cases.push_back({"http://long.zvtest/s/" + std::string(250, 'g') + ".gif", "S254", "gif"});
     cases.push_back({"http://long.zvtest/" + std::string(255, 'h') + "/x.gif", "S255", "gif"});
+    // Wider names go into chains of folders.
+    cases.push_back({"http://long.zvtest/w/" + std::string(252, 'i') + ".gif", "S256", "gif"});
+    cases.push_back({"http://long.zvtest/w/" + std::string(396, 'j') + ".gif", "S400", "gif"});
+    std::string wide;  // 127 characters with trail byte 0x5C: 254 bytes
+    for (int k = 0; k < 127; ++k) wide += k % 2 ? "\x83\x5C" : "\x95\x5C";
+    cases.push_back({"http://long.zvtest/j/" + wide + "/x.gif", "J254", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + "k/x.gif", "J255", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + sjis.substr(0, 2) + "/x.gif", "J256", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + wide.substr(0, 146) + "/x.gif", "J400", "gif"});
     cases[1].data = "<html><body><a href=\"http://long.zvtest/\">top</a></body></html>\n";
     std::string page = "<html><body>\n";
     for (const Case& c : cases) page += "<a href=\"" + c.url + "\">x</a>\n";
