@@ -1,10 +1,16 @@
 #!/bin/sh
 # Builds every libFuzzer target and runs each for SECONDS in turn, one core,
 # then prints a table: target, runs, corpus size, crashes.
-#   sh scripts/fuzz-all.sh SECONDS [--merge] [TARGET...]
+#   sh scripts/fuzz-all.sh SECONDS [--merge] [--coverage] [TARGET...]
 # New inputs go to build/fuzz/corpus/<target>, crashes to
 # build/fuzz/crashes/<target>/. With --merge, the inputs that add coverage
-# are merged (minimised) into the target's seed corpus in the tree.
+# are merged (minimised) into the target's seed corpus in the tree. With
+# --coverage, the targets are built once more with clang's source-based
+# coverage (build/fuzzcov), each runs its seed and work corpus once, and a
+# second table gives the line and branch coverage of the reader it tests:
+# the sources of the headers it includes (a header H.h whose H.cpp lies in
+# the tree), or the files listed in fuzz/<target>.sources beside it.
+# SECONDS 0 skips the fuzzing and measures the corpora as they are.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
@@ -14,25 +20,31 @@ BUILD=$BUILD/fuzz
 SECONDS_EACH=${1:?seconds per target}
 shift
 MERGE=0
-if [ "$1" = --merge ]; then
-    MERGE=1
+COVERAGE=0
+while [ "$1" = --merge ] || [ "$1" = --coverage ]; do
+    [ "$1" = --merge ] && MERGE=1
+    [ "$1" = --coverage ] && COVERAGE=1
     shift
-fi
+done
 # Every source that defines a fuzz entry point is a target named after it.
 TARGETS=$*
 if [ -z "$TARGETS" ]; then
     TARGETS=$(grep -rl --include='*.cpp' LLVMFuzzerTestOneInput "$ROOT/APPS" "$ROOT/DLLS" "$ROOT/PLUGINS" \
         "$ROOT/FRAMEWORK" | sed 's|.*/||; s|\.cpp$||' | sort)
 fi
-CC=clang CXX=clang++ zv_step "configuring build/fuzz" cmake -S "$ROOT" -B "$BUILD" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" >/dev/null
-# shellcheck disable=SC2086
-zv_step "building the fuzz targets" cmake --build "$BUILD" --target $TARGETS
+if [ "$SECONDS_EACH" != 0 ]; then
+    CC=clang CXX=clang++ zv_step "configuring build/fuzz" cmake -S "$ROOT" -B "$BUILD" -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" >/dev/null
+    # shellcheck disable=SC2086
+    zv_step "building the fuzz targets" cmake --build "$BUILD" --target $TARGETS
+fi
 
+mkdir -p "$BUILD"
 TABLE="$BUILD/fuzz-all.txt"
 printf '%-22s %12s %8s %8s\n' target runs corpus crashes >"$TABLE"
 failed=
 for target in $TARGETS; do
+    [ "$SECONDS_EACH" = 0 ] && break
     SEEDS=$(find "$ROOT" -path "$BUILD" -prune -o -path "*/fuzz/corpus/$target" -type d -print | head -n 1)
     WORK="$BUILD/corpus/$target"
     CRASHES="$BUILD/crashes/$target"
@@ -53,5 +65,64 @@ for target in $TARGETS; do
             echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
     fi
 done
-cat "$TABLE"
+[ "$SECONDS_EACH" = 0 ] || cat "$TABLE"
 [ -z "$failed" ] || zv_fail "fuzz targets that stopped with a finding:$failed" "$BUILD/crashes/<target>/ and $BUILD/<target>.log"
+[ "$COVERAGE" = 1 ] || exit 0
+
+# The sources a target's reader is made of, relative to ROOT.
+reader_sources() {
+    fuzzer=$(find "$ROOT" -path "$ROOT/build" -prune -o -path "*/fuzz/$1.cpp" -print | head -n 1)
+    listed="${fuzzer%.cpp}.sources"
+    if [ -f "$listed" ]; then
+        grep -v '^#' "$listed"
+        return
+    fi
+    sed -n 's/^#include "\(.*\)\.h"$/\1.cpp/p' "$fuzzer" | while read -r source; do
+        find "$ROOT/APPS" "$ROOT/DLLS" "$ROOT/PLUGINS" "$ROOT/FRAMEWORK" -path "*/$source" ! -path "*/tests/*" \
+            ! -path "*/fuzz/*" | sed "s|^$ROOT/||"
+    done | sort -u
+}
+
+COV=${BUILD%/fuzz}/fuzzcov
+CC=clang CXX=clang++ zv_step "configuring build/fuzzcov" cmake -S "$ROOT" -B "$COV" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" \
+    "-DCMAKE_C_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
+# shellcheck disable=SC2086
+zv_step "building the fuzz targets with coverage" cmake --build "$COV" --target $TARGETS
+COVTABLE="$COV/coverage.txt"
+printf '%-22s %12s %8s %8s %8s  %s\n' target runs corpus lines branches sources >"$COVTABLE"
+low=
+for target in $TARGETS; do
+    SEEDS=$(find "$ROOT" -path "$BUILD" -prune -o -path "$COV" -prune -o -path "*/fuzz/corpus/$target" -type d -print |
+        head -n 1)
+    WORK="$BUILD/corpus/$target"
+    mkdir -p "$WORK"
+    sources=$(reader_sources "$target")
+    if [ -z "$sources" ]; then
+        echo "zv: $target: no reader sources found; list them in fuzz/$target.sources"
+        low="$low $target"
+        continue
+    fi
+    rm -f "$COV/$target.profraw"
+    LLVM_PROFILE_FILE="$COV/$target.profraw" "$COV/bin/$target" -runs=0 ${SEEDS:+"$SEEDS"} "$WORK" \
+        >"$COV/$target.log" 2>&1 || zv_fail "$target stopped on its corpus" "$COV/$target.log"
+    llvm-profdata merge -sparse "$COV/$target.profraw" -o "$COV/$target.profdata"
+    # shellcheck disable=SC2086
+    total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" $sources |
+        awk '$1 == "TOTAL" { print $10, $13 }')
+    [ -n "$total" ] || total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" \
+        $sources | awk 'NR > 2 && NF >= 13 { print $10, $13; exit }')
+    lines=${total% *}
+    branches=${total#* }
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$BUILD/$target.log" 2>/dev/null | tail -n 1)
+    corpus=$({ [ -n "$SEEDS" ] && find "$SEEDS" -type f; find "$WORK" -type f; } | wc -l)
+    printf '%-22s %12s %8s %8s %8s  %s\n' "$target" "${runs:--}" "$corpus" "$lines" "$branches" \
+        "$(echo $sources)" >>"$COVTABLE"
+    awk -v l="${lines%\%}" -v b="${branches%\%}" 'BEGIN { exit !(l + 0 < 85 || b + 0 < 70) }' &&
+        low="$low $target"
+done
+cat "$COVTABLE"
+echo "zv: coverage table: $COVTABLE; per-line reports: llvm-cov show $COV/bin/TARGET -instr-profile=$COV/TARGET.profdata"
+[ -z "$low" ] || echo "zv: below 85% of lines or 70% of branches:$low"

@@ -61,13 +61,19 @@ void RefusalLine(const std::string& text) {
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), (DWORD)line.size(), &written, nullptr);
 }
 
-void CConsoleReport::Warning(const char* path, UINT id) {
+namespace {
+std::string WarningLine(const char* path, UINT id) {
     std::string line = "! ";
     line += path;
     line += " : ";
     line += MessageLine(id, nullptr);
-    out_.Line(line.c_str());
+    return line;
 }
+}  // namespace
+
+void CConsoleReport::Warning(const char* path, UINT id) { out_.Line(WarningLine(path, id).c_str()); }
+
+void CConsoleReport::Failure(const char* path, UINT id) { out_.Failure(WarningLine(path, id)); }
 
 bool CConsoleReport::Ask(UINT id, const char* arg) {
     bool yes = id == IDS_ASK_DELETE ? allowDelete_ : true;

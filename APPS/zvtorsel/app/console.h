@@ -50,6 +50,7 @@ public:
         if (id != IDS_READY) out_.Line(MessageLine(id, nullptr).c_str());
     }
     void Warning(const char* path, UINT id) override;
+    void Failure(const char* path, UINT id) override;
     bool Ask(UINT id, const char* arg) override;
     void Notify(UINT id, const char* arg) override { out_.Failure("! " + MessageLine(id, arg)); }
     void End(int) override {}

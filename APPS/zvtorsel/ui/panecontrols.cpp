@@ -88,7 +88,8 @@ CPaneControls::TreeOp CPaneControls::PicturesOp(int side, int folder) {
             for (TreeItem* child : node->items)
                 if (child) marks |= child->marks[side] & (MARK_M | MARK_L);
     }
-    op.icon = IconImageFor(item ? ICON_FOLDER : ICON_ROOT, marks, item && item->IsGhost(), true);
+    op.icon = IconImageFor(item ? ICON_FOLDER : ICON_ROOT, marks, item && item->IsGhost(), true,
+                           item && item->IsFailed());
     op.state = INDEXTOSTATEIMAGEMASK(item ? StateImageFor(allowed, marks, true) : STATE_NO_BOX);
     return op;
 }
@@ -235,7 +236,7 @@ void CPaneControls::SetRowImages(int side, int row, int folder, int item) {
         const TreeItem* it = panes_[side]->model.Item(folder, item);
         if (!it) return;
         int base = IconBaseOfKind(it->kind);
-        lv.iImage = IconImageFor(base, it->marks[side], it->IsGhost(), it->IsFolder());
+        lv.iImage = IconImageFor(base, it->marks[side], it->IsGhost(), it->IsFolder(), it->IsFailed());
         lv.state = INDEXTOSTATEIMAGEMASK(StateImageFor(it->allowed[side], it->marks[side], it->IsFolder()));
     }
     SendMessageA(lists_[side], LVM_SETITEMA, 0, (LPARAM)&lv);

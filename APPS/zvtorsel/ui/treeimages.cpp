@@ -134,6 +134,14 @@ void DrawLoadBadge(Canvas& c, bool mixed) {
     c.Letter("L", 8, 8, 16, 16, mixed ? RGB(90, 90, 90) : RGB(200, 0, 0));
 }
 
+// An entry that is not rebuilt: a red cross at the bottom right.
+void DrawFailedBadge(Canvas& c) {
+    c.Fill(8, 8, 16, 16, kWhite);
+    c.Frame(8, 8, 16, 16, RGB(200, 0, 0));
+    c.Line(10, 10, 14, 14, RGB(200, 0, 0));
+    c.Line(14, 10, 10, 14, RGB(200, 0, 0));
+}
+
 }  // namespace
 
 TreeImageLists CreateTreeImages() {
@@ -159,6 +167,7 @@ TreeImageLists CreateTreeImages() {
             DrawBase(canvas, base, ghost);
             if (overlay == OVERLAY_L || overlay == OVERLAY_GHOST_L) DrawLoadBadge(canvas, false);
             if (overlay == OVERLAY_L_MIXED) DrawLoadBadge(canvas, true);
+            if (overlay == OVERLAY_FAILED) DrawFailedBadge(canvas);
             canvas.AddTo(lists.icons);
         }
     }

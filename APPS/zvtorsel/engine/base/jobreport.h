@@ -19,6 +19,9 @@ public:
     virtual void StatusMessage(UINT id) = 0;
     // One row of the warnings list: the place and the message.
     virtual void Warning(const char* path, UINT id) = 0;
+    // A row about an entry that is not rebuilt: a warning row that the
+    // command line counts as a failed entry.
+    virtual void Failure(const char* path, UINT id) { Warning(path, id); }
     // A yes/no question; arg fills the message's %s. True for Yes.
     virtual bool Ask(UINT id, const char* arg) = 0;
     // A message with an OK button only.

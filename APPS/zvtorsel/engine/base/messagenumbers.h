@@ -50,6 +50,11 @@
 #define IDS_WARN_CACHE_ENTRY_UNFINISHED 1188
 #define IDS_WARN_CACHE_BODY_MISSING 1189
 
+// Entries that are not rebuilt: failure rows, counted.
+#define IDS_FAILED_IN_THE_WAY 1190
+#define IDS_FAILED_UNMAPPED 1191
+#define IDS_FAILED_URL_TOO_LONG 1192
+
 // Translation and report pages.
 #define IDS_LIST_FAILED 39
 #define IDS_NO_MEMORY_SEARCH 40

@@ -130,7 +130,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
     UrlToLocalPath(it->name.c_str(), leaf, sizeof(leaf));
     std::string dest = base + local + leaf;
     if (dest.size() >= kPathBufferSize) {
-        *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+        *stop = !FailAndAsk(folder, item, IDS_ASK_COPY_CACHE, dest.c_str());
         return false;
     }
 
@@ -170,23 +170,23 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
         if (copyOne()) {
             result = COPY_DONE;
         } else if (!files.MakeDirectories(dest.c_str())) {
-            *stop = !AskContinue(IDS_ASK_MAKE_FOLDER, dest.c_str());
+            *stop = !FailAndAsk(folder, item, IDS_ASK_MAKE_FOLDER, dest.c_str());
             return false;
         } else if (copyOne()) {
             result = COPY_DONE;
         } else {
-            *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+            *stop = !FailAndAsk(folder, item, IDS_ASK_COPY_CACHE, dest.c_str());
             return false;
         }
     } else if (!IsNewer(it->time, it->size, existing.lastWrite, existing.size)) {
         result = COPY_UP_TO_DATE;
     } else {
         if (settings.renameOld && !RenameFileWithTime(files, report, dest.c_str())) {
-            *stop = !AskContinue(IDS_ASK_RENAME_OLD, dest.c_str());
+            *stop = !FailAndAsk(folder, item, IDS_ASK_RENAME_OLD, dest.c_str());
             return false;
         }
         if (!copyOne()) {
-            *stop = !AskContinue(IDS_ASK_COPY_CACHE, dest.c_str());
+            *stop = !FailAndAsk(folder, item, IDS_ASK_COPY_CACHE, dest.c_str());
             return false;
         }
         result = COPY_DONE;
@@ -194,6 +194,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
     if (result != COPY_DONE) return false;
 
     BYTE kind = it->kind;
+    it->flags &= (WORD)~ITEM_FAILED;
     WORD flags = (WORD)((it->flags & ~(ITEM_TRANSLATED | ITEM_NO_ORIGINAL)) | translatedFlags);
     DWORD attributes = it->attributes;
     DWORD size = it->size;
@@ -314,10 +315,11 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
         }
     }
     if (!written) {
-        *stop = !AskContinue(IDS_ASK_WRITE_BACK, source);
+        *stop = !FailAndAsk(folder, item, IDS_ASK_WRITE_BACK, source);
         return 0;
     }
 
+    it->flags &= (WORD)~ITEM_FAILED;
     int cf, ci, cno;
     TreeItem* target = nullptr;
     if (cachePane->FindByUrl(url, &cf, &ci, &cno)) target = model.Item(cf, ci);

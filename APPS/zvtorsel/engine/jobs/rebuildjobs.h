@@ -23,8 +23,11 @@ public:
     // the dialog is not kept open).
     bool EndsDialog() const { return endsDialog_; }
     // File operations of the last ExecuteMarks that failed (each was asked
-    // about or, with HideWarning, passed over).
-    int FailedFiles() const { return rebuild.failedFiles + cache.failedFiles; }
+    // about or, with HideWarning, passed over), and the entries that the
+    // comparison found cannot be rebuilt.
+    int FailedFiles() const {
+        return rebuild.failedFiles + cache.failedFiles + rebuild.failedEntries + cache.failedEntries;
+    }
     // Adds a URL to the load list unless it is there already.
     void AddToLoadList(const char* url);
     // Sets the cancel flags of both panes.

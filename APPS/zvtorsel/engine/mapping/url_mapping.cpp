@@ -227,6 +227,75 @@ const char* ComponentEnd(const char* p, bool query, bool schemePossible, const c
     return p;
 }
 
+// Width of a name as file systems count it: an ASCII byte is one, any other
+// character three (its length in UTF-8, which also bounds it in UTF-16).
+const size_t kNameWidthLimit = 255;
+const size_t kPieceWidth = 200;
+
+// Bytes and width of the unit at p of a local path.
+size_t LocalUnit(const char* p, size_t* width, const MappingSettings& s) {
+    BYTE b = (BYTE)*p;
+    if (b == '$' && HexValue(p[1]) >= 0 && HexValue(p[2]) >= 0) {
+        *width = 3;
+        return 3;
+    }
+    *width = b < 0x80 ? 1 : 3;
+    return (s.IsLead(b) && p[1]) ? 2 : 1;
+}
+
+// Puts `text` (n bytes) in at p, moving the rest of the path; false when the
+// buffer has no room for it.
+bool InsertAt(char* out, size_t outSize, char* p, const char* text, size_t n) {
+    size_t tail = strlen(p);
+    if ((size_t)(p - out) + n + tail + 1 > outSize) return false;
+    memmove(p + n, p, tail + 1);
+    memcpy(p, text, n);
+    return true;
+}
+
+// A name wider than file systems take is written as a chain of folders:
+// each piece but the last ends with kContinued and goes on in the folder it
+// names. No other name ends so, as UrlToLocalPath escapes every "$" of a URL.
+void SplitWideNames(char* out, size_t outSize, const MappingSettings& s) {
+    char* name = out;
+    while (*name) {
+        size_t width = 0, unitWidth;
+        char* end = name;
+        while (*end && *end != '\\') {
+            end += LocalUnit(end, &unitWidth, s);
+            width += unitWidth;
+        }
+        if (width > kNameWidthLimit) {
+            size_t piece = 0;
+            for (char* q = name; q < end;) {
+                size_t n = LocalUnit(q, &unitWidth, s);
+                if (piece + unitWidth > kPieceWidth) {
+                    static const char kCut[] = {kContinued[0], kContinued[1], '\\'};
+                    if (!InsertAt(out, outSize, q, kCut, sizeof(kCut))) return;
+                    q += sizeof(kCut);
+                    end += sizeof(kCut);
+                    piece = 0;
+                    // Windows would open a device for a piece named so.
+                    if (IsDeviceName(q, end)) {
+                        char escaped[4];
+                        escaped[0] = '$';
+                        escaped[1] = "0123456789abcdef"[(BYTE)*q >> 4];
+                        escaped[2] = "0123456789abcdef"[(BYTE)*q & 15];
+                        if (!InsertAt(out, outSize, q + 1, escaped + 1, 2)) return;
+                        *q = '$';
+                        end += 2;
+                        n = 3;
+                        unitWidth = 3;
+                    }
+                }
+                q += n;
+                piece += unitWidth;
+            }
+        }
+        name = *end ? end + 1 : end;
+    }
+}
+
 }  // namespace
 
 int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const MappingSettings& s) {
@@ -294,6 +363,7 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
     while (end > lastComponent && IsDroppedTrailer(end[-1])) --end;
     if (IsDotsOnlyComponent(lastComponent) || IsDeviceName(lastComponent, end)) end = lastComponent;
     w.CutAt(end);
+    SplitWideNames(out, outSize, s);
     return query ? 1 : 0;
 }
 
@@ -306,6 +376,8 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSe
                 w.Put(':');
                 return;
             }
+            // A piece of a wide name: it goes on in the folder of this name.
+            if (strcmp(p, kContinued) == 0) return;
             if (IsSep(p[1])) {
                 if (!w.Put("://", 3)) return;
                 p += 2;

@@ -10,6 +10,11 @@
 
 enum { kUrlBufferSize = 1024 };
 
+// The end of a folder name that holds a piece of a name too wide for file
+// systems (over 255 bytes, counting characters beyond ASCII as three): the
+// name goes on in that folder, whose entries complete it.
+const char kContinued[] = "$+";
+
 // URL to mapped URL. localFile (may be null) gives the extension appended to
 // a query and the fallback time of the time stamp. Returns 0 when the URL has
 // no ":", else 1.
@@ -18,13 +23,16 @@ int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastMod
                  const MappingSettings& settings = MappingSettings::Process());
 
 // Mapped URL to the relative local path (caller prefixes the rebuild folder).
+// A name too wide for file systems is cut into pieces of folders ending with
+// kContinued.
 // The scheme's ":" with two separators and any more after it becomes "$\",
 // every other run of separators before the query one "\". Returns 1 when a "?" was escaped,
 // else 0.
 int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize = kUrlBufferSize,
                    const MappingSettings& settings = MappingSettings::Process());
 
-// One file or folder name read from disk back to its URL text.
+// One file or folder name read from disk back to its URL text; a piece
+// ending with kContinued gives its text only, the rest of the name follows.
 void LocalNameToUrl(const char* name, char* out, size_t outSize = kUrlBufferSize,
                     const MappingSettings& settings = MappingSettings::Process());
 

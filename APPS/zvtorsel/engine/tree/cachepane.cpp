@@ -58,8 +58,13 @@ int CCachePane::BuildTree() {
                     local = typed.c_str();
                 }
                 if (MapUrlToName(entry.sourceUrl, local, entry.lastModified, settings.cnvtPercent, mapped,
-                                 sizeof(mapped)))
+                                 sizeof(mapped))) {
                     AddCacheEntry(&entry, mapped, root, 0, MARK_ALL, 0, false);
+                } else {
+                    // Without a scheme the URL has no place in a rebuild folder.
+                    ++failedEntries;
+                    report.Failure(entry.sourceUrl, IDS_FAILED_UNMAPPED);
+                }
             } else if (history && historyRoot >= 0 && Present(entry.sourceUrl) && !Present(entry.localFile)) {
                 const char* url = entry.sourceUrl;
                 size_t skip = (size_t)historyPrefixLength;

@@ -93,12 +93,13 @@ int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int 
             rn = cache.model.Node(rebuildFolder);
             continue;
         }
-        if (c->IsFolder()) {
-            cache.WarnAt(cacheFolder, c->name.c_str(), IDS_WARN_NAME_CLASH);
-            continue;
-        }
-        if (r->IsFolder()) {
-            rebuild.WarnAt(rebuildFolder, r->name.c_str(), IDS_WARN_NAME_CLASH);
+        // A file where a folder is needed, or the other way round: the
+        // cache entries cannot get their files.
+        if (c->IsFolder() != r->IsFolder()) {
+            if (c->IsFolder()) cache.WarnAt(cacheFolder, c->name.c_str(), IDS_WARN_NAME_CLASH);
+            else rebuild.WarnAt(rebuildFolder, r->name.c_str(), IDS_WARN_NAME_CLASH);
+            cache.MarkFailed(cacheFolder, ci, IDS_FAILED_IN_THE_WAY);
+            cn = cache.model.Node(cacheFolder);
             continue;
         }
         if (c->HasTime()) {

@@ -93,54 +93,64 @@ int CRebuildPane::LoadFolder(int folder) {
     if (node->state == FOLDER_READ) return 1;
     char path[kPathBufferSize];
     path[0] = 0;
+    if (node->parent >= 0 && FolderLocalPath(folder, path) && !ReadEntries(folder, path, "")) return 0;
+    model.Node(folder)->state = FOLDER_READ;
+    if (!deferred_) RefreshStatus();
+    return 1;
+}
+
+// The entries of the folder on disk at `path` (ending with "\"), their names
+// after `prefix`: a folder whose name ends with kContinued holds the rest of
+// names that begin with its own, and its entries join this folder.
+int CRebuildPane::ReadEntries(int folder, const char* path, const std::string& prefix) {
     std::vector<DirEntry> entries;
-    if (node->parent >= 0 && FolderLocalPath(folder, path)) files.ListFolder(path, entries);
-    size_t pathLength = strlen(path);
+    if (!files.ListFolder(path, entries)) return 1;
+    std::string file;
     char decoded[kUrlBufferSize];
     for (const DirEntry& e : entries) {
         if (Cancelled()) return 0;
+        file = path + e.name;
+        bool directory = (e.attributes & FILE_ATTR_DIRECTORY) != 0;
         // A write that was killed before it replaced its target left this.
-        if (!(e.attributes & FILE_ATTR_DIRECTORY) && IsTemporaryName(e.name.c_str())) {
-            if (pathLength + e.name.size() + 1 <= sizeof(path)) {
-                memcpy(path + pathLength, e.name.c_str(), e.name.size() + 1);
-                files.RemoveFile(path);
-                path[pathLength] = 0;
-            }
+        if (!directory && IsTemporaryName(e.name.c_str())) {
+            if (file.size() < kPathBufferSize) files.RemoveFile(file.c_str());
             continue;
         }
         LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded));
-        node = model.Node(folder);
-        if (node->Find(decoded) >= 0) continue;
-        if (e.attributes & FILE_ATTR_DIRECTORY) {
-            NewChildFolder(folder, decoded, MARK_ALL, 0, node->rebuildNo, FOLDER_DUMMY);
+        std::string name = prefix + decoded;
+        size_t n = e.name.size(), m = sizeof(kContinued) - 1;
+        if (directory && n > m && e.name.compare(n - m, m, kContinued) == 0) {
+            if (file.size() + 2 > kPathBufferSize) continue;
+            if (!ReadEntries(folder, (file + "\\").c_str(), name)) return 0;
+            continue;
+        }
+        FolderNode* node = model.Node(folder);
+        if (node->Find(name) >= 0) continue;
+        if (directory) {
+            NewChildFolder(folder, name, MARK_ALL, 0, node->rebuildNo, FOLDER_DUMMY);
             continue;
         }
         TreeItem* item = new TreeItem;
-        item->kind = (BYTE)KindFromName(decoded);
+        item->kind = (BYTE)KindFromName(name.c_str());
         item->attributes = e.attributes;
         item->size = e.size;
         item->time = e.lastWrite;
-        item->name = decoded;
+        item->name = name;
         item->allowed[side] = Permitted(MARK_ALL);
         if (e.size == 0 && e.name == "#") {
             item->flags |= ITEM_PLACEHOLDER;
             item->allowed[side] &= (BYTE)~MARK_C;
-        } else if (item->kind == KIND_HTML && e.size != 0 && e.size % 512 == 0 &&
-                   pathLength + e.name.size() + 1 <= sizeof(path)) {
-            memcpy(path + pathLength, e.name.c_str(), e.name.size() + 1);
+        } else if (item->kind == KIND_HTML && e.size != 0 && e.size % 512 == 0 && file.size() < kPathBufferSize) {
             long orgSize = 0, xlatBlk = 0, orgBlk = 0;
-            if (translator.ReadTranslationHeader(path, &orgSize, &xlatBlk, &orgBlk)) {
+            if (translator.ReadTranslationHeader(file.c_str(), &orgSize, &xlatBlk, &orgBlk)) {
                 item->flags |= ITEM_TRANSLATED;
                 item->size = (DWORD)orgSize;
                 if (orgBlk == 0) item->flags |= ITEM_NO_ORIGINAL;
             }
-            path[pathLength] = 0;
         }
         model.AddItem(folder, item);
         Count(*item, +1);
     }
-    model.Node(folder)->state = FOLDER_READ;
-    if (!deferred_) RefreshStatus();
     return 1;
 }
 

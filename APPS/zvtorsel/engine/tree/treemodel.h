@@ -39,6 +39,7 @@ enum ItemFlags {
     ITEM_TRANSLATED = 0x02,
     ITEM_NO_ORIGINAL = 0x04,
     ITEM_PLACEHOLDER = 0x08,
+    ITEM_FAILED = 0x10,  // not rebuilt: something stands in its way, or its copy failed
 };
 
 enum FolderState { FOLDER_NOT_READ = 0, FOLDER_DUMMY = 1, FOLDER_READ = 2 };
@@ -61,6 +62,7 @@ struct TreeItem {
 
     bool IsFolder() const { return kind == KIND_FOLDER; }
     bool IsGhost() const { return (flags & ITEM_GHOST) != 0; }
+    bool IsFailed() const { return (flags & ITEM_FAILED) != 0; }
     bool HasTime() const { return time.dwLowDateTime != 0 || time.dwHighDateTime != 0; }
     int Child() const { return (int)size; }
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/messagenumbers.h"
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
@@ -446,6 +447,35 @@ bool CTreePane::AskContinue(UINT id, const char* path) {
     return report.Ask(id, path);
 }
 
+bool CTreePane::FailAndAsk(int folder, int item, UINT id, const char* path) {
+    if (TreeItem* it = model.Item(folder, item)) it->flags |= ITEM_FAILED;
+    if (folder == shownFolder) view.RefreshList(side, folder);
+    return AskContinue(id, path);
+}
+
+void CTreePane::MarkFailed(int folder, int item, UINT reason) {
+    TreeItem* it = model.Item(folder, item);
+    if (!it || it->IsFailed()) return;
+    it->flags |= ITEM_FAILED;
+    Disallow(folder, item, MARK_C);
+    if (it->IsFolder()) {
+        int child = it->Child();
+        FolderNode* node = model.Node(child);
+        for (size_t i = 0; node && i < node->items.size(); ++i) {
+            MarkFailed(child, (int)i, reason);
+            node = model.Node(child);
+        }
+    } else {
+        ++failedEntries;
+        char path[kPathBufferSize];
+        FolderUrl(model, folder, path, sizeof(path));
+        size_t len = strlen(path);
+        snprintf(path + len, sizeof(path) - len, "%s", it->name.c_str());
+        report.Failure(path, reason);
+    }
+    if (folder == shownFolder) view.RefreshList(side, folder);
+}
+
 int CTreePane::NewChildFolder(int folder, const std::string& name, BYTE allowed, BYTE marks,
                               int rebuildNo, int state) {
     TreeItem* item = new TreeItem;
@@ -478,8 +508,10 @@ int CTreePane::WalkMarked(int folder, BYTE wanted, const char* verb, UINT lineId
             continue;
         }
         if ((it->marks[side] & MARK_M) != wanted) continue;
-        if (!EntryUrl(folder, (int)i, side == SIDE_CACHE, url)) continue;
-        if (!EntryCacheUrl(folder, (int)i, cacheUrl)) continue;
+        if (!EntryUrl(folder, (int)i, side == SIDE_CACHE, url) || !EntryCacheUrl(folder, (int)i, cacheUrl)) {
+            MarkFailed(folder, (int)i, IDS_FAILED_URL_TOO_LONG);
+            continue;
+        }
         std::string status = std::string(verb) + url;
         report.EntryProgress(lineId, cacheUrl, status.c_str());
         if (!act(folder, (int)i)) return 0;

@@ -150,6 +150,12 @@ public:
     // Asks whether to go on after a failed file operation: true to go on.
     // Counts the failure either way.
     bool AskContinue(UINT id, const char* path);
+    // The same for a failed file operation of one entry, which is flagged failed.
+    bool FailAndAsk(int folder, int item, UINT id, const char* path);
+    // An entry that cannot be rebuilt: it (and, for a folder, every entry
+    // below it) is flagged failed and loses C, and each file gets a counted
+    // failure row with the reason.
+    void MarkFailed(int folder, int item, UINT reason);
     bool Cancelled() const { return cancel != 0; }
 
     int ShowResourceMessage(UINT id, const char* arg) override;
@@ -169,6 +175,7 @@ public:
     volatile long cancel = 0;
     PaneCounters counters;
     int failedFiles = 0;  // file operations that failed since the job started
+    int failedEntries = 0;  // entries found not rebuildable since the tree was built
     // Marks never allowed on this side: those that would write into a cache
     // store that is only read (write-back, cache delete and cache move).
     BYTE forbiddenMarks = 0;
@@ -209,6 +216,7 @@ public:
 
 private:
     int MergeFolders(int folder, const char* diskPath, int rebuildNo);
+    int ReadEntries(int folder, const char* path, const std::string& prefix);
     // Copies (or moves) every marked file of this side; 0 when the job stops.
     int TransferMarked(bool move);
     int WriteBack(int folder, int item, bool* stop);

@@ -26,9 +26,11 @@ int IconBaseOfKind(int kind) {
     }
 }
 
-int IconImageFor(int base, BYTE marks, bool ghost, bool folder) {
+int IconImageFor(int base, BYTE marks, bool ghost, bool folder, bool failed) {
     int overlay = OVERLAY_NONE;
-    if (ghost) {
+    if (failed) {
+        overlay = OVERLAY_FAILED;
+    } else if (ghost) {
         overlay = (marks & MARK_L) ? OVERLAY_GHOST_L : OVERLAY_GHOST;
     } else if (folder && (marks & MARK_MIXED_L)) {
         overlay = OVERLAY_L_MIXED;

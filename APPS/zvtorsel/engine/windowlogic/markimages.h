@@ -34,12 +34,13 @@ enum IconOverlay {
     OVERLAY_L_MIXED = 2,
     OVERLAY_GHOST = 3,
     OVERLAY_GHOST_L = 4,
-    OVERLAY_COUNT = 5,
+    OVERLAY_FAILED = 5,  // not rebuilt
+    OVERLAY_COUNT = 6,
 };
 
 // 1-based state image index for the marks of a side.
 int StateImageFor(BYTE allowed, BYTE marks, bool folder);
 // Index into the icon list: base + ICON_BASE_COUNT * overlay.
-int IconImageFor(int base, BYTE marks, bool ghost, bool folder);
+int IconImageFor(int base, BYTE marks, bool ghost, bool folder, bool failed);
 int IconBaseOfKind(int kind);
 inline int IconIndex(int base, int overlay) { return base + ICON_BASE_COUNT * overlay; }

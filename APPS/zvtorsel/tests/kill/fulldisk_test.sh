@@ -3,7 +3,10 @@
 # test; skipped where the machine does not allow the mount) and with
 # read-only files: every failed write is a line of the log with the file
 # and the reason, the run goes on and ends with 3, and no file is left
-# empty, torn, or without the bytes it had before.
+# empty, torn, or without the bytes it had before. Unix permissions do not
+# stop root, so the read-only files are made immutable (chattr +i) or
+# covered by read-only bind mounts of themselves; that part is skipped,
+# saying so, where neither is allowed.
 #   sh fulldisk_test.sh RUNNER     (in the build's bin folder)
 set -e
 RUN=${1:?runner}
@@ -14,13 +17,23 @@ WFOLDER="Z:$(echo "$DISK" | tr / '\\')\\"
 WLOG="Z:$(echo "$WORK/log.txt" | tr / '\\')"
 KEY='HKCU\Software\z.v\zvkestor\Rebuild'
 MOUNTED=
+LOCKED=
 
 fail() {
     echo "fulldisk_test: FAILED: $*" >&2
     [ -f "$WORK/log.utf8" ] && tail -n 4 "$WORK/log.utf8" >&2
     exit 1
 }
+# Undoes what lock_file did to the files of readonly.txt.
+unlock_files() {
+    [ -n "$LOCKED" ] || return 0
+    while IFS= read -r f; do
+        if [ "$LOCKED" = chattr ]; then chattr -i "$DISK/$f" 2>/dev/null; else umount "$DISK/$f" 2>/dev/null; fi
+    done <"$WORK/readonly.txt"
+    LOCKED=
+}
 cleanup() {
+    unlock_files
     [ -n "$MOUNTED" ] && umount "$DISK" 2>/dev/null
     "$RUN" reg delete "$KEY" /v XlatRebuild /f >/dev/null 2>&1 || true
     "$RUN" ./zvkillkit.exe clear >/dev/null 2>&1 || true
@@ -84,7 +97,28 @@ echo "fulldisk_test: $what: $missing of $(wc -l <"$WORK/v1.sum") files did not f
 what="read-only files on a full disk"
 cp "$WORK/now.sum" "$WORK/before.sum"
 awk 'NR % 7 == 1 { print $1 }' "$WORK/before.sum" >"$WORK/readonly.txt"
-(cd "$DISK" && xargs chmod a-w <"$WORK/readonly.txt")
+first=$(head -n 1 "$WORK/readonly.txt")
+if chattr +i "$DISK/$first" 2>/dev/null; then
+    LOCKED=chattr
+    while IFS= read -r f; do chattr +i "$DISK/$f" || fail "$what: chattr +i $f"; done <"$WORK/readonly.txt"
+elif mount --bind "$DISK/$first" "$DISK/$first" 2>/dev/null; then
+    LOCKED=bind
+    umount "$DISK/$first"
+    while IFS= read -r f; do
+        mount --bind "$DISK/$f" "$DISK/$f" && mount -o remount,ro,bind "$DISK/$f" ||
+            fail "$what: read-only bind mount of $f"
+    done <"$WORK/readonly.txt"
+else
+    echo "fulldisk_test: SKIPPED: $what: neither chattr +i nor a read-only bind mount is allowed here, and file permissions do not stop root"
+    exit 0
+fi
+# Each one must refuse root too: appending, and a file renamed over it.
+while IFS= read -r f; do
+    if (: >>"$DISK/$f") 2>/dev/null; then fail "$what: $f ($LOCKED) still takes writes"; fi
+    printf x >"$WORK/over"
+    if mv -f "$WORK/over" "$DISK/$f" 2>/dev/null; then fail "$what: $f ($LOCKED) can be replaced"; fi
+done <"$WORK/readonly.txt"
+rm -f "$WORK/over"
 "$RUN" ./zvkillkit.exe fill "$ENTRIES" 2 >/dev/null || fail "filling the cache"
 rebuild
 [ "$status" = 3 ] || fail "$what: the run ended with $status, not 3"
@@ -94,4 +128,15 @@ awk '{ print $1 }' "$WORK/before.sum" | while IFS= read -r f; do
 done
 grep -F -f "$WORK/readonly.txt" "$WORK/before.sum" | cmp -s - "$(grep -F -f "$WORK/readonly.txt" "$WORK/now.sum" >"$WORK/ro.now"; echo "$WORK/ro.now")" ||
     fail "$what: a read-only file changed"
-echo "fulldisk_test: $what: $(wc -l <"$WORK/readonly.txt") read-only files kept, $(failures) failures in the log"
+# Every read-only file that the new version changes failed its write, with its line.
+changed=0
+while IFS= read -r f; do
+    grep -Fqx "$f $(grep -F "$f " "$WORK/v2.sum" | head -n 1 | cut -d' ' -f2)" "$WORK/before.sum" && continue
+    changed=$((changed + 1))
+    wpath=$(echo "${f#./}" | tr / '\\')
+    grep "失敗しました" "$WORK/log.utf8" | grep -Fq "$wpath" || fail "$what: no failure line for $f"
+done <"$WORK/readonly.txt"
+[ "$changed" -gt 0 ] || fail "$what: the new version changed no read-only file"
+how=$LOCKED
+unlock_files
+echo "fulldisk_test: $what ($how): $(wc -l <"$WORK/readonly.txt") read-only files kept, $changed refused their new bytes, $(failures) failures in the log"

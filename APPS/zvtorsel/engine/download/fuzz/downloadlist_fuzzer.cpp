@@ -42,6 +42,7 @@ public:
     }
     bool CopyFileTo(const char*, const char*) override { return true; }
     bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return true; }
+    bool WriteFileWithTime(const char*, const BYTE*, size_t, const FILETIME&) override { return true; }
     bool MoveFileTo(const char*, const char*) override { return true; }
     bool RemoveFile(const char*) override { return true; }
     bool RemoveFolder(const char*) override { return true; }

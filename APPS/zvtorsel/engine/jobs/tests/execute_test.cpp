@@ -291,4 +291,30 @@ TEST_F(Commands, OpenShowsFoldersAndStartsFiles) {
     EXPECT_EQ(parent, r.shownFolder);
 }
 
+// A name too wide for file systems is copied into a chain of folders, which
+// the rebuild side reads back as the one name: the next comparison finds
+// each file where it was copied.
+TEST_F(Execute, WideNamesAreCopiedIntoFolderChainsAndReadBack) {
+    const std::string name = std::string(300, 'w');
+    std::string wide;  // 130 characters with trail byte "\\", 260 bytes
+    for (int k = 0; k < 130; ++k) wide += "\x95\x5C";
+    Cache("http://h/" + name + "/a.gif", "A", T0);
+    Cache("http://h/d/" + wide + ".gif", "W", T0);
+    ASSERT_EQ(1, Build());
+    ASSERT_EQ(1, Jobs().ExecuteMarks());
+    EXPECT_TRUE(report.asked.empty());
+    EXPECT_EQ("A", fs.Data("C:\\rb\\http$\\h\\" + name.substr(0, 200) + "$+\\" + name.substr(200) + "\\a.gif"));
+    EXPECT_TRUE(fs.IsFolder("C:\\rb\\http$\\h\\d\\" + wide.substr(0, 132) + "$+"));
+
+    CRebuildJobs again(settings, fs, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    EXPECT_EQ(0u, again.cache.counters.c) << "both files are found in place";
+    int f = -1, i = -1, n = 0;
+    ASSERT_TRUE(again.rebuild.FindByUrl(("http://h/" + name + "/a.gif").c_str(), &f, &i, &n));
+    ASSERT_TRUE(again.rebuild.FindByUrl(("http://h/d/" + wide + ".gif").c_str(), &f, &i, &n));
+    char path[1024];
+    ASSERT_TRUE(again.rebuild.EntryLocalPath(f, i, path));
+    EXPECT_EQ("W", fs.Data(path));
+}
+
 }  // namespace

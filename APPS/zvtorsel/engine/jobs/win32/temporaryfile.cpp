@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "jobs/temporaryname.h"
+#include "jobs/win32/widepath.h"
 #include "zvpath.h"
 
 HANDLE CreateTemporaryBeside(const char* target, char* out, size_t outSize) {
@@ -15,7 +16,7 @@ HANDLE CreateTemporaryBeside(const char* target, char* out, size_t outSize) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         unsigned long serial = seed + (unsigned long)InterlockedIncrement(&counter) * 0x9E3779B1UL;
         FormatTemporaryName(serial, out + folderLength, outSize - folderLength);
-        HANDLE h = CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(WidePath(out).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) return h;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }

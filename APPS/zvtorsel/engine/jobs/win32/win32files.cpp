@@ -5,25 +5,27 @@
 #include <string.h>
 
 #include "jobs/win32/temporaryfile.h"
+#include "jobs/win32/widepath.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
 
+// Every path goes through the wide calls, so paths beyond MAX_PATH work.
 bool CWin32FileSystem::ListFolder(const char* folder, std::vector<DirEntry>& out) {
     out.clear();
     std::string pattern = folder;
     pattern += "*.*";
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(WidePath(pattern.c_str()).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
-        if (strcmp(data.cFileName, ".") == 0 || strcmp(data.cFileName, "..") == 0) continue;
+        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
         DirEntry e;
-        e.name = data.cFileName;
+        e.name = AnsiName(data.cFileName);
         e.attributes = data.dwFileAttributes;
         e.size = data.nFileSizeLow;
         e.lastWrite = data.ftLastWriteTime;
         out.push_back(std::move(e));
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
 }
@@ -32,7 +34,7 @@ bool CWin32FileSystem::ListFolder(const char* folder, std::vector<DirEntry>& out
 // does not take wildcards in the name as a pattern.
 bool CWin32FileSystem::GetFileInfo(const char* path, DirEntry& out) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return false;
     const char* name = zvScanFileNameA(path);
     out.name = name ? name : path;
     out.attributes = data.dwFileAttributes;
@@ -42,7 +44,7 @@ bool CWin32FileSystem::GetFileInfo(const char* path, DirEntry& out) {
 }
 
 bool CWin32FileSystem::CopyFileTo(const char* from, const char* to) {
-    return ::CopyFileA(from, to, FALSE) != FALSE;
+    return ::CopyFileW(WidePath(from).c_str(), WidePath(to).c_str(), FALSE) != FALSE;
 }
 
 namespace {
@@ -56,25 +58,27 @@ namespace {
 template <typename Fill>
 bool ReplaceFile(const char* to, const FILETIME& time, Fill fill) {
     // Replacing by a move would pass over the read-only attribute.
-    DWORD attributes = GetFileAttributesA(to);
+    std::wstring target = WidePath(to);
+    DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
-    char temporary[MAX_PATH];
+    char temporary[kTemporaryPathSize];
     HANDLE out = CreateTemporaryBeside(to, temporary, sizeof(temporary));
     if (out == INVALID_HANDLE_VALUE) return false;
     bool ok = fill(out);
     FILETIME fat = time;
     if (ok) ok = ::SetFileTime(out, nullptr, nullptr, &fat) != FALSE;
     if (!CloseHandle(out)) ok = false;
-    if (ok) ok = MoveFileExA(temporary, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (!ok) ::DeleteFileA(temporary);
+    std::wstring wideTemporary = WidePath(temporary);
+    if (ok) ok = MoveFileExW(wideTemporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!ok) ::DeleteFileW(wideTemporary.c_str());
     return ok;
 }
 
 }  // namespace
 
 bool CWin32FileSystem::CopyFileWithTime(const char* from, const char* to, const FILETIME& time) {
-    HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE in = CreateFileW(WidePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return false;
     bool ok = ReplaceFile(to, time, [in](HANDLE out) {
@@ -104,25 +108,37 @@ bool CWin32FileSystem::WriteFileWithTime(const char* to, const BYTE* data, size_
 }
 
 bool CWin32FileSystem::MoveFileTo(const char* from, const char* to) {
-    return ::MoveFileA(from, to) != FALSE;
+    return ::MoveFileW(WidePath(from).c_str(), WidePath(to).c_str()) != FALSE;
 }
 
-bool CWin32FileSystem::RemoveFile(const char* path) { return ::DeleteFileA(path) != FALSE; }
+bool CWin32FileSystem::RemoveFile(const char* path) { return ::DeleteFileW(WidePath(path).c_str()) != FALSE; }
 
 bool CWin32FileSystem::RemoveFolder(const char* path) {
-    return ::RemoveDirectoryA(path) != FALSE;
+    return ::RemoveDirectoryW(WidePath(path).c_str()) != FALSE;
 }
 
+// Folder by folder from the top, so that every level may be a long path.
 bool CWin32FileSystem::MakeDirectories(const char* path) {
-    return zvMakeDirectoriesA(path) != FALSE;
+    const char* name = zvScanFileNameA(path);
+    if (!name || name == path) return false;
+    std::string folder(path, (size_t)(name - path) - 1);
+    std::wstring wide = WidePath(folder.c_str());
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!MakeDirectories(folder.c_str())) return false;
+    return CreateDirectoryW(wide.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool CWin32FileSystem::SetFileTime(const char* path, const FILETIME& time) {
-    return zvSetFileTimeA(path, &time) != FALSE;
+    return zvSetFileTimeW(WidePath(path).c_str(), &time) != FALSE;
 }
 
 bool CWin32FileSystem::RenameFile(const char* path, const char* newName) {
-    return zvRenameFileA(path, newName) != FALSE;
+    const char* name = zvScanFileNameA(path);
+    if (!name) return false;
+    std::string to(path, (size_t)(name - path));
+    to += newName;
+    return ::MoveFileW(WidePath(path).c_str(), WidePath(to.c_str()).c_str()) != FALSE;
 }
 
 bool CWin32FileSystem::MakeUniquePath(const char* path, int flags, char* out, DWORD cap) {

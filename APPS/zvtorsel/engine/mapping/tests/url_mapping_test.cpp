@@ -433,3 +433,86 @@ TEST_F(Mapping, LocalNamesRoundTripToComponents) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names of a local path, split at separators that are not trail bytes.
+std::vector<std::string> LocalNames(const std::string& local, const MappingSettings& s) {
+    std::vector<std::string> names(1);
+    for (size_t i = 0; i < local.size(); ++i) {
+        if (s.IsLead((BYTE)local[i]) && i + 1 < local.size()) {
+            names.back() += local.substr(i++, 2);
+        } else if (local[i] == '\\') {
+            names.emplace_back();
+        } else {
+            names.back() += local[i];
+        }
+    }
+    return names;
+}
+
+// Width as file systems count it: ASCII one, any other character three.
+size_t Width(const std::string& name, const MappingSettings& s) {
+    size_t width = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        BYTE b = (BYTE)name[i];
+        width += b < 0x80 ? 1 : 3;
+        if (s.IsLead(b) && i + 1 < name.size()) ++i;
+    }
+    return width;
+}
+
+}  // namespace
+
+TEST_F(Mapping, WideNamesBecomeFolderChainsThatReadBack) {
+    const std::string sjis = "\x83\x5C";  // one character, trail byte "\"
+    struct Case {
+        std::string name;
+        size_t pieces;
+    };
+    std::vector<Case> cases = {
+        {std::string(254, 'a'), 1},
+        {std::string(255, 'b'), 1},
+        {std::string(256, 'c'), 2},
+        {std::string(400, 'd'), 2},
+        {std::string(401, 'e') + ".html", 3},
+    };
+    std::string wide;
+    while (wide.size() < 254) wide += sjis;
+    cases.push_back({wide, 2});                    // 254 bytes, 127 characters
+    cases.push_back({wide + "f", 2});              // 255 bytes
+    cases.push_back({wide + sjis, 2});             // 256 bytes
+    cases.push_back({wide + wide.substr(0, 146), 4});  // 400 bytes, 200 characters of width 3
+    cases.push_back({std::string(84, 'g') + sjis, 1});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        std::string local = Local("http://h/" + c.name + "/x.gif");
+        std::vector<std::string> names = LocalNames(local, settings);
+        ASSERT_EQ(c.pieces + 3, names.size()) << local;
+        std::string joined;
+        for (size_t n = 2; n < names.size() - 1; ++n) {
+            EXPECT_LE(Width(names[n], settings), 255u) << names[n];
+            bool last = n == names.size() - 2;
+            EXPECT_EQ(!last, names[n].size() > 2 && names[n].compare(names[n].size() - 2, 2, kContinued) == 0);
+            joined += Name(names[n]);
+        }
+        EXPECT_EQ(c.name, joined);
+        EXPECT_EQ("x.gif", names.back());
+    }
+
+    // A piece that Windows would open as a device keeps its name.
+    std::string device = std::string(200, 'x') + "aux.html" + std::string(60, 'y');
+    std::vector<std::string> names = LocalNames(Local("http://h/" + device), settings);
+    ASSERT_EQ(4u, names.size());
+    EXPECT_EQ(0, names[3].compare(0, 5, "$61ux")) << names[3];
+    EXPECT_EQ(device, Name(names[2]) + Name(names[3]));
+
+    // No room left for the pieces in the buffer: the path stays terminated
+    // and within it.
+    char small[300];
+    memset(small, 'X', sizeof small);
+    std::string url = "http://h/" + std::string(290, 'z');
+    UrlToLocalPath(url.c_str(), small, 296, settings);
+    EXPECT_LT(strlen(small), 296u);
+    EXPECT_EQ('X', small[297]);
+}

@@ -202,7 +202,8 @@ TEST_F(Translator, NeverWritesBeyondTheOutputBound) {
     std::string out = Run(longLink);
     EXPECT_EQ(out.substr(0, 9), "<a href=\"");
     EXPECT_EQ(out.substr(out.size() - 2), "\">");
-    EXPECT_LT(out.size(), 9 + 16 + 8 + 3 * 1024 + 2u);
+    // The name is too wide for file systems: it is cut every 200 bytes.
+    EXPECT_LT(out.size(), 9 + 16 + 8 + 3 * 1024 + 3 * (3 * 1024 / 200 + 1) + 2u);
 }
 
 TEST_F(Translator, NeedsItsBuffersAndScanners) {

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "jobs/win32/temporaryfile.h"
+#include "jobs/win32/widepath.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
 
@@ -12,7 +13,7 @@ namespace {
 class Win32Files : public IHtmlFileAccess {
 public:
     void* OpenRead(const char* path) override {
-        HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         return h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
@@ -36,18 +37,20 @@ public:
         // replaces the target only when it is complete: a full disk or a
         // read-only target leaves the old file as it was. Replacing by a move
         // would pass over the read-only attribute, so that is checked first.
-        DWORD attributes = GetFileAttributesA(path);
+        std::wstring target = WidePath(path);
+        DWORD attributes = GetFileAttributesW(target.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
             return false;
-        char temp[MAX_PATH];
+        char temp[kTemporaryPathSize];
         HANDLE h = CreateTemporaryBeside(path, temp, sizeof temp);
         if (h == INVALID_HANDLE_VALUE) return false;
         bool ok = WriteAll(h, pieces, count);
         if (ok && (lastWrite.dwLowDateTime || lastWrite.dwHighDateTime))
-            ok = zvSetFileTimeA(temp, &lastWrite) != 0;
-        if (ok) ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING) != 0;
-        if (!ok) DeleteFileA(temp);
+            ok = zvSetFileTimeW(WidePath(temp).c_str(), &lastWrite) != 0;
+        std::wstring wideTemp = WidePath(temp);
+        if (ok) ok = MoveFileExW(wideTemp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        if (!ok) DeleteFileW(wideTemp.c_str());
         return ok;
     }
 

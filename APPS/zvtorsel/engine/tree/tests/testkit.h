@@ -14,6 +14,7 @@ public:
     void StatusText(const char* text) override { statuses.push_back(text); }
     void StatusMessage(UINT id) override { messages.push_back(id); }
     void Warning(const char* path, UINT id) override { warnings.push_back({path, id}); }
+    void Failure(const char* path, UINT id) override { failures.push_back({path, id}); }
     bool Ask(UINT id, const char* arg) override {
         asked.push_back(id);
         return answer ? answer(id, arg ? arg : "") : true;
@@ -30,6 +31,7 @@ public:
     std::vector<std::string> statuses;
     std::vector<UINT> messages;
     std::vector<std::pair<std::string, UINT>> warnings;
+    std::vector<std::pair<std::string, UINT>> failures;
     std::vector<UINT> asked;
     std::vector<UINT> notified;
     std::vector<int> ends;

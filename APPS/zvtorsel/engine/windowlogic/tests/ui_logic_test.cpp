@@ -71,11 +71,13 @@ TEST(MarkImages, StateAndIconFollowMarksAndSummaries) {
     EXPECT_EQ(STATE_MIXED, StateImageFor(MARK_ALL, MARK_C | MARK_MIXED_CD, true));
     EXPECT_EQ(STATE_C, StateImageFor(MARK_ALL, MARK_C, true)) << "every entry below has C";
 
-    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_NONE), IconImageFor(IconBaseOfKind(KIND_HTML), 0, false, false));
-    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_L), IconImageFor(ICON_HTML, MARK_L, false, false));
+    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_NONE), IconImageFor(IconBaseOfKind(KIND_HTML), 0, false, false, false));
+    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_L), IconImageFor(ICON_HTML, MARK_L, false, false, false));
     EXPECT_EQ(IconIndex(ICON_FOLDER, OVERLAY_L_MIXED),
-              IconImageFor(ICON_FOLDER, MARK_L | MARK_MIXED_L, false, true));
-    EXPECT_EQ(IconIndex(ICON_OTHER, OVERLAY_GHOST_L), IconImageFor(ICON_OTHER, MARK_L, true, false));
+              IconImageFor(ICON_FOLDER, MARK_L | MARK_MIXED_L, false, true, false));
+    EXPECT_EQ(IconIndex(ICON_OTHER, OVERLAY_GHOST_L), IconImageFor(ICON_OTHER, MARK_L, true, false, false));
+    EXPECT_EQ(IconIndex(ICON_FOLDER, OVERLAY_FAILED), IconImageFor(ICON_FOLDER, MARK_L, false, true, true))
+        << "an entry that is not rebuilt shows that before its load mark";
     EXPECT_EQ(ICON_OTHER, IconBaseOfKind(0)) << "unknown kinds look like other files";
 }
 

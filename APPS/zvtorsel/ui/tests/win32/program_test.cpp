@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "cache/tests/indexdat_writer.h"
@@ -589,6 +590,38 @@ TEST_F(ProgramTest, WarningsListAppearsWithTheFirstWarning) {
     std::vector<std::string> paths = ListViewColumn(warnings, 0);
     EXPECT_NE(paths[0], paths[1]);
     EXPECT_FALSE(ListViewText(warnings, 0, 1).empty());
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+}
+
+// A file of the rebuild folder where a host folder goes: the host's folder
+// and its page carry the cross of entries that are not rebuilt, and the
+// warnings list names the page.
+TEST_F(ProgramTest, EntriesThatCannotBeRebuiltShowTheirCross) {
+    ASSERT_TRUE(diskkit::PutInCache("http://blocked.example/a.html", "<html>a</html>", "html", Time(2001)));
+    CreateDirectoryA((folder_ + "http$").c_str(), nullptr);
+    ASSERT_TRUE(diskkit::WriteAll(folder_ + "http$\\blocked.example", "FILE"));
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+    HTREEITEM site = TreeFind(cacheTree, TreeFind(cacheTree, TreeRoot(cacheTree), "http:"), "blocked.example");
+    ASSERT_TRUE(site);
+    EXPECT_EQ(IconIndex(ICON_FOLDER, OVERLAY_FAILED), TreeImage(cacheTree, site));
+    ASSERT_TRUE(TreeSelect(cacheTree, site));
+    Settle(tree);
+    HWND cacheList = Item(tree, IDC_RT_CACHE_LIST);
+    std::vector<std::string> names = ListViewColumn(cacheList, 0);
+    int row = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == "a.html") row = (int)i;
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(IconIndex(ICON_HTML, OVERLAY_FAILED), ListViewImage(cacheList, row));
+    HWND warnings = Item(tree, IDC_RT_WARNINGS);
+    std::vector<std::string> paths = ListViewColumn(warnings, 0);
+    EXPECT_NE(paths.end(), std::find(paths.begin(), paths.end(), "http://blocked.example/a.html"));
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_failed_entry.bmp"));
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree));
 }

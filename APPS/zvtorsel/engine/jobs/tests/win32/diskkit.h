@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "base/jobreport.h"
+#include "jobs/win32/widepath.h"
 
 namespace diskkit {
 
-// The whole file, or "<missing>" when it cannot be opened.
+// The whole file, or "<missing>" when it cannot be opened; paths of any length.
 inline std::string ReadAll(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(WidePath(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
     std::string data;
     char buffer[4096];
@@ -35,22 +36,22 @@ inline bool WriteAll(const std::string& path, const std::string& data) {
     return ok && n == data.size();
 }
 
-// Deletes folder (ending with "\") and everything below it.
+// Deletes folder (ending with "\") and everything below it, however deep.
 inline void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &d);
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(WidePath((folder + "*.*").c_str()).c_str(), &d);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = d.cFileName;
+            std::string name = AnsiName(d.cFileName);
             if (name == "." || name == "..") continue;
             if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(folder + name + "\\");
             else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(h, &d));
+                DeleteFileW(WidePath((folder + name).c_str()).c_str());
+        } while (FindNextFileW(h, &d));
         FindClose(h);
     }
-    RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+    RemoveDirectoryW(WidePath(folder.substr(0, folder.size() - 1).c_str()).c_str());
 }
 
 // Empties the URL cache of the prefix, so a run sees only its own entries.

@@ -11,6 +11,8 @@
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
+#include "mapping/url_mapping.h"
+#include "jobs/win32/widepath.h"
 #include "jobs/win32/win32files.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
@@ -329,3 +331,118 @@ TEST_F(EndToEnd, RenameFileWithTimeAddsTheTimeWhenTheDateIsTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+// A URL below http://long.zvtest/ whose file lies at a path of `total`
+// bytes below `folder`: folders of `segment` (cut to at most `longest`
+// bytes each), then a file name with the extension.
+std::string LongUrl(const std::string& folder, size_t total, const std::string& segment, size_t longest,
+                    const char* ext) {
+    const std::string site = "http$\\long.zvtest\\";
+    size_t left = total - folder.size() - site.size();
+    std::string rest;
+    size_t tail = strlen(ext) + 2;
+    while (left > longest + 1 + tail) {
+        std::string name;
+        while (name.size() + segment.size() <= longest) name += segment;
+        rest += name + "/";
+        left -= name.size() + 1;
+    }
+    rest += std::string(left - strlen(ext) - 1, 'f') + "." + ext;
+    return "http://long.zvtest/" + rest;
+}
+
+}  // namespace
+
+// Paths beyond MAX_PATH go through the wide calls, names too wide for file
+// systems become chains of folders: each URL is rebuilt,
+// reached by a translated link, read back to its URL from the names on
+// disk, and restored and written back with its own bytes.
+TEST_F(EndToEnd, LongPathsAndWideNamesAreRebuiltLinkedReadBackAndWrittenBack) {
+    const std::string sjis = "\x83\x5C\x95\x5C";  // two characters with trail byte 0x5C
+    struct Case {
+        std::string url;
+        std::string data;
+        const char* ext;
+    };
+    std::vector<Case> cases;
+    cases.push_back({LongUrl(folder, 200, "abcdefghij", 60, "gif"), "P200", "gif"});
+    cases.push_back({LongUrl(folder, 260, "klmnopqrst", 100, "html"), "", "html"});
+    cases.push_back({LongUrl(folder, 300, sjis, 80, "gif"), "P300", "gif"});
+    cases.push_back({LongUrl(folder, 1000, "uvwxyz0123", 200, "gif"), "P1000", "gif"});
+    cases.push_back({"http://long.zvtest/s/" + std::string(250, 'g') + ".gif", "S254", "gif"});
+    cases.push_back({"http://long.zvtest/" + std::string(255, 'h') + "/x.gif", "S255", "gif"});
+    // Wider names go into chains of folders.
+    cases.push_back({"http://long.zvtest/w/" + std::string(252, 'i') + ".gif", "S256", "gif"});
+    cases.push_back({"http://long.zvtest/w/" + std::string(396, 'j') + ".gif", "S400", "gif"});
+    std::string wide;  // 127 characters with trail byte 0x5C: 254 bytes
+    for (int k = 0; k < 127; ++k) wide += k % 2 ? "\x83\x5C" : "\x95\x5C";
+    cases.push_back({"http://long.zvtest/j/" + wide + "/x.gif", "J254", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + "k/x.gif", "J255", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + sjis.substr(0, 2) + "/x.gif", "J256", "gif"});
+    cases.push_back({"http://long.zvtest/j/" + wide + wide.substr(0, 146) + "/x.gif", "J400", "gif"});
+    cases[1].data = "<html><body><a href=\"http://long.zvtest/\">top</a></body></html>\n";
+    std::string page = "<html><body>\n";
+    for (const Case& c : cases) page += "<a href=\"" + c.url + "\">x</a>\n";
+    page += "</body></html>\n";
+    PutInCache("http://long.zvtest/", page, "html", T0);
+    for (const Case& c : cases) PutInCache(c.url, c.data, c.ext, T0);
+    settings.xlatRebuild = 1;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        EXPECT_EQ(cases.size() + 1, jobs.cache.counters.c);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+        EXPECT_EQ(0, jobs.FailedFiles());
+    }
+    EXPECT_TRUE(report.asked.empty());
+    EXPECT_TRUE(report.failures.empty());
+    std::string site = folder + "http$\\long.zvtest\\";
+    std::vector<std::string> paths;
+    for (const Case& c : cases) {
+        char local[1024];
+        UrlToLocalPath(c.url.c_str(), local, sizeof(local));
+        paths.push_back(folder + local);
+    }
+    EXPECT_EQ(200u, paths[0].size());
+    EXPECT_EQ(260u, paths[1].size());
+    EXPECT_EQ(300u, paths[2].size());
+    EXPECT_EQ(1000u, paths[3].size());
+    EXPECT_NE(std::string::npos, paths[2].find(sjis));
+    for (size_t n = 0; n < cases.size(); ++n) {
+        if (cases[n].ext == std::string("html")) {
+            EXPECT_EQ(0u, ReadAll(paths[n]).size() % 512) << "translated: " << paths[n];
+        } else {
+            EXPECT_EQ(cases[n].data, ReadAll(paths[n])) << paths[n];
+        }
+    }
+    std::string index = ReadAll(site + "index.html");
+    std::vector<std::string> links = LinksOf(index.substr(0, index.find("Original Block")));
+    ASSERT_EQ(cases.size(), links.size());
+    for (size_t n = 0; n < links.size(); ++n) EXPECT_EQ(paths[n], LocalTarget(site + "index.html", links[n]));
+
+    CRebuildJobs again(settings, files, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    EXPECT_EQ(0u, again.cache.counters.c) << "every name read back to its URL";
+    int f = -1, i = -1, n = 0;
+    for (const Case& c : cases) EXPECT_TRUE(again.rebuild.FindByUrl(c.url.c_str(), &f, &i, &n)) << c.url;
+    ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
+    EXPECT_EQ(page, ReadAll(site + "index.html"));
+    EXPECT_EQ(cases[1].data, ReadAll(paths[1]));
+
+    ClearCache();
+    {
+        CRebuildJobs back(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, back.BuildTrees());
+        ASSERT_TRUE(back.rebuild.FindByUrl("http://long.zvtest/index.html", &f, &i, &n));
+        back.rebuild.ToggleMarks(f, -1, MARK_C, MARK_C, false);
+        ASSERT_EQ(1, back.ExecuteMarks());
+        EXPECT_EQ(0, back.FailedFiles());
+    }
+    char file[1024];
+    for (const Case& c : cases) {
+        ASSERT_TRUE(cache.GetLocalFile(c.url.c_str(), file, sizeof(file))) << c.url;
+        EXPECT_EQ(c.data, ReadAll(file)) << c.url;
+    }
+}

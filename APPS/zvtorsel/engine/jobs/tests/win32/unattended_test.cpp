@@ -138,6 +138,42 @@ TEST(UnattendedRebuild, LinesComeFromTheMessageTable) {
     DeleteFileA(log.c_str());
 }
 
+// A file of the rebuild folder where a host folder should go: the URLs of
+// that host are failed entries, each with its line, and the run is partial.
+TEST(UnattendedRebuild, AFileInTheWayOfAHostFolderMakesExitCodeThree) {
+    if (RunProgram("/rebuild /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "zvt_blocked\\";
+    std::string log = std::string(temp) + "zvt_blocked.log";
+    diskkit::RemoveTree(folder);
+    diskkit::ClearCache();
+    FILETIME t0 = {0x7db50500, 0x01c08d96};
+    ASSERT_TRUE(diskkit::PutInCache("http://blocked.test/a.html", "<p>a</p>", "html", t0));
+    ASSERT_TRUE(diskkit::PutInCache("http://open.test/b.gif", "B", "gif", t0));
+    CreateDirectoryA(folder.substr(0, folder.size() - 1).c_str(), nullptr);
+    CreateDirectoryA((folder + "http$").c_str(), nullptr);
+    ASSERT_TRUE(diskkit::WriteAll(folder + "http$\\blocked.test", "FILE"));
+    std::string arguments = "/rebuild \"/folder:" + folder + "\" \"/log:" + log + "\"";
+
+    EXPECT_EQ(3, RunProgram(arguments));
+    std::string output = diskkit::ReadAll(log);
+    std::string reason = diskkit::ProgramString(IDS_FAILED_IN_THE_WAY);
+    EXPECT_NE(std::string::npos, output.find("! http://blocked.test/a.html : " + reason)) << output;
+    EXPECT_NE(std::string::npos, output.find("失敗した項目 : 1")) << output;
+    EXPECT_EQ("FILE", diskkit::ReadAll(folder + "http$\\blocked.test"));
+    EXPECT_EQ("B", diskkit::ReadAll(folder + "http$\\open.test\\b.gif"));
+
+    // Still in the way on the next run: still partial.
+    EXPECT_EQ(3, RunProgram(arguments));
+    DeleteFileA((folder + "http$\\blocked.test").c_str());
+    EXPECT_EQ(0, RunProgram(arguments));
+    EXPECT_NE(std::string::npos, diskkit::ReadAll(folder + "http$\\blocked.test\\a.html").find("<p>a</p>"));
+    diskkit::ClearCache();
+    diskkit::RemoveTree(folder);
+    DeleteFileA(log.c_str());
+}
+
 // The line a refusal prints: the message with its %s filled, on one line.
 std::string Refusal(UINT id, const std::string& argument) {
     std::string text = diskkit::ProgramString(id);
