@@ -3,6 +3,7 @@
 #include <new>
 #include <string.h>
 
+#include "translate/declared_charset.h"
 #include "translate/envelope.h"
 #include "zvjcode.h"
 #include "zvsaa.h"
@@ -92,7 +93,7 @@ bool CHtmlTranslator::GrowBuffers(DWORD needed) {
     return true;
 }
 
-BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
+BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
     if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
     m_convertedValid = false;
     m_scanPointer = nullptr;
@@ -118,6 +119,7 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
     m_content = m_fileBuffer;
     m_sourceLength = 0;
     m_hasOriginal = FALSE;
+    m_textCode = ZVJCODE_SJIS;
     if (total == 0) return FALSE;
 
     size_t offset, contentLength;
@@ -136,9 +138,13 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
     m_content[m_sourceLength] = 0;
 
     if (!convert) return TRUE;
-    int code = zvJudgeJpnCodeType(m_content);
+    int code = DecideTextCode(m_content, (size_t)m_sourceLength, CharsetOfContentType(contentType),
+                              CharsetOfMeta(m_content, (size_t)m_sourceLength));
     if (code == ZVJCODE_NOT_TEXT) return FALSE;
-    m_convertedLength = zvConvertJpnCode(m_converted, ZVJCODE_SJIS, m_content, code);
+    m_textCode = code;
+    // A foreign set is copied as it is, only its line ends folded.
+    m_convertedLength =
+        zvConvertJpnCode(m_converted, ZVJCODE_SJIS, m_content, IsForeignCharset(code) ? ZVJCODE_SJIS : code);
     m_convertedValid = true;
     m_scanPointer = m_converted;
     return TRUE;

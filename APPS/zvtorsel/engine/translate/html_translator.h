@@ -7,6 +7,7 @@
 #include "translate/file_access.h"
 #include "mapping/mapping_settings.h"
 #include "translate/message_routine.h"
+#include "translate/query_names.h"
 #include "zvtypes.h"
 
 enum HtmlBufferSet {
@@ -32,7 +33,9 @@ public:
     // what this call took and returns FALSE.
     BOOL AllocBuffers(HtmlBufferSet set);
 
-    BOOL LoadHtml(const char* path, BOOL convert);
+    // contentType, the cache entry's Content-Type when known, may declare
+    // the page's character set; the page's META comes next.
+    BOOL LoadHtml(const char* path, BOOL convert, const char* contentType = nullptr);
     BOOL WriteTranslated(const char* path, const FILETIME& fileTime, BOOL keepOriginal,
                          BOOL useNoframes);
     BOOL WriteOriginal(const char* path, const FILETIME& fileTime);
@@ -46,6 +49,10 @@ public:
     // it links are written as file URLs.
     BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks,
                    const char* pagePath = nullptr);
+    // Where Translate finds the real names of query links, for the page of
+    // pageUrl (its mapped URL); null names give ".gif" and ".html" guesses.
+    void SetQueryNames(IQueryNames* names, const char* pageUrl);
+
     // 0: no further link, 1: a link, 2: the link of a BASE tag.
     int NextLink(char* dest, int size);
 
@@ -80,6 +87,9 @@ public:
     const char* ConvertedText() const { return m_converted; }
     const char* Output() const { return m_output; }
     BOOL HasOriginal() const { return m_hasOriginal; }
+    // The code the loaded page was read as (0 to 2, or a foreign set kept
+    // as it is, declared_charset.h).
+    int TextCode() const { return m_textCode; }
     bool LastTranslateFailed() const { return m_translateFailed; }
 
     // Scanner slots shared with title extraction and keyword search; the
@@ -91,6 +101,10 @@ public:
 
 private:
     bool GrowBuffers(DWORD needed);
+    // The extension behind the mapped local path of linkText, a link with a
+    // query: the file's real one when the trees know it.
+    const char* QueryExtension(const char* linkText, const char* siteRoot, bool picture, char* ext,
+                               size_t size);
     bool AllocHeld(DWORD capacity, bool file, bool converted, bool output);
 
     IHtmlFileAccess* m_files;
@@ -107,6 +121,7 @@ private:
     char* m_content = nullptr;
     char* m_scanPointer = nullptr;
     BOOL m_hasOriginal = FALSE;
+    int m_textCode = 0;
     int m_keywordOperation = 0;
     HANDLE m_titleScanners[2] = {};
     HANDLE m_tagScanner = nullptr;
@@ -115,4 +130,6 @@ private:
     HANDLE m_attributeScanners[kAttributeScannerCount] = {};
     bool m_convertedValid = false;  // the converted buffer holds the loaded page
     bool m_translateFailed = false;
+    IQueryNames* m_queryNames = nullptr;
+    char m_pageUrl[1024] = {};
 };

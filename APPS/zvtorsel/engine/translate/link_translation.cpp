@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "translate/html_translator.h"
+#include "translate/declared_charset.h"
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
 #include "zvsaa.h"
@@ -281,7 +282,57 @@ void WriteRelativeAddress(BlockWriter& out, const char* local, bool absolute, co
     out.Raw(link);
 }
 
+// The short META form of later HTML, <meta charset=X>: its name is
+// rewritten like the long form's. Returns the attribute text still to copy.
+char* RewriteMetaCharset(BlockWriter& out, const char* name, char* attributes) {
+    static const char kMeta[] = "meta";
+    for (size_t i = 0; i < 4; ++i)
+        if ((name[i] | 0x20) != kMeta[i]) return attributes;
+    if (!IsNameEnd(name[4])) return attributes;
+    for (char* p = attributes; (p = strchr(p, '=')) != nullptr; ++p) {
+        char* end = p;
+        while (end > attributes && IsBlank(end[-1])) --end;
+        if (end - attributes < 8 || !IsBlank(end[-8])) continue;
+        static const char kCharset[] = "charset";
+        size_t i = 0;
+        while (i < 7 && (end[-7 + (int)i] | 0x20) == kCharset[i]) ++i;
+        if (i < 7) continue;
+        char* value = p + 1;
+        while (IsBlank(*value)) ++value;
+        char quote = *value == '"' || *value == '\'' ? *value : 0;
+        if (quote) ++value;
+        char* valueEnd = value;
+        while (*valueEnd && (quote ? *valueEnd != quote : !IsBlank(*valueEnd) && *valueEnd != '/')) ++valueEnd;
+        out.Text(attributes, value);
+        out.Raw(kCharsetName, sizeof kCharsetName - 1);
+        return valueEnd;
+    }
+    return attributes;
+}
+
 }  // namespace
+
+void CHtmlTranslator::SetQueryNames(IQueryNames* names, const char* pageUrl) {
+    m_queryNames = names;
+    m_pageUrl[0] = 0;
+    if (pageUrl) CopyChars(m_pageUrl, sizeof m_pageUrl, pageUrl, m_settings->leadTable);
+}
+
+const char* CHtmlTranslator::QueryExtension(const char* linkText, const char* siteRoot, bool picture,
+                                            char* ext, size_t size) {
+    const char* guess = picture ? ".gif" : ".html";
+    if (!m_queryNames) return guess;
+    char url[kLinkTextSize];
+    if (IsAbsoluteUrl(linkText, *m_settings)) {
+        CopyChars(url, sizeof url, linkText, m_settings->leadTable);
+    } else {
+        char folder[kLinkTextSize];
+        if (!FolderOf(m_pageUrl, folder, sizeof folder, *m_settings) ||
+            !ResolveLink(linkText, siteRoot, folder, url, sizeof url, *m_settings))
+            return guess;
+    }
+    return m_queryNames->QueryExtension(url, ext, size) ? ext : guess;
+}
 
 BOOL CHtmlTranslator::OpenLinkScanners(BOOL anchored) {
     if (m_tagScanner && m_tagAnchored != (anchored != 0)) {
@@ -356,10 +407,13 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                 if (match) break;
             }
             if (match && kAttributeTable[entry].kind == kCharsetEntry) {
-                char* valueStart = match + zvSaaGetMatchLength(m_attributeScanners[entry]);
-                out.Text(nameEnd, valueStart);
-                out.Raw(kCharsetName, sizeof kCharsetName - 1);
-                rest = FirstOf(valueStart, "\"");
+                // Bytes that were not converted keep their label.
+                if (!IsForeignCharset(m_textCode)) {
+                    char* valueStart = match + zvSaaGetMatchLength(m_attributeScanners[entry]);
+                    out.Text(nameEnd, valueStart);
+                    out.Raw(kCharsetName, sizeof kCharsetName - 1);
+                    rest = FirstOf(valueStart, "\"");
+                }
             } else if (match) {
                 char *valueStart, *valueEnd;
                 if (FindValue(match, true, &valueStart, &valueEnd)) {
@@ -398,9 +452,12 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         }
                         int query = UrlToLocalPath(path, address + used, sizeof address - used,
                                                    *m_settings);
+                        char extension[16];
                         const char* queryExtension =
-                            kAttributeTable[entry].kind == kPictureEntry ? ".gif" : ".html";
-                        if (query && strlen(address) + sizeof ".html" <= sizeof address)
+                            query ? QueryExtension(linkText, siteRoot, kAttributeTable[entry].kind == kPictureEntry,
+                                                   extension, sizeof extension)
+                                  : "";
+                        if (strlen(address) + strlen(queryExtension) < sizeof address)
                             strcat(address, queryExtension);
                         if (pageBelow && *linkText)
                             WriteRelativeAddress(out, address, absolute, pageBelow, *m_settings);
@@ -410,6 +467,7 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                     }
                 }
             }
+            if (!match && !IsForeignCharset(m_textCode)) rest = RewriteMetaCharset(out, src, nameEnd);
             out.Text(rest, tagEnd);
         }
         out.Raw(">", 1);
