@@ -8,7 +8,7 @@
 #include "base/messagenumbers.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
-#include "tree/treequerynames.h"
+#include "tree/treelinktargets.h"
 #include "tree/treepane.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
@@ -149,13 +149,13 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
         if (settings.xlatRebuild && it->kind == KIND_HTML) {
             char siteRoot[kUrlBufferSize];
             if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
-            CTreeQueryNames names(this, rebuildPane);
-            translator.SetQueryNames(&names, mapped);
+            CTreeLinkTargets names(this, rebuildPane);
+            translator.SetLinkTargets(&names, mapped);
             bool written = translator.LoadHtml(source, TRUE, it->contentType.c_str()) &&
                            translator.Translate(base.c_str(), siteRoot, TRUE, dest.c_str()) &&
                            translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
                                                       settings.useNoframeTag);
-            translator.SetQueryNames(nullptr, nullptr);
+            translator.SetLinkTargets(nullptr, nullptr);
             if (written) {
                 translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
                 return true;

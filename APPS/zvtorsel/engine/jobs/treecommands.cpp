@@ -9,7 +9,7 @@
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
-#include "tree/treequerynames.h"
+#include "tree/treelinktargets.h"
 #include "zvpath.h"
 
 namespace {
@@ -84,11 +84,11 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
         siteRoot[0] = 0;
         if (links && !SiteRootOf(url, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
         const std::string& base = pane.FolderPath(pane.model.Node(f)->rebuildNo);
-        CTreeQueryNames names(&pane, pane.cachePane);
-        t.SetQueryNames(&names, url);
+        CTreeLinkTargets names(&pane, pane.cachePane);
+        t.SetLinkTargets(&names, url);
         bool written = t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
                        t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag);
-        t.SetQueryNames(nullptr, nullptr);
+        t.SetLinkTargets(nullptr, nullptr);
         if (written) {
             it->flags |= ITEM_TRANSLATED;
             if (!pane.settings.saveOrg) it->flags |= ITEM_NO_ORIGINAL;

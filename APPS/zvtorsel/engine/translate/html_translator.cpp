@@ -93,20 +93,16 @@ bool CHtmlTranslator::GrowBuffers(DWORD needed) {
     return true;
 }
 
-BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
-    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
-    m_convertedValid = false;
-    m_scanPointer = nullptr;
-    m_convertedLength = 0;
+long CHtmlTranslator::ReadIntoBuffer(const char* path) {
     void* file = m_files ? m_files->OpenRead(path) : nullptr;
     if (!file) {
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
-        return FALSE;
+        return -1;
     }
     DWORD length = m_files->FileLength(file);
     if (length > kMaxCapacity - kLoadSlack || !GrowBuffers(length + kLoadSlack)) {
         m_files->Close(file);
-        return FALSE;
+        return -1;
     }
     DWORD total = 0;
     while (total < m_capacity - 1) {
@@ -120,10 +116,19 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* conte
     m_sourceLength = 0;
     m_hasOriginal = FALSE;
     m_textCode = ZVJCODE_SJIS;
-    if (total == 0) return FALSE;
+    return (long)total;
+}
+
+BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
+    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
+    m_convertedValid = false;
+    m_scanPointer = nullptr;
+    m_convertedLength = 0;
+    long total = ReadIntoBuffer(path);
+    if (total <= 0) return FALSE;
 
     size_t offset, contentLength;
-    switch (LocateContent(m_fileBuffer, total, &offset, &contentLength)) {
+    switch (LocateContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
     case kBrokenEnvelope:
         return FALSE;
     case kOriginalBlock:

@@ -7,8 +7,12 @@
 #include "translate/file_access.h"
 #include "mapping/mapping_settings.h"
 #include "translate/message_routine.h"
-#include "translate/query_names.h"
+#include "translate/link_targets.h"
 #include "zvtypes.h"
+
+namespace xlat {
+class BlockWriter;
+}
 
 enum HtmlBufferSet {
     kBuffersFile = 1,           // restore, write-back of originals
@@ -49,9 +53,19 @@ public:
     // it links are written as file URLs.
     BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks,
                    const char* pagePath = nullptr);
+    // Style sheets: loaded out of their envelope (css_envelope.h) and
+    // converted as LoadHtml converts a page (the declared set first: the
+    // server's, then @charset), their url() and @import references
+    // rewritten like links, resolved against the sheet's own (mapped) URL,
+    // and written with their envelope. WriteOriginal restores them.
+    BOOL LoadStyleSheet(const char* path, BOOL convert, const char* contentType = nullptr);
+    BOOL TranslateStyleSheet(const char* rebuildFolder, const char* sheetUrl, const char* sheetPath = nullptr);
+    BOOL WriteTranslatedStyleSheet(const char* path, const FILETIME& fileTime, BOOL keepOriginal);
+    BOOL ReadStyleSheetEnvelope(const char* path, long* orgSize, long* xlatBlk, long* orgBlk);
+
     // Where Translate finds the real names of query links, for the page of
     // pageUrl (its mapped URL); null names give ".gif" and ".html" guesses.
-    void SetQueryNames(IQueryNames* names, const char* pageUrl);
+    void SetLinkTargets(ILinkTargets* names, const char* pageUrl);
 
     // 0: no further link, 1: a link, 2: the link of a BASE tag.
     int NextLink(char* dest, int size);
@@ -101,6 +115,31 @@ public:
 
 private:
     bool GrowBuffers(DWORD needed);
+    // Where the links of one translation lead from.
+    struct LinkContext {
+        const char* rebuildFolder;
+        const char* siteRoot;
+        const char* pageBelow;  // the written file below the rebuild folder, for relative links
+        const char* baseUrl;    // resolves style sheet references; empty: as the page's links
+        int code;               // of the text being written (declared_charset.h)
+    };
+    // Copies css [p, end) with its references rewritten; rewritten values
+    // are quoted with quote, and htmlText writes LF as CR LF.
+    void TranslateCss(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context,
+                      char quote, bool htmlText);
+    // The local address of a style sheet's reference; false when it stays.
+    bool CssAddress(const char* url, const LinkContext& context, char* out, size_t size);
+    // Copies the attribute text [p, end) of a tag, translating the style
+    // sheets of its style attributes.
+    void AttributeText(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context);
+
+    // Reads path whole into the file buffer (terminated); the bytes read,
+    // or -1 when it could not be read.
+    long ReadIntoBuffer(const char* path);
+    // The local address of linkText (a link as written, "/" already
+    // replaced by the site root; it may gain "index.html") into out.
+    void LocalAddress(char* linkText, bool picture, const char* rebuildFolder, const char* siteRoot,
+                      const char* pageBelow, char* out, size_t size);
     // The extension behind the mapped local path of linkText, a link with a
     // query: the file's real one when the trees know it.
     const char* QueryExtension(const char* linkText, const char* siteRoot, bool picture, char* ext,
@@ -130,6 +169,6 @@ private:
     HANDLE m_attributeScanners[kAttributeScannerCount] = {};
     bool m_convertedValid = false;  // the converted buffer holds the loaded page
     bool m_translateFailed = false;
-    IQueryNames* m_queryNames = nullptr;
+    ILinkTargets* m_linkTargets = nullptr;
     char m_pageUrl[1024] = {};
 };

@@ -5,7 +5,7 @@
 #include "base/messagenumbers.h"
 #include "jobs/treecommands.h"
 #include "cache/contenttype.h"
-#include "tree/treequerynames.h"
+#include "tree/treelinktargets.h"
 #include "tree/tests/fixture.h"
 
 namespace {
@@ -255,7 +255,7 @@ TEST_F(Execute, TreesNameQueryFilesAndKeepContentTypes) {
     cache.Put(e);
     fs.AddFile("C:\\rb\\http$\\h\\pic.cgi$3fn=2.png", "p", T0);
     ASSERT_EQ(1, Build());
-    CTreeQueryNames names(&Jobs().cache, &Jobs().rebuild);
+    CTreeLinkTargets names(&Jobs().cache, &Jobs().rebuild);
     char ext[16];
     ASSERT_TRUE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe&sort=new", ext, sizeof ext));
     EXPECT_STREQ(".htm", ext);

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -443,7 +444,7 @@ std::string FirstValue(const std::string& tag) {
     return tag.substr(q + 1, tag.find('"', q + 1) - q - 1);
 }
 
-class KnownQueries : public IQueryNames {
+class KnownQueries : public ILinkTargets {
 public:
     bool QueryExtension(const char* url, char* ext, size_t size) override {
         asked.push_back(url);
@@ -452,7 +453,9 @@ public:
         strcpy(ext, it->second.c_str());
         return true;
     }
+    bool Holds(const char* url) override { return held.count(url) != 0; }
     std::map<std::string, std::string> names;
+    std::set<std::string> held;
     std::vector<std::string> asked;
 };
 
@@ -463,7 +466,7 @@ TEST_F(Translator, RelativeLinksOpenExactlyTheMappedFile) {
     queries.names["http://rel.test/find.cgi?cat=nabe&sort=new"] = ".htm";
     queries.names["http://rel.test/sub/pic.cgi?n=2"] = ".png";
     const std::string page = "http$\\rel.test\\sub\\deep\\index.html";
-    translator.SetQueryNames(&queries, "http://rel.test/sub/deep/index.html");
+    translator.SetLinkTargets(&queries, "http://rel.test/sub/deep/index.html");
     struct Case {
         const char* link;
         const char* url;  // what the browser would have fetched
@@ -487,7 +490,7 @@ TEST_F(Translator, RelativeLinksOpenExactlyTheMappedFile) {
         EXPECT_EQ(local, BrowserTarget(page, FirstValue(out))) << c.link << " -> " << out;
     }
     EXPECT_EQ("http://rel.test/sub/deep/search.cgi?q=1", queries.asked.at(0));
-    translator.SetQueryNames(nullptr, nullptr);
+    translator.SetLinkTargets(nullptr, nullptr);
     EXPECT_EQ("<a href=\"search.cgi$3fq=1.html\">", Run("<a href=\"search.cgi?q=1\">", TRUE, "http://rel.test/",
                                                        ("C:\\Web\\" + page).c_str()));
 }

@@ -1,4 +1,4 @@
-#include "tree/treequerynames.h"
+#include "tree/treelinktargets.h"
 
 #include <string.h>
 
@@ -54,9 +54,22 @@ bool FindInPane(CTreePane& pane, const char* url, char* ext, size_t size) {
 
 }  // namespace
 
-bool CTreeQueryNames::QueryExtension(const char* url, char* ext, size_t size) {
+bool CTreeLinkTargets::QueryExtension(const char* url, char* ext, size_t size) {
     if (!url || !strchr(url, '?') || size == 0) return false;
     for (CTreePane* pane : m_panes)
         if (pane && pane->root >= 0 && FindInPane(*pane, url, ext, size)) return true;
+    return false;
+}
+
+bool CTreeLinkTargets::Holds(const char* url) {
+    if (!url) return false;
+    char ext[16];
+    if (strchr(url, '?')) return QueryExtension(url, ext, sizeof ext);
+    for (CTreePane* pane : m_panes) {
+        int folder, item, rebuildNo;
+        if (pane && pane->root >= 0 && pane->FindByUrl(url, &folder, &item, &rebuildNo) &&
+            !pane->model.Item(folder, item)->IsGhost())
+            return true;
+    }
     return false;
 }

@@ -1,0 +1,301 @@
+#include <new>
+#include <string.h>
+
+#include "mapping/relative_link.h"
+#include "mapping/url_mapping.h"
+#include "translate/block_writer.h"
+#include "translate/css_envelope.h"
+#include "translate/css_scanner.h"
+#include "translate/declared_charset.h"
+#include "translate/html_translator.h"
+#include "zvjcode.h"
+
+using namespace xlat;
+
+namespace {
+
+const size_t kLinkSize = 1024;
+const size_t kCssAddressSize = 3 * (3 * kLinkSize + 16);
+const char kSheetCharset[] = "Shift_JIS";
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// The references of one stretch of CSS, gathered before any is written.
+class ReferenceList : public ICssReferenceSink {
+public:
+    struct Item {
+        size_t start, end;
+        char url[kCssUrlSize];
+    };
+    ~ReferenceList() { delete[] m_items; }
+    void Reference(const CssReference& r) override {
+        if (m_failed) return;
+        if (m_count == m_capacity && !Grow()) return;
+        Item& item = m_items[m_count++];
+        item.start = r.start;
+        item.end = r.end;
+        memcpy(item.url, r.url, r.urlLength + 1);
+    }
+    size_t Count() const { return m_count; }
+    const Item& operator[](size_t i) const { return m_items[i]; }
+    bool Failed() const { return m_failed; }
+
+private:
+    bool Grow() {
+        size_t capacity = m_capacity ? 2 * m_capacity : 16;
+        Item* items = new (std::nothrow) Item[capacity];
+        if (!items) {
+            m_failed = true;
+            return false;
+        }
+        if (m_count) memcpy(items, m_items, m_count * sizeof(Item));
+        delete[] m_items;
+        m_items = items;
+        m_capacity = capacity;
+        return true;
+    }
+    Item* m_items = nullptr;
+    size_t m_count = 0;
+    size_t m_capacity = 0;
+    bool m_failed = false;
+};
+
+// A CSS string of address quoted with quote: the quote and single-byte
+// backslashes escaped, double-byte characters (a 0x5C trail byte among
+// them) kept whole.
+void WriteCssString(BlockWriter& out, const char* address, char quote, const BYTE* lead) {
+    out.Raw(&quote, 1);
+    for (const char* p = address; *p;) {
+        if (lead[(BYTE)*p] && p[1]) {
+            out.Raw(p, 2);
+            p += 2;
+            continue;
+        }
+        if (*p == '\\' || *p == quote) out.Raw("\\", 1);
+        out.Raw(p, 1);
+        ++p;
+    }
+    out.Raw(&quote, 1);
+}
+
+inline void Copy(BlockWriter& out, const char* p, const char* end, bool htmlText) {
+    if (htmlText) out.Text(p, end);
+    else out.Raw(p, (size_t)(end - p));
+}
+
+bool SameNoCase(const char* p, const char* word, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if ((p[i] | 0x20) != word[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+bool CHtmlTranslator::CssAddress(const char* url, const LinkContext& c, char* out, size_t size) {
+    if (!*url || *url == '#' || MayHaveScheme(url)) return false;
+    const char* fragment = strchr(url, '#');
+    size_t length = fragment ? (size_t)(fragment - url) : strlen(url);
+    if (length >= kLinkSize) return false;
+    char link[kLinkSize];
+    memcpy(link, url, length);
+    link[length] = 0;
+    char target[kLinkSize];
+    if (c.baseUrl && *c.baseUrl) {
+        char root[kLinkSize], folder[kLinkSize];
+        if (IsSep(link[0]) && IsSep(link[1])) {
+            // A reference without scheme takes the sheet's.
+            const char* colon = strchr(c.baseUrl, ':');
+            size_t n = colon ? (size_t)(colon - c.baseUrl) + 1 : 0;
+            if (!colon || n + length >= sizeof target) return false;
+            memcpy(target, c.baseUrl, n);
+            memcpy(target + n, link, length + 1);
+        } else if (!SiteRootOf(c.baseUrl, root, sizeof root, *m_settings) ||
+                   !FolderOf(c.baseUrl, folder, sizeof folder, *m_settings) ||
+                   !ResolveLink(link, root, folder, target, sizeof target, *m_settings)) {
+            return false;
+        }
+    } else if (IsSep(link[0]) && !IsSep(link[1])) {
+        size_t used = CopyChars(target, sizeof target, c.siteRoot, m_settings->leadTable);
+        if (used + length >= sizeof target) return false;
+        memcpy(target + used, link + 1, length);
+    } else {
+        memcpy(target, link, length + 1);
+    }
+    if (m_linkTargets && IsAbsoluteUrl(target, *m_settings) && !m_linkTargets->Holds(target)) return false;
+    LocalAddress(target, true, c.rebuildFolder, c.siteRoot, c.pageBelow, out, size);
+    if (fragment) {
+        size_t used = strlen(out);
+        CopyChars(out + used, size - used, fragment, m_settings->leadTable);
+    }
+    return true;
+}
+
+void CHtmlTranslator::TranslateCss(BlockWriter& out, const char* p, const char* end, const LinkContext& c,
+                                   char quote, bool htmlText) {
+    ReferenceList references;
+    int code = c.code == ZVJCODE_SJIS || IsForeignCharset(c.code) ? c.code : ZVJCODE_SJIS;
+    ScanCssReferences(p, (size_t)(end - p), code, m_settings->leadTable, references);
+    const char* from = p;
+    char address[kCssAddressSize];
+    for (size_t i = 0; i < references.Count() && !references.Failed(); ++i) {
+        const ReferenceList::Item& r = references[i];
+        if (!CssAddress(r.url, c, address, sizeof address)) continue;
+        Copy(out, from, p + r.start, htmlText);
+        WriteCssString(out, address, quote, m_settings->leadTable);
+        from = p + r.end;
+    }
+    Copy(out, from, end, htmlText);
+}
+
+void CHtmlTranslator::AttributeText(BlockWriter& out, const char* p, const char* end, const LinkContext& c) {
+    const char* from = p;
+    while (p < end) {
+        if (*p == '"' || *p == '\'') {
+            const char* close = (const char*)memchr(p + 1, *p, (size_t)(end - p - 1));
+            p = close ? close + 1 : end;
+            continue;
+        }
+        if (!IsBlank(*p) || end - p < 7 || !SameNoCase(p + 1, "style", 5)) {
+            ++p;
+            continue;
+        }
+        const char* q = p + 6;
+        while (q < end && IsBlank(*q)) ++q;
+        if (q == end || *q != '=') {
+            p = q;
+            continue;
+        }
+        ++q;
+        while (q < end && IsBlank(*q)) ++q;
+        if (q == end || (*q != '"' && *q != '\'')) {
+            p = q;
+            continue;
+        }
+        const char* close = (const char*)memchr(q + 1, *q, (size_t)(end - q - 1));
+        if (!close) break;
+        out.Text(from, q + 1);
+        TranslateCss(out, q + 1, close, c, *q == '"' ? '\'' : '"', true);
+        from = close;
+        p = close + 1;
+    }
+    out.Text(from, end);
+}
+
+BOOL CHtmlTranslator::LoadStyleSheet(const char* path, BOOL convert, const char* contentType) {
+    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
+    m_convertedValid = false;
+    m_scanPointer = nullptr;
+    m_convertedLength = 0;
+    long total = ReadIntoBuffer(path);
+    if (total <= 0) return FALSE;
+    size_t offset, contentLength;
+    switch (LocateCssContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
+    case kBrokenEnvelope: return FALSE;
+    case kOriginalBlock: m_hasOriginal = TRUE; break;
+    case kPlainHtml:
+    case kTranslatedBlock: break;
+    }
+    m_content = m_fileBuffer + offset;
+    m_sourceLength = (long)contentLength;
+    m_content[m_sourceLength] = 0;
+    if (!convert) return TRUE;
+
+    size_t at, n;
+    int own = FindStyleSheetCharset(m_content, contentLength, &at, &n) ? CharsetCodeOfName(m_content + at, n)
+                                                                       : kCharsetUndeclared;
+    int code = DecideTextCode(m_content, contentLength, CharsetOfContentType(contentType), own);
+    if (code == ZVJCODE_NOT_TEXT) return FALSE;
+    m_textCode = code;
+    if (code == ZVJCODE_EUC || code == ZVJCODE_JIS) {
+        m_convertedLength = zvConvertJpnCode(m_converted, ZVJCODE_SJIS, m_content, code);
+    } else {
+        // Shift_JIS and foreign sheets keep their bytes, line ends and all.
+        memcpy(m_converted, m_content, contentLength + 1);
+        m_convertedLength = (long)contentLength;
+    }
+    m_convertedValid = true;
+    m_scanPointer = m_converted;
+    return TRUE;
+}
+
+BOOL CHtmlTranslator::TranslateStyleSheet(const char* rebuildFolder, const char* sheetUrl, const char* sheetPath) {
+    m_translateFailed = true;
+    if (!m_fileBuffer || !m_converted || !m_output || !m_convertedValid) return FALSE;
+    if (!rebuildFolder) rebuildFolder = "";
+    char root[kLinkSize];
+    if (!sheetUrl || !SiteRootOf(sheetUrl, root, sizeof root, *m_settings)) root[0] = 0;
+    const char* below =
+        m_settings->RelativeLinks() && sheetPath ? PathBelowFolder(rebuildFolder, sheetPath, *m_settings) : nullptr;
+    bool converted = m_textCode == ZVJCODE_EUC || m_textCode == ZVJCODE_JIS;
+    LinkContext context = {rebuildFolder, root, below, sheetUrl ? sheetUrl : "",
+                           converted ? ZVJCODE_SJIS : m_textCode};
+
+    BlockWriter out(m_output, 2 * (size_t)m_capacity);
+    const char* text = m_converted;
+    const char* end = m_converted + m_convertedLength;
+    size_t at, n;
+    if (converted && FindStyleSheetCharset(text, (size_t)m_convertedLength, &at, &n)) {
+        // The sheet is Shift_JIS now, and says so.
+        out.Raw(text, at);
+        out.Raw(kSheetCharset, sizeof kSheetCharset - 1);
+        text += at + n;
+    }
+    TranslateCss(out, text, end, context, '"', false);
+    if (out.Failed()) {
+        m_translatedLength = 0;
+        return FALSE;
+    }
+    m_output[out.Length()] = 0;
+    m_translatedLength = (long)out.Length();
+    m_translateFailed = false;
+    return (m_translatedLength != m_sourceLength || memcmp(m_output, m_content, out.Length()) != 0) ? TRUE : FALSE;
+}
+
+BOOL CHtmlTranslator::WriteTranslatedStyleSheet(const char* path, const FILETIME& fileTime, BOOL keepOriginal) {
+    if (!m_fileBuffer || !m_converted || !m_output || !m_files) return FALSE;
+    char* encoded = nullptr;
+    if (keepOriginal) {
+        encoded = new (std::nothrow) char[CssEncodedLength((size_t)m_sourceLength) + 1];
+        if (!encoded) return FALSE;
+    }
+    CssEnvelopeWriter envelope(m_output, (size_t)m_translatedLength, m_content, (size_t)m_sourceLength,
+                               keepOriginal != 0, encoded);
+    bool written = m_files->WriteFile(path, envelope.Pieces(), envelope.Count(), fileTime);
+    delete[] encoded;
+    return written ? TRUE : FALSE;
+}
+
+BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, long* xlatBlk, long* orgBlk) {
+    void* file = m_files ? m_files->OpenRead(path) : nullptr;
+    if (!file) {
+        if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
+        return FALSE;
+    }
+    // The sizes stand in the last line: only it is kept while the file
+    // streams by.
+    char chunk[4096];
+    char tail[kCssTrailerLength];
+    size_t kept = 0;
+    for (;;) {
+        DWORD got = m_files->Read(file, chunk, sizeof chunk);
+        if (got == 0) break;
+        if (got >= kCssTrailerLength) {
+            memcpy(tail, chunk + got - kCssTrailerLength, kCssTrailerLength);
+            kept = kCssTrailerLength;
+        } else {
+            size_t keep = kept + got > kCssTrailerLength ? kCssTrailerLength - got : kept;
+            memmove(tail, tail + kept - keep, keep);
+            memcpy(tail + keep, chunk, got);
+            kept = keep + got;
+        }
+    }
+    m_files->Close(file);
+    EnvelopeHeader h;
+    if (kept < kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF ||
+        h.xlatBlk > 0x7FFFFFFF || h.orgBlk > 0x7FFFFFFF)
+        return FALSE;
+    if (orgSize) *orgSize = (long)h.orgSize;
+    if (xlatBlk) *xlatBlk = (long)h.xlatBlk;
+    if (orgBlk) *orgBlk = (long)h.orgBlk;
+    return TRUE;
+}
