@@ -8,6 +8,7 @@
 #include "base/messagenumbers.h"
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
+#include "translate/css_scanner.h"
 #include "tree/folderurl.h"
 #include "tree/treelinktargets.h"
 #include "zvpath.h"
@@ -77,7 +78,8 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        if (it->kind != KIND_HTML || it->IsGhost() || (it->flags & ITEM_NO_ORIGINAL)) return 1;
+        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || (it->flags & ITEM_NO_ORIGINAL)) return 1;
         char url[kUrlBufferSize], path[kPathBufferSize], siteRoot[kUrlBufferSize];
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
         pane.ShowProgress("Translating ", url);
@@ -86,8 +88,14 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
         const std::string& base = pane.FolderPath(pane.model.Node(f)->rebuildNo);
         CTreeLinkTargets names(&pane, pane.cachePane);
         t.SetLinkTargets(&names, url);
-        bool written = t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
-                       t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag);
+        // Code conversion alone leaves a sheet's references as they are.
+        bool written =
+            sheet ? t.LoadStyleSheet(path, TRUE) &&
+                        (links ? t.TranslateStyleSheet(base.c_str(), url, path)
+                               : t.TranslateStyleSheet(base.c_str(), nullptr, nullptr)) &&
+                        t.WriteTranslatedStyleSheet(path, it->time, pane.settings.saveOrg)
+                  : t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
+                        t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag);
         t.SetLinkTargets(nullptr, nullptr);
         if (written) {
             it->flags |= ITEM_TRANSLATED;
@@ -143,13 +151,14 @@ int RestoreOriginal(CRebuildPane& pane, int folder, int item) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        if (it->kind != KIND_HTML || it->IsGhost() || !(it->flags & ITEM_TRANSLATED) ||
+        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || !(it->flags & ITEM_TRANSLATED) ||
             (it->flags & ITEM_NO_ORIGINAL))
             return 1;
         char url[kUrlBufferSize], path[kPathBufferSize];
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
         pane.ShowProgress("Translating ", url);
-        if (t.LoadHtml(path, FALSE) && t.WriteOriginal(path, it->time))
+        if ((sheet ? t.LoadStyleSheet(path, FALSE) : t.LoadHtml(path, FALSE)) && t.WriteOriginal(path, it->time))
             it->flags &= (WORD)~ITEM_TRANSLATED;
         return 1;
     });

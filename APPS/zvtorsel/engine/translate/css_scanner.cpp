@@ -243,3 +243,17 @@ size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* l
     Scanner scanner(css, length, code, leadTable, sink);
     return scanner.Run();
 }
+
+bool IsStyleSheetFile(const char* name, const char* contentType) {
+    if (contentType && *contentType) {
+        while (*contentType == ' ') ++contentType;
+        static const char kType[] = "text/css";
+        for (size_t i = 0; i < sizeof kType - 1; ++i)
+            if ((contentType[i] | 0x20) != kType[i]) return false;
+        char end = contentType[sizeof kType - 1];
+        return end == 0 || end == ';' || end == ' ';
+    }
+    size_t n = name ? strlen(name) : 0;
+    return n > 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'c' && (name[n - 2] | 0x20) == 's' &&
+           (name[n - 1] | 0x20) == 's';
+}

@@ -29,3 +29,7 @@ enum { kCssUrlSize = 1024 };
 // Returns the number of references given to sink.
 size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable,
                          ICssReferenceSink& sink);
+
+// Whether a file is a style sheet: served as text/css, or, where the type is
+// unknown, named ".css" (leaf names may carry a query before it).
+bool IsStyleSheetFile(const char* name, const char* contentType);

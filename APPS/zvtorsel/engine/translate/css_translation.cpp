@@ -240,7 +240,8 @@ BOOL CHtmlTranslator::TranslateStyleSheet(const char* rebuildFolder, const char*
         out.Raw(kSheetCharset, sizeof kSheetCharset - 1);
         text += at + n;
     }
-    TranslateCss(out, text, end, context, '"', false);
+    if (sheetUrl) TranslateCss(out, text, end, context, '"', false);
+    else out.Raw(text, (size_t)(end - text));
     if (out.Failed()) {
         m_translatedLength = 0;
         return FALSE;

@@ -57,7 +57,8 @@ public:
     // converted as LoadHtml converts a page (the declared set first: the
     // server's, then @charset), their url() and @import references
     // rewritten like links, resolved against the sheet's own (mapped) URL,
-    // and written with their envelope. WriteOriginal restores them.
+    // and written with their envelope; without sheetUrl only the code is
+    // converted. WriteOriginal restores them.
     BOOL LoadStyleSheet(const char* path, BOOL convert, const char* contentType = nullptr);
     BOOL TranslateStyleSheet(const char* rebuildFolder, const char* sheetUrl, const char* sheetPath = nullptr);
     BOOL WriteTranslatedStyleSheet(const char* path, const FILETIME& fileTime, BOOL keepOriginal);

@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "jobs/temporaryname.h"
+#include "translate/css_scanner.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
 #include "treepane.h"
@@ -125,11 +126,12 @@ int CRebuildPane::LoadFolder(int folder) {
         if (e.size == 0 && e.name == "#") {
             item->flags |= ITEM_PLACEHOLDER;
             item->allowed[side] &= (BYTE)~MARK_C;
-        } else if (item->kind == KIND_HTML && e.size != 0 && e.size % 512 == 0 &&
-                   pathLength + e.name.size() + 1 <= sizeof(path)) {
+        } else if ((item->kind == KIND_HTML || IsStyleSheetFile(decoded, nullptr)) && e.size != 0 &&
+                   e.size % 512 == 0 && pathLength + e.name.size() + 1 <= sizeof(path)) {
             memcpy(path + pathLength, e.name.c_str(), e.name.size() + 1);
             long orgSize = 0, xlatBlk = 0, orgBlk = 0;
-            if (translator.ReadTranslationHeader(path, &orgSize, &xlatBlk, &orgBlk)) {
+            if (item->kind == KIND_HTML ? translator.ReadTranslationHeader(path, &orgSize, &xlatBlk, &orgBlk)
+                                        : translator.ReadStyleSheetEnvelope(path, &orgSize, &xlatBlk, &orgBlk)) {
                 item->flags |= ITEM_TRANSLATED;
                 item->size = (DWORD)orgSize;
                 if (orgBlk == 0) item->flags |= ITEM_NO_ORIGINAL;
