@@ -123,7 +123,11 @@ int AnalyzeLinks(CTreePane& pane, int folder, int item) {
         TreeItem* it = pane.model.Item(f, i);
         if (it->IsGhost()) return 1;
         char path[kPathBufferSize], url[kUrlBufferSize];
-        if (!pane.EntryLocalPath(f, i, path) || !t.LoadHtml(path, TRUE)) return 1;
+        if (!pane.EntryLocalPath(f, i, path)) return 1;
+        bool loaded = IsStyleSheetFile(it->name.c_str(), it->contentType.c_str())
+                          ? t.LoadStyleSheet(path, TRUE, it->contentType.c_str())
+                          : t.LoadHtml(path, TRUE, it->contentType.c_str());
+        if (!loaded) return 1;
         if (!pane.EntryUrl(f, i, true, url)) return 1;
         AnalyzePage(pane, url);
         analysed = true;

@@ -198,6 +198,7 @@ BOOL CHtmlTranslator::LoadStyleSheet(const char* path, BOOL convert, const char*
     m_content = m_fileBuffer + offset;
     m_sourceLength = (long)contentLength;
     m_content[m_sourceLength] = 0;
+    m_sheetLoaded = true;
     if (!convert) return TRUE;
 
     size_t at, n;
@@ -299,4 +300,60 @@ BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, lo
     if (xlatBlk) *xlatBlk = (long)h.xlatBlk;
     if (orgBlk) *orgBlk = (long)h.orgBlk;
     return TRUE;
+}
+
+namespace {
+
+class LinkCollector : public ICssReferenceSink {
+public:
+    explicit LinkCollector(std::vector<std::string>& links) : m_links(links) {}
+    void Reference(const CssReference& r) override {
+        if (*r.url && *r.url != '#') m_links.push_back(std::string(r.url, r.urlLength));
+    }
+
+private:
+    std::vector<std::string>& m_links;
+};
+
+// The style sheets of a page: the blocks between <style ...> and </style>,
+// and the quoted values of style attributes.
+void CollectPageStyles(const char* text, const char* end, int code, const BYTE* lead, ICssReferenceSink& sink) {
+    for (const char* p = text; p < end; ++p) {
+        if (*p == '<' && end - p > 6 && SameNoCase(p + 1, "style", 5) && (p[6] == '>' || IsBlank(p[6]))) {
+            const char* open = (const char*)memchr(p, '>', (size_t)(end - p));
+            if (!open) return;
+            const char* close = open + 1;
+            while (close < end && !(*close == '<' && end - close > 7 && SameNoCase(close, "</style", 7))) ++close;
+            ScanCssReferences(open + 1, (size_t)(close - open - 1), code, lead, sink);
+            p = close;
+        } else if (IsBlank(*p) && end - p > 7 && SameNoCase(p + 1, "style", 5)) {
+            const char* q = p + 6;
+            while (q < end && IsBlank(*q)) ++q;
+            if (q == end || *q != '=') continue;
+            ++q;
+            while (q < end && IsBlank(*q)) ++q;
+            if (q == end || (*q != '"' && *q != '\'')) continue;
+            const char* close = (const char*)memchr(q + 1, *q, (size_t)(end - q - 1));
+            if (!close) return;
+            ScanCssReferences(q + 1, (size_t)(close - q - 1), code, lead, sink);
+            p = close;
+        }
+    }
+}
+
+}  // namespace
+
+int CHtmlTranslator::NextStyleLink(char* dest, int size) {
+    if (!m_convertedValid) return 0;
+    if (!m_styleLinksReady) {
+        m_styleLinksReady = true;
+        LinkCollector collector(m_styleLinks);
+        int code = IsForeignCharset(m_textCode) ? m_textCode : ZVJCODE_SJIS;
+        const char* end = m_converted + m_convertedLength;
+        if (m_sheetLoaded) ScanCssReferences(m_converted, (size_t)m_convertedLength, code, m_settings->leadTable, collector);
+        else CollectPageStyles(m_converted, end, code, m_settings->leadTable, collector);
+    }
+    if (m_nextStyleLink >= m_styleLinks.size() || size <= 0) return 0;
+    CopyChars(dest, (size_t)size, m_styleLinks[m_nextStyleLink++].c_str(), m_settings->leadTable);
+    return 1;
 }

@@ -116,6 +116,10 @@ long CHtmlTranslator::ReadIntoBuffer(const char* path) {
     m_sourceLength = 0;
     m_hasOriginal = FALSE;
     m_textCode = ZVJCODE_SJIS;
+    m_sheetLoaded = false;
+    m_styleLinksReady = false;
+    m_styleLinks.clear();
+    m_nextStyleLink = 0;
     return (long)total;
 }
 

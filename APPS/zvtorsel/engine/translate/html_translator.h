@@ -4,6 +4,9 @@
 #pragma once
 #include <stddef.h>
 
+#include <string>
+#include <vector>
+
 #include "translate/file_access.h"
 #include "mapping/mapping_settings.h"
 #include "translate/message_routine.h"
@@ -68,7 +71,9 @@ public:
     // pageUrl (its mapped URL); null names give ".gif" and ".html" guesses.
     void SetLinkTargets(ILinkTargets* names, const char* pageUrl);
 
-    // 0: no further link, 1: a link, 2: the link of a BASE tag.
+    // 0: no further link, 1: a link, 2: the link of a BASE tag. After the
+    // tags of a page come the references of its style blocks and style
+    // attributes; a loaded style sheet gives its references alone.
     int NextLink(char* dest, int size);
 
     // Title extraction and keyword matching on the converted text of the
@@ -134,6 +139,9 @@ private:
     // sheets of its style attributes.
     void AttributeText(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context);
 
+    // The next style sheet reference for NextLink, gathered at the first call.
+    int NextStyleLink(char* dest, int size);
+
     // Reads path whole into the file buffer (terminated); the bytes read,
     // or -1 when it could not be read.
     long ReadIntoBuffer(const char* path);
@@ -171,5 +179,9 @@ private:
     bool m_convertedValid = false;  // the converted buffer holds the loaded page
     bool m_translateFailed = false;
     ILinkTargets* m_linkTargets = nullptr;
+    bool m_sheetLoaded = false;  // the loaded text is a style sheet
+    bool m_styleLinksReady = false;
+    std::vector<std::string> m_styleLinks;
+    size_t m_nextStyleLink = 0;
     char m_pageUrl[1024] = {};
 };

@@ -427,14 +427,16 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
 
 int CHtmlTranslator::NextLink(char* dest, int size) {
     if (size > 0) *dest = 0;
-    if (!m_scanPointer || !m_tagScanner || m_tagAnchored || !m_schemeScanner) return 0;
+    if (m_sheetLoaded) return NextStyleLink(dest, size);
+    if (!m_tagScanner || m_tagAnchored || !m_schemeScanner) return 0;
     for (int i = 0; i < kLinkEntryCount; ++i)
         if (!m_attributeScanners[i]) return 0;
+    if (!m_scanPointer) return NextStyleLink(dest, size);
     for (;;) {
         char* tag = zvSaaScanStringA(m_tagScanner, m_scanPointer);
         if (!tag) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         char* nameEnd = tag;
         while (!IsNameEnd(*nameEnd)) ++nameEnd;
@@ -444,13 +446,13 @@ int CHtmlTranslator::NextLink(char* dest, int size) {
                          : 1;
         if (*nameEnd == 0) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         *nameEnd = ' ';
         char* tagEnd = FindTagEnd(nameEnd);
         if (!tagEnd) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         *tagEnd = 0;
         m_scanPointer = tagEnd + 1;

@@ -239,4 +239,25 @@ TEST_F(PageStyles, StyleBlocksAndAttributesFollowThePage) {
     EXPECT_EQ("<style>a{b:url(p.gif)}", Run("<style>a{b:url(p.gif)}"));
 }
 
+TEST_F(PageStyles, LinkAnalysisFollowsTagsThenStyles) {
+    ASSERT_TRUE(translator.OpenLinkScanners(FALSE));
+    files.files["p"] = "<style>a{b:url(bg.gif)} /* url(no.gif) */</style><a href=\"x.html\">"
+                       "<div style=\"c:url('/d.gif')\"><p>url(text.gif)</p>";
+    ASSERT_TRUE(translator.LoadHtml("p", TRUE));
+    char link[64];
+    std::vector<std::string> links;
+    while (int r = translator.NextLink(link, sizeof link)) links.push_back(std::to_string(r) + link);
+    EXPECT_EQ(List({"1x.html", "1bg.gif", "1/d.gif"}), links);
+
+    files.files["s.css"] = "@import 'i.css'; a{b:url(\"p.gif#f\")} c{d:url(#svg)}";
+    ASSERT_TRUE(translator.LoadStyleSheet("s.css", TRUE));
+    links.clear();
+    while (int r = translator.NextLink(link, sizeof link)) links.push_back(std::to_string(r) + link);
+    EXPECT_EQ(List({"1i.css", "1p.gif#f"}), links);
+    char small[4];
+    ASSERT_TRUE(translator.LoadStyleSheet("s.css", TRUE));
+    EXPECT_EQ(1, translator.NextLink(small, sizeof small));
+    EXPECT_STREQ("i.c", small);
+}
+
 }  // namespace

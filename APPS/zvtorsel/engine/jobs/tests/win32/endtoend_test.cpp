@@ -337,6 +337,11 @@ TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore)
     EXPECT_EQ(sheet, ReadAll(file));
     CRebuildJobs again(settings, files, cache, view, report, 0);
     ASSERT_EQ(1, again.BuildTrees());
+    // The picture the sheet names but nobody cached becomes a ghost URL to load.
+    ASSERT_EQ(1, AnalyzeLinks(again.cache, again.cache.root, -1));
+    int f = -1, i = -1, n = 0;
+    ASSERT_TRUE(again.cache.FindByUrl("http://css.zvtest/img/never.gif", &f, &i, &n));
+    EXPECT_TRUE(again.model.Item(f, i)->IsGhost());
     ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
     EXPECT_EQ(sheet, ReadAll(site + "css\\site.css"));
     EXPECT_EQ(found, ReadAll(site + "find.cgi$3fcat=nabe&sort=new.htm"));
