@@ -147,36 +147,143 @@ void CHtmlTranslator::TranslateCss(BlockWriter& out, const char* p, const char* 
     Copy(out, from, end, htmlText);
 }
 
-void CHtmlTranslator::AttributeText(BlockWriter& out, const char* p, const char* end, const LinkContext& c) {
+void CHtmlTranslator::LinkValue(BlockWriter& out, const char* p, const char* end, bool picture,
+                                const LinkContext& c) {
+    const char* fragment = (const char*)memchr(p, '#', (size_t)(end - p));
+    const char* urlEnd = fragment ? fragment : end;
+    char value[kLinkSize];
+    size_t n = (size_t)(urlEnd - p);
+    if (n == 0 || n >= sizeof value) {
+        out.Text(p, end);
+        return;
+    }
+    memcpy(value, p, n);
+    value[n] = 0;
+    if (MayHaveScheme(value)) {
+        out.Text(p, end);
+        return;
+    }
+    char link[kLinkSize];
+    size_t used = 0;
+    const char* rest = value;
+    if (IsSep(*rest)) {
+        used = CopyChars(link, sizeof link, c.siteRoot, m_settings->leadTable);
+        ++rest;
+    }
+    UnescapeEntities(link + used, rest, (int)(sizeof link - used));
+    char address[kCssAddressSize];
+    LocalAddress(link, picture, c.rebuildFolder, c.siteRoot, c.pageBelow, address, sizeof address);
+    out.Raw(address);
+    out.Text(urlEnd, end);
+}
+
+// Each candidate of a srcset: its URL rewritten, its descriptors kept.
+void CHtmlTranslator::SourceSet(BlockWriter& out, const char* p, const char* end, const LinkContext& c) {
+    while (p < end) {
+        const char* start = p;
+        while (p < end && (IsBlank(*p) || *p == ',')) ++p;
+        out.Text(start, p);
+        const char* url = p;
+        while (p < end && !IsBlank(*p)) ++p;
+        // A URL never ends with the comma that ends its candidate.
+        const char* urlEnd = p;
+        while (urlEnd > url && urlEnd[-1] == ',') --urlEnd;
+        if (urlEnd > url) LinkValue(out, url, urlEnd, true, c);
+        out.Text(urlEnd, p);
+        const char* descriptors = p;
+        while (p < end && *p != ',') ++p;
+        out.Text(descriptors, p);
+    }
+}
+
+namespace {
+
+// A name of [p, end) as one of these (lower case), in any case.
+bool NameIs(const char* p, const char* end, const char* name) {
+    size_t n = strlen(name);
+    return (size_t)(end - p) == n && SameNoCase(p, name, n);
+}
+
+bool IsAttributeNameByte(char c) {
+    return !IsBlank(c) && c != '=' && c != '>' && c != '"' && c != '\'' && c != '/' && c != 0;
+}
+
+// Whether a META's attribute text holds http-equiv="refresh".
+bool IsRefresh(const char* p, const char* end) {
+    for (; end - p >= 7; ++p)
+        if (SameNoCase(p, "refresh", 7)) return true;
+    return false;
+}
+
+}  // namespace
+
+void CHtmlTranslator::AttributeText(BlockWriter& out, const char* p, const char* end, const LinkContext& c,
+                                    const char* tag, const char* tagEnd) {
+    size_t tagLength = (size_t)(tagEnd - tag);
+    bool object = tagLength == 6 && SameNoCase(tag, "object", 6);
+    bool embed = tagLength == 5 && SameNoCase(tag, "embed", 5);
+    bool refresh = tagLength == 4 && SameNoCase(tag, "meta", 4) && IsRefresh(tagEnd, end);
     const char* from = p;
     while (p < end) {
-        if (*p == '"' || *p == '\'') {
-            const char* close = (const char*)memchr(p + 1, *p, (size_t)(end - p - 1));
-            p = close ? close + 1 : end;
+        if (!IsAttributeNameByte(*p) || (p > from && IsAttributeNameByte(p[-1]))) {
+            if (*p == '"' || *p == '\'') {
+                const char* close = (const char*)memchr(p + 1, *p, (size_t)(end - p - 1));
+                p = close ? close + 1 : end;
+            } else {
+                ++p;
+            }
             continue;
         }
-        if (!IsBlank(*p) || end - p < 7 || !SameNoCase(p + 1, "style", 5)) {
-            ++p;
-            continue;
-        }
-        const char* q = p + 6;
+        const char* name = p;
+        while (p < end && IsAttributeNameByte(*p)) ++p;
+        const char* nameEnd = p;
+        const char* q = p;
         while (q < end && IsBlank(*q)) ++q;
-        if (q == end || *q != '=') {
-            p = q;
-            continue;
-        }
+        if (q == end || *q != '=') continue;
         ++q;
         while (q < end && IsBlank(*q)) ++q;
-        if (q == end || (*q != '"' && *q != '\'')) {
-            p = q;
-            continue;
+        if (q == end) break;
+        char quote = *q == '"' || *q == '\'' ? *q : 0;
+        const char* value = quote ? q + 1 : q;
+        const char* valueEnd = value;
+        while (valueEnd < end && (quote ? *valueEnd != quote : !IsBlank(*valueEnd))) ++valueEnd;
+        if (quote && valueEnd == end) break;
+        p = quote ? valueEnd + 1 : valueEnd;
+        enum { kNone, kStyle, kSourceSet, kPicture, kLink, kRefresh } kind = kNone;
+        if (NameIs(name, nameEnd, "style") && quote) kind = kStyle;
+        else if (NameIs(name, nameEnd, "srcset")) kind = kSourceSet;
+        else if (NameIs(name, nameEnd, "poster")) kind = kPicture;
+        else if (object && NameIs(name, nameEnd, "data")) kind = kLink;
+        else if (embed && NameIs(name, nameEnd, "src")) kind = kPicture;
+        else if (refresh && NameIs(name, nameEnd, "content")) kind = kRefresh;
+        if (kind == kNone || valueEnd == value) continue;
+        out.Text(from, value);
+        switch (kind) {
+        case kStyle: TranslateCss(out, value, valueEnd, c, quote == '"' ? '\'' : '"', true); break;
+        case kSourceSet: SourceSet(out, value, valueEnd, c); break;
+        case kPicture: LinkValue(out, value, valueEnd, true, c); break;
+        case kLink: LinkValue(out, value, valueEnd, false, c); break;
+        case kRefresh: {
+            // "5; url=next.html": the address behind "url=".
+            const char* u = value;
+            while (u + 4 <= valueEnd && !SameNoCase(u, "url=", 4)) ++u;
+            if (u + 4 > valueEnd) {
+                out.Text(value, valueEnd);
+                break;
+            }
+            u += 4;
+            const char* target = u;
+            while (target < valueEnd && (IsBlank(*target) || *target == '\'')) ++target;
+            const char* targetEnd = valueEnd;
+            while (targetEnd > target && (IsBlank(targetEnd[-1]) || targetEnd[-1] == '\'')) --targetEnd;
+            out.Text(value, target);
+            if (targetEnd > target) LinkValue(out, target, targetEnd, false, c);
+            out.Text(targetEnd, valueEnd);
+            break;
         }
-        const char* close = (const char*)memchr(q + 1, *q, (size_t)(end - q - 1));
-        if (!close) break;
-        out.Text(from, q + 1);
-        TranslateCss(out, q + 1, close, c, *q == '"' ? '\'' : '"', true);
-        from = close;
-        p = close + 1;
+        case kNone: break;
+        }
+        from = valueEnd;
     }
     out.Text(from, end);
 }

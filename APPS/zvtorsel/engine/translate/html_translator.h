@@ -135,9 +135,17 @@ private:
                       char quote, bool htmlText);
     // The local address of a style sheet's reference; false when it stays.
     bool CssAddress(const char* url, const LinkContext& context, char* out, size_t size);
-    // Copies the attribute text [p, end) of a tag, translating the style
-    // sheets of its style attributes.
-    void AttributeText(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context);
+    // Copies the attribute text [p, end) of the tag named [tag, tagEnd),
+    // rewriting the link places of later HTML that the attribute table
+    // leaves: style sheets of style attributes, every srcset candidate,
+    // poster, OBJECT data, EMBED src beside a PLUGINSPAGE, a refresh
+    // META's address.
+    void AttributeText(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context,
+                       const char* tag, const char* tagEnd);
+    // Writes the link value [p, end) (entities undecoded, fragment kept)
+    // as its local address; a value with a scheme stays.
+    void LinkValue(xlat::BlockWriter& out, const char* p, const char* end, bool picture, const LinkContext& context);
+    void SourceSet(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context);
 
     // The next style sheet reference for NextLink, gathered at the first call.
     int NextStyleLink(char* dest, int size);

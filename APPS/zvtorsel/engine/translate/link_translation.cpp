@@ -399,17 +399,25 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         }
                     }
                     if (!scheme) {
-                        AttributeText(out, nameEnd, valueStart, context);
+                        AttributeText(out, nameEnd, valueStart, context, src, nameEnd);
                         char address[kAddressSize];
                         LocalAddress(linkText, kAttributeTable[entry].kind == kPictureEntry, rebuildFolder,
                                      siteRoot, pageBelow, address, sizeof address);
                         out.Raw(address);
                         rest = valueEnd;
+                        // The rest of a quoted value (its fragment, its
+                        // quote) is no attribute text.
+                        char quote = valueStart[-1];
+                        char* close = quote == '"' || quote == '\'' ? strchr(valueEnd, quote) : nullptr;
+                        if (close) {
+                            out.Text(valueEnd, close + 1);
+                            rest = close + 1;
+                        }
                     }
                 }
             }
             if (!match && !IsForeignCharset(m_textCode)) rest = RewriteMetaCharset(out, src, nameEnd);
-            AttributeText(out, rest, tagEnd, context);
+            AttributeText(out, rest, tagEnd, context, src, nameEnd);
         }
         out.Raw(">", 1);
         src = tagEnd + 1;

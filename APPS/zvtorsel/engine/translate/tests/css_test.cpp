@@ -260,4 +260,36 @@ TEST_F(PageStyles, LinkAnalysisFollowsTagsThenStyles) {
     EXPECT_STREQ("i.c", small);
 }
 
+TEST_F(PageStyles, LaterHtmlLinkPlacesAreRewrittenToo) {
+    settings.fileProtocolType = 1;
+    struct Case {
+        const char* tag;
+        const char* translated;
+    } cases[] = {
+        // Every srcset candidate, descriptors kept, commas inside a URL kept.
+        {"<img src=\"/a.jpg\" srcset=\"/a-1x.jpg 1x, http://h/a/b-2x.jpg 2x,c,d.jpg 480w\">",
+         "<img src=\"../a.jpg\" srcset=\"../a-1x.jpg 1x, b-2x.jpg 2x,c$2cd.jpg 480w\">"},
+        {"<source type=\"image/webp\" srcset=\"/w.webp\">", "<source type=\"image/webp\" srcset=\"../w.webp\">"},
+        {"<video src=\"/v.mp4\" poster=\"/p.jpg#t\">", "<video src=\"../v.mp4\" poster=\"../p.jpg#t\">"},
+        {"<object data=\"/m.swf\" type=x>", "<object data=\"../m.swf\" type=x>"},
+        {"<div data=\"/m.swf\">", "<div data=\"/m.swf\">"},
+        {"<embed pluginspage=\"http://p/get\" src=\"/m.mid\">", "<embed pluginspage=\"../../p/get\" src=\"../m.mid\">"},
+        {"<link rel=\"icon\" href=\"/favicon.ico\">", "<link rel=\"icon\" href=\"../favicon.ico\">"},
+        {"<link rel=preload href=/f.woff2 as=font>", "<link rel=preload href=../f.woff2 as=font>"},
+        {"<input type=\"image\" src=\"/go.gif\">", "<input type=\"image\" src=\"../go.gif\">"},
+        {"<iframe src=\"/in.html\">", "<iframe src=\"../in.html\">"},
+        {"<frame src=\"f.html\">", "<frame src=\"f.html\">"},
+        {"<meta http-equiv=\"Refresh\" content=\"5; URL=/next.html\">",
+         "<meta http-equiv=\"Refresh\" content=\"5; URL=../next.html\">"},
+        {"<meta http-equiv=\"refresh\" content=\"0;url='http://h/x/y.html'\">",
+         "<meta http-equiv=\"refresh\" content=\"0;url='../x/y.html'\">"},
+        {"<meta name=\"description\" content=\"url=/no.html\">", "<meta name=\"description\" content=\"url=/no.html\">"},
+        // Names inside other values are no attributes.
+        {"<img alt=\"srcset=/x.gif\" title='poster=/y.gif'>", "<img alt=\"srcset=/x.gif\" title='poster=/y.gif'>"},
+        {"<img data-srcset=\"/x.gif\">", "<img data-srcset=\"/x.gif\">"},
+        {"<img srcset=\"data:image/gif;base64,R0 1x\">", "<img srcset=\"data:image/gif;base64,R0 1x\">"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.translated, Run(c.tag)) << c.tag;
+}
+
 }  // namespace

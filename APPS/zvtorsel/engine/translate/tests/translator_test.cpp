@@ -63,9 +63,10 @@ TEST_F(Translator, RewritesTheExampleLinks) {
          "<IMG SRC=\"http://h/x.gif\" LOWSRC=\"file://C:\\Web\\http$\\h\\y.gif\">"},
         {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=EUC-JP\">",
          "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=SHIFT_JIS\">"},
-        // Only the first entry of the table that occurs is rewritten.
+        // Only the first entry of the table that occurs is rewritten; an
+        // EMBED's source is a place of its own besides.
         {"<EMBED SRC=\"http://h/m.mid\" PLUGINSPAGE=\"http://p/get\">",
-         "<EMBED SRC=\"http://h/m.mid\" PLUGINSPAGE=\"file://C:\\Web\\http$\\p\\get\">"},
+         "<EMBED SRC=\"file://C:\\Web\\http$\\h\\m.mid\" PLUGINSPAGE=\"file://C:\\Web\\http$\\p\\get\">"},
         // USEMAP is no MAP attribute.
         {"<IMG USEMAP=\"#m\" SRC=\"a.gif\">", "<IMG USEMAP=\"#m\" SRC=\"a.gif\">"},
         {"<IMG USEMAP=\"x.map\" SRC=\"q?1\">", "<IMG USEMAP=\"x.map\" SRC=\"q$3f1.gif\">"},
