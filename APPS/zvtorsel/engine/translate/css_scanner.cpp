@@ -108,7 +108,8 @@ private:
     }
 
     void Put(char c) {
-        if (m_urlLength + 1 >= kCssUrlSize) {
+        // A NUL would cut the URL short wherever it is used as text.
+        if (c == 0 || m_urlLength + 1 >= kCssUrlSize) {
             m_spoiled = true;
             return;
         }

@@ -52,6 +52,7 @@ TEST(CssScanner, FindsEveryReferenceFormAndNothingElse) {
     EXPECT_EQ(List({"ok.gif"}), Scan("a{b:url(x\"y)} c{d:url(p q)} e{f:url(\\3042.gif)} g{h:url(ok.gif)} i{j:url(open"));
     EXPECT_EQ(List(), Scan("a{b:url(\"unterminated\n.gif\")}"));
     EXPECT_EQ(List(), Scan("@import"));
+    EXPECT_EQ(List(), Scan(std::string("a{b:url('x\0y.gif')} @import \"i\0.css\";", 37)));
 }
 
 TEST(CssScanner, WalksDoubleByteNamesWhole) {
