@@ -5,8 +5,7 @@
 
 namespace {
 
-const char kCssHeaderLine[] =
-    "/* zvtorsel : z.v Torsel Sitekeeper's CSS Translation Service ver.1.01        \r\n";
+const char kCssHeaderLine[] = "/* zvtorsel : z.v Torsel Sitekeeper's CSS Translation Service ver.1.01        \r\n";
 const char kTrailerFormat[] = "   zvtorsel : ORG SIZE=%010lu XLAT BLK=%010lu ORG BLK=%010lu    */\r\n";
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -109,7 +108,8 @@ size_t CssEncodedLength(size_t length) {
 bool ParseCssTrailer(const char* trailer, EnvelopeHeader* header) {
     header->version = 0;
     return MatchesTrailer(trailer) && ReadField(trailer + kTrailerOrgSize, &header->orgSize) &&
-           ReadField(trailer + kTrailerXlatBlk, &header->xlatBlk) && ReadField(trailer + kTrailerOrgBlk, &header->orgBlk);
+           ReadField(trailer + kTrailerXlatBlk, &header->xlatBlk) &&
+           ReadField(trailer + kTrailerOrgBlk, &header->orgBlk);
 }
 
 bool ParseCssEnvelope(const char* data, size_t length, EnvelopeHeader* header) {
@@ -162,8 +162,8 @@ CssEnvelopeWriter::CssEnvelopeWriter(const char* translated, size_t translatedLe
         m_padding[line + kEnvelopeLineLength - 1] = '\n';
     }
     Add(m_padding, padding);
-    snprintf(m_trailer, sizeof m_trailer, kTrailerFormat, (unsigned long)sourceLength,
-             (unsigned long)translatedLength, (unsigned long)(keepOriginal ? sourceLength : 0));
+    snprintf(m_trailer, sizeof m_trailer, kTrailerFormat, (unsigned long)sourceLength, (unsigned long)translatedLength,
+             (unsigned long)(keepOriginal ? sourceLength : 0));
     Add(m_trailer, kCssTrailerLength);
 }
 

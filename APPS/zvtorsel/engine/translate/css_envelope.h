@@ -35,8 +35,8 @@ ContentLocation LocateCssContent(char* data, size_t length, size_t* offset, size
 // encodeBuffer, which must hold CssEncodedLength(sourceLength) bytes.
 class CssEnvelopeWriter {
 public:
-    CssEnvelopeWriter(const char* translated, size_t translatedLength, const char* original,
-                      size_t sourceLength, bool keepOriginal, char* encodeBuffer);
+    CssEnvelopeWriter(const char* translated, size_t translatedLength, const char* original, size_t sourceLength,
+                      bool keepOriginal, char* encodeBuffer);
     const FilePiece* Pieces() const { return m_pieces; }
     int Count() const { return m_count; }
     size_t TotalLength() const;

@@ -91,8 +91,10 @@ private:
             size_t n = 1;
             while (n <= 6 && IsHex(At(i + n))) value = value * 16 + (unsigned long)HexValue(At(i + n++));
             if (IsCssSpace(At(i + n))) n += At(i + n) == '\r' && At(i + n + 1) == '\n' ? 2 : 1;
-            if (value == 0 || value >= 0x80) m_spoiled = true;
-            else Put((char)value);
+            if (value == 0 || value >= 0x80)
+                m_spoiled = true;
+            else
+                Put((char)value);
             return n;
         }
         size_t unit = CharLength(i + 1);
@@ -238,8 +240,7 @@ private:
 
 }  // namespace
 
-size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable,
-                         ICssReferenceSink& sink) {
+size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable, ICssReferenceSink& sink) {
     if (!css || !leadTable) return 0;
     Scanner scanner(css, length, code, leadTable, sink);
     return scanner.Run();

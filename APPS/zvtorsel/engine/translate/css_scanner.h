@@ -27,8 +27,7 @@ enum { kCssUrlSize = 1024 };
 // whose URL is longer than kCssUrlSize - 1 or names a character beyond
 // ASCII by an escape is passed over: it cannot be mapped as written.
 // Returns the number of references given to sink.
-size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable,
-                         ICssReferenceSink& sink);
+size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable, ICssReferenceSink& sink);
 
 // Whether a file is a style sheet: served as text/css, or, where the type is
 // unknown, named ".css" (leaf names may carry a query before it).

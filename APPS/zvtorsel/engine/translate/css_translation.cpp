@@ -1,5 +1,6 @@
-#include <new>
 #include <string.h>
+
+#include <new>
 
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
@@ -79,8 +80,10 @@ void WriteCssString(BlockWriter& out, const char* address, char quote, const BYT
 }
 
 inline void Copy(BlockWriter& out, const char* p, const char* end, bool htmlText) {
-    if (htmlText) out.Text(p, end);
-    else out.Raw(p, (size_t)(end - p));
+    if (htmlText)
+        out.Text(p, end);
+    else
+        out.Raw(p, (size_t)(end - p));
 }
 
 bool SameNoCase(const char* p, const char* word, size_t n) {
@@ -130,8 +133,8 @@ bool CHtmlTranslator::CssAddress(const char* url, const LinkContext& c, char* ou
     return true;
 }
 
-void CHtmlTranslator::TranslateCss(BlockWriter& out, const char* p, const char* end, const LinkContext& c,
-                                   char quote, bool htmlText) {
+void CHtmlTranslator::TranslateCss(BlockWriter& out, const char* p, const char* end, const LinkContext& c, char quote,
+                                   bool htmlText) {
     ReferenceList references;
     int code = c.code == ZVJCODE_SJIS || IsForeignCharset(c.code) ? c.code : ZVJCODE_SJIS;
     ScanCssReferences(p, (size_t)(end - p), code, m_settings->leadTable, references);
@@ -147,8 +150,7 @@ void CHtmlTranslator::TranslateCss(BlockWriter& out, const char* p, const char* 
     Copy(out, from, end, htmlText);
 }
 
-void CHtmlTranslator::LinkValue(BlockWriter& out, const char* p, const char* end, bool picture,
-                                const LinkContext& c) {
+void CHtmlTranslator::LinkValue(BlockWriter& out, const char* p, const char* end, bool picture, const LinkContext& c) {
     const char* fragment = (const char*)memchr(p, '#', (size_t)(end - p));
     const char* urlEnd = fragment ? fragment : end;
     char value[kLinkSize];
@@ -250,38 +252,53 @@ void CHtmlTranslator::AttributeText(BlockWriter& out, const char* p, const char*
         if (quote && valueEnd == end) break;
         p = quote ? valueEnd + 1 : valueEnd;
         enum { kNone, kStyle, kSourceSet, kPicture, kLink, kRefresh } kind = kNone;
-        if (NameIs(name, nameEnd, "style") && quote) kind = kStyle;
-        else if (NameIs(name, nameEnd, "srcset")) kind = kSourceSet;
-        else if (NameIs(name, nameEnd, "poster")) kind = kPicture;
-        else if (object && NameIs(name, nameEnd, "data")) kind = kLink;
-        else if (embed && NameIs(name, nameEnd, "src")) kind = kPicture;
-        else if (refresh && NameIs(name, nameEnd, "content")) kind = kRefresh;
+        if (NameIs(name, nameEnd, "style") && quote)
+            kind = kStyle;
+        else if (NameIs(name, nameEnd, "srcset"))
+            kind = kSourceSet;
+        else if (NameIs(name, nameEnd, "poster"))
+            kind = kPicture;
+        else if (object && NameIs(name, nameEnd, "data"))
+            kind = kLink;
+        else if (embed && NameIs(name, nameEnd, "src"))
+            kind = kPicture;
+        else if (refresh && NameIs(name, nameEnd, "content"))
+            kind = kRefresh;
         if (kind == kNone || valueEnd == value) continue;
         out.Text(from, value);
         switch (kind) {
-        case kStyle: TranslateCss(out, value, valueEnd, c, quote == '"' ? '\'' : '"', true); break;
-        case kSourceSet: SourceSet(out, value, valueEnd, c); break;
-        case kPicture: LinkValue(out, value, valueEnd, true, c); break;
-        case kLink: LinkValue(out, value, valueEnd, false, c); break;
-        case kRefresh: {
-            // "5; url=next.html": the address behind "url=".
-            const char* u = value;
-            while (u + 4 <= valueEnd && !SameNoCase(u, "url=", 4)) ++u;
-            if (u + 4 > valueEnd) {
-                out.Text(value, valueEnd);
+            case kStyle:
+                TranslateCss(out, value, valueEnd, c, quote == '"' ? '\'' : '"', true);
+                break;
+            case kSourceSet:
+                SourceSet(out, value, valueEnd, c);
+                break;
+            case kPicture:
+                LinkValue(out, value, valueEnd, true, c);
+                break;
+            case kLink:
+                LinkValue(out, value, valueEnd, false, c);
+                break;
+            case kRefresh: {
+                // "5; url=next.html": the address behind "url=".
+                const char* u = value;
+                while (u + 4 <= valueEnd && !SameNoCase(u, "url=", 4)) ++u;
+                if (u + 4 > valueEnd) {
+                    out.Text(value, valueEnd);
+                    break;
+                }
+                u += 4;
+                const char* target = u;
+                while (target < valueEnd && (IsBlank(*target) || *target == '\'')) ++target;
+                const char* targetEnd = valueEnd;
+                while (targetEnd > target && (IsBlank(targetEnd[-1]) || targetEnd[-1] == '\'')) --targetEnd;
+                out.Text(value, target);
+                if (targetEnd > target) LinkValue(out, target, targetEnd, false, c);
+                out.Text(targetEnd, valueEnd);
                 break;
             }
-            u += 4;
-            const char* target = u;
-            while (target < valueEnd && (IsBlank(*target) || *target == '\'')) ++target;
-            const char* targetEnd = valueEnd;
-            while (targetEnd > target && (IsBlank(targetEnd[-1]) || targetEnd[-1] == '\'')) --targetEnd;
-            out.Text(value, target);
-            if (targetEnd > target) LinkValue(out, target, targetEnd, false, c);
-            out.Text(targetEnd, valueEnd);
-            break;
-        }
-        case kNone: break;
+            case kNone:
+                break;
         }
         from = valueEnd;
     }
@@ -297,10 +314,14 @@ BOOL CHtmlTranslator::LoadStyleSheet(const char* path, BOOL convert, const char*
     if (total <= 0) return FALSE;
     size_t offset, contentLength;
     switch (LocateCssContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
-    case kBrokenEnvelope: return FALSE;
-    case kOriginalBlock: m_hasOriginal = TRUE; break;
-    case kPlainHtml:
-    case kTranslatedBlock: break;
+        case kBrokenEnvelope:
+            return FALSE;
+        case kOriginalBlock:
+            m_hasOriginal = TRUE;
+            break;
+        case kPlainHtml:
+        case kTranslatedBlock:
+            break;
     }
     m_content = m_fileBuffer + offset;
     m_sourceLength = (long)contentLength;
@@ -335,8 +356,7 @@ BOOL CHtmlTranslator::TranslateStyleSheet(const char* rebuildFolder, const char*
     const char* below =
         m_settings->RelativeLinks() && sheetPath ? PathBelowFolder(rebuildFolder, sheetPath, *m_settings) : nullptr;
     bool converted = m_textCode == ZVJCODE_EUC || m_textCode == ZVJCODE_JIS;
-    LinkContext context = {rebuildFolder, root, below, sheetUrl ? sheetUrl : "",
-                           converted ? ZVJCODE_SJIS : m_textCode};
+    LinkContext context = {rebuildFolder, root, below, sheetUrl ? sheetUrl : "", converted ? ZVJCODE_SJIS : m_textCode};
 
     BlockWriter out(m_output, 2 * (size_t)m_capacity);
     const char* text = m_converted;
@@ -348,8 +368,10 @@ BOOL CHtmlTranslator::TranslateStyleSheet(const char* rebuildFolder, const char*
         out.Raw(kSheetCharset, sizeof kSheetCharset - 1);
         text += at + n;
     }
-    if (sheetUrl) TranslateCss(out, text, end, context, '"', false);
-    else out.Raw(text, (size_t)(end - text));
+    if (sheetUrl)
+        TranslateCss(out, text, end, context, '"', false);
+    else
+        out.Raw(text, (size_t)(end - text));
     if (out.Failed()) {
         m_translatedLength = 0;
         return FALSE;
@@ -400,8 +422,8 @@ BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, lo
     }
     m_files->Close(file);
     EnvelopeHeader h;
-    if (kept < kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF ||
-        h.xlatBlk > 0x7FFFFFFF || h.orgBlk > 0x7FFFFFFF)
+    if (kept < kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF || h.xlatBlk > 0x7FFFFFFF ||
+        h.orgBlk > 0x7FFFFFFF)
         return FALSE;
     if (orgSize) *orgSize = (long)h.orgSize;
     if (xlatBlk) *xlatBlk = (long)h.xlatBlk;
@@ -457,8 +479,10 @@ int CHtmlTranslator::NextStyleLink(char* dest, int size) {
         LinkCollector collector(m_styleLinks);
         int code = IsForeignCharset(m_textCode) ? m_textCode : ZVJCODE_SJIS;
         const char* end = m_converted + m_convertedLength;
-        if (m_sheetLoaded) ScanCssReferences(m_converted, (size_t)m_convertedLength, code, m_settings->leadTable, collector);
-        else CollectPageStyles(m_converted, end, code, m_settings->leadTable, collector);
+        if (m_sheetLoaded)
+            ScanCssReferences(m_converted, (size_t)m_convertedLength, code, m_settings->leadTable, collector);
+        else
+            CollectPageStyles(m_converted, end, code, m_settings->leadTable, collector);
     }
     if (m_nextStyleLink >= m_styleLinks.size() || size <= 0) return 0;
     CopyChars(dest, (size_t)size, m_styleLinks[m_nextStyleLink++].c_str(), m_settings->leadTable);

@@ -17,8 +17,8 @@ bool SameNoCase(const char* a, size_t n, const char* b) {
 
 inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 inline bool IsNameChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '.' || c == ':';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '.' || c == ':';
 }
 
 // The position of word (lower case) in [p, end) without regard to case.
@@ -90,12 +90,24 @@ int CharsetCodeOfName(const char* name, size_t length) {
         const char* name;
         int code;
     } kNames[] = {
-        {"shift_jis", ZVJCODE_SJIS}, {"shift-jis", ZVJCODE_SJIS},   {"sjis", ZVJCODE_SJIS},
-        {"x-sjis", ZVJCODE_SJIS},    {"windows-31j", ZVJCODE_SJIS}, {"cp932", ZVJCODE_SJIS},
-        {"ms_kanji", ZVJCODE_SJIS},  {"csshiftjis", ZVJCODE_SJIS},  {"euc-jp", ZVJCODE_EUC},
-        {"x-euc-jp", ZVJCODE_EUC},   {"eucjp", ZVJCODE_EUC},        {"x-euc", ZVJCODE_EUC},
-        {"cseucpkdfmtjapanese", ZVJCODE_EUC}, {"iso-2022-jp", ZVJCODE_JIS}, {"csiso2022jp", ZVJCODE_JIS},
-        {"jis", ZVJCODE_JIS},        {"utf-8", kCharsetUtf8},      {"utf8", kCharsetUtf8},
+        {"shift_jis", ZVJCODE_SJIS},
+        {"shift-jis", ZVJCODE_SJIS},
+        {"sjis", ZVJCODE_SJIS},
+        {"x-sjis", ZVJCODE_SJIS},
+        {"windows-31j", ZVJCODE_SJIS},
+        {"cp932", ZVJCODE_SJIS},
+        {"ms_kanji", ZVJCODE_SJIS},
+        {"csshiftjis", ZVJCODE_SJIS},
+        {"euc-jp", ZVJCODE_EUC},
+        {"x-euc-jp", ZVJCODE_EUC},
+        {"eucjp", ZVJCODE_EUC},
+        {"x-euc", ZVJCODE_EUC},
+        {"cseucpkdfmtjapanese", ZVJCODE_EUC},
+        {"iso-2022-jp", ZVJCODE_JIS},
+        {"csiso2022jp", ZVJCODE_JIS},
+        {"jis", ZVJCODE_JIS},
+        {"utf-8", kCharsetUtf8},
+        {"utf8", kCharsetUtf8},
     };
     if (!name || length == 0) return kCharsetUndeclared;
     for (const auto& n : kNames)
@@ -146,15 +158,20 @@ bool BytesFitCharset(const char* text, size_t length, int code) {
     const BYTE* p = (const BYTE*)text;
     const BYTE* end = p + length;
     switch (code) {
-    case ZVJCODE_SJIS: return FitsSjis(p, end);
-    case ZVJCODE_EUC: return FitsEuc(p, end);
-    case ZVJCODE_JIS:
-        for (; p < end; ++p)
-            if (*p >= 0x80) return false;
-        return true;
-    case kCharsetUtf8: return FitsUtf8(p, end);
-    case kCharsetForeign: return true;
-    default: return false;
+        case ZVJCODE_SJIS:
+            return FitsSjis(p, end);
+        case ZVJCODE_EUC:
+            return FitsEuc(p, end);
+        case ZVJCODE_JIS:
+            for (; p < end; ++p)
+                if (*p >= 0x80) return false;
+            return true;
+        case kCharsetUtf8:
+            return FitsUtf8(p, end);
+        case kCharsetForeign:
+            return true;
+        default:
+            return false;
     }
 }
 

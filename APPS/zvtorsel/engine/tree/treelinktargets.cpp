@@ -37,8 +37,7 @@ bool FindInPane(CTreePane& pane, const char* url, char* ext, size_t size) {
             for (const TreeItem* item : node->items) {
                 if (!item || item->IsFolder() || item->name.size() <= n) continue;
                 const char* tail = item->name.c_str() + n;
-                if (!SameNoCase(item->name.c_str(), component, n) || !IsAppendedExtension(tail) ||
-                    strlen(tail) >= size)
+                if (!SameNoCase(item->name.c_str(), component, n) || !IsAppendedExtension(tail) || strlen(tail) >= size)
                     continue;
                 strcpy(ext, tail);
                 return true;

@@ -22,8 +22,7 @@ class Check : public ICssReferenceSink {
 public:
     explicit Check(size_t length) : m_length(length) {}
     void Reference(const CssReference& r) override {
-        if (r.start >= r.end || r.end > m_length || r.urlLength >= kCssUrlSize || strlen(r.url) != r.urlLength)
-            abort();
+        if (r.start >= r.end || r.end > m_length || r.urlLength >= kCssUrlSize || strlen(r.url) != r.urlLength) abort();
     }
 
 private:

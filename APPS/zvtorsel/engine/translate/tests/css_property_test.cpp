@@ -31,8 +31,8 @@ struct SheetGenerator {
 
     // A name as written and as the URL holds it.
     void Name(std::string& written, std::string& url, bool quoted) {
-        static const char* const plain[] = {"a.gif", "bg-1.png", "\x83\x5c.gif", "\x95\x5c/\x94\x5c.jpg", "q.cgi?x=1",
-                                            "x%20y.gif"};
+        static const char* const plain[] = {"a.gif",     "bg-1.png", "\x83\x5c.gif", "\x95\x5c/\x94\x5c.jpg",
+                                            "q.cgi?x=1", "x%20y.gif"};
         size_t k = Pick(8);
         if (k < 6) {
             written = url = plain[k];
@@ -58,7 +58,8 @@ struct SheetGenerator {
         std::string space = Pick(3) == 0 ? "\n  " : "";
         if (Pick(6) == 0) {
             urls.back() = bases[form] + url;
-            return "@import " + std::string(1, quote == ' ' ? '"' : quote) + value + (quote == ' ' ? '"' : quote) + ";\n";
+            return "@import " + std::string(1, quote == ' ' ? '"' : quote) + value + (quote == ' ' ? '"' : quote) +
+                   ";\n";
         }
         if (quote == ' ') return "url(" + space + value + space + ")";
         return "url(" + space + quote + value + quote + space + ")";
@@ -68,25 +69,25 @@ struct SheetGenerator {
         size_t rules = 1 + Pick(8);
         for (size_t r = 0; r < rules; ++r) {
             switch (Pick(5)) {
-            case 0: {
-                std::string decoy = "/* url(c" + std::to_string(r) + ".gif) ; ) */";
-                g.decoys.push_back(decoy);
-                g.css += decoy + "\r\n";
-                break;
-            }
-            case 1: {
-                std::string decoy = "content: \"url(s" + std::to_string(r) + ".gif); \\\" )\"";
-                g.decoys.push_back(decoy);
-                g.css += "p:after { " + decoy + " }\n";
-                break;
-            }
-            case 2:
-                g.css += "@media screen and (min-width: 10px) { .n" + std::to_string(r) +
-                         " { background: " + Reference(g.expectedUrls) + " no-repeat } }\n";
-                break;
-            default:
-                g.css += ".r" + std::to_string(r) + " { background-image: " + Reference(g.expectedUrls) + "; }\n";
-                break;
+                case 0: {
+                    std::string decoy = "/* url(c" + std::to_string(r) + ".gif) ; ) */";
+                    g.decoys.push_back(decoy);
+                    g.css += decoy + "\r\n";
+                    break;
+                }
+                case 1: {
+                    std::string decoy = "content: \"url(s" + std::to_string(r) + ".gif); \\\" )\"";
+                    g.decoys.push_back(decoy);
+                    g.css += "p:after { " + decoy + " }\n";
+                    break;
+                }
+                case 2:
+                    g.css += "@media screen and (min-width: 10px) { .n" + std::to_string(r) +
+                             " { background: " + Reference(g.expectedUrls) + " no-repeat } }\n";
+                    break;
+                default:
+                    g.css += ".r" + std::to_string(r) + " { background-image: " + Reference(g.expectedUrls) + "; }\n";
+                    break;
             }
         }
         return g;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <string.h>
 
 #include <set>
@@ -40,7 +39,7 @@ TEST(CssScanner, FindsEveryReferenceFormAndNothingElse) {
               Scan("@import \"i.css\";\n@import url(j.css) screen;\n@IMPORT 'k.css';"));
     // Comments and strings are no references; names that end in "url" are no function.
     EXPECT_EQ(List({"real.gif"}), Scan("/* url(x.gif) */ a{content:\"url(y.gif)\"} b{background-url(z.gif);"
-                                        "c:myurl(w.gif); d:url(real.gif)}"));
+                                       "c:myurl(w.gif); d:url(real.gif)}"));
     // Escapes are decoded; a value may span lines around its string.
     EXPECT_EQ(List({"a b.gif", "(c).gif", "d.gif", "long name.gif"}),
               Scan("a{b:url(a\\20 b.gif)} c{d:url(\\(c\\).gif)} e{f:url(\n  \"d.gif\"\n)} "
@@ -49,7 +48,8 @@ TEST(CssScanner, FindsEveryReferenceFormAndNothingElse) {
     EXPECT_EQ(List({"m.gif"}), Scan("@media screen{@supports (x:y){a{b:url(m.gif)}}}"));
     // Bad or unmappable values are passed over: a quote inside a bare value,
     // a blank inside it, a character beyond ASCII by escape, an open end.
-    EXPECT_EQ(List({"ok.gif"}), Scan("a{b:url(x\"y)} c{d:url(p q)} e{f:url(\\3042.gif)} g{h:url(ok.gif)} i{j:url(open"));
+    EXPECT_EQ(List({"ok.gif"}),
+              Scan("a{b:url(x\"y)} c{d:url(p q)} e{f:url(\\3042.gif)} g{h:url(ok.gif)} i{j:url(open"));
     EXPECT_EQ(List(), Scan("a{b:url(\"unterminated\n.gif\")}"));
     EXPECT_EQ(List(), Scan("@import"));
     EXPECT_EQ(List(), Scan(std::string("a{b:url('x\0y.gif')} @import \"i\0.css\";", 37)));
@@ -124,17 +124,19 @@ TEST_F(StyleSheets, RewriteReferencesAgainstTheSheetInEachLinkForm) {
     const char* path = "C:\\Web\\http$\\h\\css\\site.css";
     settings.fileProtocolType = 1;
     std::string file = Rebuild(sheet, "http://h/css/site.css", path);
-    EXPECT_EQ("@import url(\"base.css\");\r\nbody { background: url(\"../img/bg.gif\") }\r\n"
-              "h1 { background: url(\"../top.png#icon\") }\r\n.x { content: \"url(no.gif)\" } /* url(no.gif) */\r\n"
-              "a { background: url(\"../../other.test/o.gif\") } b { background: url(data:image/gif;base64,R0) }\r\n",
-              Block(file));
+    EXPECT_EQ(
+        "@import url(\"base.css\");\r\nbody { background: url(\"../img/bg.gif\") }\r\n"
+        "h1 { background: url(\"../top.png#icon\") }\r\n.x { content: \"url(no.gif)\" } /* url(no.gif) */\r\n"
+        "a { background: url(\"../../other.test/o.gif\") } b { background: url(data:image/gif;base64,R0) }\r\n",
+        Block(file));
     EXPECT_EQ(0u, file.size() % 512);
     ExpectRestores(path, sheet);
 
     settings.fileProtocolType = 2;
     file = Rebuild(sheet, "http://h/css/site.css", path);
     EXPECT_NE(std::string::npos, Block(file).find("url(\"file://C:\\\\Web\\\\http$\\\\h\\\\img\\\\bg.gif\")"));
-    EXPECT_NE(std::string::npos, Block(file).find("@import url(\"file://C:\\\\Web\\\\http$\\\\h\\\\css\\\\base.css\")"));
+    EXPECT_NE(std::string::npos,
+              Block(file).find("@import url(\"file://C:\\\\Web\\\\http$\\\\h\\\\css\\\\base.css\")"));
     ExpectRestores(path, sheet);
     settings.fileProtocolType = 3;
     EXPECT_NE(std::string::npos, Block(Rebuild(sheet, "http://h/css/site.css", path)).find("url(\"file:///C:"));
@@ -159,11 +161,13 @@ TEST_F(StyleSheets, EucAndJisSheetsBecomeShiftJisAndSaySo) {
     const std::string euc = "@charset \"EUC-JP\";\na:after{content:\"\xa5\xbd\xc9\xbd\"}\nb{c:url(\xa5\xbd.gif)}\n";
     const char* path = "C:\\Web\\http$\\h\\e.css";
     std::string file = Rebuild(euc, "http://h/e.css", path);
-    EXPECT_EQ("@charset \"Shift_JIS\";\na:after{content:\"\x83\x5c\x95\x5c\"}\nb{c:url(\"\x83\x5c.gif\")}\n", Block(file));
+    EXPECT_EQ("@charset \"Shift_JIS\";\na:after{content:\"\x83\x5c\x95\x5c\"}\nb{c:url(\"\x83\x5c.gif\")}\n",
+              Block(file));
     ExpectRestores(path, euc);
     // Declared by the server only.
     const std::string bare = "a:after{content:\"\xa5\xbd\"}";
-    EXPECT_EQ("a:after{content:\"\x83\x5c\"}", Block(Rebuild(bare, "http://h/e.css", path, "text/css; charset=EUC-JP")));
+    EXPECT_EQ("a:after{content:\"\x83\x5c\"}",
+              Block(Rebuild(bare, "http://h/e.css", path, "text/css; charset=EUC-JP")));
     // A Shift_JIS sheet keeps its bytes and its line ends.
     const std::string sjis = "@charset \"Shift_JIS\";\r\na{b:url(\x83\x5c.gif)}";
     EXPECT_EQ("@charset \"Shift_JIS\";\r\na{b:url(\"\x83\x5c.gif\")}", Block(Rebuild(sjis, "http://h/e.css", path)));
@@ -227,11 +231,15 @@ protected:
 TEST_F(PageStyles, StyleBlocksAndAttributesFollowThePage) {
     settings.fileProtocolType = 1;
     translator.SetLinkTargets(nullptr, "http://h/a/b.html");
-    EXPECT_EQ("<STYLE type=\"text/css\">\r\nbody{background:url(\"../img/bg.gif\")}\r\n"
-              "@import \"c.css\";</STYLE><p>url(x.gif)</p>",
-              Run("<STYLE type=\"text/css\">\nbody{background:url(/img/bg.gif)}\n@import 'c.css';</STYLE>"
-                  "<p>url(x.gif)</p>"));
-    EXPECT_EQ("<style>a{b:url(\"" "p.gif\")}</style>", Run("<style>a{b:url(p.gif)}</style>"));
+    EXPECT_EQ(
+        "<STYLE type=\"text/css\">\r\nbody{background:url(\"../img/bg.gif\")}\r\n"
+        "@import \"c.css\";</STYLE><p>url(x.gif)</p>",
+        Run("<STYLE type=\"text/css\">\nbody{background:url(/img/bg.gif)}\n@import 'c.css';</STYLE>"
+            "<p>url(x.gif)</p>"));
+    EXPECT_EQ(
+        "<style>a{b:url(\""
+        "p.gif\")}</style>",
+        Run("<style>a{b:url(p.gif)}</style>"));
     EXPECT_EQ("<div style=\"background:url('../img/bg.gif')\" title=\"style='url(x)'\">",
               Run("<div style=\"background:url(/img/bg.gif)\" title=\"style='url(x)'\">"));
     // Beside a rewritten link, and in single quotes.
@@ -242,8 +250,9 @@ TEST_F(PageStyles, StyleBlocksAndAttributesFollowThePage) {
 
 TEST_F(PageStyles, LinkAnalysisFollowsTagsThenStyles) {
     ASSERT_TRUE(translator.OpenLinkScanners(FALSE));
-    files.files["p"] = "<style>a{b:url(bg.gif)} /* url(no.gif) */</style><a href=\"x.html\">"
-                       "<div style=\"c:url('/d.gif')\"><p>url(text.gif)</p>";
+    files.files["p"] =
+        "<style>a{b:url(bg.gif)} /* url(no.gif) */</style><a href=\"x.html\">"
+        "<div style=\"c:url('/d.gif')\"><p>url(text.gif)</p>";
     ASSERT_TRUE(translator.LoadHtml("p", TRUE));
     char link[64];
     std::vector<std::string> links;
@@ -284,7 +293,8 @@ TEST_F(PageStyles, LaterHtmlLinkPlacesAreRewrittenToo) {
          "<meta http-equiv=\"Refresh\" content=\"5; URL=../next.html\">"},
         {"<meta http-equiv=\"refresh\" content=\"0;url='http://h/x/y.html'\">",
          "<meta http-equiv=\"refresh\" content=\"0;url='../x/y.html'\">"},
-        {"<meta name=\"description\" content=\"url=/no.html\">", "<meta name=\"description\" content=\"url=/no.html\">"},
+        {"<meta name=\"description\" content=\"url=/no.html\">",
+         "<meta name=\"description\" content=\"url=/no.html\">"},
         // Names inside other values are no attributes.
         {"<img alt=\"srcset=/x.gif\" title='poster=/y.gif'>", "<img alt=\"srcset=/x.gif\" title='poster=/y.gif'>"},
         {"<img data-srcset=\"/x.gif\">", "<img data-srcset=\"/x.gif\">"},

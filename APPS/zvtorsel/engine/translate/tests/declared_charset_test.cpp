@@ -1,8 +1,9 @@
+#include "translate/declared_charset.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "translate/declared_charset.h"
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
 #include "zvjcode.h"
@@ -43,7 +44,8 @@ TEST_F(DeclaredCharset, ShortEucPageIsConvertedWhenDeclaredByHeaderOrMeta) {
     EXPECT_EQ("<p>" + kTitleSjis, Run("<p>" + kTitleEuc, "text/html;charset=\"euc-jp\""));
     // HTML5's short form declares as well.
     EXPECT_EQ("<meta charset=\"SHIFT_JIS\"><p>" + kTitleSjis, Run("<meta charset=\"euc-jp\"><p>" + kTitleEuc, nullptr));
-    EXPECT_EQ("<META\nCharset=SHIFT_JIS >" + kTitleSjis, Run("<META\nCharset=EUC-JP >" + kTitleEuc, nullptr).erase(5, 1));
+    EXPECT_EQ("<META\nCharset=SHIFT_JIS >" + kTitleSjis,
+              Run("<META\nCharset=EUC-JP >" + kTitleEuc, nullptr).erase(5, 1));
 }
 
 TEST_F(DeclaredCharset, ServerComesFirstAndImpossibleDeclarationsFallToTheJudge) {
