@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,14 +53,14 @@ struct Set {
     std::vector<std::string> names;
     size_t bytes = 0;
     MemoryFiles files;
-    void Fill(const std::vector<std::string>& found, const char* kind) {
+    void Fill(const std::vector<std::string>& found, size_t distinct, const char* kind) {
         for (size_t i = 0; !found.empty() && names.size() < kFiles; ++i) {
             const std::string& text = found[i % found.size()];
             names.push_back(std::to_string(names.size()));
             files.files[names.back()] = text;
             bytes += text.size();
         }
-        fprintf(stderr, "%s: %zu distinct, %zu files, %.1f MB\n", kind, found.size(), names.size(), bytes / 1048576.0);
+        fprintf(stderr, "%s: %zu distinct, %zu files, %.1f MB\n", kind, distinct, names.size(), bytes / 1048576.0);
     }
 };
 
@@ -69,7 +70,7 @@ Set& Sheets() {
         std::vector<std::string> found;
         Collect("/usr/share", ".css", &found);
         Collect("/usr/lib", ".css", &found);
-        set.Fill(found, "style sheets");
+        set.Fill(found, found.size(), "style sheets");
     }
     return set;
 }
@@ -84,14 +85,16 @@ Set& Pages() {
         std::multimap<size_t, const std::string*> bySize;
         for (const std::string& p : found) bySize.insert({p.size(), &p});
         std::vector<std::string> matched;
+        std::set<const std::string*> distinct;
         Set& sheets = Sheets();
         for (const std::string& name : sheets.names) {
             if (bySize.empty()) break;
             auto it = bySize.lower_bound(sheets.files.files[name].size());
             if (it == bySize.end()) --it;
             matched.push_back(*it->second);
+            distinct.insert(it->second);
         }
-        set.Fill(matched, "pages");
+        set.Fill(matched, distinct.size(), "pages");
     }
     return set;
 }
