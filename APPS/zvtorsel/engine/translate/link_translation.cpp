@@ -325,6 +325,7 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
     const char* pageBelow =
         m_settings->RelativeLinks() && pagePath ? PathBelowFolder(rebuildFolder, pagePath, *m_settings) : nullptr;
 
+    char baseUrl[kLinkTextSize];
     LinkContext context = {rebuildFolder, siteRoot, pageBelow, m_pageUrl,
                            IsForeignCharset(m_textCode) ? m_textCode : ZVJCODE_SJIS};
 
@@ -399,6 +400,11 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         }
                     }
                     if (!scheme) {
+                        // A BASE address resolves the style sheets after it.
+                        if (nameEnd - src == 4 && SameAscii(src, "base", 4) && IsAbsoluteUrl(linkText, *m_settings)) {
+                            CopyChars(baseUrl, sizeof baseUrl, linkText, lead);
+                            context.baseUrl = baseUrl;
+                        }
                         AttributeText(out, nameEnd, valueStart, context, src, nameEnd);
                         char address[kAddressSize];
                         LocalAddress(linkText, kAttributeTable[entry].kind == kPictureEntry, rebuildFolder,

@@ -244,6 +244,9 @@ TEST_F(PageStyles, StyleBlocksAndAttributesFollowThePage) {
               Run("<div style=\"background:url(/img/bg.gif)\" title=\"style='url(x)'\">"));
     // Beside a rewritten link, and in single quotes.
     EXPECT_EQ("<a style='b:url(\"q.gif\")' href=\"../c.html\">", Run("<a style='b:url(q.gif)' href=\"/c.html\">"));
+    // A BASE address resolves the sheets after it.
+    EXPECT_EQ("<base href=\"../../o/d/index.html\"><style>a{b:url(\"../../o/d/p.gif\")}</style>",
+              Run("<base href=\"http://o/d/\"><style>a{b:url(p.gif)}</style>"));
     // A block without its end tag is left to the tag rules.
     EXPECT_EQ("<style>a{b:url(p.gif)}", Run("<style>a{b:url(p.gif)}"));
 }
