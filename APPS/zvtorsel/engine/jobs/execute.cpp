@@ -147,7 +147,9 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
                 return false;
             source = dest.c_str();
         }
-        if (settings.xlatRebuild && IsStyleSheetFile(it->name.c_str(), it->contentType.c_str())) {
+        // Only a sheet named as one: the rebuild side knows it by its name
+        // alone, and must find its envelope for the restore and the write-back.
+        if (settings.xlatRebuild && IsStyleSheetFile(it->name.c_str(), nullptr)) {
             CTreeLinkTargets targets(this, rebuildPane);
             translator.SetLinkTargets(&targets, nullptr);
             bool written = translator.LoadStyleSheet(source, TRUE, it->contentType.c_str()) &&
