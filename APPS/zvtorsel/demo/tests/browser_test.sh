@@ -54,4 +54,21 @@ if [ "$pictures" -lt 2 ] || [ "$links" -lt 4 ]; then
     echo "FAILED: $pictures pictures and $links links checked; expected at least 2 and 4"
     exit 1
 fi
-echo "PASSED: $pictures pictures loaded, $links links open pages of the site"
+# A page whose look comes from a style sheet (a red background picture) and
+# a style attribute (a blue one): Chromium's screenshot of the moved copy
+# shows both only when the rewritten url() references reach the pictures.
+STYLED="$MOVED/rebuild/http\$/demo.zvtorsel.example/style/page.html"
+[ -f "$STYLED" ] || { echo "FAILED: the rebuilt styled page is missing"; exit 1; }
+rm -rf "$WORK/profile"
+timeout 120 "$BROWSER" --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
+    --disable-component-update --disable-sync --user-data-dir="$WORK/profile" --hide-scrollbars \
+    --window-size=300,300 --screenshot="$WORK/styled.png" "$(uri "$STYLED")" >>"$WORK/browser.log" 2>&1 || true
+[ -f "$WORK/styled.png" ] || { echo "FAILED: no screenshot of the styled page (see $WORK/browser.log)"; exit 1; }
+pixel() { convert "$WORK/styled.png" -format "%[fx:int(255*p{$1}.r)],%[fx:int(255*p{$1}.g)],%[fx:int(255*p{$1}.b)]" info:; }
+inside=$(pixel 50,50)
+outside=$(pixel 250,250)
+if [ "$inside" != "0,0,255" ] || [ "$outside" != "255,0,0" ]; then
+    echo "FAILED: the style sheet's pictures did not load: $inside in the styled box, $outside beside it"
+    exit 1
+fi
+echo "PASSED: $pictures pictures loaded, $links links open pages of the site, style sheet pictures shown"

@@ -39,3 +39,23 @@ const char* ExtensionForContentType(const char* contentType) {
         if (strlen(t.type) == length && SameNoCase(contentType, t.type, length)) return t.extension;
     return nullptr;
 }
+
+std::string ContentTypeOfHeaders(const char* headers, DWORD size) {
+    static const char kName[] = "content-type:";
+    const size_t n = sizeof kName - 1;
+    if (!headers) return std::string();
+    for (DWORD line = 0; line < size;) {
+        DWORD end = line;
+        while (end < size && headers[end] != '\n' && headers[end] != 0) ++end;
+        if (end - line > n && SameNoCase(headers + line, kName, n)) {
+            DWORD v = line + (DWORD)n;
+            while (v < end && (headers[v] == ' ' || headers[v] == '\t')) ++v;
+            DWORD e = end;
+            while (e > v && (headers[e - 1] == '\r' || headers[e - 1] == ' ')) --e;
+            return std::string(headers + v, e - v);
+        }
+        if (end < size && headers[end] == 0) break;
+        line = end + 1;
+    }
+    return std::string();
+}

@@ -32,7 +32,7 @@ bool CMemoryUrlCache::Emit(UrlCacheEntry& entry) {
     entry.expire = FILETIME{0, 0};
     entry.headerInfo = nullptr;
     entry.headerInfoSize = 0;
-    entry.contentType = nullptr;
+    entry.contentType = e.contentType.empty() ? nullptr : e.contentType.c_str();
     entry.note = nullptr;
     return true;
 }

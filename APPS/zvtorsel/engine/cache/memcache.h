@@ -14,6 +14,7 @@ public:
         DWORD size = 0;
         FILETIME lastModified = {0, 0};
         bool hasLocalFile = true;
+        std::string contentType;  // empty: the store does not know it
     };
 
     // Adds or replaces the entry of url.

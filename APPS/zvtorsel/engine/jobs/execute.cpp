@@ -8,6 +8,8 @@
 #include "base/messagenumbers.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
+#include "translate/css_scanner.h"
+#include "tree/treelinktargets.h"
 #include "tree/treepane.h"
 #include "zvfiletime.h"
 #include "zvpath.h"
@@ -148,13 +150,30 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
                 return false;
             source = dest.c_str();
         }
-        if (settings.xlatRebuild && it->kind == KIND_HTML) {
+        // Only a sheet named as one: the rebuild side knows it by its name
+        // alone, and must find its envelope for the restore and the write-back.
+        if (settings.xlatRebuild && IsStyleSheetFile(it->name.c_str(), nullptr)) {
+            CTreeLinkTargets targets(this, rebuildPane);
+            translator.SetLinkTargets(&targets, nullptr);
+            bool written = translator.LoadStyleSheet(source, TRUE, it->contentType.c_str()) &&
+                           translator.TranslateStyleSheet(base.c_str(), mapped, dest.c_str()) &&
+                           translator.WriteTranslatedStyleSheet(dest.c_str(), time, settings.saveOrg);
+            translator.SetLinkTargets(nullptr, nullptr);
+            if (written) {
+                translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
+                return true;
+            }
+        } else if (settings.xlatRebuild && it->kind == KIND_HTML) {
             char siteRoot[kUrlBufferSize];
             if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
-            if (translator.LoadHtml(source, TRUE) &&
-                translator.Translate(base.c_str(), siteRoot, TRUE, dest.c_str()) &&
-                translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
-                                           settings.useNoframeTag)) {
+            CTreeLinkTargets names(this, rebuildPane);
+            translator.SetLinkTargets(&names, mapped);
+            bool written = translator.LoadHtml(source, TRUE, it->contentType.c_str()) &&
+                           translator.Translate(base.c_str(), siteRoot, TRUE, dest.c_str()) &&
+                           translator.WriteTranslated(dest.c_str(), time, settings.saveOrg,
+                                                      settings.useNoframeTag);
+            translator.SetLinkTargets(nullptr, nullptr);
+            if (written) {
                 translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
                 return true;
             }
@@ -301,10 +320,12 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
     char cacheFile[kPathBufferSize];
     bool written = false;
     if (cachePane->cache.CreateEntry(cacheUrl, it->size, ext, cacheFile, sizeof(cacheFile))) {
-        if (it->kind == KIND_HTML && (it->flags & ITEM_TRANSLATED) &&
-            !(it->flags & ITEM_NO_ORIGINAL))
-            written = translator.LoadHtml(source, FALSE) &&
-                      translator.WriteOriginal(cacheFile, it->time);
+        if ((it->flags & ITEM_TRANSLATED) && !(it->flags & ITEM_NO_ORIGINAL)) {
+            if (it->kind == KIND_HTML)
+                written = translator.LoadHtml(source, FALSE) && translator.WriteOriginal(cacheFile, it->time);
+            else if (IsStyleSheetFile(it->name.c_str(), nullptr))
+                written = translator.LoadStyleSheet(source, FALSE) && translator.WriteOriginal(cacheFile, it->time);
+        }
         if (!written) written = files.CopyFileWithTime(source, cacheFile, it->time);
         if (written) {
             FILETIME lastModified = it->time;

@@ -8,7 +8,9 @@
 #include "base/messagenumbers.h"
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
+#include "translate/css_scanner.h"
 #include "tree/folderurl.h"
+#include "tree/treelinktargets.h"
 #include "zvpath.h"
 
 namespace {
@@ -76,15 +78,26 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        if (it->kind != KIND_HTML || it->IsGhost() || (it->flags & ITEM_NO_ORIGINAL)) return 1;
+        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || (it->flags & ITEM_NO_ORIGINAL)) return 1;
         char url[kUrlBufferSize], path[kPathBufferSize], siteRoot[kUrlBufferSize];
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
         pane.ShowProgress("Translating ", url);
         siteRoot[0] = 0;
         if (links && !SiteRootOf(url, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
         const std::string& base = pane.FolderPath(pane.model.Node(f)->rebuildNo);
-        if (t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
-            t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag)) {
+        CTreeLinkTargets names(&pane, pane.cachePane);
+        t.SetLinkTargets(&names, url);
+        // Code conversion alone leaves a sheet's references as they are.
+        bool written =
+            sheet ? t.LoadStyleSheet(path, TRUE) &&
+                        (links ? t.TranslateStyleSheet(base.c_str(), url, path)
+                               : t.TranslateStyleSheet(base.c_str(), nullptr, nullptr)) &&
+                        t.WriteTranslatedStyleSheet(path, it->time, pane.settings.saveOrg)
+                  : t.LoadHtml(path, TRUE) && t.Translate(base.c_str(), siteRoot, links ? TRUE : FALSE, path) &&
+                        t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag);
+        t.SetLinkTargets(nullptr, nullptr);
+        if (written) {
             it->flags |= ITEM_TRANSLATED;
             if (!pane.settings.saveOrg) it->flags |= ITEM_NO_ORIGINAL;
         }
@@ -110,7 +123,11 @@ int AnalyzeLinks(CTreePane& pane, int folder, int item) {
         TreeItem* it = pane.model.Item(f, i);
         if (it->IsGhost()) return 1;
         char path[kPathBufferSize], url[kUrlBufferSize];
-        if (!pane.EntryLocalPath(f, i, path) || !t.LoadHtml(path, TRUE)) return 1;
+        if (!pane.EntryLocalPath(f, i, path)) return 1;
+        bool loaded = IsStyleSheetFile(it->name.c_str(), it->contentType.c_str())
+                          ? t.LoadStyleSheet(path, TRUE, it->contentType.c_str())
+                          : t.LoadHtml(path, TRUE, it->contentType.c_str());
+        if (!loaded) return 1;
         if (!pane.EntryUrl(f, i, true, url)) return 1;
         AnalyzePage(pane, url);
         analysed = true;
@@ -138,13 +155,14 @@ int RestoreOriginal(CRebuildPane& pane, int folder, int item) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        if (it->kind != KIND_HTML || it->IsGhost() || !(it->flags & ITEM_TRANSLATED) ||
+        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || !(it->flags & ITEM_TRANSLATED) ||
             (it->flags & ITEM_NO_ORIGINAL))
             return 1;
         char url[kUrlBufferSize], path[kPathBufferSize];
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
         pane.ShowProgress("Translating ", url);
-        if (t.LoadHtml(path, FALSE) && t.WriteOriginal(path, it->time))
+        if ((sheet ? t.LoadStyleSheet(path, FALSE) : t.LoadHtml(path, FALSE)) && t.WriteOriginal(path, it->time))
             it->flags &= (WORD)~ITEM_TRANSLATED;
         return 1;
     });

@@ -3,6 +3,7 @@
 #include <new>
 #include <string.h>
 
+#include "translate/declared_charset.h"
 #include "translate/envelope.h"
 #include "zvjcode.h"
 #include "zvsaa.h"
@@ -92,20 +93,16 @@ bool CHtmlTranslator::GrowBuffers(DWORD needed) {
     return true;
 }
 
-BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
-    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
-    m_convertedValid = false;
-    m_scanPointer = nullptr;
-    m_convertedLength = 0;
+long CHtmlTranslator::ReadIntoBuffer(const char* path) {
     void* file = m_files ? m_files->OpenRead(path) : nullptr;
     if (!file) {
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
-        return FALSE;
+        return -1;
     }
     DWORD length = m_files->FileLength(file);
     if (length > kMaxCapacity - kLoadSlack || !GrowBuffers(length + kLoadSlack)) {
         m_files->Close(file);
-        return FALSE;
+        return -1;
     }
     DWORD total = 0;
     while (total < m_capacity - 1) {
@@ -118,10 +115,24 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
     m_content = m_fileBuffer;
     m_sourceLength = 0;
     m_hasOriginal = FALSE;
-    if (total == 0) return FALSE;
+    m_textCode = ZVJCODE_SJIS;
+    m_sheetLoaded = false;
+    m_styleLinksReady = false;
+    m_styleLinks.clear();
+    m_nextStyleLink = 0;
+    return (long)total;
+}
+
+BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
+    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
+    m_convertedValid = false;
+    m_scanPointer = nullptr;
+    m_convertedLength = 0;
+    long total = ReadIntoBuffer(path);
+    if (total <= 0) return FALSE;
 
     size_t offset, contentLength;
-    switch (LocateContent(m_fileBuffer, total, &offset, &contentLength)) {
+    switch (LocateContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
     case kBrokenEnvelope:
         return FALSE;
     case kOriginalBlock:
@@ -136,9 +147,13 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert) {
     m_content[m_sourceLength] = 0;
 
     if (!convert) return TRUE;
-    int code = zvJudgeJpnCodeType(m_content);
+    int code = DecideTextCode(m_content, (size_t)m_sourceLength, CharsetOfContentType(contentType),
+                              CharsetOfMeta(m_content, (size_t)m_sourceLength));
     if (code == ZVJCODE_NOT_TEXT) return FALSE;
-    m_convertedLength = zvConvertJpnCode(m_converted, ZVJCODE_SJIS, m_content, code);
+    m_textCode = code;
+    // A foreign set is copied as it is, only its line ends folded.
+    m_convertedLength =
+        zvConvertJpnCode(m_converted, ZVJCODE_SJIS, m_content, IsForeignCharset(code) ? ZVJCODE_SJIS : code);
     m_convertedValid = true;
     m_scanPointer = m_converted;
     return TRUE;

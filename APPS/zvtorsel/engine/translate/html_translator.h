@@ -4,10 +4,18 @@
 #pragma once
 #include <stddef.h>
 
+#include <string>
+#include <vector>
+
 #include "translate/file_access.h"
 #include "mapping/mapping_settings.h"
 #include "translate/message_routine.h"
+#include "translate/link_targets.h"
 #include "zvtypes.h"
+
+namespace xlat {
+class BlockWriter;
+}
 
 enum HtmlBufferSet {
     kBuffersFile = 1,           // restore, write-back of originals
@@ -32,7 +40,9 @@ public:
     // what this call took and returns FALSE.
     BOOL AllocBuffers(HtmlBufferSet set);
 
-    BOOL LoadHtml(const char* path, BOOL convert);
+    // contentType, the cache entry's Content-Type when known, may declare
+    // the page's character set; the page's META comes next.
+    BOOL LoadHtml(const char* path, BOOL convert, const char* contentType = nullptr);
     BOOL WriteTranslated(const char* path, const FILETIME& fileTime, BOOL keepOriginal,
                          BOOL useNoframes);
     BOOL WriteOriginal(const char* path, const FILETIME& fileTime);
@@ -46,7 +56,24 @@ public:
     // it links are written as file URLs.
     BOOL Translate(const char* rebuildFolder, const char* siteRoot, BOOL translateLinks,
                    const char* pagePath = nullptr);
-    // 0: no further link, 1: a link, 2: the link of a BASE tag.
+    // Style sheets: loaded out of their envelope (css_envelope.h) and
+    // converted as LoadHtml converts a page (the declared set first: the
+    // server's, then @charset), their url() and @import references
+    // rewritten like links, resolved against the sheet's own (mapped) URL,
+    // and written with their envelope; without sheetUrl only the code is
+    // converted. WriteOriginal restores them.
+    BOOL LoadStyleSheet(const char* path, BOOL convert, const char* contentType = nullptr);
+    BOOL TranslateStyleSheet(const char* rebuildFolder, const char* sheetUrl, const char* sheetPath = nullptr);
+    BOOL WriteTranslatedStyleSheet(const char* path, const FILETIME& fileTime, BOOL keepOriginal);
+    BOOL ReadStyleSheetEnvelope(const char* path, long* orgSize, long* xlatBlk, long* orgBlk);
+
+    // Where Translate finds the real names of query links, for the page of
+    // pageUrl (its mapped URL); null names give ".gif" and ".html" guesses.
+    void SetLinkTargets(ILinkTargets* names, const char* pageUrl);
+
+    // 0: no further link, 1: a link, 2: the link of a BASE tag. After the
+    // tags of a page come the references of its style blocks and style
+    // attributes; a loaded style sheet gives its references alone.
     int NextLink(char* dest, int size);
 
     // Title extraction and keyword matching on the converted text of the
@@ -80,6 +107,9 @@ public:
     const char* ConvertedText() const { return m_converted; }
     const char* Output() const { return m_output; }
     BOOL HasOriginal() const { return m_hasOriginal; }
+    // The code the loaded page was read as (0 to 2, or a foreign set kept
+    // as it is, declared_charset.h).
+    int TextCode() const { return m_textCode; }
     bool LastTranslateFailed() const { return m_translateFailed; }
 
     // Scanner slots shared with title extraction and keyword search; the
@@ -91,6 +121,46 @@ public:
 
 private:
     bool GrowBuffers(DWORD needed);
+    // Where the links of one translation lead from.
+    struct LinkContext {
+        const char* rebuildFolder;
+        const char* siteRoot;
+        const char* pageBelow;  // the written file below the rebuild folder, for relative links
+        const char* baseUrl;    // resolves style sheet references; empty: as the page's links
+        int code;               // of the text being written (declared_charset.h)
+    };
+    // Copies css [p, end) with its references rewritten; rewritten values
+    // are quoted with quote, and htmlText writes LF as CR LF.
+    void TranslateCss(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context,
+                      char quote, bool htmlText);
+    // The local address of a style sheet's reference; false when it stays.
+    bool CssAddress(const char* url, const LinkContext& context, char* out, size_t size);
+    // Copies the attribute text [p, end) of the tag named [tag, tagEnd),
+    // rewriting the link places of later HTML that the attribute table
+    // leaves: style sheets of style attributes, every srcset candidate,
+    // poster, OBJECT data, EMBED src beside a PLUGINSPAGE, a refresh
+    // META's address.
+    void AttributeText(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context,
+                       const char* tag, const char* tagEnd);
+    // Writes the link value [p, end) (entities undecoded, fragment kept)
+    // as its local address; a value with a scheme stays.
+    void LinkValue(xlat::BlockWriter& out, const char* p, const char* end, bool picture, const LinkContext& context);
+    void SourceSet(xlat::BlockWriter& out, const char* p, const char* end, const LinkContext& context);
+
+    // The next style sheet reference for NextLink, gathered at the first call.
+    int NextStyleLink(char* dest, int size);
+
+    // Reads path whole into the file buffer (terminated); the bytes read,
+    // or -1 when it could not be read.
+    long ReadIntoBuffer(const char* path);
+    // The local address of linkText (a link as written, "/" already
+    // replaced by the site root; it may gain "index.html") into out.
+    void LocalAddress(char* linkText, bool picture, const char* rebuildFolder, const char* siteRoot,
+                      const char* pageBelow, char* out, size_t size);
+    // The extension behind the mapped local path of linkText, a link with a
+    // query: the file's real one when the trees know it.
+    const char* QueryExtension(const char* linkText, const char* siteRoot, bool picture, char* ext,
+                               size_t size);
     bool AllocHeld(DWORD capacity, bool file, bool converted, bool output);
 
     IHtmlFileAccess* m_files;
@@ -107,6 +177,7 @@ private:
     char* m_content = nullptr;
     char* m_scanPointer = nullptr;
     BOOL m_hasOriginal = FALSE;
+    int m_textCode = 0;
     int m_keywordOperation = 0;
     HANDLE m_titleScanners[2] = {};
     HANDLE m_tagScanner = nullptr;
@@ -115,4 +186,10 @@ private:
     HANDLE m_attributeScanners[kAttributeScannerCount] = {};
     bool m_convertedValid = false;  // the converted buffer holds the loaded page
     bool m_translateFailed = false;
+    ILinkTargets* m_linkTargets = nullptr;
+    bool m_sheetLoaded = false;  // the loaded text is a style sheet
+    bool m_styleLinksReady = false;
+    std::vector<std::string> m_styleLinks;
+    size_t m_nextStyleLink = 0;
+    char m_pageUrl[1024] = {};
 };

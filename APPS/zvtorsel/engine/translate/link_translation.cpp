@@ -1,11 +1,16 @@
 #include <string.h>
 
 #include "translate/html_translator.h"
+#include "translate/block_writer.h"
+#include "translate/declared_charset.h"
 #include "mapping/relative_link.h"
 #include "mapping/url_mapping.h"
+#include "zvjcode.h"
 #include "zvsaa.h"
 
 namespace {
+
+using namespace xlat;
 
 const int kScannerFlags = ZVSAA_IGNORE_CASE | ZVSAA_SYNTAX;
 const char kAnchoredTagPattern[] = "^<[a-z]+[ \\t\\n]";
@@ -37,9 +42,11 @@ const AttributeEntry kAttributeTable[kAttributeScannerCount] = {
 const int kLinkEntryCount = kAttributeScannerCount - 1;  // the charset entry is no link
 
 const size_t kLinkTextSize = 1024;
+// A relative link of a path of up to three bytes per link byte, each of them
+// escaped once more.
+const size_t kAddressSize = 3 * (3 * kLinkTextSize + 16);
 const char kCharsetName[] = "SHIFT_JIS";
 
-inline bool IsSep(char c) { return c == '/' || c == '\\'; }
 inline bool IsNameEnd(char c) { return c == 0 || c == ' ' || c == '\t' || c == '\n'; }
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
@@ -80,14 +87,6 @@ bool MayStartTag(const char* text) {
     if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))) return false;
     while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')) ++p;
     return IsBlank(*p);
-}
-
-// Whether a value can match the scheme scanner: letters, ":", then neither
-// "/" nor "\" nor the end. A necessary condition; the scanner decides.
-bool MayHaveScheme(const char* value) {
-    const char* p = value;
-    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')) ++p;
-    return p != value && p[0] == ':' && p[1] && !IsSep(p[1]);
 }
 
 // The ">" that ends a tag, stepping over quoted stretches; null when the text
@@ -144,91 +143,6 @@ private:
     char m_saved;
 };
 
-// The translated block: every write is checked against the 2C bound, and
-// every LF goes out as CR LF.
-class BlockWriter {
-public:
-    BlockWriter(char* out, size_t limit) : m_out(out), m_limit(limit) {}
-    void Raw(const char* p, size_t n) {
-        if (m_failed || n > m_limit - m_length) {
-            m_failed = true;
-            return;
-        }
-        memcpy(m_out + m_length, p, n);
-        m_length += n;
-    }
-    void Raw(const char* text) { Raw(text, strlen(text)); }
-    void Text(const char* p, const char* end) {
-        if (m_failed) return;
-        if ((size_t)(end - p) <= (m_limit - m_length) / 2) {
-            // Room for every byte doubled: no checks per line.
-            char* o = m_out + m_length;
-            for (; p < end; ++p) {
-                char c = *p;
-                if (c == '\n') *o++ = '\r';
-                *o++ = c;
-            }
-            m_length = (size_t)(o - m_out);
-            return;
-        }
-        while (p < end && !m_failed) {
-            const char* lf = (const char*)memchr(p, '\n', (size_t)(end - p));
-            if (!lf) {
-                Raw(p, (size_t)(end - p));
-                return;
-            }
-            Raw(p, (size_t)(lf - p));
-            Raw("\r\n", 2);
-            p = lf + 1;
-        }
-    }
-    // Copies text up to and including the next "<" (LF as CR LF) and returns
-    // the byte behind it, or end when there is none.
-    const char* TextToTag(const char* p, const char* end) {
-        if (m_failed) return end;
-        char* o = m_out + m_length;
-        char* last = m_out + m_limit - 1;  // a CR LF still fits before it
-        while (p < end && o < last) {
-            char c = *p++;
-            if (c == '\n') *o++ = '\r';
-            *o++ = c;
-            if (c == '<') {
-                m_length = (size_t)(o - m_out);
-                return p;
-            }
-        }
-        m_length = (size_t)(o - m_out);
-        if (p == end) return end;
-        // Close to the bound: the checked copy decides.
-        const char* lt = (const char*)memchr(p, '<', (size_t)(end - p));
-        const char* stop = lt ? lt + 1 : end;
-        Text(p, stop);
-        return stop;
-    }
-    bool Failed() const { return m_failed; }
-    size_t Length() const { return m_length; }
-
-private:
-    char* m_out;
-    size_t m_limit;
-    size_t m_length = 0;
-    bool m_failed = false;
-};
-
-// Copies whole characters of text into out (size bytes, terminated); returns
-// the bytes written.
-size_t CopyChars(char* out, size_t size, const char* text, const BYTE* leadTable) {
-    size_t n = 0;
-    while (text[n]) {
-        size_t unit = (leadTable[(BYTE)text[n]] && text[n + 1]) ? 2 : 1;
-        if (n + unit >= size) break;
-        n += unit;
-    }
-    memcpy(out, text, n);
-    out[n] = 0;
-    return n;
-}
-
 // The leading "./" and "../" components of a relative link navigate from the
 // page's own folder, which mirrors the URL's folders: they are written as
 // local steps instead of being escaped as names. Returns the bytes written;
@@ -263,25 +177,113 @@ bool EndsWithSeparator(const char* text, const BYTE* leadTable) {
     return sep;
 }
 
-// Writes the link whose local path is local (below the rebuild folder when
-// absolute, else from the page's folder) relative to the page at pagePath.
-// A link too long for that form keeps its local path.
-void WriteRelativeAddress(BlockWriter& out, const char* local, bool absolute, const char* pagePath,
-                          const MappingSettings& settings) {
+// The link whose local path is local (below the rebuild folder when
+// absolute, else from the page's folder) relative to the page at pagePath,
+// into out. A link too long for that form keeps its local path.
+void RelativeAddress(const char* local, bool absolute, const char* pagePath, const MappingSettings& settings,
+                     char* out, size_t size) {
     char target[3 * kLinkTextSize + 16];
-    char link[3 * sizeof target];
-    if (!absolute && !ResolveLocalLink(pagePath, local, target, sizeof target, settings)) {
-        out.Raw(local);
+    if ((absolute || ResolveLocalLink(pagePath, local, target, sizeof target, settings)) &&
+        RelativeLink(pagePath, absolute ? local : target, out, size, settings))
         return;
+    CopyChars(out, size, local, settings.leadTable);
+}
+
+bool SameAscii(const char* p, const char* lower, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if ((p[i] | 0x20) != lower[i]) return false;
+    return true;
+}
+
+// The first end tag (lower case, without its ">") in [p, end), in any case.
+char* FindEndTag(char* p, char* end, const char* tag) {
+    size_t n = strlen(tag);
+    for (; (size_t)(end - p) >= n; ++p) {
+        p = (char*)memchr(p, '<', (size_t)(end - p));
+        if (!p || (size_t)(end - p) < n) return nullptr;
+        if (SameAscii(p, tag, n)) return p;
     }
-    if (!RelativeLink(pagePath, absolute ? local : target, link, sizeof link, settings)) {
-        out.Raw(local);
-        return;
+    return nullptr;
+}
+
+// The short META form of later HTML, <meta charset=X>: its name is
+// rewritten like the long form's. Returns the attribute text still to copy.
+char* RewriteMetaCharset(BlockWriter& out, const char* name, char* attributes) {
+    static const char kMeta[] = "meta";
+    for (size_t i = 0; i < 4; ++i)
+        if ((name[i] | 0x20) != kMeta[i]) return attributes;
+    if (!IsNameEnd(name[4])) return attributes;
+    for (char* p = attributes; (p = strchr(p, '=')) != nullptr; ++p) {
+        char* end = p;
+        while (end > attributes && IsBlank(end[-1])) --end;
+        if (end - attributes < 8 || !IsBlank(end[-8])) continue;
+        static const char kCharset[] = "charset";
+        size_t i = 0;
+        while (i < 7 && (end[-7 + (int)i] | 0x20) == kCharset[i]) ++i;
+        if (i < 7) continue;
+        char* value = p + 1;
+        while (IsBlank(*value)) ++value;
+        char quote = *value == '"' || *value == '\'' ? *value : 0;
+        if (quote) ++value;
+        char* valueEnd = value;
+        while (*valueEnd && (quote ? *valueEnd != quote : !IsBlank(*valueEnd) && *valueEnd != '/')) ++valueEnd;
+        out.Text(attributes, value);
+        out.Raw(kCharsetName, sizeof kCharsetName - 1);
+        return valueEnd;
     }
-    out.Raw(link);
+    return attributes;
 }
 
 }  // namespace
+
+void CHtmlTranslator::LocalAddress(char* linkText, bool picture, const char* rebuildFolder, const char* siteRoot,
+                                   const char* pageBelow, char* out, size_t size) {
+    const BYTE* lead = m_settings->leadTable;
+    size_t linkLength = strlen(linkText);
+    if (EndsWithSeparator(linkText, lead) && linkLength + sizeof "index.html" <= kLinkTextSize)
+        memcpy(linkText + linkLength, "index.html", sizeof "index.html");
+    // Prefix, folder and a path of up to three bytes per link byte.
+    char address[16 + kLinkTextSize + 3 * kLinkTextSize];
+    size_t used = 0;
+    const char* path = linkText;
+    bool absolute = IsAbsoluteUrl(linkText, *m_settings) != FALSE;
+    if (absolute && !pageBelow) {
+        used = CopyChars(address, 16, m_settings->FileUrlPrefix(), lead);
+        used += CopyChars(address + used, kLinkTextSize, rebuildFolder, lead);
+    } else if (!absolute) {
+        used = CopyRelativeSteps(address, kLinkTextSize, linkText, &path);
+    }
+    int query = UrlToLocalPath(path, address + used, sizeof address - used, *m_settings);
+    char extension[16];
+    const char* queryExtension = query ? QueryExtension(linkText, siteRoot, picture, extension, sizeof extension) : "";
+    if (strlen(address) + strlen(queryExtension) < sizeof address) strcat(address, queryExtension);
+    if (pageBelow && *linkText)
+        RelativeAddress(address, absolute, pageBelow, *m_settings, out, size);
+    else
+        CopyChars(out, size, address, lead);
+}
+
+void CHtmlTranslator::SetLinkTargets(ILinkTargets* names, const char* pageUrl) {
+    m_linkTargets = names;
+    m_pageUrl[0] = 0;
+    if (pageUrl) CopyChars(m_pageUrl, sizeof m_pageUrl, pageUrl, m_settings->leadTable);
+}
+
+const char* CHtmlTranslator::QueryExtension(const char* linkText, const char* siteRoot, bool picture,
+                                            char* ext, size_t size) {
+    const char* guess = picture ? ".gif" : ".html";
+    if (!m_linkTargets) return guess;
+    char url[kLinkTextSize];
+    if (IsAbsoluteUrl(linkText, *m_settings)) {
+        CopyChars(url, sizeof url, linkText, m_settings->leadTable);
+    } else {
+        char folder[kLinkTextSize];
+        if (!FolderOf(m_pageUrl, folder, sizeof folder, *m_settings) ||
+            !ResolveLink(linkText, siteRoot, folder, url, sizeof url, *m_settings))
+            return guess;
+    }
+    return m_linkTargets->QueryExtension(url, ext, size) ? ext : guess;
+}
 
 BOOL CHtmlTranslator::OpenLinkScanners(BOOL anchored) {
     if (m_tagScanner && m_tagAnchored != (anchored != 0)) {
@@ -323,6 +325,10 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
     const char* pageBelow =
         m_settings->RelativeLinks() && pagePath ? PathBelowFolder(rebuildFolder, pagePath, *m_settings) : nullptr;
 
+    char baseUrl[kLinkTextSize];
+    LinkContext context = {rebuildFolder, siteRoot, pageBelow, m_pageUrl,
+                           IsForeignCharset(m_textCode) ? m_textCode : ZVJCODE_SJIS};
+
     BlockWriter out(m_output, 2 * (size_t)m_capacity);
     char* src = m_converted;
     char* srcEnd = m_converted + m_convertedLength;
@@ -334,6 +340,17 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
         src = (char*)out.TextToTag(src, srcEnd);
         if (src == srcEnd && src[-1] != '<') break;
         char* lt = src - 1;
+        if (SameAscii(src, "style", 5) && (src[5] == '>' || IsBlank(src[5]))) {
+            // A style block: its sheet runs to the end tag.
+            char* styleEnd = FindTagEnd(src + 5);
+            char* close = styleEnd ? FindEndTag(styleEnd + 1, srcEnd, "</style") : nullptr;
+            if (close) {
+                out.Text(src, styleEnd + 1);
+                TranslateCss(out, styleEnd + 1, close, context, '"', true);
+                src = close;
+                continue;
+            }
+        }
         if (!MayStartTag(lt) || !zvSaaScanStringA(m_tagScanner, lt)) continue;
 
         char* nameEnd = src;
@@ -356,10 +373,13 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                 if (match) break;
             }
             if (match && kAttributeTable[entry].kind == kCharsetEntry) {
-                char* valueStart = match + zvSaaGetMatchLength(m_attributeScanners[entry]);
-                out.Text(nameEnd, valueStart);
-                out.Raw(kCharsetName, sizeof kCharsetName - 1);
-                rest = FirstOf(valueStart, "\"");
+                // Bytes that were not converted keep their label.
+                if (!IsForeignCharset(m_textCode)) {
+                    char* valueStart = match + zvSaaGetMatchLength(m_attributeScanners[entry]);
+                    out.Text(nameEnd, valueStart);
+                    out.Raw(kCharsetName, sizeof kCharsetName - 1);
+                    rest = FirstOf(valueStart, "\"");
+                }
             } else if (match) {
                 char *valueStart, *valueEnd;
                 if (FindValue(match, true, &valueStart, &valueEnd)) {
@@ -380,40 +400,34 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
                         }
                     }
                     if (!scheme) {
-                        size_t linkLength = strlen(linkText);
-                        if (EndsWithSeparator(linkText, lead) &&
-                            linkLength + sizeof "index.html" <= kLinkTextSize)
-                            memcpy(linkText + linkLength, "index.html", sizeof "index.html");
-                        out.Text(nameEnd, valueStart);
-                        // Prefix, folder and a path of up to three bytes per link byte.
-                        char address[16 + kLinkTextSize + 3 * kLinkTextSize];
-                        size_t used = 0;
-                        const char* path = linkText;
-                        bool absolute = IsAbsoluteUrl(linkText, *m_settings) != FALSE;
-                        if (absolute && !pageBelow) {
-                            used = CopyChars(address, 16, m_settings->FileUrlPrefix(), lead);
-                            used += CopyChars(address + used, kLinkTextSize, rebuildFolder, lead);
-                        } else if (!absolute) {
-                            used = CopyRelativeSteps(address, kLinkTextSize, linkText, &path);
+                        // A BASE address resolves the style sheets after it.
+                        if (nameEnd - src == 4 && SameAscii(src, "base", 4) && IsAbsoluteUrl(linkText, *m_settings)) {
+                            CopyChars(baseUrl, sizeof baseUrl, linkText, lead);
+                            context.baseUrl = baseUrl;
                         }
-                        int query = UrlToLocalPath(path, address + used, sizeof address - used,
-                                                   *m_settings);
-                        const char* queryExtension =
-                            kAttributeTable[entry].kind == kPictureEntry ? ".gif" : ".html";
-                        if (query && strlen(address) + sizeof ".html" <= sizeof address)
-                            strcat(address, queryExtension);
-                        if (pageBelow && *linkText)
-                            WriteRelativeAddress(out, address, absolute, pageBelow, *m_settings);
-                        else
-                            out.Raw(address);
+                        AttributeText(out, nameEnd, valueStart, context, src, nameEnd);
+                        char address[kAddressSize];
+                        LocalAddress(linkText, kAttributeTable[entry].kind == kPictureEntry, rebuildFolder,
+                                     siteRoot, pageBelow, address, sizeof address);
+                        out.Raw(address);
                         rest = valueEnd;
+                        // The rest of a quoted value (its fragment, its
+                        // quote) is no attribute text.
+                        char quote = valueStart[-1];
+                        char* close = quote == '"' || quote == '\'' ? strchr(valueEnd, quote) : nullptr;
+                        if (close) {
+                            out.Text(valueEnd, close + 1);
+                            rest = close + 1;
+                        }
                     }
                 }
             }
-            out.Text(rest, tagEnd);
+            if (!match && !IsForeignCharset(m_textCode)) rest = RewriteMetaCharset(out, src, nameEnd);
+            AttributeText(out, rest, tagEnd, context, src, nameEnd);
         }
         out.Raw(">", 1);
         src = tagEnd + 1;
+
     }
     if (out.Failed()) {
         m_translatedLength = 0;
@@ -427,14 +441,16 @@ BOOL CHtmlTranslator::Translate(const char* rebuildFolder, const char* siteRoot,
 
 int CHtmlTranslator::NextLink(char* dest, int size) {
     if (size > 0) *dest = 0;
-    if (!m_scanPointer || !m_tagScanner || m_tagAnchored || !m_schemeScanner) return 0;
+    if (m_sheetLoaded) return NextStyleLink(dest, size);
+    if (!m_tagScanner || m_tagAnchored || !m_schemeScanner) return 0;
     for (int i = 0; i < kLinkEntryCount; ++i)
         if (!m_attributeScanners[i]) return 0;
+    if (!m_scanPointer) return NextStyleLink(dest, size);
     for (;;) {
         char* tag = zvSaaScanStringA(m_tagScanner, m_scanPointer);
         if (!tag) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         char* nameEnd = tag;
         while (!IsNameEnd(*nameEnd)) ++nameEnd;
@@ -444,13 +460,13 @@ int CHtmlTranslator::NextLink(char* dest, int size) {
                          : 1;
         if (*nameEnd == 0) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         *nameEnd = ' ';
         char* tagEnd = FindTagEnd(nameEnd);
         if (!tagEnd) {
             m_scanPointer = nullptr;
-            return 0;
+            return NextStyleLink(dest, size);
         }
         *tagEnd = 0;
         m_scanPointer = tagEnd + 1;

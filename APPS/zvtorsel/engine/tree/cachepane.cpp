@@ -191,6 +191,8 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
         item->time = time;
         if (record->localFile) item->localFile = record->localFile;
         if (record->sourceUrl) item->url = record->sourceUrl;
+        item->contentType = record->contentType ? std::string(record->contentType)
+                                                : ContentTypeOfHeaders(record->headerInfo, record->headerInfoSize);
     } else {
         item->url = mappedUrl;
     }

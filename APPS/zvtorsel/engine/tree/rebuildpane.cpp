@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "jobs/temporaryname.h"
+#include "translate/css_scanner.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
 #include "treepane.h"
@@ -140,9 +141,11 @@ int CRebuildPane::ReadEntries(int folder, const char* path, const std::string& p
         if (e.size == 0 && e.name == "#") {
             item->flags |= ITEM_PLACEHOLDER;
             item->allowed[side] &= (BYTE)~MARK_C;
-        } else if (item->kind == KIND_HTML && e.size != 0 && e.size % 512 == 0 && file.size() < kPathBufferSize) {
+        } else if ((item->kind == KIND_HTML || IsStyleSheetFile(name.c_str(), nullptr)) && e.size != 0 &&
+                   e.size % 512 == 0 && file.size() < kPathBufferSize) {
             long orgSize = 0, xlatBlk = 0, orgBlk = 0;
-            if (translator.ReadTranslationHeader(file.c_str(), &orgSize, &xlatBlk, &orgBlk)) {
+            if (item->kind == KIND_HTML ? translator.ReadTranslationHeader(file.c_str(), &orgSize, &xlatBlk, &orgBlk)
+                                        : translator.ReadStyleSheetEnvelope(file.c_str(), &orgSize, &xlatBlk, &orgBlk)) {
                 item->flags |= ITEM_TRANSLATED;
                 item->size = (DWORD)orgSize;
                 if (orgBlk == 0) item->flags |= ITEM_NO_ORIGINAL;

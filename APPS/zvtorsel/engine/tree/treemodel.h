@@ -57,6 +57,7 @@ struct TreeItem {
     std::string name;
     std::string localFile;
     std::string url;
+    std::string contentType;  // of the cache entry, when its store knows it
     BYTE allowed[2] = {0, 0};
     BYTE marks[2] = {0, 0};
 

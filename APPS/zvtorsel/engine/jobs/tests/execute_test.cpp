@@ -4,6 +4,8 @@
 
 #include "base/messagenumbers.h"
 #include "jobs/treecommands.h"
+#include "cache/contenttype.h"
+#include "tree/treelinktargets.h"
 #include "tree/tests/fixture.h"
 
 namespace {
@@ -239,6 +241,41 @@ TEST_F(Execute, StoppingAQuestionEndsTheJobWithZero) {
 }
 
 class Commands : public RebuildFixture {};
+
+TEST_F(Execute, TreesNameQueryFilesAndKeepContentTypes) {
+    CMemoryUrlCache::Entry e;
+    e.url = "http://h/cgi/find.cgi?cat=nabe&sort=new";
+    e.localFile = "C:\\cache\\find[1].htm";
+    fs.AddFile(e.localFile, "<p>", T0);
+    cache.Put(e);
+    e.url = "http://h/euc.html";
+    e.localFile = "C:\\cache\\euc[1].htm";
+    e.contentType = "text/html; charset=EUC-JP";
+    fs.AddFile(e.localFile, "<p>", T0);
+    cache.Put(e);
+    fs.AddFile("C:\\rb\\http$\\h\\pic.cgi$3fn=2.png", "p", T0);
+    ASSERT_EQ(1, Build());
+    CTreeLinkTargets names(&Jobs().cache, &Jobs().rebuild);
+    char ext[16];
+    ASSERT_TRUE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe&sort=new", ext, sizeof ext));
+    EXPECT_STREQ(".htm", ext);
+    ASSERT_TRUE(names.QueryExtension("http://h/pic.cgi?n=2", ext, sizeof ext));
+    EXPECT_STREQ(".png", ext);
+    EXPECT_FALSE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe", ext, sizeof ext));
+    EXPECT_FALSE(names.QueryExtension("http://h/other/find.cgi?cat=nabe&sort=new", ext, sizeof ext));
+    EXPECT_FALSE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe&sort=new", ext, 4));
+    EXPECT_NE(nullptr, CacheItem("http://h/cgi/find.cgi?cat=nabe&sort=new.htm"));
+    TreeItem* item = CacheItem("http://h/euc.html");
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ("text/html; charset=EUC-JP", item->contentType);
+}
+
+TEST(ContentTypes, FoundInRawHeaders) {
+    const char headers[] = "HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-TYPE:  text/css; charset=EUC-JP \r\n\r\n";
+    EXPECT_EQ("text/css; charset=EUC-JP", ContentTypeOfHeaders(headers, sizeof headers - 1));
+    EXPECT_EQ("", ContentTypeOfHeaders(headers, 40));
+    EXPECT_EQ("", ContentTypeOfHeaders(nullptr, 10));
+}
 
 TEST_F(Commands, RenameRefusesNamesDifferingOnlyInCase) {
     fs.AddFile("C:\\rb\\http$\\h\\Page.html", "p", T0);

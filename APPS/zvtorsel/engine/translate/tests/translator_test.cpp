@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+#include <string.h>
+
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "translate/html_translator.h"
 #include "translate/tests/memory_files.h"
+#include "mapping/url_mapping.h"
 
 namespace {
 
@@ -57,9 +63,10 @@ TEST_F(Translator, RewritesTheExampleLinks) {
          "<IMG SRC=\"http://h/x.gif\" LOWSRC=\"file://C:\\Web\\http$\\h\\y.gif\">"},
         {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=EUC-JP\">",
          "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=SHIFT_JIS\">"},
-        // Only the first entry of the table that occurs is rewritten.
+        // Only the first entry of the table that occurs is rewritten; an
+        // EMBED's source is a place of its own besides.
         {"<EMBED SRC=\"http://h/m.mid\" PLUGINSPAGE=\"http://p/get\">",
-         "<EMBED SRC=\"http://h/m.mid\" PLUGINSPAGE=\"file://C:\\Web\\http$\\p\\get\">"},
+         "<EMBED SRC=\"file://C:\\Web\\http$\\h\\m.mid\" PLUGINSPAGE=\"file://C:\\Web\\http$\\p\\get\">"},
         // USEMAP is no MAP attribute.
         {"<IMG USEMAP=\"#m\" SRC=\"a.gif\">", "<IMG USEMAP=\"#m\" SRC=\"a.gif\">"},
         {"<IMG USEMAP=\"x.map\" SRC=\"q?1\">", "<IMG USEMAP=\"x.map\" SRC=\"q$3f1.gif\">"},
@@ -386,6 +393,108 @@ TEST(Entities, DecodeAndEscapeWithinTheirBuffers) {
     EXPECT_STREQ(buf, "a");
     CHtmlTranslator::EscapeHtml(buf, "a\x83", 8, lead);
     EXPECT_STREQ(buf, "a\x83");
+}
+
+// The file a browser opens for a relative link written into the page at
+// pagePath (below the rebuild folder): the link's segments joined to the
+// page's folder, "." and ".." stepped, "%XX" decoded.
+std::string BrowserTarget(const std::string& pagePath, const std::string& link) {
+    std::vector<std::string> parts;
+    std::string seg;
+    for (char c : pagePath) {
+        if (c == '\\') {
+            parts.push_back(seg);
+            seg.clear();
+        } else {
+            seg += c;
+        }
+    }
+    std::string path = link.substr(0, link.find('#'));
+    seg.clear();
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/') {
+            seg += path[i];
+            continue;
+        }
+        if (seg == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (seg != "." && i < path.size()) {
+            parts.push_back(seg);
+        } else if (i == path.size()) {
+            parts.push_back(seg);
+        }
+        seg.clear();
+    }
+    std::string joined;
+    for (const std::string& p : parts) joined += (joined.empty() ? "" : "\\") + p;
+    std::string decoded;
+    for (size_t i = 0; i < joined.size(); ++i) {
+        if (joined[i] == '%' && i + 2 < joined.size() + 0 && isxdigit((unsigned char)joined[i + 1]) &&
+            isxdigit((unsigned char)joined[i + 2])) {
+            decoded += (char)std::stoi(joined.substr(i + 1, 2), nullptr, 16);
+            i += 2;
+        } else {
+            decoded += joined[i];
+        }
+    }
+    return decoded;
+}
+
+// The value of the first attribute of a translated tag.
+std::string FirstValue(const std::string& tag) {
+    size_t q = tag.find('"');
+    return tag.substr(q + 1, tag.find('"', q + 1) - q - 1);
+}
+
+class KnownQueries : public ILinkTargets {
+public:
+    bool QueryExtension(const char* url, char* ext, size_t size) override {
+        asked.push_back(url);
+        auto it = names.find(url);
+        if (it == names.end() || it->second.size() >= size) return false;
+        strcpy(ext, it->second.c_str());
+        return true;
+    }
+    bool Holds(const char* url) override { return held.count(url) != 0; }
+    std::map<std::string, std::string> names;
+    std::set<std::string> held;
+    std::vector<std::string> asked;
+};
+
+TEST_F(Translator, RelativeLinksOpenExactlyTheMappedFile) {
+    settings.fileProtocolType = 1;
+    KnownQueries queries;
+    queries.names["http://rel.test/sub/deep/search.cgi?q=1"] = ".htm";
+    queries.names["http://rel.test/find.cgi?cat=nabe&sort=new"] = ".htm";
+    queries.names["http://rel.test/sub/pic.cgi?n=2"] = ".png";
+    const std::string page = "http$\\rel.test\\sub\\deep\\index.html";
+    translator.SetLinkTargets(&queries, "http://rel.test/sub/deep/index.html");
+    struct Case {
+        const char* link;
+        const char* url;  // what the browser would have fetched
+        const char* tag;
+    } cases[] = {
+        {"http://rel.test/sub/deep/a%20b.html", "http://rel.test/sub/deep/a%20b.html", "a"},
+        {"a%20b.html#x", "http://rel.test/sub/deep/a%20b.html", "a"},
+        {"/sub/deep/a%20b.html", "http://rel.test/sub/deep/a%20b.html", "a"},
+        {"../x%25y/100%.html", "http://rel.test/sub/x%25y/100%.html", "a"},
+        {"search.cgi?q=1", "http://rel.test/sub/deep/search.cgi?q=1.htm", "a"},
+        {"/find.cgi?cat=nabe&amp;sort=new", "http://rel.test/find.cgi?cat=nabe&sort=new.htm", "a"},
+        {"../pic.cgi?n=2", "http://rel.test/sub/pic.cgi?n=2.png", "img"},
+        {"unknown.cgi?z", "http://rel.test/sub/deep/unknown.cgi?z.html", "a"},
+        {"unknown.cgi?p", "http://rel.test/sub/deep/unknown.cgi?p.gif", "img"},
+    };
+    for (const Case& c : cases) {
+        std::string tag = std::string("<") + c.tag + (c.tag[0] == 'a' ? " href=\"" : " src=\"") + c.link + "\">";
+        std::string out = Run(tag, TRUE, "http://rel.test/", ("C:\\Web\\" + page).c_str());
+        char local[kUrlBufferSize];
+        UrlToLocalPath(c.url, local, sizeof local, settings);
+        EXPECT_EQ(local, BrowserTarget(page, FirstValue(out))) << c.link << " -> " << out;
+    }
+    EXPECT_EQ("http://rel.test/sub/deep/search.cgi?q=1", queries.asked.at(0));
+    translator.SetLinkTargets(nullptr, nullptr);
+    EXPECT_EQ("<a href=\"search.cgi$3fq=1.html\">", Run("<a href=\"search.cgi?q=1\">", TRUE, "http://rel.test/",
+                                                       ("C:\\Web\\" + page).c_str()));
 }
 
 }  // namespace

@@ -116,14 +116,17 @@ inline std::string LocalTarget(const std::string& pagePath, const std::string& l
     return pagePath.substr(0, pagePath.rfind('\\') + 1) + link;
 }
 
-// Creates and commits a cache entry for url holding data.
-inline bool PutInCache(const std::string& url, const std::string& data, const char* ext, const FILETIME& modified) {
+// Creates and commits a cache entry for url holding data, with the
+// response headers given.
+inline bool PutInCache(const std::string& url, const std::string& data, const char* ext, const FILETIME& modified,
+                       const std::string& headers = std::string()) {
     char file[MAX_PATH];
     if (!CreateUrlCacheEntryA(url.c_str(), (DWORD)data.size(), ext, file, 0)) return false;
     if (!WriteAll(file, data)) return false;
     FILETIME none = {0, 0};
-    return CommitUrlCacheEntryA(url.c_str(), file, none, modified, NORMAL_CACHE_ENTRY, nullptr, 0, ext, nullptr) !=
-           FALSE;
+    return CommitUrlCacheEntryA(url.c_str(), file, none, modified, NORMAL_CACHE_ENTRY,
+                                headers.empty() ? nullptr : (LPBYTE)headers.c_str(), (DWORD)headers.size(), ext,
+                                nullptr) != FALSE;
 }
 
 // Runs zvtorsel.exe from the test's own folder and waits up to two minutes:

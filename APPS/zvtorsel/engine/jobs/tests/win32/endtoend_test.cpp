@@ -30,8 +30,9 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void PutInCache(const std::string& url, const std::string& data, const char* ext, ULONGLONG time) {
-    ASSERT_TRUE(diskkit::PutInCache(url, data, ext, MakeTime(time))) << url;
+void PutInCache(const std::string& url, const std::string& data, const char* ext, ULONGLONG time,
+                const std::string& headers = std::string()) {
+    ASSERT_TRUE(diskkit::PutInCache(url, data, ext, MakeTime(time), headers)) << url;
 }
 
 void ListFiles(const std::string& folder, std::vector<std::string>& out) {
@@ -275,6 +276,77 @@ TEST_F(EndToEnd, WriteBackRestoresOriginalsIntoTheCacheAndRenameOldKeepsTheOldFi
     std::string site = folder + "http$\\wb.zvtest\\";
     EXPECT_EQ("GIF-B", ReadAll(site + "a.gif"));
     EXPECT_EQ("GIF-A", ReadAll(site + "a_03405.gif"));
+}
+
+TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore) {
+    const std::string page =
+        "<html><head><link rel=\"stylesheet\" href=\"css/site.css\"></head>\n"
+        "<body><div style=\"background:url(img/d.gif)\">x</div>\n"
+        "<a href=\"find.cgi?cat=nabe&amp;sort=new\">find</a></body></html>\n";
+    const std::string sheet = "body { background: url(../img/bg.gif) }\r\np { background: url(/img/never.gif) }\r\n";
+    // 土鍋の検索結果 in EUC-JP, too short for the judge, declared by header and META.
+    const std::string found =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">"
+        "<title>\xc5\xda\xc6\xe9\xa4\xce\xb8\xa1\xba\xf7\xb7\xeb\xb2\xcc</title></head></html>\n";
+    const std::string gif = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+    PutInCache("http://css.zvtest/", page, "html", T0);
+    PutInCache("http://css.zvtest/css/site.css", sheet, "css", T0);
+    PutInCache("http://css.zvtest/img/bg.gif", gif, "gif", T0);
+    PutInCache("http://css.zvtest/img/d.gif", gif, "gif", T0);
+    PutInCache("http://css.zvtest/find.cgi?cat=nabe&sort=new", found, "htm", T0,
+               "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=EUC-JP\r\n\r\n");
+    settings.xlatRebuild = 1;
+    struct RelativeLinks {
+        int saved = MappingSettings::Process().fileProtocolType;
+        RelativeLinks() { MappingSettings::Process().fileProtocolType = 1; }
+        ~RelativeLinks() { MappingSettings::Process().fileProtocolType = saved; }
+    } relative;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    std::string site = folder + "http$\\css.zvtest\\";
+    std::string index = ReadAll(site + "index.html");
+    std::string css = ReadAll(site + "css\\site.css");
+    EXPECT_EQ(0u, css.size() % 512);
+    EXPECT_EQ(0u, css.find("body { background: url(\"../img/bg.gif\") }\r\np { background: url(/img/never.gif) }\r\n"))
+        << css.substr(0, 200);
+    EXPECT_NE(std::string::npos, index.find("<div style=\"background:url('img/d.gif')\">"));
+    EXPECT_NE(std::string::npos, index.find("<link rel=\"stylesheet\" href=\"css/site.css\">"));
+    // The query link names the file the mapping wrote, as a browser resolves it.
+    EXPECT_NE(std::string::npos, index.find("<a href=\"find.cgi$3fcat=nabe%26sort=new.htm\">")) << index.substr(0, 600);
+    EXPECT_TRUE(FileExists(site + "find.cgi$3fcat=nabe&sort=new.htm"));
+    std::string query = ReadAll(site + "find.cgi$3fcat=nabe&sort=new.htm");
+    EXPECT_NE(std::string::npos, query.find("\x93\x79\x93\xe7\x82\xcc\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca"));
+    EXPECT_NE(std::string::npos, query.find("charset=SHIFT_JIS"));
+
+    // A fresh tree sees the translated sheet; the write-back gives the cache its bytes.
+    ClearCache();
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        int f = -1, i = -1, n = 0;
+        ASSERT_TRUE(jobs.rebuild.FindByUrl("http://css.zvtest/css/site.css", &f, &i, &n));
+        TreeItem* item = jobs.model.Item(f, i);
+        EXPECT_TRUE(item->flags & ITEM_TRANSLATED);
+        EXPECT_EQ(sheet.size(), item->size);
+        jobs.rebuild.ToggleMarks(f, -1, MARK_C, MARK_C, false);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    char file[1024];
+    ASSERT_TRUE(cache.GetLocalFile("http://css.zvtest/css/site.css", file, sizeof(file)));
+    EXPECT_EQ(sheet, ReadAll(file));
+    CRebuildJobs again(settings, files, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    // The picture the sheet names but nobody cached becomes a ghost URL to load.
+    ASSERT_EQ(1, AnalyzeLinks(again.cache, again.cache.root, -1));
+    int f = -1, i = -1, n = 0;
+    ASSERT_TRUE(again.cache.FindByUrl("http://css.zvtest/img/never.gif", &f, &i, &n));
+    EXPECT_TRUE(again.model.Item(f, i)->IsGhost());
+    ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
+    EXPECT_EQ(sheet, ReadAll(site + "css\\site.css"));
+    EXPECT_EQ(found, ReadAll(site + "find.cgi$3fcat=nabe&sort=new.htm"));
 }
 
 TEST_F(EndToEnd, DeletesOnDiskAndInTheCacheFollowTheAnswer) {
