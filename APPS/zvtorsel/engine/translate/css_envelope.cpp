@@ -14,29 +14,14 @@ static_assert(sizeof kCssHeaderLine - 1 == kCssHeaderLength, "header line");
 const size_t kTrailerOrgSize = 23;
 const size_t kTrailerXlatBlk = 43;
 const size_t kTrailerOrgBlk = 62;
-const size_t kFieldDigits = 10;
 const size_t kBlockSeparator = kCssHeaderOffsetFromBlock;  // "\r\n" behind the sheet
-
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool ReadField(const char* p, long long* value) {
-    long long v = 0;
-    for (size_t i = 0; i < kFieldDigits; ++i) {
-        if (!IsDigit(p[i])) return false;
-        v = v * 10 + (p[i] - '0');
-    }
-    *value = v;
-    return true;
-}
 
 // The trailer as written for digits 0: the pattern every file must match,
 // digit for digit.
 bool MatchesTrailer(const char* p) {
     char pattern[kCssTrailerLength + 1];
     snprintf(pattern, sizeof pattern, kTrailerFormat, 0ul, 0ul, 0ul);
-    for (size_t i = 0; i < kCssTrailerLength; ++i)
-        if (IsDigit(pattern[i]) ? !IsDigit(p[i]) : p[i] != pattern[i]) return false;
-    return true;
+    return MatchesEnvelopePattern(p, pattern, kCssTrailerLength);
 }
 
 int Base64Value(char c) {
@@ -107,9 +92,9 @@ size_t CssEncodedLength(size_t length) {
 
 bool ParseCssTrailer(const char* trailer, EnvelopeHeader* header) {
     header->version = 0;
-    return MatchesTrailer(trailer) && ReadField(trailer + kTrailerOrgSize, &header->orgSize) &&
-           ReadField(trailer + kTrailerXlatBlk, &header->xlatBlk) &&
-           ReadField(trailer + kTrailerOrgBlk, &header->orgBlk);
+    return MatchesTrailer(trailer) && ReadEnvelopeField(trailer + kTrailerOrgSize, &header->orgSize) &&
+           ReadEnvelopeField(trailer + kTrailerXlatBlk, &header->xlatBlk) &&
+           ReadEnvelopeField(trailer + kTrailerOrgBlk, &header->orgBlk);
 }
 
 bool ParseCssEnvelope(const char* data, size_t length, EnvelopeHeader* header) {
@@ -119,8 +104,7 @@ bool ParseCssEnvelope(const char* data, size_t length, EnvelopeHeader* header) {
     if (xlat + kBlockSeparator + kCssHeaderLength + kCssTrailerLength > length) return false;
     const char* head = data + xlat + kBlockSeparator;
     if (data[xlat] != '\r' || data[xlat + 1] != '\n') return false;
-    for (size_t i = 0; i < kCssHeaderLength; ++i)
-        if (IsDigit(kCssHeaderLine[i]) ? !IsDigit(head[i]) : head[i] != kCssHeaderLine[i]) return false;
+    if (!MatchesEnvelopePattern(head, kCssHeaderLine, kCssHeaderLength)) return false;
     header->version = (head[66] - '0') * 100 + (head[68] - '0') * 10 + (head[69] - '0');
     return true;
 }

@@ -306,26 +306,8 @@ void CHtmlTranslator::AttributeText(BlockWriter& out, const char* p, const char*
 }
 
 BOOL CHtmlTranslator::LoadStyleSheet(const char* path, BOOL convert, const char* contentType) {
-    if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
-    m_convertedValid = false;
-    m_scanPointer = nullptr;
-    m_convertedLength = 0;
-    long total = ReadIntoBuffer(path);
-    if (total <= 0) return FALSE;
-    size_t offset, contentLength;
-    switch (LocateCssContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
-        case kBrokenEnvelope:
-            return FALSE;
-        case kOriginalBlock:
-            m_hasOriginal = TRUE;
-            break;
-        case kPlainHtml:
-        case kTranslatedBlock:
-            break;
-    }
-    m_content = m_fileBuffer + offset;
-    m_sourceLength = (long)contentLength;
-    m_content[m_sourceLength] = 0;
+    if (!ReadContent(path, convert, true)) return FALSE;
+    size_t contentLength = (size_t)m_sourceLength;
     m_sheetLoaded = true;
     if (!convert) return TRUE;
 

@@ -37,7 +37,9 @@ const size_t kOriginalMarkerEnd = kTranslatedBlockOffset + kOriginalMarkerLength
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool ReadField(const char* p, long long* value) {
+}  // namespace
+
+bool ReadEnvelopeField(const char* p, long long* value) {
     long long v = 0;
     for (size_t i = 0; i < kFieldDigits; ++i) {
         if (!IsDigit(p[i])) return false;
@@ -47,18 +49,21 @@ bool ReadField(const char* p, long long* value) {
     return true;
 }
 
-}  // namespace
+bool MatchesEnvelopePattern(const char* text, const char* pattern, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (IsDigit(pattern[i]) ? !IsDigit(text[i]) : text[i] != pattern[i]) return false;
+    }
+    return true;
+}
 
 bool ParseEnvelopeHeader(const char* data, size_t length, EnvelopeHeader* header) {
     if (length < kEnvelopeLineLength) return false;
-    for (size_t i = 0; i < kEnvelopeLineLength; ++i) {
-        if (IsDigit(kHeaderLine[i]) ? !IsDigit(data[i]) : data[i] != kHeaderLine[i]) return false;
-    }
+    if (!MatchesEnvelopePattern(data, kHeaderLine, kEnvelopeLineLength)) return false;
     if (length < kOrgBlkOffset + kFieldDigits) return false;
     header->version = (data[69] - '0') * 100 + (data[71] - '0') * 10 + (data[72] - '0');
-    return ReadField(data + kOrgSizeOffset, &header->orgSize) &&
-           ReadField(data + kXlatBlkOffset, &header->xlatBlk) &&
-           ReadField(data + kOrgBlkOffset, &header->orgBlk);
+    return ReadEnvelopeField(data + kOrgSizeOffset, &header->orgSize) &&
+           ReadEnvelopeField(data + kXlatBlkOffset, &header->xlatBlk) &&
+           ReadEnvelopeField(data + kOrgBlkOffset, &header->orgBlk);
 }
 
 ContentLocation LocateContent(const char* data, size_t length, size_t* offset,

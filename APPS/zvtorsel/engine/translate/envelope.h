@@ -27,6 +27,13 @@ struct EnvelopeHeader {
 // translated.
 bool ParseEnvelopeHeader(const char* data, size_t length, EnvelopeHeader* header);
 
+// The field readers of both envelopes (pages and style sheets).
+// A field of ten decimal digits; false when one is not a digit.
+bool ReadEnvelopeField(const char* p, long long* value);
+// True when the length bytes of text match pattern, a digit of the pattern
+// standing for any digit.
+bool MatchesEnvelopePattern(const char* text, const char* pattern, size_t length);
+
 // Where LoadHtml finds the content to work on. Result of LocateContent.
 enum ContentLocation {
     kPlainHtml,        // no readable envelope: the whole file is the content

@@ -3,6 +3,7 @@
 #include <new>
 #include <string.h>
 
+#include "translate/css_envelope.h"
 #include "translate/declared_charset.h"
 #include "translate/envelope.h"
 #include "zvjcode.h"
@@ -123,29 +124,26 @@ long CHtmlTranslator::ReadIntoBuffer(const char* path) {
     return (long)total;
 }
 
-BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
+BOOL CHtmlTranslator::ReadContent(const char* path, BOOL convert, bool styleSheet) {
     if (!m_fileBuffer || (convert && !m_converted)) return FALSE;
     m_convertedValid = false;
     m_scanPointer = nullptr;
     m_convertedLength = 0;
     long total = ReadIntoBuffer(path);
     if (total <= 0) return FALSE;
-
     size_t offset, contentLength;
-    switch (LocateContent(m_fileBuffer, (size_t)total, &offset, &contentLength)) {
-    case kBrokenEnvelope:
-        return FALSE;
-    case kOriginalBlock:
-        m_hasOriginal = TRUE;
-        break;
-    case kPlainHtml:
-    case kTranslatedBlock:
-        break;
-    }
+    ContentLocation where = styleSheet ? LocateCssContent(m_fileBuffer, (size_t)total, &offset, &contentLength)
+                                       : LocateContent(m_fileBuffer, (size_t)total, &offset, &contentLength);
+    if (where == kBrokenEnvelope) return FALSE;
+    if (where == kOriginalBlock) m_hasOriginal = TRUE;
     m_content = m_fileBuffer + offset;
     m_sourceLength = (long)contentLength;
     m_content[m_sourceLength] = 0;
+    return TRUE;
+}
 
+BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* contentType) {
+    if (!ReadContent(path, convert, false)) return FALSE;
     if (!convert) return TRUE;
     int code = DecideTextCode(m_content, (size_t)m_sourceLength, CharsetOfContentType(contentType),
                               CharsetOfMeta(m_content, (size_t)m_sourceLength));

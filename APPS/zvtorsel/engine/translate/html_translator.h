@@ -153,6 +153,9 @@ private:
     // Reads path whole into the file buffer (terminated); the bytes read,
     // or -1 when it could not be read.
     long ReadIntoBuffer(const char* path);
+    // Reads a page or a style sheet and finds what to work on: the original
+    // inside an envelope, else the whole file. FALSE for a broken envelope.
+    BOOL ReadContent(const char* path, BOOL convert, bool styleSheet);
     // The local address of linkText (a link as written, "/" already
     // replaced by the site root; it may gain "index.html") into out.
     void LocalAddress(char* linkText, bool picture, const char* rebuildFolder, const char* siteRoot,
