@@ -106,6 +106,15 @@ zv_start_wine() {
         </dev/null >>"$BUILD/$1/wineboot.log" 2>&1 ||
         zv_fail "setting the test settings of build/$1's prefix" "$BUILD/$1/wineboot.log"
     : >"$WINEPREFIX/.zv-test-prefix"
+    # Wine ends the desktop process when no program uses it, and a test
+    # without a display would then start it again without one, leaving every
+    # later window of the prefix without a driver: a program of ours holds
+    # the desktop until the wineserver ends.
+    keeper="$BUILD/$1/bin/zv_desktop_keeper.exe"
+    if [ -f "$keeper" ]; then
+        (cd "$BUILD/$1/bin" && DISPLAY=${2:-} WINEDEBUG=-all "$(zv_wine_loader "$1")" ./zv_desktop_keeper.exe \
+            </dev/null >/dev/null 2>&1 &)
+    fi
 }
 
 zv_stop_wine() {
