@@ -40,6 +40,9 @@ public:
     void AddCache2(const std::string& folder);
     // A Chromium blockfile cache folder: "index", "data_N" and "f_" files.
     void AddBlockfile(const std::string& folder);
+    // A Mozilla disk cache (version 1) folder: "_CACHE_MAP_", the block
+    // files "_CACHE_00N_" and the separate files below it.
+    void AddMozillaCache(const std::string& folder);
     // A warning row of the opener (what it found and could not read).
     void Note(const std::string& where, UINT message) { AddDamage(where, message); }
     size_t CacheCount() const { return caches_; }
