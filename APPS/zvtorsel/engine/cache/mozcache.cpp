@@ -407,7 +407,7 @@ void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& b
     Search();
     bool searched = entries_.size() > named;
     if (!mapUsed_ || !mapTruthful_ || searched) {
-        mapUsed_ = false;  // from here: whether the map alone told everything
+        mapUsed_ = false;
         Note(MozCacheDamage::MAP_UNUSED, "_CACHE_MAP_");
     }
     if (!named) version_ = 0;

@@ -71,6 +71,7 @@ public:
     void Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
                const SeparateFile& separate);
 
+    // Whether the map was sound and named every entry the block files hold.
     bool MapUsed() const { return mapUsed_; }
     DWORD Version() const { return version_; }
     const std::vector<MozCacheEntry>& Entries() const { return entries_; }
