@@ -333,8 +333,12 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         record.lastModified = BodyTime(entry.head, record.stored);
         record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
+        // A body in a block file is decoded from the bytes read already.
         const BYTE* stored = nullptr;
-        if (!record.encoding.empty() && record.bodyLength && StoredBody(record, body)) stored = body.data();
+        if (!record.encoding.empty() && record.bodyLength) {
+            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '0'].data() + entry.bodyOffset;
+            else if (StoredBody(record, body)) stored = body.data();
+        }
         Take(std::move(record), entry.head.status, entry.head.location, stored);
     }
 }
@@ -377,8 +381,14 @@ bool CBrowserCacheStore::GetLocalFile(const char* url, char* out, DWORD cap) {
 }
 
 bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out) {
-    std::vector<BYTE> file;
-    if (!files_->ReadFile(record.localFile, file)) return false;
+    // Block files hold thousands of bodies: the last one read is kept.
+    std::lock_guard<std::mutex> hold(lastFileLock_);
+    if (record.localFile != lastFilePath_) {
+        lastFilePath_.clear();
+        if (!files_->ReadFile(record.localFile, lastFile_)) return false;
+        lastFilePath_ = record.localFile;
+    }
+    const std::vector<BYTE>& file = lastFile_;
     if (record.sparse) {
         std::vector<SimpleSparseRange> ranges;
         if (!ParseSimpleSparse(file.data(), file.size(), ranges)) return false;

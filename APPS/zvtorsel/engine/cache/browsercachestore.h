@@ -6,6 +6,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,9 @@ private:
 
     std::string folder_;
     std::unique_ptr<ICacheFileReader> files_;
+    std::mutex lastFileLock_;
+    std::string lastFilePath_;
+    std::vector<BYTE> lastFile_;
     std::vector<Record> records_;
     std::map<std::string, size_t> byUrl_;
     size_t caches_ = 0;

@@ -49,12 +49,14 @@ public:
         return e;
     }
 
-    // Puts bytes into free blocks of a block file; the location word.
+    // Puts bytes into free blocks of a block file; the location word, 0
+    // when the bitmap has no room left.
     DWORD Place(int number, const std::vector<BYTE>& bytes) {
         std::vector<BYTE>& file = blocks_[number - 1];
         size_t size = BlockSize(number);
         size_t count = bytes.empty() ? 1 : (bytes.size() + size - 1) / size;
         size_t first = next_[number - 1];
+        if (first + count > Bitmap(number) * 8) return 0;
         next_[number - 1] += count;
         size_t at = Bitmap(number) + first * size;
         // The browser writes no padding after the last block's bytes.
@@ -77,22 +79,22 @@ public:
         DWORD data = 0;
         if (!body.empty()) {
             int file = o.dataFile >= 0 ? o.dataFile : FileFor(body.size());
-            if (file == 0) {
+            if (file) data = Place(file, body);
+            if (!data) {
                 files_[MozCacheSeparateName(hash, 'd', o.generation, Nested())] = body;
                 data = 0x80000000u | ((DWORD)((body.size() + 1023) / 1024) << 8) | (DWORD)o.generation;
-            } else {
-                data = Place(file, body);
             }
         }
-        DWORD metaAt;
-        if (o.metaFile == 0) {
-            files_[MozCacheSeparateName(hash, 'm', o.generation, Nested())] = Entry(key, meta, (DWORD)body.size(), o, 0);
-            metaAt = 0x80000000u | (DWORD)o.generation;
-        } else {
+        DWORD metaAt = 0;
+        if (o.metaFile) {
             size_t size = BlockSize(o.metaFile);
             size_t count = (Entry(key, meta, 0, o, 0).size() + size - 1) / size;
             DWORD self = 0x80000000u | ((DWORD)o.metaFile << 28) | ((DWORD)(count - 1) << 24) | (DWORD)next_[o.metaFile - 1];
             metaAt = Place(o.metaFile, Entry(key, meta, (DWORD)body.size(), o, self));
+        }
+        if (!metaAt) {
+            files_[MozCacheSeparateName(hash, 'm', o.generation, Nested())] = Entry(key, meta, (DWORD)body.size(), o, 0);
+            metaAt = 0x80000000u | (DWORD)o.generation;
         }
         records_.push_back({hash, data, metaAt});
     }
@@ -104,10 +106,14 @@ public:
         for (int i = 0; i < 3; ++i)
             if (blocks_[i].size() > Bitmap(i + 1)) out[std::string("_CACHE_00") + char('1' + i) + "_"] = blocks_[i];
         const size_t buckets = 32;
-        size_t perBucket = oldMap ? 256 : 32;
-        while (!oldMap && perBucket * buckets < records_.size() * 2) perBucket *= 2;
         std::vector<std::vector<Record>> bucket(buckets);
-        for (const Record& r : records_) bucket[r.hash % buckets].push_back(r);
+        size_t fullest = 0;
+        for (const Record& r : records_) {
+            bucket[r.hash % buckets].push_back(r);
+            if (bucket[r.hash % buckets].size() > fullest) fullest = bucket[r.hash % buckets].size();
+        }
+        size_t perBucket = oldMap ? 256 : 32;
+        while (!oldMap && perBucket < fullest) perBucket *= 2;
         std::vector<BYTE> map;
         for (DWORD v : {version_, (DWORD)0, (DWORD)records_.size(), (DWORD)dirty, (DWORD)(perBucket * buckets)})
             PutBe32(map, v);
