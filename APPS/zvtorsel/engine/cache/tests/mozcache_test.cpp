@@ -443,3 +443,25 @@ TEST(MozCacheDamage, CutOverwrittenAndLoopingFilesGiveWarningsNotCrashes) {
     EXPECT_TRUE(HasDamage(b.reader, MozCacheDamage::BAD_ENTRY));
     EXPECT_EQ(3u, b.reader.Entries().size());
 }
+
+TEST(MozCacheStore, BodiesOfOneBlockFileAreCopiedWithOneReadOfIt) {
+    struct CountingFiles : MemoryFiles {
+        std::map<std::string, int>* reads;
+        bool ReadFile(const std::string& path, std::vector<BYTE>& out) override {
+            ++(*reads)[path];
+            return MemoryFiles::ReadFile(path, out);
+        }
+    };
+    const std::string gzipHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n";
+    MozCacheWriter w;
+    for (int i = 0; i < 50; ++i)
+        w.Add("HTTP:http://r.example/" + std::to_string(i), gzipHead, Gzip(std::string(2000 + i, 'r')));
+    std::map<std::string, int> reads;
+    std::unique_ptr<CountingFiles> files(new CountingFiles);
+    files->reads = &reads;
+    for (const auto& f : w.Build()) files->files["C:\\m\\" + f.first] = f.second;
+    CBrowserCacheStore store("C:\\m\\", std::move(files));
+    store.AddMozillaCache("C:\\m\\");
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(std::string(2000 + i, 'r'), Body(store, "http://r.example/" + std::to_string(i)));
+    EXPECT_EQ(2, reads["C:\\m\\_CACHE_001_"]);  // listing, then copying
+}
