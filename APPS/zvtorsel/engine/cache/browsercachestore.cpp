@@ -10,6 +10,7 @@
 #include "cache/cache2.h"
 #include "cache/cachekeys.h"
 #include "cache/contentdecode.h"
+#include "cache/mozcache.h"
 #include "cache/simplecache.h"
 
 namespace {
@@ -276,6 +277,72 @@ void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
     }
 }
 
+void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
+    ++caches_;
+    std::vector<BYTE> map;
+    bool hasMap = files_->ReadFile(folder + "_CACHE_MAP_", map);
+    std::map<int, std::vector<BYTE>> blocks;
+    for (int number = 1; number <= 3; ++number) {
+        char name[16];
+        snprintf(name, sizeof name, "_CACHE_00%d_", number);
+        if (!files_->ReadFile(folder + name, blocks[number])) blocks.erase(number);
+    }
+    if (!hasMap && blocks.empty()) {
+        AddDamage(folder + "_CACHE_MAP_", IDS_WARN_CACHE_UNREADABLE);
+        return;
+    }
+    ICacheFileReader& files = *files_;
+    CMozCacheReader reader;
+    reader.Parse(
+        hasMap ? map.data() : nullptr, map.size(),
+        [&blocks](int number) -> const std::vector<BYTE>* {
+            auto found = blocks.find(number);
+            return found == blocks.end() ? nullptr : &found->second;
+        },
+        [&files, &folder](const std::string& name, ULONGLONG* size) { return files.FileSize(folder + name, size); },
+        [&files, &folder](const std::string& name, std::vector<BYTE>& out) { return files.ReadFile(folder + name, out); });
+    for (const MozCacheDamage& d : reader.Damage()) {
+        UINT message = d.kind == MozCacheDamage::MISSING_FILE ? IDS_WARN_CACHE_BODY_MISSING
+                       : d.kind == MozCacheDamage::MAP_UNUSED ? IDS_WARN_CACHE_MAP_UNUSED
+                       : d.kind == MozCacheDamage::NEWER      ? IDS_WARN_CACHE_NEWER_FORMAT
+                                                              : IDS_WARN_CACHE_ENTRY_DAMAGED;
+        AddDamage(folder + d.where + (d.url.empty() ? "" : " " + d.url), message);
+    }
+    if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
+    std::vector<BYTE> body;
+    for (const MozCacheEntry& entry : reader.Entries()) {
+        if (entry.url.empty()) continue;
+        if (!entry.hasHead) {
+            AddDamage(folder + entry.where + " " + entry.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            continue;
+        }
+        if (entry.place == MozCacheEntry::BODY_UNKNOWN) {
+            AddDamage(folder + entry.where + " " + entry.url, IDS_WARN_CACHE_BODY_UNPLACED);
+            continue;
+        }
+        Record record;
+        record.url = entry.url;
+        record.localFile = folder + (entry.place == MozCacheEntry::BODY_EMPTY ? entry.where.substr(0, entry.where.find(' '))
+                                                                             : entry.bodyFile);
+        record.bodyOffset = entry.bodyOffset;
+        record.bodyLength = entry.dataSize;
+        record.head = entry.head.head;
+        record.contentType = entry.head.contentType;
+        record.encoding = entry.head.contentEncoding;
+        record.stored = Value(UnixSecondsToFileTime(entry.lastModified));
+        record.lastModified = BodyTime(entry.head, record.stored);
+        record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
+        if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
+        // A body in a block file is decoded from the bytes read already.
+        const BYTE* stored = nullptr;
+        if (!record.encoding.empty() && record.bodyLength) {
+            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '0'].data() + entry.bodyOffset;
+            else if (StoredBody(record, body)) stored = body.data();
+        }
+        Take(std::move(record), entry.head.status, entry.head.location, stored);
+    }
+}
+
 void CBrowserCacheStore::Emit(UrlCacheEntry& entry) const {
     const Record& r = records_[walk_];
     entry.sourceUrl = r.url.c_str();
@@ -314,8 +381,14 @@ bool CBrowserCacheStore::GetLocalFile(const char* url, char* out, DWORD cap) {
 }
 
 bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out) {
-    std::vector<BYTE> file;
-    if (!files_->ReadFile(record.localFile, file)) return false;
+    // Block files hold thousands of bodies: the last one read is kept.
+    std::lock_guard<std::mutex> hold(lastFileLock_);
+    if (record.localFile != lastFilePath_) {
+        lastFilePath_.clear();
+        if (!files_->ReadFile(record.localFile, lastFile_)) return false;
+        lastFilePath_ = record.localFile;
+    }
+    const std::vector<BYTE>& file = lastFile_;
     if (record.sparse) {
         std::vector<SimpleSparseRange> ranges;
         if (!ParseSimpleSparse(file.data(), file.size(), ranges)) return false;

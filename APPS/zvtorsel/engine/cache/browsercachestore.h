@@ -6,6 +6,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     void AddCache2(const std::string& folder);
     // A Chromium blockfile cache folder: "index", "data_N" and "f_" files.
     void AddBlockfile(const std::string& folder);
+    // A Mozilla disk cache (version 1) folder: "_CACHE_MAP_", the block
+    // files "_CACHE_00N_" and the separate files below it.
+    void AddMozillaCache(const std::string& folder);
     // A warning row of the opener (what it found and could not read).
     void Note(const std::string& where, UINT message) { AddDamage(where, message); }
     size_t CacheCount() const { return caches_; }
@@ -89,6 +93,9 @@ private:
 
     std::string folder_;
     std::unique_ptr<ICacheFileReader> files_;
+    std::mutex lastFileLock_;
+    std::string lastFilePath_;
+    std::vector<BYTE> lastFile_;
     std::vector<Record> records_;
     std::map<std::string, size_t> byUrl_;
     size_t caches_ = 0;

@@ -1,5 +1,5 @@
-// Listing a Chromium simple cache and a Firefox cache2 folder of 20,000
-// entries each (written by our writers) against a bare loop that reads every
+// Listing a Chromium simple cache, a Firefox cache2 folder and a Mozilla
+// disk cache of version 1 of 20,000 entries each (written by our writers) against a bare loop that reads every
 // file of the same folder once with ReadFile, in the same run, under Wine.
 // A quarter of the bodies is gzip-encoded, so listing decodes them for
 // their size. Usage: browsercache_bench.exe [entries]   (default 20000)
@@ -13,6 +13,7 @@
 
 #include "cache/cachelisting.h"
 #include "cache/tests/browsercache_kit.h"
+#include "cache/tests/mozcache_writer.h"
 #include "cache/win32/cachefolder.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "tree/tests/testkit.h"
@@ -97,14 +98,15 @@ int main(int argc, char** argv) {
     GetTempPathA(sizeof temp, temp);
     std::string base = std::string(temp) + "zvbench_browsercache\\";
     diskkit::RemoveTree(base);
-    std::string simple = base + "Cache_Data\\", cache2 = base + "cache2\\";
-    for (const std::string& f : {base, simple, simple + "index-dir\\", cache2, cache2 + "entries\\"})
+    std::string simple = base + "Cache_Data\\", cache2 = base + "cache2\\", mozilla = base + "Cache\\";
+    for (const std::string& f : {base, simple, simple + "index-dir\\", cache2, cache2 + "entries\\", mozilla})
         CreateDirectoryA(f.substr(0, f.size() - 1).c_str(), nullptr);
     Write(simple + "index-dir\\the-real-index", Bytes("index"));
     const char plainHead[] = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nLast-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\n";
     const char gzipHead[] =
         "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\nLast-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\n";
     double start = Now();
+    MozCacheWriter mozillaWriter;
     for (int i = 0; i < entries; ++i) {
         std::string url = "https://bench" + std::to_string(i % 50) + ".example/d" + std::to_string(i % 300) + "/p" +
                           std::to_string(i) + ".html";
@@ -118,11 +120,18 @@ int main(int argc, char** argv) {
         std::string c2key = "O^partitionKey=%28https%2Cbench.example%29,:" + url;
         if (!Write(cache2 + "entries\\" + name, Cache2EntryFile(c2key, gzip ? gzipHead : plainHead, body, 4, 1000000000 + i)))
             return 1;
+        mozillaWriter.Add("HTTP:" + url, gzip ? gzipHead : plainHead, body);
     }
-    printf("wrote 2 x %d entries in %.1f s\n", entries, Now() - start);
+    for (const auto& f : mozillaWriter.Build()) {
+        std::string path = mozilla + f.first;
+        for (size_t at = path.find('\\', mozilla.size()); at != std::string::npos; at = path.find('\\', at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (!Write(path, f.second)) return 1;
+    }
+    printf("wrote 3 x %d entries in %.1f s\n", entries, Now() - start);
 
     int failures = 0;
-    for (const std::string& folder : {simple, cache2}) {
+    for (const std::string& folder : {simple, cache2, mozilla}) {
         unsigned long sum = 0;
         // One untimed pass of each first, so that both find the files in memory.
         ReadEveryFile(folder, &sum);

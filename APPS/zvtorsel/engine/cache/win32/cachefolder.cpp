@@ -90,6 +90,13 @@ struct Search {
             else found.unknown.push_back({folder + "index", IDS_WARN_CACHE_UNKNOWN});
             return;
         }
+        // A copied disk often keeps a Mozilla cache's block files without its map.
+        if ((Exists(folder + "_CACHE_MAP_") || Exists(folder + "_CACHE_001_") || Exists(folder + "_CACHE_002_") ||
+             Exists(folder + "_CACHE_003_")) &&
+            (chosen || SameNoCase(name, "Cache"))) {
+            found.mozilla.push_back(folder);
+            return;
+        }
         WIN32_FIND_DATAA d;
         HANDLE h = FindFirstFileA((folder + "*").c_str(), &d);
         if (h == INVALID_HANDLE_VALUE) return;
@@ -181,7 +188,7 @@ std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<C
     if (index->IndexCount() > 0) return std::unique_ptr<IUrlCache>(index.release());
 
     BrowserCacheFolders caches = FindBrowserCaches(folder);
-    if (caches.simple.empty() && caches.cache2.empty() && caches.blockfile.empty()) {
+    if (caches.simple.empty() && caches.cache2.empty() && caches.blockfile.empty() && caches.mozilla.empty()) {
         why = caches.unknown.empty() ? index->Damage() : caches.unknown;
         return nullptr;
     }
@@ -192,6 +199,7 @@ std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<C
     for (const std::string& simple : caches.simple) store->AddSimpleCache(simple);
     for (const std::string& cache2 : caches.cache2) store->AddCache2(cache2);
     for (const std::string& blockfile : caches.blockfile) store->AddBlockfile(blockfile);
+    for (const std::string& mozilla : caches.mozilla) store->AddMozillaCache(mozilla);
     for (const CacheDamage& unknown : caches.unknown) store->Note(unknown.where, unknown.message);
     return std::unique_ptr<IUrlCache>(store.release());
 }

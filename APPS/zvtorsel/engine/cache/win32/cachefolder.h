@@ -18,11 +18,14 @@ std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
 // The cache folders of today's browsers found in folder or below it: a
 // Chromium "Cache_Data" (simple) or "Cache" (blockfile) folder or any folder
 // above it (a profile, "User Data"), a Firefox "cache2" folder or the profile
-// above it. Several found caches are read into one store.
+// above it, and a Mozilla "Cache" folder of "_CACHE_00N_" block files (Firefox
+// 1 to 31, SeaMonkey, Gecko shells) or the profile above it. Several found
+// caches are read into one store.
 struct BrowserCacheFolders {
     std::vector<std::string> simple;  // Chromium simple caches, each ending with "\"
     std::vector<std::string> cache2;  // Firefox cache2 folders
     std::vector<std::string> blockfile;  // Chromium blockfile caches
+    std::vector<std::string> mozilla;    // Mozilla disk caches of version 1 ("Cache" of a Firefox 1-31 profile)
     // What was found and cannot be read (index files of other caches): one
     // path each, with the store's message for it.
     std::vector<CacheDamage> unknown;

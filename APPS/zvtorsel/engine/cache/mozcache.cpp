@@ -1,0 +1,423 @@
+#include "cache/mozcache.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const size_t kMapHeader = 276;           // version, sizes, dirty flag, 32 eviction ranks, 32 bucket counts
+const size_t kOldMapHeader = 4096;       // before Firefox 3 the header filled one bucket's space
+const size_t kOldRecordsPerBucket = 256;
+const size_t kBuckets = 32;
+const size_t kRecordSize = 16;
+const size_t kEntryHeader = 36;
+const size_t kMostBlocks = 4;             // blocks of one entry or body
+const size_t kLargestInBlocks = 16384;    // larger bodies go to a separate file
+const int kGenerationsTried = 16;         // of a separate body the search finds by its hash
+
+const DWORD kInitialized = 0x80000000u;
+const DWORD kSelectorMask = 0x30000000u;
+const DWORD kExtraBlocksMask = 0x03000000u;
+const DWORD kBlockNumberMask = 0x00ffffffu;
+const DWORD kGenerationMask = 0x000000ffu;
+
+DWORD Be32(const BYTE* p) { return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3]; }
+
+size_t BlockSize(int number) { return (size_t)256 << (2 * (number - 1)); }
+
+std::string Where(const char* file, size_t offset) {
+    char text[48];
+    snprintf(text, sizeof text, "%s (0x%lX)", file, (unsigned long)offset);
+    return text;
+}
+
+const char* BlockFileName(int number) {
+    static const char* const kNames[] = {"_CACHE_001_", "_CACHE_002_", "_CACHE_003_"};
+    return kNames[number - 1];
+}
+
+bool HasScheme(const std::string& url) {
+    size_t i = 0;
+    if (url.empty() || !((url[0] | 32) >= 'a' && (url[0] | 32) <= 'z')) return false;
+    while (i < url.size() && url[i] != ':') {
+        char c = url[i];
+        if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))
+            return false;
+        ++i;
+    }
+    return i < url.size();
+}
+
+void Mix(DWORD& a, DWORD& b, DWORD& c) {
+    a -= b; a -= c; a ^= (c >> 13);
+    b -= c; b -= a; b ^= (a << 8);
+    c -= a; c -= b; c ^= (b >> 13);
+    a -= b; a -= c; a ^= (c >> 12);
+    b -= c; b -= a; b ^= (a << 16);
+    c -= a; c -= b; c ^= (b >> 5);
+    a -= b; a -= c; a ^= (c >> 3);
+    b -= c; b -= a; b ^= (a << 10);
+    c -= a; c -= b; c ^= (b >> 15);
+}
+
+DWORD Le32(const BYTE* k) { return k[0] | ((DWORD)k[1] << 8) | ((DWORD)k[2] << 16) | ((DWORD)k[3] << 24); }
+
+}  // namespace
+
+DWORD MozCacheHash(const char* key, size_t size) {
+    const BYTE* k = (const BYTE*)key;
+    DWORD a = 0x9e3779b9u, b = a, c = 0;
+    size_t left = size;
+    while (left >= 12) {
+        a += Le32(k);
+        b += Le32(k + 4);
+        c += Le32(k + 8);
+        Mix(a, b, c);
+        k += 12;
+        left -= 12;
+    }
+    c += (DWORD)size;
+    // The last bytes: the lowest byte of c holds the length.
+    for (size_t i = left; i-- > 0;) {
+        if (i >= 8) c += (DWORD)k[i] << (8 * (i - 7));
+        else if (i >= 4) b += (DWORD)k[i] << (8 * (i - 4));
+        else a += (DWORD)k[i] << (8 * i);
+    }
+    Mix(a, b, c);
+    return c;
+}
+
+std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nested) {
+    char name[24];
+    if (nested)
+        snprintf(name, sizeof name, "%01X\\%02X\\%05X%c%02X", (unsigned)(hash >> 28), (unsigned)((hash >> 20) & 0xff),
+                 (unsigned)(hash & 0xfffff), type, (unsigned)(generation & 0xff));
+    else
+        snprintf(name, sizeof name, "%08X%c%02X", (unsigned)hash, type, (unsigned)(generation & 0xff));
+    return name;
+}
+
+std::string MozCacheKeyToUrl(const char* key, size_t size) {
+    std::string text(key, strnlen(key, size));
+    size_t start = 0;
+    while (start < text.size() && text[start] == '~') ++start;
+    size_t colon = text.find(':', start);
+    if (colon == std::string::npos || colon == start) return std::string();
+    // The client tag ("HTTP", "HTTP~1~0", "FTP") holds letters, digits, "-" and "~".
+    for (size_t i = start; i < colon; ++i) {
+        char c = text[i];
+        if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '~'))
+            return std::string();
+    }
+    std::string url = text.substr(colon + 1);
+    if (url.compare(0, 3, "id=") == 0) {
+        size_t uri = url.find("&uri=");
+        if (uri == std::string::npos) return std::string();
+        url.erase(0, uri + 5);
+    }
+    return HasScheme(url) ? url : std::string();
+}
+
+void CMozCacheReader::Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url) {
+    if (damage_.size() < kMaxDamageRows) damage_.push_back({kind, where, url});
+    else ++damageNotListed_;
+}
+
+size_t CMozCacheReader::BitmapSize(int number) const {
+    // Firefox 4 made the block files larger and gave each a bitmap of its own size.
+    if (version_ >= kMozCacheLatest) return (size_t)16384 >> (2 * (number - 1));
+    return 4096;
+}
+
+bool CMozCacheReader::Claim(int file, size_t first, size_t count) {
+    std::vector<bool>& blocks = claimed_[file - 1];
+    if (first + count > blocks.size()) blocks.resize(first + count, false);
+    for (size_t i = first; i < first + count; ++i)
+        if (blocks[i]) return false;
+    for (size_t i = first; i < first + count; ++i) blocks[i] = true;
+    return true;
+}
+
+bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, const std::string& where, MozCacheEntry& out) {
+    if (room < kEntryHeader) return false;
+    DWORD version = Be32(data);
+    if ((version >> 16) != 1 || (version & 0xffff) == 0 || (version & 0xffff) > 0xff) return false;
+    size_t keySize = Be32(data + 28);
+    size_t metaSize = Be32(data + 32);
+    if (keySize < 2 || keySize > room - kEntryHeader || metaSize > room - kEntryHeader - keySize) return false;
+    const char* key = (const char*)data + kEntryHeader;
+    if (strnlen(key, keySize) != keySize - 1) return false;
+    for (size_t i = 0; i + 1 < keySize; ++i)
+        if ((BYTE)key[i] < 0x20) return false;
+    if (!memchr(key, ':', keySize)) return false;
+    const char* meta = key + keySize;
+    if (metaSize && meta[metaSize - 1] != 0) return false;
+    size_t zeros = 0;
+    for (size_t i = 0; i < metaSize; ++i)
+        if (meta[i] == 0) ++zeros;
+    if (zeros % 2) return false;
+
+    out = MozCacheEntry();
+    out.version = version;
+    out.key.assign(key, keySize - 1);
+    out.url = MozCacheKeyToUrl(key, keySize - 1);
+    out.where = where;
+    out.fetchCount = Be32(data + 8);
+    out.lastFetched = Be32(data + 12);
+    out.lastModified = Be32(data + 16);
+    out.expiration = Be32(data + 20);
+    out.dataSize = Be32(data + 24);
+    for (size_t at = 0; at < metaSize;) {
+        const char* name = meta + at;
+        size_t nameLength = strlen(name);
+        const char* value = name + nameLength + 1;
+        size_t valueLength = strlen(value);
+        if (strcmp(name, "response-head") == 0) out.hasHead = ParseResponseHead(value, valueLength, out.head);
+        else if (strcmp(name, "request-method") == 0) out.requestMethod.assign(value, valueLength);
+        else if (strcmp(name, "charset") == 0) out.charset.assign(value, valueLength);
+        at += nameLength + valueLength + 2;
+    }
+    return true;
+}
+
+bool CMozCacheReader::ReadMap(const BYTE* map, size_t size) {
+    if (size < kMapHeader) return false;
+    version_ = Be32(map);
+    if ((version_ >> 16) != 1) return false;
+    bool dirty = Be32(map + 12) != 0;
+    size_t recordCount = Be32(map + 16);
+    size_t recordsAt, perBucket;
+    bool usageCounts;
+    if (size == kOldMapHeader + kBuckets * kOldRecordsPerBucket * kRecordSize) {
+        recordsAt = kOldMapHeader;
+        perBucket = kOldRecordsPerBucket;
+        usageCounts = false;
+    } else if (recordCount && recordCount % kBuckets == 0 && (size - kMapHeader) / kRecordSize >= recordCount) {
+        recordsAt = kMapHeader;
+        perBucket = recordCount / kBuckets;
+        usageCounts = true;
+    } else {
+        return false;
+    }
+    mapTruthful_ = !dirty;
+    for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+        size_t used = perBucket;
+        if (usageCounts) {
+            used = Be32(map + 148 + bucket * 4);
+            if (used > perBucket) {
+                mapTruthful_ = false;
+                used = perBucket;
+            }
+        }
+        for (size_t i = 0; i < used; ++i) {
+            const BYTE* record = map + recordsAt + (bucket * perBucket + i) * kRecordSize;
+            DWORD hash = Be32(record);
+            if (!hash && !usageCounts) continue;  // a free record of the old fixed map
+            ReadRecord(hash, Be32(record + 8), Be32(record + 12));
+        }
+    }
+    return true;
+}
+
+void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation) {
+    char record[32];
+    snprintf(record, sizeof record, "_CACHE_MAP_ (%08lX)", (unsigned long)hash);
+    if (!(metaLocation & kInitialized)) {
+        mapTruthful_ = false;
+        Note(MozCacheDamage::BAD_RECORD, record);
+        return;
+    }
+    MozCacheEntry entry;
+    int metaFile = (int)((metaLocation & kSelectorMask) >> 28);
+    if (metaFile == 0) {
+        std::vector<BYTE> bytes;
+        int generation = (int)(metaLocation & kGenerationMask);
+        std::string name = MozCacheSeparateName(hash, 'm', generation, version_ >= kMozCacheLatest);
+        if (!separateSeen_.insert(name).second) {
+            mapTruthful_ = false;
+            Note(MozCacheDamage::BAD_RECORD, record);
+            return;
+        }
+        if (!separate_(name, bytes)) {
+            Note(MozCacheDamage::MISSING_FILE, name);
+            return;
+        }
+        if (!ReadEntry(bytes.data(), bytes.size(), name, entry)) {
+            Note(MozCacheDamage::BAD_ENTRY, name);
+            return;
+        }
+    } else {
+        const std::vector<BYTE>* data = blocks_(metaFile);
+        size_t first = metaLocation & kBlockNumberMask;
+        size_t count = ((metaLocation & kExtraBlocksMask) >> 24) + 1;
+        size_t offset = BitmapSize(metaFile) + first * BlockSize(metaFile);
+        if (!data) {
+            Note(MozCacheDamage::MISSING_FILE, BlockFileName(metaFile));
+            return;
+        }
+        std::string where = Where(BlockFileName(metaFile), offset);
+        if (offset >= data->size()) {
+            Note(MozCacheDamage::BAD_RECORD, where);
+            return;
+        }
+        // The bitmap must say the blocks are in use; a map naming blocks
+        // twice (or a bitmap wiped) is not to be trusted.
+        const BYTE* bitmap = data->data();
+        for (size_t b = first; b < first + count; ++b) {
+            size_t word = (b / 32) * 4;
+            if (word + 4 > BitmapSize(metaFile) || !((Be32(bitmap + word) >> (b % 32)) & 1)) mapTruthful_ = false;
+        }
+        if (!Claim(metaFile, first, count)) {
+            mapTruthful_ = false;
+            Note(MozCacheDamage::BAD_RECORD, where);
+            return;
+        }
+        size_t room = data->size() - offset < count * BlockSize(metaFile) ? data->size() - offset
+                                                                         : count * BlockSize(metaFile);
+        if (!ReadEntry(data->data() + offset, room, where, entry)) {
+            Note(MozCacheDamage::BAD_ENTRY, where);
+            return;
+        }
+    }
+    if (entry.dataSize == 0) {
+        entries_.push_back(std::move(entry));
+        return;
+    }
+    int dataFile = (int)((dataLocation & kSelectorMask) >> 28);
+    if (!(dataLocation & kInitialized)) {
+        Note(MozCacheDamage::BAD_RECORD, record, entry.url);
+        return;
+    }
+    if (dataFile == 0) {
+        std::string name =
+            MozCacheSeparateName(hash, 'd', (int)(dataLocation & kGenerationMask), version_ >= kMozCacheLatest);
+        ULONGLONG size = 0;
+        if (!separateSize_(name, &size) || size < entry.dataSize) {
+            Note(MozCacheDamage::MISSING_FILE, name, entry.url);
+            return;
+        }
+        entry.place = MozCacheEntry::BODY_FILE;
+        entry.bodyFile = name;
+    } else {
+        const std::vector<BYTE>* data = blocks_(dataFile);
+        size_t first = dataLocation & kBlockNumberMask;
+        size_t count = ((dataLocation & kExtraBlocksMask) >> 24) + 1;
+        size_t offset = BitmapSize(dataFile) + first * BlockSize(dataFile);
+        if (!data) {
+            Note(MozCacheDamage::MISSING_FILE, BlockFileName(dataFile), entry.url);
+            return;
+        }
+        std::string where = Where(BlockFileName(dataFile), offset);
+        if (entry.dataSize > count * BlockSize(dataFile) || offset > data->size() ||
+            entry.dataSize > data->size() - offset || !Claim(dataFile, first, count)) {
+            Note(MozCacheDamage::BAD_RECORD, where, entry.url);
+            return;
+        }
+        entry.place = MozCacheEntry::BODY_BLOCK;
+        entry.bodyFile = BlockFileName(dataFile);
+        entry.bodyOffset = offset;
+    }
+    entries_.push_back(std::move(entry));
+}
+
+void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
+    entry.place = MozCacheEntry::BODY_UNKNOWN;
+    if (entry.dataSize <= kLargestInBlocks) return;
+    for (int generation = 1; generation <= kGenerationsTried; ++generation) {
+        for (bool nested : {true, false}) {
+            std::string name = MozCacheSeparateName(hash, 'd', generation, nested);
+            ULONGLONG size = 0;
+            if (separateSize_(name, &size) && size == entry.dataSize) {
+                entry.place = MozCacheEntry::BODY_FILE;
+                entry.bodyFile = name;
+                return;
+            }
+        }
+    }
+}
+
+bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block,
+                               MozCacheEntry& out) {
+    size_t blockSize = BlockSize(number);
+    size_t room = data.size() - at < kMostBlocks * blockSize ? data.size() - at : kMostBlocks * blockSize;
+    if (!ReadEntry(data.data() + at, room, Where(BlockFileName(number), at), out)) return false;
+    // An entry that gives its own location must be where it says.
+    DWORD self = Be32(data.data() + at + 4);
+    return !self || ((self & kInitialized) && (int)((self & kSelectorMask) >> 28) == number &&
+                     (self & kBlockNumberMask) == block);
+}
+
+void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
+    size_t blockSize = BlockSize(number);
+    // Without a map the format, and with it the bitmap's size, is unknown:
+    // the grid that holds more entries wins; of two alike the larger bitmap,
+    // whose grid the smaller one's also meets.
+    size_t best = mapUsed_ ? BitmapSize(number) : 0;
+    if (!best) {
+        size_t most = 0;
+        for (size_t bitmap : {(size_t)16384 >> (2 * (number - 1)), (size_t)4096}) {
+            size_t found = 0;
+            MozCacheEntry entry;
+            for (size_t at = bitmap; at < data.size(); at += blockSize)
+                if (SearchAt(number, data, at, (at - bitmap) / blockSize, entry)) ++found;
+            if (found > most || !best) {
+                most = found;
+                best = bitmap;
+            }
+        }
+    }
+    std::vector<bool>& claimed = claimed_[number - 1];
+    for (size_t at = best; at < data.size();) {
+        size_t block = (at - best) / blockSize;
+        MozCacheEntry entry;
+        if ((block < claimed.size() && claimed[block]) || !SearchAt(number, data, at, block, entry)) {
+            at += blockSize;
+            continue;
+        }
+        size_t used = kEntryHeader + entry.key.size() + 1 + Be32(data.data() + at + 32);
+        size_t count = (used + blockSize - 1) / blockSize;
+        Claim(number, block, count);
+        if (entry.dataSize) FindSeparateBody(MozCacheHash(entry.key.data(), entry.key.size()), entry);
+        entries_.push_back(std::move(entry));
+        at += count * blockSize;
+    }
+}
+
+void CMozCacheReader::Search() {
+    for (int number = 1; number <= 3; ++number) {
+        const std::vector<BYTE>* data = blocks_(number);
+        if (data) SearchFile(number, *data);
+    }
+}
+
+void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
+                            const SeparateFile& separate) {
+    blocks_ = blocks;
+    separateSize_ = separateSize;
+    separate_ = separate;
+    version_ = 0;
+    mapUsed_ = mapTruthful_ = false;
+    entries_.clear();
+    damage_.clear();
+    damageNotListed_ = 0;
+    claimed_.assign(3, std::vector<bool>());
+    separateSeen_.clear();
+    mapUsed_ = map && ReadMap(map, mapSize);
+    size_t named = entries_.size();
+    Search();
+    bool searched = entries_.size() > named;
+    if (!mapUsed_ || !mapTruthful_ || searched) {
+        mapUsed_ = false;
+        Note(MozCacheDamage::MAP_UNUSED, "_CACHE_MAP_");
+    }
+    if (!named) version_ = 0;
+    for (const MozCacheEntry& e : entries_)
+        if (e.version > version_) version_ = e.version;
+    DWORD newest = version_;
+    if (newest > kMozCacheLatest) {
+        char where[32];
+        snprintf(where, sizeof where, "_CACHE_MAP_ (%lu.%lu)", (unsigned long)(newest >> 16),
+                 (unsigned long)(newest & 0xffff));
+        Note(MozCacheDamage::NEWER, where);
+    }
+}

@@ -1,0 +1,123 @@
+// The Mozilla disk cache of version 1 (Mozilla Suite, SeaMonkey, Firefox 1
+// to 31; formats 1.5 to 1.19): "_CACHE_MAP_" (a header, then records in 32
+// buckets), the block files "_CACHE_001_" to "_CACHE_003_" (a bitmap, then
+// blocks of 256 bytes, 1 KiB and 4 KiB) and separate files named after the
+// key's hash ("X\XX\XXXXXdXX" from Firefox 4, "XXXXXXXXdXX" before; "m" for
+// metadata). Every integer is big-endian. An entry is a 36-byte header, the
+// key and metadata pairs of zero-ended strings; its body lies elsewhere.
+// When the map cannot be trusted (dirty, missing, or not naming what the
+// block files hold) the block files are searched for entry headers, each
+// checked before it is taken. The reader works on byte buffers and never
+// reads past them.
+#pragma once
+#include <stddef.h>
+
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "cache/httpresponse.h"
+#include "zvtypes.h"
+
+const DWORD kMozCacheOldest = 0x00010005;  // Mozilla 1.7
+const DWORD kMozCacheLatest = 0x00010013;  // Firefox 4 to 31
+
+struct MozCacheEntry {
+    DWORD version = 0;
+    std::string key;
+    std::string url;  // empty when the key names no URL
+    std::string where;  // "_CACHE_001_ (0x4200)", for warning rows
+    DWORD fetchCount = 0;
+    DWORD lastFetched = 0;  // seconds since 1970
+    DWORD lastModified = 0;
+    DWORD expiration = 0;
+    DWORD dataSize = 0;
+    bool hasHead = false;
+    HttpResponseHead head;
+    std::string requestMethod;
+    std::string charset;
+    // Where the body lies: a block file (1 to 3) at an offset, a separate
+    // file, nowhere (dataSize 0), or unknown (found by the search, whose
+    // entries do not say where their body went).
+    enum Place { BODY_EMPTY, BODY_BLOCK, BODY_FILE, BODY_UNKNOWN } place = BODY_EMPTY;
+    std::string bodyFile;  // "_CACHE_003_", "3\3D\ED165d01"
+    ULONGLONG bodyOffset = 0;
+};
+
+struct MozCacheDamage {
+    enum Kind {
+        BAD_RECORD,    // a map record names no block inside its file
+        BAD_ENTRY,     // the entry header, key or metadata do not fit
+        MISSING_FILE,  // a block or separate file named is not there, or too short
+        MAP_UNUSED,    // the map did not tell the truth: the block files were searched
+        NEWER,         // a format after the known ones
+    };
+    Kind kind;
+    std::string where;
+    std::string url;
+};
+
+class CMozCacheReader {
+public:
+    // The bytes of a block file (1 to 3), null when it is absent.
+    using BlockFiles = std::function<const std::vector<BYTE>*(int number)>;
+    // The size of a separate file ("3\3D\ED165d01"); false when it is not there.
+    using SeparateSize = std::function<bool(const std::string& name, ULONGLONG* size)>;
+    // The bytes of a separate metadata file.
+    using SeparateFile = std::function<bool(const std::string& name, std::vector<BYTE>& out)>;
+
+    // map: the bytes of "_CACHE_MAP_", null when there is none.
+    void Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
+               const SeparateFile& separate);
+
+    // Whether the map was sound and named every entry the block files hold.
+    bool MapUsed() const { return mapUsed_; }
+    DWORD Version() const { return version_; }
+    const std::vector<MozCacheEntry>& Entries() const { return entries_; }
+    const std::vector<MozCacheDamage>& Damage() const { return damage_; }
+    size_t DamageNotListed() const { return damageNotListed_; }
+    static constexpr size_t kMaxDamageRows = 100;
+
+private:
+    struct Extent {
+        int file;
+        size_t first, count;  // blocks
+    };
+    bool ReadMap(const BYTE* map, size_t size);
+    void ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation);
+    // Checks and reads the entry at bytes [at, at + room) of buffer.
+    bool ReadEntry(const BYTE* data, size_t room, const std::string& where, MozCacheEntry& out);
+    void Search();
+    void SearchFile(int number, const std::vector<BYTE>& data);
+    bool SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block, MozCacheEntry& out);
+    void FindSeparateBody(DWORD hash, MozCacheEntry& entry);
+    bool Claim(int file, size_t first, size_t count);
+    size_t BitmapSize(int number) const;
+    void Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url = std::string());
+
+    BlockFiles blocks_;
+    SeparateSize separateSize_;
+    SeparateFile separate_;
+    DWORD version_ = 0;
+    bool mapUsed_ = false;
+    bool mapTruthful_ = false;
+    std::vector<MozCacheEntry> entries_;
+    std::vector<MozCacheDamage> damage_;
+    size_t damageNotListed_ = 0;
+    std::vector<std::vector<bool>> claimed_;  // per block file: blocks an entry was read from
+    std::unordered_set<std::string> separateSeen_;  // metadata files read
+};
+
+// The URL of a key: "HTTP:<url>", the "HTTP:id=<n>&uri=<url>" of a POST
+// response, "HTTP~<app>~<browser>:<url>" and "~"-prefixed forms. Empty when
+// no URL with a scheme is left.
+std::string MozCacheKeyToUrl(const char* key, size_t size);
+
+// The key hash that names separate files and fills the map records (Bob
+// Jenkins' 1996 hash of the key without its zero, seed 0).
+DWORD MozCacheHash(const char* key, size_t size);
+
+// The separate file of a hash: "X\XX\XXXXXtGG" (Firefox 4 on, nested) or
+// "XXXXXXXXtGG" (flat); type 'd' (data) or 'm' (metadata).
+std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nested);
