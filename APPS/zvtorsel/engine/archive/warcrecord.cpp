@@ -1,5 +1,6 @@
 #include "archive/warcrecord.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include <zlib.h>
@@ -10,10 +11,24 @@ const size_t kOutChunk = 64 * 1024;
 
 bool IsTokenByte(unsigned char c) { return c > 0x20 && c < 0x7F && !strchr("()<>@,;:\\\"/[]?={}", c); }
 
-void AppendField(std::string& text, const std::string& name, const std::string& value) {
+bool NameIs(const std::string& name, const char* wanted) {
+    size_t n = strlen(wanted);
+    if (name.size() != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (tolower((unsigned char)name[i]) != tolower((unsigned char)wanted[i])) return false;
+    return true;
+}
+
+// A field name keeps its token bytes only.
+std::string Token(const std::string& name) {
+    std::string token;
     for (unsigned char c : name)
-        if (IsTokenByte(c)) text += (char)c;
-    text += ": ";
+        if (IsTokenByte(c)) token += (char)c;
+    return token;
+}
+
+void AppendField(std::string& text, const std::string& name, const std::string& value) {
+    text += name + ": ";
     for (unsigned char c : value) text += (c < 0x20 && c != '\t') || c == 0x7F ? ' ' : (char)c;
     text += "\r\n";
 }
@@ -148,7 +163,15 @@ bool CWarcWriter::WriteRecord(const std::vector<WarcField>& fields, const std::s
     if (!Digest(head, body, bodySize, true, blockDigest)) return false;
     if (payloadDigest && !Digest(head, body, bodySize, false, payload)) return false;
     std::string text = "WARC/1.1\r\n";
-    for (const WarcField& field : fields) AppendField(text, field.name, field.value);
+    // A nameless field would end the head for every reader; the length and
+    // the digests are the writer's own, and a caller's would be a second one.
+    for (const WarcField& field : fields) {
+        std::string name = Token(field.name);
+        if (name.empty() || NameIs(name, "Content-Length") || NameIs(name, "WARC-Block-Digest") ||
+            NameIs(name, "WARC-Payload-Digest"))
+            continue;
+        AppendField(text, name, field.value);
+    }
     AppendField(text, "WARC-Block-Digest", blockDigest);
     if (payloadDigest) AppendField(text, "WARC-Payload-Digest", payload);
     char length[32];

@@ -281,9 +281,12 @@ TEST(WarcWriter, RecordsReadBackInBothFormsAlsoWithHostileFields) {
         ASSERT_TRUE(
             writer.WriteRecord({{"WARC-Type", "response"}, {"Content-Type", "application/http;msgtype=response"}}, head,
                                large.data(), large.size(), true));
-        ASSERT_TRUE(writer.WriteRecord(
-            {{"WARC-Type", "resource"}, {"X-Evil\r\nWARC-Type", std::string("a\r\n\r\nWARC/1.1\r\nb\0c", 18)}},
-            std::string(), nullptr, 0, false));
+        ASSERT_TRUE(writer.WriteRecord({{"WARC-Type", "resource"},
+                                        {"X-Evil\r\nWARC-Type", std::string("a\r\n\r\nWARC/1.1\r\nb\0c", 18)},
+                                        {"\r\n: ", "nameless"},
+                                        {"content-length\x01", "5"},
+                                        {"WARC-Block-Digest", "sha1:A"}},
+                                       std::string(), nullptr, 0, false));
         ASSERT_TRUE(writer.WriteRecord({{"WARC-Type", "metadata"}}, std::string(), (const BYTE*)"\r\n\r\nWARC/1.1\r\n",
                                        14, false));
         EXPECT_EQ(sink.bytes.size(), writer.BytesWritten());
@@ -295,6 +298,9 @@ TEST(WarcWriter, RecordsReadBackInBothFormsAlsoWithHostileFields) {
         EXPECT_TRUE(std::equal(large.begin(), large.end(), records[0].block.begin() + head.size()));
         EXPECT_EQ("resource", records[1].Field("WARC-Type"));
         EXPECT_EQ(1u, records[1].FieldCount("WARC-Type"));
+        // The nameless field and the caller's length and digest left out.
+        EXPECT_EQ(4u, records[1].fields.size());
+        EXPECT_EQ("0", records[1].Field("Content-Length"));
         EXPECT_EQ("a    WARC/1.1  b c", records[1].Field("X-EvilWARC-Type"));
         EXPECT_EQ("\r\n\r\nWARC/1.1\r\n", Text(records[2].block));
         if (gzip) {

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
