@@ -39,9 +39,9 @@ struct CacheDamage {
 // A response as the store keeps it, for archives that keep it as it was.
 struct StoredResponse {
     std::vector<BYTE> body;
-    bool asSent = false;     // still in its Content-Encoding, as the server sent it
-    bool truncated = false;  // only part of the body is there
-    FILETIME stored = {0, 0};  // when the browser stored it; zero when unknown
+    bool asSent = false;        // still in its Content-Encoding, as the server sent it
+    bool truncated = false;     // only part of the body is there
+    FILETIME stored = {0, 0};   // when the browser stored it; zero when unknown
     std::string requestMethod;  // empty when the store keeps no request
     std::string requestHead;    // the request's header lines the store keeps ("Name: value\r\n")
 };

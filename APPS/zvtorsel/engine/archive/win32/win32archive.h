@@ -2,6 +2,7 @@
 // archive file, written under a temporary name beside its final one.
 #pragma once
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <wincrypt.h>
 
 #include <string>
