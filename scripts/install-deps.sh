@@ -18,7 +18,8 @@ apt-get install -y -q --no-install-recommends \
     libjpeg-turbo-progs giflib-tools ccache \
     nkf manpages-ja python3 locales libmsiecf-utils \
     libz-mingw-w64-dev libpng-dev:i386 libpng-dev chromium \
-    libbrotli-dev libzstd-dev libbrotli-dev:i386 libzstd-dev:i386 pkg-config dpkg-dev brotli zstd
+    libbrotli-dev libzstd-dev libbrotli-dev:i386 libzstd-dev:i386 pkg-config dpkg-dev brotli zstd \
+    nettle-dev nettle-dev:i386 nodejs npm
 # Wine maps Windows file names to Unix ones through the Unix locale: without
 # ja_JP.UTF-8 generated, Japanese file names cannot be created.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then

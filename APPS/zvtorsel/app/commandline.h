@@ -6,13 +6,14 @@
 
 #include "mapping/mapping_settings.h"
 
-enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList };
+enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList, Warc };
 
 struct CommandLine {
     CommandJob job = CommandJob::Windows;
     std::string folder;  // /folder: overrides rebuild folder 0, ends with "\"
     std::string log;     // /log: output file (Shift_JIS) instead of standard output
     std::string cache;   // /cache: a cache folder read instead of the live cache
+    std::string warcFile;  // /warc: the web archive written (".warc.gz", or ".warc" for a plain one)
     bool allowDelete = false;           // /rebuild /delete
     std::vector<std::string> keywords;  // /search:WORD, up to three
     bool orSearch = false, matchCase = false, patterns = false;  // /or /case /re

@@ -3,6 +3,7 @@
 
 #include "afxwin.h"
 #include "appstate.h"
+#include "archivejob.h"
 #include "cachelistjob.h"
 #include "commandline.h"
 #include "console.h"
@@ -85,6 +86,8 @@ private:
             return RunSearchJob(*this, options);
         case CommandJob::CacheList:
             return RunCacheList(options);
+        case CommandJob::Warc:
+            return RunWarcJob(options);
         case CommandJob::Pictures:
             return RunPicturesJob(*this, options);
         default:

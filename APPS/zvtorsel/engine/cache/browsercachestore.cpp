@@ -186,6 +186,8 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
         record.stored = Value(UnixSecondsToFileTime(entry.lastModified));
         record.lastModified = BodyTime(entry.head, record.stored);
         record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
+        record.requestMethod = entry.requestMethod;
+        record.requestHead = entry.requestHead;
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
         Take(std::move(record), entry.head.status, entry.head.location, file.data());
     }
@@ -411,5 +413,20 @@ bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool
     if (!StoredBody(r, stored)) return false;
     DecodeResult result = DecodeContent(r.encoding, stored.data(), stored.size(), body);
     if (result == DECODE_FAILED && undecoded) *undecoded = true;
+    return true;
+}
+
+bool CBrowserCacheStore::ReadStoredResponse(const char* url, StoredResponse& out) {
+    out = StoredResponse();
+    auto found = url ? byUrl_.find(url) : byUrl_.end();
+    if (found == byUrl_.end()) return false;
+    const Record& r = records_[found->second];
+    if (!StoredBody(r, out.body)) return false;
+    out.asSent = true;
+    // A sparse entry holds the ranges the browser fetched, not always all.
+    out.truncated = r.sparse;
+    out.stored = ToFileTime(r.stored);
+    out.requestMethod = r.requestMethod;
+    out.requestHead = r.requestHead;
     return true;
 }

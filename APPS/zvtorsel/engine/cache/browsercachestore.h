@@ -60,6 +60,7 @@ public:
     const char* SourceFolder() const override { return folder_.c_str(); }
     bool BodiesInStore() const override { return true; }
     bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) override;
+    bool ReadStoredResponse(const char* url, StoredResponse& out) override;
     const std::vector<CacheDamage>& Damage() const override;
 
     static constexpr size_t kMaxDamageRows = 100;
@@ -79,6 +80,7 @@ private:
         FILETIME lastAccess = {0, 0};
         FILETIME expire = {0, 0};
         ULONGLONG stored = 0;  // when the browser stored it: the newest of one URL wins
+        std::string requestMethod, requestHead;
     };
     void AddDamage(const std::string& where, UINT message);
     // Takes a record read from a file: fills its size and note, keeps the

@@ -71,6 +71,10 @@ Cache2Result ParseCache2Entry(const BYTE* data, size_t size, Cache2Entry& out) {
         size_t valueLength = (size_t)((const char*)valueEnd - value);
         if (strcmp(name, "response-head") == 0)
             out.hasHead = ParseResponseHead(value, valueLength, out.head);
+        else if (strcmp(name, "request-method") == 0)
+            out.requestMethod.assign(value, valueLength);
+        else if (strncmp(name, "request-", 8) == 0 && nameLength > 8)
+            out.requestHead += std::string(name + 8, nameLength - 8) + ": " + std::string(value, valueLength) + "\r\n";
         else if (strcmp(name, "alt-data") == 0)
             altData.assign(value, valueLength);
         at = valueAt + valueLength + 1;

@@ -29,6 +29,8 @@ struct Cache2Entry {
     DWORD lastModified = 0;  // seconds since 1970, when the entry was written
     DWORD lastFetched = 0;
     DWORD expiration = 0;
+    std::string requestMethod;  // "request-method"
+    std::string requestHead;    // the "request-NAME" pairs (varied-on request headers) as "NAME: value\r\n"
 };
 
 Cache2Result ParseCache2Entry(const BYTE* data, size_t size, Cache2Entry& out);

@@ -36,6 +36,16 @@ struct CacheDamage {
     UINT message;
 };
 
+// A response as the store keeps it, for archives that keep it as it was.
+struct StoredResponse {
+    std::vector<BYTE> body;
+    bool asSent = false;        // still in its Content-Encoding, as the server sent it
+    bool truncated = false;     // only part of the body is there
+    FILETIME stored = {0, 0};   // when the browser stored it; zero when unknown
+    std::string requestMethod;  // empty when the store keeps no request
+    std::string requestHead;    // the request's header lines the store keeps ("Name: value\r\n")
+};
+
 class IUrlCache {
 public:
     virtual ~IUrlCache() {}
@@ -68,6 +78,13 @@ public:
     // False when the body cannot be read at all.
     virtual bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) {
         (void)url, (void)body, (void)undecoded;
+        return false;
+    }
+    // The response of url as stored, also for redirects and error pages;
+    // false when the store keeps no bodies of its own (then the local file is
+    // the body) or the body cannot be read.
+    virtual bool ReadStoredResponse(const char* url, StoredResponse& out) {
+        (void)url, (void)out;
         return false;
     }
     // What the store could not read, one warning row each.

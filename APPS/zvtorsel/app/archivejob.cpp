@@ -1,0 +1,102 @@
+#include "archivejob.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "afxwin.h"
+#include "archive/warcjob.h"
+#include "archive/win32/win32archive.h"
+#include "cache/browsercachestore.h"
+#include "cache/indexdatstore.h"
+#include "cache/win32/cachefolder.h"
+#include "cachelistjob.h"
+#include "console.h"
+#include "resource.h"
+
+namespace {
+
+// An entry left out because its body could not be read is a failure of the
+// run (exit code 3); the other rows are warnings as for /cachelist.
+class CArchiveReport : public CConsoleReport {
+public:
+    CArchiveReport(CConsoleOutput& out) : CConsoleReport(out, false), out_(out) {}
+    void Warning(const char* path, UINT id) override {
+        if (id == IDS_WARN_WARC_BODY_UNREADABLE)
+            out_.Failure(std::string("! ") + path + " : " + MessageLine(id, nullptr));
+        else
+            CConsoleReport::Warning(path, id);
+    }
+
+private:
+    CConsoleOutput& out_;
+};
+
+std::string CountLine(UINT id, size_t count) { return MessageLine(id, AfxFormatCount((DWORD)count).c_str()); }
+
+std::string BareName(const std::string& path) {
+    size_t cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+const char* StoreKind(IUrlCache& cache) {
+    if (dynamic_cast<CIndexDatUrlCache*>(&cache)) return "Internet Explorer index.dat folder";
+    if (dynamic_cast<CBrowserCacheStore*>(&cache)) return "Chromium or Firefox disk cache folder";
+    return "WinINet URL cache";
+}
+
+// " 1.29" from the program's own version resource, read in place (its fixed
+// part follows the 40-byte head), so no further system library is needed.
+std::string ProgramVersion() {
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const BYTE* data = loaded ? (const BYTE*)LockResource(loaded) : nullptr;
+    if (!data || SizeofResource(nullptr, found) < 40 + sizeof(VS_FIXEDFILEINFO)) return "";
+    VS_FIXEDFILEINFO fixed;
+    memcpy(&fixed, data + 40, sizeof fixed);
+    if (fixed.dwSignature != 0xFEEF04BD) return "";
+    char text[32];
+    snprintf(text, sizeof text, " %u.%u", (unsigned)HIWORD(fixed.dwFileVersionMS),
+             (unsigned)LOWORD(fixed.dwFileVersionMS));
+    return text;
+}
+
+}  // namespace
+
+int RunWarcJob(const CommandLine& options) {
+    CConsoleOutput out;
+    if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
+    CArchiveReport report(out);
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
+    if (!cache) return EXIT_BAD_ARGUMENTS;
+    CArchiveFile file;
+    if (!file.Open(options.warcFile)) {
+        RefusalLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str());
+        return EXIT_BAD_ARGUMENTS;
+    }
+    CCryptSha1Maker sha1;
+    WarcJobSettings settings;
+    settings.software = std::string("z.v Torsel Sitekeeper") + ProgramVersion();
+    settings.fileName = BareName(options.warcFile);
+    settings.cacheFolder = options.cache;
+    settings.cacheKind = StoreKind(*cache);
+    settings.gzip = !WarcNameIsPlain(options.warcFile);
+    GetSystemTimeAsFileTime(&settings.now);
+    CWin32CacheFileReader files;
+    WarcJobHooks hooks;
+    hooks.readFile = [&files](const char* path, std::vector<BYTE>& body) { return files.ReadFile(path, body); };
+    hooks.progress = [&out](size_t records) { out.Line(CountLine(IDS_WARC_PROGRESS, records).c_str()); };
+    WarcJobCounts counts;
+    WarcJobResult result = WriteCacheArchive(*cache, file, sha1, settings, hooks, report, counts);
+    if (result != WARC_DONE || !file.Commit()) {
+        out.Line(("! " + MessageLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str())).c_str());
+        return EXIT_STOPPED;
+    }
+    out.Line(CountLine(IDS_WARC_DONE, counts.records).c_str());
+    if (counts.unreadable) out.Line(CountLine(IDS_WARC_LEFT_UNREADABLE, counts.unreadable).c_str());
+    if (counts.notResponse) out.Line(CountLine(IDS_WARC_LEFT_NOT_RESPONSE, counts.notResponse).c_str());
+    return out.Finish(EXIT_FINISHED);
+}
