@@ -126,16 +126,6 @@ void WriteArchive(IUrlCache& cache, Archive& a, bool gzip = true,
         EXPECT_EQ(a.records[0].Field("WARC-Record-ID"), a.records[i].Field("WARC-Warcinfo-ID"));
 }
 
-std::string DataFolder() {
-    std::string path = ZV_CACHE_TEST_DATA;
-#ifdef _WIN32
-    path = "Z:" + path;
-#endif
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 std::string HttpHeader(const std::string& head, const char* name) {
     std::string key = std::string("\r\n") + name + ": ";
     size_t at = head.find(key);
@@ -148,7 +138,7 @@ std::string HttpHeader(const std::string& head, const char* name) {
 // still names, is the file the test site served.
 void CheckFixtureArchive(const Archive& a) {
     std::vector<BYTE> tsv;
-    browsercachekit::DiskFiles().ReadFile(DataFolder() + "expected.tsv", tsv);
+    browsercachekit::DiskFiles().ReadFile(browsercachekit::DataFolder() + "expected.tsv", tsv);
     std::string all = Text(tsv);
     std::map<std::string, const Record*> byUri;
     for (const Record& r : a.records) {
@@ -177,7 +167,7 @@ void CheckFixtureArchive(const Archive& a) {
         EXPECT_EQ("", HttpHeader(head, "Transfer-Encoding"));
         EXPECT_NE(DECODE_FAILED,
                   DecodeContent(HttpHeader(head, "Content-Encoding"), payload.data(), payload.size(), decoded));
-        browsercachekit::DiskFiles().ReadFile(DataFolder() + "site\\" + file, site);
+        browsercachekit::DiskFiles().ReadFile(browsercachekit::DataFolder() + "site\\" + file, site);
         EXPECT_TRUE(decoded == site);
         ++checked;
     }
@@ -323,8 +313,8 @@ TEST(WarcWriter, AFullSinkFailsTheRecord) {
 }
 
 TEST(WarcJob, ChromiumSimpleCacheArchivesEveryResponseAsSent) {
-    CBrowserCacheStore store(DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
-    store.AddSimpleCache(DataFolder() + "chromium-simple\\");
+    CBrowserCacheStore store(browsercachekit::DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
+    store.AddSimpleCache(browsercachekit::DataFolder() + "chromium-simple\\");
     Archive a;
     WriteArchive(store, a);
     EXPECT_EQ(WARC_DONE, a.result);
@@ -339,8 +329,8 @@ TEST(WarcJob, ChromiumSimpleCacheArchivesEveryResponseAsSent) {
 }
 
 TEST(WarcJob, FirefoxCache2GivesRequestRecordsBesideTheResponses) {
-    CBrowserCacheStore store(DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
-    store.AddCache2(DataFolder() + "firefox-cache2\\");
+    CBrowserCacheStore store(browsercachekit::DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
+    store.AddCache2(browsercachekit::DataFolder() + "firefox-cache2\\");
     Archive a;
     WriteArchive(store, a, false);
     EXPECT_EQ(WARC_DONE, a.result);

@@ -19,16 +19,6 @@ using namespace browsercachekit;
 
 namespace {
 
-std::string DataFolder() {
-    std::string path = ZV_CACHE_TEST_DATA;
-#ifdef _WIN32
-    path = "Z:" + path;
-#endif
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 const char kHead[] = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nLast-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\n";
 const char kGzipHead[] =
     "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: br\r\nLast-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\n";

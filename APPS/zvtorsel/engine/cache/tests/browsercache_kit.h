@@ -16,6 +16,20 @@
 
 namespace browsercachekit {
 
+#ifdef ZV_CACHE_TEST_DATA
+// The committed cache fixtures, with "\" separators as the store takes
+// them (on Windows through the Z: drive of the host's file system).
+inline std::string DataFolder() {
+    std::string path = ZV_CACHE_TEST_DATA;
+#ifdef _WIN32
+    path = "Z:" + path;
+#endif
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+#endif
+
 inline std::vector<BYTE> Bytes(const std::string& s) { return std::vector<BYTE>(s.begin(), s.end()); }
 
 // Paths use "\" as the store does; the map holds them as given.

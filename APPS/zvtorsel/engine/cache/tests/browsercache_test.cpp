@@ -19,16 +19,6 @@ using namespace browsercachekit;
 
 namespace {
 
-std::string DataFolder() {
-    std::string path = ZV_CACHE_TEST_DATA;
-#ifdef _WIN32
-    path = "Z:" + path;
-#endif
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 std::vector<BYTE> ReadData(const std::string& relative) {
     std::vector<BYTE> bytes;
     DiskFiles().ReadFile(DataFolder() + relative, bytes);

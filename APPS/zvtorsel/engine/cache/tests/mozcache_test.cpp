@@ -20,16 +20,6 @@ using namespace browsercachekit;
 
 namespace {
 
-std::string DataFolder() {
-    std::string path = ZV_CACHE_TEST_DATA;
-#ifdef _WIN32
-    path = "Z:" + path;
-#endif
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 using Files = std::map<std::string, std::vector<BYTE>>;
 
 Files FixtureFiles(const std::string& folder) {
