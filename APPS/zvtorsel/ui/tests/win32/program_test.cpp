@@ -799,3 +799,66 @@ TEST_F(ProgramTest, CacheSideSavedAsWarcThroughTheSaveDialog) {
               ArchivedUrls(runs[1].written, false, &records));
     EXPECT_EQ(runs[1].records, records);
 }
+
+// A style sheet of the rebuild side: its menu offers the address translation
+// and the way back, and both act on the file.
+TEST_F(ProgramTest, StyleSheetMenuTranslatesAndRestoresTheSheet) {
+    const std::string sheet = "body { background: url(/img/logo.gif) }\r\n";
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/index.html", "<html><link rel=stylesheet href=css/site.css></html>",
+                                    "html", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/css/site.css", sheet, "css", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/img/logo.gif", "GIF89a", "gif", Time(2001)));
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    Press(tree, IDOK);
+    ASSERT_TRUE(WaitForGone(tree, 20000));
+    const std::string path = folder_ + "http$\\site.example\\css\\site.css";
+    ASSERT_EQ(sheet, diskkit::ReadAll(path)) << "copied as it was";
+
+    tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND rebuildTree = Item(tree, IDC_RT_REBUILD_TREE);
+    HTREEITEM site = TreeFind(rebuildTree, TreeFind(rebuildTree, TreeRoot(rebuildTree), "http:"), "site.example");
+    ASSERT_TRUE(site);
+    ASSERT_TRUE(TreeExpand(rebuildTree, site));
+    Settle(tree);
+    HTREEITEM css = TreeFind(rebuildTree, site, "css");
+    ASSERT_TRUE(css);
+    ASSERT_TRUE(TreeSelect(rebuildTree, css));
+    Settle(tree);
+    HWND list = Item(tree, IDC_RT_REBUILD_LIST);
+    std::vector<std::string> names = ListViewColumn(list, 0);
+    auto found = std::find(names.begin(), names.end(), "site.css");
+    ASSERT_NE(names.end(), found);
+    RECT row;
+    ASSERT_TRUE(ListViewItemRect(list, (int)(found - names.begin()), LVIR_LABEL, row));
+    HMENU layout = LoadProgramMenu(ProgramPath().c_str(), IDR_MENU_REBUILD);
+    ASSERT_TRUE(layout);
+    HMENU fileMenu = GetSubMenu(layout, 0);
+    auto choose = [&](UINT command) {
+        Click(list, row.left + 10, (row.top + row.bottom) / 2, NO_KEYS, true);
+        ASSERT_TRUE(WaitForPopupMenu());
+        EXPECT_TRUE(ChooseMenuItem(fileMenu, command));
+        CloseOpenMenu();
+        Settle(tree);
+    };
+    // The menu's Enter reaches the window through the input queue, after Settle.
+    auto fileOnceItChanges = [&](const std::string& from) {
+        std::string now = diskkit::ReadAll(path);
+        for (int i = 0; i < 100 && now == from; ++i, Sleep(50)) now = diskkit::ReadAll(path);
+        return now;
+    };
+    choose(IDM_TRANSLATE_ADDRESSES);
+    std::string translated = fileOnceItChanges(sheet);
+    // The link form of the default options: file:// with the folder's own backslashes escaped.
+    EXPECT_EQ(0u, translated.find("body { background: url(\"file://")) << translated;
+    EXPECT_NE(std::string::npos, translated.find("\\\\site.example\\\\img\\\\logo.gif\") }\r\n")) << translated;
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "style_sheet_translated.bmp"));
+    choose(IDM_RESTORE_ORIGINAL);
+    EXPECT_EQ(sheet, fileOnceItChanges(translated)) << "the original bytes come back";
+    DestroyMenu(layout);
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+}
