@@ -762,8 +762,11 @@ TEST_F(ProgramTest, CacheSideSavedAsWarcThroughTheSaveDialog) {
         ASSERT_TRUE(TreeItemRect(cacheTree, run.item, true, label));
         Click(cacheTree, (label.left + label.right) / 2, (label.top + label.bottom) / 2, NO_KEYS, true);
         ASSERT_TRUE(WaitForPopupMenu());
+        Settle(tree);  // the menu's own loop runs: the keys reach it
         ASSERT_TRUE(ChooseMenuItem(folderMenu, IDM_SAVE_WARC));
-        HWND dialog = WaitForOwnedWindow(tree, ProgramString(IDS_WARC_SAVE_TITLE).c_str());
+        // The first save dialog of a new prefix builds the shell's folders first.
+        HWND dialog = WaitForOwnedWindow(tree, ProgramString(IDS_WARC_SAVE_TITLE).c_str(), 30000);
+        if (!dialog) SaveScreenshot(tree, ScreenshotFolder() + "warc_no_save_dialog.bmp");
         ASSERT_TRUE(dialog) << "the save dialog opens";
         HWND nameBox = SaveDialogNameBox(dialog);
         ASSERT_TRUE(nameBox);
