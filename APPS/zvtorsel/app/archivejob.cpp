@@ -8,11 +8,7 @@
 #include <vector>
 
 #include "afxwin.h"
-#include "archive/warcjob.h"
-#include "archive/win32/win32archive.h"
-#include "cache/browsercachestore.h"
-#include "cache/indexdatstore.h"
-#include "cache/win32/cachefolder.h"
+#include "archive/win32/warcfile.h"
 #include "cachelistjob.h"
 #include "console.h"
 #include "resource.h"
@@ -37,17 +33,6 @@ private:
 
 std::string CountLine(UINT id, size_t count) { return MessageLine(id, AfxFormatCount((DWORD)count).c_str()); }
 
-std::string BareName(const std::string& path) {
-    size_t cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-const char* StoreKind(IUrlCache& cache) {
-    if (dynamic_cast<CIndexDatUrlCache*>(&cache)) return "Internet Explorer index.dat folder";
-    if (dynamic_cast<CBrowserCacheStore*>(&cache)) return "Chromium or Firefox disk cache folder";
-    return "WinINet URL cache";
-}
-
 // " 1.29" from the program's own version resource, read in place (its fixed
 // part follows the 40-byte head), so no further system library is needed.
 std::string ProgramVersion() {
@@ -66,32 +51,29 @@ std::string ProgramVersion() {
 
 }  // namespace
 
+WarcJobSettings WarcSettingsOf(const std::string& cacheFolder) {
+    WarcJobSettings settings;
+    settings.software = std::string("z.v Torsel Sitekeeper") + ProgramVersion();
+    settings.cacheFolder = cacheFolder;
+    return settings;
+}
+
 int RunWarcJob(const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     CArchiveReport report(out);
     std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
     if (!cache) return EXIT_BAD_ARGUMENTS;
-    CArchiveFile file;
-    if (!file.Open(options.warcFile)) {
+    WarcJobHooks hooks;
+    hooks.progress = [&out](size_t records) { out.Line(CountLine(IDS_WARC_PROGRESS, records).c_str()); };
+    WarcJobCounts counts;
+    WarcJobResult result =
+        WriteWarcFile(*cache, options.warcFile, WarcSettingsOf(options.cache), hooks, report, counts);
+    if (result == WARC_NOT_OPENED) {
         RefusalLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str());
         return EXIT_BAD_ARGUMENTS;
     }
-    CCryptSha1Maker sha1;
-    WarcJobSettings settings;
-    settings.software = std::string("z.v Torsel Sitekeeper") + ProgramVersion();
-    settings.fileName = BareName(options.warcFile);
-    settings.cacheFolder = options.cache;
-    settings.cacheKind = StoreKind(*cache);
-    settings.gzip = !WarcNameIsPlain(options.warcFile);
-    GetSystemTimeAsFileTime(&settings.now);
-    CWin32CacheFileReader files;
-    WarcJobHooks hooks;
-    hooks.readFile = [&files](const char* path, std::vector<BYTE>& body) { return files.ReadFile(path, body); };
-    hooks.progress = [&out](size_t records) { out.Line(CountLine(IDS_WARC_PROGRESS, records).c_str()); };
-    WarcJobCounts counts;
-    WarcJobResult result = WriteCacheArchive(*cache, file, sha1, settings, hooks, report, counts);
-    if (result != WARC_DONE || !file.Commit()) {
+    if (result != WARC_DONE) {
         out.Line(("! " + MessageLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str())).c_str());
         return EXIT_STOPPED;
     }

@@ -150,6 +150,15 @@
 // Cache folders read from another disk.
 #define IDS_CACHE_FOLDER_CAPTION 1182
 
+// The cache side written as a web archive from the Rebuild Tree. The menu
+// command's number is also its status help string's.
+#define IDM_SAVE_WARC 1350
+#define IDS_WARC_SAVE_TITLE 1351
+#define IDS_WARC_SAVE_FILTER 1352
+#define IDS_WARC_WRITING 1353
+#define IDS_WARC_SAVED 1354
+#define IDS_WARC_CANCELLED 1355
+
 // Start-up, the end of a rebuild in the window, and the command line's
 // refusals (one line each on standard error).
 #define IDS_REBUILD_DONE_FAILED 1400

@@ -121,7 +121,13 @@ bool CRebuildTreeDlg::StartJob(Job job) {
     return false;
 }
 
-int CRebuildTreeDlg::RunWorker() { return job_ == kBuildJob ? jobs_->BuildTrees() : jobs_->ExecuteMarks(); }
+int CRebuildTreeDlg::RunWorker() {
+    switch (job_) {
+    case kBuildJob: return jobs_->BuildTrees();
+    case kArchiveJob: return RunArchive();
+    default: return jobs_->ExecuteMarks();
+    }
+}
 
 void CRebuildTreeDlg::OnWorkerEnd(int result) { OnJobDone(job_, result); }
 
@@ -158,6 +164,7 @@ void CRebuildTreeDlg::OnJobDone(Job job, int result) {
         EndDialog(IDCANCEL);
         return;
     }
+    if (job == kArchiveJob) OnArchiveDone();
     if (job == kExecuteJob) {
         FillLoadList();
         if (jobs_->EndsDialog()) {

@@ -6,9 +6,12 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "afxworkerdlg.h"
+#include "archive/warcjob.h"
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "jobs/rebuildjobs.h"
@@ -42,7 +45,7 @@ protected:
     void OnWorkerRefresh() override { RefreshStatus(); }
 
 private:
-    enum Job { kBuildJob = 1, kExecuteJob = 2 };
+    enum Job { kBuildJob = 1, kExecuteJob = 2, kArchiveJob = 3 };
     // Where a click or a menu acts: a side, a folder, and an entry of it
     // (-1: the folder itself; a list's ".." row is never a target).
     struct Target {
@@ -87,6 +90,13 @@ private:
     bool RunBaseFolderDialog(int current, int& chosen);
     void OnChangeBaseFolder(const Target& target);
 
+    // Save as WARC (rebuildtreearchive.cpp).
+    std::string TargetLabel(const Target& target) const;
+    bool ChooseWarcFile(const std::string& suggested, std::string& path);
+    void OnSaveWarc(const Target& target);
+    int RunArchive();
+    void OnArchiveDone();
+
     // Opens the store of the setting CacheFolder; false (having said why)
     // when the folder cannot be read.
     bool OpenCache();
@@ -112,6 +122,16 @@ private:
     CTreePane* panes_[2] = {nullptr, nullptr};
     HWND trees_[2] = {nullptr, nullptr};
     HWND lists_[2] = {nullptr, nullptr};
+
+    // The archive being written: its file and the cache URLs chosen.
+    struct ArchiveRequest {
+        std::string path;
+        bool whole = true;
+        std::unordered_set<std::string> urls;
+        WarcJobCounts counts;
+        WarcJobResult result = WARC_DONE;
+    };
+    ArchiveRequest archive_;
 
     volatile bool busy_ = false;
     Job job_ = kBuildJob;

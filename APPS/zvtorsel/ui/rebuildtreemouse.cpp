@@ -7,6 +7,7 @@
 #include "helppage.h"
 #include "changefolderdlg.h"
 #include "jobs/treecommands.h"
+#include "translate/css_scanner.h"
 #include "pictureviewdlg.h"
 #include "sourceviewdlg.h"
 #include "messages.h"
@@ -178,6 +179,7 @@ MenuTarget CRebuildTreeDlg::MenuTargetOf(const Target& t) const {
         m.allowed = it->allowed[t.side];
         m.kind = it->kind;
         m.flags = it->flags;
+        m.styleSheet = !it->IsFolder() && IsStyleSheetFile(it->name.c_str(), nullptr);
     }
     return m;
 }
@@ -437,6 +439,9 @@ BOOL CRebuildTreeDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case IDC_RT_HELP:
         OpenHelpPage(m_hWnd, HELP_REBUILD_TREE);
+        return TRUE;
+    case IDM_SAVE_WARC:
+        if (HIWORD(wParam) == 0 && lParam == 0) OnSaveWarc(menuTarget_);
         return TRUE;
     default:
         if (id >= (int)CMD_ANALYZE_LINKS && id <= (int)CMD_CHANGE_BASE_FOLDER) {

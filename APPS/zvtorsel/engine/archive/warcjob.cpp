@@ -144,6 +144,7 @@ private:
     }
 
     bool WriteEntry(const UrlCacheEntry& entry) {
+        if (hooks_.wanted && !(entry.sourceUrl && hooks_.wanted(entry.sourceUrl))) return true;
         if (!entry.sourceUrl || (entry.entryType & (CACHE_ENTRY_COOKIE | CACHE_ENTRY_HISTORY))) {
             ++counts_.notResponse;
             return true;
@@ -237,6 +238,38 @@ bool WarcNameIsPlain(const std::string& fileName) {
     for (size_t i = 0; i < 5; ++i)
         if (tolower((unsigned char)fileName[n - 5 + i]) != ".warc"[i]) return false;
     return true;
+}
+
+namespace {
+
+bool EndsNoCase(const std::string& name, const char* end) {
+    size_t n = strlen(end);
+    if (name.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (tolower((unsigned char)name[name.size() - n + i]) != end[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string WarcFileNameOf(const std::string& typed, bool plain) {
+    if (EndsNoCase(typed, ".warc") || EndsNoCase(typed, ".warc.gz")) return typed;
+    return typed + (plain ? ".warc" : ".warc.gz");
+}
+
+std::string WarcSuggestedName(const std::string& label, const BYTE* leadTable) {
+    std::string name;
+    for (size_t i = 0; i < label.size(); ++i) {
+        unsigned char c = (unsigned char)label[i];
+        // A trail byte 0x5C of a double-byte character is no separator.
+        if (leadTable[c] && i + 1 < label.size()) {
+            name += label.substr(i++, 2);
+            continue;
+        }
+        name += c < 0x20 || strchr("\\/:*?\"<>|", c) ? '_' : (char)c;
+    }
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return (name.empty() ? std::string("cache") : name) + ".warc.gz";
 }
 
 bool WarcResponseHead(const char* stored, size_t size, bool keepEncoding, unsigned long long payloadSize,

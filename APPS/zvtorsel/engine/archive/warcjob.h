@@ -33,6 +33,7 @@ enum WarcJobResult {
     WARC_DONE,
     WARC_WRITE_FAILED,  // the sink refused bytes (a full disk) or the digest failed
     WARC_CANCELLED,
+    WARC_NOT_OPENED,    // the archive file could not be made (WriteWarcFile)
 };
 
 // How a store without bodies of its own gives the file of an entry.
@@ -42,6 +43,9 @@ struct WarcJobHooks {
     WarcFileReader readFile;
     std::function<void(size_t records)> progress;  // after every kWarcProgressStep records
     std::function<bool()> cancelled;               // tested before each entry; may be empty
+    // The entries written, by their URL: a selection of the cache. Empty:
+    // every entry. Entries it leaves out are not counted anywhere.
+    std::function<bool(const char* url)> wanted;
 };
 
 const size_t kWarcProgressStep = 1000;
@@ -49,6 +53,15 @@ const size_t kWarcProgressStep = 1000;
 // True for a file name that asks for a plain archive (".warc"), false for
 // ".warc.gz" and every other name.
 bool WarcNameIsPlain(const std::string& fileName);
+
+// The name a save dialog's typed name stands for: kept when it ends in
+// ".warc" or ".warc.gz", else given the extension of the chosen kind.
+std::string WarcFileNameOf(const std::string& typed, bool plain);
+
+// A save dialog's first name for the archive of a tree entry: its label,
+// with the bytes a Windows file name cannot hold made "_", and ".warc.gz";
+// "cache.warc.gz" for an empty label.
+std::string WarcSuggestedName(const std::string& label, const BYTE* leadTable);
 
 WarcJobResult WriteCacheArchive(IUrlCache& cache, IArchiveSink& sink, ISha1Maker& sha1, const WarcJobSettings& settings,
                                 const WarcJobHooks& hooks, IJobReport& report, WarcJobCounts& counts);

@@ -171,6 +171,14 @@ int RestoreOriginal(CRebuildPane& pane, int folder, int item) {
     return result;
 }
 
+int EntryUrlsOf(CTreePane& pane, int folder, int item, std::vector<std::string>& urls) {
+    return ForEachFile(pane, folder, item, [&](int f, int i) {
+        char url[kUrlBufferSize];
+        if (!pane.model.Item(f, i)->IsGhost() && pane.EntryUrl(f, i, false, url)) urls.push_back(url);
+        return 1;
+    });
+}
+
 int RenameEntry(CRebuildPane& pane, int folder, int item, const char* newName) {
     TreeItem* it = pane.model.Item(folder, item);
     if (!it || !newName || !*newName) return RENAME_UNCHANGED;

@@ -1,6 +1,9 @@
 // The commands on a folder or an entry of either side of the rebuild tree.
 // item -1 means the folder itself (and everything below it).
 #pragma once
+#include <string>
+#include <vector>
+
 #include "tree/treepane.h"
 
 // Finds the addresses that the pages refer to and adds the missing ones to
@@ -12,6 +15,10 @@ int ConvertCharacterCode(CRebuildPane& pane, int folder, int item);
 int TranslateAddresses(CRebuildPane& pane, int folder, int item);
 // Puts the kept original of translated HTML files back.
 int RestoreOriginal(CRebuildPane& pane, int folder, int item);
+
+// The URLs of the entry, or of every file below the folder, as the cache
+// keeps them (ghosts have none). 0 when the pane was cancelled.
+int EntryUrlsOf(CTreePane& pane, int folder, int item, std::vector<std::string>& urls);
 
 enum RenameResult {
     RENAME_UNCHANGED = 0,

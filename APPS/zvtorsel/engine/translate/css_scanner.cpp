@@ -78,7 +78,9 @@ private:
 
     // Decodes one escape at i (the backslash) into the URL; returns the
     // bytes taken. A line end behind it continues a string (nothing
-    // decoded); a hexadecimal code beyond ASCII spoils the URL.
+    // decoded). A code beyond ASCII is the character a browser requests:
+    // its UTF-8 bytes percent-encoded, whatever the sheet's own code, with
+    // U+FFFD for zero, surrogates and codes past Unicode as the tokenizer has.
     size_t Escape(size_t i, bool inString) {
         BYTE c = At(i + 1);
         if (i + 1 >= m_length) return 1;
@@ -91,10 +93,11 @@ private:
             size_t n = 1;
             while (n <= 6 && IsHex(At(i + n))) value = value * 16 + (unsigned long)HexValue(At(i + n++));
             if (IsCssSpace(At(i + n))) n += At(i + n) == '\r' && At(i + n + 1) == '\n' ? 2 : 1;
-            if (value == 0 || value >= 0x80)
-                m_spoiled = true;
-            else
+            if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = 0xFFFD;
+            if (value < 0x80)
                 Put((char)value);
+            else
+                PutPercentUtf8(value);
             return n;
         }
         size_t unit = CharLength(i + 1);
@@ -116,6 +119,28 @@ private:
             return;
         }
         m_url[m_urlLength++] = c;
+    }
+
+    void PutPercentUtf8(unsigned long value) {
+        BYTE bytes[4];
+        size_t count;
+        if (value < 0x800) {
+            bytes[0] = (BYTE)(0xC0 | (value >> 6));
+            count = 2;
+        } else if (value < 0x10000) {
+            bytes[0] = (BYTE)(0xE0 | (value >> 12));
+            count = 3;
+        } else {
+            bytes[0] = (BYTE)(0xF0 | (value >> 18));
+            count = 4;
+        }
+        for (size_t k = 1; k < count; ++k) bytes[k] = (BYTE)(0x80 | ((value >> (6 * (count - 1 - k))) & 0x3F));
+        static const char kHex[] = "0123456789ABCDEF";
+        for (size_t k = 0; k < count; ++k) {
+            Put('%');
+            Put(kHex[bytes[k] >> 4]);
+            Put(kHex[bytes[k] & 15]);
+        }
     }
 
     void BeginUrl() {

@@ -23,9 +23,12 @@ enum { kCssUrlSize = 1024 };
 
 // Calls sink for each reference of css (length bytes) in order. code is the
 // sheet's code (declared_charset.h): Shift_JIS walks lead and trail bytes
-// together with leadTable, JIS steps over its two-byte runs. A reference
-// whose URL is longer than kCssUrlSize - 1 or names a character beyond
-// ASCII by an escape is passed over: it cannot be mapped as written.
+// together with leadTable, JIS steps over its two-byte runs. A character
+// beyond ASCII written as an escape (\65E5 and a blank) comes out as a
+// browser requests it, percent-encoded UTF-8 (%E6%97%A5), whatever the
+// sheet's code; bytes written as they are stay as they are. A reference
+// whose URL is longer than kCssUrlSize - 1 is passed over: it cannot be
+// mapped as written.
 // Returns the number of references given to sink.
 size_t ScanCssReferences(const char* css, size_t length, int code, const BYTE* leadTable, ICssReferenceSink& sink);
 

@@ -30,7 +30,7 @@ bool CommandEnabled(UINT command, const MenuTarget& t) {
     bool keepsOriginal = !(t.flags & ITEM_NO_ORIGINAL);
     switch (command) {
     case CMD_CONVERT_CODE:
-    case CMD_TRANSLATE_ADDRESSES: return t.kind == KIND_HTML && keepsOriginal;
+    case CMD_TRANSLATE_ADDRESSES: return (t.kind == KIND_HTML || t.styleSheet) && keepsOriginal;
     case CMD_RESTORE_ORIGINAL: return (t.flags & ITEM_TRANSLATED) && keepsOriginal;
     default: return true;
     }

@@ -17,6 +17,7 @@ enum TreeCommand : UINT {
     CMD_VIEW_PICTURE = 32779,
     CMD_RENAME = 32780,
     CMD_CHANGE_BASE_FOLDER = 32781,
+    CMD_SAVE_WARC = 1350,  // its status help shares the number: a string of the program's range
 };
 
 // What the greying rules look at: the item a menu was opened on.
@@ -27,6 +28,7 @@ struct MenuTarget {
     BYTE allowed;  // allowed marks of the side
     int kind;
     WORD flags;
+    bool styleSheet = false;  // a file the translation treats as a style sheet (its kind is "other")
 };
 
 bool IsMarkCommand(UINT command);

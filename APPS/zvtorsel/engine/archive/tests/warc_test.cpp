@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@
 #include "cache/browsercachestore.h"
 #include "cache/contentdecode.h"
 #include "cache/tests/browsercache_kit.h"
+#include "mapping/mapping_settings.h"
 
 using namespace warctest;
 
@@ -91,7 +93,8 @@ struct Archive {
 };
 
 void WriteArchive(IUrlCache& cache, Archive& a, bool gzip = true,
-                  const std::map<std::string, std::string>& files = {}) {
+                  const std::map<std::string, std::string>& files = {},
+                  const std::function<bool(const char*)>& wanted = nullptr) {
     TestSha1Maker sha1;
     MemorySink sink;
     WarcJobSettings settings;
@@ -108,6 +111,7 @@ void WriteArchive(IUrlCache& cache, Archive& a, bool gzip = true,
         return true;
     };
     hooks.progress = [&a](size_t n) { a.progress.push_back(n); };
+    hooks.wanted = wanted;
     a.result = WriteCacheArchive(cache, sink, sha1, settings, hooks, a.report, a.counts);
     std::string why;
     ASSERT_TRUE(ReadArchive(sink.bytes, gzip, a.records, why)) << why;
@@ -215,6 +219,20 @@ TEST(WarcTexts, DigestLabelsDatesUrisAndNames) {
     EXPECT_TRUE(WarcNameIsPlain("C:\\x\\site.WARC"));
     EXPECT_FALSE(WarcNameIsPlain("site.warc.gz"));
     EXPECT_FALSE(WarcNameIsPlain("warc"));
+
+    // What a save dialog's typed name becomes, and what it suggests first.
+    EXPECT_EQ("C:\\a\\site.warc.gz", WarcFileNameOf("C:\\a\\site", false));
+    EXPECT_EQ("C:\\a\\site.warc", WarcFileNameOf("C:\\a\\site", true));
+    EXPECT_EQ("x.WARC", WarcFileNameOf("x.WARC", false)) << "a name that says its kind keeps it";
+    EXPECT_EQ("x.warc.GZ", WarcFileNameOf("x.warc.GZ", true));
+    EXPECT_EQ("x.gz.warc.gz", WarcFileNameOf("x.gz", false));
+    const BYTE* lead = MappingSettings().leadTable;
+    EXPECT_EQ("cache.warc.gz", WarcSuggestedName("", lead));
+    EXPECT_EQ("http_.warc.gz", WarcSuggestedName("http:", lead));
+    EXPECT_EQ("a_b_c_d_.warc.gz", WarcSuggestedName("a?b*c|d\"", lead));
+    EXPECT_EQ("\x83\x5C\x95\x5C_x.warc.gz", WarcSuggestedName("\x83\x5C\x95\x5C/x", lead))
+        << "0x5C trail bytes are no separators";
+    EXPECT_EQ("cache.warc.gz", WarcSuggestedName(". .", lead));
 
     std::string a, b, again;
     ASSERT_TRUE(WarcRecordId(sha1, "run\n1", a));
@@ -395,6 +413,32 @@ TEST(WarcJob, FileBodiesLoseTheirCodingAndUnreadableOnesAreLeftOut) {
     EXPECT_EQ("http://h/%83%5C.txt", a.records[3].Field("WARC-Target-URI"));
     EXPECT_EQ("2003-04-05T06:07:08Z", a.records[3].Field("WARC-Date"));
     EXPECT_EQ("plain", Text(a.records[3].block));
+}
+
+// A selection of the tree: only its entries are read and written; the
+// others, however they would have ended, are neither counted nor warned of.
+TEST(WarcJob, ASelectionWritesOnlyItsEntries) {
+    FileBodyCache cache;
+    cache.items.push_back({"http://h/a/one.html", "one", "HTTP/1.1 200 OK\r\n\r\n", "text/html"});
+    cache.items.push_back({"http://h/b/gone.gif", "gone", "HTTP/1.1 200 OK\r\n\r\n", "image/gif"});
+    cache.items.push_back({"Cookie:user@h/", "cookie", "", "", CACHE_ENTRY_COOKIE});
+    cache.items.push_back({"http://h/a/two.gif", "two", "HTTP/1.1 200 OK\r\n\r\n", "image/gif"});
+    std::map<std::string, std::string> files = {{"one", "1"}, {"two", "22"}, {"cookie", "secret"}};
+    std::vector<std::string> asked;
+    Archive a;
+    WriteArchive(cache, a, false, files, [&asked](const char* url) {
+        asked.push_back(url);
+        return strncmp(url, "http://h/a/", 11) == 0;
+    });
+    EXPECT_EQ(WARC_DONE, a.result);
+    EXPECT_EQ(4u, asked.size()) << "every entry with a URL is offered";
+    ASSERT_EQ(3u, a.records.size());
+    EXPECT_EQ("http://h/a/one.html", a.records[1].Field("WARC-Target-URI"));
+    EXPECT_EQ("http://h/a/two.gif", a.records[2].Field("WARC-Target-URI"));
+    EXPECT_EQ(2u, a.counts.responses);
+    EXPECT_EQ(0u, a.counts.unreadable);
+    EXPECT_EQ(0u, a.counts.notResponse);
+    EXPECT_TRUE(a.report.warnings.empty());
 }
 
 TEST(WarcJob, ProgressEveryThousandRecordsAndCutBodiesMarked) {

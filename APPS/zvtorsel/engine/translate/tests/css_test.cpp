@@ -46,10 +46,9 @@ TEST(CssScanner, FindsEveryReferenceFormAndNothingElse) {
                    "g{h:url('long \\\nname.gif')}"));
     // Nested rules change nothing.
     EXPECT_EQ(List({"m.gif"}), Scan("@media screen{@supports (x:y){a{b:url(m.gif)}}}"));
-    // Bad or unmappable values are passed over: a quote inside a bare value,
-    // a blank inside it, a character beyond ASCII by escape, an open end.
-    EXPECT_EQ(List({"ok.gif"}),
-              Scan("a{b:url(x\"y)} c{d:url(p q)} e{f:url(\\3042.gif)} g{h:url(ok.gif)} i{j:url(open"));
+    // Bad values are passed over: a quote inside a bare value, a blank
+    // inside it, an open end.
+    EXPECT_EQ(List({"ok.gif"}), Scan("a{b:url(x\"y)} c{d:url(p q)} g{h:url(ok.gif)} i{j:url(open"));
     EXPECT_EQ(List(), Scan("a{b:url(\"unterminated\n.gif\")}"));
     EXPECT_EQ(List(), Scan("@import"));
     EXPECT_EQ(List(), Scan(std::string("a{b:url('x\0y.gif')} @import \"i\0.css\";", 37)));
@@ -66,6 +65,26 @@ TEST(CssScanner, WalksDoubleByteNamesWhole) {
     // EUC-JP and UTF-8 bytes are never syntax; JIS runs are stepped over.
     EXPECT_EQ(List({"\xa5\xbd.gif"}), Scan("a{b:url(\xa5\xbd.gif)}", ZVJCODE_EUC));
     EXPECT_EQ(List({"y.gif"}), Scan("a{content:\"\x1b$B%=\"url(x)\x1b(B\"} b{c:url(y.gif)}", ZVJCODE_JIS));
+}
+
+TEST(CssScanner, EscapedCharactersBeyondAsciiBecomeWhatABrowserRequests) {
+    // One to four UTF-8 bytes; the blank after a code belongs to the escape,
+    // six digits end it without one.
+    EXPECT_EQ(List({"%C3%A9.gif", "%E6%97%A5%E6%9C%AC.gif", "%F0%9F%98%80.png", "%E3%81%820.gif"}),
+              Scan("a{b:url(\\e9 .gif)} c{d:url('\\65E5 \\672c.gif')} e{f:url(\\1F600.png)} "
+                   "g{h:url(\\0030420.gif)}"));
+    // Zero, a surrogate and a code past Unicode are U+FFFD, as for the tokenizer.
+    EXPECT_EQ(List({"%EF%BF%BDa", "%EF%BF%BDb", "%EF%BF%BDc"}),
+              Scan("a{b:url(\\0 a)} c{d:url(\\D800 b)} e{f:url(\\110000 c)}"));
+    // In every code of the sheet alike, beside bytes written as they are.
+    const std::string so = "\x83\x5c";
+    EXPECT_EQ(List({so + "%E3%82%BD.gif"}), Scan("a{b:url(" + so + "\\30BD.gif)}"));
+    EXPECT_EQ(List({"%E3%82%BD.gif"}), Scan("a{b:url(\\30BD.gif)}", ZVJCODE_EUC));
+    EXPECT_EQ(List({"%E3%82%BD.gif"}), Scan("a{b:url(\\30BD.gif)}", ZVJCODE_JIS));
+    // A URL grown past its buffer by its escapes is passed over, the next one is found.
+    std::string longName;
+    for (int i = 0; i < kCssUrlSize / 9 + 1; ++i) longName += "\\65E5 ";
+    EXPECT_EQ(List({"next.gif"}), Scan("a{b:url(" + longName + ")} c{d:url(next.gif)}"));
 }
 
 TEST(CssScanner, ReadsOnlyItsBytes) {
@@ -154,6 +173,30 @@ TEST_F(StyleSheets, LeaveWhatTheTreesDoNotHold) {
     ASSERT_TRUE(translator.LoadStyleSheet(path, TRUE));
     EXPECT_FALSE(translator.TranslateStyleSheet("C:\\Web\\", "http://h/css/a.css", path));
     EXPECT_FALSE(translator.LastTranslateFailed());
+}
+
+// A name written with escapes goes to the same file as the one written in
+// percent form, and the sheet restores to its escapes.
+TEST_F(StyleSheets, EscapedJapaneseNamesReachTheirFiles) {
+    Targets targets;
+    targets.held.insert("http://h/img/%E6%97%A5%E6%9C%AC.gif");
+    targets.held.insert("http://h/%E3%82%BD%E8%A1%A8.png");
+    translator.SetLinkTargets(&targets, nullptr);
+    settings.fileProtocolType = 1;
+    const char* path = "C:\\Web\\http$\\h\\css\\j.css";
+    const std::string percent = "a{b:url(../img/%E6%97%A5%E6%9C%AC.gif)} c{d:url('/%E3%82%BD%E8%A1%A8.png')}";
+    std::string expected = Block(Rebuild(percent, "http://h/css/j.css", path));
+    ASSERT_NE(std::string::npos, expected.find("url(\"")) << expected;
+    const std::string sjisSheet = "@charset \"Shift_JIS\";\na{b:url(../img/\\65E5 \\672C.gif)} "
+                                  "c{d:url('/\\30BD\\8868.png')} e{content:'\x83\x5c\x95\x5c'}";
+    std::string file = Rebuild(sjisSheet, "http://h/css/j.css", path);
+    EXPECT_EQ("@charset \"Shift_JIS\";\n" + expected + " e{content:'\x83\x5c\x95\x5c'}", Block(file));
+    ExpectRestores(path, sjisSheet);
+    const std::string utf8Sheet = "@charset \"UTF-8\";\na{b:url(../img/\\65e5\\672c.gif)} "
+                                  "c{d:url('/\\0030BD\\8868 .png')}";
+    file = Rebuild(utf8Sheet, "http://h/css/j.css", path);
+    EXPECT_EQ("@charset \"UTF-8\";\n" + expected, Block(file));
+    ExpectRestores(path, utf8Sheet);
 }
 
 TEST_F(StyleSheets, EucAndJisSheetsBecomeShiftJisAndSaySo) {

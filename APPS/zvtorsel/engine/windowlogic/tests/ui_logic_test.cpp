@@ -52,6 +52,21 @@ TEST(MenuRules, HtmlCommandsOnTheRebuildSide) {
     EXPECT_FALSE(CommandEnabled(CMD_CONVERT_CODE, lost));
     EXPECT_FALSE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, lost));
 
+    // A style sheet is an "other" file to the tree, a page to the translation.
+    MenuTarget sheet = File(SIDE_REBUILD, KIND_OTHER);
+    EXPECT_FALSE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, sheet));
+    sheet.styleSheet = true;
+    EXPECT_TRUE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, sheet));
+    EXPECT_TRUE(CommandEnabled(CMD_CONVERT_CODE, sheet));
+    EXPECT_FALSE(CommandEnabled(CMD_RESTORE_ORIGINAL, sheet)) << "not translated";
+    sheet.flags = ITEM_TRANSLATED;
+    EXPECT_TRUE(CommandEnabled(CMD_RESTORE_ORIGINAL, sheet));
+    sheet.flags = ITEM_TRANSLATED | ITEM_NO_ORIGINAL;
+    EXPECT_FALSE(CommandEnabled(CMD_TRANSLATE_ADDRESSES, sheet)) << "its original is gone";
+    sheet.flags = 0;
+    sheet.side = SIDE_CACHE;
+    EXPECT_TRUE(CommandEnabled(CMD_ANALYZE_LINKS, sheet));
+
     MenuTarget picture = File(SIDE_REBUILD, KIND_PICTURE);
     EXPECT_FALSE(CommandEnabled(CMD_CONVERT_CODE, picture));
     EXPECT_TRUE(CommandEnabled(CMD_VIEW_PICTURE, picture));

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
+#include "archive/tests/warcreader.h"
 #include "cache/tests/indexdat_writer.h"
 #include "windriver.h"
 #include "jobs/tests/win32/diskkit.h"
@@ -674,3 +676,192 @@ TEST_F(ProgramTest, CancelStopsALongTreeBuild) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Filled(UINT id, const std::string& arg) {
+    std::string text = ProgramString(id);
+    size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, arg);
+    return text;
+}
+
+// The file name box of the common save dialog: an edit of its own in the
+// old layout, a combo box's edit in the explorer one.
+HWND SaveDialogNameBox(HWND dialog) {
+    for (int id : {0x480, 0x47c})
+        if (HWND box = Item(dialog, id)) return box;
+    return nullptr;
+}
+
+// The URLs of an archive's response records, and how many records it has.
+std::set<std::string> ArchivedUrls(const std::string& path, bool gzip, size_t* records, std::string* body = nullptr,
+                                   const char* bodyOf = nullptr) {
+    std::vector<warctest::Record> read;
+    std::string why, bytes = diskkit::ReadAll(path);
+    std::set<std::string> urls;
+    *records = 0;
+    if (!warctest::ReadArchive(std::vector<BYTE>(bytes.begin(), bytes.end()), gzip, read, why)) {
+        ADD_FAILURE() << path << ": " << why;
+        return urls;
+    }
+    *records = read.size();
+    for (const warctest::Record& r : read) {
+        std::string type = r.Field("WARC-Type"), url = r.Field("WARC-Target-URI");
+        if (type == "warcinfo") continue;
+        urls.insert(url);
+        if (body && bodyOf && url == bodyOf) {
+            std::string head;
+            std::vector<BYTE> payload;
+            if (r.SplitHttp(head, payload))
+                body->assign(payload.begin(), payload.end());
+            else
+                body->assign(r.block.begin(), r.block.end());
+        }
+    }
+    return urls;
+}
+
+}  // namespace
+
+// The cache side's menu writes a folder, then the whole cache, as a web
+// archive: a save dialog with a suggested name, the job in the window's
+// worker, a closing message with the count, and only the chosen entries in
+// the file.
+TEST_F(ProgramTest, CacheSideSavedAsWarcThroughTheSaveDialog) {
+    FillSite();
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+    HTREEITEM root = TreeRoot(cacheTree);
+    HTREEITEM site = TreeFind(cacheTree, TreeFind(cacheTree, root, "http:"), "site.example");
+    ASSERT_TRUE(site);
+    ASSERT_TRUE(TreeExpand(cacheTree, site));
+    Settle(tree);
+    HTREEITEM news = TreeFind(cacheTree, site, "news");
+    ASSERT_TRUE(news);
+    HMENU layout = LoadProgramMenu(ProgramPath().c_str(), IDR_MENU_CACHE);
+    ASSERT_TRUE(layout);
+    HMENU folderMenu = GetSubMenu(layout, 1);
+
+    struct Run {
+        HTREEITEM item;
+        const char* suggested;
+        std::string typed, written;
+        bool gzip;
+        size_t records;
+    };
+    const Run runs[] = {
+        {news, "news.warc.gz", folder_ + "news archive", folder_ + "news archive.warc.gz", true, 2},
+        {root, "cache.warc.gz", folder_ + "all.warc", folder_ + "all.warc", false, 4},
+    };
+    for (const Run& run : runs) {
+        RECT label;
+        ASSERT_TRUE(TreeItemRect(cacheTree, run.item, true, label));
+        Click(cacheTree, (label.left + label.right) / 2, (label.top + label.bottom) / 2, NO_KEYS, true);
+        ASSERT_TRUE(WaitForPopupMenu());
+        Settle(tree);  // the menu's own loop runs: the keys reach it
+        ASSERT_TRUE(ChooseMenuItem(folderMenu, IDM_SAVE_WARC));
+        // The first save dialog of a new prefix builds the shell's folders first.
+        HWND dialog = WaitForOwnedWindow(tree, ProgramString(IDS_WARC_SAVE_TITLE).c_str(), 30000);
+        if (!dialog) SaveScreenshot(tree, ScreenshotFolder() + "warc_no_save_dialog.bmp");
+        ASSERT_TRUE(dialog) << "the save dialog opens";
+        HWND nameBox = SaveDialogNameBox(dialog);
+        ASSERT_TRUE(nameBox);
+        EXPECT_EQ(run.suggested, Text(nameBox));
+        EXPECT_TRUE(SaveScreenshot(dialog, ScreenshotFolder() + "warc_save_dialog.bmp"));
+        SendMessageA(nameBox, WM_SETTEXT, 0, (LPARAM)run.typed.c_str());
+        Press(dialog, IDOK);
+        ASSERT_TRUE(WaitForGone(dialog));
+        HWND box = WaitForProgramBox(program_.id, main, 20000);
+        ASSERT_TRUE(box) << "the job ends with a message";
+        EXPECT_EQ(Filled(IDS_WARC_SAVED, run.written) + "\n" + Filled(IDS_WARC_DONE, std::to_string(run.records)),
+                  MessageText(box));
+        EXPECT_TRUE(SaveScreenshot(box, ScreenshotFolder() + "warc_saved_message.bmp"));
+        Press(box, IDOK);
+        ASSERT_TRUE(WaitForGone(box));
+        Settle(tree);
+        EXPECT_EQ(ProgramString(IDS_READY), ItemText(tree, IDC_RT_STATUS));
+        EXPECT_TRUE(IsEnabled(tree, IDOK)) << "the window is free again";
+    }
+    DestroyMenu(layout);
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "warc_saved_tree.bmp"));
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+
+    size_t records = 0;
+    std::string body;
+    EXPECT_EQ(std::set<std::string>({"http://site.example/news/today.html"}),
+              ArchivedUrls(runs[0].written, true, &records, &body, "http://site.example/news/today.html"));
+    EXPECT_EQ(runs[0].records, records);
+    EXPECT_EQ("<html>today</html>", body) << "the body as the cache keeps it";
+    EXPECT_EQ(std::set<std::string>({"http://site.example/", "http://site.example/news/today.html",
+                                     "http://site.example/img/logo.gif"}),
+              ArchivedUrls(runs[1].written, false, &records));
+    EXPECT_EQ(runs[1].records, records);
+}
+
+// A style sheet of the rebuild side: its menu offers the address translation
+// and the way back, and both act on the file.
+TEST_F(ProgramTest, StyleSheetMenuTranslatesAndRestoresTheSheet) {
+    const std::string sheet = "body { background: url(/img/logo.gif) }\r\n";
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/index.html", "<html><link rel=stylesheet href=css/site.css></html>",
+                                    "html", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/css/site.css", sheet, "css", Time(2001)));
+    ASSERT_TRUE(diskkit::PutInCache("http://site.example/img/logo.gif", "GIF89a", "gif", Time(2001)));
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    Press(tree, IDOK);
+    ASSERT_TRUE(WaitForGone(tree, 20000));
+    const std::string path = folder_ + "http$\\site.example\\css\\site.css";
+    ASSERT_EQ(sheet, diskkit::ReadAll(path)) << "copied as it was";
+
+    tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND rebuildTree = Item(tree, IDC_RT_REBUILD_TREE);
+    HTREEITEM site = TreeFind(rebuildTree, TreeFind(rebuildTree, TreeRoot(rebuildTree), "http:"), "site.example");
+    ASSERT_TRUE(site);
+    ASSERT_TRUE(TreeExpand(rebuildTree, site));
+    Settle(tree);
+    HTREEITEM css = TreeFind(rebuildTree, site, "css");
+    ASSERT_TRUE(css);
+    ASSERT_TRUE(TreeSelect(rebuildTree, css));
+    Settle(tree);
+    HWND list = Item(tree, IDC_RT_REBUILD_LIST);
+    std::vector<std::string> names = ListViewColumn(list, 0);
+    auto found = std::find(names.begin(), names.end(), "site.css");
+    ASSERT_NE(names.end(), found);
+    RECT row;
+    ASSERT_TRUE(ListViewItemRect(list, (int)(found - names.begin()), LVIR_LABEL, row));
+    HMENU layout = LoadProgramMenu(ProgramPath().c_str(), IDR_MENU_REBUILD);
+    ASSERT_TRUE(layout);
+    HMENU fileMenu = GetSubMenu(layout, 0);
+    auto choose = [&](UINT command) {
+        Click(list, row.left + 10, (row.top + row.bottom) / 2, NO_KEYS, true);
+        ASSERT_TRUE(WaitForPopupMenu());
+        EXPECT_TRUE(ChooseMenuItem(fileMenu, command));
+        CloseOpenMenu();
+        Settle(tree);
+    };
+    // The menu's Enter reaches the window through the input queue, after Settle.
+    auto fileOnceItChanges = [&](const std::string& from) {
+        std::string now = diskkit::ReadAll(path);
+        for (int i = 0; i < 100 && now == from; ++i, Sleep(50)) now = diskkit::ReadAll(path);
+        return now;
+    };
+    choose(IDM_TRANSLATE_ADDRESSES);
+    std::string translated = fileOnceItChanges(sheet);
+    // The link form of the default options: file:// with the folder's own backslashes escaped.
+    EXPECT_EQ(0u, translated.find("body { background: url(\"file://")) << translated;
+    EXPECT_NE(std::string::npos, translated.find("\\\\site.example\\\\img\\\\logo.gif\") }\r\n")) << translated;
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "style_sheet_translated.bmp"));
+    choose(IDM_RESTORE_ORIGINAL);
+    EXPECT_EQ(sheet, fileOnceItChanges(translated)) << "the original bytes come back";
+    DestroyMenu(layout);
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+}

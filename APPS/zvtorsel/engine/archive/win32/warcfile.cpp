@@ -1,0 +1,33 @@
+#include "archive/win32/warcfile.h"
+
+#include <windows.h>
+
+#include "archive/win32/win32archive.h"
+#include "cache/browsercachestore.h"
+#include "cache/indexdatstore.h"
+#include "cache/win32/cachefolder.h"
+
+const char* WarcStoreKind(IUrlCache& cache) {
+    if (dynamic_cast<CIndexDatUrlCache*>(&cache)) return "Internet Explorer index.dat folder";
+    if (dynamic_cast<CBrowserCacheStore*>(&cache)) return "Chromium or Firefox disk cache folder";
+    return "WinINet URL cache";
+}
+
+WarcJobResult WriteWarcFile(IUrlCache& cache, const std::string& path, WarcJobSettings settings, WarcJobHooks hooks,
+                            IJobReport& report, WarcJobCounts& counts) {
+    counts = WarcJobCounts();
+    CArchiveFile file;
+    if (!file.Open(path)) return WARC_NOT_OPENED;
+    size_t cut = path.find_last_of("\\/:");
+    settings.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
+    settings.cacheKind = WarcStoreKind(cache);
+    settings.gzip = !WarcNameIsPlain(path);
+    GetSystemTimeAsFileTime(&settings.now);
+    CWin32CacheFileReader files;
+    if (!hooks.readFile)
+        hooks.readFile = [&files](const char* name, std::vector<BYTE>& body) { return files.ReadFile(name, body); };
+    CCryptSha1Maker sha1;
+    WarcJobResult result = WriteCacheArchive(cache, file, sha1, settings, hooks, report, counts);
+    if (result == WARC_DONE && !file.Commit()) result = WARC_WRITE_FAILED;
+    return result;
+}
