@@ -10,6 +10,7 @@
 #include "afxwin.h"
 #include "archive/warcjob.h"
 #include "archive/win32/win32archive.h"
+#include "base/win32/win32files.h"
 #include "cache/browsercachestore.h"
 #include "cache/indexdatstore.h"
 #include "cache/win32/cachefolder.h"
@@ -70,9 +71,10 @@ int RunWarcJob(const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     CArchiveReport report(out);
-    std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(files, options.cache, report);
     if (!cache) return EXIT_BAD_ARGUMENTS;
-    CArchiveFile file;
+    CArchiveFile file(files);
     if (!file.Open(options.warcFile)) {
         RefusalLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str());
         return EXIT_BAD_ARGUMENTS;
@@ -85,9 +87,10 @@ int RunWarcJob(const CommandLine& options) {
     settings.cacheKind = StoreKind(*cache);
     settings.gzip = !WarcNameIsPlain(options.warcFile);
     GetSystemTimeAsFileTime(&settings.now);
-    CWin32CacheFileReader files;
     WarcJobHooks hooks;
-    hooks.readFile = [&files](const char* path, std::vector<BYTE>& body) { return files.ReadFile(path, body); };
+    hooks.readFile = [&files](const char* path, std::vector<BYTE>& body) {
+        return ReadWholeFile(files, path, body, kLargestCacheFile);
+    };
     hooks.progress = [&out](size_t records) { out.Line(CountLine(IDS_WARC_PROGRESS, records).c_str()); };
     WarcJobCounts counts;
     WarcJobResult result = WriteCacheArchive(*cache, file, sha1, settings, hooks, report, counts);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/filesystem.h"
+#include "base/jobsystem.h"
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "translate/html_translator.h"
@@ -74,7 +74,7 @@ struct RowText {
 
 class CTreePane : public IMessageRoutine {
 public:
-    CTreePane(CFolderTree& model, int side, const RebuildSettings& settings, IFileSystem& files,
+    CTreePane(CFolderTree& model, int side, const RebuildSettings& settings, const JobSystem& system,
               IPaneView& view, IJobReport& report);
     ~CTreePane() override;
 
@@ -163,7 +163,9 @@ public:
     CFolderTree& model;
     const int side;
     RebuildSettings settings;
-    IFileSystem& files;
+    IFiles& files;
+    IShell& shell;
+    IClock& clock;
     IPaneView& view;
     IJobReport& report;
     CHtmlTranslator translator;
@@ -225,7 +227,7 @@ private:
 
 class CCachePane : public CTreePane {
 public:
-    CCachePane(CFolderTree& model, const RebuildSettings& settings, IFileSystem& files,
+    CCachePane(CFolderTree& model, const RebuildSettings& settings, const JobSystem& system,
                IPaneView& view, IJobReport& report, IUrlCache& cache);
 
     TreeItem* AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,

@@ -12,11 +12,10 @@
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
 #include "mapping/url_mapping.h"
-#include "jobs/win32/widepath.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/widepath.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -82,7 +81,6 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         ClearCache();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
@@ -100,7 +98,7 @@ protected:
 
     std::string base, folder;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CNullPaneView view;
     CRecordingReport report;
