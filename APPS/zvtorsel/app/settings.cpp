@@ -40,6 +40,7 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings) {
     mapping.fileProtocolType = rebuild.fileProtocolType;
     mapping.cgiLimitLen = rebuild.cgiLimitLen;
     mapping.cgiShortenLen = rebuild.cgiShortenLen;
+    settings.fileProtocolType = rebuild.fileProtocolType;
 }
 
 void InstallEngineServices() {

@@ -16,6 +16,7 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     RebuildSettings settings;
     ReadRebuildSettings(app, settings);
     ApplyLinkForm(options);
+    if (options.fileProtocolType) settings.fileProtocolType = options.fileProtocolType;
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
     // Every failure is a line of the log, even where the windows hide them.
     settings.hideWarning = 0;

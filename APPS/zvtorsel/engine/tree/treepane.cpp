@@ -34,12 +34,15 @@ CTreePane::CTreePane(CFolderTree& model_, int side_, const RebuildSettings& sett
     : model(model_),
       side(side_),
       settings(settings_),
+      mapping(MappingSettings::Process()),
       files(system.files),
       shell(system.shell),
       clock(system.clock),
       view(view_),
       report(report_),
-      translator(system.files, this, nullptr) {}
+      translator(system.files, this, &mapping) {
+    mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(settings.fileProtocolType);
+}
 
 CTreePane::~CTreePane() {}
 

@@ -29,6 +29,9 @@ struct RebuildSettings {
     int renameOld = 0;
     int contRbldTree = 0;
     std::string cacheFolder;  // a cache folder read instead of the browser's cache; "" for the live one
+    // The job's link form (FileProtocolType): its pages are translated with
+    // it, whatever another job or window of the process uses.
+    int fileProtocolType = 2;
 
     // Empty folders and folders whose text begins with "(" are not used.
     bool FolderInUse(int n) const {
@@ -163,6 +166,8 @@ public:
     CFolderTree& model;
     const int side;
     RebuildSettings settings;
+    // The process's lead table, clock and query cut with the job's link form.
+    MappingSettings mapping;
     IFiles& files;
     IShell& shell;
     IClock& clock;

@@ -294,11 +294,7 @@ TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore)
     PutInCache("http://css.zvtest/find.cgi?cat=nabe&sort=new", found, "htm", T0,
                "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=EUC-JP\r\n\r\n");
     settings.xlatRebuild = 1;
-    struct RelativeLinks {
-        int saved = MappingSettings::Process().fileProtocolType;
-        RelativeLinks() { MappingSettings::Process().fileProtocolType = 1; }
-        ~RelativeLinks() { MappingSettings::Process().fileProtocolType = saved; }
-    } relative;
+    settings.fileProtocolType = 1;
     {
         CRebuildJobs jobs(settings, files, cache, view, report, 0);
         ASSERT_EQ(1, jobs.BuildTrees());
