@@ -9,6 +9,7 @@
 
 #include "afxwin.h"
 #include "archive/win32/warcfile.h"
+#include "base/win32/win32files.h"
 #include "cachelistjob.h"
 #include "console.h"
 #include "resource.h"
@@ -62,13 +63,14 @@ int RunWarcJob(const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     CArchiveReport report(out);
-    std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(files, options.cache, report);
     if (!cache) return EXIT_BAD_ARGUMENTS;
     WarcJobHooks hooks;
     hooks.progress = [&out](size_t records) { out.Line(CountLine(IDS_WARC_PROGRESS, records).c_str()); };
     WarcJobCounts counts;
     WarcJobResult result =
-        WriteWarcFile(*cache, options.warcFile, WarcSettingsOf(options.cache), hooks, report, counts);
+        WriteWarcFile(files, *cache, options.warcFile, WarcSettingsOf(options.cache), hooks, report, counts);
     if (result == WARC_NOT_OPENED) {
         RefusalLine(IDS_WARC_WRITE_FAILED, options.warcFile.c_str());
         return EXIT_BAD_ARGUMENTS;

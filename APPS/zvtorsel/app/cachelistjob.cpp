@@ -1,12 +1,13 @@
 #include "cachelistjob.h"
 
 #include "cache/cachelisting.h"
+#include "base/win32/win32files.h"
 #include "cache/win32/cachefolder.h"
 #include "console.h"
 
-std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report) {
+std::unique_ptr<IUrlCache> OpenCommandCache(IFiles& files, const std::string& folder, IJobReport& report) {
     std::vector<CacheDamage> why;
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(files, folder, why);
     for (const CacheDamage& damage : why) {
         // Without a cache the job does not run: the reasons are its refusal.
         if (store)
@@ -21,7 +22,8 @@ int RunCacheList(const CommandLine& options) {
     CConsoleOutput out;
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     CConsoleReport report(out, false);
-    std::unique_ptr<IUrlCache> cache = OpenCommandCache(options.cache, report);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(files, options.cache, report);
     if (!cache) return EXIT_BAD_ARGUMENTS;
     ListUrlCache(
         *cache, [&out](const std::string& line) { out.Line(line.c_str()); }, report);

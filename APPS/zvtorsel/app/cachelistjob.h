@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "base/files.h"
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "commandline.h"
@@ -13,4 +14,5 @@ int RunCacheList(const CommandLine& options);
 // The cache of a command job: the live cache when folder is empty, else the
 // cache folder (index files, or the browser caches found in and below it);
 // null (with the reason reported) when no readable cache was found there.
-std::unique_ptr<IUrlCache> OpenCommandCache(const std::string& folder, IJobReport& report);
+// files read the cache and must outlive it.
+std::unique_ptr<IUrlCache> OpenCommandCache(IFiles& files, const std::string& folder, IJobReport& report);

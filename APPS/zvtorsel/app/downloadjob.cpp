@@ -4,7 +4,7 @@
 #include "cache/win32/wininetcache.h"
 #include "console.h"
 #include "download/win32/downloadworkers.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "profilestore.h"
 #include "resource.h"
 #include "settings.h"
@@ -49,7 +49,7 @@ int RunDownloadJob(CWinApp& app, const CommandLine& options) {
         folder = rebuild.rebuildFolders[0];
     }
 
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CDownloadWorkers workers;
     CConsoleDownloadView view(out);

@@ -3,12 +3,11 @@
 
 #include "afxwin.h"
 #include "console.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "reportjob.h"
 #include "resource.h"
 #include "settings.h"
-#include "translate/win32/win32_file_access.h"
 #include "zvlibrary.h"
 
 namespace {
@@ -84,10 +83,10 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
     ReadListSettings(store, settings);
 
     CConsoleProgress progress(out);
-    CWin32FileSystem files;
-    CHtmlTranslator translator(Win32FileAccess(), &progress);
+    CWin32JobSystem files;
+    CHtmlTranslator translator(files, &progress);
     PageTexts texts = LoadPageTexts();
-    CAddressListJob job(files, *Win32FileAccess(), translator, progress, texts);
+    CAddressListJob job(files, translator, progress, texts);
     ReportJobResult result = job.Run(folder, 0, settings);
     if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(ListCountText(result).c_str());

@@ -4,7 +4,8 @@
 
 #include "afxwin.h"
 #include "console.h"
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 #include "picturesettings.h"
 #include "profilestore.h"
 #include "resource.h"
@@ -62,7 +63,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     if (!title.empty()) job.pageTitle = title;
     if (!format.empty()) job.resultFormat = format;
 
-    CWin32PictureFiles files;
+    CWin32Files files;
     CConsoleScanReport report(out);
     CSpiPlugins plugins(LoadedSpiTable());
     CFontCaptionMaker captions(job.settings);

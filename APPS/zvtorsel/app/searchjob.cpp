@@ -3,9 +3,8 @@
 #include "afxwin.h"
 #include "console.h"
 #include "resource.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "reportjob.h"
-#include "translate/win32/win32_file_access.h"
 
 int RunSearchJob(CWinApp& app, const CommandLine& options) {
     CConsoleOutput out;
@@ -31,10 +30,10 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
     request.format = settings.format;
 
     CConsoleProgress progress(out);
-    CWin32FileSystem files;
-    CHtmlTranslator translator(Win32FileAccess(), &progress);
+    CWin32JobSystem files;
+    CHtmlTranslator translator(files, &progress);
     PageTexts texts = LoadPageTexts();
-    CKeywordSearchJob job(files, *Win32FileAccess(), translator, progress, texts);
+    CKeywordSearchJob job(files, translator, progress, texts);
     ReportJobResult result = job.Run(request);
     if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(SearchCountText(result).c_str());

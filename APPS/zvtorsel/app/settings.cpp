@@ -9,7 +9,6 @@
 #include "options/rebuildoptions.h"
 #include "profilestore.h"
 #include "resource.h"
-#include "translate/win32/win32_file_access.h"
 #include "zvcore32.h"
 #include "zvlibrary.h"
 
@@ -41,12 +40,12 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings) {
     mapping.fileProtocolType = rebuild.fileProtocolType;
     mapping.cgiLimitLen = rebuild.cgiLimitLen;
     mapping.cgiShortenLen = rebuild.cgiShortenLen;
+    settings.fileProtocolType = rebuild.fileProtocolType;
 }
 
 void InstallEngineServices() {
     MappingSettings& mapping = MappingSettings::Process();
     mapping.leadTable = zvGetDBCSLeadTable();
     mapping.clock = &Win32FileClock();
-    SetDefaultHtmlFileAccess(Win32FileAccess());
     SetCountFormatter(AfxFormatCount);
 }

@@ -5,7 +5,7 @@
 #include "cachelistjob.h"
 #include "console.h"
 #include "jobs/rebuildjobs.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "resource.h"
 #include "settings.h"
 #include "tree/paneview.h"
@@ -16,6 +16,7 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     RebuildSettings settings;
     ReadRebuildSettings(app, settings);
     ApplyLinkForm(options);
+    if (options.fileProtocolType) settings.fileProtocolType = options.fileProtocolType;
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
     // Every failure is a line of the log, even where the windows hide them.
     settings.hideWarning = 0;
@@ -23,9 +24,9 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     CConsoleReport report(out, options.allowDelete);
     // /cache: for this run, else the stored CacheFolder, else the live cache.
     const std::string& folder = options.cache.empty() ? settings.cacheFolder : options.cache;
-    std::unique_ptr<IUrlCache> cache = OpenCommandCache(folder, report);
+    CWin32JobSystem files;
+    std::unique_ptr<IUrlCache> cache = OpenCommandCache(files, folder, report);
     if (!cache) return options.cache.empty() ? EXIT_STOPPED : EXIT_BAD_ARGUMENTS;
-    CWin32FileSystem files;
     CNullPaneView view;
     CRebuildJobs jobs(settings, files, *cache, view, report, ReadHistoryPrefixLength());
     jobs.ReadDownloadList();

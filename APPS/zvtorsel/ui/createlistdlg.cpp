@@ -5,11 +5,10 @@
 #include <stdio.h>
 
 #include "resource.h"
-#include "translate/win32/win32_file_access.h"
 
 CCreateListDlg::CCreateListDlg(CWnd* parent, const RebuildSettings& folders, IProfileStore& store)
     : CReportDialog(IDD_CREATE_LIST, parent, folders, store),
-      m_job(m_files, *Win32FileAccess(), m_translator, *this, m_texts) {
+      m_job(m_files, m_translator, *this, m_texts) {
     ReadListSettings(m_store, m_settings);
 }
 

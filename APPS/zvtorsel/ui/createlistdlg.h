@@ -21,7 +21,6 @@ private:
 
     ListSettings m_settings;
     std::string m_folder;
-    CWin32FileSystem m_files;
     CAddressListJob m_job;
 };
 

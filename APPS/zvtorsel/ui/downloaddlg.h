@@ -10,7 +10,7 @@
 #include "afxworkerdlg.h"
 #include "cache/win32/wininetcache.h"
 #include "download/win32/downloadworkers.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "settings/sections.h"
 
 class CDownloadDlg : public CWorkerDialog, public IDownloadView {
@@ -40,7 +40,7 @@ private:
     void ShowIdleSlotTexts();
     void OpenRowFile(int row);
 
-    CWin32FileSystem files_;
+    CWin32JobSystem files_;
     CWinInetUrlCache cache_;
     CDownloadWorkers workers_;
     CDownloader downloader_;

@@ -3,7 +3,6 @@
 #include "folderpicker.h"
 #include "helppage.h"
 #include "resource.h"
-#include "translate/win32/win32_file_access.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ const int kKeywordCombos[kKeywordFields] = {IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYW
 CKeywordSearchDlg::CKeywordSearchDlg(CWnd* parent, const RebuildSettings& folders,
                                      IProfileStore& store)
     : CReportDialog(IDD_KEYWORD_SEARCH, parent, folders, store),
-      m_job(m_files, *Win32FileAccess(), m_translator, *this, m_texts) {
+      m_job(m_files, m_translator, *this, m_texts) {
     ReadSearchSettings(m_store, m_settings);
 }
 

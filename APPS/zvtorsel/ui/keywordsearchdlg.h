@@ -22,6 +22,5 @@ private:
 
     SearchSettings m_settings;
     KeywordRequest m_request;
-    CWin32FileSystem m_files;
     CKeywordSearchJob m_job;
 };

@@ -385,10 +385,10 @@ bool CMainDlg::RunDownloadDialog(ReportResult& result) {
 bool CMainDlg::RunOptionsDialog(RebuildSettings& settings) {
     RebuildOptions options;
     options.settings = settings;
-    options.fileProtocolType = MappingSettings::Process().fileProtocolType;
+    options.fileProtocolType = settings.fileProtocolType;
     COptionsDlg dialog(this, options);
     if (dialog.DoModal() != IDOK) return false;
     settings = options.settings;
-    MappingSettings::Process().fileProtocolType = options.fileProtocolType;
+    settings.fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
     return true;
 }

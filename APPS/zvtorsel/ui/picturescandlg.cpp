@@ -8,7 +8,8 @@
 #include "dlgmessage.h"
 #include "folderpicker.h"
 #include "helppage.h"
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 #include "picturesettings.h"
 #include "profilestore.h"
 #include "resource.h"
@@ -87,7 +88,7 @@ void CPictureScanDlg::FillConditions() {
     ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)AfxLoadText(IDS_SEARCH_ALL_FOLDERS).c_str());
     resultPages_.clear();
     std::vector<DirEntry> entries;
-    CWin32PictureFiles files;
+    CWin32Files files;
     files.ListFolder(folders_.rebuildFolders[ChosenFolder()].c_str(), entries);
     for (const DirEntry& e : entries) {
         if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) || !IsKeywordResultPage(e.name.c_str())) continue;
@@ -284,7 +285,7 @@ int CPictureScanDlg::RunWorker() {
     if (!title.empty()) job.pageTitle = title;
     if (!format.empty()) job.resultFormat = format;
 
-    CWin32PictureFiles files;
+    CWin32Files files;
     CSpiPlugins plugins(LoadedSpiTable());
     CFontCaptionMaker captions(settings_);
     PictureScanServices services(files, *this);

@@ -78,7 +78,7 @@ int CRebuildTreeDlg::RunArchive() {
     hooks.cancelled = [this] { return CancelRequested(); };
     if (!archive_.whole) hooks.wanted = [this](const char* url) { return archive_.urls.count(url) != 0; };
     archive_.result =
-        WriteWarcFile(*cache_, archive_.path, WarcSettingsOf(settings_.cacheFolder), hooks, *this, archive_.counts);
+        WriteWarcFile(files_, *cache_, archive_.path, WarcSettingsOf(settings_.cacheFolder), hooks, *this, archive_.counts);
     StatusMessage(IDS_READY);
     return archive_.result == WARC_DONE;
 }

@@ -95,7 +95,7 @@ BOOL CRebuildTreeDlg::OnInitDialog() {
 
 bool CRebuildTreeDlg::OpenCache() {
     std::vector<CacheDamage> why;
-    cache_ = OpenUrlCache(settings_.cacheFolder, why);
+    cache_ = OpenUrlCache(files_, settings_.cacheFolder, why);
     if (cache_) return true;
     std::string text;
     for (const CacheDamage& damage : why) text += damage.where + "\n" + AfxLoadText(damage.message).c_str() + "\n";

@@ -15,7 +15,7 @@
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "jobs/rebuildjobs.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "panecontrols.h"
 #include "profilestore.h"
 #include "settings/sections.h"
@@ -115,7 +115,7 @@ private:
     TreeImageLists images_;
     HMENU menus_[2] = {nullptr, nullptr};
 
-    CWin32FileSystem files_;
+    CWin32JobSystem files_;
     std::unique_ptr<IUrlCache> cache_;
     CPaneControls view_;
     std::unique_ptr<CRebuildJobs> jobs_;

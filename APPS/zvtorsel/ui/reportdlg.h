@@ -8,7 +8,7 @@
 #include <string>
 
 #include "afxworkerdlg.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32files.h"
 #include "reports/reportjobs.h"
 #include "settings/sections.h"
 #include "tree/treepane.h"
@@ -62,6 +62,7 @@ protected:
 
     const RebuildSettings& m_folders;
     IProfileStore& m_store;
+    CWin32Files m_files;
     CHtmlTranslator m_translator;
     PageTexts m_texts;
 };

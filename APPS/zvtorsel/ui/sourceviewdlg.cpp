@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/win32/win32files.h"
 #include "dlgmessage.h"
 #include "mapping/mapping_settings.h"
 #include "pictures/viewerlogic.h"
@@ -24,7 +25,8 @@ CViewSrcDlg::CViewSrcDlg(const char* title, const char* path, CWnd* parent)
 
 bool CViewSrcDlg::LoadText() {
     CBoxMessages messages;
-    CHtmlTranslator translator(nullptr, &messages);
+    CWin32Files files;
+    CHtmlTranslator translator(files, &messages);
     if (!translator.AllocBuffers(kBuffersAll)) {
         ShowPictureMessage(IDS_NO_MEMORY_CONVERT);
         return false;

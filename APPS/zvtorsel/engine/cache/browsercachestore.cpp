@@ -94,7 +94,7 @@ void CBrowserCacheStore::Take(Record record, int status, const std::string& loca
 void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
     ++caches_;
     std::vector<std::string> names;
-    if (!files_->ListFiles(folder, names)) {
+    if (!ListFiles(folder, names)) {
         AddDamage(folder, IDS_WARN_CACHE_UNREADABLE);
         return;
     }
@@ -106,7 +106,7 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
         // "todelete_" files and the index are no entries; "_1" holds side data.
         if (name.size() != 18 || !IsHex(name, 0, 16) || name.compare(16, 2, "_0") != 0) continue;
         std::string path = folder + name;
-        if (!files_->ReadFile(path, file)) {
+        if (!ReadFile(path, file)) {
             AddDamage(path, IDS_WARN_CACHE_UNREADABLE);
             continue;
         }
@@ -126,7 +126,7 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
         std::vector<BYTE> sparse;
         if (entry.bodyLength == 0 && sparseFiles.count(name.substr(0, 16))) {
             std::string sparsePath = folder + name.substr(0, 16) + "_s";
-            if (files_->ReadFile(sparsePath, sparse) && ParseSimpleSparse(sparse.data(), sparse.size(), ranges)) {
+            if (ReadFile(sparsePath, sparse) && ParseSimpleSparse(sparse.data(), sparse.size(), ranges)) {
                 record.sparse = true;
                 record.localFile = sparsePath;
                 record.bodyLength = JoinSparseRanges(sparse.data(), sparse.size(), ranges).size();
@@ -148,7 +148,7 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
     ++caches_;
     std::string entries = folder + "entries\\";
     std::vector<std::string> names;
-    if (!files_->ListFiles(entries, names)) {
+    if (!ListFiles(entries, names)) {
         AddDamage(entries, IDS_WARN_CACHE_UNREADABLE);
         return;
     }
@@ -157,7 +157,7 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
     for (const std::string& name : names) {
         if (name.size() != 40 || !IsHex(name, 0, 40)) continue;
         std::string path = entries + name;
-        if (!files_->ReadFile(path, file)) {
+        if (!ReadFile(path, file)) {
             AddDamage(path, IDS_WARN_CACHE_UNREADABLE);
             continue;
         }
@@ -195,7 +195,7 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
 
 bool CBrowserCacheStore::ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
                                             const BlockfileLocation& at, std::vector<BYTE>& out) {
-    if (at.file.compare(0, 2, "f_") == 0) return files_->ReadFile(folder + at.file, out) && at.length <= out.size();
+    if (at.file.compare(0, 2, "f_") == 0) return ReadFile(folder + at.file, out) && at.length <= out.size();
     const std::vector<BYTE>& data = blocks[atoi(at.file.c_str() + 5)];
     if (at.offset > data.size() || at.length > data.size() - at.offset) return false;
     out.assign(data.begin() + (size_t)at.offset, data.begin() + (size_t)(at.offset + at.length));
@@ -205,22 +205,22 @@ bool CBrowserCacheStore::ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& bl
 void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
     ++caches_;
     std::vector<BYTE> index;
-    if (!files_->ReadFile(folder + "index", index)) {
+    if (!ReadFile(folder + "index", index)) {
         AddDamage(folder + "index", IDS_WARN_CACHE_UNREADABLE);
         return;
     }
     std::map<int, std::vector<BYTE>> blocks;
     std::vector<std::string> names;
-    files_->ListFiles(folder, names);
+    ListFiles(folder, names);
     for (const std::string& name : names) {
         if (name.compare(0, 5, "data_") != 0 || name.size() > 8) continue;
         int number = atoi(name.c_str() + 5);
-        if (!files_->ReadFile(folder + name, blocks[number])) {
+        if (!ReadFile(folder + name, blocks[number])) {
             AddDamage(folder + name, IDS_WARN_CACHE_UNREADABLE);
             blocks.erase(number);
         }
     }
-    ICacheFileReader& files = *files_;
+    CBrowserCacheStore& files = *this;
     CBlockfileReader reader;
     bool parsed = reader.Parse(
         index.data(), index.size(),
@@ -282,18 +282,18 @@ void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
 void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     ++caches_;
     std::vector<BYTE> map;
-    bool hasMap = files_->ReadFile(folder + "_CACHE_MAP_", map);
+    bool hasMap = ReadFile(folder + "_CACHE_MAP_", map);
     std::map<int, std::vector<BYTE>> blocks;
     for (int number = 1; number <= 3; ++number) {
         char name[16];
         snprintf(name, sizeof name, "_CACHE_00%d_", number);
-        if (!files_->ReadFile(folder + name, blocks[number])) blocks.erase(number);
+        if (!ReadFile(folder + name, blocks[number])) blocks.erase(number);
     }
     if (!hasMap && blocks.empty()) {
         AddDamage(folder + "_CACHE_MAP_", IDS_WARN_CACHE_UNREADABLE);
         return;
     }
-    ICacheFileReader& files = *files_;
+    CBrowserCacheStore& files = *this;
     CMozCacheReader reader;
     reader.Parse(
         hasMap ? map.data() : nullptr, map.size(),
@@ -383,23 +383,36 @@ bool CBrowserCacheStore::GetLocalFile(const char* url, char* out, DWORD cap) {
 }
 
 bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out) {
-    // Block files hold thousands of bodies: the last one read is kept.
-    std::lock_guard<std::mutex> hold(lastFileLock_);
-    if (record.localFile != lastFilePath_) {
-        lastFilePath_.clear();
-        if (!files_->ReadFile(record.localFile, lastFile_)) return false;
-        lastFilePath_ = record.localFile;
-    }
-    const std::vector<BYTE>& file = lastFile_;
+    out.clear();
     if (record.sparse) {
+        std::vector<BYTE> file;
+        if (!ReadFile(record.localFile, file)) return false;
         std::vector<SimpleSparseRange> ranges;
         if (!ParseSimpleSparse(file.data(), file.size(), ranges)) return false;
         out = JoinSparseRanges(file.data(), file.size(), ranges);
         return true;
     }
+    // Only the body is read: a block file holds thousands of them.
+    std::unique_ptr<IReadFile> file = files_.OpenRead(record.localFile.c_str());
+    if (!file) return false;
     // The file may have changed since it was listed: the body must still fit.
-    if (record.bodyOffset > file.size() || record.bodyLength > file.size() - record.bodyOffset) return false;
-    out.assign(file.begin() + (size_t)record.bodyOffset, file.begin() + (size_t)(record.bodyOffset + record.bodyLength));
+    ULONGLONG length = file->Length();
+    if (record.bodyOffset > length || record.bodyLength > length - record.bodyOffset ||
+        record.bodyLength > kLargestCacheFile)
+        return false;
+    out.resize((size_t)record.bodyLength);
+    size_t done = 0;
+    while (done < out.size()) {
+        size_t left = out.size() - done;
+        DWORD got = 0;
+        if (!file->ReadAt(record.bodyOffset + done, out.data() + done, left > (1u << 24) ? (1u << 24) : (DWORD)left,
+                          &got) ||
+            got == 0) {
+            out.clear();
+            return false;
+        }
+        done += got;
+    }
     return true;
 }
 
@@ -428,5 +441,25 @@ bool CBrowserCacheStore::ReadStoredResponse(const char* url, StoredResponse& out
     out.stored = ToFileTime(r.stored);
     out.requestMethod = r.requestMethod;
     out.requestHead = r.requestHead;
+    return true;
+}
+
+bool CBrowserCacheStore::ListFiles(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    std::vector<DirEntry> entries;
+    if (!files_.ListFolder(folder.c_str(), entries)) return false;
+    for (const DirEntry& e : entries)
+        if (!e.IsFolder()) names.push_back(e.name);
+    return true;
+}
+
+bool CBrowserCacheStore::ReadFile(const std::string& path, std::vector<BYTE>& out) {
+    return ReadWholeFile(files_, path.c_str(), out, kLargestCacheFile);
+}
+
+bool CBrowserCacheStore::FileSize(const std::string& path, ULONGLONG* size) {
+    DirEntry e;
+    if (!files_.GetFileInfo(path.c_str(), e) || e.IsFolder()) return false;
+    *size = e.FullSize();
     return true;
 }

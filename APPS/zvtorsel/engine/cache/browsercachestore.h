@@ -6,24 +6,12 @@
 #pragma once
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "cache/blockfile.h"
 #include "cache/urlcache.h"
-
-// How the store reads a cache folder: a system's files, or the test's.
-class ICacheFileReader {
-public:
-    virtual ~ICacheFileReader() {}
-    // Names of the plain files in folder (a path ending with "\").
-    virtual bool ListFiles(const std::string& folder, std::vector<std::string>& names) = 0;
-    // A whole file; false when it cannot be read or is larger than kLargestCacheFile.
-    virtual bool ReadFile(const std::string& path, std::vector<BYTE>& out) = 0;
-    // The size of a file; false when it is not there.
-    virtual bool FileSize(const std::string& path, ULONGLONG* size) = 0;
-};
 
 // Entry files larger than this are not read (the browsers keep large bodies
 // far below it).
@@ -32,8 +20,8 @@ const size_t kLargestCacheFile = 512u << 20;
 class CBrowserCacheStore : public IUrlCache {
 public:
     // folder: the folder the user chose, ending with "\" (for captions).
-    CBrowserCacheStore(const std::string& folder, std::unique_ptr<ICacheFileReader> files)
-        : folder_(folder), files_(std::move(files)) {}
+    // files read the cache folders (never write them) and outlive the store.
+    CBrowserCacheStore(const std::string& folder, IFiles& files) : folder_(folder), files_(files) {}
 
     // A Chromium simple cache folder ("Cache_Data\"): its "<16 hex>_0" files.
     void AddSimpleCache(const std::string& folder);
@@ -94,10 +82,11 @@ private:
     void Emit(UrlCacheEntry& entry) const;
 
     std::string folder_;
-    std::unique_ptr<ICacheFileReader> files_;
-    std::mutex lastFileLock_;
-    std::string lastFilePath_;
-    std::vector<BYTE> lastFile_;
+    IFiles& files_;
+    // The plain files of folder; false when it cannot be listed.
+    bool ListFiles(const std::string& folder, std::vector<std::string>& names);
+    bool ReadFile(const std::string& path, std::vector<BYTE>& out);
+    bool FileSize(const std::string& path, ULONGLONG* size);
     std::vector<Record> records_;
     std::map<std::string, size_t> byUrl_;
     size_t caches_ = 0;

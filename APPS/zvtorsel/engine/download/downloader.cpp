@@ -43,9 +43,9 @@ int ClampThreadCount(int value) {
     return value;
 }
 
-CDownloader::CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache, IUrlFetcher& fetcher,
-                         IDownloadView& view)
-    : listPath_(rebuildFolder), files_(files), cache_(cache), fetcher_(fetcher), view_(view) {
+CDownloader::CDownloader(const std::string& rebuildFolder, const JobSystem& system, IUrlCache& cache,
+                         IUrlFetcher& fetcher, IDownloadView& view)
+    : listPath_(rebuildFolder), files_(system.files), profiles_(system.profiles), cache_(cache), fetcher_(fetcher), view_(view) {
     if (!listPath_.empty() && listPath_.back() != '\\' && listPath_.back() != '/') listPath_ += '\\';
     listPath_ += "download.lst";
 }
@@ -59,7 +59,7 @@ void CDownloader::Load() {
     rows_.clear();
     next_ = 0;
     char value[kDownloadUrlSize];
-    if (!files_.ReadProfileString(listPath_.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
+    if (!profiles_.ReadProfileString(listPath_.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
     int count = atoi(value);
     // A damaged count must not keep the loop reading for ages: every key of
     // a list takes at least "urlN=x" and a line end in the file.
@@ -69,7 +69,7 @@ void CDownloader::Load() {
     for (int n = 0; n < count; ++n) {
         char key[16];
         snprintf(key, sizeof(key), "url%d", n);
-        if (!files_.ReadProfileString(listPath_.c_str(), kSection, key, value, sizeof(value))) continue;
+        if (!profiles_.ReadProfileString(listPath_.c_str(), kSection, key, value, sizeof(value))) continue;
         if (value[0]) rows_.push_back(Row{value, n, DOWNLOAD_WAITING});
     }
 }
@@ -122,7 +122,7 @@ void CDownloader::FinishUrl(int row, const char* url, const char* file) {
     }
     char key[16];
     snprintf(key, sizeof(key), "url%d", rows_[row].key);
-    files_.WriteProfileString(listPath_.c_str(), kSection, key, nullptr);
+    profiles_.WriteProfileString(listPath_.c_str(), kSection, key, nullptr);
 }
 
 bool CDownloader::Progress(int slot, unsigned long done, unsigned long total) {
@@ -167,6 +167,6 @@ void CDownloader::CancelAll() {
 
 void CDownloader::FlushList() {
     lock_.Enter();
-    files_.FlushProfile(listPath_.c_str());
+    profiles_.FlushProfile(listPath_.c_str());
     lock_.Leave();
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/filesystem.h"
+#include "base/jobsystem.h"
 #include "cache/urlcache.h"
 
 #ifdef _WIN32
@@ -75,7 +75,7 @@ private:
 class CDownloader {
 public:
     // rebuildFolder ends with "\"; the list file is "download.lst" in it.
-    CDownloader(const std::string& rebuildFolder, IFileSystem& files, IUrlCache& cache, IUrlFetcher& fetcher,
+    CDownloader(const std::string& rebuildFolder, const JobSystem& system, IUrlCache& cache, IUrlFetcher& fetcher,
                 IDownloadView& view);
 
     // Reads the rows of the list file: every non-empty "url%d" below "entry".
@@ -127,7 +127,8 @@ private:
     void SetRowState(int row, DownloadState state);
 
     std::string listPath_;
-    IFileSystem& files_;
+    IFiles& files_;
+    IProfileFiles& profiles_;
     IUrlCache& cache_;
     IUrlFetcher& fetcher_;
     IDownloadView& view_;

@@ -34,7 +34,7 @@ bool SameFolder(const std::string& a, const char* b) {
 
 }  // namespace
 
-BOOL RenameFileWithTime(IFileSystem& files, IJobReport& report, const char* path) {
+BOOL RenameFileWithTime(IFiles& files, IJobReport& report, const char* path) {
     char unique[kPathBufferSize];
     if (!files.MakeUniquePath(path, kUniqueDateAndTime, unique, sizeof(unique))) return FALSE;
     const char* name = zvScanFileNameA(unique);
@@ -45,7 +45,7 @@ BOOL RenameFileWithTime(IFileSystem& files, IJobReport& report, const char* path
     return files.RenameFile(path, name) ? TRUE : FALSE;
 }
 
-void RemoveEmptyFoldersAbove(IFileSystem& files, const char* path, const char* stopFolder) {
+void RemoveEmptyFoldersAbove(IFiles& files, const char* path, const char* stopFolder) {
     std::string folder = path;
     size_t stopLength = strlen(stopFolder);
     for (;;) {
@@ -146,7 +146,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             std::vector<BYTE> body;
             bool undecoded = false;
             if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
-                !files.WriteFileWithTime(dest.c_str(), body.data(), body.size(), time))
+                !WriteWholeFile(files, dest.c_str(), body.data(), body.size(), &time))
                 return false;
             source = dest.c_str();
         }

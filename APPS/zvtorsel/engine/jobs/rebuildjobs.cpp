@@ -12,12 +12,13 @@ namespace {
 const char kSection[] = "download";
 }
 
-CRebuildJobs::CRebuildJobs(const RebuildSettings& settings, IFileSystem& files, IUrlCache& urlCache,
+CRebuildJobs::CRebuildJobs(const RebuildSettings& settings, const JobSystem& system, IUrlCache& urlCache,
                            IPaneView& view, IJobReport& report, int historyPrefixLength)
-    : rebuild(model, SIDE_REBUILD, settings, files, view, report),
-      cache(model, settings, files, view, report, urlCache),
+    : rebuild(model, SIDE_REBUILD, settings, system, view, report),
+      cache(model, settings, system, view, report, urlCache),
       settings_(settings),
-      files_(files),
+      files_(system.files),
+      profiles_(system.profiles),
       report_(report) {
     rebuild.cachePane = &cache;
     cache.rebuildPane = &rebuild;
@@ -48,7 +49,7 @@ void CRebuildJobs::Cancel() {
 void CRebuildJobs::ReadDownloadList() {
     std::string file = DownloadListPath();
     char value[kUrlBufferSize];
-    if (!files_.ReadProfileString(file.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
+    if (!profiles_.ReadProfileString(file.c_str(), kSection, "entry", value, sizeof(value))) value[0] = 0;
     int count = atoi(value);
     // A damaged count must not keep the dialog reading for ages: every key
     // of a list takes at least "urlN=x" and a line end in the file.
@@ -58,7 +59,7 @@ void CRebuildJobs::ReadDownloadList() {
     for (int i = 0; i < count; ++i) {
         char key[16];
         snprintf(key, sizeof(key), "url%d", i);
-        if (files_.ReadProfileString(file.c_str(), kSection, key, value, sizeof(value))) AddToLoadList(value);
+        if (profiles_.ReadProfileString(file.c_str(), kSection, key, value, sizeof(value))) AddToLoadList(value);
     }
 }
 
@@ -122,14 +123,14 @@ void CRebuildJobs::WriteDownloadList() {
     }
     char value[16];
     snprintf(value, sizeof(value), "%d", (int)loadList.size());
-    bool ok = files_.WriteProfileString(file.c_str(), kSection, "entry", value);
+    bool ok = profiles_.WriteProfileString(file.c_str(), kSection, "entry", value);
     for (size_t i = 0; ok && i < loadList.size(); ++i) {
         char key[16];
         snprintf(key, sizeof(key), "url%d", (int)i);
-        ok = files_.WriteProfileString(file.c_str(), kSection, key, loadList[i].c_str());
+        ok = profiles_.WriteProfileString(file.c_str(), kSection, key, loadList[i].c_str());
     }
     if (!ok) report_.Notify(IDS_DOWNLOAD_LIST_FAILED, nullptr);
-    files_.FlushProfile(file.c_str());
+    profiles_.FlushProfile(file.c_str());
 }
 
 int CRebuildJobs::ExecuteMarks() {

@@ -9,7 +9,7 @@
 
 class CRebuildJobs {
 public:
-    CRebuildJobs(const RebuildSettings& settings, IFileSystem& files, IUrlCache& cache,
+    CRebuildJobs(const RebuildSettings& settings, const JobSystem& system, IUrlCache& cache,
                  IPaneView& view, IJobReport& report, int historyPrefixLength);
 
     // Reads "download.lst" of the current rebuild folder into the load list.
@@ -45,7 +45,8 @@ private:
     void WriteDownloadList();
 
     RebuildSettings settings_;
-    IFileSystem& files_;
+    IFiles& files_;
+    IProfileFiles& profiles_;
     IJobReport& report_;
     bool endsDialog_ = false;
 };

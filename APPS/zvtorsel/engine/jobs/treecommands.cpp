@@ -313,6 +313,6 @@ int OpenRow(CTreePane& pane, int folder, const ListRow& row) {
     }
     char* name = zvScanFileNameA(path);
     std::string dir = name ? std::string(path, name - path) : std::string();
-    if (!pane.files.ShellOpen(dir.c_str(), path)) pane.report.Notify(IDS_OPEN_FAILED, nullptr);
+    if (!pane.shell.ShellOpen(dir.c_str(), path)) pane.report.Notify(IDS_OPEN_FAILED, nullptr);
     return -1;
 }

@@ -1,26 +1,13 @@
-// What the picture scan needs from its surroundings, kept behind interfaces
-// so the engine runs on the host, in the dialog and from the command line.
+// What the picture scan needs from its surroundings besides files, kept
+// behind interfaces so the engine runs on the host, in the dialog and from
+// the command line.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "base/filesystem.h"
 #include "tree/treemodel.h"
 #include "zvdib.h"
 #include "zvtypes.h"
-
-class IPictureFiles {
-public:
-    virtual ~IPictureFiles() {}
-    // Entries of folder (a path ending with "\"), "." and ".." left out.
-    virtual bool ListFolder(const char* folder, std::vector<DirEntry>& out) = 0;
-    // Reads up to size bytes at offset into buffer; false when the file cannot
-    // be opened, else true with *got the bytes read (0 past the end).
-    virtual bool ReadAt(const char* path, DWORD offset, void* buffer, DWORD size, DWORD* got) = 0;
-    virtual bool ReadWhole(const char* path, std::vector<BYTE>& out) = 0;
-    // Replaces path with data (through a temporary file beside it).
-    virtual bool WriteWhole(const char* path, const void* data, size_t size) = 0;
-};
 
 // The registered Susie plug-ins, as the picture scan uses them.
 class IPicturePlugins {

@@ -349,7 +349,7 @@ void CPictureScan::DrawThumbnail(CThumbnailCanvas& canvas, int cell, const Pictu
     DibInfo info;
     HZVDIB dib = nullptr;
     int fullWidth = 0, fullHeight = 0;
-    if (services_.files.ReadWhole((search_ + picture.path).c_str(), data) && !data.empty())
+    if (ReadWholeFile(services_.files, (search_ + picture.path).c_str(), data, kLargestPictureFile) && !data.empty())
         dib = DecodePicture(picture, data, packed, info, &fullWidth, &fullHeight);
     if (!dib || !canvas.DrawPicture(cell, info, fullWidth, fullHeight)) canvas.DrawPlaceholder(cell);
     if (dib) zvDeleteDIBitmap(dib);
@@ -396,7 +396,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
     page += "</MAP>\r\n<IMG SRC=\"" + bitmapLink + "\" USEMAP=\"#map0001\">\r\n";
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
-    if (!services_.files.WriteWhole((job_.rebuildFolder + bitmapName).c_str(), bmp.data(), bmp.size())) {
+    if (!WriteWholeFile(services_.files, (job_.rebuildFolder + bitmapName).c_str(), bmp.data(), bmp.size(), nullptr)) {
         services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
         return false;
     }
@@ -413,7 +413,7 @@ bool CPictureScan::WritePictures(const std::vector<const PictureEntry*>& list, c
 }
 
 bool CPictureScan::WritePage(const std::string& name, const std::string& text) {
-    if (services_.files.WriteWhole((job_.rebuildFolder + name).c_str(), text.data(), text.size())) return true;
+    if (WriteWholeFile(services_.files, (job_.rebuildFolder + name).c_str(), text.data(), text.size(), nullptr)) return true;
     services_.report.Message(IDS_PICTURE_RESULT_FAILED, nullptr);
     return false;
 }
@@ -425,7 +425,7 @@ bool CPictureScan::Run() {
     if (fromPage) {
         std::vector<BYTE> text;
         std::string folder;
-        if (!services_.files.ReadWhole(job_.resultPage.c_str(), text) ||
+        if (!ReadWholeFile(services_.files, job_.resultPage.c_str(), text, kLargestPictureFile) ||
             !ReadResultPageFolders(std::string(text.begin(), text.end()), folder, listed,
                                    job_.resultPage.substr(0, LastSeparator(job_.resultPage) + 1))) {
             services_.report.Message(IDS_RESULT_PAGE_UNREADABLE, nullptr);

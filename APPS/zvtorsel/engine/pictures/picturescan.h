@@ -7,6 +7,7 @@
 
 #include "base/messagenumbers.h"
 #include "options/reportformat.h"
+#include "base/files.h"
 #include "pictures/picturefiles.h"
 #include "pictures/picturesize.h"
 #include "tree/treepane.h"
@@ -87,15 +88,18 @@ struct PictureScanResult {
     std::string pageName;  // file name inside the rebuild folder
 };
 
+// Picture files and result pages larger than this are not read.
+const size_t kLargestPictureFile = 0x40000000;
+
 struct PictureScanServices {
-    IPictureFiles& files;
+    IFiles& files;
     IPictureScanReport& report;
     IPicturePlugins* plugins = nullptr;    // none: no plug-ins registered
     ICaptionMaker* captions = nullptr;     // none: names are not drawn
     CountFormatter formatCount = nullptr;  // none: plain digits
     volatile LONG* cancel = nullptr;
 
-    PictureScanServices(IPictureFiles& f, IPictureScanReport& r) : files(f), report(r) {}
+    PictureScanServices(IFiles& f, IPictureScanReport& r) : files(f), report(r) {}
 };
 
 // Runs the scan and writes the pages; false when it failed with a message

@@ -3,7 +3,7 @@
 // the markers up to the first frame header, GIF 1024-byte windows up to the
 // first image descriptor, XBM the first 1023 bytes.
 #pragma once
-#include "pictures/picturefiles.h"
+#include "base/files.h"
 
 struct PictureSize {
     int width = 0;
@@ -26,17 +26,17 @@ bool ReadPngSize(IByteSource& source, PictureSize& size);
 bool ReadXbmSize(IByteSource& source, PictureSize& size);
 bool ReadPictureSize(PictureReader reader, IByteSource& source, PictureSize& size);
 
-// A source over one file of IPictureFiles.
+// A source over one file, opened once; every read fails when it cannot be.
 class CFileByteSource : public IByteSource {
 public:
-    CFileByteSource(IPictureFiles& files, const char* path) : files_(files), path_(path) {}
+    CFileByteSource(IFiles& files, const char* path) : file_(files.OpenRead(path)) {}
     bool ReadAt(DWORD offset, void* buffer, DWORD size, DWORD* got) override {
-        return files_.ReadAt(path_, offset, buffer, size, got);
+        *got = 0;
+        return file_ && file_->ReadAt(offset, buffer, size, got);
     }
 
 private:
-    IPictureFiles& files_;
-    const char* path_;
+    std::unique_ptr<IReadFile> file_;
 };
 
 // A source over bytes in memory.

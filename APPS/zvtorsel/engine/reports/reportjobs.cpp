@@ -54,8 +54,7 @@ bool IsReportPageExtension(const char* extension, int* index) {
 }
 
 bool CReportJob::StartPage(const std::string& path, UINT failMessage) {
-    FILETIME now = {0, 0};
-    if (!m_pages.WriteFile(path.c_str(), nullptr, 0, now)) {
+    if (!WriteWholeFile(m_files, path.c_str(), nullptr, 0, nullptr)) {
         m_progress.Message(failMessage, nullptr);
         return false;
     }
@@ -67,9 +66,7 @@ bool CReportJob::StartPage(const std::string& path, UINT failMessage) {
 }
 
 bool CReportJob::WritePage(const std::string& path, const std::string& text) {
-    FilePiece piece = {text.data(), text.size()};
-    FILETIME now = {0, 0};
-    return m_pages.WriteFile(path.c_str(), &piece, 1, now);
+    return WriteWholeFile(m_files, path.c_str(), text.data(), text.size(), nullptr);
 }
 
 void CReportJob::ListSorted(const std::string& folder, std::vector<DirEntry>& entries) {

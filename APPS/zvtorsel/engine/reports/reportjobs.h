@@ -1,13 +1,13 @@
 // The two report jobs: the local address list ("locallst.htm") and the
-// keyword search page. Each walks a folder through IFileSystem, reads pages
-// through a CHtmlTranslator and writes its page through IHtmlFileAccess, so
-// the dialogs, the command-line jobs and the tests run the same code.
+// keyword search page. Each walks a folder and writes its page through
+// IFiles and reads pages through a CHtmlTranslator, so the dialogs, the
+// command-line jobs and the tests run the same code.
 #pragma once
 #include <atomic>
 #include <string>
 #include <vector>
 
-#include "base/filesystem.h"
+#include "base/files.h"
 #include "base/messagenumbers.h"
 #include "reports/reportpage.h"
 #include "reports/reportsettings.h"
@@ -36,11 +36,10 @@ struct ReportJobResult {
 
 class CReportJob {
 public:
-    CReportJob(IFileSystem& files, IHtmlFileAccess& pages, CHtmlTranslator& translator,
+    CReportJob(IFiles& files, CHtmlTranslator& translator,
                IReportProgress& progress, const PageTexts& texts,
                const MappingSettings& settings = MappingSettings::Process())
         : m_files(files),
-          m_pages(pages),
           m_translator(translator),
           m_progress(progress),
           m_texts(texts),
@@ -61,8 +60,7 @@ protected:
     // The page's title, or null.
     const char* TitleOfLoadedPage(bool titles);
 
-    IFileSystem& m_files;
-    IHtmlFileAccess& m_pages;
+    IFiles& m_files;
     CHtmlTranslator& m_translator;
     IReportProgress& m_progress;
     const PageTexts& m_texts;

@@ -9,7 +9,7 @@
 #include <stddef.h>
 
 #include "translate/envelope.h"
-#include "translate/file_access.h"
+#include "base/files.h"
 
 enum : size_t {
     kCssHeaderOffsetFromBlock = 2,  // the CR LF behind the translated sheet

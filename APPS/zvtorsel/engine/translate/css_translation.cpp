@@ -365,7 +365,7 @@ BOOL CHtmlTranslator::TranslateStyleSheet(const char* rebuildFolder, const char*
 }
 
 BOOL CHtmlTranslator::WriteTranslatedStyleSheet(const char* path, const FILETIME& fileTime, BOOL keepOriginal) {
-    if (!m_fileBuffer || !m_converted || !m_output || !m_files) return FALSE;
+    if (!m_fileBuffer || !m_converted || !m_output) return FALSE;
     char* encoded = nullptr;
     if (keepOriginal) {
         encoded = new (std::nothrow) char[CssEncodedLength((size_t)m_sourceLength) + 1];
@@ -373,13 +373,13 @@ BOOL CHtmlTranslator::WriteTranslatedStyleSheet(const char* path, const FILETIME
     }
     CssEnvelopeWriter envelope(m_output, (size_t)m_translatedLength, m_content, (size_t)m_sourceLength,
                                keepOriginal != 0, encoded);
-    bool written = m_files->WriteFile(path, envelope.Pieces(), envelope.Count(), fileTime);
+    bool written = WritePage(path, envelope.Pieces(), envelope.Count(), fileTime);
     delete[] encoded;
     return written ? TRUE : FALSE;
 }
 
 BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, long* xlatBlk, long* orgBlk) {
-    void* file = m_files ? m_files->OpenRead(path) : nullptr;
+    std::unique_ptr<IReadFile> file = m_files.OpenRead(path);
     if (!file) {
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return FALSE;
@@ -390,8 +390,8 @@ BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, lo
     char tail[kCssTrailerLength];
     size_t kept = 0;
     for (;;) {
-        DWORD got = m_files->Read(file, chunk, sizeof chunk);
-        if (got == 0) break;
+        DWORD got = 0;
+        if (!file->Read(chunk, sizeof chunk, &got) || got == 0) break;
         if (got >= kCssTrailerLength) {
             memcpy(tail, chunk + got - kCssTrailerLength, kCssTrailerLength);
             kept = kCssTrailerLength;
@@ -402,7 +402,7 @@ BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, lo
             kept = keep + got;
         }
     }
-    m_files->Close(file);
+    file.reset();
     EnvelopeHeader h;
     if (kept < kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF || h.xlatBlk > 0x7FFFFFFF ||
         h.orgBlk > 0x7FFFFFFF)

@@ -4,7 +4,7 @@
 #pragma once
 #include <stddef.h>
 
-#include "translate/file_access.h"
+#include "base/files.h"
 #include "zvtypes.h"
 
 enum : size_t {
@@ -46,7 +46,7 @@ enum ContentLocation {
 ContentLocation LocateContent(const char* data, size_t length, size_t* offset,
                               size_t* contentLength);
 
-// The pieces of a translated file, ready for IHtmlFileAccess::WriteFile.
+// The pieces of a translated file, ready for WriteWholeFile.
 class EnvelopeWriter {
 public:
     // original may be null when it is not kept; sourceLength goes into

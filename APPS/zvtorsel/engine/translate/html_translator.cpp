@@ -22,9 +22,8 @@ char* Allocate(DWORD size) { return new (std::nothrow) char[size]; }
 
 }  // namespace
 
-CHtmlTranslator::CHtmlTranslator(IHtmlFileAccess* files, IMessageRoutine* messages,
-                                 const MappingSettings* settings)
-    : m_files(files ? files : DefaultHtmlFileAccess()),
+CHtmlTranslator::CHtmlTranslator(IFiles& files, IMessageRoutine* messages, const MappingSettings* settings)
+    : m_files(files),
       m_messages(messages ? messages : DefaultMessageRoutine()),
       m_settings(settings ? settings : &MappingSettings::Process()) {}
 
@@ -95,23 +94,20 @@ bool CHtmlTranslator::GrowBuffers(DWORD needed) {
 }
 
 long CHtmlTranslator::ReadIntoBuffer(const char* path) {
-    void* file = m_files ? m_files->OpenRead(path) : nullptr;
+    std::unique_ptr<IReadFile> file = m_files.OpenRead(path);
     if (!file) {
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return -1;
     }
-    DWORD length = m_files->FileLength(file);
-    if (length > kMaxCapacity - kLoadSlack || !GrowBuffers(length + kLoadSlack)) {
-        m_files->Close(file);
-        return -1;
-    }
+    ULONGLONG length = file->Length();
+    if (length > kMaxCapacity - kLoadSlack || !GrowBuffers((DWORD)length + kLoadSlack)) return -1;
     DWORD total = 0;
     while (total < m_capacity - 1) {
-        DWORD n = m_files->Read(file, m_fileBuffer + total, m_capacity - 1 - total);
-        if (n == 0) break;
+        DWORD n = 0;
+        if (!file->Read(m_fileBuffer + total, m_capacity - 1 - total, &n) || n == 0) break;
         total += n;
     }
-    m_files->Close(file);
+    file.reset();
     m_fileBuffer[total] = 0;
     m_content = m_fileBuffer;
     m_sourceLength = 0;
@@ -159,21 +155,27 @@ BOOL CHtmlTranslator::LoadHtml(const char* path, BOOL convert, const char* conte
 
 BOOL CHtmlTranslator::WriteTranslated(const char* path, const FILETIME& fileTime,
                                       BOOL keepOriginal, BOOL useNoframes) {
-    if (!m_fileBuffer || !m_converted || !m_output || !m_files) return FALSE;
+    if (!m_fileBuffer || !m_converted || !m_output) return FALSE;
     EnvelopeWriter envelope(m_output, (size_t)m_translatedLength, m_content,
                             (size_t)m_sourceLength, keepOriginal != 0, useNoframes != 0);
-    return m_files->WriteFile(path, envelope.Pieces(), envelope.Count(), fileTime) ? TRUE : FALSE;
+    return WritePage(path, envelope.Pieces(), envelope.Count(), fileTime) ? TRUE : FALSE;
 }
 
 BOOL CHtmlTranslator::WriteOriginal(const char* path, const FILETIME& fileTime) {
-    if (!m_fileBuffer || !m_hasOriginal || !m_files) return FALSE;
+    if (!m_fileBuffer || !m_hasOriginal) return FALSE;
     FilePiece piece = {m_content, (size_t)m_sourceLength};
-    return m_files->WriteFile(path, &piece, 1, fileTime) ? TRUE : FALSE;
+    return WritePage(path, &piece, 1, fileTime) ? TRUE : FALSE;
+}
+
+// A zero time leaves the file the time of writing.
+bool CHtmlTranslator::WritePage(const char* path, const FilePiece* pieces, int count, const FILETIME& fileTime) {
+    bool timed = fileTime.dwLowDateTime || fileTime.dwHighDateTime;
+    return WriteWholeFile(m_files, path, pieces, count, timed ? &fileTime : nullptr);
 }
 
 BOOL CHtmlTranslator::ReadTranslationHeader(const char* path, long* orgSize, long* xlatBlk,
                                             long* orgBlk) {
-    void* file = m_files ? m_files->OpenRead(path) : nullptr;
+    std::unique_ptr<IReadFile> file = m_files.OpenRead(path);
     if (!file) {
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return FALSE;
@@ -181,11 +183,11 @@ BOOL CHtmlTranslator::ReadTranslationHeader(const char* path, long* orgSize, lon
     char head[2 * kEnvelopeLineLength + 1];
     DWORD total = 0;
     while (total < 2 * kEnvelopeLineLength) {
-        DWORD n = m_files->Read(file, head + total, (DWORD)(2 * kEnvelopeLineLength) - total);
-        if (n == 0) break;
+        DWORD n = 0;
+        if (!file->Read(head + total, (DWORD)(2 * kEnvelopeLineLength) - total, &n) || n == 0) break;
         total += n;
     }
-    m_files->Close(file);
+    file.reset();
     head[total] = 0;
     EnvelopeHeader h;
     if (!ParseEnvelopeHeader(head, total, &h)) return FALSE;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "translate/file_access.h"
+#include "base/files.h"
 #include "mapping/mapping_settings.h"
 #include "translate/message_routine.h"
 #include "translate/link_targets.h"
@@ -27,10 +27,9 @@ enum { kAttributeScannerCount = 11 };
 
 class CHtmlTranslator {
 public:
-    // Null arguments take the process defaults (DefaultHtmlFileAccess(),
-    // DefaultMessageRoutine(), MappingSettings::Process()).
-    explicit CHtmlTranslator(IHtmlFileAccess* files = nullptr,
-                             IMessageRoutine* messages = nullptr,
+    // Null arguments take the process defaults (DefaultMessageRoutine(),
+    // MappingSettings::Process()).
+    explicit CHtmlTranslator(IFiles& files, IMessageRoutine* messages = nullptr,
                              const MappingSettings* settings = nullptr);
     ~CHtmlTranslator();
     CHtmlTranslator(const CHtmlTranslator&) = delete;
@@ -153,6 +152,7 @@ private:
     // Reads path whole into the file buffer (terminated); the bytes read,
     // or -1 when it could not be read.
     long ReadIntoBuffer(const char* path);
+    bool WritePage(const char* path, const FilePiece* pieces, int count, const FILETIME& fileTime);
     // Reads a page or a style sheet and finds what to work on: the original
     // inside an envelope, else the whole file. FALSE for a broken envelope.
     BOOL ReadContent(const char* path, BOOL convert, bool styleSheet);
@@ -166,7 +166,7 @@ private:
                                size_t size);
     bool AllocHeld(DWORD capacity, bool file, bool converted, bool output);
 
-    IHtmlFileAccess* m_files;
+    IFiles& m_files;
     IMessageRoutine* m_messages;
     const MappingSettings* m_settings;
 

@@ -7,9 +7,9 @@
 #include "treepane.h"
 #include "zvfiletime.h"
 
-CCachePane::CCachePane(CFolderTree& model_, const RebuildSettings& settings_, IFileSystem& files_,
+CCachePane::CCachePane(CFolderTree& model_, const RebuildSettings& settings_, const JobSystem& system,
                        IPaneView& view_, IJobReport& report_, IUrlCache& cache_)
-    : CTreePane(model_, SIDE_CACHE, settings_, files_, view_, report_), cache(cache_) {}
+    : CTreePane(model_, SIDE_CACHE, settings_, system, view_, report_), cache(cache_) {}
 
 namespace {
 

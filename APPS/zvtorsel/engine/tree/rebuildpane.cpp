@@ -1,6 +1,6 @@
 #include <string.h>
 
-#include "jobs/temporaryname.h"
+#include "base/temporaryname.h"
 #include "translate/css_scanner.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"

@@ -30,14 +30,19 @@ void SetCountFormatter(CountFormatter formatter) {
 }
 
 CTreePane::CTreePane(CFolderTree& model_, int side_, const RebuildSettings& settings_,
-                     IFileSystem& files_, IPaneView& view_, IJobReport& report_)
+                     const JobSystem& system, IPaneView& view_, IJobReport& report_)
     : model(model_),
       side(side_),
       settings(settings_),
-      files(files_),
+      mapping(MappingSettings::Process()),
+      files(system.files),
+      shell(system.shell),
+      clock(system.clock),
       view(view_),
       report(report_),
-      translator(nullptr, this, nullptr) {}
+      translator(system.files, this, &mapping) {
+    mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(settings.fileProtocolType);
+}
 
 CTreePane::~CTreePane() {}
 
@@ -410,7 +415,7 @@ void CTreePane::StampName(int folder, int item) {
         if (!it->localFile.empty() && files.GetFileInfo(it->localFile.c_str(), info))
             time = info.lastWrite;
         else
-            files.CurrentTime(time);
+            clock.CurrentTime(time);
     }
     SYSTEMTIME local;
     if (!MappingSettings::Process().clock->ToLocalTime(time, &local)) memset(&local, 0, sizeof(local));

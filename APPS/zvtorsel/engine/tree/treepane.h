@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/filesystem.h"
+#include "base/jobsystem.h"
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "translate/html_translator.h"
@@ -29,6 +29,9 @@ struct RebuildSettings {
     int renameOld = 0;
     int contRbldTree = 0;
     std::string cacheFolder;  // a cache folder read instead of the browser's cache; "" for the live one
+    // The job's link form (FileProtocolType): its pages are translated with
+    // it, whatever another job or window of the process uses.
+    int fileProtocolType = 2;
 
     // Empty folders and folders whose text begins with "(" are not used.
     bool FolderInUse(int n) const {
@@ -74,7 +77,7 @@ struct RowText {
 
 class CTreePane : public IMessageRoutine {
 public:
-    CTreePane(CFolderTree& model, int side, const RebuildSettings& settings, IFileSystem& files,
+    CTreePane(CFolderTree& model, int side, const RebuildSettings& settings, const JobSystem& system,
               IPaneView& view, IJobReport& report);
     ~CTreePane() override;
 
@@ -163,7 +166,11 @@ public:
     CFolderTree& model;
     const int side;
     RebuildSettings settings;
-    IFileSystem& files;
+    // The process's lead table, clock and query cut with the job's link form.
+    MappingSettings mapping;
+    IFiles& files;
+    IShell& shell;
+    IClock& clock;
     IPaneView& view;
     IJobReport& report;
     CHtmlTranslator translator;
@@ -225,7 +232,7 @@ private:
 
 class CCachePane : public CTreePane {
 public:
-    CCachePane(CFolderTree& model, const RebuildSettings& settings, IFileSystem& files,
+    CCachePane(CFolderTree& model, const RebuildSettings& settings, const JobSystem& system,
                IPaneView& view, IJobReport& report, IUrlCache& cache);
 
     TreeItem* AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "jobs/tests/win32/diskkit.h"
+#include "base/win32/win32files.h"
 #include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
-#include "translate/win32/win32_file_access.h"
 #include "zvcore32.h"
 
 namespace {
@@ -89,8 +89,8 @@ int Fill(int count, int version) {
 int CheckOriginals(std::string folder, int count) {
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
     MappingSettings::Process().leadTable = zvGetDBCSLeadTable();
-    SetDefaultHtmlFileAccess(Win32FileAccess());
-    CHtmlTranslator translator;
+    CWin32Files files;
+    CHtmlTranslator translator(files);
     if (!translator.AllocBuffers(kBuffersFile)) return 2;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);

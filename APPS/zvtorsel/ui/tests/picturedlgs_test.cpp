@@ -10,7 +10,8 @@
 
 #include "afxwin.h"
 #include "pictures/tests/picturekit.h"
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 #include "picturescandlg.h"
 #include "picturesettings.h"
 #include "pictureviewdlg.h"
@@ -46,13 +47,13 @@ std::string TestFolder() {
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-    CWin32PictureFiles files;
-    ASSERT_TRUE(files.WriteWhole(path.c_str(), text.data(), text.size()));
+    CWin32Files files;
+    ASSERT_TRUE(WriteWholeFile(files, path.c_str(), text.data(), text.size(), nullptr));
 }
 
 void WriteFile(const std::string& path, const std::vector<BYTE>& data) {
-    CWin32PictureFiles files;
-    ASSERT_TRUE(files.WriteWhole(path.c_str(), data.data(), data.size()));
+    CWin32Files files;
+    ASSERT_TRUE(WriteWholeFile(files, path.c_str(), data.data(), data.size(), nullptr));
 }
 
 // Runs dialog.DoModal() in a thread; the result lands in *result.

@@ -16,7 +16,6 @@
 #include "keywordsearchdlg.h"
 #include "resource.h"
 #include "mapping/mapping_settings.h"
-#include "translate/win32/win32_file_access.h"
 #include "windriver/windriver.h"
 #include "zvcore32.h"
 
@@ -75,7 +74,6 @@ class ReportDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().leadTable = zvGetDBCSLeadTable();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         AfxSetMessageBoxHandler(RecordBox);
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);

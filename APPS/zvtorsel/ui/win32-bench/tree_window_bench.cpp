@@ -11,11 +11,10 @@
 #include "cache/win32/wininetcache.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
 #include "resource.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/paneview.h"
 
 namespace {
@@ -62,10 +61,9 @@ void Prepare(int entries, int files, const std::string& rebuild) {
 double Headless(const std::string& rebuild, int* total) {
     MappingSettings& mapping = MappingSettings::Process();
     mapping.clock = &Win32FileClock();
-    SetDefaultHtmlFileAccess(Win32FileAccess());
     RebuildSettings settings;
     settings.rebuildFolders[0] = rebuild;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CNullPaneView view;
     CSilentReport report;

@@ -142,7 +142,7 @@ std::string HttpHeader(const std::string& head, const char* name) {
 // still names, is the file the test site served.
 void CheckFixtureArchive(const Archive& a) {
     std::vector<BYTE> tsv;
-    browsercachekit::DiskFiles().ReadFile(browsercachekit::DataFolder() + "expected.tsv", tsv);
+    tsv = browsercachekit::FixtureBytes(browsercachekit::DataFolder() + "expected.tsv");
     std::string all = Text(tsv);
     std::map<std::string, const Record*> byUri;
     for (const Record& r : a.records) {
@@ -171,7 +171,7 @@ void CheckFixtureArchive(const Archive& a) {
         EXPECT_EQ("", HttpHeader(head, "Transfer-Encoding"));
         EXPECT_NE(DECODE_FAILED,
                   DecodeContent(HttpHeader(head, "Content-Encoding"), payload.data(), payload.size(), decoded));
-        browsercachekit::DiskFiles().ReadFile(browsercachekit::DataFolder() + "site\\" + file, site);
+        site = browsercachekit::FixtureBytes(browsercachekit::DataFolder() + "site\\" + file);
         EXPECT_TRUE(decoded == site);
         ++checked;
     }
@@ -331,7 +331,7 @@ TEST(WarcWriter, AFullSinkFailsTheRecord) {
 }
 
 TEST(WarcJob, ChromiumSimpleCacheArchivesEveryResponseAsSent) {
-    CBrowserCacheStore store(browsercachekit::DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
+    CBrowserCacheStore store(browsercachekit::DataFolder(), browsercachekit::FixtureFiles());
     store.AddSimpleCache(browsercachekit::DataFolder() + "chromium-simple\\");
     Archive a;
     WriteArchive(store, a);
@@ -347,7 +347,7 @@ TEST(WarcJob, ChromiumSimpleCacheArchivesEveryResponseAsSent) {
 }
 
 TEST(WarcJob, FirefoxCache2GivesRequestRecordsBesideTheResponses) {
-    CBrowserCacheStore store(browsercachekit::DataFolder(), std::unique_ptr<ICacheFileReader>(new browsercachekit::DiskFiles));
+    CBrowserCacheStore store(browsercachekit::DataFolder(), browsercachekit::FixtureFiles());
     store.AddCache2(browsercachekit::DataFolder() + "firefox-cache2\\");
     Archive a;
     WriteArchive(store, a, false);

@@ -79,7 +79,8 @@ size_t ReadEveryFile(const std::string& folder, unsigned long* sum) {
 double Peer(const std::string& folder, size_t* listed) {
     double start = Now();
     std::vector<CacheDamage> why;
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(files, folder, why);
     if (!store) return 0.0;
     CRecordingReport report;
     size_t bytes = 0;
@@ -93,9 +94,10 @@ double Peer(const std::string& folder, size_t* listed) {
 double Archive(const std::string& folder, const std::string& target, WarcJobCounts& counts) {
     double start = Now();
     std::vector<CacheDamage> why;
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(files, folder, why);
     if (!store) return 0.0;
-    CArchiveFile file;
+    CArchiveFile file(files);
     if (!file.Open(target)) return 0.0;
     CCryptSha1Maker sha1;
     WarcJobSettings settings;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "archive/archivesink.h"
 #include "archive/win32/win32archive.h"
 #include "cache/browsercachestore.h"
 #include "cache/indexdatstore.h"
@@ -13,19 +14,20 @@ const char* WarcStoreKind(IUrlCache& cache) {
     return "WinINet URL cache";
 }
 
-WarcJobResult WriteWarcFile(IUrlCache& cache, const std::string& path, WarcJobSettings settings, WarcJobHooks hooks,
+WarcJobResult WriteWarcFile(IFiles& files, IUrlCache& cache, const std::string& path, WarcJobSettings settings, WarcJobHooks hooks,
                             IJobReport& report, WarcJobCounts& counts) {
     counts = WarcJobCounts();
-    CArchiveFile file;
+    CArchiveFile file(files);
     if (!file.Open(path)) return WARC_NOT_OPENED;
     size_t cut = path.find_last_of("\\/:");
     settings.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
     settings.cacheKind = WarcStoreKind(cache);
     settings.gzip = !WarcNameIsPlain(path);
     GetSystemTimeAsFileTime(&settings.now);
-    CWin32CacheFileReader files;
     if (!hooks.readFile)
-        hooks.readFile = [&files](const char* name, std::vector<BYTE>& body) { return files.ReadFile(name, body); };
+        hooks.readFile = [&files](const char* name, std::vector<BYTE>& body) {
+            return ReadWholeFile(files, name, body, kLargestCacheFile);
+        };
     CCryptSha1Maker sha1;
     WarcJobResult result = WriteCacheArchive(cache, file, sha1, settings, hooks, report, counts);
     if (result == WARC_DONE && !file.Commit()) result = WARC_WRITE_FAILED;

@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto target = files.begin();
     std::advance(target, data[0] % files.size());
     target->second.assign(data + 1, data + size);
-    std::unique_ptr<MemoryFiles> memory(new MemoryFiles);
-    for (const auto& f : files) memory->files["C:\\b\\" + f.first] = f.second;
-    CBrowserCacheStore store("C:\\b\\", std::move(memory));
+    CMemoryFiles memory;
+    for (const auto& f : files) memory.AddFile("C:\\b\\" + f.first, f.second);
+    CBrowserCacheStore store("C:\\b\\", memory);
     store.AddBlockfile("C:\\b\\");
     ReadWholeStore(store);
     return 0;

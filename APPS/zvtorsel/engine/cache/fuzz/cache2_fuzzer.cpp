@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Cache2Entry entry;
     ParseCache2Entry(file.data(), file.size(), entry);
 
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
-    files->files["C:\\c\\entries\\" + std::string(40, 'A')] = file;
-    CBrowserCacheStore store("C:\\c\\", std::move(files));
+    CMemoryFiles files;
+    files.AddFile("C:\\c\\entries\\" + std::string(40, 'A'), file);
+    CBrowserCacheStore store("C:\\c\\", files);
     store.AddCache2("C:\\c\\");
     ReadWholeStore(store);
     return 0;

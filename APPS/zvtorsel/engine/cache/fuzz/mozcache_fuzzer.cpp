@@ -39,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::advance(target, data[0] % files.size());
         target->second.assign(data + 1, data + size);
     }
-    std::unique_ptr<MemoryFiles> memory(new MemoryFiles);
-    for (const auto& f : files) memory->files["C:\\m\\" + f.first] = f.second;
-    CBrowserCacheStore store("C:\\m\\", std::move(memory));
+    CMemoryFiles memory;
+    for (const auto& f : files) memory.AddFile("C:\\m\\" + f.first, f.second);
+    CBrowserCacheStore store("C:\\m\\", memory);
     store.AddMozillaCache("C:\\m\\");
     ReadWholeStore(store);
     return 0;

@@ -18,12 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<SimpleSparseRange> ranges;
     if (ParseSimpleSparse(file.data(), file.size(), ranges)) JoinSparseRanges(file.data(), file.size(), ranges);
 
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
-    files->files["C:\\c\\00000000000000aa_0"] = file;
-    files->files["C:\\c\\00000000000000bb_0"] =
-        SimpleEntryFile("1/0/http://f.example/v", "HTTP/1.1 200 OK\n", std::vector<BYTE>(), 1);
-    files->files["C:\\c\\00000000000000bb_s"] = std::vector<BYTE>(file.begin(), file.begin() + size / 2);
-    CBrowserCacheStore store("C:\\c\\", std::move(files));
+    CMemoryFiles files;
+    files.AddFile("C:\\c\\00000000000000aa_0", file);
+    files.AddFile("C:\\c\\00000000000000bb_0",
+        SimpleEntryFile("1/0/http://f.example/v", "HTTP/1.1 200 OK\n", std::vector<BYTE>(), 1));
+    files.AddFile("C:\\c\\00000000000000bb_s", std::vector<BYTE>(file.begin(), file.begin() + size / 2));
+    CBrowserCacheStore store("C:\\c\\", files);
     store.AddSimpleCache("C:\\c\\");
     ReadWholeStore(store);
     return 0;

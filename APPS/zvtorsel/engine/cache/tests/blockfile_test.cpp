@@ -23,12 +23,6 @@ const char kHead[] = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nLast-Modifie
 const char kGzipHead[] =
     "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: br\r\nLast-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\n";
 
-std::unique_ptr<MemoryFiles> Folder(const std::map<std::string, std::vector<BYTE>>& files) {
-    std::unique_ptr<MemoryFiles> memory(new MemoryFiles);
-    for (const auto& f : files) memory->files["C:\\b\\" + f.first] = f.second;
-    return memory;
-}
-
 size_t Rows(const IUrlCache& store, UINT message) {
     size_t n = 0;
     for (const CacheDamage& d : store.Damage()) n += d.message == message;
@@ -38,7 +32,7 @@ size_t Rows(const IUrlCache& store, UINT message) {
 }  // namespace
 
 TEST(BlockfileCache, RealCacheReadsEveryEntryOutsideTheLostDataFile) {
-    CBrowserCacheStore store(DataFolder(), std::unique_ptr<ICacheFileReader>(new DiskFiles));
+    CBrowserCacheStore store(DataFolder(), FixtureFiles());
     std::string folder = DataFolder() + "chrome-blockfile\\";
     store.AddBlockfile(folder);
     size_t listed = 0, bodies = 0;
@@ -74,8 +68,8 @@ TEST(BlockfileCache, RealCacheReadsEveryEntryOutsideTheLostDataFile) {
 }
 
 TEST(BlockfileCache, WriterCachesOfEveryVersionWithLongKeysAndExternalFiles) {
-    std::vector<BYTE> plain = DiskFilesBytes(DataFolder() + "codecs\\body.html");
-    std::vector<BYTE> br = DiskFilesBytes(DataFolder() + "codecs\\body.html.br");
+    std::vector<BYTE> plain = FixtureBytes(DataFolder() + "codecs\\body.html");
+    std::vector<BYTE> br = FixtureBytes(DataFolder() + "codecs\\body.html.br");
     std::string longUrl = "https://l.example/" + std::string(300, 'k') + "?q=1";
     for (DWORD version : {0x20000u, 0x20001u, 0x30000u}) {
         SCOPED_TRACE(version);
@@ -92,7 +86,7 @@ TEST(BlockfileCache, WriterCachesOfEveryVersionWithLongKeysAndExternalFiles) {
         w.AddEntry("https://a.example/br", ResponseInfo(kGzipHead, 13000000000000000ULL), br, shared);
         w.AddEntry("https://a.example/next", ResponseInfo(kHead, 13000000000000000ULL), std::vector<BYTE>(5000, 'x'), shared);
         w.AddEntry("https://a.example/empty", ResponseInfo(kHead, 13000000000000000ULL), Bytes(""), plainOptions);
-        CBrowserCacheStore store("C:\\b\\", Folder(w.Build()));
+        MemoryStore store("C:\\b\\", w.Build());
         store.AddBlockfile("C:\\b\\");
         EXPECT_TRUE(store.Damage().empty()) << store.Damage()[0].where;
         ASSERT_EQ(7u, store.EntryCount());
@@ -135,7 +129,7 @@ TEST(BlockfileCache, DirtyEvictedLoopingAndLostPartsAreNamedNotRead) {
     w.Chain(b, a);  // b leads back to a
     files["data_1"] = w.Build()["data_1"];
     files.erase("f_000001");
-    CBrowserCacheStore store("C:\\b\\", Folder(files));
+    MemoryStore store("C:\\b\\", files);
     store.AddBlockfile("C:\\b\\");
     EXPECT_EQ(3u, store.EntryCount());  // a, b, ok
     EXPECT_EQ(2u, Rows(store, IDS_WARN_CACHE_ENTRY_UNFINISHED));
@@ -159,7 +153,7 @@ TEST(BlockfileCache, DirtyEvictedLoopingAndLostPartsAreNamedNotRead) {
                     damaged[f.first] = f.second;
                     for (size_t i = cut - 1; i < cut + 3 && i < f.second.size(); ++i) damaged[f.first][i] ^= 0x5a;
                 }
-                CBrowserCacheStore s("C:\\b\\", Folder(damaged));
+                MemoryStore s("C:\\b\\", damaged);
                 s.AddBlockfile("C:\\b\\");
                 UrlCacheEntry e;
                 if (s.FindFirst(e)) {

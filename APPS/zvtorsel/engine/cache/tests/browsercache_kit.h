@@ -1,18 +1,23 @@
 // Test kit of the browser cache readers: cache folders held in memory or
-// read from the fixtures on disk, and writers of entry files that follow the
+// the committed fixtures, and writers of entry files that follow the
 // browsers' layouts (checked against the real fixtures in the tests).
 #pragma once
 #include <stdio.h>
 #include <string.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/memoryfiles.h"
 #include "cache/browsercachestore.h"
 #include "cache/cachelisting.h"
+#ifdef _WIN32
+#include "base/win32/win32files.h"
+#else
+#include "base/tests/disktree.h"
+#endif
 
 namespace browsercachekit {
 
@@ -32,74 +37,47 @@ inline std::string DataFolder() {
 
 inline std::vector<BYTE> Bytes(const std::string& s) { return std::vector<BYTE>(s.begin(), s.end()); }
 
-// Paths use "\" as the store does; the map holds them as given.
-class MemoryFiles : public ICacheFileReader {
-public:
-    std::map<std::string, std::vector<BYTE>> files;
-    bool ListFiles(const std::string& folder, std::vector<std::string>& names) override {
-        names.clear();
-        bool any = false;
-        for (const auto& f : files) {
-            if (f.first.compare(0, folder.size(), folder) != 0) continue;
-            any = true;
-            std::string rest = f.first.substr(folder.size());
-            if (rest.find('\\') == std::string::npos) names.push_back(rest);
-        }
-        return any;
-    }
-    bool ReadFile(const std::string& path, std::vector<BYTE>& out) override {
-        auto found = files.find(path);
-        if (found == files.end()) return false;
-        out = found->second;
-        return true;
-    }
-    bool FileSize(const std::string& path, ULONGLONG* size) override {
-        auto found = files.find(path);
-        if (found == files.end()) return false;
-        *size = found->second.size();
-        return true;
-    }
+// The files of a cache folder, by name below it.
+using FolderFiles = std::map<std::string, std::vector<BYTE>>;
+
+struct MemoryFolder {
+    CMemoryFiles memory;
 };
 
-// The fixtures on disk, addressed with "\" separators.
-class DiskFiles : public ICacheFileReader {
+// A store over a cache folder in memory, which it keeps: folder ends with
+// "\", files are named below it.
+class MemoryStore : private MemoryFolder, public CBrowserCacheStore {
 public:
-    static std::string Native(std::string path) {
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        return path;
+    MemoryStore(const std::string& folder, const FolderFiles& files) : CBrowserCacheStore(folder, memory) {
+        memory.AddFolder(folder);
+        for (const auto& f : files) memory.AddFile(folder + f.first, f.second);
     }
-    bool ListFiles(const std::string& folder, std::vector<std::string>& names) override {
-        names.clear();
-        std::error_code error;
-        std::filesystem::directory_iterator it(Native(folder), error);
-        if (error) return false;
-        for (const auto& e : it)
-            if (e.is_regular_file()) names.push_back(e.path().filename().string());
-        return true;
-    }
-    bool ReadFile(const std::string& path, std::vector<BYTE>& out) override {
-        FILE* f = fopen(Native(path).c_str(), "rb");
-        if (!f) return false;
-        out.clear();
-        BYTE buffer[65536];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
-        fclose(f);
-        return true;
-    }
-    bool FileSize(const std::string& path, ULONGLONG* size) override {
-        std::error_code error;
-        *size = std::filesystem::file_size(Native(path), error);
-        return !error;
-    }
+    CMemoryFiles& Files() { return memory; }
 };
 
-inline std::vector<BYTE> DiskFilesBytes(const std::string& path) {
+#ifdef ZV_CACHE_TEST_DATA
+// The files of the committed fixtures: the system's on Windows; on the host
+// the fixture folder read into memory once.
+inline IFiles& FixtureFiles() {
+#ifdef _WIN32
+    static CWin32Files files;
+#else
+    static CMemoryFiles files;
+    static bool loaded = false;
+    if (!loaded) {
+        LoadDiskTree(ZV_CACHE_TEST_DATA, files);
+        loaded = true;
+    }
+#endif
+    return files;
+}
+
+inline std::vector<BYTE> FixtureBytes(const std::string& path) {
     std::vector<BYTE> bytes;
-    DiskFiles().ReadFile(path, bytes);
+    ReadWholeFile(FixtureFiles(), path.c_str(), bytes, kLargestCacheFile);
     return bytes;
 }
+#endif
 
 inline void PutLe32(std::vector<BYTE>& v, DWORD x) {
     for (int i = 0; i < 4; ++i) v.push_back((BYTE)(x >> (8 * i)));

@@ -21,7 +21,7 @@ namespace {
 
 std::vector<BYTE> ReadData(const std::string& relative) {
     std::vector<BYTE> bytes;
-    DiskFiles().ReadFile(DataFolder() + relative, bytes);
+    bytes = FixtureBytes(DataFolder() + relative);
     return bytes;
 }
 
@@ -109,7 +109,7 @@ void CheckFixture(CBrowserCacheStore& store) {
 }  // namespace
 
 TEST(BrowserCacheFixtures, ChromiumSimpleCacheGivesEverySentBodyDecoded) {
-    CBrowserCacheStore store(DataFolder(), std::unique_ptr<ICacheFileReader>(new DiskFiles));
+    CBrowserCacheStore store(DataFolder(), FixtureFiles());
     store.AddSimpleCache(DataFolder() + "chromium-simple\\");
     CheckFixture(store);
     std::map<std::string, Walked> walked = Walk(store);
@@ -125,7 +125,7 @@ TEST(BrowserCacheFixtures, ChromiumSimpleCacheGivesEverySentBodyDecoded) {
 }
 
 TEST(BrowserCacheFixtures, FirefoxCache2GivesEverySentBodyDecoded) {
-    CBrowserCacheStore store(DataFolder(), std::unique_ptr<ICacheFileReader>(new DiskFiles));
+    CBrowserCacheStore store(DataFolder(), FixtureFiles());
     store.AddCache2(DataFolder() + "firefox-cache2\\");
     CheckFixture(store);
 }
@@ -277,7 +277,7 @@ const char kHead[] = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nLast-Modifie
 }  // namespace
 
 TEST(BrowserCacheStore, PartitionsOfOneUrlGiveTheNewestWithACount) {
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+    CMemoryFiles files;
     const char* keys[] = {"O^partitionKey=%28https%2Ca.example%29,:https://c.example/x.html",
                           "O^partitionKey=%28https%2Cb.example%29,:https://c.example/x.html",
                           "a,:https://c.example/x.html"};
@@ -285,9 +285,9 @@ TEST(BrowserCacheStore, PartitionsOfOneUrlGiveTheNewestWithACount) {
     for (int i = 0; i < 3; ++i) {
         char name[64];
         snprintf(name, sizeof name, "C:\\c2\\entries\\%040d", i);
-        files->files[name] = Cache2EntryFile(keys[i], kHead, Bytes(std::string("body ") + (char)('0' + i)), 4, times[i]);
+        files.AddFile(name, Cache2EntryFile(keys[i], kHead, Bytes(std::string("body ") + (char)('0' + i)), 4, times[i]));
     }
-    CBrowserCacheStore store("C:\\c2\\", std::move(files));
+    CBrowserCacheStore store("C:\\c2\\", files);
     store.AddCache2("C:\\c2\\");
     EXPECT_EQ(1u, store.EntryCount());
     std::vector<BYTE> body;
@@ -300,34 +300,34 @@ TEST(BrowserCacheStore, PartitionsOfOneUrlGiveTheNewestWithACount) {
 }
 
 TEST(BrowserCacheStore, WriterEntriesOfEveryVersionCodingAndKind) {
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+    CMemoryFiles files;
     std::vector<BYTE> plain = ReadData("codecs\\body.html");
     std::string brHead = std::string(kHead) + "Content-Encoding: br\r\n";
     std::string zstdHead = std::string(kHead) + "Content-Encoding: zstd\r\n";
     const std::string e = "C:\\p\\cache2\\entries\\";
-    files->files[e + std::string(40, '1')] = Cache2EntryFile("a,:https://v.example/1", kHead, Bytes("v1"), 1, 1000);
-    files->files[e + std::string(40, '2')] = Cache2EntryFile(":https://v.example/2", kHead, Bytes("v2"), 2, 1000);
-    files->files[e + std::string(40, '3')] = Cache2EntryFile(":https://v.example/3", kHead, Bytes("v3"), 3, 1000);
-    files->files[e + std::string(40, '5')] = Cache2EntryFile(":https://v.example/5", kHead, Bytes("v5"), 5, 1000);
-    files->files[e + std::string(40, '6')] = Cache2EntryFile(":https://v.example/6", kHead, Bytes("v6"), 6, 1000);
-    files->files[e + std::string(40, 'a')] =
-        Cache2EntryFile(":https://v.example/br", brHead, ReadData("codecs\\body.html.br"), 4, 1000);
-    files->files[e + std::string(40, 'b')] =
-        Cache2EntryFile(":https://v.example/zst", zstdHead, ReadData("codecs\\body.html.zst"), 4, 1000);
-    files->files[e + std::string(40, 'c')] =
-        Cache2EntryFile(":https://v.example/alt", kHead, Bytes("script!compiled-bytes"), 4, 1000, "1;7,javascript/moz-script");
-    files->files[e + std::string(40, 'd')] = Cache2EntryFile("~predictor-origin,:https://v.example/p", "", Bytes(""), 4, 1000);
-    files->files[e + std::string(40, 'e')] =
-        Cache2EntryFile(":https://v.example/bad", brHead, Bytes("not brotli"), 4, 1000);
+    files.AddFile(e + std::string(40, '1'), Cache2EntryFile("a,:https://v.example/1", kHead, Bytes("v1"), 1, 1000));
+    files.AddFile(e + std::string(40, '2'), Cache2EntryFile(":https://v.example/2", kHead, Bytes("v2"), 2, 1000));
+    files.AddFile(e + std::string(40, '3'), Cache2EntryFile(":https://v.example/3", kHead, Bytes("v3"), 3, 1000));
+    files.AddFile(e + std::string(40, '5'), Cache2EntryFile(":https://v.example/5", kHead, Bytes("v5"), 5, 1000));
+    files.AddFile(e + std::string(40, '6'), Cache2EntryFile(":https://v.example/6", kHead, Bytes("v6"), 6, 1000));
+    files.AddFile(e + std::string(40, 'a'),
+        Cache2EntryFile(":https://v.example/br", brHead, ReadData("codecs\\body.html.br"), 4, 1000));
+    files.AddFile(e + std::string(40, 'b'),
+        Cache2EntryFile(":https://v.example/zst", zstdHead, ReadData("codecs\\body.html.zst"), 4, 1000));
+    files.AddFile(e + std::string(40, 'c'),
+        Cache2EntryFile(":https://v.example/alt", kHead, Bytes("script!compiled-bytes"), 4, 1000, "1;7,javascript/moz-script"));
+    files.AddFile(e + std::string(40, 'd'), Cache2EntryFile("~predictor-origin,:https://v.example/p", "", Bytes(""), 4, 1000));
+    files.AddFile(e + std::string(40, 'e'),
+        Cache2EntryFile(":https://v.example/bad", brHead, Bytes("not brotli"), 4, 1000));
     const std::string s = "C:\\p\\Cache_Data\\";
-    files->files[s + "0123456789abcdef_0"] =
+    files.AddFile(s + "0123456789abcdef_0",
         SimpleEntryFile("1/0/_dk_https://s.example https://s.example https://s.example/zst", zstdHead,
-                        ReadData("codecs\\body.html.zst"), 13000000000000000ULL);
-    files->files[s + "0123456789abcdef_1"] = Bytes("side data, not read");
-    files->files[s + "todelete_0123456789abcdee_0"] = Bytes("left by the browser");
+                        ReadData("codecs\\body.html.zst"), 13000000000000000ULL));
+    files.AddFile(s + "0123456789abcdef_1", Bytes("side data, not read"));
+    files.AddFile(s + "todelete_0123456789abcdee_0", Bytes("left by the browser"));
     // A media entry: empty stream 1, body in two sparse ranges.
-    files->files[s + "1111111111111111_0"] =
-        SimpleEntryFile("1/0/https://s.example/v.bin", kHead, Bytes(""), 13000000000000000ULL);
+    files.AddFile(s + "1111111111111111_0",
+        SimpleEntryFile("1/0/https://s.example/v.bin", kHead, Bytes(""), 13000000000000000ULL));
     std::vector<BYTE> sparse = SimpleEntryFile("1/0/https://s.example/v.bin", kHead, Bytes(""), 0);
     sparse.resize(24 + strlen("1/0/https://s.example/v.bin"));
     auto range = [&sparse](ULONGLONG offset, const std::string& data) {
@@ -341,9 +341,9 @@ TEST(BrowserCacheStore, WriterEntriesOfEveryVersionCodingAndKind) {
     range(5, "-second");
     range(0, "first");
     range(100, "after a gap");
-    files->files[s + "1111111111111111_s"] = sparse;
+    files.AddFile(s + "1111111111111111_s", sparse);
 
-    CBrowserCacheStore store("C:\\p\\", std::move(files));
+    CBrowserCacheStore store("C:\\p\\", files);
     store.AddCache2("C:\\p\\cache2\\");
     store.AddSimpleCache("C:\\p\\Cache_Data\\");
     EXPECT_EQ(2u, store.CacheCount());
@@ -388,11 +388,14 @@ TEST(BrowserCacheDamage, CutAndOverwrittenFilesGiveWarningsNotCrashes) {
     // its end records: the store reads what is sound and notes the rest.
     for (const char* folder : {"chromium-simple\\", "firefox-cache2\\entries\\"}) {
         std::vector<std::string> names;
-        DiskFiles disk;
-        ASSERT_TRUE(disk.ListFiles(DataFolder() + folder, names));
+        std::vector<DirEntry> entries;
+        ASSERT_TRUE(FixtureFiles().ListFolder((DataFolder() + folder).c_str(), entries));
+        for (const DirEntry& e : entries)
+            if (!e.IsFolder()) names.push_back(e.name);
         for (const std::string& name : names) {
             std::vector<BYTE> file;
-            ASSERT_TRUE(disk.ReadFile(DataFolder() + folder + name, file));
+            file = FixtureBytes(DataFolder() + folder + name);
+            ASSERT_FALSE(file.empty());
             bool simple = folder[0] == 'c';
             for (size_t cut = 0; cut < file.size(); cut += 1 + file.size() / 97) {
                 for (int overwrite = 0; overwrite < 3; ++overwrite) {
@@ -401,10 +404,10 @@ TEST(BrowserCacheDamage, CutAndOverwrittenFilesGiveWarningsNotCrashes) {
                         size_t at = overwrite == 1 ? damaged.size() - 1 - (damaged.size() - 1) % 7 : damaged.size() / 2;
                         for (size_t i = at; i < damaged.size() && i < at + 4; ++i) damaged[i] ^= 0xff;
                     }
-                    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+                    CMemoryFiles files;
                     std::string path = simple ? "C:\\x\\" + name : "C:\\x\\entries\\" + name;
-                    files->files[path] = damaged;
-                    CBrowserCacheStore store("C:\\x\\", std::move(files));
+                    files.AddFile(path, damaged);
+                    CBrowserCacheStore store("C:\\x\\", files);
                     if (simple) {
                         store.AddSimpleCache("C:\\x\\");
                     } else {

@@ -82,7 +82,8 @@ size_t ReadEveryFile(const std::string& folder, unsigned long* sum) {
 double Listing(const std::string& folder, size_t* entries) {
     double start = Now();
     std::vector<CacheDamage> why;
-    std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+    CWin32Files files;
+    std::unique_ptr<IUrlCache> store = OpenUrlCache(files, folder, why);
     if (!store) return 0.0;
     CRecordingReport report;
     size_t bytes = 0;

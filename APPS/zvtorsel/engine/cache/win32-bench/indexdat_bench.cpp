@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "base/win32/win32files.h"
 #include "cache/win32/cachefolder.h"
 #include "cache/win32/wininetcache.h"
 #include "jobs/tests/win32/diskkit.h"
@@ -77,7 +78,8 @@ int main(int argc, char** argv) {
     double wineTime = Now() - start;
 
     start = Now();
-    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(copy);
+    CWin32Files disk;
+    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(disk, copy);
     size_t ours = Walk(*store, &sumOurs);
     double ourTime = Now() - start;
 

@@ -13,7 +13,7 @@
 // writing: the folder's own "index.dat", and those of "Content.IE5" and
 // "History.IE5" below it. A folder without any gives a store with no
 // index (IndexCount() 0) and a warning row.
-std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder);
+std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(IFiles& files, const std::string& folder);
 
 // The cache folders of today's browsers found in folder or below it: a
 // Chromium "Cache_Data" (simple) or "Cache" (blockfile) folder or any folder
@@ -30,18 +30,11 @@ struct BrowserCacheFolders {
     // path each, with the store's message for it.
     std::vector<CacheDamage> unknown;
 };
-BrowserCacheFolders FindBrowserCaches(const std::string& folder);
+BrowserCacheFolders FindBrowserCaches(IFiles& files, const std::string& folder);
 
 // The store that every job reads, for the setting CacheFolder or /cache::
 // the live cache through WinINet when folder is empty; else the index.dat
 // folder, or the browser caches found in and below it. Null when no cache
 // of a known kind is there; `why` then tells what was found, one row each.
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why);
-
-// The files of a cache folder through the system, read only.
-class CWin32CacheFileReader : public ICacheFileReader {
-public:
-    bool ListFiles(const std::string& folder, std::vector<std::string>& names) override;
-    bool ReadFile(const std::string& path, std::vector<BYTE>& out) override;
-    bool FileSize(const std::string& path, ULONGLONG* size) override;
-};
+// files read the folders and must outlive the store.
+std::unique_ptr<IUrlCache> OpenUrlCache(IFiles& files, const std::string& folder, std::vector<CacheDamage>& why);

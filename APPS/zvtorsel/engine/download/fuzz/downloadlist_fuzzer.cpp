@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/memorysystem.h"
 #include "cache/memcache.h"
 #include "download/downloader.h"
 #include "fuzzkit/profiletext.h"
@@ -29,29 +30,14 @@ public:
     void End(int) override {}
 };
 
-// An empty rebuild folder beside the list file, which holds the input.
-class CListFiles : public IFileSystem {
+// The list file holds the input; its values are read as the system reads a
+// private profile file.
+class CListProfile : public CMemorySystem {
 public:
-    explicit CListFiles(const std::string& text) : text_(text) {}
-    bool ListFolder(const char*, std::vector<DirEntry>&) override { return false; }
-    bool GetFileInfo(const char* path, DirEntry& out) override {
-        if (strcmp(path, kListPath) != 0) return false;
-        out = DirEntry();
-        out.size = (DWORD)text_.size();
-        return true;
+    explicit CListProfile(const std::string& text) : text_(text) {
+        AddFolder("C:\\rb");
+        AddFile(kListPath, text);
     }
-    bool CopyFileTo(const char*, const char*) override { return true; }
-    bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return true; }
-    bool WriteFileWithTime(const char*, const BYTE*, size_t, const FILETIME&) override { return true; }
-    bool MoveFileTo(const char*, const char*) override { return true; }
-    bool RemoveFile(const char*) override { return true; }
-    bool RemoveFolder(const char*) override { return true; }
-    bool MakeDirectories(const char*) override { return true; }
-    bool SetFileTime(const char*, const FILETIME&) override { return true; }
-    bool RenameFile(const char*, const char*) override { return true; }
-    bool MakeUniquePath(const char*, int, char*, DWORD) override { return false; }
-    bool ShellOpen(const char*, const char*) override { return true; }
-    void CurrentTime(FILETIME& out) override { out = FILETIME{1, 0x01c00000}; }
     DWORD ReadProfileString(const char* file, const char* section, const char* key, char* out, DWORD cap) override {
         ++reads;
         if (cap == 0) return 0;
@@ -96,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A damaged count must not make either reader ask for keys without end.
     size_t readLimit = 2 * (size / 7 + 2);
 
-    CListFiles files(text);
+    CListProfile files(text);
     CMemoryUrlCache cache;
     CQuietView view;
     CNoFetcher fetcher;

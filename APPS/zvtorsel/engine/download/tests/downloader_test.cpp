@@ -82,7 +82,7 @@ protected:
         for (auto& t : threads) t.join();
     }
 
-    CMemoryFileSystem files;
+    CMemorySystem files;
     CMemoryUrlCache cache;
     CFakeFetcher fetcher;
     CRecordingView view;
@@ -101,7 +101,7 @@ TEST_F(Downloader, LoadsNonEmptyKeysBelowEntryWithTheirKeyNumbers) {
     d.Load();
     EXPECT_EQ(3, d.RowCount());
 
-    CMemoryFileSystem empty;
+    CMemorySystem empty;
     CDownloader none("C:\\nowhere\\", empty, cache, fetcher, view);
     none.Load();
     EXPECT_EQ(0, none.RowCount());
@@ -159,7 +159,7 @@ TEST_F(Downloader, FiveWorkersHandOutEveryRowExactlyOnceOverTwoRuns) {
     for (int round = 0; round < 50; ++round) {
         std::vector<std::string> urls;
         for (int i = 0; i < 37; ++i) urls.push_back("http://h/" + std::to_string(i) + ".gif");
-        files = CMemoryFileSystem();
+        files.Clear();
         WriteList(urls);
         fetcher.fetched.clear();
         fetcher.answers.clear();

@@ -14,7 +14,7 @@
 #include "download/tests/win32/loopback.h"
 #include "download/win32/downloadworkers.h"
 #include "jobs/tests/win32/diskkit.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 double TimeWorkers(const std::string& folder, int threads, const char* run) {
     diskkit::ClearCache();
     loopback::WriteList(folder, Urls(run));
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CCountingView view;
     CDownloadWorkers workers;

@@ -355,3 +355,35 @@ TEST_F(Execute, WideNamesAreCopiedIntoFolderChainsAndReadBack) {
 }
 
 }  // namespace
+
+// Each job translates with its own link form: two in one process, one
+// relative and one with file:/// URLs, write different links for one page.
+TEST(JobSettings, TwoJobsInOneProcessWriteTheirOwnLinkForms) {
+    std::string written[2];
+    const int forms[2] = {1, 3};
+    for (int n = 0; n < 2; ++n) {
+        CMemorySystem fs;
+        CMemoryUrlCache cache;
+        CNullPaneView view;
+        CRecordingReport report;
+        RebuildSettings settings;
+        settings.rebuildFolders[0] = "C:\\rb" + std::to_string(n) + "\\";
+        settings.xlatRebuild = 1;
+        settings.fileProtocolType = forms[n];
+        CMemoryUrlCache::Entry e;
+        e.url = "http://h/a/page.html";
+        e.localFile = "C:\\cache\\page.html";
+        e.lastModified = MakeTime(T0);
+        const std::string page = "<html><a href=\"http://h/b/next.html\">next</a></html>";
+        e.size = (DWORD)page.size();
+        fs.AddFile(e.localFile, page, T0);
+        cache.Put(e);
+        CRebuildJobs jobs(settings, fs, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+        written[n] = fs.Data(settings.rebuildFolders[0] + "http$\\h\\a\\page.html");
+    }
+    EXPECT_NE(std::string::npos, written[0].find("href=\"../b/next.html\"")) << written[0].substr(0, 300);
+    EXPECT_NE(std::string::npos, written[1].find("href=\"file:///C:\\rb1\\http$\\h\\b\\next.html\""))
+        << written[1].substr(0, 300);
+}

@@ -21,7 +21,7 @@ TEST(ReadOnlyCache, MarksThatWouldWriteIntoTheStoreAreNotAllowed) {
         entries[i].size = 1;
         entries[i].modified = T0;
     }
-    CMemoryFileSystem fs;
+    CMemorySystem fs;
     const std::string content = "D:\\old\\Content.IE5\\";
     fs.AddFile(content + "ABCD1234\\f0[1].gif", "A", T0);  // f1 is missing from the copy
     fs.AddFile(content + "ABCD1234\\f2[1].exe", "X", T0);

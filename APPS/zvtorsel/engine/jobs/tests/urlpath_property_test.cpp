@@ -11,7 +11,7 @@
 #include "jobs/execute.h"
 #include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "tree/tests/fixture.h"
 
 namespace {
@@ -197,15 +197,15 @@ TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
     std::vector<std::string> urls = DistinctUrls(400);
     RebuildFrom(urls);
 
-    MemoryFiles pages;
+    CMemoryFiles pages;
     NoMessages messages;
-    CHtmlTranslator translator(&pages, &messages, &MappingSettings::Process());
+    CHtmlTranslator translator(pages, &messages, &MappingSettings::Process());
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     const std::string prefix = "<A HREF=\"file://C:\\rb\\";
     for (size_t i = 0; i < urls.size(); ++i) {
         SCOPED_TRACE(urls[i]);
-        pages.files["page"] = "<A HREF=\"" + urls[i] + "\">";
+        pages.Content("page") = "<A HREF=\"" + urls[i] + "\">";
         ASSERT_TRUE(translator.LoadHtml("page", TRUE));
         ASSERT_TRUE(translator.Translate("C:\\rb\\", "http://site/", TRUE));
         std::string out(translator.Output(), translator.TranslatedLength());
@@ -228,9 +228,9 @@ TEST_F(UrlPathProperty, RelativeLinksLeadFromEachPageToTheTargetFile) {
 
     MappingSettings relative = MappingSettings::Process();
     relative.fileProtocolType = 1;
-    MemoryFiles pages;
+    CMemoryFiles pages;
     NoMessages messages;
-    CHtmlTranslator translator(&pages, &messages, &relative);
+    CHtmlTranslator translator(pages, &messages, &relative);
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     const std::string open = "<A HREF=\"", close = "\">";
@@ -238,7 +238,7 @@ TEST_F(UrlPathProperty, RelativeLinksLeadFromEachPageToTheTargetFile) {
         size_t j = (i * 7 + 3) % urls.size();
         SCOPED_TRACE(urls[i] + " -> " + urls[j]);
         std::string page = LocalPathOf(urls[i]);
-        pages.files["page"] = open + urls[j] + close;
+        pages.Content("page") = open + urls[j] + close;
         ASSERT_TRUE(translator.LoadHtml("page", TRUE));
         translator.Translate("C:\\rb\\", "http://site/", TRUE, ("C:\\rb\\" + page).c_str());
         ASSERT_FALSE(translator.LastTranslateFailed());

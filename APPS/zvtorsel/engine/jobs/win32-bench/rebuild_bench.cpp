@@ -14,10 +14,9 @@
 #include "cache/win32/wininetcache.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/paneview.h"
 
 namespace {
@@ -73,7 +72,7 @@ std::string Page(int i) {
 
 struct Fixture {
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CNullPaneView view;
     CSilentReport report;
@@ -149,7 +148,6 @@ int main(int argc, char** argv) {
     int entries = argc > 1 ? atoi(argv[1]) : 20000;
     int copies = argc > 2 ? atoi(argv[2]) : 5000;
     MappingSettings::Process().clock = &Win32FileClock();
-    SetDefaultHtmlFileAccess(Win32FileAccess());
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);
     std::string base = std::string(temp) + "zvt_bench\\";

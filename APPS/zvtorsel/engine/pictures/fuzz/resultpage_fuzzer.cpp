@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "base/memoryfiles.h"
 #include "pictures/picturescan.h"
 
 namespace {
@@ -16,43 +18,17 @@ namespace {
 const char kRebuildFolder[] = "C:\\rb\\";
 const char kPage[] = "C:\\rb\\&k+1.htm";
 
-// Every folder holds one small GIF; the page is the input.
-class CPageFiles : public IPictureFiles {
+const char kGif[] = "GIF89a\x02\x00\x03\x00\x00\x00\x00;";
+
+// Lists each folder of the page once at most.
+class CCountingFiles : public CMemoryFiles {
 public:
-    explicit CPageFiles(const std::string& page) : page_(page) {}
     bool ListFolder(const char* folder, std::vector<DirEntry>& out) override {
-        out.clear();
-        if (++listed > 4096) abort();  // the page's folders, each once
+        if (++listed > 4096) abort();
         if (strlen(folder) > 4096) abort();
-        DirEntry e;
-        e.name = "p.gif";
-        e.size = sizeof kGif - 1;
-        out.push_back(e);
-        return true;
+        return CMemoryFiles::ListFolder(folder, out);
     }
-    bool ReadAt(const char*, DWORD offset, void* buffer, DWORD size, DWORD* got) override {
-        DWORD length = sizeof kGif - 1;
-        DWORD n = offset >= length ? 0 : (length - offset < size ? length - offset : size);
-        memcpy(buffer, kGif + (offset < length ? offset : length), n);
-        *got = n;
-        return true;
-    }
-    bool ReadWhole(const char* path, std::vector<BYTE>& out) override {
-        if (strcmp(path, kPage) != 0) return false;
-        out.assign(page_.begin(), page_.end());
-        return true;
-    }
-    bool WriteWhole(const char* path, const void*, size_t) override {
-        if (strncmp(path, kRebuildFolder, sizeof kRebuildFolder - 1) != 0) abort();
-        if (strpbrk(path + sizeof kRebuildFolder - 1, "\\/:")) abort();
-        return true;
-    }
-
     size_t listed = 0;
-
-private:
-    static constexpr char kGif[] = "GIF89a\x02\x00\x03\x00\x00\x00\x00;";
-    std::string page_;
 };
 
 class CQuietReport : public IPictureScanReport {
@@ -78,7 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResultPageExpression(name.c_str());
     IsKeywordResultPage(name.c_str());
 
-    CPageFiles files(text);
+    // Every folder the page names holds one small GIF.
+    CCountingFiles files;
+    files.AddFile(kPage, text);
+    for (size_t i = 0; i < folders.size() && i < 4096; ++i)
+        files.AddFile(searchFolder + folders[i] + "p.gif", std::string(kGif, sizeof kGif - 1));
+    std::vector<std::string> before = files.FilePaths();
     CQuietReport report;
     PictureScanServices services(files, report);
     PictureScanJob job;
@@ -87,5 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     job.settings.scanLimit = 64;
     PictureScanResult result;
     RunPictureScan(job, services, result);
+    // Pages are written only into the rebuild folder itself.
+    for (const std::string& path : files.FilePaths()) {
+        if (std::find(before.begin(), before.end(), path) != before.end()) continue;
+        if (strncmp(path.c_str(), kRebuildFolder, sizeof kRebuildFolder - 1) != 0) abort();
+        if (strpbrk(path.c_str() + sizeof kRebuildFolder - 1, "\\/:")) abort();
+    }
     return 0;
 }

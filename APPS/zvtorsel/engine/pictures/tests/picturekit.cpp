@@ -2,67 +2,6 @@
 
 #include <string.h>
 
-std::string CMemoryPictureFiles::Key(const std::string& path) {
-    std::string key = path;
-    for (char& c : key)
-        if (c == '\\') c = '/';
-    while (!key.empty() && key.back() == '/') key.pop_back();
-    return key;
-}
-
-bool CMemoryPictureFiles::ListFolder(const char* folder, std::vector<DirEntry>& out) {
-    std::string prefix = Key(folder) + "/";
-    std::map<std::string, DWORD> names;
-    auto take = [&](const std::string& key, bool isFile) {
-        if (key.compare(0, prefix.size(), prefix) != 0) return;
-        std::string rest = key.substr(prefix.size());
-        size_t slash = rest.find('/');
-        if (slash == std::string::npos) {
-            names[rest] = isFile ? 0x80 : FILE_ATTR_DIRECTORY;
-        } else {
-            names[rest.substr(0, slash)] = FILE_ATTR_DIRECTORY;
-        }
-    };
-    for (const auto& f : files_) take(f.first, true);
-    for (const auto& f : folders_) take(f.first, false);
-    out.clear();
-    for (const auto& n : names) {
-        DirEntry e;
-        e.name = n.first;
-        e.attributes = n.second;
-        out.push_back(e);
-    }
-    return true;
-}
-
-bool CMemoryPictureFiles::ReadAt(const char* path, DWORD offset, void* buffer, DWORD size, DWORD* got) {
-    *got = 0;
-    auto it = files_.find(Key(path));
-    if (it == files_.end()) return false;
-    const std::vector<BYTE>& d = it->second;
-    if (offset < d.size()) {
-        *got = (DWORD)std::min<size_t>(size, d.size() - offset);
-        memcpy(buffer, d.data() + offset, *got);
-        DWORD& high = highest_[Key(path)];
-        if (offset + *got > high) high = offset + *got;
-    }
-    bytesRead[Key(path)] += *got;
-    return true;
-}
-
-bool CMemoryPictureFiles::ReadWhole(const char* path, std::vector<BYTE>& out) {
-    auto it = files_.find(Key(path));
-    if (it == files_.end()) return false;
-    out = it->second;
-    return true;
-}
-
-bool CMemoryPictureFiles::WriteWhole(const char* path, const void* data, size_t size) {
-    const BYTE* p = (const BYTE*)data;
-    files_[Key(path)] = std::vector<BYTE>(p, p + size);
-    return true;
-}
-
 namespace {
 void Le16(std::vector<BYTE>& v, unsigned x) {
     v.push_back((BYTE)x);

@@ -1,37 +1,12 @@
-// Files in memory and a recording report for the picture scan tests, and
-// small picture files made byte by byte.
+// A recording report for the picture scan tests, and small picture files
+// made byte by byte.
 #pragma once
 #include <map>
 #include <string>
 #include <vector>
 
+#include "base/memoryfiles.h"
 #include "pictures/picturefiles.h"
-
-class CMemoryPictureFiles : public IPictureFiles {
-public:
-    void Add(const std::string& path, const std::vector<BYTE>& data) { files_[Key(path)] = data; }
-    void AddFolder(const std::string& path) { folders_[Key(path)] = true; }
-    bool Has(const std::string& path) const { return files_.count(Key(path)) != 0; }
-    const std::vector<BYTE>& Get(const std::string& path) { return files_[Key(path)]; }
-    std::string Text(const std::string& path) {
-        const std::vector<BYTE>& d = Get(path);
-        return std::string(d.begin(), d.end());
-    }
-    // Bytes handed out by ReadAt, per file.
-    std::map<std::string, DWORD> bytesRead;
-    DWORD HighestByteRead(const std::string& path) { return highest_[Key(path)]; }
-
-    bool ListFolder(const char* folder, std::vector<DirEntry>& out) override;
-    bool ReadAt(const char* path, DWORD offset, void* buffer, DWORD size, DWORD* got) override;
-    bool ReadWhole(const char* path, std::vector<BYTE>& out) override;
-    bool WriteWhole(const char* path, const void* data, size_t size) override;
-
-private:
-    static std::string Key(const std::string& path);
-    std::map<std::string, std::vector<BYTE>> files_;
-    std::map<std::string, bool> folders_;
-    std::map<std::string, DWORD> highest_;
-};
 
 class CRecordingScanReport : public IPictureScanReport {
 public:

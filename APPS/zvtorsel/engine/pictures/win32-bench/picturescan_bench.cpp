@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "pictures/picturescan.h"
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
     job.settings.scanLimit = 99999;
     job.settings.fontName = "MS UI Gothic";
     job.settings.thumbNaming = getenv("NONAMES") == nullptr;
-    CWin32PictureFiles files;
+    CWin32Files files;
     CQuietReport report;
     CFontCaptionMaker captions(job.settings);
     std::vector<double> times;

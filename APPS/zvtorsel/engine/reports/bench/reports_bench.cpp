@@ -1,7 +1,7 @@
 // The keyword search over a rebuilt tree of 10,000 pages (about 200 MB of
 // Shift_JIS, EUC-JP and JIS pages, a tenth of them translated) against
 // `grep -rlF` of the same word over the same tree, and the address list
-// against a bare walk of the tree. The tree is made once in the temporary
+// against a bare walk of the tree in memory. The tree is made once in the temporary
 // folder (ZV_REPORT_BENCH_DIR overrides it) and kept for later runs.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tests/disktree.h"
 #include "reports/reportjobs.h"
 #include "translate/envelope.h"
 #include "zvjcode.h"
@@ -101,63 +102,6 @@ bool EnsureTree() {
     return true;
 }
 
-// The tree through POSIX calls; counts how often files are opened.
-class CPosixFiles : public IFileSystem, public IHtmlFileAccess {
-public:
-    bool ListFolder(const char* folder, std::vector<DirEntry>& out) override {
-        out.clear();
-        DIR* d = opendir(folder);
-        if (!d) return false;
-        std::string base = folder;
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            DirEntry entry;
-            entry.name = name;
-            entry.attributes = e->d_type == DT_DIR ? 0x10 : 0x20;
-            out.push_back(entry);
-        }
-        closedir(d);
-        return true;
-    }
-    void* OpenRead(const char* path) override {
-        ++opens;
-        return fopen(path, "rb");
-    }
-    DWORD FileLength(void* file) override {
-        struct stat st;
-        return fstat(fileno((FILE*)file), &st) == 0 ? (DWORD)st.st_size : 0;
-    }
-    DWORD Read(void* file, void* buffer, DWORD size) override {
-        return (DWORD)fread(buffer, 1, size, (FILE*)file);
-    }
-    void Close(void* file) override { fclose((FILE*)file); }
-    bool WriteFile(const char* path, const FilePiece* pieces, int count, const FILETIME&) override {
-        std::string data;
-        for (int i = 0; i < count; ++i) data.append((const char*)pieces[i].data, pieces[i].length);
-        return ::WriteFile(path, data);
-    }
-
-    bool GetFileInfo(const char*, DirEntry&) override { return false; }
-    bool CopyFileTo(const char*, const char*) override { return false; }
-    bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return false; }
-    bool WriteFileWithTime(const char*, const BYTE*, size_t, const FILETIME&) override { return false; }
-    bool MoveFileTo(const char*, const char*) override { return false; }
-    bool RemoveFile(const char*) override { return false; }
-    bool RemoveFolder(const char*) override { return false; }
-    bool MakeDirectories(const char*) override { return false; }
-    bool SetFileTime(const char*, const FILETIME&) override { return false; }
-    bool RenameFile(const char*, const char*) override { return false; }
-    bool MakeUniquePath(const char*, int, char*, DWORD) override { return false; }
-    bool ShellOpen(const char*, const char*) override { return false; }
-    void CurrentTime(FILETIME& out) override { out = FILETIME{0, 0}; }
-    DWORD ReadProfileString(const char*, const char*, const char*, char*, DWORD) override { return 0; }
-    bool WriteProfileString(const char*, const char*, const char*, const char*) override { return false; }
-    void FlushProfile(const char*) override {}
-
-    long opens = 0;
-};
-
 class CQuietProgress : public IReportProgress {
 public:
     void Status(const char*) override {}
@@ -174,7 +118,6 @@ std::string PageFolder() {
 
 void KeywordSearch(benchmark::State& state) {
     if (!EnsureTree()) return state.SkipWithError("cannot make the tree");
-    CPosixFiles files;
     CQuietProgress progress;
     PageTexts texts;
     texts.searchTitle = "%s";
@@ -183,16 +126,22 @@ void KeywordSearch(benchmark::State& state) {
     request.searchFolder = TreeFolder() + "/";
     request.keywords = {kKeyword};
     DWORD found = 0, searched = 0;
+    long opens = 0;
     for (auto _ : state) {
-        CHtmlTranslator translator(&files, nullptr);
-        CKeywordSearchJob job(files, files, translator, progress, texts);
+        // Read from disk in each run, as grep reads every file.
+        CMemoryFiles files;
+        LoadDiskTree(request.searchFolder, files);
+        files.AddFolder(request.rebuildFolder);
+        CHtmlTranslator translator(files, nullptr);
+        CKeywordSearchJob job(files, translator, progress, texts);
         ReportJobResult r = job.Run(request);
         found = r.found;
         searched = r.searched;
+        opens += files.opens;
     }
     state.counters["found"] = found;
     state.counters["searched"] = searched;
-    state.counters["opens_per_page"] = searched ? (double)files.opens / state.iterations() / searched : 0;
+    state.counters["opens_per_page"] = searched ? (double)opens / state.iterations() / searched : 0;
 }
 
 void GrepRecursive(benchmark::State& state) {
@@ -206,7 +155,9 @@ void GrepRecursive(benchmark::State& state) {
 
 void AddressList(benchmark::State& state) {
     if (!EnsureTree()) return state.SkipWithError("cannot make the tree");
-    CPosixFiles files;
+    // The list and its peer, the bare walk, both over the tree in memory.
+    CMemoryFiles files;
+    LoadDiskTree(TreeFolder() + "/", files);
     CQuietProgress progress;
     PageTexts texts;
     ListSettings settings;
@@ -214,8 +165,8 @@ void AddressList(benchmark::State& state) {
     // The page goes beside the tree's folders; it is no listed name.
     DWORD found = 0;
     for (auto _ : state) {
-        CHtmlTranslator translator(&files, nullptr);
-        CAddressListJob job(files, files, translator, progress, texts);
+        CHtmlTranslator translator(files, nullptr);
+        CAddressListJob job(files, translator, progress, texts);
         found = job.Run(TreeFolder() + "/", 0, settings).found;
     }
     state.counters["found"] = found;
@@ -223,7 +174,8 @@ void AddressList(benchmark::State& state) {
 
 void BareWalk(benchmark::State& state) {
     if (!EnsureTree()) return state.SkipWithError("cannot make the tree");
-    CPosixFiles files;
+    CMemoryFiles files;
+    LoadDiskTree(TreeFolder() + "/", files);
     long seen = 0;
     for (auto _ : state) {
         seen = 0;

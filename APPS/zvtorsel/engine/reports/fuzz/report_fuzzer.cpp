@@ -11,7 +11,7 @@
 
 #include "reports/reportpage.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (keywordLength + 1 > size) return 0;
     std::string keyword((const char*)data + 1, keywordLength);
     keyword = keyword.c_str();
-    MemoryFiles files;
-    files.files["in"] = std::string((const char*)data + 1 + keywordLength, size - 1 - keywordLength);
+    CMemoryFiles files;
+    files.Content("in") = std::string((const char*)data + 1 + keywordLength, size - 1 - keywordLength);
     MappingSettings settings;
-    CHtmlTranslator t(&files, nullptr, &settings);
+    CHtmlTranslator t(files, nullptr, &settings);
     if (!t.AllocBuffers(kBuffersFileConverted) || !t.OpenTitleScanners()) return 0;
     if (!t.LoadHtml("in", TRUE)) return 0;
 

@@ -1,49 +1,13 @@
-// Test doubles of the report jobs: page access over the in-memory file
-// system, a progress recorder, a profile store and the page texts.
+// Test doubles of the report jobs: a progress recorder and the page texts.
 #pragma once
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "base/memoryfiles.h"
 #include "reports/reportjobs.h"
 #include "tree/tests/testkit.h"
-
-// Reads and writes the files of a CMemoryFileSystem.
-class CMemoryPages : public IHtmlFileAccess {
-public:
-    explicit CMemoryPages(CMemoryFileSystem& fs) : fs_(fs) {}
-    void* OpenRead(const char* path) override {
-        if (!fs_.Exists(path) || fs_.IsFolder(path)) return nullptr;
-        ++reads;
-        return new Reader{fs_.Data(path), 0};
-    }
-    DWORD FileLength(void* file) override { return (DWORD)((Reader*)file)->data.size(); }
-    DWORD Read(void* file, void* buffer, DWORD size) override {
-        Reader* r = (Reader*)file;
-        size_t n = std::min((size_t)size, r->data.size() - r->pos);
-        memcpy(buffer, r->data.data() + r->pos, n);
-        r->pos += n;
-        return (DWORD)n;
-    }
-    void Close(void* file) override { delete (Reader*)file; }
-    bool WriteFile(const char* path, const FilePiece* pieces, int count, const FILETIME&) override {
-        if (failWrites) return false;
-        std::string content;
-        for (int i = 0; i < count; ++i) content.append((const char*)pieces[i].data, pieces[i].length);
-        fs_.AddFile(path, content, 0);
-        return true;
-    }
-    bool failWrites = false;
-    int reads = 0;
-
-private:
-    struct Reader {
-        std::string data;
-        size_t pos;
-    };
-    CMemoryFileSystem& fs_;
-};
 
 class CRecordingProgress : public IReportProgress {
 public:

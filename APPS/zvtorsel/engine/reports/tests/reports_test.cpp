@@ -34,10 +34,10 @@ std::string TranslatedFile(const std::string& translated, const std::string& ori
 
 class Reports : public ::testing::Test {
 protected:
-    Reports() : pages(fs), translator(&pages, nullptr, &settings) {}
+    Reports() : translator(fs, nullptr, &settings) {}
 
     ReportJobResult List(const ListSettings& s) {
-        CAddressListJob job(fs, pages, translator, progress, texts, settings);
+        CAddressListJob job(fs, translator, progress, texts, settings);
         if (cancelAfterFirstFile) progress.onCounts = [&job] { job.RequestCancel(); };
         return job.Run(kWeb, 0, s);
     }
@@ -52,7 +52,7 @@ protected:
         r.matchCase = matchCase;
         r.patterns = patterns;
         r.format = format;
-        CKeywordSearchJob job(fs, pages, translator, progress, texts, settings);
+        CKeywordSearchJob job(fs, translator, progress, texts, settings);
         return job.Run(r);
     }
 
@@ -67,8 +67,7 @@ protected:
                    TranslatedFile("<title>Translated</title>", "<title>Original</title>"), 0);
     }
 
-    CMemoryFileSystem fs;
-    CMemoryPages pages;
+    CMemoryFiles fs;
     MappingSettings settings;
     CHtmlTranslator translator;
     CRecordingProgress progress;
@@ -132,7 +131,7 @@ TEST_F(Reports, AddressListWithoutTitlesNeverReadsPages) {
     s.listedFiles = {"INDEX"};  // names and extensions compare without case
     s.format.title = false;
     ASSERT_EQ(3u, List(s).found);
-    EXPECT_EQ(0, pages.reads);
+    EXPECT_EQ(0, fs.opens);
     std::string page = fs.Data("C:\\Web\\locallst.htm");
     EXPECT_NE(std::string::npos, page.find("<A HREF=\"http$\\t.com\\INDEX.htm\">http://t.com/</A><BR>\r\n"));
 }
@@ -159,7 +158,7 @@ TEST_F(Reports, CancelledOrFailedRunsLeaveNoPage) {
     EXPECT_EQ(1u, progress.counts.size());
 
     cancelAfterFirstFile = false;
-    pages.failWrites = true;
+    fs.failWrites = true;
     r = List(s);
     EXPECT_TRUE(r.failed);
     EXPECT_EQ("39", progress.messages.back());
@@ -319,7 +318,7 @@ TEST(ReportOrder, ComparesAsASortedListBox) {
 
 class Titles : public ::testing::Test {
 protected:
-    Titles() : pages(fs), translator(&pages, nullptr, &settings) {}
+    Titles() : translator(fs, nullptr, &settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersFileConverted));
         ASSERT_TRUE(translator.OpenTitleScanners());
@@ -330,8 +329,7 @@ protected:
         std::vector<char> out(size > 0 ? size : 1, 'x');
         return translator.GetTitle(out.data(), size) ? std::string(out.data()) : "<none>";
     }
-    CMemoryFileSystem fs;
-    CMemoryPages pages;
+    CMemoryFiles fs;
     MappingSettings settings;
     CHtmlTranslator translator;
 };

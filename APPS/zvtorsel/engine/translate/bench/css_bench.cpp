@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 
 namespace {
 
@@ -52,12 +52,12 @@ void Collect(const std::string& dir, const char* suffix, std::vector<std::string
 struct Set {
     std::vector<std::string> names;
     size_t bytes = 0;
-    MemoryFiles files;
+    CMemoryFiles files;
     void Fill(const std::vector<std::string>& found, size_t distinct, const char* kind) {
         for (size_t i = 0; !found.empty() && names.size() < kFiles; ++i) {
             const std::string& text = found[i % found.size()];
             names.push_back(std::to_string(names.size()));
-            files.files[names.back()] = text;
+            files.Content(names.back()) = text;
             bytes += text.size();
         }
         fprintf(stderr, "%s: %zu distinct, %zu files, %.1f MB\n", kind, distinct, names.size(), bytes / 1048576.0);
@@ -89,7 +89,7 @@ Set& Pages() {
         Set& sheets = Sheets();
         for (const std::string& name : sheets.names) {
             if (bySize.empty()) break;
-            auto it = bySize.lower_bound(sheets.files.files[name].size());
+            auto it = bySize.lower_bound(sheets.files.Content(name).size());
             if (it == bySize.end()) --it;
             matched.push_back(*it->second);
             distinct.insert(it->second);
@@ -99,36 +99,13 @@ Set& Pages() {
     return set;
 }
 
-class MemorySink : public MemoryFiles {
-public:
-    explicit MemorySink(MemoryFiles& source) : m_source(source) {}
-    void* OpenRead(const char* path) override { return m_source.OpenRead(path); }
-    bool WriteFile(const char*, const FilePiece* pieces, int count, const FILETIME&) override {
-        size_t n = 0;
-        for (int i = 0; i < count; ++i) n += pieces[i].length;
-        if (m_block.size() < n) m_block.resize(n);
-        n = 0;
-        for (int i = 0; i < count; ++i) {
-            memcpy(&m_block[n], pieces[i].data, pieces[i].length);
-            n += pieces[i].length;
-        }
-        benchmark::DoNotOptimize(m_block.data());
-        return true;
-    }
-
-private:
-    MemoryFiles& m_source;
-    std::vector<char> m_block;
-};
-
 const char kFolder[] = "C:\\My Documents\\Internet Local Files\\";
 
 void BM_StyleSheets(benchmark::State& state) {
     Set& s = Sheets();
-    MemorySink sink(s.files);
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator t(&sink, nullptr, &settings);
+    CHtmlTranslator t(s.files, nullptr, &settings);
     if (s.names.empty() || !t.AllocBuffers(kBuffersAll)) {
         state.SkipWithError("no style sheets or no buffers");
         return;
@@ -146,10 +123,9 @@ void BM_StyleSheets(benchmark::State& state) {
 
 void BM_PagesOfTheSameSizes(benchmark::State& state) {
     Set& s = Pages();
-    MemorySink sink(s.files);
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator t(&sink, nullptr, &settings);
+    CHtmlTranslator t(s.files, nullptr, &settings);
     if (s.names.empty() || !t.AllocBuffers(kBuffersAll) || !t.OpenLinkScanners(TRUE)) {
         state.SkipWithError("no pages or no buffers");
         return;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "zvjcode.h"
 
 namespace {
@@ -55,7 +55,7 @@ struct Corpus {
         if (foundBytes < (1u << 20)) CollectHtml("/usr/share", &found, &foundBytes);
         for (size_t i = 0; !found.empty() && bytes < kCorpusBytes; ++i) {
             const std::string& page = found[i % found.size()];
-            files.files[std::to_string(names.size())] = page;
+            files.Content(std::to_string(names.size())) = page;
             names.push_back(std::to_string(names.size()));
             bytes += page.size();
         }
@@ -64,7 +64,7 @@ struct Corpus {
     }
     std::vector<std::string> names;
     size_t bytes = 0;
-    MemoryFiles files;
+    CMemoryFiles files;
 };
 
 Corpus& TheCorpus() {
@@ -72,37 +72,14 @@ Corpus& TheCorpus() {
     return corpus;
 }
 
-// Writes the envelope pieces into one reusable memory block.
-class MemorySink : public MemoryFiles {
-public:
-    explicit MemorySink(MemoryFiles& source) : m_source(source) {}
-    void* OpenRead(const char* path) override { return m_source.OpenRead(path); }
-    bool WriteFile(const char*, const FilePiece* pieces, int count, const FILETIME&) override {
-        size_t n = 0;
-        for (int i = 0; i < count; ++i) n += pieces[i].length;
-        if (m_block.size() < n) m_block.resize(n);
-        n = 0;
-        for (int i = 0; i < count; ++i) {
-            memcpy(&m_block[n], pieces[i].data, pieces[i].length);
-            n += pieces[i].length;
-        }
-        benchmark::DoNotOptimize(m_block.data());
-        return true;
-    }
-
-private:
-    MemoryFiles& m_source;
-    std::vector<char> m_block;
-};
 
 // linkForm: FileProtocolType; relative links are written from a page three
 // folders deep in a site.
 void FullTranslation(benchmark::State& state, int linkForm) {
     Corpus& c = TheCorpus();
-    MemorySink sink(c.files);
     MappingSettings settings;
     settings.fileProtocolType = linkForm;
-    CHtmlTranslator t(&sink, nullptr, &settings);
+    CHtmlTranslator t(c.files, nullptr, &settings);
     if (!t.AllocBuffers(kBuffersAll) || !t.OpenLinkScanners(TRUE)) {
         state.SkipWithError("no buffers");
         return;
@@ -127,7 +104,7 @@ void BM_ConverterAlone(benchmark::State& state) {
     std::vector<std::string> texts;
     size_t longest = 0;
     for (const std::string& name : c.names) {
-        texts.push_back(c.files.files[name].c_str());  // as LoadHtml hands it over, up to a NUL
+        texts.push_back(c.files.Content(name).c_str());  // as LoadHtml hands it over, up to a NUL
         if (texts.back().size() > longest) longest = texts.back().size();
     }
     std::vector<char> out(longest + 1);

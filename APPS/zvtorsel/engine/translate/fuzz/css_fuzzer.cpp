@@ -11,11 +11,11 @@
 
 #include "translate/css_scanner.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "zvjcode.h"
 
 namespace {
-MemoryFiles* g_files;
+CMemoryFiles* g_files;
 CHtmlTranslator* g_translator;
 
 class Check : public ICssReferenceSink {
@@ -31,8 +31,8 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_files = new MemoryFiles;
-    g_translator = new CHtmlTranslator(g_files, nullptr);
+    g_files = new CMemoryFiles;
+    g_translator = new CHtmlTranslator(*g_files, nullptr);
     if (!g_translator->AllocBuffers(kBuffersAll) || !g_translator->OpenLinkScanners(TRUE)) abort();
     return 0;
 }
@@ -47,19 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MappingSettings::Process().fileProtocolType = data[0] & 4 ? 3 : 1;
     const char* path = "C:\\Web\\http$\\h\\css\\\x83\x5c\\s.css";
     std::string sheet((const char*)data + 1, size - 1);
-    g_files->files[path] = sheet;
+    g_files->Content(path) = sheet;
     if (g_translator->LoadStyleSheet(path, TRUE)) {
         BOOL changed = g_translator->TranslateStyleSheet("C:\\Web\\", "http://h/css/\x83\x5c/s.css", path);
         if (!g_translator->LastTranslateFailed() && changed) {
             if ((DWORD)g_translator->TranslatedLength() > 2 * g_translator->Capacity()) abort();
             if (!g_translator->WriteTranslatedStyleSheet(path, FILETIME{1, 2}, TRUE)) abort();
-            if (g_files->files[path].size() % 512 != 0) abort();
+            if (g_files->Content(path).size() % 512 != 0) abort();
             if (!g_translator->LoadStyleSheet(path, FALSE) || !g_translator->HasOriginal()) abort();
             if (std::string(g_translator->Content(), (size_t)g_translator->SourceLength()) != sheet) abort();
         }
     }
     if (data[0] & 8) {
-        g_files->files["page"] = "<style>" + sheet + "</style><p style=\"" + sheet + "\">";
+        g_files->Content("page") = "<style>" + sheet + "</style><p style=\"" + sheet + "\">";
         g_translator->SetLinkTargets(nullptr, "http://h/a/p.html");
         if (g_translator->LoadHtml("page", TRUE))
             g_translator->Translate("C:\\Web\\", "http://h/", TRUE, "C:\\Web\\http$\\h\\a\\p.html");

@@ -9,13 +9,13 @@
 
 #include "translate/envelope.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryFiles files;
-    files.files["in"] = std::string((const char*)data, size);
+    CMemoryFiles files;
+    files.Content("in") = std::string((const char*)data, size);
     files.readChunk = 1 + size % 997;
-    CHtmlTranslator t(&files, nullptr);
+    CHtmlTranslator t(files, nullptr);
     if (!t.AllocBuffers(kBuffersAll)) return 0;
 
     long org, xlat, orgBlk;
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string content(t.Content(), (size_t)t.SourceLength());
     if (t.HasOriginal()) {
         if (!t.WriteOriginal("orig", FILETIME{1, 1})) abort();
-        if (files.files["orig"] != content) abort();
+        if (files.Content("orig") != content) abort();
     }
     // The content goes out as the original block of a new envelope and must
     // be found again there, whatever bytes it holds.
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (t.LastTranslateFailed()) return 0;
     bool noframes = size & 1;
     if (!t.WriteTranslated("out", FILETIME{1, 1}, TRUE, noframes)) abort();
-    const std::string& written = files.files["out"];
+    const std::string& written = files.Content("out");
     if (written.empty() || written.size() % 512) abort();
     // An empty original is written as ORG BLK 0, which reads as "not kept".
     if (!t.LoadHtml("out", FALSE) || t.HasOriginal() != !content.empty()) abort();

@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 
 namespace {
-MemoryFiles* g_files;
+CMemoryFiles* g_files;
 CHtmlTranslator* g_translator;
 CHtmlTranslator* g_links;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_files = new MemoryFiles;
-    g_translator = new CHtmlTranslator(g_files, nullptr);
-    g_links = new CHtmlTranslator(g_files, nullptr);
+    g_files = new CMemoryFiles;
+    g_translator = new CHtmlTranslator(*g_files, nullptr);
+    g_links = new CHtmlTranslator(*g_files, nullptr);
     if (!g_translator->AllocBuffers(kBuffersAll) || !g_translator->OpenLinkScanners(TRUE) ||
         !g_links->AllocBuffers(kBuffersFileConverted) || !g_links->OpenLinkScanners(FALSE))
         abort();
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Relative links from a page deep in a site of the folder, or file URLs
     // for a page outside it.
     std::string page = std::string(folder) + "http$\\h\\a\\\x83\x5c\\b\\p.html";
-    g_files->files["page"] = std::string((const char*)data + 1, size - 1);
+    g_files->Content("page") = std::string((const char*)data + 1, size - 1);
     if (g_translator->LoadHtml("page", TRUE)) {
         g_translator->Translate(folder, root, links, data[0] & 4 ? page.c_str() : "D:\\p.html");
         if (!g_translator->LastTranslateFailed()) {

@@ -11,7 +11,7 @@
 #include "translate/css_envelope.h"
 #include "translate/css_scanner.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "zvjcode.h"
 
 namespace {
@@ -143,22 +143,22 @@ std::string BrowserTarget(const std::string& fromPath, const std::string& link) 
 }
 
 TEST(CssProperties, TranslationRestoresExactlyAndEveryReferenceLeadsToItsFile) {
-    MemoryFiles files;
+    CMemoryFiles files;
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator translator(&files, nullptr, &settings);
+    CHtmlTranslator translator(files, nullptr, &settings);
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     SheetGenerator generator;
     const std::string below = std::string(kSheetPath).substr(strlen("C:\\Web\\"));
     for (int round = 0; round < 400; ++round) {
         Generated g = generator.Sheet();
         SCOPED_TRACE(g.css);
-        files.files[kSheetPath] = g.css;
+        files.Content(kSheetPath) = g.css;
         ASSERT_TRUE(translator.LoadStyleSheet(kSheetPath, TRUE));
         translator.TranslateStyleSheet("C:\\Web\\", kSheetUrl, kSheetPath);
         ASSERT_FALSE(translator.LastTranslateFailed());
         ASSERT_TRUE(translator.WriteTranslatedStyleSheet(kSheetPath, FILETIME{3, 4}, TRUE));
-        const std::string& file = files.files[kSheetPath];
+        const std::string& file = files.Content(kSheetPath);
         ASSERT_EQ(0u, file.size() % 512);
         EnvelopeHeader h;
         ASSERT_TRUE(ParseCssEnvelope(file.data(), file.size(), &h));
@@ -177,7 +177,7 @@ TEST(CssProperties, TranslationRestoresExactlyAndEveryReferenceLeadsToItsFile) {
 
         ASSERT_TRUE(translator.LoadStyleSheet(kSheetPath, FALSE));
         ASSERT_TRUE(translator.WriteOriginal(kSheetPath, FILETIME{3, 4}));
-        ASSERT_EQ(g.css, files.files[kSheetPath]);
+        ASSERT_EQ(g.css, files.Content(kSheetPath));
     }
 }
 

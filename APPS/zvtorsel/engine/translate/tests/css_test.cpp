@@ -8,7 +8,7 @@
 #include "translate/css_envelope.h"
 #include "translate/css_scanner.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "zvjcode.h"
 
 namespace {
@@ -106,17 +106,17 @@ public:
 
 class StyleSheets : public ::testing::Test {
 protected:
-    StyleSheets() : translator(&files, nullptr, &settings) {}
+    StyleSheets() : translator(files, nullptr, &settings) {}
     void SetUp() override { ASSERT_TRUE(translator.AllocBuffers(kBuffersAll)); }
 
     // The written file of sheet, from sheetUrl, at path.
     std::string Rebuild(const std::string& sheet, const char* sheetUrl, const char* path,
                         const char* contentType = nullptr, BOOL keep = TRUE) {
-        files.files[path] = sheet;
+        files.Content(path) = sheet;
         if (!translator.LoadStyleSheet(path, TRUE, contentType)) return "<load failed>";
         if (!translator.TranslateStyleSheet("C:\\Web\\", sheetUrl, path)) return "<unchanged>";
         if (!translator.WriteTranslatedStyleSheet(path, FILETIME{1, 2}, keep)) return "<write failed>";
-        return files.files[path];
+        return files.Content(path);
     }
     std::string Block(const std::string& file) {
         EnvelopeHeader h;
@@ -127,10 +127,10 @@ protected:
         ASSERT_TRUE(translator.LoadStyleSheet(path, FALSE));
         EXPECT_EQ(original, std::string(translator.Content(), translator.SourceLength()));
         ASSERT_TRUE(translator.WriteOriginal("restored", FILETIME{1, 2}));
-        EXPECT_EQ(original, files.files["restored"]);
+        EXPECT_EQ(original, files.Content("restored"));
     }
 
-    MemoryFiles files;
+    CMemoryFiles files;
     MappingSettings settings;
     CHtmlTranslator translator;
 };
@@ -169,7 +169,7 @@ TEST_F(StyleSheets, LeaveWhatTheTreesDoNotHold) {
     const char* path = "C:\\Web\\http$\\h\\css\\a.css";
     EXPECT_EQ("a{b:url(\"../img/bg.gif\")} c{d:url(never.gif)}",
               Block(Rebuild("a{b:url(../img/bg.gif)} c{d:url(never.gif)}", "http://h/css/a.css", path)));
-    files.files[path] = "c{d:url(never.gif)}";
+    files.Content(path) = "c{d:url(never.gif)}";
     ASSERT_TRUE(translator.LoadStyleSheet(path, TRUE));
     EXPECT_FALSE(translator.TranslateStyleSheet("C:\\Web\\", "http://h/css/a.css", path));
     EXPECT_FALSE(translator.LastTranslateFailed());
@@ -255,18 +255,18 @@ TEST_F(StyleSheets, EnvelopeHidesAnyOriginalAndKeepsTheSizes) {
 
 class PageStyles : public ::testing::Test {
 protected:
-    PageStyles() : translator(&files, nullptr, &settings) {}
+    PageStyles() : translator(files, nullptr, &settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
         ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     }
     std::string Run(const std::string& page) {
-        files.files["C:\\Web\\http$\\h\\a\\b.html"] = page;
+        files.Content("C:\\Web\\http$\\h\\a\\b.html") = page;
         if (!translator.LoadHtml("C:\\Web\\http$\\h\\a\\b.html", TRUE)) return "<load failed>";
         translator.Translate("C:\\Web\\", "http://h/", TRUE, "C:\\Web\\http$\\h\\a\\b.html");
         return std::string(translator.Output(), translator.TranslatedLength());
     }
-    MemoryFiles files;
+    CMemoryFiles files;
     MappingSettings settings;
     CHtmlTranslator translator;
 };
@@ -296,7 +296,7 @@ TEST_F(PageStyles, StyleBlocksAndAttributesFollowThePage) {
 
 TEST_F(PageStyles, LinkAnalysisFollowsTagsThenStyles) {
     ASSERT_TRUE(translator.OpenLinkScanners(FALSE));
-    files.files["p"] =
+    files.Content("p") =
         "<style>a{b:url(bg.gif)} /* url(no.gif) */</style><a href=\"x.html\">"
         "<div style=\"c:url('/d.gif')\"><p>url(text.gif)</p>";
     ASSERT_TRUE(translator.LoadHtml("p", TRUE));
@@ -305,7 +305,7 @@ TEST_F(PageStyles, LinkAnalysisFollowsTagsThenStyles) {
     while (int r = translator.NextLink(link, sizeof link)) links.push_back(std::to_string(r) + link);
     EXPECT_EQ(List({"1x.html", "1bg.gif", "1/d.gif"}), links);
 
-    files.files["s.css"] = "@import 'i.css'; a{b:url(\"p.gif#f\")} c{d:url(#svg)}";
+    files.Content("s.css") = "@import 'i.css'; a{b:url(\"p.gif#f\")} c{d:url(#svg)}";
     ASSERT_TRUE(translator.LoadStyleSheet("s.css", TRUE));
     links.clear();
     while (int r = translator.NextLink(link, sizeof link)) links.push_back(std::to_string(r) + link);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "zvjcode.h"
 
 namespace {
@@ -18,18 +18,18 @@ const std::string kSjisMeta = "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/
 
 class DeclaredCharset : public ::testing::Test {
 protected:
-    DeclaredCharset() : translator(&files, nullptr, &settings) {}
+    DeclaredCharset() : translator(files, nullptr, &settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
         ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     }
     std::string Run(const std::string& page, const char* contentType) {
-        files.files["p"] = page;
+        files.Content("p") = page;
         if (!translator.LoadHtml("p", TRUE, contentType)) return "<load failed>";
         translator.Translate("C:\\Web\\", "http://h/", TRUE);
         return std::string(translator.Output(), translator.TranslatedLength());
     }
-    MemoryFiles files;
+    CMemoryFiles files;
     MappingSettings settings;
     CHtmlTranslator translator;
 };

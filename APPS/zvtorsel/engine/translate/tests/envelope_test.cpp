@@ -4,7 +4,7 @@
 
 #include "translate/envelope.h"
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 
 namespace {
 
@@ -150,8 +150,8 @@ TEST(Envelope, FindsTheContentOfEveryKind) {
 
 class Restore : public ::testing::Test {
 protected:
-    Restore() : translator(&files, nullptr) {}
-    MemoryFiles files;
+    Restore() : translator(files, nullptr) {}
+    CMemoryFiles files;
     CHtmlTranslator translator;
 };
 
@@ -162,44 +162,44 @@ TEST_F(Restore, GivesBackTheOriginalBytesOfEveryWrapperAndVersion) {
     files.readChunk = 100;
     for (const auto& k : kinds) {
         SCOPED_TRACE(k[0] + k[1]);
-        files.files["page"] = Envelope(k[0], "translated\r\n", original, k[1].c_str());
+        files.Content("page") = Envelope(k[0], "translated\r\n", original, k[1].c_str());
         ASSERT_TRUE(translator.LoadHtml("page", FALSE));
         EXPECT_TRUE(translator.HasOriginal());
         FILETIME when = {111, 222};
         ASSERT_TRUE(translator.WriteOriginal("page", when));
-        EXPECT_EQ(files.files["page"], original);
-        EXPECT_EQ(files.times["page"].dwHighDateTime, 222u);
+        EXPECT_EQ(files.Content("page"), original);
+        EXPECT_EQ(files.Time("page") >> 32, 222u);
     }
     // A plain page or a file without its original cannot be restored.
-    files.files["plain"] = original;
+    files.Content("plain") = original;
     ASSERT_TRUE(translator.LoadHtml("plain", FALSE));
     EXPECT_FALSE(translator.HasOriginal());
     EXPECT_FALSE(translator.WriteOriginal("plain", FILETIME{1, 1}));
-    files.files["lost"] = Envelope("1.01", "t", original, nullptr);
+    files.Content("lost") = Envelope("1.01", "t", original, nullptr);
     ASSERT_TRUE(translator.LoadHtml("lost", FALSE));
     EXPECT_FALSE(translator.HasOriginal());
     EXPECT_EQ(std::string(translator.Content(), translator.SourceLength()), "t");
     EXPECT_FALSE(translator.WriteOriginal("lost", FILETIME{1, 1}));
-    EXPECT_EQ(files.files["plain"], original);
+    EXPECT_EQ(files.Content("plain"), original);
 }
 
 TEST_F(Restore, ReadsTheHeaderOnly) {
-    files.files["t"] = Envelope("1.01", "abcd", "0123456789", "noframes");
+    files.Content("t") = Envelope("1.01", "abcd", "0123456789", "noframes");
     long org = -1, xlat = -1, orgBlk = -1;
     EXPECT_TRUE(translator.ReadTranslationHeader("t", &org, &xlat, &orgBlk));
     EXPECT_EQ(org, 10);
     EXPECT_EQ(xlat, 4);
     EXPECT_EQ(orgBlk, 10);
-    files.files["n"] = Envelope("2.00", "abcd", "0123456789", nullptr);
+    files.Content("n") = Envelope("2.00", "abcd", "0123456789", nullptr);
     EXPECT_TRUE(translator.ReadTranslationHeader("n", &org, &xlat, &orgBlk));
     EXPECT_EQ(org, 10);
     EXPECT_EQ(orgBlk, 0);
-    files.files["d"] = files.files["t"];
-    files.files["d"][150] = 'x';
+    files.Content("d") = files.Content("t");
+    files.Content("d")[150] = 'x';
     EXPECT_FALSE(translator.ReadTranslationHeader("d", &org, &xlat, &orgBlk));
-    files.files["s"] = std::string(512, ' ');
+    files.Content("s") = std::string(512, ' ');
     EXPECT_FALSE(translator.ReadTranslationHeader("s", &org, &xlat, &orgBlk));
-    files.files["short"] = files.files["t"].substr(0, 150);
+    files.Content("short") = files.Content("t").substr(0, 150);
     EXPECT_FALSE(translator.ReadTranslationHeader("short", &org, &xlat, &orgBlk));
 }
 

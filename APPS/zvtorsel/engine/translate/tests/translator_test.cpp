@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "translate/html_translator.h"
-#include "translate/tests/memory_files.h"
+#include "base/memoryfiles.h"
 #include "mapping/url_mapping.h"
 
 namespace {
@@ -25,7 +25,7 @@ public:
 
 class Translator : public ::testing::Test {
 protected:
-    Translator() : translator(&files, &messages, &settings) {}
+    Translator() : translator(files, &messages, &settings) {}
 
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
@@ -36,14 +36,14 @@ protected:
     // (written to pagePath when given).
     std::string Run(const std::string& page, BOOL links = TRUE, const char* root = "http://h/",
                     const char* pagePath = nullptr) {
-        files.files["page"] = page;
+        files.Content("page") = page;
         if (!translator.LoadHtml("page", TRUE)) return "<load failed>";
         translator.Translate("C:\\Web\\", root, links, pagePath);
         if (translator.LastTranslateFailed()) return "<translate failed>";
         return std::string(translator.Output(), translator.TranslatedLength());
     }
 
-    MemoryFiles files;
+    CMemoryFiles files;
     RecordingMessages messages;
     MappingSettings settings;
     CHtmlTranslator translator;
@@ -153,21 +153,21 @@ TEST_F(Translator, RelativePageRestoresExactlyAndTranslatesAgainInAnotherForm) {
     const std::string page = "<html>\n<a href=\"http://h/x.html\">x</a><img src=\"/i.gif\">\n</html>\n";
     const FILETIME when = {5, 6};
     const char* path = "C:\\Web\\http$\\h\\a\\b.html";
-    files.files[path] = page;
+    files.Content(path) = page;
     settings.fileProtocolType = 1;
     ASSERT_TRUE(translator.LoadHtml(path, TRUE));
     ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE, path));
     ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, TRUE));
-    EXPECT_NE(files.files[path].find("<a href=\"../x.html\">"), std::string::npos);
-    EXPECT_NE(files.files[path].find("<img src=\"../i.gif\">"), std::string::npos);
+    EXPECT_NE(files.Content(path).find("<a href=\"../x.html\">"), std::string::npos);
+    EXPECT_NE(files.Content(path).find("<img src=\"../i.gif\">"), std::string::npos);
 
     settings.fileProtocolType = 3;
     ASSERT_TRUE(translator.LoadHtml(path, TRUE));
     EXPECT_EQ(std::string(translator.Content(), translator.SourceLength()), page);
     ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE, path));
     ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, FALSE));
-    EXPECT_NE(files.files[path].find("<a href=\"file:///C:\\Web\\http$\\h\\x.html\">"), std::string::npos);
-    EXPECT_EQ(files.files[path].find("../x.html"), std::string::npos);
+    EXPECT_NE(files.Content(path).find("<a href=\"file:///C:\\Web\\http$\\h\\x.html\">"), std::string::npos);
+    EXPECT_EQ(files.Content(path).find("../x.html"), std::string::npos);
 
     settings.fileProtocolType = 1;
     ASSERT_TRUE(translator.LoadHtml(path, TRUE));
@@ -175,7 +175,7 @@ TEST_F(Translator, RelativePageRestoresExactlyAndTranslatesAgainInAnotherForm) {
     ASSERT_TRUE(translator.WriteTranslated(path, when, TRUE, TRUE));
     ASSERT_TRUE(translator.LoadHtml(path, FALSE));
     ASSERT_TRUE(translator.WriteOriginal(path, when));
-    EXPECT_EQ(files.files[path], page);
+    EXPECT_EQ(files.Content(path), page);
 }
 
 TEST_F(Translator, KeepsDoubleByteTextWhole) {
@@ -196,7 +196,7 @@ TEST_F(Translator, NeverWritesBeyondTheOutputBound) {
     // Each short link grows by the rebuild folder: far beyond 2C for a long folder.
     std::string page;
     while (page.size() < 60000) page += "<a href=\"http://h/\">";
-    files.files["page"] = page;
+    files.Content("page") = page;
     ASSERT_TRUE(translator.LoadHtml("page", TRUE));
     std::string folder = "C:\\" + std::string(1000, 'f') + "\\";
     EXPECT_FALSE(translator.Translate(folder.c_str(), "http://h/", TRUE));
@@ -214,8 +214,8 @@ TEST_F(Translator, NeverWritesBeyondTheOutputBound) {
 }
 
 TEST_F(Translator, NeedsItsBuffersAndScanners) {
-    CHtmlTranslator bare(&files, &messages, &settings);
-    files.files["page"] = "<a href=x>";
+    CHtmlTranslator bare(files, &messages, &settings);
+    files.Content("page") = "<a href=x>";
     EXPECT_FALSE(bare.LoadHtml("page", FALSE));
     ASSERT_TRUE(bare.AllocBuffers(kBuffersFile));
     EXPECT_FALSE(bare.LoadHtml("page", TRUE));
@@ -242,24 +242,24 @@ TEST_F(Translator, LoadReportsUnreadableFilesAndGrowsItsBuffers) {
     EXPECT_FALSE(translator.ReadTranslationHeader("C:\\gone.htm", &a, &b, &c));
     EXPECT_EQ(messages.shown.back(), "44:C:\\gone.htm");
 
-    files.files["empty"] = "";
+    files.Content("empty") = "";
     EXPECT_FALSE(translator.LoadHtml("empty", FALSE));
-    files.files["binary"] = std::string("ab\x07", 3);
+    files.Content("binary") = std::string("ab\x07", 3);
     EXPECT_FALSE(translator.LoadHtml("binary", TRUE));
     EXPECT_TRUE(translator.LoadHtml("binary", FALSE));
 
     EXPECT_EQ(translator.Capacity(), 65536u);
-    files.files["big"] = std::string(65536 - 256, 'x');
+    files.Content("big") = std::string(65536 - 256, 'x');
     files.readChunk = 4096;
     ASSERT_TRUE(translator.LoadHtml("big", TRUE));
     EXPECT_EQ(translator.Capacity(), 65536u);
-    files.files["big"] += "y";
+    files.Content("big") += "y";
     ASSERT_TRUE(translator.LoadHtml("big", TRUE));
     EXPECT_EQ(translator.Capacity(), 131072u);
     EXPECT_EQ(translator.SourceLength(), 65536 - 255);
     EXPECT_EQ(translator.ConvertedLength(), 65536 - 255);
     EXPECT_EQ(translator.Content()[65536 - 256], 'y');
-    files.files["big"] = std::string(300000, 'z');
+    files.Content("big") = std::string(300000, 'z');
     ASSERT_TRUE(translator.LoadHtml("big", TRUE));
     EXPECT_EQ(translator.Capacity(), 524288u);
     EXPECT_FALSE(translator.Translate("C:\\", "", TRUE));
@@ -270,7 +270,7 @@ TEST_F(Translator, LoadReportsUnreadableFilesAndGrowsItsBuffers) {
 TEST_F(Translator, TranslatesAgainFromTheOriginalWithoutStacking) {
     const std::string page = "<html>\n<a href=\"http://h/x.html\">x</a>\n</html>\n";
     const FILETIME when = {5, 6};
-    files.files["p"] = page;
+    files.Content("p") = page;
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(translator.LoadHtml("p", TRUE));
@@ -278,7 +278,7 @@ TEST_F(Translator, TranslatesAgainFromTheOriginalWithoutStacking) {
         EXPECT_EQ(std::string(translator.Content(), translator.SourceLength()), page);
         ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE));
         ASSERT_TRUE(translator.WriteTranslated("p", when, TRUE, round != 1));
-        const std::string& file = files.files["p"];
+        const std::string& file = files.Content("p");
         EXPECT_EQ(file.size() % 512, 0u);
         EXPECT_EQ(file.substr(240, 7), "<html>\r");
         EXPECT_NE(file.find("file://C:\\Web\\http$\\h\\x.html"), std::string::npos);
@@ -287,7 +287,7 @@ TEST_F(Translator, TranslatesAgainFromTheOriginalWithoutStacking) {
     // Restore after all that gives the page back exactly.
     ASSERT_TRUE(translator.LoadHtml("p", FALSE));
     ASSERT_TRUE(translator.WriteOriginal("p", when));
-    EXPECT_EQ(files.files["p"], page);
+    EXPECT_EQ(files.Content("p"), page);
 
     // Without the original, ORG SIZE still holds the page length.
     ASSERT_TRUE(translator.LoadHtml("p", TRUE));
@@ -301,40 +301,40 @@ TEST_F(Translator, TranslatesAgainFromTheOriginalWithoutStacking) {
 }
 
 TEST_F(Translator, DamagedEnvelopeCountsAsPlainHtml) {
-    files.files["p"] = "<a href=\"http://h/\">";
+    files.Content("p") = "<a href=\"http://h/\">";
     ASSERT_TRUE(translator.LoadHtml("p", TRUE));
     ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE));
     ASSERT_TRUE(translator.WriteTranslated("p", FILETIME{1, 1}, TRUE, TRUE));
-    std::string damaged = files.files["p"];
+    std::string damaged = files.Content("p");
     damaged[130] = 'x';
-    files.files["p"] = damaged;
+    files.Content("p") = damaged;
     ASSERT_TRUE(translator.LoadHtml("p", FALSE));
     EXPECT_FALSE(translator.HasOriginal());
     EXPECT_EQ(std::string(translator.Content(), translator.SourceLength()), damaged);
     // A cut envelope with readable fields is no page to translate.
-    files.files["p"] = damaged.substr(0, 100) + std::string("0000000000") + damaged.substr(110, 300);
-    files.files["p"].replace(125, 10, "0000009999");
+    files.Content("p") = damaged.substr(0, 100) + std::string("0000000000") + damaged.substr(110, 300);
+    files.Content("p").replace(125, 10, "0000009999");
     EXPECT_FALSE(translator.LoadHtml("p", FALSE));
 }
 
 TEST_F(Translator, FailedWriteLeavesTheFile) {
-    files.files["p"] = "<a href=\"http://h/\">";
+    files.Content("p") = "<a href=\"http://h/\">";
     ASSERT_TRUE(translator.LoadHtml("p", TRUE));
     ASSERT_TRUE(translator.Translate("C:\\Web\\", "http://h/", TRUE));
     files.failWrites = true;
     EXPECT_FALSE(translator.WriteTranslated("p", FILETIME{1, 1}, TRUE, TRUE));
-    EXPECT_EQ(files.files["p"], "<a href=\"http://h/\">");
+    EXPECT_EQ(files.Content("p"), "<a href=\"http://h/\">");
 }
 
 class Links : public ::testing::Test {
 protected:
-    Links() : translator(&files, nullptr, &settings) {}
+    Links() : translator(files, nullptr, &settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersFileConverted));
         ASSERT_TRUE(translator.OpenLinkScanners(FALSE));
     }
     std::vector<std::string> All(const std::string& page) {
-        files.files["page"] = page;
+        files.Content("page") = page;
         std::vector<std::string> links;
         if (!translator.LoadHtml("page", TRUE)) return links;
         char link[1024];
@@ -342,7 +342,7 @@ protected:
         EXPECT_EQ(translator.NextLink(link, sizeof link), 0);
         return links;
     }
-    MemoryFiles files;
+    CMemoryFiles files;
     MappingSettings settings;
     CHtmlTranslator translator;
 };
@@ -360,13 +360,13 @@ TEST_F(Links, ListsTheLinksOfAPage) {
 }
 
 TEST_F(Links, BoundsTheDestination) {
-    files.files["page"] = "<a href=\"abcdefgh\">";
+    files.Content("page") = "<a href=\"abcdefgh\">";
     ASSERT_TRUE(translator.LoadHtml("page", TRUE));
     char small[5] = {'Z', 'Z', 'Z', 'Z', 'Z'};
     EXPECT_EQ(translator.NextLink(small, 4), 1);
     EXPECT_STREQ(small, "abc");
     EXPECT_EQ(small[4], 'Z');
-    CHtmlTranslator unloaded(&files, nullptr, &settings);
+    CHtmlTranslator unloaded(files, nullptr, &settings);
     EXPECT_EQ(unloaded.NextLink(small, 4), 0);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/memorysystem.h"
 #include "cache/memcache.h"
 #include "jobs/rebuildjobs.h"
 #include "tree/paneview.h"
@@ -22,36 +23,6 @@ public:
     bool Ask(UINT, const char*) override { return true; }
     void Notify(UINT, const char*) override {}
     void End(int) override {}
-};
-
-// Cache files exist, the rebuild folder starts empty, every operation works.
-class CAcceptingFiles : public IFileSystem {
-public:
-    bool ListFolder(const char*, std::vector<DirEntry>&) override { return false; }
-    bool GetFileInfo(const char* path, DirEntry& out) override {
-        if (strncmp(path, "C:\\cache\\", 9) != 0) return false;
-        out = DirEntry();
-        out.size = 10;
-        return true;
-    }
-    bool CopyFileTo(const char*, const char*) override { return true; }
-    bool CopyFileWithTime(const char*, const char*, const FILETIME&) override { return true; }
-    bool WriteFileWithTime(const char*, const BYTE*, size_t, const FILETIME&) override { return true; }
-    bool MoveFileTo(const char*, const char*) override { return true; }
-    bool RemoveFile(const char*) override { return true; }
-    bool RemoveFolder(const char*) override { return true; }
-    bool MakeDirectories(const char*) override { return true; }
-    bool SetFileTime(const char*, const FILETIME&) override { return true; }
-    bool RenameFile(const char*, const char*) override { return true; }
-    bool MakeUniquePath(const char*, int, char*, DWORD) override { return false; }
-    bool ShellOpen(const char*, const char*) override { return true; }
-    void CurrentTime(FILETIME& out) override { out = FILETIME{1, 0x01c00000}; }
-    DWORD ReadProfileString(const char*, const char*, const char*, char* out, DWORD cap) override {
-        if (cap) out[0] = 0;
-        return 0;
-    }
-    bool WriteProfileString(const char*, const char*, const char*, const char*) override { return true; }
-    void FlushProfile(const char*) override {}
 };
 
 void VisitRows(CTreePane& pane, int folder, DWORD key) {
@@ -79,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RebuildSettings settings;
     settings.rebuildFolders[0] = "C:\\rb\\";
     CMemoryUrlCache cache;
+    // Cache files exist, the rebuild folder starts empty.
+    CMemorySystem files;
+    files.AddFolder("C:\\rb");
     std::string text((const char*)data, size);
     size_t start = 0;
     int n = 0;
@@ -96,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         e.type = (flags & 4) ? CACHE_ENTRY_HISTORY : ((flags & 8) ? CACHE_ENTRY_COOKIE : 0);
         e.size = flags;
         e.lastModified = FILETIME{(DWORD)flags << 24, (flags & 16) ? 0u : 0x01c00000u + flags};
+        if (e.hasLocalFile) files.AddFile(e.localFile, std::string(10, 'x'));
         cache.Put(e);
         ++n;
     }
-    CAcceptingFiles files;
     CNullPaneView view;
     CQuietReport report;
     CRebuildJobs jobs(settings, files, cache, view, report, (int)(size % 3));

@@ -63,7 +63,7 @@ protected:
     }
 
     RebuildSettings settings;
-    CMemoryFileSystem fs;
+    CMemorySystem fs;
     CMemoryUrlCache cache;
     CNullPaneView view;
     CRecordingReport report;

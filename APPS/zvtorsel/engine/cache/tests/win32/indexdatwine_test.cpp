@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/win32files.h"
 #include "cache/win32/cachefolder.h"
 #include "cache/win32/wininetcache.h"
 #include "jobs/tests/win32/diskkit.h"
@@ -136,7 +137,8 @@ TEST(IndexDatWine, CopiedCacheFolderReadsBackAsWinInetListedIt) {
     CopyTree(content, copy + "Content.IE5\\");
     CopyTree(history, copy + "History.IE5\\");
 
-    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(copy);
+    CWin32Files disk;
+    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(disk, copy);
     ASSERT_EQ(2u, store->IndexCount());
     EXPECT_TRUE(store->Damage().empty());
     std::vector<Seen> got = Walk(*store, copy + "Content.IE5\\", copy + "History.IE5\\");

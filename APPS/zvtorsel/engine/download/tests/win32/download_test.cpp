@@ -10,7 +10,7 @@
 #include "download/tests/win32/loopback.h"
 #include "download/win32/downloadworkers.h"
 #include "jobs/tests/win32/diskkit.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ protected:
     }
 
     std::string folder;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CSlotRecorder view;
 };

@@ -10,10 +10,9 @@
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -56,7 +55,6 @@ protected:
     void SetUp() override {
         if (Base().empty()) GTEST_SKIP() << "no loopback server (run through run_with_server.sh)";
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         diskkit::ClearCache();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
@@ -74,7 +72,7 @@ protected:
 
     std::string folder;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CNullPaneView view;
     CRecordingReport report;

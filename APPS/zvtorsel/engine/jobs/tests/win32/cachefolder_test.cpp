@@ -15,10 +15,9 @@
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -37,7 +36,6 @@ class CacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_oldcache\\";
@@ -85,7 +83,7 @@ protected:
     CIndexDatWriter writer;
     std::vector<IndexDatWriterEntry> entries;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CNullPaneView view;
     CRecordingReport report;
 };
@@ -112,7 +110,8 @@ TEST_F(CacheFolder, RebuildsBrowsableSitesAndLeavesTheFolderAsItWas) {
     diskkit::TakeSnapshot(cacheFolder, before);
 
     settings.xlatRebuild = 1;
-    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(cacheFolder);
+    CWin32Files disk;
+    std::unique_ptr<CIndexDatUrlCache> store = OpenCacheFolder(disk, cacheFolder);
     ASSERT_EQ(1u, store->IndexCount());
     {
         CRebuildJobs jobs(settings, files, *store, view, report, 0);

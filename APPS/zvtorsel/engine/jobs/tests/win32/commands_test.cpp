@@ -7,10 +7,9 @@
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -29,7 +28,6 @@ class TreeCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         folder = std::string(temp) + "zvt_commands\\";
@@ -41,7 +39,7 @@ protected:
 
     std::string folder;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CMemoryUrlCache cache;
     CNullPaneView view;
     CRecordingReport report;

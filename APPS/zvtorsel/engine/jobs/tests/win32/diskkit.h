@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/jobreport.h"
-#include "jobs/win32/widepath.h"
+#include "base/win32/widepath.h"
 
 namespace diskkit {
 

@@ -12,11 +12,10 @@
 #include "jobs/tests/win32/diskkit.h"
 #include "jobs/treecommands.h"
 #include "mapping/url_mapping.h"
-#include "jobs/win32/widepath.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/widepath.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -82,7 +81,6 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         ClearCache();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
@@ -100,7 +98,7 @@ protected:
 
     std::string base, folder;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CWinInetUrlCache cache;
     CNullPaneView view;
     CRecordingReport report;
@@ -296,11 +294,7 @@ TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore)
     PutInCache("http://css.zvtest/find.cgi?cat=nabe&sort=new", found, "htm", T0,
                "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=EUC-JP\r\n\r\n");
     settings.xlatRebuild = 1;
-    struct RelativeLinks {
-        int saved = MappingSettings::Process().fileProtocolType;
-        RelativeLinks() { MappingSettings::Process().fileProtocolType = 1; }
-        ~RelativeLinks() { MappingSettings::Process().fileProtocolType = saved; }
-    } relative;
+    settings.fileProtocolType = 1;
     {
         CRebuildJobs jobs(settings, files, cache, view, report, 0);
         ASSERT_EQ(1, jobs.BuildTrees());

@@ -15,10 +15,9 @@
 #include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
-#include "jobs/win32/win32files.h"
+#include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
-#include "translate/win32/win32_file_access.h"
 #include "tree/tests/testkit.h"
 
 namespace {
@@ -79,7 +78,6 @@ class MozillaCacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         MappingSettings::Process().clock = &Win32FileClock();
-        SetDefaultHtmlFileAccess(Win32FileAccess());
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_mozcache\\";
@@ -97,7 +95,7 @@ protected:
 
     std::string base, disk, hanako, taro;
     RebuildSettings settings;
-    CWin32FileSystem files;
+    CWin32JobSystem files;
     CNullPaneView view;
     CRecordingReport report;
 };
@@ -112,7 +110,7 @@ TEST_F(MozillaCacheFolder, ProfileOrCacheFolderRebuildsTheDecodedBodiesAndLeaves
         diskkit::FolderSnapshot before, after;
         diskkit::TakeSnapshot(disk, before);
         std::vector<CacheDamage> why;
-        std::unique_ptr<IUrlCache> store = OpenUrlCache(folder, why);
+        std::unique_ptr<IUrlCache> store = OpenUrlCache(files, folder, why);
         ASSERT_TRUE(store);
         EXPECT_TRUE(why.empty());
         EXPECT_TRUE(store->ReadOnly());

@@ -7,7 +7,8 @@
 #include "jobs/tests/win32/diskkit.h"
 
 #include "../picturekit.h"
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ void SetSetting(const char* name, DWORD value) {
     RegCloseKey(key);
 }
 
-void Put(CWin32PictureFiles& files, const std::string& path, const std::vector<BYTE>& data) {
-    ASSERT_TRUE(files.WriteWhole(path.c_str(), data.data(), data.size())) << path;
+void Put(CWin32Files& files, const std::string& path, const std::vector<BYTE>& data) {
+    ASSERT_TRUE(WriteWholeFile(files, path.c_str(), data.data(), data.size(), nullptr)) << path;
 }
 
 TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
@@ -38,7 +39,7 @@ TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
     CreateDirectoryA(root.c_str(), nullptr);
     CreateDirectoryA(pics.c_str(), nullptr);
     CreateDirectoryA((pics + "\x95\\").c_str(), nullptr);  // 表: trail byte 0x5C
-    CWin32PictureFiles files;
+    CWin32Files files;
     Put(files, pics + "a.bmp", SolidBmp(100, 50, 0xFF0000));
     Put(files, pics + "\x95\\\\b.bmp", SolidBmp(10, 10, 0x00FF00));
     Put(files, pics + "broken.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
@@ -48,11 +49,11 @@ TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
     std::string log = root + "run.log";
     EXPECT_EQ(0, RunProgram("/pictures \"/in:" + pics + "\" \"/folder:" + root + "\" \"/log:" + log + "\""));
     std::vector<BYTE> page, bmp;
-    ASSERT_TRUE(ReadWholeFile((root + "@pics.htm").c_str(), page));
+    ASSERT_TRUE(ReadWholeFile(files, (root + "@pics.htm").c_str(), page, kLargestPictureFile));
     std::string text(page.begin(), page.end());
     EXPECT_NE(std::string::npos, text.find("HREF=\"a.bmp\" COORDS=\"0,0,63,63\""));
     EXPECT_NE(std::string::npos, text.find("HREF=\"\x95\\/b.bmp\" COORDS=\"128,0,191,63\"")) << text;
-    ASSERT_TRUE(ReadWholeFile((root + "@pics.bmp").c_str(), bmp));
+    ASSERT_TRUE(ReadWholeFile(files, (root + "@pics.bmp").c_str(), bmp, kLargestPictureFile));
     ASSERT_EQ(14u + 40 + 1024 + 192 * 64, bmp.size());
     EXPECT_EQ(192, bmp[18]);
 
@@ -76,12 +77,12 @@ TEST(PicturesJob, NamesNoPageItCouldNotWrite) {
     CreateDirectoryA(root.c_str(), nullptr);
     CreateDirectoryA(pics.c_str(), nullptr);
     CreateDirectoryA((root + "@pics.htm").c_str(), nullptr);
-    CWin32PictureFiles files;
+    CWin32Files files;
     Put(files, pics + "a.bmp", SolidBmp(10, 10, 0xFF0000));
     std::string log = root + "run.log";
     EXPECT_NE(0, RunProgram("/pictures \"/in:" + pics + "\" \"/folder:" + root + "\" \"/log:" + log + "\""));
     std::vector<BYTE> output;
-    ASSERT_TRUE(ReadWholeFile(log.c_str(), output));
+    ASSERT_TRUE(ReadWholeFile(files, log.c_str(), output, kLargestPictureFile));
     std::string text(output.begin(), output.end());
     EXPECT_EQ(std::string::npos, text.find(root + "@pics.htm\r\n")) << text;
     for (const char* f : {"pics\\a.bmp", "@pics.bmp", "run.log"}) DeleteFileA((root + f).c_str());

@@ -7,7 +7,8 @@
 
 #include <string>
 
-#include "pictures/win32/win32picturefiles.h"
+#include "pictures/win32/win32captions.h"
+#include "base/win32/win32files.h"
 #include "zvpix32.h"
 
 namespace {
@@ -85,8 +86,8 @@ TEST_F(SpiHostTest, PngPluginDecodesAfterALeading128ByteHeader) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);
     std::string path = std::string(temp) + "zvt_spi.png";
-    CWin32PictureFiles files;
-    ASSERT_TRUE(files.WriteWhole(path.c_str(), withHeader.data(), withHeader.size()));
+    CWin32Files files;
+    ASSERT_TRUE(WriteWholeFile(files, path.c_str(), withHeader.data(), withHeader.size(), nullptr));
     int width = 0, height = 0;
     EXPECT_TRUE(SpiPictureSize(table[0], path.c_str(), &width, &height));
     EXPECT_EQ(3, width);

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "mapping/win32/win32_file_clock.h"
+#include "base/win32/win32files.h"
 #include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
-#include "translate/win32/win32_file_access.h"
 
 namespace {
 
-class Win32Files : public ::testing::Test {
+class TranslatorOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
         char temp[MAX_PATH];
@@ -55,10 +55,11 @@ protected:
     std::string folder, path;
 };
 
-TEST_F(Win32Files, TranslatesAndRestoresInPlace) {
+TEST_F(TranslatorOnDisk, TranslatesAndRestoresInPlace) {
     const std::string page = "<html>\r\n<a href=\"http://h/x.html\">\x83\x5c</a>\r\n</html>";
     Put(page);
-    CHtmlTranslator t(Win32FileAccess(), nullptr);
+    CWin32Files files;
+    CHtmlTranslator t(files, nullptr);
     ASSERT_TRUE(t.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(t.OpenLinkScanners(TRUE));
     ASSERT_TRUE(t.LoadHtml(path.c_str(), TRUE));
@@ -86,21 +87,7 @@ TEST_F(Win32Files, TranslatesAndRestoresInPlace) {
     EXPECT_EQ(FilesInFolder(), 1);
 }
 
-TEST_F(Win32Files, FailedWriteKeepsTheOldFile) {
-    Put("<p>old</p>");
-    CHtmlTranslator t(Win32FileAccess(), nullptr);
-    ASSERT_TRUE(t.AllocBuffers(kBuffersAll));
-    ASSERT_TRUE(t.LoadHtml(path.c_str(), TRUE));
-    t.Translate("C:\\Web\\", "", FALSE);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(t.WriteTranslated(path.c_str(), FILETIME{0x37a9aa80, 0x01bf3f21}, TRUE, TRUE));
-    EXPECT_EQ(Get(), "<p>old</p>");
-    EXPECT_EQ(FilesInFolder(), 1);  // no temporary file left behind
-    std::string nowhere = folder + "missing\\x.htm";
-    EXPECT_FALSE(t.WriteTranslated(nowhere.c_str(), FILETIME{1, 1}, TRUE, TRUE));
-}
-
-TEST_F(Win32Files, TimeStampUsesTheFileWhenTheEntryHasNoTime) {
+TEST_F(TranslatorOnDisk, TimeStampUsesTheFileWhenTheEntryHasNoTime) {
     Put("x");
     FILETIME when = {0x7db50500, 0x01c08d96};  // 2001-02-03 04:05:06 UTC
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

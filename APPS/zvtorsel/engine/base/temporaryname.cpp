@@ -1,4 +1,4 @@
-#include "jobs/temporaryname.h"
+#include "base/temporaryname.h"
 
 #include <stdio.h>
 #include <string.h>
