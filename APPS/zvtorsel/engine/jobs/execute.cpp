@@ -111,6 +111,7 @@ int CCachePane::TransferMarked(bool move) {
         return !stop;
     });
     translator.Release();
+    ReportNewDamage();
     if (move) RemoveEmptyFolders(root);
     rebuildPane->EndDeferral();
     EndDeferral();
@@ -148,6 +149,8 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
                 !files.WriteFileWithTime(dest.c_str(), body.data(), body.size(), time))
                 return false;
+            // The size the store gave without decoding may be that of a last gzip member.
+            it->size = (DWORD)body.size();
             source = dest.c_str();
         }
         // Only a sheet named as one: the rebuild side knows it by its name

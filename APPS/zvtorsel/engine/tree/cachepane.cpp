@@ -1,3 +1,4 @@
+#include <stdio.h>
 #include <string.h>
 
 #include "base/messagenumbers.h"
@@ -80,11 +81,19 @@ int CCachePane::BuildTree() {
         cache.FindClose();
         EndDeferral();
     }
-    for (const CacheDamage& damage : cache.Damage()) report.Warning(damage.where.c_str(), damage.message);
+    ReportNewDamage();
     view.ExpandFolder(side, root);
     if (historyRoot >= 0) view.ExpandFolder(side, historyRoot);
     RefreshStatus();
     return 1;
+}
+
+void CCachePane::ReportNewDamage() {
+    for (const CacheDamage& damage : cache.Damage()) {
+        char number[16];
+        snprintf(number, sizeof number, "%u ", damage.message);
+        if (reportedDamage_.insert(number + damage.where).second) report.Warning(damage.where.c_str(), damage.message);
+    }
 }
 
 TreeItem* CCachePane::AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,
