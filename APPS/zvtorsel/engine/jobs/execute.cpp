@@ -188,7 +188,12 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     CopyResult result = COPY_FAILED;
     DirEntry existing;
-    if (!files.GetFileInfo(dest.c_str(), existing)) {
+    // Where the rebuild tree has read the folder that would hold it and does
+    // not hold it, the file is not on disk: no lookup of a name that is not
+    // there, which costs a search of the whole folder under Wine.
+    FolderNode* reached = found ? nullptr : model.Node(rebuildFolder);
+    bool absent = reached && reached->state == FOLDER_READ;
+    if (absent || !files.GetFileInfo(dest.c_str(), existing)) {
         if (copyOne()) {
             result = COPY_DONE;
         } else if (!files.MakeDirectories(dest.c_str())) {

@@ -180,9 +180,10 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     if (history) {
         item->size = SIZE_NONE;
     } else {
+        // A store that keeps the bodies in its own files has just read them.
         if (!ghost && record) {
             DirEntry info;
-            if (!record->localFile || !files.GetFileInfo(record->localFile, info)) {
+            if (!record->localFile || (!cache.BodiesInStore() && !files.GetFileInfo(record->localFile, info))) {
                 allowed &= (BYTE)~MARK_C;
                 marks &= (BYTE)~MARK_C;
                 if (allowed & MARK_D) marks |= MARK_D;
