@@ -39,6 +39,13 @@ export DISPLAY=${DISPLAY:-$ZV_TEST_DISPLAY}
 wineserver -p >/dev/null 2>&1 || true
 finish() {
     WINEPREFIX="$WORK/prefix" wineserver -k 2>/dev/null || true
+    if [ -n "$GROUP" ]; then
+        for try in 1 2 3 4 5; do
+            for pid in $(cat "$GROUP/tasks"); do echo "$pid" >/sys/fs/cgroup/cpuacct/tasks; done 2>/dev/null
+            rmdir "$GROUP" 2>/dev/null && break
+            sleep 1
+        done
+    fi
     [ -z "$XVFB" ] || kill "$XVFB" 2>/dev/null || true
     rm -rf "$WORK/data" "$BIN"
 }
@@ -49,12 +56,41 @@ trap finish EXIT
 # Z: paths of the data inside Wine.
 winpath() { echo "Z:$1" | tr / '\\'; }
 
-# Runs a Wine program in $BIN; sets SECONDS_ and PEAK_ (MB, it and its children).
+# The processor time (user and system, in clock ticks) that this prefix's
+# own wineserver has spent: its share of every job is counted with the job.
+TICK=$(getconf CLK_TCK)
+server_ticks() {
+    for pid in $(pgrep -x wineserver; pgrep -x wineserver64); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            awk '{ print $14 + $15 }' "/proc/$pid/stat"
+            return
+        fi
+    done
+    echo 0
+}
+
+# Wine's processes of a job (cmd.exe, xcopy.exe, the program) are no
+# children that a shell waits for: their processor time is read from a
+# processor accounting group of this run (as root; else it counts as 0).
+GROUP=/sys/fs/cgroup/cpuacct/zvbench-$$
+mkdir "$GROUP" 2>/dev/null || GROUP=
+group_ns() { if [ -n "$GROUP" ]; then cat "$GROUP/cpuacct.usage"; else echo 0; fi; }
+# Its own processes, for a job of the Rebuild Tree.
+in_group() {
+    if [ -z "$GROUP" ]; then "$@"; else sh -c 'echo $$ >"$0/tasks" && exec "$@"' "$GROUP" "$@"; fi
+}
+
+# Runs a Wine program in $BIN; sets SECONDS_ (wall), CPU_ (processor seconds
+# of its processes and of the wineserver: what the load of a shared machine
+# does not stretch) and PEAK_ (MB, the largest of its processes).
 timed() {
-    (cd "$BIN" && /usr/bin/time -f '%e %M' -o "$WORK/time.txt" "$WINE" "$@" </dev/null >"$WORK/out.txt" 2>&1) ||
+    before=$(server_ticks) groupbefore=$(group_ns)
+    (cd "$BIN" && in_group /usr/bin/time -f '%e %M' -o "$WORK/time.txt" "$WINE" "$@" </dev/null >"$WORK/out.txt" 2>&1) ||
         { echo "failed: $*" >&2; tail -5 "$WORK/out.txt" >&2; exit 1; }
+    after=$(server_ticks) groupafter=$(group_ns)
     SECONDS_=$(awk '{ printf "%.2f", $1 }' "$WORK/time.txt")
     PEAK_=$(awk '{ printf "%.1f", $2 / 1024 }' "$WORK/time.txt")
+    CPU_=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
 }
 
 setting() {
@@ -70,6 +106,7 @@ BASE=$PEAK_
 echo "base: /cachelist of 10 entries, peak $BASE MB"
 SUMMARY=$WORK/summary.txt
 : >"$SUMMARY"
+: >"$SUMMARY.cpu"
 for n in "$@"; do
     rm -rf "$WORK/data"/*
     cache="$WORK/data/cache/Cache_Data/"
@@ -80,35 +117,45 @@ for n in "$@"; do
     # Both read the folder the same way: one untimed listing first.
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/warm.txt")"
     timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
-    copy=$SECONDS_ copymem=$PEAK_
+    copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/list.txt")"
-    list=$SECONDS_ listmem=$PEAK_
+    list=$SECONDS_ listmem=$PEAK_ listcpu=$CPU_
     setting XlatRebuild 0
     timed ./zvtorsel.exe /rebuild /cache:"$(winpath "$cache")" /folder:"$(winpath "$WORK/data/rebuild/")" \
         /log:"$(winpath "$WORK/data/plain.txt")"
-    plain=$SECONDS_ plainmem=$PEAK_
+    plain=$SECONDS_ plainmem=$PEAK_ plaincpu=$CPU_
     files=$(find "$WORK/data/rebuild" -type f | wc -l)
     rm -rf "$WORK/data/rebuild" && mkdir -p "$WORK/data/rebuild"
     setting XlatRebuild 1
     timed ./zvtorsel.exe /rebuild /cache:"$(winpath "$cache")" /folder:"$(winpath "$WORK/data/rebuild/")" \
         /log:"$(winpath "$WORK/data/xlat.txt")"
-    xlat=$SECONDS_ xlatmem=$PEAK_
+    xlat=$SECONDS_ xlatmem=$PEAK_ xlatcpu=$CPU_
     rm -rf "$WORK/data/rebuild" "$WORK/data/copy" && mkdir -p "$WORK/data/rebuild"
-    (cd "$BIN" && "$WINE" ./scale_bench.exe tree "$(winpath "$cache")" "$(winpath "$WORK/data/rebuild/")") \
+    before=$(server_ticks) groupbefore=$(group_ns)
+    (cd "$BIN" && in_group "$WINE" ./scale_bench.exe tree "$(winpath "$cache")" "$(winpath "$WORK/data/rebuild/")") \
         >"$WORK/tree.txt" 2>&1 || { cat "$WORK/tree.txt" >&2; exit 1; }
+    after=$(server_ticks) groupafter=$(group_ns)
     set -- $(awk '/^tree/ { print $2, $5 }' "$WORK/tree.txt")
+    # With the window driver's own time, which polls twenty times a second.
     tree=$1 treemem=$2
-    echo "xcopy /e of the folder     $copy s, peak $copymem MB"
-    echo "/cachelist /cache:         $list s, peak $listmem MB"
-    echo "/rebuild, translation off  $plain s, peak $plainmem MB ($files files)"
-    echo "/rebuild, translation on   $xlat s, peak $xlatmem MB"
-    echo "Rebuild Tree opened        $tree s, peak $treemem MB"
+    treecpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
+    echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
+    echo "/cachelist /cache:         $list s (processor $listcpu s), peak $listmem MB"
+    echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
+    echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
+    echo "Rebuild Tree opened        $tree s (processor $treecpu s), peak $treemem MB"
     echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem" >>"$SUMMARY"
+    echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu" >>"$SUMMARY.cpu"
 done
+awk '
+{ n[NR] = $1; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
+  printf "processor ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f\n", $1, l[NR], p[NR], x[NR], t[NR] }
+END { if (NR > 1) printf "processor growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+          n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY.cpu"
 awk -v base="$BASE" '
 { n[NR] = $1; c[NR] = $2; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
-  printf "ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[NR], p[NR], x[NR], t[NR]
+  printf "wall ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[NR], p[NR], x[NR], t[NR]
   printf " peak KB per entry above the base: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
          ($7 - base) * 1024 / $1, ($8 - base) * 1024 / $1, ($9 - base) * 1024 / $1, ($10 - base) * 1024 / $1 }
-END { if (NR > 1) printf "growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+END { if (NR > 1) printf "wall growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
           n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY"

@@ -238,7 +238,7 @@ int OpenTree(const std::string& cache, const std::string& rebuild) {
         printf(tree ? "the Rebuild Tree did not get ready\n" : "no Rebuild Tree window\n");
         return 1;
     }
-    printf("tree %.2f s peak %.1f MB\n", elapsed, memory.PeakWorkingSetSize / 1e6);
+    printf("tree %.2f s peak %.1f MB\n", elapsed, memory.PeakWorkingSetSize / 1048576.0);
     return 0;
 }
 
