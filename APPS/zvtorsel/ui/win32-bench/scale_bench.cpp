@@ -146,7 +146,10 @@ int WriteCache(const std::string& folder, int entries) {
     browsercachekit::PutLe64(index, 0xfcfb6d1ba7725c30ULL);
     browsercachekit::PutLe32(index, 9);
     index.resize(24, 0);
-    if (!Write(folder + "index", index) || !Write(folder + "index-dir\\the-real-index", Bytes("index"))) return 1;
+    if (!Write(folder + "index", index) || !Write(folder + "index-dir\\the-real-index", Bytes("index"))) {
+        printf("cannot write into %s (its parent folder must exist)\n", folder.c_str());
+        return 1;
+    }
     const std::string dates = "Last-Modified: Sat, 05 Apr 2003 06:07:08 GMT\r\nDate: Tue, 08 Dec 2026 22:49:50 GMT\r\n";
     double start = Now();
     ULONGLONG bytes = 0;
