@@ -10,7 +10,7 @@
 # /cache:` with translation off and on, and the Rebuild Tree's opening; each
 # with its peak resident memory. The last lines give every figure's ratio to
 # the copy and how each ratio grows from the smallest to the largest size.
-# Its data and prefix live in build/<arch>/scalebench (removed at the end).
+# Its data and prefix live in build/<arch>/scalebench; the data goes at the end.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
