@@ -5,6 +5,7 @@
 
 #include "afxwin.h"
 #include "commandline.h"
+#include "messages.h"
 #include "resource.h"
 
 CConsoleOutput::~CConsoleOutput() {
@@ -70,6 +71,12 @@ std::string WarningLine(const char* path, UINT id) {
     return line;
 }
 }  // namespace
+
+void CConsoleReport::EntryProgress(UINT id, const char* url, const char*, const JobCounts& counts) {
+    out_.Line(MessageLine(id, url).c_str());
+    if (counts.done % kCountLineInterval == 0 || counts.done == counts.total)
+        out_.Line(MessageLine(IDS_LINE_JOB_COUNTS, JobCountsText(counts).c_str()).c_str());
+}
 
 void CConsoleReport::Warning(const char* path, UINT id) { out_.Line(WarningLine(path, id).c_str()); }
 

@@ -39,12 +39,16 @@ void RefusalLine(const std::string& text);
 
 // Every question whether to go on is answered Yes; the delete question
 // (IDS_ASK_DELETE) only when deleting was allowed.
+const DWORD kCountLineInterval = 1000;
+
 class CConsoleReport : public IJobReport {
 public:
     CConsoleReport(CConsoleOutput& out, bool allowDelete) : out_(out), allowDelete_(allowDelete) {}
 
     void StatusText(const char* text) override { out_.Line(text); }
-    void EntryProgress(UINT id, const char* url, const char*) override { out_.Line(MessageLine(id, url).c_str()); }
+    // The file's line, and every kCountLineInterval entries and at the last
+    // one the counts.
+    void EntryProgress(UINT id, const char* url, const char*, const JobCounts& counts) override;
     // The hint on how to mark entries is for the window only.
     void StatusMessage(UINT id) override {
         if (id != IDS_READY) out_.Line(MessageLine(id, nullptr).c_str());

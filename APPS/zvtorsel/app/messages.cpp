@@ -3,10 +3,20 @@
 #include <stdio.h>
 
 #include "afxwin.h"
+#include "resource.h"
 #include "windowlogic/messagewrap.h"
 #include "zvcore32.h"
 
 const char kProgramTitle[] = "z.v Torsel Sitekeeper";
+
+std::string JobCountsText(const JobCounts& counts) {
+    CString text = AfxLoadText(IDS_JOB_COUNTS);
+    // Kilobytes rounded up, so a step of small files never shows 0 of 0.
+    const DWORD values[] = {counts.done, counts.total, (DWORD)((counts.doneBytes + 1023) / 1024),
+                            (DWORD)((counts.totalBytes + 1023) / 1024)};
+    for (DWORD value : values) text = AfxFillText(text, AfxFormatCount(value).c_str());
+    return text.c_str();
+}
 
 namespace {
 

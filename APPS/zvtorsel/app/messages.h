@@ -2,7 +2,15 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
+#include "base/jobreport.h"
+
 extern const char kProgramTitle[];
+
+// Where a copy, move or delete step stands, as the window and the command
+// line show it: entries and kilobytes done of all.
+std::string JobCountsText(const JobCounts& counts);
 
 // Shows text with AfxMessageBox; returns the button pressed.
 int ShowMessage(const char* text, UINT type = MB_OK);

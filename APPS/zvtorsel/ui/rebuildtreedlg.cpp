@@ -135,6 +135,11 @@ void CRebuildTreeDlg::OnCancelRequest() { jobs_->Cancel(); }
 
 void CRebuildTreeDlg::StatusText(const char* text) { SetWorkerText(IDC_RT_STATUS, text); }
 
+// The counts first: a long URL would push them out of the status line.
+void CRebuildTreeDlg::EntryProgress(UINT, const char*, const char* statusText, const JobCounts& counts) {
+    SetWorkerText(IDC_RT_STATUS, (JobCountsText(counts) + "  " + statusText).c_str());
+}
+
 // Step messages are few and must not be skipped.
 void CRebuildTreeDlg::StatusMessage(UINT id) { SetWorkerText(IDC_RT_STATUS, AfxLoadText(id).c_str(), true); }
 

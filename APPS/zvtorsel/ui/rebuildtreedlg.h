@@ -60,6 +60,7 @@ private:
 
     // IJobReport, called by the jobs from either thread.
     void StatusText(const char* text) override;
+    void EntryProgress(UINT id, const char* url, const char* statusText, const JobCounts& counts) override;
     void StatusMessage(UINT id) override;
     void Warning(const char* path, UINT id) override;
     bool Ask(UINT id, const char* arg) override;

@@ -4,16 +4,24 @@
 #pragma once
 #include "zvtypes.h"
 
+// Where a copy, move or delete step stands: the entries it reached (the one
+// at hand included) and their bytes, of all it will reach.
+struct JobCounts {
+    DWORD done = 0, total = 0;
+    ULONGLONG doneBytes = 0, totalBytes = 0;
+};
+
 class IJobReport {
 public:
     virtual ~IJobReport() {}
     virtual void StatusText(const char* text) = 0;
-    // One file of a copy, move or delete step: the window shows statusText;
-    // a command line prints message id filled with the URL as the cache
-    // keeps it.
-    virtual void EntryProgress(UINT id, const char* url, const char* statusText) {
+    // One file of a copy, move or delete step: the window shows statusText
+    // with the counts; a command line prints message id filled with the URL
+    // as the cache keeps it, and the counts every so many entries.
+    virtual void EntryProgress(UINT id, const char* url, const char* statusText, const JobCounts& counts) {
         (void)id;
         (void)url;
+        (void)counts;
         StatusText(statusText);
     }
     virtual void StatusMessage(UINT id) = 0;

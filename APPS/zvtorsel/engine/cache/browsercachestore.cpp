@@ -69,10 +69,11 @@ void CBrowserCacheStore::Take(Record record, int status, const std::string& loca
     } else if (!record.sparse) {
         record.size = (DWORD)record.bodyLength;
         if (!record.encoding.empty() && body) {
-            std::vector<BYTE> decoded;
-            DecodeResult result = DecodeContent(record.encoding, body, (size_t)record.bodyLength, decoded);
-            if (result == DECODE_DONE) record.size = (DWORD)decoded.size();
+            ULONGLONG decoded = 0;
+            DecodeResult result = CountDecoded(record.encoding, body, (size_t)record.bodyLength, &decoded);
+            if (result == DECODE_DONE) record.size = (DWORD)decoded;
             else if (result == DECODE_FAILED) AddDamage(record.url, IDS_WARN_CACHE_BODY_UNDECODED);
+            record.undecodedNoted = result == DECODE_FAILED;
         }
     } else {
         record.size = (DWORD)record.bodyLength;
@@ -420,12 +421,19 @@ bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool
     if (undecoded) *undecoded = false;
     auto found = url ? byUrl_.find(url) : byUrl_.end();
     if (found == byUrl_.end()) return false;
-    const Record& r = records_[found->second];
+    Record& r = records_[found->second];
     if (!r.note.empty()) return false;
     std::vector<BYTE> stored;
     if (!StoredBody(r, stored)) return false;
     DecodeResult result = DecodeContent(r.encoding, stored.data(), stored.size(), body);
-    if (result == DECODE_FAILED && undecoded) *undecoded = true;
+    if (result == DECODE_FAILED) {
+        if (undecoded) *undecoded = true;
+        // A body whose size its trailer gave is found broken only now: its
+        // row follows the rows of the opening.
+        std::lock_guard<std::mutex> hold(lastFileLock_);
+        if (!r.undecodedNoted) AddDamage(r.url, IDS_WARN_CACHE_BODY_UNDECODED);
+        r.undecodedNoted = true;
+    }
     return true;
 }
 

@@ -1,7 +1,9 @@
 // The cache folders of today's browsers (Chromium's simple cache, Firefox's
 // cache2) as a read-only store behind the cache interface. Opening reads each
 // entry file once for its key, its response head and, for encoded bodies,
-// the decoded size; the bodies are read again, and decoded, when copied out.
+// the decoded size (from the gzip trailer or zstd frame header where the
+// body records it, else counted); the bodies are read again, and decoded
+// once, when copied out.
 // Nothing is ever written into the folders.
 #pragma once
 #include <map>
@@ -64,6 +66,7 @@ private:
         ULONGLONG bodyOffset = 0, bodyLength = 0;
         bool sparse = false;  // the body lies in the ranges of the "_s" file
         DWORD size = 0;       // decoded
+        bool undecodedNoted = false;  // its body's damage row is written
         FILETIME lastModified = {0, 0};
         FILETIME lastAccess = {0, 0};
         FILETIME expire = {0, 0};

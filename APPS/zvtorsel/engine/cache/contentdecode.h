@@ -21,3 +21,10 @@ const size_t kLargestDecodedBody = 512u << 20;
 
 // encoding: the Content-Encoding value, codings applied left to right.
 DecodeResult DecodeContent(const std::string& encoding, const BYTE* data, size_t size, std::vector<BYTE>& out);
+
+// The decoded size of a stored body without holding the decoded bytes:
+// gzip and zstd bodies give the length their trailer or frame header
+// records (of the last member, for the rare gzip body of several), other
+// codings are decoded and counted chunk by chunk. DECODE_FAILED leaves the
+// stored size in *decoded.
+DecodeResult CountDecoded(const std::string& encoding, const BYTE* data, size_t size, ULONGLONG* decoded);

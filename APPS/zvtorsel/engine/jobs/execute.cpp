@@ -111,6 +111,7 @@ int CCachePane::TransferMarked(bool move) {
         return !stop;
     });
     translator.Release();
+    ReportNewDamage();
     if (move) RemoveEmptyFolders(root);
     rebuildPane->EndDeferral();
     EndDeferral();
@@ -148,6 +149,8 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
                 !WriteWholeFile(files, dest.c_str(), body.data(), body.size(), &time))
                 return false;
+            // The size the store gave without decoding may be that of a last gzip member.
+            it->size = (DWORD)body.size();
             source = dest.c_str();
         }
         // Only a sheet named as one: the rebuild side knows it by its name
@@ -185,7 +188,12 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     CopyResult result = COPY_FAILED;
     DirEntry existing;
-    if (!files.GetFileInfo(dest.c_str(), existing)) {
+    // Where the rebuild tree has read the folder that would hold it and does
+    // not hold it, the file is not on disk: no lookup of a name that is not
+    // there, which costs a search of the whole folder under Wine.
+    FolderNode* reached = found ? nullptr : model.Node(rebuildFolder);
+    bool absent = reached && reached->state == FOLDER_READ;
+    if (absent || !files.GetFileInfo(dest.c_str(), existing)) {
         if (copyOne()) {
             result = COPY_DONE;
         } else if (!files.MakeDirectories(dest.c_str())) {

@@ -1,3 +1,4 @@
+#include <stdio.h>
 #include <string.h>
 
 #include "base/messagenumbers.h"
@@ -80,11 +81,19 @@ int CCachePane::BuildTree() {
         cache.FindClose();
         EndDeferral();
     }
-    for (const CacheDamage& damage : cache.Damage()) report.Warning(damage.where.c_str(), damage.message);
+    ReportNewDamage();
     view.ExpandFolder(side, root);
     if (historyRoot >= 0) view.ExpandFolder(side, historyRoot);
     RefreshStatus();
     return 1;
+}
+
+void CCachePane::ReportNewDamage() {
+    for (const CacheDamage& damage : cache.Damage()) {
+        char number[16];
+        snprintf(number, sizeof number, "%u ", damage.message);
+        if (reportedDamage_.insert(number + damage.where).second) report.Warning(damage.where.c_str(), damage.message);
+    }
 }
 
 TreeItem* CCachePane::AddUrl(const char* mappedUrl, const UrlCacheEntry* record, BYTE allowed,
@@ -171,9 +180,10 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     if (history) {
         item->size = SIZE_NONE;
     } else {
+        // A store that keeps the bodies in its own files has just read them.
         if (!ghost && record) {
             DirEntry info;
-            if (!record->localFile || !files.GetFileInfo(record->localFile, info)) {
+            if (!record->localFile || (!cache.BodiesInStore() && !files.GetFileInfo(record->localFile, info))) {
                 allowed &= (BYTE)~MARK_C;
                 marks &= (BYTE)~MARK_C;
                 if (allowed & MARK_D) marks |= MARK_D;

@@ -73,7 +73,7 @@ int CFolderTree::AddItem(int folder, TreeItem* item) {
     }
     int index = (int)node->items.size();
     node->items.push_back(item);
-    node->byName.emplace(item->name, index);
+    if (!node->byName.emplace(item->name, index).second) ++node->sharedNames;
     return index;
 }
 
@@ -94,6 +94,7 @@ void CFolderTree::Unindex(FolderNode* node, const std::string& name, int item) {
     auto pos = node->byName.find(name);
     if (pos == node->byName.end() || pos->second != item) return;
     node->byName.erase(pos);
+    if (!node->sharedNames) return;
     for (size_t i = 0; i < node->items.size(); ++i) {
         if ((int)i != item && node->items[i] && node->items[i]->name == name) {
             node->byName.emplace(name, (int)i);
@@ -109,7 +110,7 @@ void CFolderTree::RenameItem(int folder, int item, const std::string& name) {
     std::string old = it->name;
     it->name = name;
     Unindex(node, old, item);
-    node->byName.emplace(name, item);
+    if (!node->byName.emplace(name, item).second) ++node->sharedNames;
 }
 
 void CFolderTree::ClearItems(int folder) {
@@ -118,6 +119,7 @@ void CFolderTree::ClearItems(int folder) {
     for (size_t i = 0; i < node->items.size(); ++i) RemoveItem(folder, (int)i);
     node->items.clear();
     node->byName.clear();
+    node->sharedNames = 0;
 }
 
 namespace {

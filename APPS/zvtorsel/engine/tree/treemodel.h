@@ -77,6 +77,9 @@ struct FolderNode {
     bool hasCounted = false;  // some entry below counts into the summary
     std::vector<TreeItem*> items;  // a slot may be null after a removal
     std::unordered_map<std::string, int> byName;
+    // Entries that came with a name the index held already: only then does
+    // a removal search the folder for the next entry of its name.
+    int sharedNames = 0;
 
     ~FolderNode();
     int Find(const std::string& name) const;

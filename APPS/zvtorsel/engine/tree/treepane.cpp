@@ -500,25 +500,50 @@ void CTreePane::ExpandIfShallow(int folder, int depth) {
     if (depth < 2) view.ExpandFolder(side, folder);
 }
 
+// Unread folders of the rebuild side hold no marks: both walks pass them by.
+bool CTreePane::WalksInto(const TreeItem& folder) const {
+    return side != SIDE_REBUILD || model.Node(folder.Child())->state == FOLDER_READ;
+}
+
+void CTreePane::CountMarked(int folder, BYTE wanted, JobCounts& counts) const {
+    for (const TreeItem* it : model.Node(folder)->items) {
+        if (!it) continue;
+        if (it->IsFolder()) {
+            if (WalksInto(*it)) CountMarked(it->Child(), wanted, counts);
+        } else if ((it->marks[side] & MARK_M) == wanted) {
+            ++counts.total;
+            counts.totalBytes += it->size == SIZE_NONE ? 0 : it->size;
+        }
+    }
+}
+
 int CTreePane::WalkMarked(int folder, BYTE wanted, const char* verb, UINT lineId,
                           const std::function<bool(int, int)>& act) {
+    JobCounts counts;
+    CountMarked(folder, wanted, counts);
+    return WalkMarkedBelow(folder, wanted, verb, lineId, act, counts);
+}
+
+int CTreePane::WalkMarkedBelow(int folder, BYTE wanted, const char* verb, UINT lineId,
+                               const std::function<bool(int, int)>& act, JobCounts& counts) {
     char url[kUrlBufferSize], cacheUrl[kUrlBufferSize];
     for (size_t i = 0; i < model.Node(folder)->items.size(); ++i) {
         if (Cancelled()) return 0;
         TreeItem* it = model.Node(folder)->items[i];
         if (!it) continue;
         if (it->IsFolder()) {
-            bool unread = side == SIDE_REBUILD && model.Node(it->Child())->state != FOLDER_READ;
-            if (!unread && !WalkMarked(it->Child(), wanted, verb, lineId, act)) return 0;
+            if (WalksInto(*it) && !WalkMarkedBelow(it->Child(), wanted, verb, lineId, act, counts)) return 0;
             continue;
         }
         if ((it->marks[side] & MARK_M) != wanted) continue;
+        ++counts.done;
+        counts.doneBytes += it->size == SIZE_NONE ? 0 : it->size;
         if (!EntryUrl(folder, (int)i, side == SIDE_CACHE, url) || !EntryCacheUrl(folder, (int)i, cacheUrl)) {
             MarkFailed(folder, (int)i, IDS_FAILED_URL_TOO_LONG);
             continue;
         }
         std::string status = std::string(verb) + url;
-        report.EntryProgress(lineId, cacheUrl, status.c_str());
+        report.EntryProgress(lineId, cacheUrl, status.c_str(), counts);
         if (!act(folder, (int)i)) return 0;
     }
     return 1;

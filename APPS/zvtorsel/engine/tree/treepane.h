@@ -3,6 +3,7 @@
 // model with its own marks, counters and settings.
 #pragma once
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,8 @@ public:
     // act(folder, item). Unread folders of the rebuild side hold no marks and
     // are skipped. Returns 0 when act returned false or the pane was
     // cancelled, else 1.
+    // The entries come with their counts: done and total of the walk, in
+    // entries and bytes.
     int WalkMarked(int folder, BYTE wanted, const char* verb, UINT lineId,
                    const std::function<bool(int, int)>& act);
     // Asks whether to go on after a failed file operation: true to go on.
@@ -196,6 +199,12 @@ protected:
     int NewChildFolder(int folder, const std::string& name, BYTE allowed, BYTE marks,
                        int rebuildNo, int state);
     void ExpandIfShallow(int folder, int depth);
+
+private:
+    bool WalksInto(const TreeItem& folder) const;
+    void CountMarked(int folder, BYTE wanted, JobCounts& counts) const;
+    int WalkMarkedBelow(int folder, BYTE wanted, const char* verb, UINT lineId,
+                        const std::function<bool(int, int)>& act, JobCounts& counts);
 };
 
 class CRebuildPane : public CTreePane {
@@ -256,7 +265,12 @@ public:
     int historyPrefixLength = 0;
     CRebuildPane* rebuildPane = nullptr;
 
+    // Warnings for the store's damage rows not reported yet: those of the
+    // opening, and the bodies that the copy found cannot be decoded.
+    void ReportNewDamage();
+
 private:
+    std::set<std::string> reportedDamage_;
     // Copies (or moves) every marked file of this side; 0 when the job stops.
     int TransferMarked(bool move);
     // Copies one entry into its rebuild folder; false with *stop set when the user stopped.

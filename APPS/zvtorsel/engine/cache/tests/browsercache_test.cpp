@@ -1,6 +1,7 @@
 // The readers of today's browser caches on the folders real browsers wrote
 // (tests/data), on entries of our writers, and on damaged files.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <map>
 #include <string>
@@ -249,6 +250,40 @@ TEST(BrowserCacheDecoding, BrokenOrUnknownCodingKeepsTheStoredBytes) {
     }
 }
 
+TEST(BrowserCacheDecoding, SizeWithoutTheDecodedBytesAgreesWithTheDecodedBody) {
+    std::vector<BYTE> plain = ReadData("codecs\\body.html");
+    std::vector<BYTE> br = ReadData("codecs\\body.html.br");
+    std::vector<BYTE> zst = ReadData("codecs\\body.html.zst");
+    std::vector<BYTE> chain = ReadData("codecs\\body.html.gz.br");
+    struct {
+        std::vector<BYTE> data;
+        const char* coding;
+    } decodable[] = {{br, "br"}, {zst, "zstd"}, {chain, "gzip, br"}, {plain, "identity"}};
+    for (auto& c : decodable) {
+        ULONGLONG size = 0;
+        EXPECT_NE(DECODE_FAILED, CountDecoded(c.coding, c.data.data(), c.data.size(), &size)) << c.coding;
+        EXPECT_EQ(plain.size(), size) << c.coding;
+    }
+    // The fixture's gzip and deflate bodies as Chromium stored them.
+    for (const char* name : {"chromium-simple\\13b83e83aa9c076e_0", "chromium-simple\\063146e0f78557f6_0"}) {
+        std::vector<BYTE> file = ReadData(name);
+        SimpleCacheEntry e;
+        ASSERT_EQ(SIMPLE_OK, ParseSimpleEntry(file.data(), file.size(), e)) << name;
+        std::vector<BYTE> out;
+        ASSERT_EQ(DECODE_DONE, DecodeContent(e.head.contentEncoding, file.data() + e.bodyOffset, (size_t)e.bodyLength, out));
+        ULONGLONG size = 0;
+        EXPECT_EQ(DECODE_DONE, CountDecoded(e.head.contentEncoding, file.data() + e.bodyOffset, (size_t)e.bodyLength, &size));
+        EXPECT_EQ(out.size(), size) << name;
+    }
+    // Broken bodies that carry no length of their own keep the stored size.
+    std::vector<BYTE> cut(br.begin(), br.end() - 5);
+    for (const char* coding : {"br", "deflate", "compress"}) {
+        ULONGLONG size = 0;
+        EXPECT_EQ(DECODE_FAILED, CountDecoded(coding, cut.data(), cut.size(), &size)) << coding;
+        EXPECT_EQ(cut.size(), size);
+    }
+}
+
 TEST(BrowserCacheHead, DatesAndFieldsOfTheResponseHead) {
     FILETIME t;
     ASSERT_TRUE(ParseHttpDate("Sat, 05 Apr 2003 06:07:08 GMT", t));
@@ -435,4 +470,65 @@ TEST(BrowserCacheDamage, CutAndOverwrittenFilesGiveWarningsNotCrashes) {
     std::vector<BYTE> past = file;
     past[past.size() - 4] = 0x7f;
     EXPECT_EQ(CACHE2_DAMAGED, ParseCache2Entry(past.data(), past.size(), entry));
+}
+
+namespace {
+
+// A gzip body whose deflate data is broken behind a sound header, and
+// whose trailer records a length: the size needs no decoding, the damage
+// shows when the body is read.
+std::vector<BYTE> BrokenGzip(DWORD length) {
+    std::vector<BYTE> body = Bytes(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10));
+    body.insert(body.end(), 40, 0xff);
+    PutLe32(body, 0x12345678);  // CRC-32
+    PutLe32(body, length);
+    return body;
+}
+
+}  // namespace
+
+TEST(BrowserCacheStore, EncodedBodiesAreDecodedWhenReadNotWhenOpened) {
+    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+    const std::string s = "C:\\p\\Cache_Data\\";
+    std::string gzipHead = std::string(kHead) + "Content-Encoding: gzip\r\n";
+    std::vector<BYTE> first = ReadData("codecs\\body.html");
+    ASSERT_FALSE(first.empty());
+    // Two gzip members: the trailer holds the last one's length.
+    std::vector<BYTE> twoMembers;
+    for (const std::string& part : {std::string(first.begin(), first.end()), std::string("tail")}) {
+        z_stream z = {};
+        std::vector<BYTE> out(part.size() + 64);
+        deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+        z.next_in = (Bytef*)part.data();
+        z.avail_in = (uInt)part.size();
+        z.next_out = out.data();
+        z.avail_out = (uInt)out.size();
+        ASSERT_EQ(Z_STREAM_END, deflate(&z, Z_FINISH));
+        twoMembers.insert(twoMembers.end(), out.begin(), out.begin() + z.total_out);
+        deflateEnd(&z);
+    }
+    files->files[s + "1111111111111111_0"] =
+        SimpleEntryFile("1/0/https://g.example/broken", gzipHead, BrokenGzip(5000), 13000000000000000ULL);
+    files->files[s + "2222222222222222_0"] =
+        SimpleEntryFile("1/0/https://g.example/two", gzipHead, twoMembers, 13000000000000000ULL);
+    CBrowserCacheStore store("C:\\p\\", std::move(files));
+    store.AddSimpleCache(s);
+    EXPECT_TRUE(store.Damage().empty()) << "nothing was decoded on opening";
+    std::map<std::string, Walked> walked = Walk(store);
+    EXPECT_EQ(5000u, walked["https://g.example/broken"].size);
+    EXPECT_EQ(4u, walked["https://g.example/two"].size);
+
+    std::vector<BYTE> body;
+    bool undecoded = false;
+    ASSERT_TRUE(store.ReadBody("https://g.example/two", body, &undecoded));
+    EXPECT_FALSE(undecoded);
+    EXPECT_EQ(std::string(first.begin(), first.end()) + "tail", std::string(body.begin(), body.end()));
+    for (int read = 0; read < 2; ++read) {
+        ASSERT_TRUE(store.ReadBody("https://g.example/broken", body, &undecoded));
+        EXPECT_TRUE(undecoded);
+        EXPECT_TRUE(body == BrokenGzip(5000)) << "copied as stored";
+    }
+    ASSERT_EQ(1u, store.Damage().size()) << "one row, however often it is read";
+    EXPECT_EQ("https://g.example/broken", store.Damage()[0].where);
+    EXPECT_EQ((UINT)IDS_WARN_CACHE_BODY_UNDECODED, store.Damage()[0].message);
 }

@@ -1,8 +1,8 @@
 // Listing a Chromium simple cache, a Firefox cache2 folder and a Mozilla
 // disk cache of version 1 of 20,000 entries each (written by our writers) against a bare loop that reads every
 // file of the same folder once with ReadFile, in the same run, under Wine.
-// A quarter of the bodies is gzip-encoded, so listing decodes them for
-// their size. Usage: browsercache_bench.exe [entries]   (default 20000)
+// A quarter of the bodies is gzip-encoded; listing takes their size from
+// the gzip trailer. Usage: browsercache_bench.exe [entries]   (default 20000)
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>

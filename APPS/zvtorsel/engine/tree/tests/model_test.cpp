@@ -32,6 +32,40 @@ TEST(TreeModel, SlotsAreReusedAndKindsFollowTheExtensionTable) {
     for (const auto& c : cases) EXPECT_EQ(c.kind, KindFromName(c.name)) << c.name;
 }
 
+TEST(TreeModel, TheNameIndexFollowsRemovalsAndRenamesOfSharedNames) {
+    CFolderTree model;
+    int f = model.NewFolder(-1, -1, 0, FOLDER_READ);
+    auto add = [&](const char* name) {
+        TreeItem* item = new TreeItem;
+        item->name = name;
+        return model.AddItem(f, item);
+    };
+    FolderNode* node = model.Node(f);
+    int a1 = add("a.html"), b = add("b.html"), a2 = add("a.html"), a3 = add("a.html");
+    EXPECT_EQ(a1, node->Find("a.html"));
+    model.RemoveItem(f, a2);
+    EXPECT_EQ(a1, node->Find("a.html")) << "a removal of a name the index does not point at";
+    model.RemoveItem(f, a1);
+    EXPECT_EQ(a3, node->Find("a.html")) << "the next entry of the name takes its place";
+    model.RenameItem(f, a3, "c.html");
+    EXPECT_EQ(-1, node->Find("a.html"));
+    EXPECT_EQ(a3, node->Find("c.html"));
+    model.RenameItem(f, b, "c.html");
+    model.RemoveItem(f, a3);
+    EXPECT_EQ(b, node->Find("c.html")) << "a name shared by a rename";
+    // Names never shared: each removal leaves the others found.
+    int g = model.NewFolder(f, 0, 0, FOLDER_READ);
+    std::vector<int> items;
+    for (int i = 0; i < 100; ++i) {
+        TreeItem* item = new TreeItem;
+        item->name = "p" + std::to_string(i) + ".gif";
+        items.push_back(model.AddItem(g, item));
+    }
+    for (int i = 0; i < 100; i += 2) model.RemoveItem(g, items[i]);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(i % 2 ? items[i] : -1, model.Node(g)->Find("p" + std::to_string(i) + ".gif")) << i;
+}
+
 TEST(TreeModel, CaseFoldingLeavesDoubleByteCharactersWhole) {
     std::string up;
     UpperName("ab\x83\x61z", up);  // the trail byte 0x61 is no letter here

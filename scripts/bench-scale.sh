@@ -1,0 +1,161 @@
+#!/bin/sh
+# The main job at the size of a real disk, under Wine, each figure beside a
+# plain copy of the same cache folder in the same run:
+#   sh scripts/bench.sh scale [ENTRIES ...]
+# (default ZV_BENCH_SIZES, else 20000 50000 100000; ZV_BENCH_ARCH win32 or
+# win64, default win32; the Rebuild Tree needs a display: DISPLAY, else
+# ZV_TEST_DISPLAY, else an Xvfb of its own on :93).
+# Per size it writes a Chromium simple cache (scale_bench.exe write), then
+# times `xcopy /e /i /q` of its folder, `/cachelist /cache:`, `/rebuild
+# /cache:` with translation off and on, and the Rebuild Tree's opening; each
+# with its peak resident memory. The last lines give every figure's ratio to
+# the copy and how each ratio grows from the smallest to the largest size.
+# Its data and prefix live in build/<arch>/scalebench; the data goes at the end.
+set -e
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${ZV_BUILD_DIR:-$ROOT/build}
+. "$ROOT/scripts/lib.sh"
+ARCH=${ZV_BENCH_ARCH:-win32}
+[ $# -gt 0 ] || set -- ${ZV_BENCH_SIZES:-20000 50000 100000}
+[ -f "$BUILD/$ARCH/CMakeCache.txt" ] || zv_configure_windows "$ARCH"
+cmake --build "$BUILD/$ARCH" --target zvtorsel scale_bench >/dev/null
+WORK=$BUILD/$ARCH/scalebench
+# The programs of this run, copied: a build during the run changes nothing.
+BIN=$WORK/bin
+rm -rf "$BIN" && mkdir -p "$BIN"
+cp "$BUILD/$ARCH/bin/zvtorsel.exe" "$BUILD/$ARCH/bin/scale_bench.exe" "$BUILD/$ARCH/bin/"*.dll "$BIN/"
+WINE=$(zv_wine_loader "$ARCH")
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 TZ=UTC
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+rm -rf "$WORK/data"
+mkdir -p "$WORK/data" "$WINEPREFIX"
+XVFB=
+if [ -z "${DISPLAY:-${ZV_TEST_DISPLAY:-}}" ]; then
+    Xvfb :93 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB=$!
+    DISPLAY=:93
+fi
+export DISPLAY=${DISPLAY:-$ZV_TEST_DISPLAY}
+wineserver -p >/dev/null 2>&1 || true
+finish() {
+    WINEPREFIX="$WORK/prefix" wineserver -k 2>/dev/null || true
+    if [ -n "$GROUP" ]; then
+        for try in 1 2 3 4 5; do
+            for pid in $(cat "$GROUP/tasks"); do echo "$pid" >/sys/fs/cgroup/cpuacct/tasks; done 2>/dev/null
+            rmdir "$GROUP" 2>/dev/null && break
+            sleep 1
+        done
+    fi
+    [ -z "$XVFB" ] || kill "$XVFB" 2>/dev/null || true
+    rm -rf "$WORK/data" "$BIN"
+}
+trap finish EXIT
+[ -d "$WINEPREFIX/drive_c" ] || "$WINE" wineboot -i </dev/null >"$WORK/wineboot.log" 2>&1
+"$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
+# Z: paths of the data inside Wine.
+winpath() { echo "Z:$1" | tr / '\\'; }
+
+# The processor time (user and system, in clock ticks) that this prefix's
+# own wineserver has spent: its share of every job is counted with the job.
+TICK=$(getconf CLK_TCK)
+server_ticks() {
+    for pid in $(pgrep -x wineserver; pgrep -x wineserver64); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            awk '{ print $14 + $15 }' "/proc/$pid/stat"
+            return
+        fi
+    done
+    echo 0
+}
+
+# Wine's processes of a job (cmd.exe, xcopy.exe, the program) are no
+# children that a shell waits for: their processor time is read from a
+# processor accounting group of this run (as root; else it counts as 0).
+GROUP=/sys/fs/cgroup/cpuacct/zvbench-$$
+mkdir "$GROUP" 2>/dev/null || GROUP=
+group_ns() { if [ -n "$GROUP" ]; then cat "$GROUP/cpuacct.usage"; else echo 0; fi; }
+# Its own processes, for a job of the Rebuild Tree.
+in_group() {
+    if [ -z "$GROUP" ]; then "$@"; else sh -c 'echo $$ >"$0/tasks" && exec "$@"' "$GROUP" "$@"; fi
+}
+
+# Runs a Wine program in $BIN; sets SECONDS_ (wall), CPU_ (processor seconds
+# of its processes and of the wineserver: what the load of a shared machine
+# does not stretch) and PEAK_ (MB, the largest of its processes).
+timed() {
+    before=$(server_ticks) groupbefore=$(group_ns)
+    (cd "$BIN" && in_group /usr/bin/time -f '%e %M' -o "$WORK/time.txt" "$WINE" "$@" </dev/null >"$WORK/out.txt" 2>&1) ||
+        { echo "failed: $*" >&2; tail -5 "$WORK/out.txt" >&2; exit 1; }
+    after=$(server_ticks) groupafter=$(group_ns)
+    SECONDS_=$(awk '{ printf "%.2f", $1 }' "$WORK/time.txt")
+    PEAK_=$(awk '{ printf "%.1f", $2 / 1024 }' "$WORK/time.txt")
+    CPU_=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
+}
+
+setting() {
+    "$WINE" reg add 'HKCU\Software\z.v\zvkestor\Rebuild' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+}
+
+# The program's own memory without a cache to speak of: the base that the
+# memory per entry is counted from.
+mkdir -p "$WORK/data/base"
+(cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$WORK/data/base/")" 10) >/dev/null
+timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$WORK/data/base/")" /log:"$(winpath "$WORK/data/base.txt")"
+BASE=$PEAK_
+echo "base: /cachelist of 10 entries, peak $BASE MB"
+SUMMARY=$WORK/summary.txt
+: >"$SUMMARY"
+: >"$SUMMARY.cpu"
+for n in "$@"; do
+    rm -rf "$WORK/data"/*
+    cache="$WORK/data/cache/Cache_Data/"
+    mkdir -p "$WORK/data/cache" "$WORK/data/rebuild"
+    echo "== $n entries"
+    (cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$cache")" "$n")
+    du -sm "$cache" | awk '{ print "cache folder " $1 " MB" }'
+    # Both read the folder the same way: one untimed listing first.
+    timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/warm.txt")"
+    timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
+    copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
+    timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/list.txt")"
+    list=$SECONDS_ listmem=$PEAK_ listcpu=$CPU_
+    setting XlatRebuild 0
+    timed ./zvtorsel.exe /rebuild /cache:"$(winpath "$cache")" /folder:"$(winpath "$WORK/data/rebuild/")" \
+        /log:"$(winpath "$WORK/data/plain.txt")"
+    plain=$SECONDS_ plainmem=$PEAK_ plaincpu=$CPU_
+    files=$(find "$WORK/data/rebuild" -type f | wc -l)
+    rm -rf "$WORK/data/rebuild" && mkdir -p "$WORK/data/rebuild"
+    setting XlatRebuild 1
+    timed ./zvtorsel.exe /rebuild /cache:"$(winpath "$cache")" /folder:"$(winpath "$WORK/data/rebuild/")" \
+        /log:"$(winpath "$WORK/data/xlat.txt")"
+    xlat=$SECONDS_ xlatmem=$PEAK_ xlatcpu=$CPU_
+    rm -rf "$WORK/data/rebuild" "$WORK/data/copy" && mkdir -p "$WORK/data/rebuild"
+    before=$(server_ticks) groupbefore=$(group_ns)
+    (cd "$BIN" && in_group "$WINE" ./scale_bench.exe tree "$(winpath "$cache")" "$(winpath "$WORK/data/rebuild/")") \
+        >"$WORK/tree.txt" 2>&1 || { cat "$WORK/tree.txt" >&2; exit 1; }
+    after=$(server_ticks) groupafter=$(group_ns)
+    set -- $(awk '/^tree/ { print $2, $5 }' "$WORK/tree.txt")
+    # With the window driver's own time, which polls twenty times a second.
+    tree=$1 treemem=$2
+    treecpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
+    echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
+    echo "/cachelist /cache:         $list s (processor $listcpu s), peak $listmem MB"
+    echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
+    echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
+    echo "Rebuild Tree opened        $tree s (processor $treecpu s), peak $treemem MB"
+    echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem" >>"$SUMMARY"
+    echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu" >>"$SUMMARY.cpu"
+done
+awk '
+{ n[NR] = $1; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
+  printf "processor ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f\n", $1, l[NR], p[NR], x[NR], t[NR] }
+END { if (NR > 1) printf "processor growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+          n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY.cpu"
+awk -v base="$BASE" '
+{ n[NR] = $1; c[NR] = $2; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
+  printf "wall ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[NR], p[NR], x[NR], t[NR]
+  printf " peak KB per entry above the base: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+         ($7 - base) * 1024 / $1, ($8 - base) * 1024 / $1, ($9 - base) * 1024 / $1, ($10 - base) * 1024 / $1 }
+END { if (NR > 1) printf "wall growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+          n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY"
