@@ -9,10 +9,12 @@ namespace {
 
 // Index files larger than this are no cache index (the browser's stop far below).
 const DWORD kLargestIndex = 256u << 20;
-// How deep below the chosen folder caches are looked for, and how many
-// folders at most: "User Data\Default\Cache\Cache_Data" is four down.
-const int kSearchDepth = 5;
-const int kSearchFolders = 4000;
+// How deep below the chosen folder caches are looked for, how many folders
+// and how long at most: from a drive's root, the Chrome cache of
+// "Users\taro\AppData\Local\Google\Chrome\User Data\Default" is ten down.
+const int kSearchDepth = 12;
+const int kSearchFolders = 200000;
+const DWORD kSearchMillis = 120000;
 
 bool ReadWhole(const std::string& path, std::vector<BYTE>& out, DWORD largest) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -39,11 +41,6 @@ bool Exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool SameNoCase(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
 bool StartsWith(const std::vector<BYTE>& bytes, const BYTE* magic, size_t n) {
@@ -56,7 +53,7 @@ std::vector<BYTE> Head(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(16);
+    bytes.resize(32);
     DWORD n = 0;
     if (!ReadFile(file, bytes.data(), (DWORD)bytes.size(), &n, nullptr)) n = 0;
     bytes.resize(n);
@@ -64,64 +61,98 @@ std::vector<BYTE> Head(const std::string& path) {
     return bytes;
 }
 
+// Folders that hold no browser cache however deep one looks: a copied
+// disk's system folders and a profile's other stores, some of them large.
+// IE keeps its caches in "Microsoft\Windows" of a profile.
+bool Barren(const std::string& name, const std::string& parent) {
+    if (SameNoCase(parent, "Microsoft")) return false;
+    static const char* const kNames[] = {
+        "Windows", "WINNT", "Program Files", "Program Files (x86)", "$Recycle.Bin", "RECYCLER",
+        "System Volume Information", "WinSxS", "Extensions", "Code Cache", "GPUCache", "Service Worker",
+        "IndexedDB", "Local Storage", "Session Storage", "File System", "blob_storage", "databases",
+        "storage", "startupCache", "thumbnails", "crashes", "minidumps", "datareporting"};
+    for (const char* barren : kNames)
+        if (SameNoCase(name, barren)) return true;
+    return false;
+}
+
 struct Search {
-    BrowserCacheFolders found;
-    int folders = 0;
+    CacheSearch found;
+    DWORD started = GetTickCount();
+
+    void Take(CacheKind kind, const std::string& folder) { found.caches.push_back({kind, folder}); }
 
     void Visit(const std::string& folder, const std::string& name, int depth, bool chosen) {
-        if (++folders > kSearchFolders) return;
-        static const BYTE kSimpleMagic[] = {0x30, 0x5c, 0x72, 0xa7, 0x1b, 0x6d, 0xfb, 0xfc};
-        static const BYTE kBlockfileMagic[] = {0xc3, 0xca, 0x03, 0xc1};
-        // Chromium keeps other simple caches (compiled scripts, GPU shaders,
-        // service workers) in a profile too: below the chosen folder only
-        // the HTTP cache's own folders count.
-        bool httpName = SameNoCase(name, "Cache_Data") || SameNoCase(name, "Cache");
-        if (Exists(folder + "index-dir\\the-real-index") && (chosen || httpName)) {
-            found.simple.push_back(folder);
+        if (found.folders >= kSearchFolders || GetTickCount() - started > kSearchMillis) {
+            if (!found.cut) found.unknown.push_back({folder, IDS_WARN_CACHE_SEARCH_CUT});
+            found.cut = true;
             return;
         }
-        if (IsFolder(folder + "entries") && (chosen || SameNoCase(name, "cache2"))) {
-            found.cache2.push_back(folder);
-            return;
-        }
-        if (Exists(folder + "index") && Exists(folder + "data_0") && (chosen || httpName)) {
-            std::vector<BYTE> head = Head(folder + "index");
-            if (StartsWith(head, kBlockfileMagic, sizeof kBlockfileMagic)) found.blockfile.push_back(folder);
-            else found.unknown.push_back({folder + "index", IDS_WARN_CACHE_UNKNOWN});
-            return;
-        }
-        // A copied disk often keeps a Mozilla cache's block files without its map.
-        if ((Exists(folder + "_CACHE_MAP_") || Exists(folder + "_CACHE_001_") || Exists(folder + "_CACHE_002_") ||
-             Exists(folder + "_CACHE_003_")) &&
-            (chosen || SameNoCase(name, "Cache"))) {
-            found.mozilla.push_back(folder);
-            return;
-        }
+        ++found.folders;
+        // One listing per folder: the names alone tell a cache's shape, and
+        // only an index file's first bytes are read to be sure.
         WIN32_FIND_DATAA d;
         HANDLE h = FindFirstFileA((folder + "*").c_str(), &d);
         if (h == INVALID_HANDLE_VALUE) return;
         std::vector<std::string> subfolders;
-        bool simpleEntries = false;
+        bool indexDat = false, indexDir = false, entries = false, index = false, data0 = false, mozilla = false;
+        std::string simpleEntry;
         do {
             std::string entry = d.cFileName;
             if (entry == "." || entry == "..") continue;
             if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subfolders.push_back(entry);
+                // A junction may lead back up: it is never followed.
+                if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+                if (SameNoCase(entry, "index-dir")) indexDir = true;
+                else if (SameNoCase(entry, "entries")) entries = true;
+                subfolders.push_back(entry);
+            } else if (SameNoCase(entry, "index.dat")) {
+                indexDat = true;
+            } else if (SameNoCase(entry, "index")) {
+                index = true;
+            } else if (SameNoCase(entry, "data_0")) {
+                data0 = true;
+            } else if (SameNoCase(entry, "_CACHE_MAP_") || SameNoCase(entry, "_CACHE_001_") ||
+                       SameNoCase(entry, "_CACHE_002_") || SameNoCase(entry, "_CACHE_003_")) {
+                mozilla = true;
             } else if (SameNoCase(entry, "WebCacheV01.dat") || SameNoCase(entry, "WebCacheV24.dat") ||
-                       SameNoCase(entry, "Cache.db")) {
+                       SameNoCase(entry, "Cache.db") || SameNoCase(entry, "dcache4.url")) {
                 found.unknown.push_back({folder + entry, IDS_WARN_CACHE_UNKNOWN});
-            } else if (chosen && !simpleEntries && entry.size() == 18 && entry.compare(16, 2, "_0") == 0) {
-                simpleEntries = StartsWith(Head(folder + entry), kSimpleMagic, sizeof kSimpleMagic);
+            } else if (chosen && simpleEntry.empty() && entry.size() == 18 && entry.compare(16, 2, "_0") == 0) {
+                simpleEntry = entry;
             }
         } while (FindNextFileA(h, &d));
         FindClose(h);
-        // A simple cache whose index is lost still has its entry files.
-        if (simpleEntries) {
-            found.simple.push_back(folder);
+
+        static const BYTE kIndexDatMagic[] = "Client UrlCache MMF";
+        static const BYTE kSimpleMagic[] = {0x30, 0x5c, 0x72, 0xa7, 0x1b, 0x6d, 0xfb, 0xfc};
+        static const BYTE kBlockfileMagic[] = {0xc3, 0xca, 0x03, 0xc1};
+        // Chromium keeps other simple caches (compiled scripts, GPU shaders,
+        // service workers) in a profile too: below the chosen folder only
+        // the HTTP cache's own folders count; so for IE, whose cookies and
+        // other stores keep index files of their own.
+        bool httpName = SameNoCase(name, "Cache_Data") || SameNoCase(name, "Cache");
+        bool ieName = SameNoCase(name, "Content.IE5") || SameNoCase(name, "History.IE5");
+        if (indexDat && (chosen || ieName) &&
+            StartsWith(Head(folder + "index.dat"), kIndexDatMagic, sizeof kIndexDatMagic - 1))
+            return Take(CACHE_INDEXDAT, folder);
+        if (indexDir && (chosen || httpName) && Exists(folder + "index-dir\\the-real-index"))
+            return Take(CACHE_SIMPLE, folder);
+        if (entries && (chosen || SameNoCase(name, "cache2"))) return Take(CACHE_CACHE2, folder);
+        if (index && data0 && (chosen || httpName)) {
+            if (StartsWith(Head(folder + "index"), kBlockfileMagic, sizeof kBlockfileMagic))
+                return Take(CACHE_BLOCKFILE, folder);
+            found.unknown.push_back({folder + "index", IDS_WARN_CACHE_UNKNOWN});
             return;
         }
+        // A copied disk often keeps a Mozilla cache's block files without its map.
+        if (mozilla && (chosen || SameNoCase(name, "Cache"))) return Take(CACHE_MOZILLA, folder);
+        // A simple cache whose index is lost still has its entry files.
+        if (!simpleEntry.empty() && StartsWith(Head(folder + simpleEntry), kSimpleMagic, sizeof kSimpleMagic))
+            return Take(CACHE_SIMPLE, folder);
         if (depth >= kSearchDepth) return;
-        for (const std::string& sub : subfolders) Visit(folder + sub + "\\", sub, depth + 1, false);
+        for (const std::string& sub : subfolders)
+            if (!Barren(sub, name)) Visit(folder + sub + "\\", sub, depth + 1, false);
     }
 };
 
@@ -171,7 +202,7 @@ std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(const std::string& folder) {
     return cache;
 }
 
-BrowserCacheFolders FindBrowserCaches(const std::string& folder) {
+CacheSearch FindCaches(const std::string& folder) {
     std::string base = folder;
     if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
     Search search;
@@ -181,25 +212,49 @@ BrowserCacheFolders FindBrowserCaches(const std::string& folder) {
     return search.found;
 }
 
-std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why) {
+std::unique_ptr<IUrlCache> OpenUrlCache(const std::string& folder, std::vector<CacheDamage>& why, size_t* folders) {
     why.clear();
+    if (folders) *folders = 0;
     if (folder.empty()) return std::unique_ptr<IUrlCache>(new CWinInetUrlCache);
     std::unique_ptr<CIndexDatUrlCache> index = OpenCacheFolder(folder);
     if (index->IndexCount() > 0) return std::unique_ptr<IUrlCache>(index.release());
+    std::unique_ptr<CCacheSet> set = OpenCacheSet(folder, why, folders);
+    return std::unique_ptr<IUrlCache>(set.release());
+}
 
-    BrowserCacheFolders caches = FindBrowserCaches(folder);
-    if (caches.simple.empty() && caches.cache2.empty() && caches.blockfile.empty() && caches.mozilla.empty()) {
-        why = caches.unknown.empty() ? index->Damage() : caches.unknown;
+std::unique_ptr<CCacheSet> OpenCacheSet(const std::string& folder, std::vector<CacheDamage>& why, size_t* folders) {
+    why.clear();
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
+    CacheSearch search = FindCaches(base);
+    if (folders) *folders = search.folders;
+    if (search.caches.empty()) {
+        // Say what was there and could not be read, else that nothing was.
+        why = search.unknown;
+        bool unknown = false;
+        for (const CacheDamage& row : why) unknown |= row.message == IDS_WARN_CACHE_UNKNOWN;
+        if (!unknown) why.insert(why.begin(), CacheDamage{base, IDS_CACHE_NONE_FOUND});
         return nullptr;
     }
-    std::string base = folder;
-    if (base.back() != '\\' && base.back() != '/') base += '\\';
-    std::unique_ptr<CBrowserCacheStore> store(
-        new CBrowserCacheStore(base, std::unique_ptr<ICacheFileReader>(new CWin32CacheFileReader)));
-    for (const std::string& simple : caches.simple) store->AddSimpleCache(simple);
-    for (const std::string& cache2 : caches.cache2) store->AddCache2(cache2);
-    for (const std::string& blockfile : caches.blockfile) store->AddBlockfile(blockfile);
-    for (const std::string& mozilla : caches.mozilla) store->AddMozillaCache(mozilla);
-    for (const CacheDamage& unknown : caches.unknown) store->Note(unknown.where, unknown.message);
-    return std::unique_ptr<IUrlCache>(store.release());
+    std::unique_ptr<CCacheSet> set(
+        new CCacheSet(base, std::unique_ptr<ICacheFileReader>(new CWin32CacheFileReader)));
+    for (const FoundCache& cache : search.caches) {
+        CacheSource source;
+        source.kind = cache.kind;
+        source.folder = cache.folder;
+        if (cache.kind == CACHE_INDEXDAT) {
+            set->Add(source, OpenCacheFolder(cache.folder));
+            continue;
+        }
+        std::unique_ptr<CBrowserCacheStore> store(
+            new CBrowserCacheStore(cache.folder, std::unique_ptr<ICacheFileReader>(new CWin32CacheFileReader)));
+        if (cache.kind == CACHE_SIMPLE) store->AddSimpleCache(cache.folder);
+        else if (cache.kind == CACHE_CACHE2) store->AddCache2(cache.folder);
+        else if (cache.kind == CACHE_BLOCKFILE) store->AddBlockfile(cache.folder);
+        else store->AddMozillaCache(cache.folder);
+        set->Add(source, std::move(store));
+    }
+    for (const CacheDamage& row : search.unknown) set->Note(row.where, row.message);
+    set->Index();
+    return set;
 }
