@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "base/messagenumbers.h"
+#include "zvchartables.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ bool SameNoCase(const std::string& a, const char* b) {
 // The folder names of a path, split at "\" and "/" (folder names are
 // Shift_JIS, whose trail bytes may be 0x5C: a lead byte takes its trail).
 std::vector<std::string> Components(const std::string& path) {
+    const BYTE* leads = zvGetDBCSLeadTable();
     std::vector<std::string> parts;
     std::string part;
     for (size_t i = 0; i < path.size(); ++i) {
         unsigned char c = (unsigned char)path[i];
-        bool lead = (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc);
-        if (lead && i + 1 < path.size()) {
+        if (leads[c] && i + 1 < path.size()) {
             part += path[i];
             part += path[++i];
         } else if (c == '\\' || c == '/') {

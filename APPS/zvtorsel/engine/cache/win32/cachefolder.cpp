@@ -41,7 +41,19 @@ bool Exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool SameNoCase(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
+// The names compared are ASCII, which a Shift_JIS name (its lead byte above
+// 0x80) never equals; folding ASCII alone spares the system's locale calls,
+// which cost more than the listing itself in a folder of thousands of files.
+bool SameNoCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return i == a.size() && !b[i];
+}
 
 bool StartsWith(const std::vector<BYTE>& bytes, const BYTE* magic, size_t n) {
     return bytes.size() >= n && memcmp(bytes.data(), magic, n) == 0;
@@ -89,6 +101,27 @@ struct Search {
             return;
         }
         ++found.folders;
+        static const BYTE kIndexDatMagic[] = "Client UrlCache MMF";
+        static const BYTE kSimpleMagic[] = {0x30, 0x5c, 0x72, 0xa7, 0x1b, 0x6d, 0xfb, 0xfc};
+        static const BYTE kBlockfileMagic[] = {0xc3, 0xca, 0x03, 0xc1};
+        // Chromium keeps other simple caches (compiled scripts, GPU shaders,
+        // service workers) in a profile too: below the chosen folder only
+        // the HTTP cache's own folders count; so for IE, whose cookies and
+        // other stores keep index files of their own.
+        bool httpName = SameNoCase(name, "Cache_Data") || SameNoCase(name, "Cache");
+        bool ieName = SameNoCase(name, "Content.IE5") || SameNoCase(name, "History.IE5");
+        // A folder named as a cache is asked for its index files first: a
+        // cache of thousands of files is then never listed.
+        if (!chosen && ieName && StartsWith(Head(folder + "index.dat"), kIndexDatMagic, sizeof kIndexDatMagic - 1))
+            return Take(CACHE_INDEXDAT, folder);
+        if (!chosen && httpName) {
+            if (Exists(folder + "index-dir\\the-real-index")) return Take(CACHE_SIMPLE, folder);
+            if (Exists(folder + "data_0") && StartsWith(Head(folder + "index"), kBlockfileMagic, sizeof kBlockfileMagic))
+                return Take(CACHE_BLOCKFILE, folder);
+            if (SameNoCase(name, "Cache") && (Exists(folder + "_CACHE_MAP_") || Exists(folder + "_CACHE_001_") ||
+                                              Exists(folder + "_CACHE_002_") || Exists(folder + "_CACHE_003_")))
+                return Take(CACHE_MOZILLA, folder);
+        }
         // One listing per folder: the names alone tell a cache's shape, and
         // only an index file's first bytes are read to be sure.
         WIN32_FIND_DATAA d;
@@ -124,15 +157,6 @@ struct Search {
         } while (FindNextFileA(h, &d));
         FindClose(h);
 
-        static const BYTE kIndexDatMagic[] = "Client UrlCache MMF";
-        static const BYTE kSimpleMagic[] = {0x30, 0x5c, 0x72, 0xa7, 0x1b, 0x6d, 0xfb, 0xfc};
-        static const BYTE kBlockfileMagic[] = {0xc3, 0xca, 0x03, 0xc1};
-        // Chromium keeps other simple caches (compiled scripts, GPU shaders,
-        // service workers) in a profile too: below the chosen folder only
-        // the HTTP cache's own folders count; so for IE, whose cookies and
-        // other stores keep index files of their own.
-        bool httpName = SameNoCase(name, "Cache_Data") || SameNoCase(name, "Cache");
-        bool ieName = SameNoCase(name, "Content.IE5") || SameNoCase(name, "History.IE5");
         if (indexDat && (chosen || ieName) &&
             StartsWith(Head(folder + "index.dat"), kIndexDatMagic, sizeof kIndexDatMagic - 1))
             return Take(CACHE_INDEXDAT, folder);
