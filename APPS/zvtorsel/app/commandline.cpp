@@ -64,6 +64,7 @@ unsigned AllowedOptions(CommandJob job) {
     case CommandJob::Pictures: return OPT_FOLDER | OPT_LOG | OPT_IN | OPT_RESULT | OPT_LINKS;
     case CommandJob::Download: return OPT_FOLDER | OPT_LOG | OPT_THREADS;
     case CommandJob::CacheList: return OPT_LOG | OPT_CACHE;
+    case CommandJob::Caches: return OPT_LOG | OPT_CACHE;
     case CommandJob::Warc: return OPT_LOG | OPT_CACHE;
     case CommandJob::Windows: return 0;
     }
@@ -104,6 +105,8 @@ bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& wh
             ok = SetJob(out, CommandJob::Download);
         } else if (IsNoCase(w, "/cachelist")) {
             ok = SetJob(out, CommandJob::CacheList);
+        } else if (IsNoCase(w, "/caches")) {
+            ok = SetJob(out, CommandJob::Caches);
         } else if (StartsNoCase(w, "/warc:") && w.size() > 6) {
             ok = SetJob(out, CommandJob::Warc);
             out.warcFile = w.substr(6);

@@ -6,7 +6,7 @@
 
 #include "mapping/mapping_settings.h"
 
-enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList, Warc };
+enum class CommandJob { Windows, Rebuild, List, Search, Pictures, Download, CacheList, Caches, Warc };
 
 struct CommandLine {
     CommandJob job = CommandJob::Windows;

@@ -86,6 +86,8 @@ private:
             return RunSearchJob(*this, options);
         case CommandJob::CacheList:
             return RunCacheList(options);
+        case CommandJob::Caches:
+            return RunCacheSearch(options);
         case CommandJob::Warc:
             return RunWarcJob(options);
         case CommandJob::Pictures:

@@ -47,6 +47,9 @@ void CPaneControls::FolderInserted(int side, int folder) {
         op.text = item ? item->name : std::string();
     } else {
         op.text = side == SIDE_REBUILD ? rootTexts_[0] : folder == pane->historyRoot ? rootTexts_[2] : rootTexts_[1];
+        std::vector<int> roots = pane->Roots();
+        for (size_t i = 0; i < roots.size() && i < pane->rootCaptions.size(); ++i)
+            if (roots[i] == folder) op.text = pane->rootCaptions[i];
     }
     // Not read yet: the button promises entries the tree does not hold.
     op.button = node->state != FOLDER_READ;

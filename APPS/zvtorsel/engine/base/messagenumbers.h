@@ -51,6 +51,9 @@
 #define IDS_WARN_CACHE_BODY_MISSING 1189
 #define IDS_WARN_CACHE_MAP_UNUSED 1193
 #define IDS_WARN_CACHE_BODY_UNPLACED 1194
+#define IDS_CACHE_NONE_FOUND 1280
+#define IDS_WARN_CACHE_SEARCH_CUT 1281
+#define IDS_CACHES_FOUND 1282
 
 // Entries that are not rebuilt: failure rows, counted.
 #define IDS_FAILED_IN_THE_WAY 1190

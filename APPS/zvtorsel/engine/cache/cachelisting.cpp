@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "cache/cacheset.h"
+
 namespace {
 
 void AppendText(std::string& out, const char* text) {
@@ -36,7 +38,7 @@ void AppendTime(std::string& out, const FILETIME& time) {
 
 }  // namespace
 
-std::string CacheListingLine(const UrlCacheEntry& entry) {
+std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder) {
     std::string line;
     AppendText(line, entry.sourceUrl);
     line += '\t';
@@ -45,21 +47,63 @@ std::string CacheListingLine(const UrlCacheEntry& entry) {
     snprintf(size, sizeof size, "\t%lu\t", (unsigned long)entry.sizeLow);
     line += size;
     AppendTime(line, entry.lastModified);
-    if (entry.contentType || entry.note) {
+    if (entry.contentType || entry.note || cacheFolder) {
         line += '\t';
         AppendText(line, entry.contentType);
         line += '\t';
         AppendText(line, entry.note);
     }
+    if (cacheFolder) {
+        line += '\t';
+        AppendText(line, cacheFolder);
+    }
     return line;
+}
+
+size_t ListCaches(IUrlCache& cache, const std::function<void(const std::string&)>& line) {
+    const std::vector<CacheSource>* caches = cache.Caches();
+    std::vector<CacheSource> one;
+    if (!caches) {
+        // The live cache, or one index.dat folder: the store is the cache.
+        CacheSource self;
+        self.caption = cache.SourceFolder() ? cache.SourceFolder() : "";
+        UrlCacheEntry entry;
+        ULONGLONG newest = 0;
+        for (bool more = cache.FindFirst(entry); more; more = cache.FindNext(entry)) {
+            ++self.entries;
+            ULONGLONG t = ((ULONGLONG)entry.lastAccess.dwHighDateTime << 32) | entry.lastAccess.dwLowDateTime;
+            if (!t) t = ((ULONGLONG)entry.lastModified.dwHighDateTime << 32) | entry.lastModified.dwLowDateTime;
+            if (t > newest) newest = t;
+        }
+        cache.FindClose();
+        self.newest.dwLowDateTime = (DWORD)newest;
+        self.newest.dwHighDateTime = (DWORD)(newest >> 32);
+        one.push_back(self);
+        caches = &one;
+    }
+    for (const CacheSource& source : *caches) {
+        std::string text = CacheKindName(source.kind);
+        text += '\t';
+        AppendText(text, source.relative.c_str());
+        char count[24];
+        snprintf(count, sizeof count, "\t%lu\t", (unsigned long)source.entries);
+        text += count;
+        AppendTime(text, source.newest);
+        text += '\t';
+        AppendText(text, source.caption.c_str());
+        line(text);
+    }
+    return caches->size();
 }
 
 size_t ListUrlCache(IUrlCache& cache, const std::function<void(const std::string&)>& line, IJobReport& report) {
     size_t count = 0;
     UrlCacheEntry entry;
+    const std::vector<CacheSource>* caches = cache.Caches();
     if (cache.FindFirst(entry)) {
         do {
-            line(CacheListingLine(entry));
+            const char* from = caches && entry.cache < caches->size() ? (*caches)[entry.cache].relative.c_str() : nullptr;
+            line(CacheListingLine(entry, from));
             ++count;
         } while (cache.FindNext(entry));
         cache.FindClose();

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "cache/contentdecode.h"
+
 namespace {
 
 const size_t kMapHeader = 276;           // version, sizes, dirty flag, 32 eviction ranks, 32 bucket counts
@@ -366,6 +368,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
             }
         }
     }
+    grid_[number - 1] = best;
     std::vector<bool>& claimed = claimed_[number - 1];
     for (size_t at = best; at < data.size();) {
         size_t block = (at - best) / blockSize;
@@ -387,6 +390,138 @@ void CMozCacheReader::Search() {
     for (int number = 1; number <= 3; ++number) {
         const std::vector<BYTE>* data = blocks_(number);
         if (data) SearchFile(number, *data);
+    }
+    PlaceBodies();
+}
+
+namespace {
+
+// How well bytes fit as the body of an entry: kFormatProven when their
+// format proves it (a coding that decodes, a picture from its signature to
+// its end mark), kTextEnds for text whose block holds nothing after it (a
+// block written once), kPlausible for text otherwise or an unknown type
+// whose block ends in zeros; 0 when they cannot be it.
+enum { kNoFit = 0, kPlausible = 1, kTextEnds = 2, kFormatProven = 3 };
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return text;
+}
+
+bool Zeros(const BYTE* p, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (p[i]) return false;
+    return true;
+}
+
+int BodyFit(const HttpResponseHead& head, const BYTE* p, size_t n, const BYTE* tail, size_t tailSize) {
+    std::string encoding = Lower(head.contentEncoding);
+    if (!encoding.empty() && encoding != "identity") {
+        // Only bytes that begin as the coding does are worth decoding.
+        bool gzip = encoding.find("gzip") != std::string::npos;
+        if (gzip && (n < 2 || p[0] != 0x1f || p[1] != 0x8b)) return kNoFit;
+        if (encoding == "deflate" && (n < 2 || (p[0] & 0x0f) != 8 || ((p[0] << 8) | p[1]) % 31)) return kNoFit;
+        if (encoding == "zstd" && (n < 4 || memcmp(p, "\x28\xb5\x2f\xfd", 4) != 0)) return kNoFit;
+        std::vector<BYTE> decoded;
+        return DecodeContent(head.contentEncoding, p, n, decoded) == DECODE_DONE ? kFormatProven : kNoFit;
+    }
+    std::string type = Lower(head.contentType.substr(0, head.contentType.find(';')));
+    if (type == "image/gif") return n >= 7 && memcmp(p, "GIF8", 4) == 0 && p[n - 1] == 0x3b ? kFormatProven : kNoFit;
+    if (type == "image/png")
+        return n >= 20 && memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0 && memcmp(p + n - 8, "IEND", 4) == 0 ? kFormatProven
+                                                                                                     : kNoFit;
+    if (type == "image/jpeg" || type == "image/pjpeg")
+        return n >= 4 && p[0] == 0xff && p[1] == 0xd8 && p[n - 2] == 0xff && p[n - 1] == 0xd9 ? kFormatProven : kNoFit;
+    bool text = type.compare(0, 5, "text/") == 0 || type.find("javascript") != std::string::npos ||
+                type.find("json") != std::string::npos || type.find("xml") != std::string::npos;
+    if (text) {
+        if (memchr(p, 0, n)) return kNoFit;
+        return Zeros(tail, tailSize) ? kTextEnds : kPlausible;
+    }
+    return Zeros(tail, tailSize) ? kPlausible : kNoFit;
+}
+
+// The block files a body of size bytes goes to: up to Firefox 3.6 the
+// smallest whose four blocks hold it; from Firefox 4 the next one already
+// when the smaller would need four blocks.
+std::vector<int> BodyFiles(size_t size) {
+    std::vector<int> files;
+    int older = size <= 1024 ? 1 : size <= 4096 ? 2 : 3;
+    int newer = size <= 768 ? 1 : size <= 3072 ? 2 : 3;
+    files.push_back(older);
+    if (newer != older) files.push_back(newer);
+    return files;
+}
+
+// Bytes looked at, at most, while bodies are placed without a map.
+const size_t kPlacementBudget = 256u << 20;
+
+}  // namespace
+
+bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& budget) {
+    struct Spot {
+        int file;
+        size_t block, count;
+    };
+    std::vector<Spot> best;
+    int bestFit = kNoFit;
+    size_t n = entry.dataSize;
+    for (int file : BodyFiles(n)) {
+        const std::vector<BYTE>* data = blocks_(file);
+        size_t grid = grid_[file - 1];
+        if (!data || !grid || grid > data->size()) continue;
+        size_t blockSize = BlockSize(file), count = (n + blockSize - 1) / blockSize;
+        size_t blocks = (data->size() - grid) / blockSize + 1;
+        // A wiped bitmap says nothing; a kept one must hold the body's blocks.
+        bool bitmap = !Zeros(data->data(), grid);
+        const std::vector<bool>& claimed = claimed_[file - 1];
+        for (size_t b = 0; b + count <= blocks; ++b) {
+            size_t at = grid + b * blockSize;
+            if (at + n > data->size()) break;
+            bool free = true;
+            for (size_t i = b; i < b + count && free; ++i) {
+                if (i < claimed.size() && claimed[i]) free = false;
+                else if (bitmap && (i / 32) * 4 + 4 <= grid && !((Be32(data->data() + (i / 32) * 4) >> (i % 32)) & 1))
+                    free = false;
+            }
+            if (!free) continue;
+            if (budget < n) return false;
+            budget -= n;
+            size_t end = at + count * blockSize < data->size() ? at + count * blockSize : data->size();
+            int fit = BodyFit(entry.head, data->data() + at, n, data->data() + at + n, end - at - n);
+            if (fit < bestFit || fit == kNoFit) continue;
+            if (fit > bestFit) best.clear();
+            bestFit = fit;
+            best.push_back({file, b, count});
+        }
+    }
+    if (best.empty() || (strongOnly && bestFit < kFormatProven)) return false;
+    // Several places fit: only when they hold the same bytes is any of them the body.
+    const BYTE* first = blocks_(best[0].file)->data() + grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
+    for (const Spot& spot : best) {
+        const BYTE* other = blocks_(spot.file)->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+        if (memcmp(first, other, n) != 0) return false;
+    }
+    if (!Claim(best[0].file, best[0].block, best[0].count)) return false;
+    entry.place = MozCacheEntry::BODY_BLOCK;
+    entry.bodyFile = BlockFileName(best[0].file);
+    entry.bodyOffset = grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
+    return true;
+}
+
+void CMozCacheReader::PlaceBodies() {
+    size_t budget = kPlacementBudget;
+    // Bodies whose format proves them first: the blocks they take are no
+    // longer free for the text ones, which only then may be alone to fit.
+    for (bool strongOnly : {true, false}) {
+        for (bool placed = true; placed;) {
+            placed = false;
+            for (MozCacheEntry& entry : entries_)
+                if (entry.place == MozCacheEntry::BODY_UNKNOWN && entry.hasHead && entry.dataSize &&
+                    entry.dataSize <= kLargestInBlocks && PlaceBody(entry, strongOnly, budget))
+                    placed = true;
+        }
     }
 }
 

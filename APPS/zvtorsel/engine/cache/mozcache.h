@@ -39,7 +39,8 @@ struct MozCacheEntry {
     std::string charset;
     // Where the body lies: a block file (1 to 3) at an offset, a separate
     // file, nowhere (dataSize 0), or unknown (found by the search, whose
-    // entries do not say where their body went).
+    // entries do not say where their body went, and no free blocks whose
+    // content fits it alone).
     enum Place { BODY_EMPTY, BODY_BLOCK, BODY_FILE, BODY_UNKNOWN } place = BODY_EMPTY;
     std::string bodyFile;  // "_CACHE_003_", "3\3D\ED165d01"
     ULONGLONG bodyOffset = 0;
@@ -92,6 +93,9 @@ private:
     void SearchFile(int number, const std::vector<BYTE>& data);
     bool SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block, MozCacheEntry& out);
     void FindSeparateBody(DWORD hash, MozCacheEntry& entry);
+    // Bodies of found entries in blocks no entry claims, by their content.
+    void PlaceBodies();
+    bool PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& budget);
     bool Claim(int file, size_t first, size_t count);
     size_t BitmapSize(int number) const;
     void Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url = std::string());
@@ -106,6 +110,7 @@ private:
     std::vector<MozCacheDamage> damage_;
     size_t damageNotListed_ = 0;
     std::vector<std::vector<bool>> claimed_;  // per block file: blocks an entry was read from
+    size_t grid_[3] = {0, 0, 0};  // per block file: where its blocks begin (the bitmap's size)
     std::unordered_set<std::string> separateSeen_;  // metadata files read
 };
 

@@ -27,6 +27,8 @@ struct UrlCacheEntry {
     // What a response that is not rebuilt was ("301 <target>", "404"); null
     // for the responses that are.
     const char* note;
+    // Which of the store's caches (Caches()) it came from.
+    DWORD cache = 0;
 };
 
 // A part of a store that could not be read: where (a file and its offset)
@@ -45,6 +47,8 @@ struct StoredResponse {
     std::string requestMethod;  // empty when the store keeps no request
     std::string requestHead;    // the request's header lines the store keeps ("Name: value\r\n")
 };
+
+struct CacheSource;
 
 class IUrlCache {
 public:
@@ -87,6 +91,9 @@ public:
         (void)url, (void)out;
         return false;
     }
+    // A store of several caches (all those of a copied disk): each one, in
+    // the order of the entries' cache numbers. Null for a store of one.
+    virtual const std::vector<CacheSource>* Caches() const { return nullptr; }
     // What the store could not read, one warning row each.
     virtual const std::vector<CacheDamage>& Damage() const {
         static const std::vector<CacheDamage> none;

@@ -102,17 +102,22 @@ int CCachePane::TransferMarked(bool move) {
     }
     DeferRefresh();
     rebuildPane->DeferRefresh();
-    int result = WalkMarked(root, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ",
-                            move ? IDS_LINE_MOVING : IDS_LINE_COPYING, [&](int folder, int item) {
+    auto transfer = [&](int folder, int item) {
         bool stop = false;
         bool copied = CopyEntry(folder, item, &stop);
         // The source goes only once its copy is safely in the rebuild folder.
         if (!stop && move && copied) DeleteEntry(folder, item, &stop);
         return !stop;
-    });
+    };
+    int result = 1;
+    for (int r : Roots())
+        if (result)
+            result = WalkMarked(r, move ? MARK_M : MARK_C, move ? "Moving " : "Copying ",
+                                move ? IDS_LINE_MOVING : IDS_LINE_COPYING, transfer);
     translator.Release();
     ReportNewDamage();
-    if (move) RemoveEmptyFolders(root);
+    if (move)
+        for (int r : Roots()) RemoveEmptyFolders(r);
     rebuildPane->EndDeferral();
     EndDeferral();
     return result;
@@ -231,7 +236,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     TreeItem* target = found ? model.Item(rebuildFolder, rebuildItem) : nullptr;
     if (!target) {
-        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
+        UrlCacheEntry record = {mapped, dest.c_str(), 0, size, regulated, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr, 0};
         target = rebuildPane->AddUrl(mapped, &record, MARK_NOT_C, 0, false);
     }
     if (target) {
@@ -254,10 +259,12 @@ int CCachePane::DeleteMarked() {
         DeleteEntry(folder, item, &stop);
         return !stop;
     };
-    int result = WalkMarked(root, MARK_D, "Deleting ", IDS_LINE_DELETING, remove);
+    int result = 1;
+    for (int r : Roots())
+        if (result) result = WalkMarked(r, MARK_D, "Deleting ", IDS_LINE_DELETING, remove);
     if (result && settings.viewHistTree && historyRoot >= 0)
         result = WalkMarked(historyRoot, MARK_D, "Deleting ", IDS_LINE_DELETING, remove);
-    RemoveEmptyFolders(root);
+    for (int r : Roots()) RemoveEmptyFolders(r);
     if (historyRoot >= 0) RemoveEmptyFolders(historyRoot);
     EndDeferral();
     return result;
@@ -353,7 +360,7 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
     TreeItem* target = nullptr;
     if (cachePane->FindByUrl(url, &cf, &ci, &cno)) target = model.Item(cf, ci);
     if (!target) {
-        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr};
+        UrlCacheEntry record = {cacheUrl, cacheFile, 0, it->size, it->time, {0, 0}, {0, 0}, nullptr, 0, nullptr, nullptr, 0};
         target = cachePane->AddUrl(url, &record, MARK_NOT_C, 0, false);
     }
     if (target) {

@@ -75,9 +75,11 @@ int CRebuildJobs::BuildTrees() {
         return 0;
     }
     report_.StatusMessage(IDS_COMPARING);
-    if (!CompareFolders(cache, cache.root, rebuild, rebuild.root)) {
-        report_.End(0);
-        return 0;
+    for (int root : cache.Roots()) {
+        if (!CompareFolders(cache, root, rebuild, rebuild.root)) {
+            report_.End(0);
+            return 0;
+        }
     }
     for (const std::string& url : loadList) {
         int folder, item, number;
@@ -139,7 +141,7 @@ int CRebuildJobs::ExecuteMarks() {
     loadList.clear();
     if (rebuild.HasMarks(MARK_L)) CollectLoadMarks(rebuild, rebuild.root);
     if (cache.HasMarks(MARK_L)) {
-        CollectLoadMarks(cache, cache.root);
+        for (int root : cache.Roots()) CollectLoadMarks(cache, root);
         if (cache.historyRoot >= 0) CollectLoadMarks(cache, cache.historyRoot);
     }
     WriteDownloadList();

@@ -63,7 +63,7 @@ int ForEachFile(CTreePane& pane, int folder, int item, Visit visit) {
 }
 
 void RefreshAfterCommand(CTreePane& pane) {
-    pane.RecomputeSummaries(pane.root);
+    for (int root : pane.Roots()) pane.RecomputeSummaries(root);
     if (pane.historyRoot >= 0) pane.RecomputeSummaries(pane.historyRoot);
     pane.RefreshStatus();
     if (pane.shownFolder >= 0) pane.view.RefreshList(pane.side, pane.shownFolder);

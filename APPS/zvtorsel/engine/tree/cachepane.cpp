@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "base/messagenumbers.h"
+#include "cache/cacheset.h"
 #include "cache/contenttype.h"
 #include "mapping/url_mapping.h"
 #include "tree/folderurl.h"
@@ -27,8 +28,19 @@ const int kStatusInterval = 256;
 // walk completed or found nothing, 0 when it was cancelled.
 int CCachePane::BuildTree() {
     RefreshStatus();
+    // A store of several caches (a copied disk) gives each its own root,
+    // captioned with whose it is.
+    const std::vector<CacheSource>* caches = cache.Caches();
+    moreRoots.clear();
+    rootCaptions.clear();
+    if (caches)
+        for (const CacheSource& source : *caches) rootCaptions.push_back(source.caption);
     root = model.NewFolder(-1, -1, 0, FOLDER_READ);
     view.FolderInserted(side, root);
+    for (size_t i = 1; i < rootCaptions.size(); ++i) {
+        moreRoots.push_back(model.NewFolder(-1, -1, 0, FOLDER_READ));
+        view.FolderInserted(side, moreRoots.back());
+    }
     historyRoot = -1;
     if (settings.viewHistTree) {
         historyRoot = model.NewFolder(-1, -1, 0, FOLDER_READ);
@@ -60,7 +72,8 @@ int CCachePane::BuildTree() {
                 }
                 if (MapUrlToName(entry.sourceUrl, local, entry.lastModified, settings.cnvtPercent, mapped,
                                  sizeof(mapped))) {
-                    AddCacheEntry(&entry, mapped, root, 0, MARK_ALL, 0, false);
+                    int into = entry.cache > 0 && entry.cache <= moreRoots.size() ? moreRoots[entry.cache - 1] : root;
+                    AddCacheEntry(&entry, mapped, into, 0, MARK_ALL, 0, false);
                 } else {
                     // Without a scheme the URL has no place in a rebuild folder.
                     ++failedEntries;
@@ -82,7 +95,7 @@ int CCachePane::BuildTree() {
         EndDeferral();
     }
     ReportNewDamage();
-    view.ExpandFolder(side, root);
+    for (int r : Roots()) view.ExpandFolder(side, r);
     if (historyRoot >= 0) view.ExpandFolder(side, historyRoot);
     RefreshStatus();
     return 1;

@@ -24,8 +24,7 @@ bool IsAppendedExtension(const char* p) {
     return true;
 }
 
-bool FindInPane(CTreePane& pane, const char* url, char* ext, size_t size) {
-    int f = pane.root;
+bool FindBelow(CTreePane& pane, int f, const char* url, char* ext, size_t size) {
     char component[kUrlBufferSize];
     for (const char* rest = url;;) {
         FolderNode* node = pane.model.Node(f);
@@ -49,6 +48,12 @@ bool FindInPane(CTreePane& pane, const char* url, char* ext, size_t size) {
         f = node->items[i]->Child();
         rest = next;
     }
+}
+
+bool FindInPane(CTreePane& pane, const char* url, char* ext, size_t size) {
+    for (int root : pane.Roots())
+        if (FindBelow(pane, root, url, ext, size)) return true;
+    return false;
 }
 
 }  // namespace

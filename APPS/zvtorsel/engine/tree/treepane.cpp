@@ -201,7 +201,7 @@ bool CTreePane::HasMarks(BYTE mark) const {
 void CTreePane::EndDeferral() {
     if (deferred_ > 0 && --deferred_ == 0) {
         RefreshStatus();
-        RecomputeSummaries(root);
+        for (int r : Roots()) RecomputeSummaries(r);
         if (historyRoot >= 0) RecomputeSummaries(historyRoot);
     }
 }
@@ -259,8 +259,13 @@ void CTreePane::ToggleOne(int folder, int item, BYTE group, BYTE value, bool gho
 }
 
 bool CTreePane::FindByUrl(const char* mappedUrl, int* folder, int* item, int* rebuildNo) {
-    int f = root;
-    *folder = root;
+    for (int r : Roots())
+        if (FindBelow(r, mappedUrl, folder, item, rebuildNo)) return true;
+    return false;
+}
+
+bool CTreePane::FindBelow(int f, const char* mappedUrl, int* folder, int* item, int* rebuildNo) {
+    *folder = f;
     *item = -1;
     *rebuildNo = 0;
     char component[kPathBufferSize];

@@ -124,6 +124,8 @@ public:
     // Walks the tree by a mapped URL. Gives the deepest folder reached and its
     // rebuild folder number; item is the entry when the whole URL was found.
     bool FindByUrl(const char* mappedUrl, int* folder, int* item, int* rebuildNo);
+    // The same below one root.
+    bool FindBelow(int root, const char* mappedUrl, int* folder, int* item, int* rebuildNo);
     // Rows of a folder's list, sorted with the pane's key.
     void ListRows(int folder, std::vector<ListRow>& rows);
     // Name, size (files that are not ghosts, with thousands separators) and
@@ -180,6 +182,16 @@ public:
     DWORD sortKey = SORT_NAME;
     std::string status;
     int root = -1;
+    // The cache side of a store of several caches: the roots of the caches
+    // after the first (whose root is root), and every root's caption.
+    std::vector<int> moreRoots;
+    std::vector<std::string> rootCaptions;
+    // Every root of entries (the history root apart), root first.
+    std::vector<int> Roots() const {
+        std::vector<int> all(1, root);
+        all.insert(all.end(), moreRoots.begin(), moreRoots.end());
+        return all;
+    }
     int historyRoot = -1;  // cache side with the history tree shown
     int shownFolder = -1;
     volatile long cancel = 0;

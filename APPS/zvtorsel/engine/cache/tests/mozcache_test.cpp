@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -157,13 +158,76 @@ TEST(MozCacheFixtures, Firefox35BlockFilesWithoutMapGiveEveryListedEntry) {
     ASSERT_TRUE(post);
     EXPECT_EQ("http://ocsp.digicert.com/", post->url);
     EXPECT_EQ("POST", post->requestMethod);
-    // Without the map no body in a block file can be placed: the store warns
-    // for each and lists none of them.
+    // Without the map the bodies are found in the free blocks by their
+    // content; each one placed is as long as the server said, and decodes.
+    size_t placed = 0;
+    for (const MozCacheEntry& e : r.Entries()) {
+        if (e.place != MozCacheEntry::BODY_BLOCK) continue;
+        ++placed;
+        long length = ContentLength(e.head.head);
+        if (length >= 0) {
+            EXPECT_EQ((DWORD)length, e.dataSize) << e.url;
+        }
+    }
+    EXPECT_GT(placed, 0u);
     std::unique_ptr<CBrowserCacheStore> store = Store(p.files);
-    EXPECT_EQ(0u, store->EntryCount());
-    size_t unplaced = 0;
-    for (const CacheDamage& d : store->Damage()) unplaced += d.message == IDS_WARN_CACHE_BODY_UNPLACED;
-    EXPECT_EQ(30u, unplaced);
+    size_t unplaced = 0, undecoded = 0;
+    for (const CacheDamage& d : store->Damage()) {
+        unplaced += d.message == IDS_WARN_CACHE_BODY_UNPLACED;
+        undecoded += d.message == IDS_WARN_CACHE_BODY_UNDECODED;
+    }
+    EXPECT_EQ(30u - placed, unplaced);
+    EXPECT_EQ(0u, undecoded);
+    EXPECT_LE(placed, store->EntryCount());
+    const MozCacheEntry* logo = FindKey(r, "HTTP:http://start.mozilla.org/en-US/img/firefox-logo.png");
+    ASSERT_TRUE(logo);
+    ASSERT_EQ(MozCacheEntry::BODY_BLOCK, logo->place);
+    std::string png = Body(*store, logo->url);
+    EXPECT_EQ(0u, png.find("\x89PNG"));
+    EXPECT_EQ(logo->dataSize, png.size());
+}
+
+TEST(MozCacheStore, BodiesWithoutMapAreFoundByContentAndOnlyWhenOnePlaceFits) {
+    const std::string gzipHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n";
+    const std::string gifHead = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\n";
+    const std::string textHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=EUC-JP\r\n";
+    std::string euc = "<html><body>";
+    while (euc.size() < 2500) euc += "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xDA\xA1\xBC\xA5\xB8";  // 日本語のページ
+    euc += "</body></html>";
+    std::string gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13) + std::string(300, '\x11') + ";";
+    for (DWORD version : {kMozCacheLatest, (DWORD)0x0001000B}) {
+        SCOPED_TRACE(version);
+        MozCacheWriter w(version);
+        w.Add("HTTP:http://a.example/euc.html", gzipHead, Gzip(euc));
+        w.Add("HTTP:http://a.example/logo.gif", gifHead, Bytes(gif));
+        w.Add("HTTP:http://a.example/page.html", textHead, Bytes(euc));
+        // A picture whose end was overwritten fits nowhere.
+        std::string cut = gif;
+        cut.back() = 'x';
+        w.Add("HTTP:http://a.example/cut.gif", gifHead, Bytes(cut));
+        // Two pages alike in length fit each other's blocks as well as their own.
+        w.Add("HTTP:http://a.example/one.html", textHead, Bytes(std::string(600, 'a')));
+        w.Add("HTTP:http://a.example/two.html", textHead, Bytes(std::string(600, 'b')));
+        Files files = w.Build();
+        files.erase("_CACHE_MAP_");
+        std::unique_ptr<CBrowserCacheStore> store = Store(files);
+        EXPECT_EQ(euc, Body(*store, "http://a.example/euc.html"));
+        EXPECT_EQ(gif, Body(*store, "http://a.example/logo.gif"));
+        EXPECT_EQ(euc, Body(*store, "http://a.example/page.html"));
+        EXPECT_EQ(3u, store->EntryCount());
+        std::vector<std::string> unplaced;
+        for (const CacheDamage& d : store->Damage())
+            if (d.message == IDS_WARN_CACHE_BODY_UNPLACED) unplaced.push_back(d.where.substr(d.where.rfind(' ') + 1));
+        EXPECT_EQ((std::vector<std::string>{"http://a.example/cut.gif", "http://a.example/one.html",
+                                            "http://a.example/two.html"}),
+                  unplaced);
+        // A wiped bitmap hides nothing: the blocks themselves still tell.
+        for (const char* name : {"_CACHE_001_", "_CACHE_002_", "_CACHE_003_"}) {
+            std::vector<BYTE>& file = files[name];
+            std::fill(file.begin(), file.begin() + std::min(file.size(), w.Bitmap(name[9] - '0')), 0);
+        }
+        EXPECT_EQ(gif, Body(*Store(files), "http://a.example/logo.gif"));
+    }
 }
 
 TEST(MozCacheFixtures, Firefox4DirtyMapGivesEntriesAndSeparateBodiesOfContentLength) {
@@ -180,7 +244,9 @@ TEST(MozCacheFixtures, Firefox4DirtyMapGivesEntriesAndSeparateBodiesOfContentLen
     EXPECT_EQ(1533108424u, logo->lastFetched);
     EXPECT_EQ(1533108425u, logo->lastModified);
     EXPECT_EQ(12263u, logo->dataSize);
-    EXPECT_EQ(MozCacheEntry::BODY_UNKNOWN, logo->place);
+    // The map names no body, but the picture's own signature and end mark do.
+    EXPECT_EQ(MozCacheEntry::BODY_BLOCK, logo->place);
+    EXPECT_EQ("_CACHE_003_", logo->bodyFile);
     const MozCacheEntry* empty = FindKey(r, "HTTP:http://clients1.google.com/generate_204");
     ASSERT_TRUE(empty);
     EXPECT_EQ(MozCacheEntry::BODY_EMPTY, empty->place);
@@ -226,7 +292,8 @@ TEST(MozCacheFixtures, Firefox4DirtyMapGivesEntriesAndSeparateBodiesOfContentLen
             }
         }
     } while (store->FindNext(e));
-    EXPECT_EQ(3u, withBody);
+    // The three in separate files, and three in the block files found by their content.
+    EXPECT_EQ(6u, withBody);
 }
 
 TEST(MozCacheFixtures, OurWriterLaysOutEntriesAsFirefoxDoes) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 
@@ -359,7 +360,7 @@ TEST_F(ProgramTest, RebuildTreeReadsTheCacheFolderSettingAndNeverFallsBackSilent
     Press(tree, IDCANCEL);
     ASSERT_TRUE(WaitForGone(tree));
 
-    // A folder without an index: the reason, and no window.
+    // A folder without any cache: said so, without blaming index.dat, and no window.
     std::string empty = folder_ + "no index\\";
     CreateDirectoryA(empty.substr(0, empty.size() - 1).c_str(), nullptr);
     SetSetting("Rebuild", "CacheFolder", empty);
@@ -370,11 +371,55 @@ TEST_F(ProgramTest, RebuildTreeReadsTheCacheFolderSettingAndNeverFallsBackSilent
     HWND box = WaitForProgramBox(program_.id, main);
     ASSERT_TRUE(box);
     std::string text = MessageText(box);
-    EXPECT_NE(std::string::npos, text.find(ProgramString(IDS_WARN_CACHE_UNREADABLE))) << text;
-    EXPECT_NE(std::string::npos, text.find("index.dat")) << text;
+    EXPECT_NE(std::string::npos, text.find(ProgramString(IDS_CACHE_NONE_FOUND))) << text;
+    EXPECT_EQ(std::string::npos, text.find("index.dat")) << text;
     Press(box, IDOK);
     EXPECT_TRUE(WaitForGone(box));
     EXPECT_FALSE(WaitForWindow(kTreeTitle, 500, program_.id)) << "no fallback to the live cache";
+}
+
+TEST_F(ProgramTest, AWholeDiskShowsOneRootPerCacheCaptionedWithWhoseItIs) {
+    std::string disk = folder_ + "disk\\";
+    struct {
+        const char* folder;
+        const char* url;
+    } caches[] = {
+        {"Users\\taro\\AppData\\Local\\Microsoft\\Windows\\Temporary Internet Files\\Content.IE5\\", "http://taro.example/a.html"},
+        {"Documents and Settings\\hanako\\Local Settings\\Temporary Internet Files\\Content.IE5\\",
+         "http://hanako.example/b.html"},
+    };
+    for (const auto& c : caches) {
+        std::string path = disk + c.folder;
+        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        WriteCacheFolder(path, {{c.url, "<html>page</html>"}});
+    }
+    SetSetting("Rebuild", "CacheFolder", disk);
+    SetSetting("Rebuild", "RebuildFolder", folder_ + "rb\\");
+    CreateDirectoryA((folder_ + "rb").c_str(), nullptr);
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+    std::map<std::string, HTREEITEM> roots;
+    for (HTREEITEM root : TreeChildren(cacheTree, nullptr))
+        if (TreeText(cacheTree, root) != ProgramString(IDS_ROOT_HISTORY)) roots[TreeText(cacheTree, root)] = root;
+    ASSERT_EQ(2u, roots.size());
+    ASSERT_TRUE(roots.count("IE (taro)"));
+    ASSERT_TRUE(roots.count("IE (hanako)"));
+    // Each root holds its own person's site only.
+    for (const auto& own : {std::make_pair("IE (taro)", "taro.example"), std::make_pair("IE (hanako)", "hanako.example")}) {
+        HTREEITEM scheme = TreeFind(cacheTree, roots[own.first], "http:");
+        ASSERT_TRUE(scheme) << own.first;
+        std::vector<HTREEITEM> hosts = TreeChildren(cacheTree, scheme);
+        ASSERT_EQ(1u, hosts.size()) << own.first;
+        EXPECT_EQ(own.second, TreeText(cacheTree, hosts[0]));
+    }
+    EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:2,"));
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_whole_disk.bmp"));
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
 }
 
 // What a tree item shows: picture, check box and button, and where its text

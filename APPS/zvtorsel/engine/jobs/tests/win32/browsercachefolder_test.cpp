@@ -155,9 +155,10 @@ TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolde
     std::string entries = firefox + "cache2\\entries\\";
     EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/jis.html\t" + entries +
                                               "B20F5E6DAFF82EF1A98922E822862FAE48E656F5\t281\t"
-                                              "2003-04-05 06:07:08\ttext/html\t\r\n")) << listing;
+                                              "2003-04-05 06:07:08\ttext/html\t\t"
+                                              "Profiles\\k3x9.default-esr\\cache2\\\r\n")) << listing;
     EXPECT_NE(std::string::npos, listing.find("http://127.0.0.1:8431/old.html\t\t0\t"));
-    EXPECT_NE(std::string::npos, listing.find("\t301 http://127.0.0.1:8431/index.html\r\n"));
+    EXPECT_NE(std::string::npos, listing.find("\t301 http://127.0.0.1:8431/index.html\tUser Data\\Default\\Cache\\Cache_Data\\\r\n"));
     // Both browsers hold the site: one line per URL, and the count of the others.
     EXPECT_EQ(1u + listing.find("/img/photo.bmp\t"), 1u + listing.rfind("/img/photo.bmp\t"));
     EXPECT_NE(std::string::npos, listing.find("! " + base + "old disk\\ (6) : "));
