@@ -430,7 +430,7 @@ bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool
         if (undecoded) *undecoded = true;
         // A body whose size its trailer gave is found broken only now: its
         // row follows the rows of the opening.
-        std::lock_guard<std::mutex> hold(lastFileLock_);
+        std::lock_guard<std::mutex> hold(damageLock_);
         if (!r.undecodedNoted) AddDamage(r.url, IDS_WARN_CACHE_BODY_UNDECODED);
         r.undecodedNoted = true;
     }

@@ -8,6 +8,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,8 @@ private:
     size_t duplicates_ = 0;
     size_t damageNotListed_ = 0;
     std::vector<CacheDamage> damage_;
+    // Bodies are read from more than one thread; a row found while reading is added under it.
+    std::mutex damageLock_;
     mutable std::vector<CacheDamage> rows_;
     bool walking_ = false;
     size_t walk_ = 0;

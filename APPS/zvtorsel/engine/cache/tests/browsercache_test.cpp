@@ -488,7 +488,7 @@ std::vector<BYTE> BrokenGzip(DWORD length) {
 }  // namespace
 
 TEST(BrowserCacheStore, EncodedBodiesAreDecodedWhenReadNotWhenOpened) {
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
+    CMemoryFiles files;
     const std::string s = "C:\\p\\Cache_Data\\";
     std::string gzipHead = std::string(kHead) + "Content-Encoding: gzip\r\n";
     std::vector<BYTE> first = ReadData("codecs\\body.html");
@@ -507,11 +507,12 @@ TEST(BrowserCacheStore, EncodedBodiesAreDecodedWhenReadNotWhenOpened) {
         twoMembers.insert(twoMembers.end(), out.begin(), out.begin() + z.total_out);
         deflateEnd(&z);
     }
-    files->files[s + "1111111111111111_0"] =
-        SimpleEntryFile("1/0/https://g.example/broken", gzipHead, BrokenGzip(5000), 13000000000000000ULL);
-    files->files[s + "2222222222222222_0"] =
-        SimpleEntryFile("1/0/https://g.example/two", gzipHead, twoMembers, 13000000000000000ULL);
-    CBrowserCacheStore store("C:\\p\\", std::move(files));
+    files.AddFolder(s);
+    files.AddFile(s + "1111111111111111_0",
+                  SimpleEntryFile("1/0/https://g.example/broken", gzipHead, BrokenGzip(5000), 13000000000000000ULL));
+    files.AddFile(s + "2222222222222222_0",
+                  SimpleEntryFile("1/0/https://g.example/two", gzipHead, twoMembers, 13000000000000000ULL));
+    CBrowserCacheStore store("C:\\p\\", files);
     store.AddSimpleCache(s);
     EXPECT_TRUE(store.Damage().empty()) << "nothing was decoded on opening";
     std::map<std::string, Walked> walked = Walk(store);

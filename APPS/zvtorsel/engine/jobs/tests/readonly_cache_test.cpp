@@ -94,8 +94,8 @@ TEST(ReadOnlyCache, ABrowserCacheIsCopiedOutWithCountsAndItsBrokenBodiesNamedOnc
     std::vector<BYTE> broken = Bytes(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10));
     broken.insert(broken.end(), 20, 0xff);
     for (BYTE b : {0, 0, 0, 0, 9, 0, 0, 0}) broken.push_back(b);
-    std::unique_ptr<MemoryFiles> files(new MemoryFiles);
-    CMemoryFileSystem fs;
+    CMemoryFiles storeFiles;
+    CMemorySystem fs;
     const struct {
         const char* name;
         const char* url;
@@ -106,9 +106,10 @@ TEST(ReadOnlyCache, ABrowserCacheIsCopiedOutWithCountsAndItsBrokenBodiesNamedOnc
                    {"3333333333333333_0", "https://jp.example/c.gif", gifHead, Bytes("GIF89a-picture")}};
     // The entry files are the store's alone: the rebuild's file system need not see them.
     for (const auto& e : entries) {
-        files->files[folder + e.name] = SimpleEntryFile(std::string("1/0/") + e.url, e.head, e.body, 13000000000000000ULL);
+        storeFiles.AddFile(folder + e.name, SimpleEntryFile(std::string("1/0/") + e.url, e.head, e.body, 13000000000000000ULL));
     }
-    CBrowserCacheStore store("D:\\old\\", std::move(files));
+    storeFiles.AddFolder(folder);
+    CBrowserCacheStore store("D:\\old\\", storeFiles);
     store.AddSimpleCache(folder);
 
     RebuildSettings settings;
