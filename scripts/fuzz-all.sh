@@ -1,10 +1,12 @@
 #!/bin/sh
 # Builds every libFuzzer target and runs each for SECONDS in turn, one core,
 # then prints a table: target, runs, corpus size, crashes.
-#   sh scripts/fuzz-all.sh SECONDS [--merge] [--coverage] [TARGET...]
-# New inputs go to build/fuzz/corpus/<target>, crashes to
-# build/fuzz/crashes/<target>/. With --merge, the inputs that add coverage
-# are merged (minimised) into the target's seed corpus in the tree. With
+#   sh scripts/fuzz-all.sh SECONDS [--runs=N] [--merge] [--coverage] [TARGET...]
+# With --runs=N a target stops after N runs, or after SECONDS if that comes
+# first. New inputs go to build/fuzz/corpus/<target>, crashes to
+# build/fuzz/crashes/<target>/. With --merge, the target's seed corpus in the
+# tree is replaced by the smallest set of its seeds and new inputs that
+# reaches the same coverage. With
 # --coverage, the targets are built once more with clang's source-based
 # coverage (build/fuzzcov), each runs its seed and work corpus once, and a
 # second table gives the line and branch coverage of the reader it tests:
@@ -21,9 +23,14 @@ SECONDS_EACH=${1:?seconds per target}
 shift
 MERGE=0
 COVERAGE=0
-while [ "$1" = --merge ] || [ "$1" = --coverage ]; do
-    [ "$1" = --merge ] && MERGE=1
-    [ "$1" = --coverage ] && COVERAGE=1
+RUNS=-1
+while :; do
+    case "$1" in
+        --merge) MERGE=1 ;;
+        --coverage) COVERAGE=1 ;;
+        --runs=*) RUNS=${1#--runs=} ;;
+        *) break ;;
+    esac
     shift
 done
 # Every source that defines a fuzz entry point is a target named after it.
@@ -40,8 +47,9 @@ if [ "$SECONDS_EACH" != 0 ]; then
 fi
 
 mkdir -p "$BUILD"
+# Each target's row has a file of its own, so that two runs over different
+# targets can share the build.
 TABLE="$BUILD/fuzz-all.txt"
-printf '%-22s %12s %8s %8s\n' target runs corpus crashes >"$TABLE"
 failed=
 for target in $TARGETS; do
     [ "$SECONDS_EACH" = 0 ] && break
@@ -53,19 +61,37 @@ for target in $TARGETS; do
     LOG="$BUILD/$target.log"
     echo "zv: fuzzing $target for $SECONDS_EACH s (log: $LOG)"
     status=0
-    "$BUILD/bin/$target" -max_total_time="$SECONDS_EACH" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
+    "$BUILD/bin/$target" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
         -artifact_prefix="$CRASHES/" ${DICT:+-dict="$DICT"} "$WORK" ${SEEDS:+"$SEEDS"} >"$LOG" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$LOG" | tail -n 1)
     corpus=$(find "$WORK" -type f | wc -l)
     crashes=$(find "$CRASHES" -type f | wc -l)
     [ "$status" -ne 0 ] && failed="$failed $target"
-    printf '%-22s %12s %8s %8s\n' "$target" "${runs:-?}" "$corpus" "$crashes" >>"$TABLE"
-    if [ "$MERGE" = 1 ] && [ -n "$SEEDS" ] && [ "$status" -eq 0 ]; then
-        "$BUILD/bin/$target" -merge=1 "$SEEDS" "$WORK" >"$BUILD/$target.merge.log" 2>&1 ||
-            echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
+    printf '%-22s %12s %8s %8s\n' "$target" "${runs:-?}" "$corpus" "$crashes" >"$BUILD/$target.row"
+done
+for target in $TARGETS; do
+    [ "$MERGE" = 1 ] || break
+    case " $failed " in *" $target "*) continue ;; esac
+    SEEDS=$(find "$ROOT" -path "$BUILD" -prune -o -path "*/fuzz/corpus/$target" -type d -print | head -n 1)
+    [ -n "$SEEDS" ] || continue
+    WORK="$BUILD/corpus/$target"
+    MERGED="$BUILD/merged/$target"
+    rm -rf "$MERGED"
+    mkdir -p "$MERGED" "$WORK"
+    if "$BUILD/bin/$target" -merge=1 -timeout=25 -rss_limit_mb=2048 "$MERGED" "$SEEDS" "$WORK" \
+        >"$BUILD/$target.merge.log" 2>&1; then
+        find "$SEEDS" -type f -delete
+        cp "$MERGED"/* "$SEEDS"/
+        echo "zv: $target: $(find "$SEEDS" -type f | wc -l) seeds in $SEEDS"
+    else
+        echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
     fi
 done
-[ "$SECONDS_EACH" = 0 ] || cat "$TABLE"
+if [ "$SECONDS_EACH" != 0 ]; then
+    printf '%-22s %12s %8s %8s\n' target runs corpus crashes >"$TABLE"
+    for target in $TARGETS; do cat "$BUILD/$target.row"; done >>"$TABLE"
+    cat "$TABLE"
+fi
 [ -z "$failed" ] || zv_fail "fuzz targets that stopped with a finding:$failed" "$BUILD/crashes/<target>/ and $BUILD/<target>.log"
 [ "$COVERAGE" = 1 ] || exit 0
 
