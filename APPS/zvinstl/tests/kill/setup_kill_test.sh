@@ -114,7 +114,13 @@ kit uninstall "$(win "$WORK/v2")" >/dev/null || fail "an uninterrupted uninstall
 uninstall_span=$(($(now_ms) - start))
 check_gone "an uninterrupted uninstall"
 check_kept "an uninterrupted uninstall"
-echo "setup_kill_test: an uninterrupted install takes $install_span ms, an uninstall $uninstall_span ms"
+# Wine's start and the definition's reading come before any step: the
+# moments fall after them.
+start=$(now_ms)
+where >/dev/null
+startup=$(($(now_ms) - start))
+echo "setup_kill_test: an uninterrupted install takes $install_span ms, an uninstall $uninstall_span ms," \
+    "a start $startup ms"
 
 kill=1
 while [ "$kill" -le "$KILLS" ]; do
@@ -128,7 +134,8 @@ while [ "$kill" -le "$KILLS" ]; do
         step=uninstall
         limit=$uninstall_span
     fi
-    at=$(awk -v seed="$SEED" -v k="$kill" -v span="$limit" 'BEGIN { srand(seed + k); printf "%d", rand() * span }')
+    at=$(awk -v seed="$SEED" -v k="$kill" -v span="$limit" -v from="$startup" 'BEGIN {
+        srand(seed + k); if (from > span) from = 0; printf "%d", from + rand() * (span - from) }')
     if [ "$step" = install ]; then
         "$RUN" ./setupkit.exe install "$(win "$WORK/v2")" "$(win "$APP")" </dev/null >/dev/null 2>&1 &
     else
