@@ -110,11 +110,15 @@ reader_sources() {
 }
 
 COV=${BUILD%/fuzz}/fuzzcov
+# Flags given here replace the -m32 that CMakeLists.txt puts in front of the
+# compiler probe: without it the probe finds the 64-bit libraries (libz).
+M32=
+[ "$ZV_HOST_M32" = ON ] && M32="-m32 "
 CC=clang CXX=clang++ zv_step "configuring build/fuzzcov" cmake -S "$ROOT" -B "$COV" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" \
-    "-DCMAKE_C_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
-    "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
-    "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
+    "-DCMAKE_C_FLAGS=${M32}-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_CXX_FLAGS=${M32}-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_EXE_LINKER_FLAGS=${M32}-fprofile-instr-generate" >/dev/null
 # shellcheck disable=SC2086
 zv_step "building the fuzz targets with coverage" cmake --build "$COV" --target $TARGETS
 COVTABLE="$COV/coverage.txt"

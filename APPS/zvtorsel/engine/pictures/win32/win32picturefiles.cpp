@@ -2,8 +2,9 @@
 
 #include <string.h>
 
+#include "jobs/win32/temporaryfile.h"
+#include "jobs/win32/widepath.h"
 #include "jobs/win32/win32files.h"
-#include "zvpath.h"
 #include "zvpix32.h"
 
 bool CWin32PictureFiles::ListFolder(const char* folder, std::vector<DirEntry>& out) {
@@ -13,8 +14,9 @@ bool CWin32PictureFiles::ListFolder(const char* folder, std::vector<DirEntry>& o
 
 bool CWin32PictureFiles::ReadAt(const char* path, DWORD offset, void* buffer, DWORD size, DWORD* got) {
     *got = 0;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Pictures of the rebuild folder may lie beyond MAX_PATH.
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = SetFilePointer(file, (LONG)offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
               ReadFile(file, buffer, size, got, nullptr);
@@ -24,8 +26,8 @@ bool CWin32PictureFiles::ReadAt(const char* path, DWORD offset, void* buffer, DW
 
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out, DWORD limit) {
     out.clear();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;
     DWORD size = GetFileSize(file, &high);
@@ -45,19 +47,17 @@ bool CWin32PictureFiles::ReadWhole(const char* path, std::vector<BYTE>& out) { r
 // The new content goes to a temporary file beside the target, which then
 // replaces it: a failed write leaves the old file as it was.
 bool CWin32PictureFiles::WriteWhole(const char* path, const void* data, size_t size) {
-    const char* name = zvScanFileNameA(path);
-    std::string folder = name && name != path ? std::string(path, (size_t)(name - path)) : std::string(".\\");
-    char temporary[MAX_PATH];
-    if (!GetTempFileNameA(folder.c_str(), "zvp", 0, temporary)) return false;
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char temporary[kTemporaryPathSize];
+    HANDLE file = CreateTemporaryBeside(path, temporary, sizeof temporary);
     bool ok = file != INVALID_HANDLE_VALUE;
     if (ok) {
         DWORD written = 0;
         ok = WriteFile(file, data, (DWORD)size, &written, nullptr) && written == size;
         ok = CloseHandle(file) && ok;
     }
-    ok = ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
-    if (!ok) DeleteFileA(temporary);
+    std::wstring wideTemporary = WidePath(temporary);
+    ok = ok && MoveFileExW(wideTemporary.c_str(), WidePath(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (!ok && file != INVALID_HANDLE_VALUE) DeleteFileW(wideTemporary.c_str());
     return ok;
 }
 
