@@ -4,9 +4,9 @@
 #   sh scripts/fuzz-all.sh SECONDS [--runs=N] [--merge] [--coverage] [TARGET...]
 # With --runs=N a target stops after N runs, or after SECONDS if that comes
 # first. New inputs go to build/fuzz/corpus/<target>, crashes to
-# build/fuzz/crashes/<target>/. With --merge, the target's seed corpus in the
-# tree is replaced by the smallest set of its seeds and new inputs that
-# reaches the same coverage. With
+# build/fuzz/crashes/<target>/. With --merge, the new inputs (up to 8 KiB)
+# that add coverage are merged into the target's seed corpus in the tree,
+# whose seeds stay as they are. With
 # --coverage, the targets are built once more with clang's source-based
 # coverage (build/fuzzcov), each runs its seed and work corpus once, and a
 # second table gives the line and branch coverage of the reader it tests:
@@ -75,13 +75,9 @@ for target in $TARGETS; do
     SEEDS=$(find "$ROOT" -path "$BUILD" -prune -o -path "*/fuzz/corpus/$target" -type d -print | head -n 1)
     [ -n "$SEEDS" ] || continue
     WORK="$BUILD/corpus/$target"
-    MERGED="$BUILD/merged/$target"
-    rm -rf "$MERGED"
-    mkdir -p "$MERGED" "$WORK"
-    if "$BUILD/bin/$target" -merge=1 -timeout=25 -rss_limit_mb=2048 "$MERGED" "$SEEDS" "$WORK" \
+    mkdir -p "$WORK"
+    if "$BUILD/bin/$target" -merge=1 -max_len=8192 -timeout=25 -rss_limit_mb=2048 "$SEEDS" "$WORK" \
         >"$BUILD/$target.merge.log" 2>&1; then
-        find "$SEEDS" -type f -delete
-        cp "$MERGED"/* "$SEEDS"/
         echo "zv: $target: $(find "$SEEDS" -type f | wc -l) seeds in $SEEDS"
     else
         echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
@@ -139,11 +135,14 @@ for target in $TARGETS; do
     LLVM_PROFILE_FILE="$COV/$target.profraw" "$COV/bin/$target" -runs=0 ${SEEDS:+"$SEEDS"} "$WORK" \
         >"$COV/$target.log" 2>&1 || zv_fail "$target stopped on its corpus" "$COV/$target.log"
     llvm-profdata merge -sparse "$COV/$target.profraw" -o "$COV/$target.profdata"
-    # shellcheck disable=SC2086
-    total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" $sources |
-        awk '$1 == "TOTAL" { print $10, $13 }')
-    [ -n "$total" ] || total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" \
-        $sources | awk 'NR > 2 && NF >= 13 { print $10, $13; exit }')
+    # The report names every file of the binary (this llvm-cov does not
+    # filter its total by the sources given): the reader's rows are summed here.
+    total=$(llvm-cov report -instr-profile="$COV/$target.profdata" "$COV/bin/$target" |
+        awk -v list="$sources" 'BEGIN { n = split(list, want, " ") }
+            NF >= 13 { for (i = 1; i <= n; i++) if (want[i] == $1 || substr(want[i], length(want[i]) - length($1)) == "/" $1) {
+                lines += $8; lost += $9; branches += $11; missed += $12 } }
+            END { printf "%.2f%% %.2f%%\n", lines ? 100 * (lines - lost) / lines : 0,
+                  branches ? 100 * (branches - missed) / branches : 0 }')
     lines=${total% *}
     branches=${total#* }
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$BUILD/$target.log" 2>/dev/null | tail -n 1)
