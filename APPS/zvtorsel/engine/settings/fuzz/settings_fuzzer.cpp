@@ -200,7 +200,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SwapRedBlue(list.format.textColor);
 
     std::string folders[kRebuildFolderCount];
-    for (int i = 0; i < kRebuildFolderCount; ++i) folders[i] = store.GetString("folders", Numbered("", i).c_str());
+    // The folders the section reader read: the store gives them again.
+    for (int i = 0; i < kRebuildFolderCount; ++i)
+        folders[i] = store.GetString("Rebuild", i == 0 ? "RebuildFolder" : Numbered("RebuildFolder", i).c_str());
     CRebuildFolderList folderList;
     folderList.Assign(folders);
     folderList.Export(folders);
