@@ -1,10 +1,12 @@
 #!/bin/sh
 # Builds every libFuzzer target and runs each for SECONDS in turn, one core,
 # then prints a table: target, runs, corpus size, crashes.
-#   sh scripts/fuzz-all.sh SECONDS [--merge] [--coverage] [TARGET...]
-# New inputs go to build/fuzz/corpus/<target>, crashes to
-# build/fuzz/crashes/<target>/. With --merge, the inputs that add coverage
-# are merged (minimised) into the target's seed corpus in the tree. With
+#   sh scripts/fuzz-all.sh SECONDS [--runs=N] [--merge] [--coverage] [TARGET...]
+# With --runs=N a target stops after N runs, or after SECONDS if that comes
+# first. New inputs go to build/fuzz/corpus/<target>, crashes to
+# build/fuzz/crashes/<target>/. With --merge, the new inputs (up to 8 KiB)
+# that add coverage are merged into the target's seed corpus in the tree,
+# whose seeds stay as they are. With
 # --coverage, the targets are built once more with clang's source-based
 # coverage (build/fuzzcov), each runs its seed and work corpus once, and a
 # second table gives the line and branch coverage of the reader it tests:
@@ -21,9 +23,14 @@ SECONDS_EACH=${1:?seconds per target}
 shift
 MERGE=0
 COVERAGE=0
-while [ "$1" = --merge ] || [ "$1" = --coverage ]; do
-    [ "$1" = --merge ] && MERGE=1
-    [ "$1" = --coverage ] && COVERAGE=1
+RUNS=-1
+while :; do
+    case "$1" in
+        --merge) MERGE=1 ;;
+        --coverage) COVERAGE=1 ;;
+        --runs=*) RUNS=${1#--runs=} ;;
+        *) break ;;
+    esac
     shift
 done
 # Every source that defines a fuzz entry point is a target named after it.
@@ -40,8 +47,9 @@ if [ "$SECONDS_EACH" != 0 ]; then
 fi
 
 mkdir -p "$BUILD"
+# Each target's row has a file of its own, so that two runs over different
+# targets can share the build.
 TABLE="$BUILD/fuzz-all.txt"
-printf '%-22s %12s %8s %8s\n' target runs corpus crashes >"$TABLE"
 failed=
 for target in $TARGETS; do
     [ "$SECONDS_EACH" = 0 ] && break
@@ -53,19 +61,33 @@ for target in $TARGETS; do
     LOG="$BUILD/$target.log"
     echo "zv: fuzzing $target for $SECONDS_EACH s (log: $LOG)"
     status=0
-    "$BUILD/bin/$target" -max_total_time="$SECONDS_EACH" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
+    "$BUILD/bin/$target" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
         -artifact_prefix="$CRASHES/" ${DICT:+-dict="$DICT"} "$WORK" ${SEEDS:+"$SEEDS"} >"$LOG" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$LOG" | tail -n 1)
     corpus=$(find "$WORK" -type f | wc -l)
     crashes=$(find "$CRASHES" -type f | wc -l)
     [ "$status" -ne 0 ] && failed="$failed $target"
-    printf '%-22s %12s %8s %8s\n' "$target" "${runs:-?}" "$corpus" "$crashes" >>"$TABLE"
-    if [ "$MERGE" = 1 ] && [ -n "$SEEDS" ] && [ "$status" -eq 0 ]; then
-        "$BUILD/bin/$target" -merge=1 "$SEEDS" "$WORK" >"$BUILD/$target.merge.log" 2>&1 ||
-            echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
+    printf '%-22s %12s %8s %8s\n' "$target" "${runs:-?}" "$corpus" "$crashes" >"$BUILD/$target.row"
+done
+for target in $TARGETS; do
+    [ "$MERGE" = 1 ] || break
+    case " $failed " in *" $target "*) continue ;; esac
+    SEEDS=$(find "$ROOT" -path "$BUILD" -prune -o -path "*/fuzz/corpus/$target" -type d -print | head -n 1)
+    [ -n "$SEEDS" ] || continue
+    WORK="$BUILD/corpus/$target"
+    mkdir -p "$WORK"
+    if "$BUILD/bin/$target" -merge=1 -max_len=8192 -timeout=25 -rss_limit_mb=2048 "$SEEDS" "$WORK" \
+        >"$BUILD/$target.merge.log" 2>&1; then
+        echo "zv: $target: $(find "$SEEDS" -type f | wc -l) seeds in $SEEDS"
+    else
+        echo "zv: merging into $SEEDS failed: $BUILD/$target.merge.log"
     fi
 done
-[ "$SECONDS_EACH" = 0 ] || cat "$TABLE"
+if [ "$SECONDS_EACH" != 0 ]; then
+    printf '%-22s %12s %8s %8s\n' target runs corpus crashes >"$TABLE"
+    for target in $TARGETS; do cat "$BUILD/$target.row"; done >>"$TABLE"
+    cat "$TABLE"
+fi
 [ -z "$failed" ] || zv_fail "fuzz targets that stopped with a finding:$failed" "$BUILD/crashes/<target>/ and $BUILD/<target>.log"
 [ "$COVERAGE" = 1 ] || exit 0
 
@@ -84,11 +106,15 @@ reader_sources() {
 }
 
 COV=${BUILD%/fuzz}/fuzzcov
+# Flags given here replace the -m32 that CMakeLists.txt puts in front of the
+# compiler probe: without it the probe finds the 64-bit libraries (libz).
+M32=
+[ "$ZV_HOST_M32" = ON ] && M32="-m32 "
 CC=clang CXX=clang++ zv_step "configuring build/fuzzcov" cmake -S "$ROOT" -B "$COV" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" \
-    "-DCMAKE_C_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
-    "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
-    "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
+    "-DCMAKE_C_FLAGS=${M32}-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_CXX_FLAGS=${M32}-fprofile-instr-generate -fcoverage-mapping" \
+    "-DCMAKE_EXE_LINKER_FLAGS=${M32}-fprofile-instr-generate" >/dev/null
 # shellcheck disable=SC2086
 zv_step "building the fuzz targets with coverage" cmake --build "$COV" --target $TARGETS
 COVTABLE="$COV/coverage.txt"
@@ -109,11 +135,14 @@ for target in $TARGETS; do
     LLVM_PROFILE_FILE="$COV/$target.profraw" "$COV/bin/$target" -runs=0 ${SEEDS:+"$SEEDS"} "$WORK" \
         >"$COV/$target.log" 2>&1 || zv_fail "$target stopped on its corpus" "$COV/$target.log"
     llvm-profdata merge -sparse "$COV/$target.profraw" -o "$COV/$target.profdata"
-    # shellcheck disable=SC2086
-    total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" $sources |
-        awk '$1 == "TOTAL" { print $10, $13 }')
-    [ -n "$total" ] || total=$(cd "$ROOT" && llvm-cov report "$COV/bin/$target" -instr-profile="$COV/$target.profdata" \
-        $sources | awk 'NR > 2 && NF >= 13 { print $10, $13; exit }')
+    # The report names every file of the binary (this llvm-cov does not
+    # filter its total by the sources given): the reader's rows are summed here.
+    total=$(llvm-cov report -instr-profile="$COV/$target.profdata" "$COV/bin/$target" |
+        awk -v list="$sources" 'BEGIN { n = split(list, want, " ") }
+            NF >= 13 { for (i = 1; i <= n; i++) if (want[i] == $1 || substr(want[i], length(want[i]) - length($1)) == "/" $1) {
+                lines += $8; lost += $9; branches += $11; missed += $12 } }
+            END { printf "%.2f%% %.2f%%\n", lines ? 100 * (lines - lost) / lines : 0,
+                  branches ? 100 * (branches - missed) / branches : 0 }')
     lines=${total% *}
     branches=${total#* }
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$BUILD/$target.log" 2>/dev/null | tail -n 1)

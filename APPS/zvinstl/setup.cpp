@@ -624,6 +624,9 @@ void Setup::ReleaseSharedFiles(HKEY appKey) {
         if (result == ERROR_SUCCESS && type == REG_SZ && strcmp(data, kCommonFileMark) == 0) names.push_back(name);
     }
     for (const std::string& value : names) {
+        // The mark goes before the count: an uninstall stopped between the two
+        // and run again keeps a file that might be shared, never counts it twice.
+        RegDeleteValueA(appKey, value.c_str());
         std::string path = Tidy(JoinPath(folders_.commonFiles, value));
         DWORD count = ReadCount(shared, path);
         if (count > 0) --count;
@@ -706,9 +709,9 @@ std::vector<std::string> Setup::OtherFiles(const std::string& folder, const Inst
     return others;
 }
 
-bool Setup::DeleteInstalled(const std::string& folder, const InstallRecord& record) {
+bool Setup::DeleteFiles(const std::string& folder, const std::vector<std::string>& files) {
     std::string self = Tidy(OwnModule());
-    for (const std::string& path : record.files) {
+    for (const std::string& path : files) {
         if (!IsInside(path, folder) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (DeleteFileA(path.c_str())) continue;
@@ -717,6 +720,10 @@ bool Setup::DeleteInstalled(const std::string& folder, const InstallRecord& reco
         ui_.Show(MSG_DELETE_FILE_FAILED, path);
         return false;
     }
+    return true;
+}
+
+void Setup::RemoveInstalledFolders(const std::string& folder, const InstallRecord& record) {
     for (const std::string& path : record.files)
         if (IsInside(path, folder)) RemoveEmptyFolders(FolderOf(path, IsLeadByte), folder);
     // Deepest first; a folder still holding a user's file stays.
@@ -725,7 +732,15 @@ bool Setup::DeleteInstalled(const std::string& folder, const InstallRecord& reco
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
     for (const std::string& made : folders)
         if (IsInside(made, folder)) RemoveDirectoryA(made.c_str());
-    return true;
+}
+
+std::vector<std::string> Setup::SetupFiles(const std::string& folder) const {
+    std::vector<std::string> files{Tidy(JoinPath(folder, kRecordName))};
+    if (!setupProgram_.empty()) {
+        files.push_back(Tidy(JoinPath(folder, "zvinstl.def")));
+        files.push_back(Tidy(JoinPath(folder, setupProgram_.substr(FileNameOffset(setupProgram_, IsLeadByte)))));
+    }
+    return files;
 }
 
 // Lines naming the files, at most ten and the count of the rest.
@@ -741,6 +756,10 @@ std::string Setup::FileListText(const std::vector<std::string>& files) {
     return text;
 }
 
+// The steps go in an order that an uninstall stopped at any moment can be
+// run again to its end: the application's files first; the uninstall entry
+// before the setup copy that it starts; the program's App Paths key, by which
+// a rerun finds the installation, last.
 bool Setup::Uninstall(size_t index) {
     SetupApp& app = definition_.apps[index];
     std::string program = InstalledProgram(app.exeName);
@@ -753,34 +772,48 @@ bool Setup::Uninstall(size_t index) {
     std::vector<std::string> others = OtherFiles(folder, record);
     bool removeFiles = others.empty() ? ui_.Ask(MSG_ASK_DELETE_FOLDER, folder)
                                       : ui_.Ask(MSG_ASK_DELETE_INSTALLED, folder + FileListText(others));
+    const std::vector<std::string> setupFiles = SetupFiles(folder);
+    bool removeOthers = false;
     if (removeFiles) {
-        bool removed = DeleteInstalled(folder, record);
+        std::vector<std::string> files;
+        for (const std::string& path : record.files)
+            if (!InstallRecord::Holds(setupFiles, path)) files.push_back(path);
         // What the user put there stays unless the user says otherwise.
-        if (removed && !others.empty() && ui_.Ask(MSG_ASK_DELETE_OTHERS, FileListText(others)))
-            removed = DeleteTree(folder);
+        bool removed = DeleteFiles(folder, files);
+        if (removed && !others.empty()) removeOthers = ui_.Ask(MSG_ASK_DELETE_OTHERS, FileListText(others));
         if (!removed) {
             ui_.Show(MSG_UNINSTALL_STOPPED);
             return false;
         }
-        RemoveEmptyFolders(folder, folders_.programFiles);
     } else if (ui_.Ask(MSG_ASK_STOP_UNINSTALL)) {
         ui_.Show(MSG_UNINSTALL_STOPPED);
         return false;
     }
-    HKEY appPaths, appKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ | KEY_WRITE, &appPaths) == ERROR_SUCCESS) {
-        if (RegOpenKeyExA(appPaths, app.exeName.c_str(), 0, KEY_READ, &appKey) == ERROR_SUCCESS) {
-            ReleaseSharedFiles(appKey);
-            RegCloseKey(appKey);
-        }
-        RegDeleteKeyA(appPaths, app.exeName.c_str());
-        RegCloseKey(appPaths);
+    const std::string appPathsKey = std::string(kAppPathsKey) + "\\" + app.exeName;
+    HKEY appKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, appPathsKey.c_str(), 0, KEY_READ | KEY_WRITE, &appKey) == ERROR_SUCCESS) {
+        ReleaseSharedFiles(appKey);
+        RegCloseKey(appKey);
     }
     InstallRecord::Add(record.keys, std::string(kUninstallKey) + "\\" + app.name);
-    for (const std::string& key : record.keys) DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+    for (const std::string& key : record.keys)
+        if (!SamePath(key, appPathsKey)) DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
     InstallRecord::Add(record.links, JoinPath(folders_.desktop, app.name + ".lnk"));
     for (const std::string& link : record.links) DeleteShortcut(link, program);
     if (!app.regSetKey.empty() && !ui_.Ask(MSG_ASK_KEEP_SETTINGS, app.name)) DeleteUserSettings(app.regSetKey);
+    if (removeFiles) {
+        if (!DeleteFiles(folder, setupFiles) || (removeOthers && !DeleteTree(folder))) {
+            ui_.Show(MSG_UNINSTALL_STOPPED);
+            return false;
+        }
+        RemoveInstalledFolders(folder, record);
+        RemoveEmptyFolders(folder, folders_.programFiles);
+    }
+    HKEY appPaths;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ | KEY_WRITE, &appPaths) == ERROR_SUCCESS) {
+        RegDeleteKeyA(appPaths, app.exeName.c_str());
+        RegCloseKey(appPaths);
+    }
     app.previousFolder.clear();
     app.folder = Tidy(JoinPath(folders_.programFiles, Profile(definition_.path, app.section, "Folder", "default", 1024)));
     ui_.Show(MSG_UNINSTALLED);

@@ -161,7 +161,11 @@ private:
     bool WriteRecord(const std::string& folder, const InstallRecord& record);
     // Files of folder and below that no installation wrote, relative to it.
     std::vector<std::string> OtherFiles(const std::string& folder, const InstallRecord& record) const;
-    bool DeleteInstalled(const std::string& folder, const InstallRecord& record);
+    // Deletes those of files that lie below folder; false when one stays.
+    bool DeleteFiles(const std::string& folder, const std::vector<std::string>& files);
+    void RemoveInstalledFolders(const std::string& folder, const InstallRecord& record);
+    // The files of setup itself in an install folder: the record, the definition and the setup copy.
+    std::vector<std::string> SetupFiles(const std::string& folder) const;
     std::string FileListText(const std::vector<std::string>& files);
     bool DeleteTree(const std::string& folder);
     void RemoveEmptyFolders(std::string folder, const std::string& stop);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jpeg_decoder.h"
+#include "jpeg_huffman.h"
 #include "jpeg_transform.h"
 #include "zvpix32.h"
 
@@ -773,6 +774,52 @@ int WorstBoxMeanDifference(const Decoded& full, const Decoded& scaled, int scale
                 worst = std::max(worst, abs(mean - scaled.At(x, y)[c]));
             }
     return worst;
+}
+
+// The lookups are read instead of the code search: each entry must be what
+// the search finds for the pattern's first bits, for whole, sparse and
+// damaged (overfull) count sets alike.
+TEST(JpegHuffman, LookupsAgreeWithTheCodeSearch) {
+    struct Case {
+        const char* name;
+        BYTE counts[16];
+    } cases[] = {
+        {"standard luminance DC", {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {"standard luminance AC", {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 125}},
+        {"one code of one bit", {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"gaps between lengths", {0, 0, 1, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 9, 0, 0}},
+        {"only codes past the lookup", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 8, 0, 0, 0, 0}},
+        {"more codes than bits allow", {3, 5, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"overfull at the lookup's edge", {0, 0, 0, 0, 0, 0, 0, 0, 200, 56, 0, 0, 0, 0, 0, 0}},
+    };
+    BYTE values[256];
+    for (int i = 0; i < 256; ++i) values[i] = (BYTE)(i * 37 + 11);
+    for (const Case& c : cases) {
+        int count = 0;
+        for (BYTE n : c.counts) count += n;
+        JpegHuffmanTable t;
+        ASSERT_TRUE(t.Build(c.counts, values, count)) << c.name;
+        const int k = JpegHuffmanTable::kLookupBits;
+        for (int pattern = 0; pattern < (1 << k); ++pattern) {
+            uint16_t lookup = 0;
+            int32_t ac = 0;
+            for (int length = 1; length <= k; ++length) {
+                const int32_t prefix = pattern >> (k - length);
+                if (prefix > t.maxCode[length]) continue;
+                const BYTE value = t.ValueAt(length, prefix);
+                lookup = (uint16_t)(length << 8 | value);
+                const int size = value & 15, used = length + size;
+                if (size && used <= k) {
+                    const int32_t bits = (pattern >> (k - used)) & ((1 << size) - 1);
+                    const int32_t coefficient = bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+                    ac = (int32_t)((uint32_t)coefficient << 16) | (value >> 4) << 8 | used;
+                }
+                break;
+            }
+            ASSERT_EQ(lookup, t.lookup[pattern]) << c.name << ", pattern " << pattern;
+            ASSERT_EQ(ac, t.acLookup[pattern]) << c.name << ", pattern " << pattern;
+        }
+    }
 }
 
 TEST(JpegScaled, PicturesAreTheBoxMeansOfTheFullOnes) {

@@ -325,6 +325,39 @@ TEST_F(SetupTest, AnotherFolderOffersToDeleteThePreviousInstallation) {
     EXPECT_TRUE(Exists(root + "\\elsewhere\\app.txt"));
 }
 
+// An uninstall that stops half-way (a file it cannot delete stands for a
+// kill) leaves no uninstall entry that starts a setup that is gone, and once
+// the file is free the uninstall runs again to its end.
+TEST_F(SetupTest, AnUninstallStoppedHalfWayCanBeRunAgainToItsEnd) {
+    WriteDefinition("File1=app.txt\r\nFile2=doc\\one.txt\r\n");
+    WriteSource("app.txt", "app");
+    WriteSource("one.txt", "one");
+    WriteSource("zvinstl.exe", "the setup program");
+    std::string entry = std::string(kUninstallKey) + "\\Test App";
+    Start().SetSetupProgram(setupFolder + "\\zvinstl.exe");
+    ASSERT_TRUE(setup->Install(0));
+
+    HANDLE held = CreateFileA(Installed("zvinstl.def").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ui.messages.clear();
+    EXPECT_FALSE(setup->Uninstall(0));
+    CloseHandle(held);
+    EXPECT_TRUE(ui.Saw(MSG_DELETE_FILE_FAILED));
+    EXPECT_TRUE(ui.Saw(MSG_UNINSTALL_STOPPED));
+    EXPECT_FALSE(Exists(Installed("app.txt"))) << "the application's files go first";
+    std::string uninstall = ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString");
+    if (uninstall != "<no key>") EXPECT_TRUE(Exists(uninstall.substr(1, uninstall.size() - 2))) << uninstall;
+    EXPECT_EQ(AppValue(exeName, ""), Installed(exeName)) << "a rerun finds the installation";
+
+    ui.messages.clear();
+    Start().SetSetupProgram(setupFolder + "\\zvinstl.exe");
+    ASSERT_TRUE(setup->Uninstall(0));
+    for (const char* name : {"app.txt", "doc\\one.txt", "zvinstl.exe", "zvinstl.def", kRecordName})
+        EXPECT_FALSE(Exists(Installed(name))) << name;
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString"), "<no key>");
+    EXPECT_EQ(AppValue(exeName, ""), "<no key>");
+}
+
 TEST_F(SetupTest, UninstallRemovesWhatSetupWroteAndKeepsTheUsersFiles) {
     WriteDefinition("File1=app.txt\r\nFile2=doc\\one.txt\r\n");
     WriteSource("app.txt", "app");

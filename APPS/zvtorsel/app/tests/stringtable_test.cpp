@@ -41,6 +41,7 @@ const DocumentedMessage kEngineMessages[] = {
     {IDS_NO_MEMORY_SEARCH, 40, u8"メモリ不足により、検索できませんでした。"},
     {IDS_NO_MEMORY_TITLES, 41, u8"メモリ不足により、タイトルが付けられません。\nタイトルなしで作成します。"},
     {IDS_NO_MEMORY_CONVERT, 42, u8"メモリ不足により、変換できませんでした。"},
+    {IDS_NO_MEMORY_COMPARE, 1250, u8"メモリ不足により、キャッシュと再構築フォルダを比較できませんでした。"},
     {IDS_CANNOT_READ, 44, u8"%s が読み込めませんでした。"},
     {IDS_NAME_EXISTS, 47, u8"指定されたﾌｧｲﾙ名はすでに存在します。別の名前を指定して下さい。"},
     {IDS_RENAME_FAILED, 48, u8"名前の変更に失敗しました。\n書込み禁止になっていないか確認して下さい。"},

@@ -60,6 +60,9 @@
 #define IDS_FAILED_UNMAPPED 1191
 #define IDS_FAILED_URL_TOO_LONG 1192
 
+// Reliability.
+#define IDS_NO_MEMORY_COMPARE 1250
+
 // Web archives (WARC).
 #define IDS_WARC_PROGRESS 1260
 #define IDS_WARC_DONE 1261

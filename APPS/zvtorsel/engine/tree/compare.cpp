@@ -46,6 +46,13 @@ bool Grow(zvCArray& pairs, int number) {
     return pairs.ExpandEntries(size) == size;
 }
 
+// A name left out of the index would pass for a new entry or be passed
+// over: without the memory the comparison stops and says so.
+int NoMemory(CCachePane& cache) {
+    cache.report.Notify(IDS_NO_MEMORY_COMPARE, nullptr);
+    return 0;
+}
+
 int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int rebuildFolder) {
     if (cache.Cancelled() || rebuild.Cancelled()) return 0;
     FolderNode* rn = cache.model.Node(rebuildFolder);
@@ -66,7 +73,7 @@ int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int 
         if (!rn->items[i]) continue;
         UpperName(rn->items[i]->name.c_str(), upper);
         int number = names.GetHash(upper.c_str());
-        if (number < 0 || !Grow(rebuildIndex, number)) continue;
+        if (number < 0 || !Grow(rebuildIndex, number)) return NoMemory(cache);
         *(int*)&rebuildIndex[number] = (int)i + 1;
     }
 
@@ -76,7 +83,7 @@ int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int 
         if (!c || !(c->allowed[SIDE_CACHE] & MARK_C)) continue;
         UpperName(c->name.c_str(), upper);
         int number = names.GetHash(upper.c_str());
-        if (number < 0 || !Grow(rebuildIndex, number)) continue;
+        if (number < 0 || !Grow(rebuildIndex, number)) return NoMemory(cache);
         int ci = (int)i;
         int rebuildPlusOne = *(const int*)&rebuildIndex[number];
         if (rebuildPlusOne == 0) {

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include "jobs/win32/widepath.h"
+
 namespace {
 
 class Win32Clock : public IFileClock {
 public:
     bool LastWriteTime(const char* path, FILETIME* time) const override {
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA(path, &found);
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW(WidePath(path).c_str(), &found);
         if (h == INVALID_HANDLE_VALUE) return false;
         FindClose(h);
         *time = found.ftLastWriteTime;

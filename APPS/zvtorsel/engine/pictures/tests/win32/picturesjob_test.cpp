@@ -9,6 +9,7 @@
 #include "../picturekit.h"
 #include "pictures/win32/win32captions.h"
 #include "base/win32/win32files.h"
+#include "base/win32/widepath.h"
 
 namespace {
 
@@ -64,6 +65,47 @@ TEST(PicturesJob, WritesThePageAndTheThumbnailBitmap) {
     RemoveDirectoryA((pics + "\x95\\").c_str());
     RemoveDirectoryA(pics.c_str());
     RemoveDirectoryA(root.c_str());
+}
+
+// The rebuild writes pictures below MAX_PATH and beyond it: the picture
+// list reads them all, and its own files are replaced the same way there.
+TEST(PicturesJob, ListsPicturesBeyondMaxPath) {
+    if (RunProgram("/pictures /nonsense") == -1) GTEST_SKIP() << "zvtorsel.exe is not built";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string root = std::string(temp) + "zvt_pictures_long\\";
+    std::string pics = root + "pics\\";
+    std::string deep = pics;
+    for (char c : {'a', 'b', 'c'}) deep += std::string(100, c) + "\\";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA(pics.c_str(), nullptr);
+    for (std::string folder = pics; folder.size() < deep.size();) {
+        folder = deep.substr(0, deep.find('\\', folder.size()) + 1);
+        CreateDirectoryW(WidePath(folder.c_str()).c_str(), nullptr);
+    }
+    CWin32Files files;
+    std::string distant = deep + "far.bmp";
+    ASSERT_GT(distant.size(), (size_t)MAX_PATH);
+    Put(files, distant, SolidBmp(10, 10, 0x0000FF));
+    Put(files, distant, SolidBmp(20, 10, 0x0000FF));
+    std::vector<BYTE> written;
+    ASSERT_TRUE(ReadWholeFile(files, distant.c_str(), written, kLargestPictureFile));
+    EXPECT_EQ(SolidBmp(20, 10, 0x0000FF), written) << "the second write replaced the first";
+    Put(files, pics + "near.bmp", SolidBmp(10, 10, 0xFF0000));
+    SetSetting("Thumbnail", 1);
+    SetSetting("ThumbNaming", 0);
+
+    std::string log = root + "run.log";
+    EXPECT_EQ(0, RunProgram("/pictures \"/in:" + pics + "\" \"/folder:" + root + "\" \"/log:" + log + "\""));
+    std::vector<BYTE> page;
+    ASSERT_TRUE(ReadWholeFile(files, (root + "@pics.htm").c_str(), page, kLargestPictureFile));
+    std::string text(page.begin(), page.end());
+    EXPECT_NE(std::string::npos, text.find("near.bmp")) << text;
+    std::string distantLink = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c') + "/far.bmp";
+    EXPECT_NE(std::string::npos, text.find("HREF=\"" + distantLink + "\"")) << text;
+
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSection);
+    diskkit::RemoveTree(root);
 }
 
 // A page that cannot be written (a folder holds its name) is not named as
