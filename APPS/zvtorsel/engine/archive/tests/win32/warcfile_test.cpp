@@ -108,8 +108,8 @@ TEST_F(WarcFile, BrowserFixturesBecomeArchivesOfEveryResponse) {
         requests += r.Field("WARC-Type") == "request";
         responses += r.Field("WARC-Type") == "response";
     }
-    EXPECT_EQ(6u, responses);
-    EXPECT_EQ(6u, requests);
+    EXPECT_EQ(9u, responses);
+    EXPECT_EQ(9u, requests);
 }
 
 TEST_F(WarcFile, IndexDatBodiesAreStoredDecodedAndAnUnreadableOneFails) {

@@ -19,6 +19,9 @@ PAGES = {
     "/cgi/search.cgi?q=sitekeeper": ("cgi/search.cgi", "text/html", "deflate-raw"),
     "/img/logo.gif": ("img/logo.gif", "image/gif", ""),
     "/img/photo.bmp": ("img/photo.bmp", "image/bmp", ""),
+    "/css/site.css": ("css/site.css", "text/css", "gzip"),
+    "/img/bg.gif": ("img/bg.gif", "image/gif", ""),
+    "/img/tile.gif": ("img/tile.gif", "image/gif", ""),
 }
 REDIRECTS = {"/old.html": "/index.html"}
 

@@ -106,7 +106,21 @@ protected:
                 EXPECT_NE("<missing>", ReadAll(LocalTarget(site + page.file, link))) << page.file << ": " << link;
             }
         }
-        EXPECT_EQ(9, links);
+        EXPECT_EQ(10, links);
+        // The sheet's relative and root-relative references and the page's
+        // style block lead to the rebuilt pictures.
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\bg.gif"), ReadAll(site + "img\\bg.gif"));
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\tile.gif"), ReadAll(site + "img\\tile.gif"));
+        std::vector<std::string> sheetLinks = diskkit::StyleLinksOf(ReadAll(site + "css\\site.css"));
+        ASSERT_EQ(2u, sheetLinks.size());
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\bg.gif"), ReadAll(LocalTarget(site + "css\\site.css", sheetLinks[0])))
+            << sheetLinks[0];
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\logo.gif"), ReadAll(LocalTarget(site + "css\\site.css", sheetLinks[1])))
+            << sheetLinks[1];
+        std::vector<std::string> blockLinks = diskkit::StyleLinksOf(ReadAll(site + "index.html"));
+        ASSERT_EQ(1u, blockLinks.size());
+        EXPECT_EQ(ReadAll(Fixtures() + "site\\img\\tile.gif"), ReadAll(LocalTarget(site + "index.html", blockLinks[0])))
+            << blockLinks[0];
         // Responses that are not pages are not rebuilt.
         EXPECT_EQ("<missing>", ReadAll(site + "favicon.ico"));
         EXPECT_EQ("<missing>", ReadAll(site + "old.html"));
@@ -135,7 +149,7 @@ TEST_F(BrowserCacheFolder, RebuildsEachBrowsersSiteTranslatedAndLeavesTheFolderA
         {
             CRebuildJobs jobs(settings, files, *store, view, report, 0);
             ASSERT_EQ(1, jobs.BuildTrees());
-            EXPECT_EQ(6u, jobs.cache.counters.c);
+            EXPECT_EQ(9u, jobs.cache.counters.c);
             ASSERT_EQ(1, jobs.ExecuteMarks());
         }
         CheckSite();
@@ -161,7 +175,7 @@ TEST_F(BrowserCacheFolder, CommandJobsListAndRebuildEveryCacheFoundBelowTheFolde
     EXPECT_NE(std::string::npos, listing.find("\t301 http://127.0.0.1:8431/index.html\tUser Data\\Default\\Cache\\Cache_Data\\\r\n"));
     // Both browsers hold the site: one line per URL, and the count of the others.
     EXPECT_EQ(1u + listing.find("/img/photo.bmp\t"), 1u + listing.rfind("/img/photo.bmp\t"));
-    EXPECT_NE(std::string::npos, listing.find("! " + base + "old disk\\ (6) : "));
+    EXPECT_NE(std::string::npos, listing.find("! " + base + "old disk\\ (9) : "));
     EXPECT_EQ(std::string::npos, listing.find("Code Cache"));
 
     EXPECT_EQ(2, RunProgram("/cachelist \"/cache:" + base + "rb\""));

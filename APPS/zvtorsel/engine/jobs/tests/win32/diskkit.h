@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -105,6 +106,20 @@ inline std::vector<std::string> LinksOf(const std::string& page) {
             size_t end = text.find_first_of("\"#", start);
             if (end != std::string::npos) links.push_back(text.substr(start, end - start));
         }
+    }
+    return links;
+}
+
+// The url() references of a style sheet or of a page's style block, up to
+// the envelope that keeps the original.
+inline std::vector<std::string> StyleLinksOf(const std::string& text) {
+    std::vector<std::string> links;
+    std::string sheet = text.substr(0, std::min(text.find("/* zvtorsel : "), text.find("Original Block")));
+    for (size_t pos = sheet.find("url("); pos != std::string::npos; pos = sheet.find("url(", pos + 1)) {
+        size_t start = pos + 4;
+        if (start < sheet.size() && (sheet[start] == '"' || sheet[start] == '\'')) ++start;
+        size_t end = sheet.find_first_of("\"')", start);
+        if (end != std::string::npos) links.push_back(sheet.substr(start, end - start));
     }
     return links;
 }
