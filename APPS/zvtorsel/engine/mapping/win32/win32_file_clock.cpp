@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "jobs/win32/widepath.h"
+#include "base/win32/widepath.h"
 
 namespace {
 
