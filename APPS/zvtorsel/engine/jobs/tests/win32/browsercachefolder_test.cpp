@@ -13,6 +13,7 @@
 #include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
+#include "jobs/tests/win32/fixturetree.h"
 #include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
@@ -20,37 +21,12 @@
 
 namespace {
 
+using fixturetree::CopyTree;
+using fixturetree::Fixtures;
+
 using diskkit::ReadAll;
 using diskkit::RemoveTree;
 using diskkit::RunProgram;
-
-std::string Fixtures() {
-    std::string path = std::string("Z:") + ZV_CACHE_TEST_DATA;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// Copies a folder tree and gives every file the same old time.
-void CopyTree(const std::string& from, const std::string& to, const FILETIME& time) {
-    CreateDirectoryA(to.substr(0, to.size() - 1).c_str(), nullptr);
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((from + "*").c_str(), &d);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h) << from;
-    do {
-        std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyTree(from + name + "\\", to + name + "\\", time);
-            continue;
-        }
-        ASSERT_TRUE(CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE));
-        HANDLE f = CreateFileA((to + name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        SetFileTime(f, nullptr, nullptr, &time);
-        CloseHandle(f);
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-}
 
 using diskkit::LinksOf;
 using diskkit::LocalTarget;

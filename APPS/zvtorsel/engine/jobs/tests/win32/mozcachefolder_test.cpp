@@ -15,6 +15,7 @@
 #include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
+#include "jobs/tests/win32/fixturetree.h"
 #include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
@@ -22,41 +23,13 @@
 
 namespace {
 
+using fixturetree::CopyTree;
+using fixturetree::Fixtures;
+using fixturetree::MakeFolders;
+
 using diskkit::ReadAll;
 using diskkit::RemoveTree;
 using diskkit::RunProgram;
-
-std::string Fixtures() {
-    std::string path = std::string("Z:") + ZV_CACHE_TEST_DATA;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-void MakeFolders(const std::string& path) {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-void CopyTree(const std::string& from, const std::string& to, const FILETIME& time) {
-    MakeFolders(to);
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((from + "*").c_str(), &d);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h) << from;
-    do {
-        std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyTree(from + name + "\\", to + name + "\\", time);
-            continue;
-        }
-        ASSERT_TRUE(CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE));
-        HANDLE f = CreateFileA((to + name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        SetFileTime(f, nullptr, nullptr, &time);
-        CloseHandle(f);
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-}
 
 std::string Gunzip(const std::string& bytes) {
     z_stream z = {};

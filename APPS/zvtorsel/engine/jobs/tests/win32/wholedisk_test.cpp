@@ -18,6 +18,7 @@
 #include "cache/win32/cachefolder.h"
 #include "jobs/rebuildjobs.h"
 #include "jobs/tests/win32/diskkit.h"
+#include "jobs/tests/win32/fixturetree.h"
 #include "base/win32/win32desktop.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/win32/win32_file_clock.h"
@@ -25,48 +26,17 @@
 
 namespace {
 
+using fixturetree::CopyTree;
+using fixturetree::Fixtures;
+using fixturetree::MakeFolders;
+using fixturetree::SetTime;
+
 using diskkit::ReadAll;
 using diskkit::RemoveTree;
 using diskkit::RunProgram;
 using diskkit::WriteAll;
 
 const char kEllipsis[] = "\\\x81\x63\\";
-
-std::string Fixtures() {
-    std::string path = std::string("Z:") + ZV_CACHE_TEST_DATA;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-void MakeFolders(const std::string& path) {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-void SetTime(const std::string& path, const FILETIME& time) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(f, nullptr, nullptr, &time);
-    CloseHandle(f);
-}
-
-void CopyTree(const std::string& from, const std::string& to, const FILETIME& time) {
-    MakeFolders(to);
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((from + "*").c_str(), &d);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h) << from;
-    do {
-        std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyTree(from + name + "\\", to + name + "\\", time);
-            continue;
-        }
-        ASSERT_TRUE(CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE));
-        SetTime(to + name, time);
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-}
 
 // An IE cache of our writer: one page of host on its own.
 void WriteIeCache(const std::string& content, const std::string& host, const FILETIME& time) {
