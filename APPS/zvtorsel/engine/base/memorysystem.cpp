@@ -35,6 +35,7 @@ DWORD CMemorySystem::ReadProfileString(const char* file, const char* section, co
         auto it = p.find(key);
         if (it != p.end()) v = it->second;
     }
+    if (cap == 0) return 0;
     if (v.size() + 1 > cap) v.resize(cap - 1);
     memcpy(out, v.c_str(), v.size() + 1);
     return (DWORD)v.size();

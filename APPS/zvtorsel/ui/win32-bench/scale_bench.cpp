@@ -27,6 +27,7 @@
 namespace {
 
 using browsercachekit::Bytes;
+using browsercachekit::Gzip;
 using diskkit::Now;
 
 const int kGroup = 10;           // a page and its nine pictures
@@ -40,20 +41,6 @@ bool Write(const std::string& path, const std::vector<BYTE>& bytes) {
     bool ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &done, nullptr) && done == bytes.size();
     CloseHandle(h);
     return ok;
-}
-
-std::vector<BYTE> Gzip(const std::string& data) {
-    std::vector<BYTE> out(compressBound((uLong)data.size()) + 32);
-    z_stream z = {};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = (Bytef*)data.data();
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 // Shift_JIS to EUC-JP: both are JIS X 0208 rows, only the byte pairs differ.

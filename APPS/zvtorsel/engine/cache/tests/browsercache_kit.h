@@ -4,6 +4,7 @@
 #pragma once
 #include <stdio.h>
 #include <string.h>
+#include <zlib.h>
 
 #include <map>
 #include <memory>
@@ -36,6 +37,21 @@ inline std::string DataFolder() {
 #endif
 
 inline std::vector<BYTE> Bytes(const std::string& s) { return std::vector<BYTE>(s.begin(), s.end()); }
+
+// data as one gzip member, as a server sends it with Content-Encoding: gzip.
+inline std::vector<BYTE> Gzip(const std::string& data) {
+    std::vector<BYTE> out(compressBound((uLong)data.size()) + 32);
+    z_stream z = {};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = (Bytef*)data.data();
+    z.avail_in = (uInt)data.size();
+    z.next_out = out.data();
+    z.avail_out = (uInt)out.size();
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
 
 // The files of a cache folder, by name below it.
 using FolderFiles = std::map<std::string, std::vector<BYTE>>;

@@ -86,20 +86,6 @@ std::string Body(CBrowserCacheStore& store, const std::string& url) {
     return std::string(body.begin(), body.end());
 }
 
-std::vector<BYTE> Gzip(const std::string& text) {
-    z_stream z = {};
-    deflateInit2(&z, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-    std::vector<BYTE> out(text.size() + 256);
-    z.next_in = (Bytef*)text.data();
-    z.avail_in = (uInt)text.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 long ContentLength(const std::string& head) {
     size_t at = head.find("Content-Length: ");
     return at == std::string::npos ? -1 : atol(head.c_str() + at + 16);

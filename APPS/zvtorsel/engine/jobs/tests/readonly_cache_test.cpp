@@ -69,20 +69,6 @@ public:
     std::vector<JobCounts> counts;
 };
 
-std::vector<BYTE> Gzip(const std::string& text) {
-    std::vector<BYTE> out(text.size() + 64);
-    z_stream z = {};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = (Bytef*)text.data();
-    z.avail_in = (uInt)text.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 TEST(ReadOnlyCache, ABrowserCacheIsCopiedOutWithCountsAndItsBrokenBodiesNamedOnce) {
     using namespace browsercachekit;
     const std::string folder = "D:\\old\\Cache_Data\\";
