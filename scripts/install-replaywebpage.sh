@@ -10,8 +10,8 @@ dir=$1
 [ -n "$dir" ] || { echo "usage: install-replaywebpage.sh DIR" >&2; exit 2; }
 [ -f "$dir/replay/sw.js" ] && [ -f "$dir/replay/ui.js" ] && [ -d "$dir/node_modules/puppeteer-core" ] && exit 0
 mkdir -p "$dir/replay"
-npm install --prefix "$dir" --no-audit --no-fund --loglevel=error puppeteer-core@24.8.2 >&2
+npm install --fetch-retries=5 --fetch-retry-mintimeout=5000 --prefix "$dir" --no-audit --no-fund --loglevel=error puppeteer-core@24.8.2 >&2
 cd "$dir"
-tarball=$(npm pack --loglevel=error replaywebpage@2.5.3 | tail -n 1)
+tarball=$(npm pack --fetch-retries=5 --fetch-retry-mintimeout=5000 --loglevel=error replaywebpage@2.5.3 | tail -n 1)
 tar xzf "$tarball" -C replay --strip-components=1 package/sw.js package/ui.js
 rm -f "$tarball"
