@@ -385,10 +385,10 @@ bool CMainDlg::RunDownloadDialog(ReportResult& result) {
 bool CMainDlg::RunOptionsDialog(RebuildSettings& settings) {
     RebuildOptions options;
     options.settings = settings;
-    options.fileProtocolType = settings.fileProtocolType;
+    options.fileProtocolType = settings.mapping.fileProtocolType;
     COptionsDlg dialog(this, options);
     if (dialog.DoModal() != IDOK) return false;
     settings = options.settings;
-    settings.fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
+    settings.mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
     return true;
 }
