@@ -333,31 +333,21 @@ bool CMainDlg::RunNoticeDialog(bool& noMoreNotice) {
     return true;
 }
 
-namespace {
-
-// A report dialog's result; false when it wrote no page (it said why).
-bool TakeReport(const ReportDialogResult& from, ReportResult& to) {
-    if (from.failed) return false;
-    to.stopped = from.stopped;
-    to.found = from.found;
-    to.searched = from.searched;
-    to.folderNumber = from.folderNumber;
-    to.resultFile = from.resultFile;
-    return true;
-}
-
-}  // namespace
-
+// A report dialog that wrote no page has said why; its result is not taken.
 bool CMainDlg::RunAddressListDialog(ReportResult& result) {
     CAppProfileStore store(app_);
     CCreateListDlg dialog(this, settings_, store);
-    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
+    if (dialog.DoModal() != IDOK || dialog.result.failed) return false;
+    result = dialog.result;
+    return true;
 }
 
 bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
     CAppProfileStore store(app_);
     CKeywordSearchDlg dialog(this, settings_, store);
-    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
+    if (dialog.DoModal() != IDOK || dialog.result.failed) return false;
+    result = dialog.result;
+    return true;
 }
 
 bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
