@@ -6,6 +6,7 @@
 #include "appstate.h"
 #include "createlistdlg.h"
 #include "downloaddlg.h"
+#include "download/win32/downloadworkers.h"
 #include "folderpicker.h"
 #include "helppage.h"
 #include "htmlformatdlg.h"
@@ -366,7 +367,8 @@ bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
 }
 
 bool CMainDlg::RunDownloadDialog(ReportResult& result) {
-    CDownloadDlg dialog(this, settings_.rebuildFolders[0].c_str());
+    CDownloadWorkers workers;
+    CDownloadDlg dialog(this, settings_.rebuildFolders[0].c_str(), workers);
     if (dialog.DoModal() != IDOK) return false;
     result.found = (DWORD)dialog.GetFoundCount();
     return true;
