@@ -36,9 +36,9 @@ struct CommandLineRefusal {
 // malformed or misplaced argument (an option of another job), with why.
 bool ParseCommandLine(const char* text, CommandLine& out, CommandLineRefusal& why);
 
-// Puts the link form of /links: in place of the stored one for this run.
-inline void ApplyLinkForm(const CommandLine& options) {
-    if (options.fileProtocolType) MappingSettings::Process().fileProtocolType = options.fileProtocolType;
+// Puts the link form of /links: in place of the stored one in this run's mapping.
+inline void ApplyLinkForm(const CommandLine& options, MappingSettings& mapping) {
+    if (options.fileProtocolType) mapping.fileProtocolType = options.fileProtocolType;
 }
 
 // EXIT_PARTIAL: the job ran to its end, but some entries failed (each one

@@ -3,6 +3,7 @@
 #include "afxwin.h"
 #include "cache/win32/wininetcache.h"
 #include "console.h"
+#include "download/win32/dialup.h"
 #include "download/win32/downloadworkers.h"
 #include "base/win32/win32desktop.h"
 #include "profilestore.h"

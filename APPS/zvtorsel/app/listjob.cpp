@@ -32,11 +32,11 @@ PageTexts LoadPageTexts() {
     return texts;
 }
 
-void ReadFileProtocolType(CWinApp& app) {
-    CAppProfileStore store(app);
-    RebuildSection rebuild;
-    ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
-    MappingSettings::Process().fileProtocolType = rebuild.fileProtocolType;
+MappingSettings ReadReportMapping(CWinApp& app, const CommandLine& options) {
+    RebuildSettings rebuild;
+    ReadRebuildSettings(app, rebuild);
+    ApplyLinkForm(options, rebuild.mapping);
+    return rebuild.mapping;
 }
 
 std::string StoredRebuildFolder(CWinApp& app) {
@@ -76,17 +76,16 @@ int RunListJob(CWinApp& app, const CommandLine& options) {
         RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
         return EXIT_BAD_ARGUMENTS;
     }
-    ReadFileProtocolType(app);
-    ApplyLinkForm(options);
+    const MappingSettings mapping = ReadReportMapping(app, options);
     CAppProfileStore store(app);
     ListSettings settings;
     ReadListSettings(store, settings);
 
     CConsoleProgress progress(out);
     CWin32JobSystem files;
-    CHtmlTranslator translator(files, &progress);
+    CHtmlTranslator translator(files, &progress, mapping);
     PageTexts texts = LoadPageTexts();
-    CAddressListJob job(files, translator, progress, texts);
+    CAddressListJob job(files, translator, progress, texts, mapping);
     ReportJobResult result = job.Run(folder, 0, settings);
     if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(ListCountText(result).c_str());

@@ -49,7 +49,6 @@ public:
         // Every message box is captioned with the program's title, also the
         // ones the dialogs show before any other message.
         AfxSetAppName(kProgramTitle);
-        InstallEngineServices();
         if (commandJob) {
             exitCode_ = RunCommandJob(options);
             return FALSE;

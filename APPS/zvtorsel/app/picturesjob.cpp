@@ -43,7 +43,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     RebuildSettings rebuild;
     ReadRebuildSettings(app, rebuild);
-    ApplyLinkForm(options);
+    ApplyLinkForm(options, rebuild.mapping);
     if (!options.folder.empty()) rebuild.rebuildFolders[0] = options.folder;
 
     PictureScanJob job;
@@ -52,6 +52,7 @@ int RunPicturesJob(CWinApp& app, const CommandLine& options) {
     int folder = rebuild.FolderInUse(job.settings.baseFolderNo) ? job.settings.baseFolderNo : 0;
     if (!options.folder.empty()) folder = 0;
     job.rebuildFolder = rebuild.rebuildFolders[folder];
+    job.mapping = rebuild.mapping;
     if (job.rebuildFolder.empty()) {
         RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
         return EXIT_BAD_ARGUMENTS;

@@ -15,8 +15,8 @@ class CWinApp;
 
 // Page titles from the string table, counts in the user's number format.
 PageTexts LoadPageTexts();
-// Takes the file-URL form of section Rebuild for the page's BASE line.
-void ReadFileProtocolType(CWinApp& app);
+// The mapping of section Rebuild with the link form of /links: for this run.
+MappingSettings ReadReportMapping(CWinApp& app, const CommandLine& options);
 // Rebuild folder 0 as stored (or its default), ending with "\".
 std::string StoredRebuildFolder(CWinApp& app);
 // "一覧表数 : n", "発見数 : n / m" or "中止しました。": the text the main dialog shows.

@@ -14,8 +14,7 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
         RefusalLine(IDS_CMD_NO_REBUILD_FOLDER, nullptr);
         return EXIT_BAD_ARGUMENTS;
     }
-    ReadFileProtocolType(app);
-    ApplyLinkForm(options);
+    const MappingSettings mapping = ReadReportMapping(app, options);
     CAppProfileStore store(app);
     SearchSettings settings;
     ReadSearchSettings(store, settings);
@@ -31,9 +30,9 @@ int RunSearchJob(CWinApp& app, const CommandLine& options) {
 
     CConsoleProgress progress(out);
     CWin32JobSystem files;
-    CHtmlTranslator translator(files, &progress);
+    CHtmlTranslator translator(files, &progress, mapping);
     PageTexts texts = LoadPageTexts();
-    CKeywordSearchJob job(files, translator, progress, texts);
+    CKeywordSearchJob job(files, translator, progress, texts, mapping);
     ReportJobResult result = job.Run(request);
     if (result.failed) return out.Finish(EXIT_STOPPED);
     out.Line(SearchCountText(result).c_str());

@@ -28,7 +28,6 @@ std::string DefaultRebuildFolder() {
 void WriteRebuildSettings(CWinApp& app, const RebuildOptions& options) {
     CAppProfileStore store(app);
     WriteRebuildOptions(store, options);
-    MappingSettings::Process().fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
 }
 
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings) {
@@ -36,16 +35,10 @@ void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings) {
     RebuildSection rebuild;
     ReadRebuildSection(store, DefaultRebuildFolder().c_str(), rebuild);
     settings = rebuild.settings;
-    MappingSettings& mapping = MappingSettings::Process();
+    MappingSettings& mapping = settings.mapping;
     mapping.fileProtocolType = rebuild.fileProtocolType;
     mapping.cgiLimitLen = rebuild.cgiLimitLen;
     mapping.cgiShortenLen = rebuild.cgiShortenLen;
-    settings.fileProtocolType = rebuild.fileProtocolType;
-}
-
-void InstallEngineServices() {
-    MappingSettings& mapping = MappingSettings::Process();
-    mapping.leadTable = zvGetDBCSLeadTable();
     mapping.clock = &Win32FileClock();
-    SetCountFormatter(AfxFormatCount);
+    settings.formatCount = AfxFormatCount;
 }

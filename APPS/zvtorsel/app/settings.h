@@ -1,5 +1,4 @@
-// The settings of section Rebuild and the process-wide values the engine
-// takes from them at start-up.
+// The settings of section Rebuild as the record of one job.
 #pragma once
 #include <string>
 
@@ -10,12 +9,11 @@ class CWinApp;
 // Folder 0 when none is stored: "%c:\My Documents\Internet Local Files\"
 // with the drive of the program's own path.
 std::string DefaultRebuildFolder();
-// Reads section Rebuild (writing the two CGI keys when they are missing) and
-// hands the mapping its CGI limits and file protocol form.
+// Reads section Rebuild (writing the two CGI keys when they are missing)
+// into a job's record: its mapping with the CGI limits, the file protocol
+// form and the system's file clock, and the user's number format.
 void ReadRebuildSettings(CWinApp& app, RebuildSettings& settings);
 // Stores what the options dialog edits (folders, switches, FileProtocolType,
-// CacheFolder) in section Rebuild and hands the mapping the new file protocol form.
+// CacheFolder) in section Rebuild.
 struct RebuildOptions;
 void WriteRebuildSettings(CWinApp& app, const RebuildOptions& options);
-// Installs the system's clock, file access and number formatting for the engine.
-void InstallEngineServices();

@@ -15,8 +15,7 @@ int RunUnattendedRebuild(CWinApp& app, const CommandLine& options) {
     if (!out.Open(options.log)) return EXIT_BAD_ARGUMENTS;
     RebuildSettings settings;
     ReadRebuildSettings(app, settings);
-    ApplyLinkForm(options);
-    if (options.fileProtocolType) settings.fileProtocolType = options.fileProtocolType;
+    ApplyLinkForm(options, settings.mapping);
     if (!options.folder.empty()) settings.rebuildFolders[0] = options.folder;
     // Every failure is a line of the log, even where the windows hide them.
     settings.hideWarning = 0;

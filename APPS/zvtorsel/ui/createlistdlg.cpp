@@ -8,7 +8,7 @@
 
 CCreateListDlg::CCreateListDlg(CWnd* parent, const RebuildSettings& folders, IProfileStore& store)
     : CReportDialog(IDD_CREATE_LIST, parent, folders, store),
-      m_job(m_files, m_translator, *this, m_texts) {
+      m_job(m_files, m_translator, *this, m_texts, folders.mapping) {
     ReadListSettings(m_store, m_settings);
 }
 

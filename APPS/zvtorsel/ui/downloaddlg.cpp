@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "download/win32/dialup.h"
 #include "helppage.h"
 #include "jobs/execute.h"
 #include "profilestore.h"
@@ -17,8 +18,9 @@ const char kUnusedSlot[] = "---";
 
 }  // namespace
 
-CDownloadDlg::CDownloadDlg(CWnd* parent, const char* rebuildFolder)
+CDownloadDlg::CDownloadDlg(CWnd* parent, const char* rebuildFolder, IDownloadWorkers& workers)
     : CWorkerDialog(IDD_DOWNLOAD, parent, WM_REPORT_REFRESH),
+      workers_(workers),
       downloader_(rebuildFolder, files_, cache_, workers_, *this) {
     workers_.Attach(downloader_);
     downloader_.SetEndTexts(AfxLoadText(IDS_DL_FINISHED).c_str(), AfxLoadText(IDS_DL_STOP).c_str());

@@ -9,14 +9,15 @@
 
 #include "afxworkerdlg.h"
 #include "cache/win32/wininetcache.h"
-#include "download/win32/downloadworkers.h"
+#include "download/downloader.h"
 #include "base/win32/win32desktop.h"
 #include "settings/sections.h"
 
 class CDownloadDlg : public CWorkerDialog, public IDownloadView {
 public:
-    // rebuildFolder: the current rebuild folder, ending with "\".
-    CDownloadDlg(CWnd* parent, const char* rebuildFolder);
+    // rebuildFolder: the current rebuild folder, ending with "\"; workers
+    // fetch for the dialog's downloader and outlive the dialog.
+    CDownloadDlg(CWnd* parent, const char* rebuildFolder, IDownloadWorkers& workers);
 
     // The number of URLs handed out, for "発見数" after the dialog returned IDOK.
     int GetFoundCount() { return downloader_.NextIndex(); }
@@ -42,7 +43,7 @@ private:
 
     CWin32JobSystem files_;
     CWinInetUrlCache cache_;
-    CDownloadWorkers workers_;
+    IDownloadWorkers& workers_;
     CDownloader downloader_;
     DownloadSettings settings_;
     HWND list_ = nullptr;

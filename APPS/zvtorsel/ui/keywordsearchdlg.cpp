@@ -10,10 +10,9 @@ const int kKeywordCombos[kKeywordFields] = {IDC_KEYWORD1, IDC_KEYWORD2, IDC_KEYW
 
 }  // namespace
 
-CKeywordSearchDlg::CKeywordSearchDlg(CWnd* parent, const RebuildSettings& folders,
-                                     IProfileStore& store)
+CKeywordSearchDlg::CKeywordSearchDlg(CWnd* parent, const RebuildSettings& folders, IProfileStore& store)
     : CReportDialog(IDD_KEYWORD_SEARCH, parent, folders, store),
-      m_job(m_files, m_translator, *this, m_texts) {
+      m_job(m_files, m_translator, *this, m_texts, folders.mapping) {
     ReadSearchSettings(m_store, m_settings);
 }
 

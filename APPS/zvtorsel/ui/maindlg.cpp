@@ -6,6 +6,7 @@
 #include "appstate.h"
 #include "createlistdlg.h"
 #include "downloaddlg.h"
+#include "download/win32/downloadworkers.h"
 #include "folderpicker.h"
 #include "helppage.h"
 #include "htmlformatdlg.h"
@@ -333,31 +334,21 @@ bool CMainDlg::RunNoticeDialog(bool& noMoreNotice) {
     return true;
 }
 
-namespace {
-
-// A report dialog's result; false when it wrote no page (it said why).
-bool TakeReport(const ReportDialogResult& from, ReportResult& to) {
-    if (from.failed) return false;
-    to.stopped = from.stopped;
-    to.found = from.found;
-    to.searched = from.searched;
-    to.folderNumber = from.folderNumber;
-    to.resultFile = from.resultFile;
-    return true;
-}
-
-}  // namespace
-
+// A report dialog that wrote no page has said why; its result is not taken.
 bool CMainDlg::RunAddressListDialog(ReportResult& result) {
     CAppProfileStore store(app_);
     CCreateListDlg dialog(this, settings_, store);
-    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
+    if (dialog.DoModal() != IDOK || dialog.result.failed) return false;
+    result = dialog.result;
+    return true;
 }
 
 bool CMainDlg::RunKeywordSearchDialog(ReportResult& result) {
     CAppProfileStore store(app_);
     CKeywordSearchDlg dialog(this, settings_, store);
-    return dialog.DoModal() == IDOK && TakeReport(dialog.result, result);
+    if (dialog.DoModal() != IDOK || dialog.result.failed) return false;
+    result = dialog.result;
+    return true;
 }
 
 bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
@@ -376,7 +367,8 @@ bool CMainDlg::RunPictureScanDialog(ReportResult& result) {
 }
 
 bool CMainDlg::RunDownloadDialog(ReportResult& result) {
-    CDownloadDlg dialog(this, settings_.rebuildFolders[0].c_str());
+    CDownloadWorkers workers;
+    CDownloadDlg dialog(this, settings_.rebuildFolders[0].c_str(), workers);
     if (dialog.DoModal() != IDOK) return false;
     result.found = (DWORD)dialog.GetFoundCount();
     return true;
@@ -385,10 +377,10 @@ bool CMainDlg::RunDownloadDialog(ReportResult& result) {
 bool CMainDlg::RunOptionsDialog(RebuildSettings& settings) {
     RebuildOptions options;
     options.settings = settings;
-    options.fileProtocolType = settings.fileProtocolType;
+    options.fileProtocolType = settings.mapping.fileProtocolType;
     COptionsDlg dialog(this, options);
     if (dialog.DoModal() != IDOK) return false;
     settings = options.settings;
-    settings.fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
+    settings.mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(options.fileProtocolType);
     return true;
 }

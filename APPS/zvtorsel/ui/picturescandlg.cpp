@@ -278,6 +278,7 @@ int CPictureScanDlg::RunWorker() {
     PictureScanJob job;
     job.settings = settings_;
     job.rebuildFolder = folders_.rebuildFolders[settings_.baseFolderNo];
+    job.mapping = folders_.mapping;
     if (condition_ > 0 && condition_ <= (int)resultPages_.size())
         job.resultPage = job.rebuildFolder + resultPages_[condition_ - 1];
     job.searchFolder = searchFolder_;

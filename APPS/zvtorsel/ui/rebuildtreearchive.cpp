@@ -19,7 +19,7 @@ std::string CountText(UINT id, size_t count) { return AfxLoadText(id, AfxFormatC
 
 }  // namespace
 
-std::string CRebuildTreeDlg::TargetLabel(const Target& t) const {
+std::string CRebuildTreeDlg::TargetLabel(const TreeTarget& t) const {
     CTreePane* pane = panes_[t.side];
     const TreeItem* it = nullptr;
     if (t.item >= 0) {
@@ -54,7 +54,7 @@ bool CRebuildTreeDlg::ChooseWarcFile(const std::string& suggested, std::string& 
     return true;
 }
 
-void CRebuildTreeDlg::OnSaveWarc(const Target& t) {
+void CRebuildTreeDlg::OnSaveWarc(const TreeTarget& t) {
     if (busy_ || t.side != SIDE_CACHE) return;
     CTreePane* pane = panes_[SIDE_CACHE];
     std::string path;

@@ -7,17 +7,16 @@
 
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "afxworkerdlg.h"
-#include "archive/warcjob.h"
 #include "base/jobreport.h"
 #include "cache/urlcache.h"
 #include "jobs/rebuildjobs.h"
 #include "base/win32/win32desktop.h"
 #include "panecontrols.h"
 #include "profilestore.h"
+#include "rebuildtreetargets.h"
 #include "settings/sections.h"
 #include "treeimages.h"
 #include "windowlogic/menurules.h"
@@ -46,17 +45,6 @@ protected:
 
 private:
     enum Job { kBuildJob = 1, kExecuteJob = 2, kArchiveJob = 3 };
-    // Where a click or a menu acts: a side, a folder, and an entry of it
-    // (-1: the folder itself; a list's ".." row is never a target).
-    struct Target {
-        int side = -1;
-        int folder = -1;
-        int item = -1;
-        bool fromList = false;
-        int row = -1;        // list row
-        int listFolder = -1; // the folder the list shows, and the row's entry in it
-        int listItem = -1;
-    };
 
     // IJobReport, called by the jobs from either thread.
     void StatusText(const char* text) override;
@@ -76,25 +64,25 @@ private:
 
     // Mouse, menus and commands.
     int SideOfControl(HWND control) const;
-    bool TargetAtCursor(HWND control, Target& target, UINT& hit);
+    bool TargetAtCursor(HWND control, TreeTarget& target, UINT& hit);
     BOOL OnClick(HWND control, bool right);
     BOOL OnDoubleClick(HWND control);
-    void ToggleGroup(const Target& target, BYTE group, bool ghostOnly);
-    void ShowContextMenu(const Target& target);
-    MenuTarget MenuTargetOf(const Target& target) const;
+    void ToggleGroup(const TreeTarget& target, BYTE group, bool ghostOnly);
+    void ShowContextMenu(const TreeTarget& target);
+    MenuTarget MenuTargetOf(const TreeTarget& target) const;
     void RunCommand(UINT command);
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
     BOOL OnBeginLabelEdit(int side, int folder, int item);
-    void OnEndLabelEdit(const Target& target, const char* text, LRESULT* accept);
+    void OnEndLabelEdit(const TreeTarget& target, const char* text, LRESULT* accept);
     void ShowFolder(int side, int folder);
     // The base folder dialog; true with the chosen rebuild folder number.
     bool RunBaseFolderDialog(int current, int& chosen);
-    void OnChangeBaseFolder(const Target& target);
+    void OnChangeBaseFolder(const TreeTarget& target);
 
     // Save as WARC (rebuildtreearchive.cpp).
-    std::string TargetLabel(const Target& target) const;
+    std::string TargetLabel(const TreeTarget& target) const;
     bool ChooseWarcFile(const std::string& suggested, std::string& path);
-    void OnSaveWarc(const Target& target);
+    void OnSaveWarc(const TreeTarget& target);
     int RunArchive();
     void OnArchiveDone();
 
@@ -124,21 +112,13 @@ private:
     HWND trees_[2] = {nullptr, nullptr};
     HWND lists_[2] = {nullptr, nullptr};
 
-    // The archive being written: its file and the cache URLs chosen.
-    struct ArchiveRequest {
-        std::string path;
-        bool whole = true;
-        std::unordered_set<std::string> urls;
-        WarcJobCounts counts;
-        WarcJobResult result = WARC_DONE;
-    };
     ArchiveRequest archive_;
 
     volatile bool busy_ = false;
     Job job_ = kBuildJob;
     bool layoutApplied_ = false;
     std::vector<std::pair<int, int>> pendingExpands_;
-    Target menuTarget_;
+    TreeTarget menuTarget_;
     int labelEditRetry_ = 0;
 
     // Bottom controls: their distance from the client's right and bottom edges.

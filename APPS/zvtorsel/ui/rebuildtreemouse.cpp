@@ -39,8 +39,8 @@ int CRebuildTreeDlg::SideOfControl(HWND control) const {
     return -1;
 }
 
-bool CRebuildTreeDlg::TargetAtCursor(HWND control, Target& target, UINT& hit) {
-    target = Target();
+bool CRebuildTreeDlg::TargetAtCursor(HWND control, TreeTarget& target, UINT& hit) {
+    target = TreeTarget();
     hit = HIT_NONE;
     int side = SideOfControl(control);
     if (side < 0) return false;
@@ -95,7 +95,7 @@ bool CRebuildTreeDlg::TargetAtCursor(HWND control, Target& target, UINT& hit) {
     return true;
 }
 
-void CRebuildTreeDlg::ToggleGroup(const Target& t, BYTE group, bool ghostOnly) {
+void CRebuildTreeDlg::ToggleGroup(const TreeTarget& t, BYTE group, bool ghostOnly) {
     CTreePane* pane = panes_[t.side];
     const TreeItem* it = t.item >= 0 ? pane->model.Item(t.folder, t.item) : nullptr;
     BYTE marks = 0;
@@ -121,7 +121,7 @@ void CRebuildTreeDlg::ToggleGroup(const Target& t, BYTE group, bool ghostOnly) {
 
 BOOL CRebuildTreeDlg::OnClick(HWND control, bool right) {
     if (busy_) return TRUE;
-    Target t;
+    TreeTarget t;
     UINT hit;
     if (!TargetAtCursor(control, t, hit)) return FALSE;
     bool upRow = t.fromList && t.listItem < 0;
@@ -154,7 +154,7 @@ BOOL CRebuildTreeDlg::OnClick(HWND control, bool right) {
 
 BOOL CRebuildTreeDlg::OnDoubleClick(HWND control) {
     if (busy_) return TRUE;
-    Target t;
+    TreeTarget t;
     UINT hit;
     if (!TargetAtCursor(control, t, hit)) return FALSE;
     // A quick second click on a check box is a second toggle, not an opening.
@@ -165,7 +165,7 @@ BOOL CRebuildTreeDlg::OnDoubleClick(HWND control) {
     return TRUE;
 }
 
-MenuTarget CRebuildTreeDlg::MenuTargetOf(const Target& t) const {
+MenuTarget CRebuildTreeDlg::MenuTargetOf(const TreeTarget& t) const {
     CTreePane* pane = panes_[t.side];
     const TreeItem* it = nullptr;
     if (t.item >= 0) {
@@ -184,7 +184,7 @@ MenuTarget CRebuildTreeDlg::MenuTargetOf(const Target& t) const {
     return m;
 }
 
-void CRebuildTreeDlg::ShowContextMenu(const Target& t) {
+void CRebuildTreeDlg::ShowContextMenu(const TreeTarget& t) {
     HMENU popup = GetSubMenu(menus_[t.side], t.item < 0 ? 1 : 0);
     if (!popup) return;
     MenuTarget m = MenuTargetOf(t);
@@ -223,7 +223,7 @@ void CRebuildTreeDlg::ShowFolder(int side, int folder) {
 }
 
 void CRebuildTreeDlg::RunCommand(UINT command) {
-    Target t = menuTarget_;
+    TreeTarget t = menuTarget_;
     if (busy_ || t.side < 0) return;
     CTreePane* pane = panes_[t.side];
     CRebuildPane& rebuild = jobs_->rebuild;
@@ -296,7 +296,7 @@ bool CRebuildTreeDlg::RunBaseFolderDialog(int current, int& chosen) {
     return chosen >= 0 && chosen < kRebuildFolderCount && chosen != current;
 }
 
-void CRebuildTreeDlg::OnChangeBaseFolder(const Target& t) {
+void CRebuildTreeDlg::OnChangeBaseFolder(const TreeTarget& t) {
     FolderNode* node = jobs_->model.Node(t.folder);
     if (!node) return;
     int chosen = node->rebuildNo;
@@ -375,7 +375,7 @@ BOOL CRebuildTreeDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     }
     case TVN_ENDLABELEDITA: {
         NMTVDISPINFOA* info = (NMTVDISPINFOA*)lParam;
-        Target t;
+        TreeTarget t;
         t.side = side;
         t.folder = (int)info->item.lParam;
         OnEndLabelEdit(t, info->item.pszText, result);
@@ -383,7 +383,7 @@ BOOL CRebuildTreeDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     }
     case LVN_ENDLABELEDITA: {
         NMLVDISPINFOA* info = (NMLVDISPINFOA*)lParam;
-        Target t;
+        TreeTarget t;
         t.side = side;
         t.fromList = true;
         t.row = info->item.iItem;
@@ -400,7 +400,7 @@ BOOL CRebuildTreeDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     return FALSE;
 }
 
-void CRebuildTreeDlg::OnEndLabelEdit(const Target& t, const char* text, LRESULT* accept) {
+void CRebuildTreeDlg::OnEndLabelEdit(const TreeTarget& t, const char* text, LRESULT* accept) {
     *accept = FALSE;
     if (!text || busy_) return;
     CRebuildPane& rebuild = jobs_->rebuild;

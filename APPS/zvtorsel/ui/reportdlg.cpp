@@ -12,7 +12,7 @@ CReportDialog::CReportDialog(UINT templateId, CWnd* parent, const RebuildSetting
     : CWorkerDialog(templateId, parent, WM_REPORT_REFRESH),
       m_folders(folders),
       m_store(store),
-      m_translator(m_files, this),
+      m_translator(m_files, this, folders.mapping),
       m_texts(LoadPageTexts()) {}
 
 void CReportDialog::FillFolderCombo(int folderNo) {

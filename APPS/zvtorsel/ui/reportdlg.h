@@ -9,25 +9,17 @@
 
 #include "afxworkerdlg.h"
 #include "base/win32/win32files.h"
+#include "reportresult.h"
 #include "reports/reportjobs.h"
 #include "settings/sections.h"
 #include "tree/treepane.h"
-
-// What the main dialog reads after DoModal returned IDOK.
-struct ReportDialogResult {
-    bool stopped = false;   // cancelled: the page was left empty
-    bool failed = false;    // the job could not write its page (a message said why)
-    DWORD found = 0;        // entries of the page
-    DWORD searched = 0;     // pages searched (keyword search)
-    int folderNumber = 0;   // rebuild folder that received the page
-    std::string resultFile; // the page's file name in that folder
-};
 
 class CReportDialog : public CWorkerDialog, protected IReportProgress, protected IMessageRoutine {
 public:
     CReportDialog(UINT templateId, CWnd* parent, const RebuildSettings& folders, IProfileStore& store);
 
-    ReportDialogResult result;
+    // What the main dialog reads after DoModal returned IDOK.
+    ReportResult result;
 
 protected:
     // Fills the folder combo with the usable rebuild folders (item data: the

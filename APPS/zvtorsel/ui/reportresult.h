@@ -7,6 +7,7 @@
 
 struct ReportResult {
     bool stopped = false;    // the user stopped the job
+    bool failed = false;     // the job could not write its page (a message said why)
     DWORD found = 0;         // pages listed, or hits found
     DWORD searched = 0;      // pages searched (keyword search)
     int folderNumber = 0;    // the rebuild folder the job used

@@ -26,7 +26,8 @@ CViewSrcDlg::CViewSrcDlg(const char* title, const char* path, CWnd* parent)
 bool CViewSrcDlg::LoadText() {
     CBoxMessages messages;
     CWin32Files files;
-    CHtmlTranslator translator(files, &messages);
+    const MappingSettings mapping;
+    CHtmlTranslator translator(files, &messages, mapping);
     if (!translator.AllocBuffers(kBuffersAll)) {
         ShowPictureMessage(IDS_NO_MEMORY_CONVERT);
         return false;
@@ -35,7 +36,7 @@ bool CViewSrcDlg::LoadText() {
     if (!translator.LoadHtml(path_.c_str(), TRUE)) return false;
     std::vector<char> text(kSourceViewCapacity);
     PrepareSourceText(translator.ConvertedText(), (size_t)translator.ConvertedLength(), text.data(), text.size(),
-                      MappingSettings::Process().leadTable);
+                      mapping.leadTable);
     SendDlgItemMessage(IDC_SOURCE_TEXT, EM_LIMITTEXT, kSourceViewCapacity);
     SetDlgItemText(IDC_SOURCE_TEXT, text.data());
     translator.Release();

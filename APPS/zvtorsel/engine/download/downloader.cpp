@@ -37,12 +37,6 @@ unsigned DownloadStateText(DownloadState state) {
     }
 }
 
-int ClampThreadCount(int value) {
-    if (value < 1) return 1;
-    if (value > kMaxDownloadThreads) return kMaxDownloadThreads;
-    return value;
-}
-
 CDownloader::CDownloader(const std::string& rebuildFolder, const JobSystem& system, IUrlCache& cache,
                          IUrlFetcher& fetcher, IDownloadView& view)
     : listPath_(rebuildFolder), files_(system.files), profiles_(system.profiles), cache_(cache), fetcher_(fetcher), view_(view) {

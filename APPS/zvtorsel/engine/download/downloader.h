@@ -8,6 +8,7 @@
 
 #include "base/jobsystem.h"
 #include "cache/urlcache.h"
+#include "download/downloadsettings.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,7 +16,6 @@
 #include <mutex>
 #endif
 
-const int kMaxDownloadThreads = 5;
 // The list file and its URLs live in buffers of this size.
 const int kDownloadUrlSize = 1024;
 
@@ -53,6 +53,24 @@ public:
     // Downloads url into the cache; file (cap bytes) receives the cache file's
     // path, or stays empty when the download failed or was aborted.
     virtual void Fetch(int slot, const char* url, char* file, DWORD cap) = 0;
+};
+
+class CDownloader;
+
+// The worker threads of a run as the dialog and the command-line job see
+// them: started for a downloader, watched and finished.
+class IDownloadWorkers : public IUrlFetcher {
+public:
+    // The downloader the workers serve; set before Start.
+    virtual void Attach(CDownloader& owner) = 0;
+    // Starts count workers (clamped to 1 ... 5); when a thread cannot be
+    // created the slots already started are cancelled and `failed` is set.
+    // Returns the number of threads started.
+    virtual int Start(int count, bool& failed) = 0;
+    // True while a worker thread has not ended.
+    virtual bool AnyRunning() const = 0;
+    // After the last worker ended: frees the threads and flushes the list file.
+    virtual void Finish() = 0;
 };
 
 class CDownloadLock {
@@ -142,5 +160,3 @@ private:
 // The state texts of the list (string numbers of the program's table): 0 for
 // a row not handed out yet.
 unsigned DownloadStateText(DownloadState state);
-// The thread count of the settings, clamped to 1 ... 5.
-int ClampThreadCount(int value);

@@ -134,8 +134,8 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     char folderUrl[kUrlBufferSize], local[kUrlBufferSize], leaf[kUrlBufferSize];
     FolderUrl(model, folder, folderUrl, sizeof(folderUrl));
-    UrlToLocalPath(folderUrl, local, sizeof(local));
-    UrlToLocalPath(it->name.c_str(), leaf, sizeof(leaf));
+    UrlToLocalPath(folderUrl, local, sizeof(local), mapping);
+    UrlToLocalPath(it->name.c_str(), leaf, sizeof(leaf), mapping);
     std::string dest = base + local + leaf;
     if (dest.size() >= kPathBufferSize) {
         *stop = !FailAndAsk(folder, item, IDS_ASK_COPY_CACHE, dest.c_str());
@@ -173,7 +173,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             }
         } else if (settings.xlatRebuild && it->kind == KIND_HTML) {
             char siteRoot[kUrlBufferSize];
-            if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
+            if (!SiteRootOf(mapped, siteRoot, sizeof(siteRoot), mapping)) siteRoot[0] = 0;
             CTreeLinkTargets names(this, rebuildPane);
             translator.SetLinkTargets(&names, mapped);
             bool written = translator.LoadHtml(source, TRUE, it->contentType.c_str()) &&
@@ -210,7 +210,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             *stop = !FailAndAsk(folder, item, IDS_ASK_COPY_CACHE, dest.c_str());
             return false;
         }
-    } else if (!IsNewer(it->time, it->size, existing.lastWrite, existing.size)) {
+    } else if (!IsNewer(*mapping.clock, it->time, it->size, existing.lastWrite, existing.size)) {
         result = COPY_UP_TO_DATE;
     } else {
         if (settings.renameOld && !RenameFileWithTime(files, report, dest.c_str())) {

@@ -18,21 +18,20 @@ namespace {
 void AnalyzePage(CTreePane& pane, const char* url) {
     pane.ShowProgress("Analizing ", url);
     char siteRoot[kUrlBufferSize], base[kUrlBufferSize];
-    if (!SiteRootOf(url, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
-    if (!FolderOf(url, base, sizeof(base))) base[0] = 0;
+    if (!SiteRootOf(url, siteRoot, sizeof(siteRoot), pane.mapping)) siteRoot[0] = 0;
+    if (!FolderOf(url, base, sizeof(base), pane.mapping)) base[0] = 0;
     char link[kUrlBufferSize], resolved[kUrlBufferSize], mapped[kUrlBufferSize];
     const FILETIME none = {0, 0};
     for (;;) {
         int kind = pane.translator.NextLink(link, sizeof(link));
         if (kind == 0) break;
-        if (!ResolveLink(link, siteRoot, base, resolved, sizeof(resolved))) continue;
+        if (!ResolveLink(link, siteRoot, base, resolved, sizeof(resolved), pane.mapping)) continue;
         if (kind == 2) {
             // A BASE address stands in for the site root of the links after it.
             memcpy(siteRoot, resolved, strlen(resolved) + 1);
             continue;
         }
-        if (!MapUrlToName(resolved, nullptr, none, pane.settings.cnvtPercent, mapped,
-                          sizeof(mapped)))
+        if (!MapUrlToName(resolved, nullptr, none, pane.settings.cnvtPercent, mapped, sizeof(mapped), pane.mapping))
             continue;
         int f, i, n;
         if (pane.FindByUrl(mapped, &f, &i, &n)) continue;
@@ -84,7 +83,7 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
         pane.ShowProgress("Translating ", url);
         siteRoot[0] = 0;
-        if (links && !SiteRootOf(url, siteRoot, sizeof(siteRoot))) siteRoot[0] = 0;
+        if (links && !SiteRootOf(url, siteRoot, sizeof(siteRoot), pane.mapping)) siteRoot[0] = 0;
         const std::string& base = pane.FolderPath(pane.model.Node(f)->rebuildNo);
         CTreeLinkTargets names(&pane, pane.cachePane);
         t.SetLinkTargets(&names, url);
@@ -192,8 +191,8 @@ int RenameEntry(CRebuildPane& pane, int folder, int item, const char* newName) {
     }
     char url[kUrlBufferSize], local[kUrlBufferSize], newLocal[kUrlBufferSize];
     if (!pane.EntryUrl(folder, item, false, url)) return RENAME_FAILED;
-    UrlToLocalPath(url, local, sizeof(local));
-    UrlToLocalPath(newName, newLocal, sizeof(newLocal));
+    UrlToLocalPath(url, local, sizeof(local), pane.mapping);
+    UrlToLocalPath(newName, newLocal, sizeof(newLocal), pane.mapping);
     int number = it->IsFolder() ? pane.model.Node(it->Child())->rebuildNo : node->rebuildNo;
     std::string path = pane.FolderPath(number) + local;
     if (!pane.files.RenameFile(path.c_str(), newLocal)) {
@@ -219,7 +218,7 @@ bool MoveFolderFiles(CRebuildPane& pane, int folder, int target) {
         TreeItem* it = pane.model.Node(folder)->items[i];
         if (!it || it->IsFolder() || it->IsGhost()) continue;
         if (!pane.EntryUrl(folder, (int)i, false, url)) continue;
-        UrlToLocalPath(url, local, sizeof(local));
+        UrlToLocalPath(url, local, sizeof(local), pane.mapping);
         std::string from = oldBase + local, to = newBase + local;
         std::string line = "Moving '" + from + "' to '" + to + "'";
         pane.report.StatusText(line.c_str());

@@ -27,11 +27,4 @@ const IFileClock& LocalTimeClock() {
 
 MappingSettings::MappingSettings() : leadTable(zvGetDBCSLeadTable()), clock(&LocalTimeClock()) {}
 
-const char* MappingSettings::FileUrlPrefix() const {
-    return fileProtocolType == 3 ? "file:///" : "file://";
-}
-
-MappingSettings& MappingSettings::Process() {
-    static MappingSettings settings;
-    return settings;
-}
+const char* MappingSettings::FileUrlPrefix() const { return fileProtocolType == 3 ? "file:///" : "file://"; }

@@ -1,5 +1,5 @@
-// The process-wide inputs of the URL mapping, held in one object so that
-// tests and jobs can run the routines with settings of their own.
+// The inputs of the URL mapping, held in one object that each job, pane and
+// report carries, so that no job sees another's link form or query cut.
 #pragma once
 #include "zvtypes.h"
 
@@ -35,7 +35,4 @@ struct MappingSettings {
     bool RelativeLinks() const { return fileProtocolType == 1; }
     // A stored FileProtocolType as one of the three forms (2 when unknown).
     static int ValidFileProtocolType(int stored) { return stored == 1 || stored == 3 ? stored : 2; }
-
-    // The settings that start-up fills and every caller shares.
-    static MappingSettings& Process();
 };

@@ -12,5 +12,4 @@ void FormatTimeStamp(const SYSTEMTIME& local, char* out);
 // The stamp of a cache entry: its last-modified time when the high half is
 // non-zero, else the last-write time of localFile (may be null), else the
 // zero time; converted to local time by the settings' clock. Never fails.
-void EntryTimeStamp(const FILETIME& lastModified, const char* localFile, char* out,
-                    const MappingSettings& settings = MappingSettings::Process());
+void EntryTimeStamp(const FILETIME& lastModified, const char* localFile, char* out, const MappingSettings& settings);

@@ -18,9 +18,8 @@ const char kContinued[] = "$+";
 // URL to mapped URL. localFile (may be null) gives the extension appended to
 // a query and the fallback time of the time stamp. Returns 0 when the URL has
 // no ":", else 1.
-int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastModified,
-                 BOOL cnvtPercent, char* out, size_t outSize = kUrlBufferSize,
-                 const MappingSettings& settings = MappingSettings::Process());
+int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastModified, BOOL cnvtPercent, char* out,
+                 size_t outSize, const MappingSettings& settings);
 
 // Mapped URL to the relative local path (caller prefixes the rebuild folder).
 // A name too wide for file systems is cut into pieces of folders ending with
@@ -28,13 +27,11 @@ int MapUrlToName(const char* url, const char* localFile, const FILETIME& lastMod
 // The scheme's ":" with two separators and any more after it becomes "$\",
 // every other run of separators before the query one "\". Returns 1 when a "?" was escaped,
 // else 0.
-int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize = kUrlBufferSize,
-                   const MappingSettings& settings = MappingSettings::Process());
+int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const MappingSettings& settings);
 
 // One file or folder name read from disk back to its URL text; a piece
 // ending with kContinued gives its text only, the rest of the name follows.
-void LocalNameToUrl(const char* name, char* out, size_t outSize = kUrlBufferSize,
-                    const MappingSettings& settings = MappingSettings::Process());
+void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSettings& settings);
 
 // Writes the first tree component of url into component and returns the rest,
 // or null when url is a leaf (then component holds the whole leaf text, query
@@ -43,26 +40,21 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize = kUrlBufferSize
 // no separator follows ends the component (mailto:x gives "mailto:" and x).
 // Elsewhere ":" is an ordinary byte, so "host:8080" stays one folder, the one
 // that UrlToLocalPath names "host$3a8080".
-const char* NextUrlComponent(const char* url, bool atStart, char* component,
-                             size_t componentSize = kUrlBufferSize,
-                             const MappingSettings& settings = MappingSettings::Process());
+const char* NextUrlComponent(const char* url, bool atStart, char* component, size_t componentSize,
+                             const MappingSettings& settings);
 
 // Scheme, separators, host and the first separator after it ("http://h/").
 // Fails (out empty) when a "?" comes first or there is no "://".
-BOOL SiteRootOf(const char* url, char* out, size_t outSize = kUrlBufferSize,
-                const MappingSettings& settings = MappingSettings::Process());
+BOOL SiteRootOf(const char* url, char* out, size_t outSize, const MappingSettings& settings);
 
 // The URL up to and including the last separator before any "?"; fails
 // (out empty) when there is none.
-BOOL FolderOf(const char* url, char* out, size_t outSize = kUrlBufferSize,
-              const MappingSettings& settings = MappingSettings::Process());
+BOOL FolderOf(const char* url, char* out, size_t outSize, const MappingSettings& settings);
 
 // True when ":" followed by two separators occurs before any "?".
-BOOL IsAbsoluteUrl(const char* url,
-                   const MappingSettings& settings = MappingSettings::Process());
+BOOL IsAbsoluteUrl(const char* url, const MappingSettings& settings);
 
 // Absolute URL of a link found in a page whose site root and folder are given.
 // Returns FALSE when the result had to be cut to fit.
-BOOL ResolveLink(const char* link, const char* siteRoot, const char* folder, char* out,
-                 size_t outSize = kUrlBufferSize,
-                 const MappingSettings& settings = MappingSettings::Process());
+BOOL ResolveLink(const char* link, const char* siteRoot, const char* folder, char* out, size_t outSize,
+                 const MappingSettings& settings);

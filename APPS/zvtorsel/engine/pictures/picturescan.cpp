@@ -12,6 +12,7 @@
 #include "pictures/picturesize.h"
 #include "pictures/thumbnails.h"
 #include "translate/html_translator.h"
+#include "zvchartables.h"
 #include "zvpath.h"
 
 namespace {
@@ -39,7 +40,8 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsLead(char c) { return MappingSettings::Process().IsLead((BYTE)c); }
+// Names and pages are Shift_JIS, walked with the library's lead-byte table.
+bool IsLead(char c) { return zvGetDBCSLeadTable()[(BYTE)c] != 0; }
 
 // Position of the last separator, walking double-byte characters whole.
 size_t LastSeparator(const std::string& path) {
@@ -66,7 +68,7 @@ void ReplaceSeparators(std::string& path, char with) {
 
 std::string Escaped(const std::string& text) {
     std::vector<char> out(text.size() * 6 + 1);
-    CHtmlTranslator::EscapeHtml(out.data(), text.c_str(), (int)out.size());
+    CHtmlTranslator::EscapeHtml(out.data(), text.c_str(), (int)out.size(), zvGetDBCSLeadTable());
     return out.data();
 }
 
@@ -81,15 +83,15 @@ std::string Count(CountFormatter format, int value) {
 }
 
 // A path below the rebuild folder as a link of a page lying there.
-std::string UrlPath(const std::string& local) {
+std::string UrlPath(const std::string& local, const MappingSettings& mapping) {
     std::vector<char> path(local.size() * 3 + 4);
-    LocalPathToUrlPath(local.c_str(), path.data(), path.size());
+    LocalPathToUrlPath(local.c_str(), path.data(), path.size(), mapping);
     return path.data();
 }
 
-std::string UrlOfLocalPath(const std::string& path) {
+std::string UrlOfLocalPath(const std::string& path, const MappingSettings& mapping) {
     std::vector<char> url(path.size() * 4 + kUrlBufferSize);
-    LocalNameToUrl(path.c_str(), url.data(), url.size());
+    LocalNameToUrl(path.c_str(), url.data(), url.size(), mapping);
     return url.data();
 }
 
@@ -134,7 +136,7 @@ private:
     std::string PageHead(const std::string& title, bool withBase) const;
     // The link of a picture of the search folder from a page of the rebuild folder.
     std::string PictureLink(const std::string& path) const {
-        return relative_ ? UrlPath(searchInRebuild_ + path) : path;
+        return relative_ ? UrlPath(searchInRebuild_ + path, job_.mapping) : path;
     }
     std::string PageTail() const { return "</FONT>\r\n</BODY>\r\n</HTML>\r\n"; }
     bool WritePictures(const std::vector<const PictureEntry*>& list, const std::string& pageName, std::string& page);
@@ -261,8 +263,7 @@ std::string CPictureScan::PageHead(const std::string& title, bool withBase) cons
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html;charset=SHIFT_JIS\">\r\n";
     page += "<TITLE>" + title + "</TITLE>\r\n";
     if (withBase && !relative_)
-        page +=
-            std::string("<BASE HREF=\"") + MappingSettings::Process().FileUrlPrefix() + search_ + "base.html\">\r\n";
+        page += std::string("<BASE HREF=\"") + job_.mapping.FileUrlPrefix() + search_ + "base.html\">\r\n";
     page += "</HEAD>\r\n";
     snprintf(line, sizeof(line), "<BODY TEXT=\"#%06X\" LINK=\"#%06X\" BGCOLOR=\"#%06X\">\r\n",
              (unsigned)(s_.format.textColor & 0xFFFFFF), (unsigned)(s_.format.linkColor & 0xFFFFFF),
@@ -391,8 +392,8 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
         page += "<AREA SHAPE=\"RECT\" HREF=\"" + PictureLink(p->path) + coords;
         ++cell;
     }
-    std::string bitmapLink = relative_ ? UrlPath(bitmapName)
-                                       : MappingSettings::Process().FileUrlPrefix() + job_.rebuildFolder + bitmapName;
+    std::string bitmapLink =
+        relative_ ? UrlPath(bitmapName, job_.mapping) : job_.mapping.FileUrlPrefix() + job_.rebuildFolder + bitmapName;
     page += "</MAP>\r\n<IMG SRC=\"" + bitmapLink + "\" USEMAP=\"#map0001\">\r\n";
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
@@ -451,8 +452,8 @@ bool CPictureScan::Run() {
         expression = "'" + Escaped(search_) + "'";
     }
     services_.report.Status(search_.c_str());
-    if (MappingSettings::Process().RelativeLinks()) {
-        const char* below = PathBelowFolder(job_.rebuildFolder.c_str(), search_.c_str());
+    if (job_.mapping.RelativeLinks()) {
+        const char* below = PathBelowFolder(job_.rebuildFolder.c_str(), search_.c_str(), job_.mapping);
         relative_ = below != nullptr;
         if (below) searchInRebuild_ = below;
     }
@@ -507,9 +508,9 @@ bool CPictureScan::Run() {
             ReplaceSeparators(inserted, '@');
             if (!inserted.empty()) inserted.pop_back();
             std::string subName = InsertBeforeExtension(baseName, "@" + inserted);
-            std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path);
+            std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path, job_.mapping);
             if (s_.format.unorderedList) page += "<LI>";
-            page += "<A HREF=\"" + (relative_ ? UrlPath(subName) : subName) + "\">" + Escaped(url);
+            page += "<A HREF=\"" + (relative_ ? UrlPath(subName, job_.mapping) : subName) + "\">" + Escaped(url);
 
             std::vector<const PictureEntry*> list;
             for (const PictureEntry& p : pictures_)
@@ -599,9 +600,10 @@ std::string ResultPageExpression(const char* fileName) {
     std::string name = fileName;
     size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) name.erase(dot);
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const MappingSettings shiftJis;
+    const BYTE* lead = shiftJis.leadTable;
     std::string expression, piece;
-    auto flush = [&]() { expression += "'" + UrlOfLocalPath(piece) + "'"; };
+    auto flush = [&]() { expression += "'" + UrlOfLocalPath(piece, shiftJis) + "'"; };
     for (size_t i = 0; i < name.size(); ++i) {
         char c = name[i];
         if (lead[(BYTE)c] && i + 1 < name.size()) {

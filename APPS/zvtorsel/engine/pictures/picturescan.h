@@ -78,6 +78,7 @@ struct PictureScanJob {
     std::string searchFolder;   // the folder searched (first choice)
     std::string resultPage;     // a keyword result page instead (full path)
     PictureScanSettings settings;
+    MappingSettings mapping;  // the job's link form (FileProtocolType)
 };
 
 struct PictureScanResult {

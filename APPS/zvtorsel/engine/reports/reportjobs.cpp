@@ -44,8 +44,7 @@ std::string UrlOf(const std::string& relative, const MappingSettings& settings) 
 bool IsReportPageExtension(const char* extension, int* index) {
     if (!extension) return false;
     for (int i = 0; i < 4; ++i) {
-        if (SameNoCase(extension, kPageExtensions[i], strlen(kPageExtensions[i]),
-                       MappingSettings::Process())) {
+        if (SameNoCase(extension, kPageExtensions[i], strlen(kPageExtensions[i]), MappingSettings())) {
             if (index) *index = i;
             return true;
         }

@@ -36,14 +36,9 @@ struct ReportJobResult {
 
 class CReportJob {
 public:
-    CReportJob(IFiles& files, CHtmlTranslator& translator,
-               IReportProgress& progress, const PageTexts& texts,
-               const MappingSettings& settings = MappingSettings::Process())
-        : m_files(files),
-          m_translator(translator),
-          m_progress(progress),
-          m_texts(texts),
-          m_settings(settings) {}
+    CReportJob(IFiles& files, CHtmlTranslator& translator, IReportProgress& progress, const PageTexts& texts,
+               const MappingSettings& settings)
+        : m_files(files), m_translator(translator), m_progress(progress), m_texts(texts), m_settings(settings) {}
     // May be called from another thread; the walk stops before its next entry.
     void RequestCancel() { m_cancel = true; }
     bool Cancelled() const { return m_cancel; }

@@ -11,8 +11,7 @@
 // ignored, control characters (LF) below the blank, the blank and
 // punctuation below digits, digits below letters, letters below double-byte
 // characters. Returns <0, 0 or >0.
-int CompareListBoxStrings(const std::string& a, const std::string& b,
-                          const MappingSettings& settings = MappingSettings::Process());
+int CompareListBoxStrings(const std::string& a, const std::string& b, const MappingSettings& settings);
 
 // Folder entries in the order a Windows file system lists them (names
 // compared with ASCII letters upper-cased), so walks are repeatable.
@@ -28,8 +27,7 @@ struct ReportEntry {
 
 ReportEntry MakeEntry(const std::string& url, const char* title, int sortType);
 // Sorts by key; entries with equal keys keep the order they were found in.
-void SortEntries(std::vector<ReportEntry>& entries,
-                 const MappingSettings& settings = MappingSettings::Process());
+void SortEntries(std::vector<ReportEntry>& entries, const MappingSettings& settings);
 
 // Formats a count with thousands separators into out (cap bytes).
 typedef void (*ReportCountFormatter)(DWORD value, char* out, int cap);
@@ -49,22 +47,20 @@ struct PageTexts {
 // page has no BASE line, unless S lies outside it.
 std::string AddressListPage(const std::string& folder, const PageFormat& format,
                             const std::vector<ReportEntry>& entries, const PageTexts& texts,
-                            const MappingSettings& settings = MappingSettings::Process());
-std::string KeywordResultPage(const std::string& searchFolder, const std::string& expression,
-                              const PageFormat& format, const std::vector<ReportEntry>& entries,
-                              DWORD found, DWORD searched, const PageTexts& texts,
-                              const MappingSettings& settings = MappingSettings::Process(),
+                            const MappingSettings& settings);
+std::string KeywordResultPage(const std::string& searchFolder, const std::string& expression, const PageFormat& format,
+                              const std::vector<ReportEntry>& entries, DWORD found, DWORD searched,
+                              const PageTexts& texts, const MappingSettings& settings,
                               const std::string& pageFolder = std::string());
 
 // "$%02x" for the bytes a file name or the name's separators may not use;
 // double-byte characters are copied whole. Writes at most size - 1 bytes
 // (never half an escape or character) and a zero.
-void EscapeName(char* dest, const char* src, int size,
-                const MappingSettings& settings = MappingSettings::Process());
+void EscapeName(char* dest, const char* src, int size, const MappingSettings& settings);
 
 // The keyword page's file name ("a$2fb&c.htm") and search expression
 // ("'a/b' &amp; 'c'") from the keywords up to the first empty one.
 std::string KeywordFileName(const std::vector<std::string>& keywords, bool orOperation,
-                            const MappingSettings& settings = MappingSettings::Process());
+                            const MappingSettings& settings);
 std::string KeywordExpression(const std::vector<std::string>& keywords, bool orOperation,
-                              const MappingSettings& settings = MappingSettings::Process());
+                              const MappingSettings& settings);

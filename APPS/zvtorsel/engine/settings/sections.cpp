@@ -1,4 +1,3 @@
-#include "mapping/mapping_settings.h"
 #include "settings/sections.h"
 
 #include <stdio.h>
@@ -6,7 +5,7 @@
 
 #include <algorithm>
 
-#include "download/downloader.h"
+#include "mapping/mapping_settings.h"
 #include "pictures/viewerlogic.h"
 
 const char kListSection[] = "CreateList";

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "download/downloadsettings.h"
 #include "options/rebuildoptions.h"
 #include "pictures/picturescan.h"
 #include "reports/reportsettings.h"
@@ -57,10 +58,6 @@ void WritePictureScanSettings(IProfileStore& store, const PictureScanSettings& s
 
 // ---- DownLoad -------------------------------------------------------------------------
 
-struct DownloadSettings {
-    int threads = 1;  // ThreadEntry, 1 to 5
-    bool disconnect = false;
-};
 void ReadDownloadSettings(IProfileStore& store, DownloadSettings& out);
 void WriteDownloadSettings(IProfileStore& store, const DownloadSettings& settings);
 

@@ -22,10 +22,8 @@ char* Allocate(DWORD size) { return new (std::nothrow) char[size]; }
 
 }  // namespace
 
-CHtmlTranslator::CHtmlTranslator(IFiles& files, IMessageRoutine* messages, const MappingSettings* settings)
-    : m_files(files),
-      m_messages(messages ? messages : DefaultMessageRoutine()),
-      m_settings(settings ? settings : &MappingSettings::Process()) {}
+CHtmlTranslator::CHtmlTranslator(IFiles& files, IMessageRoutine* messages, const MappingSettings& settings)
+    : m_files(files), m_messages(messages), m_settings(&settings) {}
 
 CHtmlTranslator::~CHtmlTranslator() { Release(); }
 

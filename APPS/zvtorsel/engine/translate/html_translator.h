@@ -27,10 +27,9 @@ enum { kAttributeScannerCount = 11 };
 
 class CHtmlTranslator {
 public:
-    // Null arguments take the process defaults (DefaultMessageRoutine(),
-    // MappingSettings::Process()).
-    explicit CHtmlTranslator(IFiles& files, IMessageRoutine* messages = nullptr,
-                             const MappingSettings* settings = nullptr);
+    // messages may be null (nothing is shown); settings are the job's and
+    // must outlive the translator.
+    CHtmlTranslator(IFiles& files, IMessageRoutine* messages, const MappingSettings& settings);
     ~CHtmlTranslator();
     CHtmlTranslator(const CHtmlTranslator&) = delete;
     CHtmlTranslator& operator=(const CHtmlTranslator&) = delete;
@@ -94,8 +93,7 @@ public:
     // Writes & " < > as entities; double-byte characters are copied whole.
     // Writes at most size - 1 bytes (never half an entity or character) and a
     // zero; returns the position of the zero.
-    static char* EscapeHtml(char* dest, const char* src, int size,
-                            const BYTE* leadTable = MappingSettings::Process().leadTable);
+    static char* EscapeHtml(char* dest, const char* src, int size, const BYTE* leadTable);
 
     // State read by the jobs and report pages.
     DWORD Capacity() const { return m_capacity; }

@@ -11,7 +11,3 @@ public:
     // returns the button pressed.
     virtual int ShowResourceMessage(UINT id, const char* arg) = 0;
 };
-
-// The routine used when a translator is given none; null shows nothing.
-IMessageRoutine* DefaultMessageRoutine();
-void SetDefaultMessageRoutine(IMessageRoutine* routine);

@@ -71,7 +71,7 @@ int CCachePane::BuildTree() {
                     local = typed.c_str();
                 }
                 if (MapUrlToName(entry.sourceUrl, local, entry.lastModified, settings.cnvtPercent, mapped,
-                                 sizeof(mapped))) {
+                                 sizeof(mapped), mapping)) {
                     int into = entry.cache > 0 && entry.cache <= moreRoots.size() ? moreRoots[entry.cache - 1] : root;
                     AddCacheEntry(&entry, mapped, into, 0, MARK_ALL, 0, false);
                 } else {
@@ -86,7 +86,8 @@ int CCachePane::BuildTree() {
                     url += skip;
                 else
                     url += strlen(url);
-                if (MapUrlToName(url, nullptr, entry.lastModified, settings.cnvtPercent, mapped, sizeof(mapped)))
+                if (MapUrlToName(url, nullptr, entry.lastModified, settings.cnvtPercent, mapped, sizeof(mapped),
+                                 mapping))
                     AddCacheEntry(&entry, mapped, historyRoot, 0, MARK_HISTORY_ALLOWED, 0, false);
             }
             if (++seen % kStatusInterval == 0) RefreshStatus();
@@ -130,7 +131,7 @@ int CCachePane::AddCacheEntry(const UrlCacheEntry* record, const char* mappedUrl
     if (!node) return 0;
 
     char component[kUrlBufferSize];
-    const char* rest = NextUrlComponent(mappedUrl, depth == 0, component, sizeof(component));
+    const char* rest = NextUrlComponent(mappedUrl, depth == 0, component, sizeof(component), mapping);
     if (rest) {
         int index = node->Find(component);
         TreeItem* existing = index >= 0 ? node->items[index] : nullptr;

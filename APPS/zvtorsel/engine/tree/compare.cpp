@@ -7,10 +7,10 @@ namespace {
 
 const int kPairGrowth = 256;
 
-zvCTime2 EvenLocalTime(const FILETIME& utc) {
+zvCTime2 EvenLocalTime(const IFileClock& clock, const FILETIME& utc) {
     SYSTEMTIME local;
     zvCTime2 t;
-    if (MappingSettings::Process().clock->ToLocalTime(utc, &local)) t = local;
+    if (clock.ToLocalTime(utc, &local)) t = local;
     t.AdjustEvenSecond();
     return t;
 }
@@ -110,8 +110,8 @@ int CompareInner(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int 
             continue;
         }
         if (c->HasTime()) {
-            zvCTime2 cacheTime = EvenLocalTime(c->time);
-            zvCTime2 rebuildTime = EvenLocalTime(r->time);
+            zvCTime2 cacheTime = EvenLocalTime(*cache.mapping.clock, c->time);
+            zvCTime2 rebuildTime = EvenLocalTime(*cache.mapping.clock, r->time);
             if (!(cacheTime > rebuildTime)) cache.Disallow(cacheFolder, ci, MARK_C);
             else if (settings.checkCopyMark) MarkCopy(cache, cacheFolder, ci);
             if (cacheTime >= rebuildTime) rebuild.Disallow(rebuildFolder, ri, MARK_C);
@@ -135,9 +135,9 @@ int CompareFolders(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, in
     return result;
 }
 
-bool IsNewer(const FILETIME& aTime, DWORD aSize, const FILETIME& bTime, DWORD bSize) {
+bool IsNewer(const IFileClock& clock, const FILETIME& aTime, DWORD aSize, const FILETIME& bTime, DWORD bSize) {
     bool aHas = aTime.dwLowDateTime || aTime.dwHighDateTime;
     bool bHas = bTime.dwLowDateTime || bTime.dwHighDateTime;
     if (!aHas || !bHas) return aSize != bSize;
-    return EvenLocalTime(aTime) > EvenLocalTime(bTime);
+    return EvenLocalTime(clock, aTime) > EvenLocalTime(clock, bTime);
 }

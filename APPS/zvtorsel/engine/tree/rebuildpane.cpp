@@ -35,7 +35,7 @@ int CRebuildPane::BuildTree() {
             if (!(e.attributes & FILE_ATTR_DIRECTORY) || (e.attributes & kHidden) ||
                 !EndsWithDollar(e.name))
                 continue;
-            LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded));
+            LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded), mapping);
             TreeItem* existing = model.Node(root)->ItemNamed(decoded);
             if (!existing) {
                 int child = NewChildFolder(root, decoded, MARK_ALL, 0, n, FOLDER_DUMMY);
@@ -61,7 +61,7 @@ int CRebuildPane::MergeFolders(int folder, const char* diskPath, int rebuildNo) 
     for (const DirEntry& e : entries) {
         if (Cancelled()) return 0;
         if (!(e.attributes & FILE_ATTR_DIRECTORY)) continue;
-        LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded));
+        LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded), mapping);
         TreeItem* existing = model.Node(folder)->ItemNamed(decoded);
         if (!existing) {
             NewChildFolder(folder, decoded, MARK_ALL, 0, rebuildNo, FOLDER_DUMMY);
@@ -79,7 +79,7 @@ bool CRebuildPane::FolderLocalPath(int folder, char* out) {
     char url[kUrlBufferSize];
     char local[kUrlBufferSize];
     if (!FolderUrl(model, folder, url, sizeof(url))) return false;
-    UrlToLocalPath(url, local, sizeof(local));
+    UrlToLocalPath(url, local, sizeof(local), mapping);
     const std::string& base = FolderPath(node->rebuildNo);
     size_t n = base.size(), m = strlen(local);
     if (n + m + 1 > kPathBufferSize) return false;
@@ -117,7 +117,7 @@ int CRebuildPane::ReadEntries(int folder, const char* path, const std::string& p
             if (file.size() < kPathBufferSize) files.RemoveFile(file.c_str());
             continue;
         }
-        LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded));
+        LocalNameToUrl(e.name.c_str(), decoded, sizeof(decoded), mapping);
         std::string name = prefix + decoded;
         size_t n = e.name.size(), m = sizeof(kContinued) - 1;
         if (directory && n > m && e.name.compare(n - m, m, kContinued) == 0) {
@@ -169,7 +169,7 @@ TreeItem* CRebuildPane::AddUrl(const char* mappedUrl, const UrlCacheEntry* recor
         if (!node) return nullptr;
         if (node->state != FOLDER_READ && !LoadFolder(folder)) return nullptr;
         node = model.Node(folder);
-        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component), mapping);
         if (!next) break;
         int index = node->Find(component);
         if (index < 0) {
@@ -218,7 +218,7 @@ bool CRebuildPane::EntryLocalPath(int folder, int item, char* out) {
     char url[kUrlBufferSize];
     char local[kUrlBufferSize];
     if (!node || !EntryUrl(folder, item, false, url)) return false;
-    UrlToLocalPath(url, local, sizeof(local));
+    UrlToLocalPath(url, local, sizeof(local), mapping);
     const std::string& base = FolderPath(node->rebuildNo);
     size_t n = base.size(), m = strlen(local);
     if (n + m + 1 > kPathBufferSize) return false;

@@ -30,7 +30,7 @@ bool FindBelow(CTreePane& pane, int f, const char* url, char* ext, size_t size) 
         FolderNode* node = pane.model.Node(f);
         if (!node) return false;
         if (node->state != FOLDER_READ && !pane.LoadFolder(f)) return false;
-        const char* next = NextUrlComponent(rest, rest == url, component, sizeof component);
+        const char* next = NextUrlComponent(rest, rest == url, component, sizeof component, pane.mapping);
         if (!next) {
             size_t n = strlen(component);
             for (const TreeItem* item : node->items) {

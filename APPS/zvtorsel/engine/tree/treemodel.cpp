@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "mapping/mapping_settings.h"
+#include "zvchartables.h"
 
 FolderNode::~FolderNode() {
     for (TreeItem* item : items) delete item;
@@ -150,7 +150,7 @@ inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 32) 
 // The extension of a name: behind the last "." that follows the last separator.
 const char* ExtensionOf(const char* name) {
     const char* ext = nullptr;
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const BYTE* lead = zvGetDBCSLeadTable();
     for (const char* p = name; *p;) {
         if (*p == '/' || *p == '\\') ext = nullptr;
         else if (*p == '.') ext = p + 1;
@@ -177,7 +177,7 @@ int KindFromName(const char* name) {
 
 void UpperName(const char* in, std::string& out) {
     out.clear();
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const BYTE* lead = zvGetDBCSLeadTable();
     for (const char* p = in; *p;) {
         int n = CharLen(lead, p);
         if (n == 2) {
@@ -190,7 +190,7 @@ void UpperName(const char* in, std::string& out) {
 }
 
 int CompareNoCase(const char* a, const char* b) {
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const BYTE* lead = zvGetDBCSLeadTable();
     for (;;) {
         int n = CharLen(lead, a);
         if (n == 2) {

@@ -14,10 +14,6 @@
 
 namespace {
 
-void PlainCount(DWORD value, char* out, int cap) { snprintf(out, cap, "%lu", (unsigned long)value); }
-
-CountFormatter g_countFormatter = PlainCount;
-
 const char* NameExtension(const std::string& name) {
     const char* ext = zvScanExtNameA(name.c_str());
     return ext ? ext : "";
@@ -25,23 +21,22 @@ const char* NameExtension(const std::string& name) {
 
 }  // namespace
 
-void SetCountFormatter(CountFormatter formatter) {
-    g_countFormatter = formatter ? formatter : PlainCount;
-}
+void PlainCount(DWORD value, char* out, int cap) { snprintf(out, cap, "%lu", (unsigned long)value); }
 
-CTreePane::CTreePane(CFolderTree& model_, int side_, const RebuildSettings& settings_,
-                     const JobSystem& system, IPaneView& view_, IJobReport& report_)
+CTreePane::CTreePane(CFolderTree& model_, int side_, const RebuildSettings& settings_, const JobSystem& system,
+                     IPaneView& view_, IJobReport& report_)
     : model(model_),
       side(side_),
       settings(settings_),
-      mapping(MappingSettings::Process()),
+      mapping(settings_.mapping),
+      formatCount(settings_.formatCount ? settings_.formatCount : PlainCount),
       files(system.files),
       shell(system.shell),
       clock(system.clock),
       view(view_),
       report(report_),
-      translator(system.files, this, &mapping) {
-    mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(settings.fileProtocolType);
+      translator(system.files, this, mapping) {
+    mapping.fileProtocolType = MappingSettings::ValidFileProtocolType(mapping.fileProtocolType);
 }
 
 CTreePane::~CTreePane() {}
@@ -76,11 +71,11 @@ void CTreePane::Count(const TreeItem& item, int sign) {
 
 void CTreePane::RefreshStatus() {
     char c[32], d[32], m[32], l[32], total[32];
-    g_countFormatter(counters.c, c, sizeof(c));
-    g_countFormatter(counters.d, d, sizeof(d));
-    g_countFormatter(counters.m, m, sizeof(m));
-    g_countFormatter(counters.l, l, sizeof(l));
-    g_countFormatter(counters.total, total, sizeof(total));
+    formatCount(counters.c, c, sizeof(c));
+    formatCount(counters.d, d, sizeof(d));
+    formatCount(counters.m, m, sizeof(m));
+    formatCount(counters.l, l, sizeof(l));
+    formatCount(counters.total, total, sizeof(total));
     char line[200];
     snprintf(line, sizeof(line), " C:%s, D:%s, M:%s, L:%s / %s", c, d, m, l, total);
     status = line;
@@ -274,7 +269,7 @@ bool CTreePane::FindBelow(int f, const char* mappedUrl, int* folder, int* item, 
         FolderNode* node = model.Node(f);
         if (!node) return false;
         if (node->state != FOLDER_READ && !LoadFolder(f)) return false;
-        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component));
+        const char* next = NextUrlComponent(rest, rest == mappedUrl, component, sizeof(component), mapping);
         if (!next) {
             int i = node->Find(component[0] ? component : "index.html");
             if (i < 0 || node->items[i]->IsFolder()) return false;
@@ -372,11 +367,11 @@ void CTreePane::RowTexts(int folder, const ListRow& row, const char* noTime, Row
     out.name = it->name;
     if (!it->IsFolder() && !it->IsGhost() && it->size != SIZE_NONE) {
         char size[32];
-        g_countFormatter(it->size, size, sizeof(size));
+        formatCount(it->size, size, sizeof(size));
         out.size = size;
     }
     SYSTEMTIME local;
-    if (it->HasTime() && MappingSettings::Process().clock->ToLocalTime(it->time, &local))
+    if (it->HasTime() && mapping.clock->ToLocalTime(it->time, &local))
         out.time = (const char*)zvCTime2(local).Format();
     else
         out.time = noTime ? noTime : "";
@@ -423,7 +418,7 @@ void CTreePane::StampName(int folder, int item) {
             clock.CurrentTime(time);
     }
     SYSTEMTIME local;
-    if (!MappingSettings::Process().clock->ToLocalTime(time, &local)) memset(&local, 0, sizeof(local));
+    if (!mapping.clock->ToLocalTime(time, &local)) memset(&local, 0, sizeof(local));
     char stamp[kTimeStampSize];
     FormatTimeStamp(local, stamp);
     std::string name = it->name;

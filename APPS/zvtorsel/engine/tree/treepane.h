@@ -16,6 +16,11 @@
 
 enum { kRebuildFolderCount = 64, kPathBufferSize = 1024 };
 
+// Formats a count with thousands separators into out (cap bytes).
+typedef void (*CountFormatter)(DWORD value, char* out, int cap);
+// Plain digits: the counts of a job given no formatter.
+void PlainCount(DWORD value, char* out, int cap);
+
 struct RebuildSettings {
     std::string rebuildFolders[kRebuildFolderCount];  // each ends with "\"
     int viewHistTree = 1;
@@ -30,9 +35,12 @@ struct RebuildSettings {
     int renameOld = 0;
     int contRbldTree = 0;
     std::string cacheFolder;  // a cache folder read instead of the browser's cache; "" for the live one
-    // The job's link form (FileProtocolType): its pages are translated with
-    // it, whatever another job or window of the process uses.
-    int fileProtocolType = 2;
+    // The job's URL mapping: its link form (FileProtocolType), query cut and
+    // clock. Its pages are translated with it, whatever another job or
+    // window of the process uses.
+    MappingSettings mapping;
+    // The status line's and the list's counts; the program gives the user's format.
+    CountFormatter formatCount = PlainCount;
 
     // Empty folders and folders whose text begins with "(" are not used.
     bool FolderInUse(int n) const {
@@ -44,11 +52,6 @@ struct RebuildSettings {
 struct PaneCounters {
     DWORD total = 0, c = 0, d = 0, m = 0, l = 0;
 };
-
-// Formats a count with thousands separators into out (cap bytes); the
-// program installs the library's formatter at start-up.
-typedef void (*CountFormatter)(DWORD value, char* out, int cap);
-void SetCountFormatter(CountFormatter formatter);
 
 // Sort keys of the list; bit 31 reverses the order.
 enum SortKey : DWORD {
@@ -171,8 +174,9 @@ public:
     CFolderTree& model;
     const int side;
     RebuildSettings settings;
-    // The process's lead table, clock and query cut with the job's link form.
+    // The job's mapping with its link form made valid.
     MappingSettings mapping;
+    const CountFormatter formatCount;
     IFiles& files;
     IShell& shell;
     IClock& clock;
@@ -295,4 +299,4 @@ private:
 // marks what is new or newer; returns 0 when cancelled.
 int CompareFolders(CCachePane& cache, int cacheFolder, CRebuildPane& rebuild, int rebuildFolder);
 // Whether entry a (time, size) is newer than b, at the two-second precision of FAT.
-bool IsNewer(const FILETIME& aTime, DWORD aSize, const FILETIME& bTime, DWORD bSize);
+bool IsNewer(const IFileClock& clock, const FILETIME& aTime, DWORD aSize, const FILETIME& bTime, DWORD bSize);

@@ -88,9 +88,9 @@ int Fill(int count, int version) {
 
 int CheckOriginals(std::string folder, int count) {
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    MappingSettings::Process().leadTable = zvGetDBCSLeadTable();
+    const MappingSettings mapping;
     CWin32Files files;
-    CHtmlTranslator translator(files);
+    CHtmlTranslator translator(files, nullptr, mapping);
     if (!translator.AllocBuffers(kBuffersFile)) return 2;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -99,7 +99,7 @@ int CheckOriginals(std::string folder, int count) {
     for (int i = 0; i < count; ++i) {
         if (IsPicture(i)) continue;
         char local[kUrlBufferSize];
-        UrlToLocalPath(Url(i).c_str(), local, sizeof local);
+        UrlToLocalPath(Url(i).c_str(), local, sizeof local, mapping);
         std::string path = folder + local;
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         ++pages;

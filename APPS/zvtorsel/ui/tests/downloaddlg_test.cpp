@@ -1,4 +1,5 @@
 #include "downloaddlg.h"
+#include "download/win32/downloadworkers.h"
 #include "helppage.h"
 
 #include <commctrl.h>
@@ -42,7 +43,8 @@ TEST(DownloadDialog, RunsTheListWithFiveThreadsAndEndsWithTheCount) {
     ASSERT_TRUE(loopback::WriteList(folder, {b + "/slow/a.bin", b + "/pic/b.gif", b + "/missing.htm",
                                              b + "/dlg/index.html", b + "/slow/e.bin", b + "/pic/f.gif"}));
 
-    CDownloadDlg dialog(nullptr, folder.c_str());
+    CDownloadWorkers workers;
+    CDownloadDlg dialog(nullptr, folder.c_str(), workers);
     INT_PTR result = 0;
     std::thread ui([&] { result = dialog.DoModal(); });
     // A first start of the prefix and the display can be slow.

@@ -77,7 +77,6 @@ class PictureDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         g_app.SetRegistryKey("z.v");
-        InstallEngineServices();
         AfxSetAppName("z.v Torsel Sitekeeper");
     }
     void SetUp() override {

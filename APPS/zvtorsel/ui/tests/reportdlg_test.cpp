@@ -73,7 +73,6 @@ void Shot(HWND window, const char* name) {
 class ReportDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().leadTable = zvGetDBCSLeadTable();
         AfxSetMessageBoxHandler(RecordBox);
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
@@ -241,7 +240,6 @@ TEST_F(ReportDialogs, JobMessageIsOwnedByTheDialogAndHoldsIt) {
 
 // The engine sorts as the list box that the dialogs once used to sort.
 TEST(ReportOrderOnWindows, MatchesASortedListBox) {
-    MappingSettings::Process().leadTable = zvGetDBCSLeadTable();
     // URLs and titles as the pages' entries begin, with the characters
     // where plain byte order and the list box differ.
     std::vector<std::string> keys = {
@@ -267,7 +265,7 @@ TEST(ReportOrderOnWindows, MatchesASortedListBox) {
         e.key = k;
         entries.push_back(e);
     }
-    SortEntries(entries);
+    SortEntries(entries, MappingSettings());
     for (size_t i = 0; i < keys.size(); ++i) {
         char text[256];
         SendMessageA(box, LB_GETTEXT, i, (LPARAM)text);

@@ -59,9 +59,8 @@ void Prepare(int entries, int files, const std::string& rebuild) {
 }
 
 double Headless(const std::string& rebuild, int* total) {
-    MappingSettings& mapping = MappingSettings::Process();
-    mapping.clock = &Win32FileClock();
     RebuildSettings settings;
+    settings.mapping.clock = &Win32FileClock();
     settings.rebuildFolders[0] = rebuild;
     CWin32JobSystem files;
     CWinInetUrlCache cache;

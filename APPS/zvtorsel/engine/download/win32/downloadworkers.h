@@ -51,25 +51,18 @@ private:
     CNegotiate negotiate_{*this};
 };
 
-class CDownloadWorkers : public IUrlFetcher {
+class CDownloadWorkers : public IDownloadWorkers {
 public:
     CDownloadWorkers() = default;
     CDownloadWorkers(const CDownloadWorkers&) = delete;
     CDownloadWorkers& operator=(const CDownloadWorkers&) = delete;
     // Waits for workers that still run, so no thread outlives its callback.
     ~CDownloadWorkers() override;
-    // The downloader the workers serve; set before Start.
-    void Attach(CDownloader& owner);
-
-    // Starts count workers (clamped to 1 ... 5), each created suspended and
-    // resumed inside the downloader's lock. When a thread cannot be created
-    // the slots already started are cancelled and `failed` is set. Returns
-    // the number of threads started.
-    int Start(int count, bool& failed);
-    // True while a worker thread has not ended.
-    bool AnyRunning() const;
-    // After the last worker ended: frees the thread objects and flushes the list file.
-    void Finish();
+    void Attach(CDownloader& owner) override;
+    // Each worker is created suspended and resumed inside the downloader's lock.
+    int Start(int count, bool& failed) override;
+    bool AnyRunning() const override;
+    void Finish() override;
 
     void Arm(int slot) override;
     void Cancel(int slot) override { callbacks_[slot].m_cancel = 1; }
@@ -86,6 +79,3 @@ private:
     CWinThread* threads_[kMaxDownloadThreads] = {};
 };
 
-// Hangs up the dial-up connection when exactly one is open.
-enum HangUpResult { HANGUP_NO_LIBRARY, HANGUP_NOTHING, HANGUP_DONE };
-HangUpResult HangUpDialUp(const char* library = "rasapi32.dll");

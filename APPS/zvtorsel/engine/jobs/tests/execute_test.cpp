@@ -369,7 +369,7 @@ TEST(JobSettings, TwoJobsInOneProcessWriteTheirOwnLinkForms) {
         RebuildSettings settings;
         settings.rebuildFolders[0] = "C:\\rb" + std::to_string(n) + "\\";
         settings.xlatRebuild = 1;
-        settings.fileProtocolType = forms[n];
+        settings.mapping.fileProtocolType = forms[n];
         CMemoryUrlCache::Entry e;
         e.url = "http://h/a/page.html";
         e.localFile = "C:\\cache\\page.html";
@@ -386,4 +386,41 @@ TEST(JobSettings, TwoJobsInOneProcessWriteTheirOwnLinkForms) {
     EXPECT_NE(std::string::npos, written[0].find("href=\"../b/next.html\"")) << written[0].substr(0, 300);
     EXPECT_NE(std::string::npos, written[1].find("href=\"file:///C:\\rb1\\http$\\h\\b\\next.html\""))
         << written[1].substr(0, 300);
+}
+
+namespace {
+
+void BracketedCount(DWORD value, char* out, int cap) { snprintf(out, cap, "[%lu]", (unsigned long)value); }
+
+}  // namespace
+
+// The query cut and the count format belong to the job too: two jobs held
+// at the same time, one cutting queries after 4 bytes and counting in its
+// own format, map and count the same cache their own way.
+TEST(JobSettings, TwoJobsInOneProcessCutQueriesAndCountTheirOwnWay) {
+    CMemorySystem fs;
+    CMemoryUrlCache cache;
+    CNullPaneView view;
+    CRecordingReport report;
+    CMemoryUrlCache::Entry e;
+    e.url = "http://h/find.cgi?word=long";
+    e.localFile = "C:\\cache\\find.htm";
+    e.lastModified = MakeTime(T0);
+    e.size = 4;
+    fs.AddFile(e.localFile, "page", T0);
+    cache.Put(e);
+    RebuildSettings cutting, keeping;
+    cutting.rebuildFolders[0] = keeping.rebuildFolders[0] = "C:\\rb\\";
+    cutting.mapping.cgiLimitLen = 4;
+    cutting.formatCount = BracketedCount;
+    CRebuildJobs cut(cutting, fs, cache, view, report, 0);
+    CRebuildJobs kept(keeping, fs, cache, view, report, 0);
+    ASSERT_EQ(1, cut.BuildTrees());
+    ASSERT_EQ(1, kept.BuildTrees());
+    int f = -1, i = -1, n = 0;
+    EXPECT_TRUE(kept.cache.FindByUrl("http://h/find.cgi?word=long.htm", &f, &i, &n));
+    EXPECT_FALSE(cut.cache.FindByUrl("http://h/find.cgi?word=long.htm", &f, &i, &n));
+    EXPECT_NE(std::string::npos, cut.cache.status.find("/ [1]")) << cut.cache.status;
+    EXPECT_NE(std::string::npos, kept.cache.status.find("/ 1")) << kept.cache.status;
+    EXPECT_EQ(std::string::npos, kept.cache.status.find('[')) << kept.cache.status;
 }

@@ -78,13 +78,14 @@ std::string Folded(const std::string& mapped) {
 // The names of a relative local path; a trail byte 0x5C is no separator.
 std::vector<std::string> Names(const std::string& local) {
     std::vector<std::string> names(1);
+    const MappingSettings mapping;
     for (size_t i = 0; i < local.size(); ++i) {
         if (local[i] == '\\') {
             names.emplace_back();
             continue;
         }
         names.back() += local[i];
-        if (MappingSettings::Process().IsLead((BYTE)local[i]) && i + 1 < local.size()) names.back() += local[++i];
+        if (mapping.IsLead((BYTE)local[i]) && i + 1 < local.size()) names.back() += local[++i];
     }
     return names;
 }
@@ -95,7 +96,7 @@ std::string UrlOfLocalPath(const std::string& local) {
     std::string url;
     for (size_t n = 0; n < names.size(); ++n) {
         char name[kUrlBufferSize];
-        LocalNameToUrl(names[n].c_str(), name, sizeof name);
+        LocalNameToUrl(names[n].c_str(), name, sizeof name, MappingSettings());
         url += name;
         if (n + 1 < names.size()) url += n == 0 ? "//" : "/";
     }
@@ -112,8 +113,9 @@ std::vector<std::string> DistinctUrls(size_t count) {
     while (urls.size() < count) {
         std::string url = generate.Url();
         char mapped[kUrlBufferSize], local[kUrlBufferSize];
-        EXPECT_TRUE(MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped));
-        UrlToLocalPath(mapped, local, sizeof local);
+        EXPECT_TRUE(MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped,
+                                 MappingSettings()));
+        UrlToLocalPath(mapped, local, sizeof local, MappingSettings());
         std::string path = Folded(local);
         if (files.count(path) || folders.count(path)) continue;
         bool clash = false;
@@ -134,8 +136,8 @@ std::vector<std::string> DistinctUrls(size_t count) {
 
 std::string LocalPathOf(const std::string& url) {
     char mapped[kUrlBufferSize], local[kUrlBufferSize];
-    MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped);
-    UrlToLocalPath(mapped, local, sizeof local);
+    MapUrlToName(url.c_str(), "C:\\cache\\x.html", MakeTime(T0), FALSE, mapped, sizeof mapped, MappingSettings());
+    UrlToLocalPath(mapped, local, sizeof local, MappingSettings());
     return local;
 }
 
@@ -199,7 +201,8 @@ TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
 
     CMemoryFiles pages;
     NoMessages messages;
-    CHtmlTranslator translator(pages, &messages, &MappingSettings::Process());
+    const MappingSettings mapping;
+    CHtmlTranslator translator(pages, &messages, mapping);
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     const std::string prefix = "<A HREF=\"file://C:\\rb\\";
@@ -214,7 +217,8 @@ TEST_F(UrlPathProperty, CopiedFilesAreWhereTranslatedLinksPoint) {
         EXPECT_EQ("u" + std::to_string(i), fs.Data("C:\\rb\\" + local));
 
         char mapped[kUrlBufferSize];
-        MapUrlToName(urls[i].c_str(), "C:\\cache\\f.html", MakeTime(T0), FALSE, mapped, sizeof mapped);
+        MapUrlToName(urls[i].c_str(), "C:\\cache\\f.html", MakeTime(T0), FALSE, mapped, sizeof mapped,
+                     MappingSettings());
         EXPECT_EQ(Folded(mapped), Folded(UrlOfLocalPath(local)));
         EXPECT_NE(nullptr, RebuildItem(mapped));
     }
@@ -226,11 +230,11 @@ TEST_F(UrlPathProperty, RelativeLinksLeadFromEachPageToTheTargetFile) {
     std::vector<std::string> urls = DistinctUrls(300);
     RebuildFrom(urls);
 
-    MappingSettings relative = MappingSettings::Process();
+    MappingSettings relative;
     relative.fileProtocolType = 1;
     CMemoryFiles pages;
     NoMessages messages;
-    CHtmlTranslator translator(pages, &messages, &relative);
+    CHtmlTranslator translator(pages, &messages, relative);
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(translator.OpenLinkScanners(TRUE));
     const std::string open = "<A HREF=\"", close = "\">";

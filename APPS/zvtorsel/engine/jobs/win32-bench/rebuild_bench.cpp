@@ -71,6 +71,7 @@ std::string Page(int i) {
 }
 
 struct Fixture {
+    Fixture() { settings.mapping.clock = &Win32FileClock(); }
     RebuildSettings settings;
     CWin32JobSystem files;
     CWinInetUrlCache cache;
@@ -147,7 +148,6 @@ double TimePlainCopy(const std::string& target, int* copied) {
 int main(int argc, char** argv) {
     int entries = argc > 1 ? atoi(argv[1]) : 20000;
     int copies = argc > 2 ? atoi(argv[2]) : 5000;
-    MappingSettings::Process().clock = &Win32FileClock();
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);
     std::string base = std::string(temp) + "zvt_bench\\";

@@ -11,13 +11,14 @@ const std::string kSo = "\x83\x5c", kHyo = "\x95\x5c";  // trail byte 0x5C
 std::string Link(const std::string& page, const std::string& target) {
     char out[4096];
     memset(out, 'X', sizeof out);
-    EXPECT_TRUE(RelativeLink(page.c_str(), target.c_str(), out, sizeof out)) << page << " -> " << target;
+    EXPECT_TRUE(RelativeLink(page.c_str(), target.c_str(), out, sizeof out, MappingSettings()))
+        << page << " -> " << target;
     return out;
 }
 
 std::string Resolved(const std::string& page, const std::string& link) {
     char out[4096];
-    EXPECT_TRUE(ResolveLocalLink(page.c_str(), link.c_str(), out, sizeof out));
+    EXPECT_TRUE(ResolveLocalLink(page.c_str(), link.c_str(), out, sizeof out, MappingSettings()));
     return out;
 }
 
@@ -70,26 +71,27 @@ TEST(RelativeLink, ResolvesLinkStepsWithinTheSite) {
 }
 
 TEST(RelativeLink, FindsPathsBelowAFolder) {
-    EXPECT_STREQ(PathBelowFolder("C:\\rb\\", "c:/RB//http$\\h\\p.html"), "http$\\h\\p.html");
-    EXPECT_STREQ(PathBelowFolder("C:\\rb", "C:\\rb\\p.html"), "p.html");
-    EXPECT_EQ(PathBelowFolder("C:\\rb", "C:\\rbx\\p.html"), nullptr);
-    EXPECT_EQ(PathBelowFolder("C:\\rb\\", "D:\\rb\\p.html"), nullptr);
-    EXPECT_STREQ(PathBelowFolder(("C:\\" + kSo + "\\").c_str(), ("C:\\" + kSo + "\\p").c_str()), "p");
-    EXPECT_EQ(PathBelowFolder("C:\\\x83\x41\\", "C:\\\x83\x61\\p"), nullptr);
-    EXPECT_EQ(PathBelowFolder("", "p"), nullptr);
+    EXPECT_STREQ(PathBelowFolder("C:\\rb\\", "c:/RB//http$\\h\\p.html", MappingSettings()), "http$\\h\\p.html");
+    EXPECT_STREQ(PathBelowFolder("C:\\rb", "C:\\rb\\p.html", MappingSettings()), "p.html");
+    EXPECT_EQ(PathBelowFolder("C:\\rb", "C:\\rbx\\p.html", MappingSettings()), nullptr);
+    EXPECT_EQ(PathBelowFolder("C:\\rb\\", "D:\\rb\\p.html", MappingSettings()), nullptr);
+    EXPECT_STREQ(PathBelowFolder(("C:\\" + kSo + "\\").c_str(), ("C:\\" + kSo + "\\p").c_str(), MappingSettings()),
+                 "p");
+    EXPECT_EQ(PathBelowFolder("C:\\\x83\x41\\", "C:\\\x83\x61\\p", MappingSettings()), nullptr);
+    EXPECT_EQ(PathBelowFolder("", "p", MappingSettings()), nullptr);
 }
 
 TEST(RelativeLink, CutsWholeAndUnescapesBack) {
     char out[8];
     memset(out, 'X', sizeof out);
-    EXPECT_FALSE(RelativeLink("p", "ab c d", out, sizeof out));
+    EXPECT_FALSE(RelativeLink("p", "ab c d", out, sizeof out, MappingSettings()));
     EXPECT_STREQ(out, "ab%20c");  // never half an escape
-    EXPECT_FALSE(RelativeLink("p", ("x" + kSo + kSo + kSo).c_str(), out, 5));
+    EXPECT_FALSE(RelativeLink("p", ("x" + kSo + kSo + kSo).c_str(), out, 5, MappingSettings()));
     EXPECT_STREQ(out, ("x" + kSo).c_str());  // never half a character
 
     const std::string name = "http$\\h\\a b#c%d&e" + kSo + "\\f.html";
     char url[256], back[256];
-    ASSERT_TRUE(LocalPathToUrlPath(name.c_str(), url, sizeof url));
+    ASSERT_TRUE(LocalPathToUrlPath(name.c_str(), url, sizeof url, MappingSettings()));
     UnescapeUrlPath(url, back, sizeof back);
     EXPECT_EQ(std::string(back), "http$/h/a b#c%d&e" + kSo + "/f.html");
     UnescapeUrlPath("%4g%41%", back, 3);

@@ -2,5 +2,5 @@
 #pragma once
 #include "mapping/mapping_settings.h"
 
-// Start-up installs it: MappingSettings::Process().clock = &Win32FileClock();
+// A job's mapping takes it from the settings: mapping.clock = &Win32FileClock();
 const IFileClock& Win32FileClock();

@@ -394,10 +394,7 @@ TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
 // pictures of a search folder inside it without a BASE line; a search
 // folder elsewhere keeps the file URL form.
 TEST_F(PictureScanTest, RelativeLinksLeadFromThePageToPicturesAndThumbnails) {
-    struct RelativeLinks {
-        RelativeLinks() { MappingSettings::Process().fileProtocolType = 1; }
-        ~RelativeLinks() { MappingSettings::Process().fileProtocolType = 2; }
-    } relative;
+    job.mapping.fileProtocolType = 1;
     files.AddFile("C:\\reb\\http$\\h\\a b\\x#1.gif", TinyGif(4, 4, 4, 4));
     job.searchFolder = "C:\\reb\\http$";
     ASSERT_TRUE(Run());
@@ -428,6 +425,33 @@ TEST_F(PictureScanTest, RelativeLinksLeadFromThePageToPicturesAndThumbnails) {
     EXPECT_EQ("C:\\reb\\", folder);
     ASSERT_EQ(1u, folders.size());
     EXPECT_EQ("http$/h/in x/", folders[0]);
+}
+
+// Each picture job writes its own link form: two held at the same time,
+// one relative and one with file:/// URLs, write different pages.
+TEST(PictureJobSettings, TwoJobsInOneProcessWriteTheirOwnLinkForms) {
+    PictureScanJob jobs[2];
+    const int forms[2] = {1, 3};
+    for (int n = 0; n < 2; ++n) {
+        jobs[n].rebuildFolder = "C:\\reb\\";
+        jobs[n].searchFolder = "C:\\reb\\http$";
+        jobs[n].mapping.fileProtocolType = forms[n];
+    }
+    std::string pages[2];
+    for (int n = 0; n < 2; ++n) {
+        CMemoryFiles files;
+        files.AddFolder(jobs[n].rebuildFolder);
+        files.AddFile("C:\\reb\\http$\\h\\a b.gif", TinyGif(4, 4, 4, 4));
+        CRecordingScanReport report;
+        PictureScanServices services(files, report);
+        PictureScanResult result;
+        ASSERT_TRUE(RunPictureScan(jobs[n], services, result));
+        pages[n] = files.Data("C:\\reb\\" + result.pageName);
+    }
+    EXPECT_EQ(std::string::npos, pages[0].find("<BASE")) << pages[0];
+    EXPECT_NE(std::string::npos, pages[0].find("<IMG SRC=\"http$/h/a%20b.gif\"")) << pages[0];
+    EXPECT_NE(std::string::npos, pages[1].find("<BASE HREF=\"file:///C:\\reb\\http$\\base.html\">")) << pages[1];
+    EXPECT_NE(std::string::npos, pages[1].find("<IMG SRC=\"h/a b.gif\"")) << pages[1];
 }
 
 TEST_F(PictureScanTest, ResultPageSourceScansItsFoldersOnly) {

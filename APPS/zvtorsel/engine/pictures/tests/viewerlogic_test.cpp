@@ -12,7 +12,7 @@
 namespace {
 
 TEST(SourceViewText, LineEndsBecomeCrLfWithinTheBufferWithoutSplittingCharacters) {
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const BYTE* lead = MappingSettings().leadTable;
     char out[32];
     std::string text = "a\nb\r\nc\x95\\d";
     size_t n = PrepareSourceText(text.data(), text.size(), out, sizeof(out), lead);

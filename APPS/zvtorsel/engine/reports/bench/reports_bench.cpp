@@ -127,13 +127,14 @@ void KeywordSearch(benchmark::State& state) {
     request.keywords = {kKeyword};
     DWORD found = 0, searched = 0;
     long opens = 0;
+    const MappingSettings mapping;
     for (auto _ : state) {
         // Read from disk in each run, as grep reads every file.
         CMemoryFiles files;
         LoadDiskTree(request.searchFolder, files);
         files.AddFolder(request.rebuildFolder);
-        CHtmlTranslator translator(files, nullptr);
-        CKeywordSearchJob job(files, translator, progress, texts);
+        CHtmlTranslator translator(files, nullptr, mapping);
+        CKeywordSearchJob job(files, translator, progress, texts, mapping);
         ReportJobResult r = job.Run(request);
         found = r.found;
         searched = r.searched;
@@ -164,9 +165,10 @@ void AddressList(benchmark::State& state) {
     settings.listedFiles = {"index", "index_j", "index-j", "default"};
     // The page goes beside the tree's folders; it is no listed name.
     DWORD found = 0;
+    const MappingSettings mapping;
     for (auto _ : state) {
-        CHtmlTranslator translator(files, nullptr);
-        CAddressListJob job(files, translator, progress, texts);
+        CHtmlTranslator translator(files, nullptr, mapping);
+        CAddressListJob job(files, translator, progress, texts, mapping);
         found = job.Run(TreeFolder() + "/", 0, settings).found;
     }
     state.counters["found"] = found;

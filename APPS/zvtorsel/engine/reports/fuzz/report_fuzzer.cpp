@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMemoryFiles files;
     files.Content("in") = std::string((const char*)data + 1 + keywordLength, size - 1 - keywordLength);
     MappingSettings settings;
-    CHtmlTranslator t(files, nullptr, &settings);
+    CHtmlTranslator t(files, nullptr, settings);
     if (!t.AllocBuffers(kBuffersFileConverted) || !t.OpenTitleScanners()) return 0;
     if (!t.LoadHtml("in", TRUE)) return 0;
 

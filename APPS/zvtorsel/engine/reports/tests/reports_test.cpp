@@ -34,7 +34,7 @@ std::string TranslatedFile(const std::string& translated, const std::string& ori
 
 class Reports : public ::testing::Test {
 protected:
-    Reports() : translator(fs, nullptr, &settings) {}
+    Reports() : translator(fs, nullptr, settings) {}
 
     ReportJobResult List(const ListSettings& s) {
         CAddressListJob job(fs, translator, progress, texts, settings);
@@ -318,7 +318,7 @@ TEST(ReportOrder, ComparesAsASortedListBox) {
 
 class Titles : public ::testing::Test {
 protected:
-    Titles() : translator(fs, nullptr, &settings) {}
+    Titles() : translator(fs, nullptr, settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersFileConverted));
         ASSERT_TRUE(translator.OpenTitleScanners());

@@ -105,7 +105,7 @@ void BM_StyleSheets(benchmark::State& state) {
     Set& s = Sheets();
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator t(s.files, nullptr, &settings);
+    CHtmlTranslator t(s.files, nullptr, settings);
     if (s.names.empty() || !t.AllocBuffers(kBuffersAll)) {
         state.SkipWithError("no style sheets or no buffers");
         return;
@@ -125,7 +125,7 @@ void BM_PagesOfTheSameSizes(benchmark::State& state) {
     Set& s = Pages();
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator t(s.files, nullptr, &settings);
+    CHtmlTranslator t(s.files, nullptr, settings);
     if (s.names.empty() || !t.AllocBuffers(kBuffersAll) || !t.OpenLinkScanners(TRUE)) {
         state.SkipWithError("no pages or no buffers");
         return;

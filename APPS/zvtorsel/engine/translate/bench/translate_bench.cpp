@@ -79,7 +79,7 @@ void FullTranslation(benchmark::State& state, int linkForm) {
     Corpus& c = TheCorpus();
     MappingSettings settings;
     settings.fileProtocolType = linkForm;
-    CHtmlTranslator t(c.files, nullptr, &settings);
+    CHtmlTranslator t(c.files, nullptr, settings);
     if (!t.AllocBuffers(kBuffersAll) || !t.OpenLinkScanners(TRUE)) {
         state.SkipWithError("no buffers");
         return;

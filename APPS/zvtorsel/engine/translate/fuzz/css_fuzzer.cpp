@@ -16,6 +16,7 @@
 
 namespace {
 CMemoryFiles* g_files;
+MappingSettings* g_mapping;
 CHtmlTranslator* g_translator;
 
 class Check : public ICssReferenceSink {
@@ -32,7 +33,8 @@ private:
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_files = new CMemoryFiles;
-    g_translator = new CHtmlTranslator(*g_files, nullptr);
+    g_mapping = new MappingSettings;
+    g_translator = new CHtmlTranslator(*g_files, nullptr, *g_mapping);
     if (!g_translator->AllocBuffers(kBuffersAll) || !g_translator->OpenLinkScanners(TRUE)) abort();
     return 0;
 }
@@ -42,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<char> exact(data + 1, data + size);
     static const int kCodes[] = {ZVJCODE_SJIS, ZVJCODE_JIS, ZVJCODE_EUC, -2};
     Check check(exact.size());
-    ScanCssReferences(exact.data(), exact.size(), kCodes[data[0] & 3], MappingSettings::Process().leadTable, check);
+    ScanCssReferences(exact.data(), exact.size(), kCodes[data[0] & 3], g_mapping->leadTable, check);
 
-    MappingSettings::Process().fileProtocolType = data[0] & 4 ? 3 : 1;
+    g_mapping->fileProtocolType = data[0] & 4 ? 3 : 1;
     const char* path = "C:\\Web\\http$\\h\\css\\\x83\x5c\\s.css";
     std::string sheet((const char*)data + 1, size - 1);
     g_files->Content(path) = sheet;

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMemoryFiles files;
     files.Content("in") = std::string((const char*)data, size);
     files.readChunk = 1 + size % 997;
-    CHtmlTranslator t(files, nullptr);
+    MappingSettings mapping;
+    CHtmlTranslator t(files, nullptr, mapping);
     if (!t.AllocBuffers(kBuffersAll)) return 0;
 
     long org, xlat, orgBlk;

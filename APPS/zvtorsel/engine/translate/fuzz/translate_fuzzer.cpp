@@ -12,14 +12,16 @@
 
 namespace {
 CMemoryFiles* g_files;
+MappingSettings* g_mapping;
 CHtmlTranslator* g_translator;
 CHtmlTranslator* g_links;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_files = new CMemoryFiles;
-    g_translator = new CHtmlTranslator(*g_files, nullptr);
-    g_links = new CHtmlTranslator(*g_files, nullptr);
+    g_mapping = new MappingSettings;
+    g_translator = new CHtmlTranslator(*g_files, nullptr, *g_mapping);
+    g_links = new CHtmlTranslator(*g_files, nullptr, *g_mapping);
     if (!g_translator->AllocBuffers(kBuffersAll) || !g_translator->OpenLinkScanners(TRUE) ||
         !g_links->AllocBuffers(kBuffersFileConverted) || !g_links->OpenLinkScanners(FALSE))
         abort();
@@ -29,7 +31,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     bool links = data[0] & 1;
-    MappingSettings::Process().fileProtocolType = data[0] & 2 ? 3 : 1;
+    g_mapping->fileProtocolType = data[0] & 2 ? 3 : 1;
     const char* folder = data[0] & 4 ? "C:\\Web\\" : "C:\\a-rebuild-folder-of-some-length\\x\\y\\";
     const char* root = data[0] & 8 ? "http://h/" : "";
     // Relative links from a page deep in a site of the folder, or file URLs

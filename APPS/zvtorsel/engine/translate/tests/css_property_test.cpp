@@ -146,7 +146,7 @@ TEST(CssProperties, TranslationRestoresExactlyAndEveryReferenceLeadsToItsFile) {
     CMemoryFiles files;
     MappingSettings settings;
     settings.fileProtocolType = 1;
-    CHtmlTranslator translator(files, nullptr, &settings);
+    CHtmlTranslator translator(files, nullptr, settings);
     ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
     SheetGenerator generator;
     const std::string below = std::string(kSheetPath).substr(strlen("C:\\Web\\"));

@@ -106,7 +106,7 @@ public:
 
 class StyleSheets : public ::testing::Test {
 protected:
-    StyleSheets() : translator(files, nullptr, &settings) {}
+    StyleSheets() : translator(files, nullptr, settings) {}
     void SetUp() override { ASSERT_TRUE(translator.AllocBuffers(kBuffersAll)); }
 
     // The written file of sheet, from sheetUrl, at path.
@@ -255,7 +255,7 @@ TEST_F(StyleSheets, EnvelopeHidesAnyOriginalAndKeepsTheSizes) {
 
 class PageStyles : public ::testing::Test {
 protected:
-    PageStyles() : translator(files, nullptr, &settings) {}
+    PageStyles() : translator(files, nullptr, settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
         ASSERT_TRUE(translator.OpenLinkScanners(TRUE));

@@ -18,7 +18,7 @@ const std::string kSjisMeta = "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/
 
 class DeclaredCharset : public ::testing::Test {
 protected:
-    DeclaredCharset() : translator(files, nullptr, &settings) {}
+    DeclaredCharset() : translator(files, nullptr, settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
         ASSERT_TRUE(translator.OpenLinkScanners(TRUE));

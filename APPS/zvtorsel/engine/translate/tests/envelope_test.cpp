@@ -150,8 +150,9 @@ TEST(Envelope, FindsTheContentOfEveryKind) {
 
 class Restore : public ::testing::Test {
 protected:
-    Restore() : translator(files, nullptr) {}
+    Restore() : translator(files, nullptr, mapping) {}
     CMemoryFiles files;
+    MappingSettings mapping;
     CHtmlTranslator translator;
 };
 

@@ -25,7 +25,7 @@ public:
 
 class Translator : public ::testing::Test {
 protected:
-    Translator() : translator(files, &messages, &settings) {}
+    Translator() : translator(files, &messages, settings) {}
 
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersAll));
@@ -214,7 +214,7 @@ TEST_F(Translator, NeverWritesBeyondTheOutputBound) {
 }
 
 TEST_F(Translator, NeedsItsBuffersAndScanners) {
-    CHtmlTranslator bare(files, &messages, &settings);
+    CHtmlTranslator bare(files, &messages, settings);
     files.Content("page") = "<a href=x>";
     EXPECT_FALSE(bare.LoadHtml("page", FALSE));
     ASSERT_TRUE(bare.AllocBuffers(kBuffersFile));
@@ -328,7 +328,7 @@ TEST_F(Translator, FailedWriteLeavesTheFile) {
 
 class Links : public ::testing::Test {
 protected:
-    Links() : translator(files, nullptr, &settings) {}
+    Links() : translator(files, nullptr, settings) {}
     void SetUp() override {
         ASSERT_TRUE(translator.AllocBuffers(kBuffersFileConverted));
         ASSERT_TRUE(translator.OpenLinkScanners(FALSE));
@@ -366,7 +366,7 @@ TEST_F(Links, BoundsTheDestination) {
     EXPECT_EQ(translator.NextLink(small, 4), 1);
     EXPECT_STREQ(small, "abc");
     EXPECT_EQ(small[4], 'Z');
-    CHtmlTranslator unloaded(files, nullptr, &settings);
+    CHtmlTranslator unloaded(files, nullptr, settings);
     EXPECT_EQ(unloaded.NextLink(small, 4), 0);
 }
 
@@ -379,7 +379,7 @@ TEST(Entities, DecodeAndEscapeWithinTheirBuffers) {
     EXPECT_STREQ(tiny, "&&");
     EXPECT_EQ(tiny[3], 'Z');
 
-    const BYTE* lead = MappingSettings::Process().leadTable;
+    const BYTE* lead = MappingSettings().leadTable;
     char* end = CHtmlTranslator::EscapeHtml(out, "a&\"<>\x83\x5c", 64, lead);
     EXPECT_STREQ(out, "a&amp;&quot;&lt;&gt;\x83\x5c");
     EXPECT_EQ(end, out + strlen(out));

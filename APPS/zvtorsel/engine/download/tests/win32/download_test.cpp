@@ -8,6 +8,7 @@
 #include "base/messagenumbers.h"
 #include "cache/win32/wininetcache.h"
 #include "download/tests/win32/loopback.h"
+#include "download/win32/dialup.h"
 #include "download/win32/downloadworkers.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "base/win32/win32desktop.h"

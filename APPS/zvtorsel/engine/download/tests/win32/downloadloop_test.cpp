@@ -54,7 +54,7 @@ class DownloadLoop : public ::testing::Test {
 protected:
     void SetUp() override {
         if (Base().empty()) GTEST_SKIP() << "no loopback server (run through run_with_server.sh)";
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         diskkit::ClearCache();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);

@@ -34,7 +34,7 @@ using diskkit::LocalTarget;
 class BrowserCacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_browsercache\\";

@@ -35,7 +35,7 @@ using diskkit::RunProgram;
 class CacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_oldcache\\";

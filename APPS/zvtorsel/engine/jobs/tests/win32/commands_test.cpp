@@ -27,7 +27,7 @@ void Write(const std::string& path, const std::string& data) {
 class TreeCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         folder = std::string(temp) + "zvt_commands\\";

@@ -80,7 +80,7 @@ std::string LocalTarget(const std::string& pagePath, const std::string& link) {
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         ClearCache();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
@@ -294,7 +294,7 @@ TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore)
     PutInCache("http://css.zvtest/find.cgi?cat=nabe&sort=new", found, "htm", T0,
                "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=EUC-JP\r\n\r\n");
     settings.xlatRebuild = 1;
-    settings.fileProtocolType = 1;
+    settings.mapping.fileProtocolType = 1;
     {
         CRebuildJobs jobs(settings, files, cache, view, report, 0);
         ASSERT_EQ(1, jobs.BuildTrees());
@@ -468,7 +468,7 @@ TEST_F(EndToEnd, LongPathsAndWideNamesAreRebuiltLinkedReadBackAndWrittenBack) {
     std::vector<std::string> paths;
     for (const Case& c : cases) {
         char local[1024];
-        UrlToLocalPath(c.url.c_str(), local, sizeof(local));
+        UrlToLocalPath(c.url.c_str(), local, sizeof(local), settings.mapping);
         paths.push_back(folder + local);
     }
     EXPECT_EQ(200u, paths[0].size());

@@ -50,7 +50,7 @@ const char kScript[] = "http$\\ssl.gstatic.com\\gb\\js\\sem_c87908b20b80e337d776
 class MozillaCacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_mozcache\\";

@@ -58,7 +58,7 @@ void WriteIeCache(const std::string& content, const std::string& host, const FIL
 class WholeDisk : public ::testing::Test {
 protected:
     void SetUp() override {
-        MappingSettings::Process().clock = &Win32FileClock();
+        settings.mapping.clock = &Win32FileClock();
         char temp[MAX_PATH];
         GetTempPathA(sizeof(temp), temp);
         base = std::string(temp) + "zvt_wholedisk\\";

@@ -59,7 +59,8 @@ TEST_F(TranslatorOnDisk, TranslatesAndRestoresInPlace) {
     const std::string page = "<html>\r\n<a href=\"http://h/x.html\">\x83\x5c</a>\r\n</html>";
     Put(page);
     CWin32Files files;
-    CHtmlTranslator t(files, nullptr);
+    const MappingSettings mapping;
+    CHtmlTranslator t(files, nullptr, mapping);
     ASSERT_TRUE(t.AllocBuffers(kBuffersAll));
     ASSERT_TRUE(t.OpenLinkScanners(TRUE));
     ASSERT_TRUE(t.LoadHtml(path.c_str(), TRUE));

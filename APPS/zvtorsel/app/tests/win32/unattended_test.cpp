@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "../app/resource.h"
 #include "jobs/tests/win32/diskkit.h"
+#include "resource.h"
 
 namespace {
 
