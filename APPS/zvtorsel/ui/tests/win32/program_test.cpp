@@ -164,6 +164,9 @@ protected:
 
     void TearDown() override {
         if (program_.process) Stop(program_);
+        // The prefix's other suites start the program too: a cache folder
+        // left set here would be theirs.
+        for (const char* section : {"Rebuild", "RebuildTree", "CreateList"}) DeleteSection(section);
         diskkit::RemoveTree(folder_);
         diskkit::ClearCache();
     }
