@@ -54,6 +54,7 @@
 #define IDS_CACHE_NONE_FOUND 1280
 #define IDS_WARN_CACHE_SEARCH_CUT 1281
 #define IDS_CACHES_FOUND 1282
+#define IDS_WARN_CACHE_LINK_SKIPPED 1283
 
 // Entries that are not rebuilt: failure rows, counted.
 #define IDS_FAILED_IN_THE_WAY 1190

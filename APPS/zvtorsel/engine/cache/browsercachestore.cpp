@@ -313,7 +313,9 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     }
     if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
     std::vector<BYTE> body;
-    for (const MozCacheEntry& entry : reader.Entries()) {
+    std::vector<MozCacheEntry> entries = reader.TakeEntries();
+    records_.reserve(records_.size() + entries.size());
+    for (MozCacheEntry& entry : entries) {
         if (entry.url.empty()) continue;
         if (!entry.hasHead) {
             AddDamage(folder + entry.where + " " + entry.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
@@ -324,14 +326,16 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
             continue;
         }
         Record record;
-        record.url = entry.url;
-        record.localFile = folder + (entry.place == MozCacheEntry::BODY_EMPTY ? entry.where.substr(0, entry.where.find(' '))
-                                                                             : entry.bodyFile);
+        record.url = std::move(entry.url);
+        record.localFile.reserve(folder.size() + entry.where.size() + entry.bodyFile.size());
+        record.localFile = folder;
+        if (entry.place == MozCacheEntry::BODY_EMPTY) record.localFile.append(entry.where, 0, entry.where.find(' '));
+        else record.localFile += entry.bodyFile;
         record.bodyOffset = entry.bodyOffset;
         record.bodyLength = entry.dataSize;
-        record.head = entry.head.head;
-        record.contentType = entry.head.contentType;
-        record.encoding = entry.head.contentEncoding;
+        record.head = std::move(entry.head.head);
+        record.contentType = std::move(entry.head.contentType);
+        record.encoding = std::move(entry.head.contentEncoding);
         record.stored = Value(UnixSecondsToFileTime(entry.lastModified));
         record.lastModified = BodyTime(entry.head, record.stored);
         record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/files.h"
@@ -92,7 +93,7 @@ private:
     bool ReadFile(const std::string& path, std::vector<BYTE>& out);
     bool FileSize(const std::string& path, ULONGLONG* size);
     std::vector<Record> records_;
-    std::map<std::string, size_t> byUrl_;
+    std::unordered_map<std::string, size_t> byUrl_;
     size_t caches_ = 0;
     size_t duplicates_ = 0;
     size_t damageNotListed_ = 0;

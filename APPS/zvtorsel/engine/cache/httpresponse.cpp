@@ -4,13 +4,15 @@
 
 namespace {
 
-bool SameNoCase(const char* a, size_t n, const char* b) {
-    if (strlen(b) != n) return false;
+// b: a lower-case literal, whose length is known when compiled; every
+// line of every head of a cache is held against several of them.
+template <size_t N>
+bool SameNoCase(const char* a, size_t n, const char (&b)[N]) {
+    if (n != N - 1) return false;
     for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
+        char x = a[i];
         if (x >= 'A' && x <= 'Z') x = (char)(x + 32);
-        if (y >= 'A' && y <= 'Z') y = (char)(y + 32);
-        if (x != y) return false;
+        if (x != b[i]) return false;
     }
     return true;
 }
@@ -32,10 +34,10 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
 }
 
 int MonthOf(const char* p) {
-    static const char* const names[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+    static const char names[] = "janfebmaraprmayjunjulaugsepoctnovdec";
+    char a = (char)(p[0] | 32), b = (char)(p[1] | 32), c = (char)(p[2] | 32);
     for (int i = 0; i < 12; ++i)
-        if (SameNoCase(p, 3, names[i])) return i + 1;
+        if (names[3 * i] == a && names[3 * i + 1] == b && names[3 * i + 2] == c) return i + 1;
     return 0;
 }
 
@@ -92,11 +94,19 @@ bool ParseHttpDate(const char* text, FILETIME& out) {
 
 bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
     out = HttpResponseHead();
+    out.head.reserve(size + 2);
     size_t pos = 0;
     bool first = true;
+    // Where the next LF lies: found once for the lines before it, so that a
+    // head of NUL-ended lines is not searched to its end for every line.
+    const char* newline = nullptr;
     while (pos < size) {
-        size_t end = pos;
-        while (end < size && text[end] != 0 && text[end] != '\n') ++end;
+        if (!newline || newline < text + pos) {
+            newline = (const char*)memchr(text + pos, '\n', size - pos);
+            if (!newline) newline = text + size;
+        }
+        const char* zero = (const char*)memchr(text + pos, 0, (size_t)(newline - text) - pos);
+        size_t end = (size_t)((zero ? zero : newline) - text);
         size_t length = end - pos;
         if (length && text[pos + length - 1] == '\r') --length;
         const char* line = text + pos;
@@ -117,18 +127,20 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
             const char* colon = (const char*)memchr(line, ':', length);
             if (colon) {
                 size_t nameLength = (size_t)(colon - line);
-                std::string value = Trimmed(colon + 1, length - nameLength - 1);
+                const char* value = colon + 1;
+                size_t valueLength = length - nameLength - 1;
                 if (SameNoCase(line, nameLength, "content-type")) {
-                    out.contentType = value;
+                    out.contentType = Trimmed(value, valueLength);
                 } else if (SameNoCase(line, nameLength, "content-encoding")) {
                     if (!out.contentEncoding.empty()) out.contentEncoding += ", ";
-                    out.contentEncoding += value;
+                    out.contentEncoding += Trimmed(value, valueLength);
                 } else if (SameNoCase(line, nameLength, "location")) {
-                    out.location = value;
+                    out.location = Trimmed(value, valueLength);
                 } else if (SameNoCase(line, nameLength, "last-modified")) {
-                    if (!ParseHttpDate(value.c_str(), out.lastModified)) out.lastModified = FILETIME{0, 0};
+                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.lastModified))
+                        out.lastModified = FILETIME{0, 0};
                 } else if (SameNoCase(line, nameLength, "date")) {
-                    if (!ParseHttpDate(value.c_str(), out.date)) out.date = FILETIME{0, 0};
+                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.date)) out.date = FILETIME{0, 0};
                 }
             }
         }

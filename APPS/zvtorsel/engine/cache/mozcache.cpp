@@ -27,10 +27,22 @@ DWORD Be32(const BYTE* p) { return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | (
 
 size_t BlockSize(int number) { return (size_t)256 << (2 * (number - 1)); }
 
+// "_CACHE_001_ (0x4200)": made for every entry taken, so without printf.
 std::string Where(const char* file, size_t offset) {
-    char text[48];
-    snprintf(text, sizeof text, "%s (0x%lX)", file, (unsigned long)offset);
-    return text;
+    char digits[2 * sizeof(size_t)];
+    size_t n = 0;
+    do {
+        digits[n++] = "0123456789ABCDEF"[offset & 15];
+        offset >>= 4;
+    } while (offset && n < sizeof digits);
+    char text[64];
+    size_t length = strnlen(file, sizeof text - sizeof digits - 5);
+    memcpy(text, file, length);
+    memcpy(text + length, " (0x", 4);
+    length += 4;
+    while (n) text[length++] = digits[--n];
+    text[length++] = ')';
+    return std::string(text, length);
 }
 
 const char* BlockFileName(int number) {
@@ -38,16 +50,16 @@ const char* BlockFileName(int number) {
     return kNames[number - 1];
 }
 
-bool HasScheme(const std::string& url) {
+bool HasScheme(const char* url, size_t size) {
     size_t i = 0;
-    if (url.empty() || !((url[0] | 32) >= 'a' && (url[0] | 32) <= 'z')) return false;
-    while (i < url.size() && url[i] != ':') {
+    if (!size || !((url[0] | 32) >= 'a' && (url[0] | 32) <= 'z')) return false;
+    while (i < size && url[i] != ':') {
         char c = url[i];
         if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))
             return false;
         ++i;
     }
-    return i < url.size();
+    return i < size;
 }
 
 void Mix(DWORD& a, DWORD& b, DWORD& c) {
@@ -100,24 +112,28 @@ std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nes
 }
 
 std::string MozCacheKeyToUrl(const char* key, size_t size) {
-    std::string text(key, strnlen(key, size));
+    size = strnlen(key, size);
     size_t start = 0;
-    while (start < text.size() && text[start] == '~') ++start;
-    size_t colon = text.find(':', start);
-    if (colon == std::string::npos || colon == start) return std::string();
+    while (start < size && key[start] == '~') ++start;
+    const char* colon = (const char*)memchr(key + start, ':', size - start);
+    if (!colon || colon == key + start) return std::string();
     // The client tag ("HTTP", "HTTP~1~0", "FTP") holds letters, digits, "-" and "~".
-    for (size_t i = start; i < colon; ++i) {
-        char c = text[i];
+    for (const char* p = key + start; p < colon; ++p) {
+        char c = *p;
         if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '~'))
             return std::string();
     }
-    std::string url = text.substr(colon + 1);
-    if (url.compare(0, 3, "id=") == 0) {
-        size_t uri = url.find("&uri=");
-        if (uri == std::string::npos) return std::string();
-        url.erase(0, uri + 5);
+    const char* url = colon + 1;
+    size_t length = (size_t)(key + size - url);
+    if (length >= 3 && memcmp(url, "id=", 3) == 0) {
+        const char* uri = nullptr;
+        for (const char* p = url; p + 5 <= url + length && !uri; ++p)
+            if (memcmp(p, "&uri=", 5) == 0) uri = p;
+        if (!uri) return std::string();
+        length -= (size_t)(uri + 5 - url);
+        url = uri + 5;
     }
-    return HasScheme(url) ? url : std::string();
+    return HasScheme(url, length) ? std::string(url, length) : std::string();
 }
 
 void CMozCacheReader::Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url) {
@@ -140,7 +156,7 @@ bool CMozCacheReader::Claim(int file, size_t first, size_t count) {
     return true;
 }
 
-bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, const std::string& where, MozCacheEntry& out) {
+bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry& out) {
     if (room < kEntryHeader) return false;
     DWORD version = Be32(data);
     if ((version >> 16) != 1 || (version & 0xffff) == 0 || (version & 0xffff) > 0xff) return false;
@@ -155,15 +171,13 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, const std::string
     const char* meta = key + keySize;
     if (metaSize && meta[metaSize - 1] != 0) return false;
     size_t zeros = 0;
-    for (size_t i = 0; i < metaSize; ++i)
-        if (meta[i] == 0) ++zeros;
+    for (const char* z = meta; (z = (const char*)memchr(z, 0, (size_t)(meta + metaSize - z))) != nullptr; ++z) ++zeros;
     if (zeros % 2) return false;
 
     out = MozCacheEntry();
     out.version = version;
     out.key.assign(key, keySize - 1);
     out.url = MozCacheKeyToUrl(key, keySize - 1);
-    out.where = where;
     out.fetchCount = Be32(data + 8);
     out.lastFetched = Be32(data + 12);
     out.lastModified = Be32(data + 16);
@@ -202,6 +216,9 @@ bool CMozCacheReader::ReadMap(const BYTE* map, size_t size) {
         return false;
     }
     mapTruthful_ = !dirty;
+    // The header's entry count, held to the records there are.
+    size_t said = Be32(map + 8);
+    entries_.reserve(said < kBuckets * perBucket ? said : kBuckets * perBucket);
     for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
         size_t used = perBucket;
         if (usageCounts) {
@@ -222,11 +239,15 @@ bool CMozCacheReader::ReadMap(const BYTE* map, size_t size) {
 }
 
 void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation) {
-    char record[32];
-    snprintf(record, sizeof record, "_CACHE_MAP_ (%08lX)", (unsigned long)hash);
+    // Named only for a damage row: a sound map has tens of thousands of records.
+    auto record = [hash] {
+        char text[32];
+        snprintf(text, sizeof text, "_CACHE_MAP_ (%08lX)", (unsigned long)hash);
+        return std::string(text);
+    };
     if (!(metaLocation & kInitialized)) {
         mapTruthful_ = false;
-        Note(MozCacheDamage::BAD_RECORD, record);
+        Note(MozCacheDamage::BAD_RECORD, record());
         return;
     }
     MozCacheEntry entry;
@@ -237,17 +258,18 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         std::string name = MozCacheSeparateName(hash, 'm', generation, version_ >= kMozCacheLatest);
         if (!separateSeen_.insert(name).second) {
             mapTruthful_ = false;
-            Note(MozCacheDamage::BAD_RECORD, record);
+            Note(MozCacheDamage::BAD_RECORD, record());
             return;
         }
         if (!separate_(name, bytes)) {
             Note(MozCacheDamage::MISSING_FILE, name);
             return;
         }
-        if (!ReadEntry(bytes.data(), bytes.size(), name, entry)) {
+        if (!ReadEntry(bytes.data(), bytes.size(), entry)) {
             Note(MozCacheDamage::BAD_ENTRY, name);
             return;
         }
+        entry.where = name;
     } else {
         const std::vector<BYTE>* data = blocks_(metaFile);
         size_t first = metaLocation & kBlockNumberMask;
@@ -257,9 +279,8 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             Note(MozCacheDamage::MISSING_FILE, BlockFileName(metaFile));
             return;
         }
-        std::string where = Where(BlockFileName(metaFile), offset);
         if (offset >= data->size()) {
-            Note(MozCacheDamage::BAD_RECORD, where);
+            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
             return;
         }
         // The bitmap must say the blocks are in use; a map naming blocks
@@ -271,15 +292,16 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         if (!Claim(metaFile, first, count)) {
             mapTruthful_ = false;
-            Note(MozCacheDamage::BAD_RECORD, where);
+            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
             return;
         }
         size_t room = data->size() - offset < count * BlockSize(metaFile) ? data->size() - offset
                                                                          : count * BlockSize(metaFile);
-        if (!ReadEntry(data->data() + offset, room, where, entry)) {
-            Note(MozCacheDamage::BAD_ENTRY, where);
+        if (!ReadEntry(data->data() + offset, room, entry)) {
+            Note(MozCacheDamage::BAD_ENTRY, Where(BlockFileName(metaFile), offset));
             return;
         }
+        entry.where = Where(BlockFileName(metaFile), offset);
     }
     if (entry.dataSize == 0) {
         entries_.push_back(std::move(entry));
@@ -287,7 +309,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
     }
     int dataFile = (int)((dataLocation & kSelectorMask) >> 28);
     if (!(dataLocation & kInitialized)) {
-        Note(MozCacheDamage::BAD_RECORD, record, entry.url);
+        Note(MozCacheDamage::BAD_RECORD, record(), entry.url);
         return;
     }
     if (dataFile == 0) {
@@ -309,10 +331,9 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             Note(MozCacheDamage::MISSING_FILE, BlockFileName(dataFile), entry.url);
             return;
         }
-        std::string where = Where(BlockFileName(dataFile), offset);
         if (entry.dataSize > count * BlockSize(dataFile) || offset > data->size() ||
             entry.dataSize > data->size() - offset || !Claim(dataFile, first, count)) {
-            Note(MozCacheDamage::BAD_RECORD, where, entry.url);
+            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(dataFile), offset), entry.url);
             return;
         }
         entry.place = MozCacheEntry::BODY_BLOCK;
@@ -342,11 +363,14 @@ bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t
                                MozCacheEntry& out) {
     size_t blockSize = BlockSize(number);
     size_t room = data.size() - at < kMostBlocks * blockSize ? data.size() - at : kMostBlocks * blockSize;
-    if (!ReadEntry(data.data() + at, room, Where(BlockFileName(number), at), out)) return false;
+    if (!ReadEntry(data.data() + at, room, out)) return false;
     // An entry that gives its own location must be where it says.
     DWORD self = Be32(data.data() + at + 4);
-    return !self || ((self & kInitialized) && (int)((self & kSelectorMask) >> 28) == number &&
-                     (self & kBlockNumberMask) == block);
+    if (self && !((self & kInitialized) && (int)((self & kSelectorMask) >> 28) == number &&
+                  (self & kBlockNumberMask) == block))
+        return false;
+    out.where = Where(BlockFileName(number), at);
+    return true;
 }
 
 void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {

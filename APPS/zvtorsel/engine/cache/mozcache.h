@@ -76,6 +76,8 @@ public:
     bool MapUsed() const { return mapUsed_; }
     DWORD Version() const { return version_; }
     const std::vector<MozCacheEntry>& Entries() const { return entries_; }
+    // The entries, handed over: a store keeps their texts without copies.
+    std::vector<MozCacheEntry> TakeEntries() { return std::move(entries_); }
     const std::vector<MozCacheDamage>& Damage() const { return damage_; }
     size_t DamageNotListed() const { return damageNotListed_; }
     static constexpr size_t kMaxDamageRows = 100;
@@ -87,8 +89,9 @@ private:
     };
     bool ReadMap(const BYTE* map, size_t size);
     void ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation);
-    // Checks and reads the entry at bytes [at, at + room) of buffer.
-    bool ReadEntry(const BYTE* data, size_t room, const std::string& where, MozCacheEntry& out);
+    // Checks and reads the entry in bytes [data, data + room); the caller
+    // names where it lies once it is taken.
+    bool ReadEntry(const BYTE* data, size_t room, MozCacheEntry& out);
     void Search();
     void SearchFile(int number, const std::vector<BYTE>& data);
     bool SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block, MozCacheEntry& out);

@@ -301,6 +301,13 @@ TEST(BrowserCacheHead, DatesAndFieldsOfTheResponseHead) {
     EXPECT_EQ("/next", head.location);
     EXPECT_EQ("gzip, br", head.contentEncoding);
     EXPECT_EQ("HTTP/1.1 302 Found\r\nLocation: /next\r\ncontent-encoding: gzip\r\nContent-Encoding: br\r\n\r\n", head.head);
+    // Lines ended by LF and by NUL in one head, a last line without an end.
+    const char mixed[] = "HTTP/1.0 200 OK\nContent-Type:  text/plain \0Last-Modified:\tSat, 05 Apr 2003 06:07:08 GMT\r\nX: y";
+    ASSERT_TRUE(ParseResponseHead(mixed, sizeof mixed - 1, head));
+    EXPECT_EQ("text/plain", head.contentType);
+    EXPECT_EQ(kFixtureLastModified, Value(head.lastModified));
+    EXPECT_EQ("HTTP/1.0 200 OK\r\nContent-Type:  text/plain \r\nLast-Modified:\tSat, 05 Apr 2003 06:07:08 GMT\r\nX: y\r\n\r\n",
+              head.head);
     EXPECT_FALSE(ParseResponseHead("GET / HTTP/1.1\r\n", 16, head));
     EXPECT_FALSE(ParseResponseHead("HTTP/1.1 2x0 OK\r\n", 17, head));
 }

@@ -327,6 +327,9 @@ TEST(MozCacheKeys, EveryKeyFormGivesThePlainUrl) {
         {"HT TP:http://a.example/", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(c.url, MozCacheKeyToUrl(c.key, strlen(c.key))) << c.key;
+    // The key's size bounds it, not its zero.
+    EXPECT_EQ("http://a.example/p", MozCacheKeyToUrl("HTTP:http://a.example/p?q=1", 23));
+    EXPECT_EQ("", MozCacheKeyToUrl("HTTP:id=1&uri=http://a.example/", 12));
 }
 
 TEST(MozCacheStore, WriterFoldersOfEveryRecordKindAndVersion) {

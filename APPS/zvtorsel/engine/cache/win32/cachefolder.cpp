@@ -68,6 +68,8 @@ struct Search {
     IFiles& files;
     CacheSearch found;
     DWORD started = GetTickCount();
+    size_t links = 0;
+    std::string firstLink;
 
     void Take(CacheKind kind, const std::string& folder) { found.caches.push_back({kind, folder}); }
 
@@ -109,8 +111,13 @@ struct Search {
         for (const DirEntry& d : listing) {
             const std::string& entry = d.name;
             if (d.IsFolder()) {
-                // A junction may lead back up: it is never followed.
-                if (d.attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+                // A junction may lead back up ("AppData\Local\Application
+                // Data" of Vista's profiles does) or to caches found on
+                // their own road: it is never followed, only counted.
+                if (d.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    if (!links++) firstLink = folder + entry + "\\";
+                    continue;
+                }
                 if (SameNoCase(entry, "index-dir")) indexDir = true;
                 else if (SameNoCase(entry, "entries")) entries = true;
                 subfolders.push_back(entry);
@@ -182,6 +189,11 @@ CacheSearch FindCaches(IFiles& files, const std::string& folder) {
     std::string name = base.substr(0, base.size() - 1);
     size_t cut = name.find_last_of("\\/");
     search.Visit(base, cut == std::string::npos ? name : name.substr(cut + 1), 0, true);
+    if (search.links) {
+        std::string where = search.firstLink;
+        if (search.links > 1) where += " (+" + std::to_string(search.links - 1) + ")";
+        search.found.unknown.push_back({where, IDS_WARN_CACHE_LINK_SKIPPED});
+    }
     return search.found;
 }
 

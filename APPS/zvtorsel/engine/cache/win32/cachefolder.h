@@ -21,8 +21,9 @@ std::unique_ptr<CIndexDatUrlCache> OpenCacheFolder(IFiles& files, const std::str
 // and blockfile ("Cache") caches of every profile and browser of the family,
 // Firefox's "cache2" and the Mozilla caches of version 1 ("Cache" of
 // "_CACHE_00N_" block files: Firefox 1 to 31, SeaMonkey, Gecko shells). The
-// search reads one listing per folder, follows no junction, skips folders
-// that hold no cache, stops at a depth, a number of folders and a time.
+// search reads one listing per folder, follows no junction (one row names
+// the first and counts the others), skips folders that hold no cache, stops
+// at a depth, a number of folders and a time.
 struct FoundCache {
     CacheKind kind;
     std::string folder;  // ending with "\"

@@ -15,6 +15,7 @@
 #include "cache/tests/indexdat_writer.h"
 #include "windriver.h"
 #include "jobs/tests/win32/diskkit.h"
+#include "jobs/tests/win32/fixturetree.h"
 #include "resource.h"
 #include "windowlogic/markimages.h"
 
@@ -163,6 +164,9 @@ protected:
 
     void TearDown() override {
         if (program_.process) Stop(program_);
+        // The prefix's other suites start the program too: a cache folder
+        // left set here would be theirs.
+        for (const char* section : {"Rebuild", "RebuildTree", "CreateList"}) DeleteSection(section);
         diskkit::RemoveTree(folder_);
         diskkit::ClearCache();
     }
@@ -418,6 +422,68 @@ TEST_F(ProgramTest, AWholeDiskShowsOneRootPerCacheCaptionedWithWhoseItIs) {
     }
     EXPECT_NE(std::string::npos, ItemText(tree, IDC_RT_CACHE_CAPTION).find("C:2,"));
     EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_whole_disk.bmp"));
+    Press(tree, IDCANCEL);
+    EXPECT_TRUE(WaitForGone(tree));
+}
+
+// The real fixtures of every kind read, in two people's profile folders of
+// an XP and a Vista disk: one root per cache, each named after its browser
+// and whose profile it is, each holding entries.
+TEST_F(ProgramTest, AnOldDiskOfRealCachesShowsEveryCacheAsARootNamedAfterWhoseItIs) {
+    using fixturetree::CopyTree;
+    using fixturetree::Fixtures;
+    using fixturetree::MakeFolders;
+    FILETIME old = {0x68CDC000u, 0x01CE01A1u};  // 2013-02-03 00:00 UTC
+    std::string disk = folder_ + "disk\\";
+    std::string taro = disk + "Users\\taro\\AppData\\", hanako = disk + "Documents and Settings\\hanako\\";
+    std::string chrome = taro + "Local\\Google\\Chrome\\User Data\\";
+    CopyTree(Fixtures() + "chromium-simple\\", chrome + "Default\\Cache\\Cache_Data\\", old);
+    CopyTree(Fixtures() + "chrome-blockfile\\", chrome + "Profile 1\\Cache\\", old);
+    CopyTree(Fixtures() + "firefox-cache2\\", taro + "Local\\Mozilla\\Firefox\\Profiles\\x9y8z7.default\\cache2\\", old);
+    CopyTree(Fixtures() + "firefox3-cache\\",
+             hanako + "Local Settings\\Application Data\\Mozilla\\Firefox\\Profiles\\ab12cd34.default\\Cache\\", old);
+    CopyTree(Fixtures() + "firefox-cache1\\",
+             hanako + "Application Data\\Mozilla\\SeaMonkey\\Profiles\\sm.default\\q7w8e9.slt\\Cache\\", old);
+    for (const auto& ie : {std::make_pair(taro + "Local\\Microsoft\\Windows\\Temporary Internet Files\\Content.IE5\\",
+                                          "http://taro.example/a.html"),
+                           std::make_pair(hanako + "Local Settings\\Temporary Internet Files\\Content.IE5\\",
+                                          "http://hanako.example/b.html")}) {
+        MakeFolders(ie.first);
+        WriteCacheFolder(ie.first, {{ie.second, "<html>page</html>"}});
+    }
+    SetSetting("Rebuild", "CacheFolder", disk);
+    SetSetting("Rebuild", "RebuildFolder", folder_ + "rb\\");
+    CreateDirectoryA((folder_ + "rb").c_str(), nullptr);
+    HWND main = StartProgram();
+    if (!main) GTEST_SKIP() << "zvtorsel.exe does not start";
+    HWND tree = OpenTree(main);
+    ASSERT_TRUE(tree);
+    HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
+    std::vector<std::string> captions;
+    size_t ofTheTestSite = 0;
+    for (HTREEITEM root : TreeChildren(cacheTree, nullptr)) {
+        std::string caption = TreeText(cacheTree, root);
+        if (caption == ProgramString(IDS_ROOT_HISTORY)) continue;
+        captions.push_back(caption);
+        bool holds = !TreeChildren(cacheTree, root).empty();
+        // The Chromium and cache2 fixtures hold the same URLs of one test
+        // server: the newest response of each shows, under its own cache.
+        if (caption.compare(0, 7, "Chrome ") == 0 || caption.find("x9y8z7") != std::string::npos)
+            ofTheTestSite += holds;
+        else
+            EXPECT_TRUE(holds) << caption;
+    }
+    EXPECT_GE(ofTheTestSite, 1u);
+    std::sort(captions.begin(), captions.end());
+    const std::string more = "\\\x81\x63\\";  // the Shift_JIS ellipsis between two folders
+    std::vector<std::string> expected = {
+        "Chrome (taro" + more + "Default)",          "Chrome (taro" + more + "Profile 1)",
+        "Firefox (hanako" + more + "ab12cd34.default)", "Firefox (taro" + more + "x9y8z7.default)",
+        "IE (hanako)",                               "IE (taro)",
+        "SeaMonkey (hanako" + more + "sm.default)",
+    };
+    EXPECT_EQ(expected, captions);
+    EXPECT_TRUE(SaveScreenshot(tree, ScreenshotFolder() + "rebuild_tree_old_disk.bmp"));
     Press(tree, IDCANCEL);
     EXPECT_TRUE(WaitForGone(tree));
 }

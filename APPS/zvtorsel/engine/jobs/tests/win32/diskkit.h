@@ -38,6 +38,64 @@ inline bool WriteAll(const std::string& path, const std::string& data) {
 }
 
 // Deletes folder (ending with "\") and everything below it, however deep.
+// Starts a program of the Unix side (Wine starts one given by its Unix path
+// as it would a Windows one) with its arguments as Unix paths. Wine's
+// handle of such a process cannot be waited for (WAIT_FAILED): the caller
+// looks for what the program makes.
+inline bool StartUnixProgram(const std::string& program, const std::string& options,
+                             const std::vector<std::string>& windowsPaths) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    UnixName unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!unixName) return false;
+    std::string command = program + " " + options;
+    for (const std::string& path : windowsPaths) {
+        char* name = unixName(WidePath(path.c_str()).c_str());
+        if (!name) return false;
+        // Wine gives the Unix program its arguments split as Windows does.
+        command += " \"" + std::string(name) + "\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOA start;
+    ZeroMemory(&start, sizeof start);
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    std::string windowsProgram = "Z:" + program;
+    std::replace(windowsProgram.begin(), windowsProgram.end(), '/', '\\');
+    if (!CreateProcessA(windowsProgram.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// Whether a listing shows path as a folder link (which is what the search sees).
+inline bool IsFolderLink(const std::string& path) {
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(WidePath(path.c_str()).c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A folder link at link (no trailing "\\") leading to target. Wine 8 makes
+// no junction (FSCTL_SET_REPARSE_POINT answers ERROR_NOT_SUPPORTED) and its
+// CreateSymbolicLink makes nothing, but it lists a Unix symbolic link to a
+// folder as a junction would be: FILE_ATTRIBUTE_DIRECTORY with
+// FILE_ATTRIBUTE_REPARSE_POINT. True when the link is there as such.
+inline bool MakeFolderLink(const std::string& link, const std::string& target) {
+    if (!StartUnixProgram("/bin/ln", "-s", {target, link})) return false;
+    for (int tries = 0; tries < 200; ++tries, Sleep(50))
+        if (IsFolderLink(link)) return true;
+    return false;
+}
+
+inline void RemoveFolderLink(const std::string& link) {
+    if (RemoveDirectoryW(WidePath(link.c_str()).c_str()) || !StartUnixProgram("/bin/rm", "-f", {link})) return;
+    for (int tries = 0; tries < 200 && IsFolderLink(link); ++tries) Sleep(50);
+}
+
 inline void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAW d;
     HANDLE h = FindFirstFileW(WidePath((folder + "*.*").c_str()).c_str(), &d);
@@ -45,7 +103,10 @@ inline void RemoveTree(const std::string& folder) {
         do {
             std::string name = AnsiName(d.cFileName);
             if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            // A link is removed, never followed: it may lead back up or out of the tree.
+            if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveFolderLink(folder + name);
+            else if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(folder + name + "\\");
             else
                 DeleteFileW(WidePath((folder + name).c_str()).c_str());

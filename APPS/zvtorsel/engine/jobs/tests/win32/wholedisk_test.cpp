@@ -150,6 +150,38 @@ TEST_F(WholeDisk, EveryCacheIsFoundFromAnyFolderAboveItAndNothingElse) {
     EXPECT_EQ((UINT)IDS_WARN_CACHE_UNKNOWN, why[0].message);
 }
 
+// Vista's "AppData\Local\Application Data" is a junction to its own folder;
+// a copied disk may hold one leading to the disk's top too. Neither is
+// followed: the search ends, finds each cache once and says so in one row.
+TEST_F(WholeDisk, JunctionsLeadingBackUpAreNotFollowedAndSaidSo) {
+    std::string local = taro + "AppData\\Local";
+    ASSERT_TRUE(diskkit::MakeFolderLink(local + "\\Application Data", local));
+    ASSERT_TRUE(diskkit::MakeFolderLink(hanako + "My Documents\\disk", disk.substr(0, disk.size() - 1)));
+    CacheSearch whole = FindCaches(files, disk);
+    EXPECT_EQ(7u, whole.caches.size());
+    std::vector<std::string> found = Found(whole, disk);
+    EXPECT_EQ(found.end(), std::adjacent_find(found.begin(), found.end()));
+    EXPECT_FALSE(whole.cut);
+    ASSERT_EQ(2u, whole.unknown.size());
+    EXPECT_EQ((UINT)IDS_WARN_CACHE_LINK_SKIPPED, whole.unknown[1].message);
+    // Which link comes first is the listing's order.
+    const std::string& where = whole.unknown[1].where;
+    EXPECT_TRUE(where == local + "\\Application Data\\ (+1)" || where == hanako + "My Documents\\disk\\ (+1)") << where;
+
+    // A folder with the link and no cache: none found, and the link named.
+    std::vector<CacheDamage> why;
+    EXPECT_FALSE(OpenUrlCache(files, hanako + "My Documents", why));
+    ASSERT_EQ(2u, why.size());
+    EXPECT_EQ((UINT)IDS_CACHE_NONE_FOUND, why[0].message);
+    EXPECT_EQ((UINT)IDS_WARN_CACHE_LINK_SKIPPED, why[1].message);
+    EXPECT_EQ(hanako + "My Documents\\disk\\", why[1].where);
+
+    // The tree is removed without following the link out of it.
+    RemoveTree(hanako + "My Documents\\");
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((hanako + "My Documents").c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((taro + "AppData\\Local").c_str()));
+}
+
 TEST_F(WholeDisk, EachCacheIsARootOfItsOwnAndOneCanBeRebuiltAlone) {
     diskkit::FolderSnapshot before, after;
     diskkit::TakeSnapshot(disk, before);
