@@ -462,12 +462,90 @@ bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool
     DecodeResult result = DecodeContent(r->encoding, stored.data(), stored.size(), body);
     if (result == DECODE_FAILED) {
         if (undecoded) *undecoded = true;
-        // A body whose size its trailer gave is found broken only now: its
-        // row follows the rows of the opening.
-        std::lock_guard<std::mutex> hold(damageLock_);
-        if (!r->undecodedNoted) AddDamage(r->url, IDS_WARN_CACHE_BODY_UNDECODED);
-        r->undecodedNoted = true;
+        NoteUndecoded(*r);
     }
+    return true;
+}
+
+// A body whose size its trailer gave is found broken only when copied: its
+// row follows the rows of the opening.
+void CBrowserCacheStore::NoteUndecoded(Kept& kept) {
+    std::lock_guard<std::mutex> hold(damageLock_);
+    if (!kept.undecodedNoted) AddDamage(kept.url, IDS_WARN_CACHE_BODY_UNDECODED);
+    kept.undecodedNoted = true;
+}
+
+namespace {
+
+// The bytes of one body in its entry file, 64 KiB at a time.
+class CFileRangeSource : public IBodySource {
+public:
+    CFileRangeSource(IReadFile& file, ULONGLONG offset, ULONGLONG length)
+        : file_(file), offset_(offset), length_(length), piece_(64u << 10) {}
+    bool Next(const BYTE** data, size_t* size) override {
+        *data = piece_.data();
+        *size = 0;
+        if (done_ >= length_) return true;
+        ULONGLONG left = length_ - done_;
+        DWORD want = left < piece_.size() ? (DWORD)left : (DWORD)piece_.size(), got = 0;
+        if (!file_.ReadAt(offset_ + done_, piece_.data(), want, &got) || got == 0) return false;
+        done_ += got;
+        *size = got;
+        return true;
+    }
+    bool Rewind() override {
+        done_ = 0;
+        return true;
+    }
+
+private:
+    IReadFile& file_;
+    ULONGLONG offset_, length_, done_ = 0;
+    std::vector<BYTE> piece_;
+};
+
+}  // namespace
+
+bool CBrowserCacheStore::WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time,
+                                   ULONGLONG* size, bool* undecoded) {
+    if (undecoded) *undecoded = false;
+    Kept* r = const_cast<Kept*>(Find(url));
+    if (!r || *r->note) return false;
+    // A sparse body is joined from its ranges first.
+    if (r->sparse) return IUrlCache::WriteBody(url, files, path, time, size, undecoded);
+    std::unique_ptr<IReadFile> file = files_.OpenRead(LocalFile(*r).c_str());
+    if (!file) return false;
+    // The file may have changed since it was listed: the body must still fit.
+    ULONGLONG fileLength = file->Length();
+    if (r->bodyOffset > fileLength || r->bodyLength > fileLength - r->bodyOffset) return false;
+    CFileRangeSource source(*file, r->bodyOffset, r->bodyLength);
+    std::unique_ptr<IReplacingFile> out = files.CreateReplacing(path);
+    ULONGLONG written = 0;
+    bool writeFailed = !out;
+    BodySink sink = [&](const BYTE* data, size_t n) {
+        if (!out || !out->Write(data, n)) {
+            writeFailed = true;
+            return false;
+        }
+        written += n;
+        return true;
+    };
+    // Starting over drops what was written: the temporary goes with its writer.
+    auto restart = [&] {
+        out.reset();
+        out = files.CreateReplacing(path);
+        written = 0;
+    };
+    DecodeResult result = writeFailed ? DECODE_FAILED : StreamDecoded(r->encoding, source, sink, restart);
+    if (writeFailed) return false;
+    if (result == DECODE_FAILED) {
+        restart();
+        if (!source.Rewind() || StreamDecoded("", source, sink, restart) == DECODE_FAILED || writeFailed) return false;
+        if (undecoded) *undecoded = true;
+        NoteUndecoded(*r);
+    }
+    if (!out || !out->Commit(&time)) return false;
+    *size = written;
     return true;
 }
 

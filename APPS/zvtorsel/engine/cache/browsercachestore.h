@@ -55,6 +55,8 @@ public:
     const char* SourceFolder() const override { return folder_.c_str(); }
     bool BodiesInStore() const override { return true; }
     bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) override;
+    bool WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                   bool* undecoded) override;
     bool ReadStoredResponse(const char* url, StoredResponse& out) override;
     const std::vector<CacheDamage>& Damage() const override;
 
@@ -112,6 +114,8 @@ private:
         return StoredBody(record.localFile, record.sparse, record.bodyOffset, record.bodyLength, out);
     }
     const Kept* Find(const char* url) const;
+    // The damage row of a body found broken when it is copied, once.
+    void NoteUndecoded(Kept& kept);
     // The bytes of a blockfile stream: in a block file read already, or in an "f_" file.
     bool ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
                             const BlockfileLocation& at, std::vector<BYTE>& out);

@@ -234,6 +234,14 @@ bool CCacheSet::ReadBody(const char* url, std::vector<BYTE>& body, bool* undecod
     return ReadWholeFile(files_, local, body, kLargestCacheFile);
 }
 
+bool CCacheSet::WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                          bool* undecoded) {
+    IUrlCache* store = StoreOf(url);
+    if (!store) return false;
+    if (store->BodiesInStore()) return store->WriteBody(url, files, path, time, size, undecoded);
+    return IUrlCache::WriteBody(url, files, path, time, size, undecoded);
+}
+
 bool CCacheSet::ReadStoredResponse(const char* url, StoredResponse& out) {
     IUrlCache* store = StoreOf(url);
     if (!store) return false;
