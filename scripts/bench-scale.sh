@@ -10,7 +10,13 @@
 # /cache:` with translation off and on, and the Rebuild Tree's opening; each
 # with its peak resident memory. The last lines give every figure's ratio to
 # the copy and how each ratio grows from the smallest to the largest size.
-# Its data and prefix live in build/<arch>/scalebench; the data goes at the end.
+# Its data and prefix live in build/<arch>/scalebench (ZV_BENCH_WORK); the
+# data goes at the end. Wine creates each file in one folder after a look
+# through all those there, so writing a cache and copying it grow with the
+# square of its files (an hour each at 50,000): ZV_BENCH_CACHES=DIR keeps each
+# written cache as DIR/<entries> and takes it from there in a later run, and
+# ZV_BENCH_COPY_MAX=N leaves the copy (and the ratios to it) out above N
+# entries, where the other figures are given beside /cachelist only.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
@@ -19,7 +25,8 @@ ARCH=${ZV_BENCH_ARCH:-win32}
 [ $# -gt 0 ] || set -- ${ZV_BENCH_SIZES:-20000 50000 100000}
 [ -f "$BUILD/$ARCH/CMakeCache.txt" ] || zv_configure_windows "$ARCH"
 cmake --build "$BUILD/$ARCH" --target zvtorsel scale_bench >/dev/null
-WORK=$BUILD/$ARCH/scalebench
+WORK=${ZV_BENCH_WORK:-$BUILD/$ARCH/scalebench}
+COPY_MAX=${ZV_BENCH_COPY_MAX:-}
 # The programs of this run, copied: a build during the run changes nothing.
 BIN=$WORK/bin
 rm -rf "$BIN" && mkdir -p "$BIN"
@@ -112,12 +119,22 @@ for n in "$@"; do
     cache="$WORK/data/cache/Cache_Data/"
     mkdir -p "$WORK/data/cache" "$WORK/data/rebuild"
     echo "== $n entries"
-    (cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$cache")" "$n")
+    kept=${ZV_BENCH_CACHES:+$ZV_BENCH_CACHES/$n}
+    if [ -n "$kept" ] && [ -d "$kept" ]; then
+        cp -al "$kept" "${cache%/}"
+    else
+        (cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$cache")" "$n")
+        [ -z "$kept" ] || { mkdir -p "$ZV_BENCH_CACHES" && cp -al "${cache%/}" "$kept"; }
+    fi
     du -sm "$cache" | awk '{ print "cache folder " $1 " MB" }'
     # Both read the folder the same way: one untimed listing first.
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/warm.txt")"
-    timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
-    copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
+    if [ -z "$COPY_MAX" ] || [ "$n" -le "$COPY_MAX" ]; then
+        timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
+        copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
+    else
+        copy=- copymem=- copycpu=-
+    fi
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/list.txt")"
     list=$SECONDS_ listmem=$PEAK_ listcpu=$CPU_
     setting XlatRebuild 0
@@ -139,7 +156,7 @@ for n in "$@"; do
     # With the window driver's own time, which polls twenty times a second.
     tree=$1 treemem=$2
     treecpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
-    echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
+    [ "$copy" = - ] || echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
     echo "/cachelist /cache:         $list s (processor $listcpu s), peak $listmem MB"
     echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
     echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
@@ -147,15 +164,30 @@ for n in "$@"; do
     echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem" >>"$SUMMARY"
     echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu" >>"$SUMMARY.cpu"
 done
+# Rows without the copy give the Rebuild Tree beside /cachelist and the memory;
+# the growth of a ratio to the copy is taken over the rows that have it.
 awk '
-{ n[NR] = $1; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
-  printf "processor ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f\n", $1, l[NR], p[NR], x[NR], t[NR] }
-END { if (NR > 1) printf "processor growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
-          n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY.cpu"
+{ n[NR] = $1; t[NR] = $6 / $3
+  for (j = 3; j <= 6; j++) e[NR, j] = $j / $1
+  if ($2 == "-") { printf "processor ratios %d: tree/cachelist %.2f (no copy)\n", $1, t[NR]; next }
+  k++; m[k] = $1; l[k] = $3 / $2; p[k] = $4 / $2; x[k] = $5 / $2
+  printf "processor ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f\n", $1, l[k], p[k], x[k], t[NR] }
+END { if (k > 1) printf "processor growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f\n",
+          m[1], m[k], l[k] / l[1], p[k] / p[1], x[k] / x[1]
+      if (NR > 1) {
+          printf "processor growth %d to %d (ratio over ratio): tree %.2f\n", n[1], n[NR], t[NR] / t[1]
+          printf "processor time per entry, %d over %d: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+                 n[NR], n[1], e[NR, 3] / e[1, 3], e[NR, 4] / e[1, 4], e[NR, 5] / e[1, 5], e[NR, 6] / e[1, 6]
+      } }' "$SUMMARY.cpu"
 awk -v base="$BASE" '
-{ n[NR] = $1; c[NR] = $2; l[NR] = $3 / $2; p[NR] = $4 / $2; x[NR] = $5 / $2; t[NR] = $6 / $3
-  printf "wall ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[NR], p[NR], x[NR], t[NR]
+{ n[NR] = $1; t[NR] = $6 / $3
+  if ($2 == "-") printf "wall ratios %d: tree/cachelist %.2f (no copy)", $1, t[NR]
+  else {
+      k++; m[k] = $1; l[k] = $3 / $2; p[k] = $4 / $2; x[k] = $5 / $2
+      printf "wall ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[k], p[k], x[k], t[NR]
+  }
   printf " peak KB per entry above the base: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
          ($7 - base) * 1024 / $1, ($8 - base) * 1024 / $1, ($9 - base) * 1024 / $1, ($10 - base) * 1024 / $1 }
-END { if (NR > 1) printf "wall growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
-          n[1], n[NR], l[NR] / l[1], p[NR] / p[1], x[NR] / x[1], t[NR] / t[1] }' "$SUMMARY"
+END { if (k > 1) printf "wall growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f\n",
+          m[1], m[k], l[k] / l[1], p[k] / p[1], x[k] / x[1]
+      if (NR > 1) printf "wall growth %d to %d (ratio over ratio): tree %.2f\n", n[1], n[NR], t[NR] / t[1] }' "$SUMMARY"

@@ -47,6 +47,7 @@ public:
     bool Read(void* buffer, DWORD size, DWORD* got) override { return ReadAt(pos_, buffer, size, got); }
     bool ReadAt(ULONGLONG offset, void* buffer, DWORD size, DWORD* got) override {
         *got = 0;
+        if (size > files_.largestRead) files_.largestRead = size;
         if (offset < data_.size()) {
             size_t n = (size_t)(data_.size() - offset);
             if (n > size) n = size;
@@ -75,6 +76,7 @@ class CMemoryFiles::Replacement : public IReplacingFile {
 public:
     Replacement(CMemoryFiles& files, const std::string& path) : files_(files), path_(path) {}
     bool Write(const void* data, size_t size) override {
+        if (size > files_.largestWrite) files_.largestWrite = size;
         data_.append((const char*)data, size);
         return true;
     }

@@ -36,6 +36,8 @@ public:
     std::vector<std::string> failCopyTo;
     bool failWrites = false;
     bool failMakeDirectories = false;
+    // The largest piece asked of one read and given to one write, of any file.
+    size_t largestRead = 0, largestWrite = 0;
     // Smaller values make Read hand out short pieces.
     size_t readChunk = (size_t)-1;
     int opens = 0;   // files opened for reading

@@ -80,16 +80,52 @@ void CBrowserCacheStore::Take(Record record, int status, const std::string& loca
     }
     auto found = byUrl_.find(record.url);
     if (found == byUrl_.end()) {
-        byUrl_[record.url] = records_.size();
-        records_.push_back(std::move(record));
+        records_.push_back(Keep(record));
+        byUrl_.emplace(records_.back().url, records_.size() - 1);
         return;
     }
     ++duplicates_;
-    Record& kept = records_[found->second];
+    Kept& kept = records_[found->second];
     // A response beats a note (a redirect or an error page) of the same URL,
-    // else the newer one wins.
-    bool better = kept.note.empty() != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
-    if (better) kept = std::move(record);
+    // else the newer one wins. The texts of the one left stay in the pool.
+    bool keptIsResponse = !*kept.note;
+    bool better = keptIsResponse != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
+    if (better) {
+        const char* url = kept.url;
+        kept = Keep(record);
+        kept.url = url;
+    }
+}
+
+CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record) {
+    Kept k;
+    k.url = texts_.Add(record.url);
+    size_t cut = record.localFile.find_last_of("\\/");
+    cut = cut == std::string::npos ? 0 : cut + 1;
+    k.folder = texts_.Intern(std::string_view(record.localFile).substr(0, cut));
+    k.file = texts_.Add(record.localFile.data() + cut, record.localFile.size() - cut);
+    k.head = texts_.Add(record.head);
+    k.headSize = (DWORD)record.head.size();
+    k.contentType = texts_.Intern(record.contentType);
+    k.encoding = texts_.Intern(record.encoding);
+    k.note = texts_.Intern(record.note);
+    k.requestMethod = texts_.Intern(record.requestMethod);
+    k.requestHead = texts_.Add(record.requestHead);
+    k.bodyOffset = record.bodyOffset;
+    k.bodyLength = record.bodyLength;
+    k.stored = record.stored;
+    k.lastModified = record.lastModified;
+    k.lastAccess = record.lastAccess;
+    k.expire = record.expire;
+    k.size = record.size;
+    k.sparse = record.sparse;
+    k.undecodedNoted = record.undecodedNoted;
+    return k;
+}
+
+const CBrowserCacheStore::Kept* CBrowserCacheStore::Find(const char* url) const {
+    auto found = url ? byUrl_.find(url) : byUrl_.end();
+    return found == byUrl_.end() ? nullptr : &records_[found->second];
 }
 
 void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
@@ -314,7 +350,6 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
     std::vector<BYTE> body;
     std::vector<MozCacheEntry> entries = reader.TakeEntries();
-    records_.reserve(records_.size() + entries.size());
     for (MozCacheEntry& entry : entries) {
         if (entry.url.empty()) continue;
         if (!entry.hasHead) {
@@ -350,19 +385,20 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     }
 }
 
-void CBrowserCacheStore::Emit(UrlCacheEntry& entry) const {
-    const Record& r = records_[walk_];
-    entry.sourceUrl = r.url.c_str();
-    entry.localFile = r.note.empty() ? r.localFile.c_str() : nullptr;
+void CBrowserCacheStore::Emit(UrlCacheEntry& entry) {
+    const Kept& r = records_[walk_];
+    walkLocalFile_ = LocalFile(r);
+    entry.sourceUrl = r.url;
+    entry.localFile = *r.note ? nullptr : walkLocalFile_.c_str();
     entry.entryType = 0;
     entry.sizeLow = r.size;
     entry.lastModified = r.lastModified;
     entry.lastAccess = r.lastAccess;
     entry.expire = r.expire;
-    entry.headerInfo = r.head.empty() ? nullptr : r.head.data();
-    entry.headerInfoSize = (DWORD)r.head.size();
-    entry.contentType = r.contentType.empty() ? nullptr : r.contentType.c_str();
-    entry.note = r.note.empty() ? nullptr : r.note.c_str();
+    entry.headerInfo = r.headSize ? r.head : nullptr;
+    entry.headerInfoSize = r.headSize;
+    entry.contentType = *r.contentType ? r.contentType : nullptr;
+    entry.note = *r.note ? r.note : nullptr;
 }
 
 bool CBrowserCacheStore::FindFirst(UrlCacheEntry& entry) {
@@ -379,39 +415,38 @@ bool CBrowserCacheStore::FindNext(UrlCacheEntry& entry) {
 }
 
 bool CBrowserCacheStore::GetLocalFile(const char* url, char* out, DWORD cap) {
-    auto found = url ? byUrl_.find(url) : byUrl_.end();
-    if (found == byUrl_.end() || cap == 0) return false;
-    const Record& r = records_[found->second];
-    if (!r.note.empty() || r.localFile.size() + 1 > cap) return false;
-    memcpy(out, r.localFile.c_str(), r.localFile.size() + 1);
+    const Kept* r = Find(url);
+    if (!r || cap == 0 || *r->note) return false;
+    size_t folder = strlen(r->folder), file = strlen(r->file);
+    if (folder + file + 1 > cap) return false;
+    memcpy(out, r->folder, folder);
+    memcpy(out + folder, r->file, file + 1);
     return true;
 }
 
-bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out) {
+bool CBrowserCacheStore::StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,
+                                    std::vector<BYTE>& out) {
     out.clear();
-    if (record.sparse) {
+    if (sparse) {
         std::vector<BYTE> file;
-        if (!ReadFile(record.localFile, file)) return false;
+        if (!ReadFile(localFile, file)) return false;
         std::vector<SimpleSparseRange> ranges;
         if (!ParseSimpleSparse(file.data(), file.size(), ranges)) return false;
         out = JoinSparseRanges(file.data(), file.size(), ranges);
         return true;
     }
     // Only the body is read: a block file holds thousands of them.
-    std::unique_ptr<IReadFile> file = files_.OpenRead(record.localFile.c_str());
+    std::unique_ptr<IReadFile> file = files_.OpenRead(localFile.c_str());
     if (!file) return false;
     // The file may have changed since it was listed: the body must still fit.
-    ULONGLONG length = file->Length();
-    if (record.bodyOffset > length || record.bodyLength > length - record.bodyOffset ||
-        record.bodyLength > kLargestCacheFile)
-        return false;
-    out.resize((size_t)record.bodyLength);
+    ULONGLONG fileLength = file->Length();
+    if (offset > fileLength || length > fileLength - offset || length > kLargestCacheFile) return false;
+    out.resize((size_t)length);
     size_t done = 0;
     while (done < out.size()) {
         size_t left = out.size() - done;
         DWORD got = 0;
-        if (!file->ReadAt(record.bodyOffset + done, out.data() + done, left > (1u << 24) ? (1u << 24) : (DWORD)left,
-                          &got) ||
+        if (!file->ReadAt(offset + done, out.data() + done, left > (1u << 24) ? (1u << 24) : (DWORD)left, &got) ||
             got == 0) {
             out.clear();
             return false;
@@ -423,36 +458,111 @@ bool CBrowserCacheStore::StoredBody(const Record& record, std::vector<BYTE>& out
 
 bool CBrowserCacheStore::ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) {
     if (undecoded) *undecoded = false;
-    auto found = url ? byUrl_.find(url) : byUrl_.end();
-    if (found == byUrl_.end()) return false;
-    Record& r = records_[found->second];
-    if (!r.note.empty()) return false;
+    Kept* r = const_cast<Kept*>(Find(url));
+    if (!r || *r->note) return false;
     std::vector<BYTE> stored;
-    if (!StoredBody(r, stored)) return false;
-    DecodeResult result = DecodeContent(r.encoding, stored.data(), stored.size(), body);
+    if (!StoredBody(LocalFile(*r), r->sparse, r->bodyOffset, r->bodyLength, stored)) return false;
+    DecodeResult result = DecodeContent(r->encoding, stored.data(), stored.size(), body);
     if (result == DECODE_FAILED) {
         if (undecoded) *undecoded = true;
-        // A body whose size its trailer gave is found broken only now: its
-        // row follows the rows of the opening.
-        std::lock_guard<std::mutex> hold(damageLock_);
-        if (!r.undecodedNoted) AddDamage(r.url, IDS_WARN_CACHE_BODY_UNDECODED);
-        r.undecodedNoted = true;
+        NoteUndecoded(*r);
     }
+    return true;
+}
+
+// A body whose size its trailer gave is found broken only when copied: its
+// row follows the rows of the opening.
+void CBrowserCacheStore::NoteUndecoded(Kept& kept) {
+    std::lock_guard<std::mutex> hold(damageLock_);
+    if (!kept.undecodedNoted) AddDamage(kept.url, IDS_WARN_CACHE_BODY_UNDECODED);
+    kept.undecodedNoted = true;
+}
+
+namespace {
+
+// The bytes of one body in its entry file, 64 KiB at a time.
+class CFileRangeSource : public IBodySource {
+public:
+    CFileRangeSource(IReadFile& file, ULONGLONG offset, ULONGLONG length)
+        : file_(file), offset_(offset), length_(length), piece_(64u << 10) {}
+    bool Next(const BYTE** data, size_t* size) override {
+        *data = piece_.data();
+        *size = 0;
+        if (done_ >= length_) return true;
+        ULONGLONG left = length_ - done_;
+        DWORD want = left < piece_.size() ? (DWORD)left : (DWORD)piece_.size(), got = 0;
+        if (!file_.ReadAt(offset_ + done_, piece_.data(), want, &got) || got == 0) return false;
+        done_ += got;
+        *size = got;
+        return true;
+    }
+    bool Rewind() override {
+        done_ = 0;
+        return true;
+    }
+
+private:
+    IReadFile& file_;
+    ULONGLONG offset_, length_, done_ = 0;
+    std::vector<BYTE> piece_;
+};
+
+}  // namespace
+
+bool CBrowserCacheStore::WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time,
+                                   ULONGLONG* size, bool* undecoded) {
+    if (undecoded) *undecoded = false;
+    Kept* r = const_cast<Kept*>(Find(url));
+    if (!r || *r->note) return false;
+    // A sparse body is joined from its ranges first.
+    if (r->sparse) return IUrlCache::WriteBody(url, files, path, time, size, undecoded);
+    std::unique_ptr<IReadFile> file = files_.OpenRead(LocalFile(*r).c_str());
+    if (!file) return false;
+    // The file may have changed since it was listed: the body must still fit.
+    ULONGLONG fileLength = file->Length();
+    if (r->bodyOffset > fileLength || r->bodyLength > fileLength - r->bodyOffset) return false;
+    CFileRangeSource source(*file, r->bodyOffset, r->bodyLength);
+    std::unique_ptr<IReplacingFile> out = files.CreateReplacing(path);
+    ULONGLONG written = 0;
+    bool writeFailed = !out;
+    BodySink sink = [&](const BYTE* data, size_t n) {
+        if (!out || !out->Write(data, n)) {
+            writeFailed = true;
+            return false;
+        }
+        written += n;
+        return true;
+    };
+    // Starting over drops what was written: the temporary goes with its writer.
+    auto restart = [&] {
+        out.reset();
+        out = files.CreateReplacing(path);
+        written = 0;
+    };
+    DecodeResult result = writeFailed ? DECODE_FAILED : StreamDecoded(r->encoding, source, sink, restart);
+    if (writeFailed) return false;
+    if (result == DECODE_FAILED) {
+        restart();
+        if (!source.Rewind() || StreamDecoded("", source, sink, restart) == DECODE_FAILED || writeFailed) return false;
+        if (undecoded) *undecoded = true;
+        NoteUndecoded(*r);
+    }
+    if (!out || !out->Commit(&time)) return false;
+    *size = written;
     return true;
 }
 
 bool CBrowserCacheStore::ReadStoredResponse(const char* url, StoredResponse& out) {
     out = StoredResponse();
-    auto found = url ? byUrl_.find(url) : byUrl_.end();
-    if (found == byUrl_.end()) return false;
-    const Record& r = records_[found->second];
-    if (!StoredBody(r, out.body)) return false;
+    const Kept* r = Find(url);
+    if (!r) return false;
+    if (!StoredBody(LocalFile(*r), r->sparse, r->bodyOffset, r->bodyLength, out.body)) return false;
     out.asSent = true;
     // A sparse entry holds the ranges the browser fetched, not always all.
-    out.truncated = r.sparse;
-    out.stored = ToFileTime(r.stored);
-    out.requestMethod = r.requestMethod;
-    out.requestHead = r.requestHead;
+    out.truncated = r->sparse;
+    out.stored = ToFileTime(r->stored);
+    out.requestMethod = r->requestMethod;
+    out.requestHead = r->requestHead;
     return true;
 }
 

@@ -6,14 +6,17 @@
 // once, when copied out.
 // Nothing is ever written into the folders.
 #pragma once
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "base/files.h"
+#include "base/textpool.h"
 #include "cache/blockfile.h"
 #include "cache/urlcache.h"
 
@@ -52,12 +55,15 @@ public:
     const char* SourceFolder() const override { return folder_.c_str(); }
     bool BodiesInStore() const override { return true; }
     bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) override;
+    bool WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                   bool* undecoded) override;
     bool ReadStoredResponse(const char* url, StoredResponse& out) override;
     const std::vector<CacheDamage>& Damage() const override;
 
     static constexpr size_t kMaxDamageRows = 100;
 
 private:
+    // An entry as an opener reads it.
     struct Record {
         std::string url;
         std::string localFile;
@@ -75,16 +81,45 @@ private:
         ULONGLONG stored = 0;  // when the browser stored it: the newest of one URL wins
         std::string requestMethod, requestHead;
     };
+    // An entry as the store keeps it: its texts in the pool, those that many
+    // entries share (folder, type, coding, method) once each. The local file
+    // is folder and file name.
+    struct Kept {
+        const char* url;
+        const char* folder;
+        const char* file;
+        const char* head;
+        DWORD headSize;
+        const char* contentType;
+        const char* encoding;
+        const char* note;
+        const char* requestMethod;
+        const char* requestHead;
+        ULONGLONG bodyOffset, bodyLength, stored;
+        FILETIME lastModified, lastAccess, expire;
+        DWORD size;
+        bool sparse, undecodedNoted;
+    };
     void AddDamage(const std::string& where, UINT message);
     // Takes a record read from a file: fills its size and note, keeps the
     // newest of one URL.
     // body: the stored bytes, needed only when the body is encoded.
     void Take(Record record, int status, const std::string& location, const BYTE* body);
-    bool StoredBody(const Record& record, std::vector<BYTE>& out);
+    Kept Keep(const Record& record);
+    // The local file of a kept entry.
+    std::string LocalFile(const Kept& kept) const { return std::string(kept.folder) + kept.file; }
+    bool StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,
+                    std::vector<BYTE>& out);
+    bool StoredBody(const Record& record, std::vector<BYTE>& out) {
+        return StoredBody(record.localFile, record.sparse, record.bodyOffset, record.bodyLength, out);
+    }
+    const Kept* Find(const char* url) const;
+    // The damage row of a body found broken when it is copied, once.
+    void NoteUndecoded(Kept& kept);
     // The bytes of a blockfile stream: in a block file read already, or in an "f_" file.
     bool ReadBlockfileBytes(std::map<int, std::vector<BYTE>>& blocks, const std::string& folder,
                             const BlockfileLocation& at, std::vector<BYTE>& out);
-    void Emit(UrlCacheEntry& entry) const;
+    void Emit(UrlCacheEntry& entry);
 
     std::string folder_;
     IFiles& files_;
@@ -92,8 +127,13 @@ private:
     bool ListFiles(const std::string& folder, std::vector<std::string>& names);
     bool ReadFile(const std::string& path, std::vector<BYTE>& out);
     bool FileSize(const std::string& path, ULONGLONG* size);
-    std::vector<Record> records_;
-    std::unordered_map<std::string, size_t> byUrl_;
+    CTextPool texts_;
+    // A deque grows without copying what it holds (a vector's doubling
+    // would hold the old and the new array at once).
+    std::deque<Kept> records_;
+    std::unordered_map<std::string_view, size_t> byUrl_;
+    // The local file of the entry the walk is at.
+    std::string walkLocalFile_;
     size_t caches_ = 0;
     size_t duplicates_ = 0;
     size_t damageNotListed_ = 0;

@@ -157,7 +157,8 @@ void CCacheSet::Index() {
             ++source.entries;
             ULONGLONG stored = StoredTime(entry);
             if (stored > newest) newest = stored;
-            if (!IsContent(entry)) continue;
+            // One cache gives all its URLs: no index of them to hold.
+            if (!IsContent(entry) || stores_.size() == 1) continue;
             bool note = entry.note != nullptr;
             auto found = best.find(entry.sourceUrl);
             if (found == best.end()) {
@@ -173,13 +174,14 @@ void CCacheSet::Index() {
         source.newest.dwLowDateTime = (DWORD)newest;
         source.newest.dwHighDateTime = (DWORD)(newest >> 32);
     }
-    for (const auto& b : best) byUrl_.emplace_hint(byUrl_.end(), b.first, b.second.cache);
+    // Each URL leaves the one map as it enters the other: never both whole.
+    for (auto b = best.begin(); b != best.end(); b = best.erase(b)) byUrl_.emplace_hint(byUrl_.end(), b->first, b->second.cache);
 }
 
 bool CCacheSet::Settle(UrlCacheEntry& entry, bool found) {
     while (walk_ < stores_.size()) {
         for (; found; found = stores_[walk_]->FindNext(entry)) {
-            if (!IsContent(entry)) break;
+            if (!IsContent(entry) || stores_.size() == 1) break;
             auto giver = byUrl_.find(entry.sourceUrl);
             if (giver == byUrl_.end() || giver->second == walk_) break;
         }
@@ -214,6 +216,7 @@ void CCacheSet::FindClose() {
 
 IUrlCache* CCacheSet::StoreOf(const char* url) const {
     if (!url) return nullptr;
+    if (stores_.size() == 1) return stores_[0].get();
     auto found = byUrl_.find(url);
     return found == byUrl_.end() ? nullptr : stores_[found->second].get();
 }
@@ -232,6 +235,14 @@ bool CCacheSet::ReadBody(const char* url, std::vector<BYTE>& body, bool* undecod
     if (!store->GetLocalFile(url, local, sizeof local)) return false;
     if (undecoded) *undecoded = false;
     return ReadWholeFile(files_, local, body, kLargestCacheFile);
+}
+
+bool CCacheSet::WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                          bool* undecoded) {
+    IUrlCache* store = StoreOf(url);
+    if (!store) return false;
+    if (store->BodiesInStore()) return store->WriteBody(url, files, path, time, size, undecoded);
+    return IUrlCache::WriteBody(url, files, path, time, size, undecoded);
 }
 
 bool CCacheSet::ReadStoredResponse(const char* url, StoredResponse& out) {

@@ -62,6 +62,8 @@ public:
     const char* SourceFolder() const override { return folder_.c_str(); }
     bool BodiesInStore() const override { return true; }
     bool ReadBody(const char* url, std::vector<BYTE>& body, bool* undecoded) override;
+    bool WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                   bool* undecoded) override;
     bool ReadStoredResponse(const char* url, StoredResponse& out) override;
     const std::vector<CacheDamage>& Damage() const override;
     const std::vector<CacheSource>* Caches() const override { return &sources_; }

@@ -4,6 +4,7 @@
 #pragma once
 #include <stddef.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,3 +29,25 @@ DecodeResult DecodeContent(const std::string& encoding, const BYTE* data, size_t
 // codings are decoded and counted chunk by chunk. DECODE_FAILED leaves the
 // stored size in *decoded.
 DecodeResult CountDecoded(const std::string& encoding, const BYTE* data, size_t size, ULONGLONG* decoded);
+
+// The stored bytes of a body, a piece at a time.
+class IBodySource {
+public:
+    virtual ~IBodySource() {}
+    // The next piece into *data and *size (0 at the end); false when it cannot be read.
+    virtual bool Next(const BYTE** data, size_t* size) = 0;
+    // Back to the first piece.
+    virtual bool Rewind() = 0;
+};
+
+// Where decoded bytes go, a chunk at a time; false stops the decoder.
+typedef std::function<bool(const BYTE*, size_t)> BodySink;
+
+// Decodes a body of one coding (or none) from source into sink, holding a
+// piece of input and a chunk of output at a time; chains of codings are
+// decoded whole. restart is called when the sink must start over (a
+// deflate body without its zlib wrapper is read again). DECODE_FAILED: the
+// sink may have had part of the body; the caller starts over with the
+// stored bytes.
+DecodeResult StreamDecoded(const std::string& encoding, IBodySource& source, const BodySink& sink,
+                           const std::function<void()>& restart);

@@ -49,6 +49,7 @@ struct StoredResponse {
 };
 
 struct CacheSource;
+class IFiles;
 
 class IUrlCache {
 public:
@@ -84,6 +85,12 @@ public:
         (void)url, (void)body, (void)undecoded;
         return false;
     }
+    // The body of url as ReadBody gives it, written as the new file path
+    // (through a temporary) with the given time; *size its length. Stores
+    // that can stream it hold a piece at a time, so a body of hundreds of
+    // megabytes is never whole in memory; the others read it whole.
+    virtual bool WriteBody(const char* url, IFiles& files, const char* path, const FILETIME& time, ULONGLONG* size,
+                           bool* undecoded);
     // The response of url as stored, also for redirects and error pages;
     // false when the store keeps no bodies of its own (then the local file is
     // the body) or the body cannot be read.

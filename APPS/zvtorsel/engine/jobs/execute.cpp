@@ -149,13 +149,11 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
         // body, written to the destination first; translation then reads it there.
         const char* source = it->localFile.c_str();
         if (cache.BodiesInStore()) {
-            std::vector<BYTE> body;
+            ULONGLONG written = 0;
             bool undecoded = false;
-            if (!cache.ReadBody(it->url.c_str(), body, &undecoded) ||
-                !WriteWholeFile(files, dest.c_str(), body.data(), body.size(), &time))
-                return false;
+            if (!cache.WriteBody(it->url.c_str(), files, dest.c_str(), time, &written, &undecoded)) return false;
             // The size the store gave without decoding may be that of a last gzip member.
-            it->size = (DWORD)body.size();
+            it->size = (DWORD)written;
             source = dest.c_str();
         }
         // Only a sheet named as one: the rebuild side knows it by its name

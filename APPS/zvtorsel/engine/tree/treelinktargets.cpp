@@ -6,24 +6,6 @@
 
 namespace {
 
-bool SameNoCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = (char)(x + 32);
-        if (y >= 'A' && y <= 'Z') y = (char)(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// An extension as MapUrlToName appends one: "." and letters or digits.
-bool IsAppendedExtension(const char* p) {
-    if (*p != '.' || !p[1]) return false;
-    for (++p; *p; ++p)
-        if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9'))) return false;
-    return true;
-}
-
 bool FindBelow(CTreePane& pane, int f, const char* url, char* ext, size_t size) {
     char component[kUrlBufferSize];
     for (const char* rest = url;;) {
@@ -32,16 +14,10 @@ bool FindBelow(CTreePane& pane, int f, const char* url, char* ext, size_t size) 
         if (node->state != FOLDER_READ && !pane.LoadFolder(f)) return false;
         const char* next = NextUrlComponent(rest, rest == url, component, sizeof component, pane.mapping);
         if (!next) {
-            size_t n = strlen(component);
-            for (const TreeItem* item : node->items) {
-                if (!item || item->IsFolder() || item->name.size() <= n) continue;
-                const char* tail = item->name.c_str() + n;
-                if (!SameNoCase(item->name.c_str(), component, n) || !IsAppendedExtension(tail) || strlen(tail) >= size)
-                    continue;
-                strcpy(ext, tail);
-                return true;
-            }
-            return false;
+            int i = node->FindQuery(component, size);
+            if (i < 0) return false;
+            strcpy(ext, node->items[i]->name.c_str() + strlen(component));
+            return true;
         }
         int i = node->Find(component);
         if (i < 0 || !node->items[i]->IsFolder()) return false;

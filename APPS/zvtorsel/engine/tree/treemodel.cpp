@@ -18,6 +18,47 @@ TreeItem* FolderNode::ItemNamed(const std::string& name) const {
     return i < 0 ? nullptr : items[i];
 }
 
+namespace {
+
+inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 32) : c; }
+
+}  // namespace
+
+bool IsAppendedExtension(const char* p) {
+    if (*p != '.' || !p[1]) return false;
+    for (++p; *p; ++p)
+        if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9'))) return false;
+    return true;
+}
+
+// Every byte is folded alone, as the lookup compares: a query names no
+// double-byte character that the mapping has not escaped.
+bool QueryKey(const std::string& name, std::string& key) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.find('?') >= dot || !IsAppendedExtension(name.c_str() + dot)) return false;
+    key.assign(name, 0, dot);
+    for (char& c : key) c = FoldAscii(c);
+    return true;
+}
+
+int FolderNode::FindQuery(const char* query, size_t size) const {
+    std::string key(query);
+    for (char& c : key) c = FoldAscii(c);
+    int first = -1;
+    auto range = byQuery.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) {
+        int i = it->second;
+        if (first >= 0 && i >= first) continue;
+        const TreeItem* item = i < (int)items.size() ? items[i] : nullptr;
+        std::string now;
+        if (!item || item->IsFolder() || !QueryKey(item->name, now) || now != key ||
+            item->name.size() - key.size() >= size)
+            continue;
+        first = i;
+    }
+    return first;
+}
+
 CFolderTree::~CFolderTree() {
     for (FolderNode* node : nodes_) delete node;
 }
@@ -74,6 +115,7 @@ int CFolderTree::AddItem(int folder, TreeItem* item) {
     int index = (int)node->items.size();
     node->items.push_back(item);
     if (!node->byName.emplace(item->name, index).second) ++node->sharedNames;
+    IndexQuery(node, item->name, index);
     return index;
 }
 
@@ -111,6 +153,12 @@ void CFolderTree::RenameItem(int folder, int item, const std::string& name) {
     it->name = name;
     Unindex(node, old, item);
     if (!node->byName.emplace(name, item).second) ++node->sharedNames;
+    IndexQuery(node, name, item);
+}
+
+void CFolderTree::IndexQuery(FolderNode* node, const std::string& name, int item) {
+    std::string key;
+    if (name.find('?') != std::string::npos && QueryKey(name, key)) node->byQuery.emplace(std::move(key), item);
 }
 
 void CFolderTree::ClearItems(int folder) {
@@ -119,6 +167,7 @@ void CFolderTree::ClearItems(int folder) {
     for (size_t i = 0; i < node->items.size(); ++i) RemoveItem(folder, (int)i);
     node->items.clear();
     node->byName.clear();
+    node->byQuery.clear();
     node->sharedNames = 0;
 }
 

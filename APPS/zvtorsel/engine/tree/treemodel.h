@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/compacttext.h"
 #include "zvtypes.h"
 
 enum TreeSide { SIDE_REBUILD = 0, SIDE_CACHE = 1 };
@@ -55,9 +56,9 @@ struct TreeItem {
     FILETIME time = {0, 0};
     DWORD size = 0;  // for a folder: index of its child FolderNode
     std::string name;
-    std::string localFile;
-    std::string url;
-    std::string contentType;  // of the cache entry, when its store knows it
+    CompactText localFile;
+    CompactText url;
+    CompactText contentType;  // of the cache entry, when its store knows it
     BYTE allowed[2] = {0, 0};
     BYTE marks[2] = {0, 0};
 
@@ -80,10 +81,18 @@ struct FolderNode {
     // Entries that came with a name the index held already: only then does
     // a removal search the folder for the next entry of its name.
     int sharedNames = 0;
+    // The entries of query URLs by their name without the extension the
+    // mapping appended, in upper case: a link's query finds its file's
+    // extension without a walk through a folder of thousands. Slots of
+    // removed or renamed entries may stay; a lookup checks what it finds.
+    std::unordered_multimap<std::string, int> byQuery;
 
     ~FolderNode();
     int Find(const std::string& name) const;
     TreeItem* ItemNamed(const std::string& name) const;
+    // The first file entry whose name is query (compared without case) with
+    // an appended extension of fewer than size bytes behind it; -1 when none.
+    int FindQuery(const char* query, size_t size) const;
 };
 
 class CFolderTree {
@@ -113,11 +122,18 @@ public:
 
 private:
     void Unindex(FolderNode* node, const std::string& name, int item);
+    void IndexQuery(FolderNode* node, const std::string& name, int item);
 
     std::vector<FolderNode*> nodes_;
     int used_ = 0;
     int emptied_ = 0;
 };
+
+// The key of a query entry's name in FolderNode::byQuery; false for a name
+// without a query or without an appended extension.
+bool QueryKey(const std::string& name, std::string& key);
+// An extension as MapUrlToName appends one: "." and letters or digits.
+bool IsAppendedExtension(const char* p);
 
 // Kind of a file from the extension of its name.
 int KindFromName(const char* name);

@@ -14,10 +14,12 @@
 
 namespace {
 
-const char* NameExtension(const std::string& name) {
-    const char* ext = zvScanExtNameA(name.c_str());
+const char* NameExtension(const char* name) {
+    const char* ext = zvScanExtNameA(name);
     return ext ? ext : "";
 }
+const char* NameExtension(const std::string& name) { return NameExtension(name.c_str()); }
+const char* NameExtension(const CompactText& name) { return NameExtension(name.c_str()); }
 
 }  // namespace
 
@@ -288,6 +290,7 @@ bool CTreePane::FindBelow(int f, const char* mappedUrl, int* folder, int* item, 
 static int CompareText(const std::string& a, const std::string& b) {
     return CompareNoCase(a.c_str(), b.c_str());
 }
+static int CompareText(const CompactText& a, const CompactText& b) { return CompareNoCase(a.c_str(), b.c_str()); }
 
 static int CompareKeyed(const TreeItem& a, const TreeItem& b, DWORD key) {
     int r = 0;

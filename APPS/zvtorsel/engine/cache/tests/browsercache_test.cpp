@@ -540,3 +540,89 @@ TEST(BrowserCacheStore, EncodedBodiesAreDecodedWhenReadNotWhenOpened) {
     EXPECT_EQ("https://g.example/broken", store.Damage()[0].where);
     EXPECT_EQ((UINT)IDS_WARN_CACHE_BODY_UNDECODED, store.Damage()[0].message);
 }
+
+namespace {
+
+// Bytes that do not compress, the same on every run.
+std::vector<BYTE> Noise(size_t n) {
+    std::vector<BYTE> v(n);
+    DWORD x = 0x2545F491;
+    for (BYTE& b : v) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        b = (BYTE)x;
+    }
+    return v;
+}
+
+}  // namespace
+
+TEST(BrowserCacheStore, BodiesAreStreamedThroughTheDecodeAndTheCopyAPieceAtATime) {
+    CMemoryFiles files;
+    const std::string s = "C:\\p\\Cache_Data\\";
+    files.AddFolder(s);
+    files.AddFolder("C:\\rb\\");
+    std::string page;
+    for (int i = 0; page.size() < (12u << 20); ++i) page += "<p>\x83\x5C\x95\x5C line " + std::to_string(i) + "</p>\r\n";
+    std::vector<BYTE> picture = Noise(12u << 20);
+    std::string plainHead = kHead, gzipHead = std::string(kHead) + "Content-Encoding: gzip\r\n";
+    struct Case {
+        const char* url;
+        std::string head;
+        std::vector<BYTE> stored, body;
+        bool undecoded;
+    } cases[] = {
+        {"https://g.example/picture.gif", plainHead, picture, picture, false},
+        {"https://g.example/page.html", gzipHead, Gzip(page), Bytes(page), false},
+        {"https://g.example/broken", gzipHead, BrokenGzip(200000), BrokenGzip(200000), true},
+        {"https://g.example/br", std::string(kHead) + "Content-Encoding: br\r\n", ReadData("codecs\\body.html.br"),
+         ReadData("codecs\\body.html"), false},
+        {"https://g.example/zstd", std::string(kHead) + "Content-Encoding: zstd\r\n", ReadData("codecs\\body.html.zst"),
+         ReadData("codecs\\body.html"), false},
+        {"https://g.example/chain", std::string(kHead) + "Content-Encoding: gzip, br\r\n",
+         ReadData("codecs\\body.html.gz.br"), ReadData("codecs\\body.html"), false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        char name[32];
+        snprintf(name, sizeof name, "%016x_0", ++n);
+        files.AddFile(s + name, SimpleEntryFile(std::string("1/0/") + c.url, c.head, c.stored, 13000000000000000ULL));
+    }
+    // The real fixture's deflate bodies, zlib-wrapped and raw.
+    for (const char* name : {"13b83e83aa9c076e_0", "063146e0f78557f6_0"})
+        files.AddFile(s + name, ReadData(std::string("chromium-simple\\") + name));
+    CBrowserCacheStore store("C:\\p\\", files);
+    store.AddSimpleCache(s);
+    const FILETIME time = MakeTime(13000000000000000ULL);
+    for (const Case& c : cases) {
+        files.largestRead = files.largestWrite = 0;
+        ULONGLONG size = 0;
+        bool undecoded = false;
+        ASSERT_TRUE(store.WriteBody(c.url, files, "C:\\rb\\out", time, &size, &undecoded)) << c.url;
+        EXPECT_EQ(c.undecoded, undecoded) << c.url;
+        EXPECT_EQ(c.body.size(), size) << c.url;
+        EXPECT_TRUE(files.Bytes("C:\\rb\\out") == c.body) << c.url;
+        EXPECT_EQ(13000000000000000ULL, files.Time("C:\\rb\\out")) << c.url;
+        if (strcmp(c.url, "https://g.example/chain") != 0) {
+            EXPECT_LE(files.largestRead, 64u << 10) << c.url;
+            EXPECT_LE(files.largestWrite, 64u << 10) << c.url;
+        }
+    }
+    ASSERT_EQ(1u, store.Damage().size());
+    EXPECT_EQ("https://g.example/broken", store.Damage()[0].where);
+    // What is written is what ReadBody gives, for every entry.
+    UrlCacheEntry e;
+    for (bool more = store.FindFirst(e); more; more = store.FindNext(e)) {
+        std::vector<BYTE> body;
+        bool undecoded = false;
+        ULONGLONG size = 0;
+        ASSERT_TRUE(store.ReadBody(e.sourceUrl, body, &undecoded)) << e.sourceUrl;
+        ASSERT_TRUE(store.WriteBody(e.sourceUrl, files, "C:\\rb\\same", time, &size, &undecoded)) << e.sourceUrl;
+        EXPECT_TRUE(files.Bytes("C:\\rb\\same") == body) << e.sourceUrl;
+    }
+    // A write that fails leaves no file.
+    files.failWrites = true;
+    ULONGLONG size = 0;
+    bool undecoded = false;
+    EXPECT_FALSE(store.WriteBody("https://g.example/page.html", files, "C:\\rb\\failed", time, &size, &undecoded));
+    EXPECT_FALSE(files.Exists("C:\\rb\\failed"));
+}

@@ -116,3 +116,33 @@ TEST(CacheSet, OneWalkGivesEachUrlOnceFromItsNewestCacheWithItsNumber) {
     for (const CacheDamage& d : set.Damage()) counted |= d.message == IDS_WARN_CACHE_PARTITIONS && d.where == "D:\\disk\\ (1)";
     EXPECT_TRUE(counted);
 }
+
+TEST(CacheSet, ASetOfOneCacheGivesItsEntriesAndBodiesWithoutAnIndex) {
+    CMemoryFiles files;
+    files.AddFile("D:\\disk\\a\\1.htm", Bytes("one"));
+    CCacheSet set("D:\\disk\\", files);
+    std::unique_ptr<CMemoryUrlCache> a(new CMemoryUrlCache);
+    a->Put(Page("http://h/1", "D:\\disk\\a\\1.htm", 100));
+    a->Put(Page("http://h/2", "D:\\disk\\a\\2.htm", 300));
+    CacheSource source;
+    source.folder = "D:\\disk\\Users\\taro\\Content.IE5\\";
+    set.Add(source, std::move(a));
+    set.Index();
+    EXPECT_EQ(2u, (*set.Caches())[0].entries);
+    std::vector<std::string> seen;
+    UrlCacheEntry e;
+    for (bool more = set.FindFirst(e); more; more = set.FindNext(e)) seen.push_back(e.sourceUrl);
+    set.FindClose();
+    EXPECT_EQ((std::vector<std::string>{"http://h/1", "http://h/2"}), seen);
+    std::vector<BYTE> body;
+    bool undecoded = true;
+    ASSERT_TRUE(set.ReadBody("http://h/1", body, &undecoded));
+    EXPECT_EQ(Bytes("one"), body);
+    EXPECT_FALSE(set.ReadBody("http://h/2", body, &undecoded));
+    EXPECT_FALSE(set.ReadBody("http://elsewhere/", body, &undecoded));
+    char local[64];
+    EXPECT_FALSE(set.GetLocalFile("http://elsewhere/", local, sizeof local));
+    ASSERT_TRUE(set.GetLocalFile("http://h/2", local, sizeof local));
+    EXPECT_STREQ("D:\\disk\\a\\2.htm", local);
+    for (const CacheDamage& d : set.Damage()) EXPECT_NE((UINT)IDS_WARN_CACHE_PARTITIONS, d.message);
+}

@@ -261,6 +261,8 @@ TEST_F(Execute, TreesNameQueryFilesAndKeepContentTypes) {
     EXPECT_STREQ(".htm", ext);
     ASSERT_TRUE(names.QueryExtension("http://h/pic.cgi?n=2", ext, sizeof ext));
     EXPECT_STREQ(".png", ext);
+    ASSERT_TRUE(names.QueryExtension("http://h/cgi/FIND.CGI?cat=nabe&sort=new", ext, sizeof ext));
+    EXPECT_STREQ(".htm", ext) << "the last name is compared without case, as the folder lookup was";
     EXPECT_FALSE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe", ext, sizeof ext));
     EXPECT_FALSE(names.QueryExtension("http://h/other/find.cgi?cat=nabe&sort=new", ext, sizeof ext));
     EXPECT_FALSE(names.QueryExtension("http://h/cgi/find.cgi?cat=nabe&sort=new", ext, 4));

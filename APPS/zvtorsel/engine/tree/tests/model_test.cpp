@@ -66,6 +66,44 @@ TEST(TreeModel, TheNameIndexFollowsRemovalsAndRenamesOfSharedNames) {
         EXPECT_EQ(i % 2 ? items[i] : -1, model.Node(g)->Find("p" + std::to_string(i) + ".gif")) << i;
 }
 
+TEST(TreeModel, QueryEntriesAreFoundByTheirNameWithoutTheAppendedExtension) {
+    CFolderTree model;
+    int f = model.NewFolder(-1, -1, 0, FOLDER_READ);
+    auto add = [&](const char* name, BYTE kind = KIND_OTHER) {
+        TreeItem* item = new TreeItem;
+        item->name = name;
+        item->kind = kind;
+        return model.AddItem(f, item);
+    };
+    FolderNode* node = model.Node(f);
+    int folder = add("find.cgi?q=1", KIND_FOLDER);
+    model.Item(f, folder)->size = (DWORD)model.NewFolder(f, folder, 0, FOLDER_READ);
+    add("find.cgi?q=1.gif.txt");
+    int html = add("Find.cgi?q=1.html");
+    int jpeg = add("find.cgi?q=1.jpg");
+    add("find.cgi?q=1.$7e");
+    add("plain.gif");
+    add("a.b?c=d.e.htm");
+    // The first entry in the folder's order that fits, without case.
+    EXPECT_EQ(html, node->FindQuery("FIND.CGI?Q=1", 16));
+    EXPECT_EQ(jpeg, node->FindQuery("find.cgi?q=1", 5)) << "\".html\" does not fit 5 bytes";
+    EXPECT_EQ(-1, node->FindQuery("find.cgi?q=1", 4));
+    EXPECT_EQ(1, node->FindQuery("find.cgi?q=1.gif", 16)) << "the extension is what follows the last dot";
+    EXPECT_EQ(-1, node->FindQuery("find.cgi?q", 16));
+    EXPECT_EQ(-1, node->FindQuery("plain", 16)) << "no query";
+    EXPECT_EQ(-1, node->FindQuery("a.b?c=d", 16));
+    EXPECT_EQ(6, node->FindQuery("a.b?c=d.e", 16));
+    // Removed and renamed entries are no longer found, a new name is.
+    model.RemoveItem(f, html);
+    EXPECT_EQ(jpeg, node->FindQuery("find.cgi?q=1", 16));
+    model.RenameItem(f, jpeg, "find.cgi?q=2.png");
+    EXPECT_EQ(-1, node->FindQuery("find.cgi?q=1", 16));
+    EXPECT_EQ(jpeg, node->FindQuery("find.cgi?q=2", 16));
+    model.ClearItems(f);
+    EXPECT_EQ(-1, node->FindQuery("find.cgi?q=2", 16));
+    EXPECT_EQ(0u, node->byQuery.size());
+}
+
 TEST(TreeModel, CaseFoldingLeavesDoubleByteCharactersWhole) {
     std::string up;
     UpperName("ab\x83\x61z", up);  // the trail byte 0x61 is no letter here
