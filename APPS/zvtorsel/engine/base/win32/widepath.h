@@ -35,3 +35,10 @@ inline std::string AnsiName(const wchar_t* name) {
     ansi.resize((size_t)n - 1);
     return ansi;
 }
+
+// A path that WidePath gave, back in the ANSI code page and its plain form.
+inline std::string AnsiPath(const std::wstring& path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return "\\\\" + AnsiName(path.c_str() + 8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return AnsiName(path.c_str() + 4);
+    return AnsiName(path.c_str());
+}
