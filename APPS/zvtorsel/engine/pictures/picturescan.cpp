@@ -562,6 +562,21 @@ bool RunPictureScan(const PictureScanJob& job, PictureScanServices& services, Pi
 
 namespace {
 
+// A folder below the search folder, separators turned into "/": an empty,
+// "." or ".." step would lead out of it or back into a folder already
+// scanned, and a control character names no file.
+bool IsFolderBelow(const std::string& folder) {
+    for (size_t start = 0; start < folder.size();) {
+        size_t end = folder.find('/', start);
+        std::string step = folder.substr(start, end - start);
+        if (step.empty() || step == "." || step == "..") return false;
+        start = end + 1;
+    }
+    for (char c : folder)
+        if ((unsigned char)c < 0x20) return false;
+    return true;
+}
+
 // The folder of the link of an entry line of a keyword result page.
 void AddLinkFolder(const std::string& line, bool escaped, std::vector<std::string>& folders) {
     static const char kLink[] = "<A HREF=\"";
@@ -582,7 +597,7 @@ void AddLinkFolder(const std::string& line, bool escaped, std::vector<std::strin
     if (cut == std::string::npos) return;
     std::string folder = link.substr(0, cut + 1);
     ReplaceSeparators(folder, '/');
-    folders.push_back(folder);
+    if (IsFolderBelow(folder)) folders.push_back(folder);
 }
 
 }  // namespace

@@ -382,6 +382,13 @@ TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
         ReadResultPageFolders("<BASE HREF=\"file://server\\share\\base.html\">\n<A HREF=\"a/b\">", folder, folders));
     EXPECT_EQ("\\\\server\\share\\", folder);
     EXPECT_FALSE(ReadResultPageFolders("<BASE HREF=\"file://C:\\r\\base.html\">\n", folder, folders));
+    // Steps that lead out of the search folder or back into it, as a hostile page has them.
+    std::string hostile = "<BASE HREF=\"file://C:\\r\\base.html\">\n";
+    const std::string links[] = {"../up/p.htm", "a/../../p.htm", "a//b/p.htm", "./a/p.htm", "/a/p.htm",
+                                 std::string("a/\0/p.htm", 9), "a/\x01/p.htm"};
+    for (const std::string& link : links)
+        hostile += "<A HREF=\"" + link + "\">\n";
+    EXPECT_FALSE(ReadResultPageFolders(hostile, folder, folders)) << folders[0];
 
     EXPECT_EQ("'a/b' & 'c' + 'd'", ResultPageExpression("a$2fb&c+d.htm"));
     EXPECT_TRUE(IsKeywordResultPage("word.HTML"));
