@@ -193,6 +193,22 @@ def warcrecord_seeds():
                                                                                      head, b"page"))
 
 
+def tree_seeds():
+    cache = [b"\x02http://h.example/", b"\x02http://h.example/a/index.html", b"\x00http://h.example/a/p.gif",
+             b"\x02http://h.example/q.cgi?x=1&y=2", b"\x12http://h.example/old.htm", b"\x02http://blocked.test/a.html",
+             b"\x06http://h.example/history", b"\x0ahttp://h.example/cookie", b"\x01http://h.example/no-file",
+             b"\x02https://s.example/" + SJIS_SO + b"/p.htm", b"\x02http://h.example/a%20b/c$d.htm"]
+    disk = [b"\x8ahttp$\\h.example\\a\\index.html", b"\x84http$\\h.example\\only-on-disk.htm",
+            b"\xa0http$\\h.example\\empty", b"\x85http$\\blocked.test", b"\xa0notascheme\\x",
+            b"\x83https$\\s.example\\" + SJIS_SO + b"\\p.htm", b"\xc6http$\\h.example\\a\\second.htm",
+            b"\xc2http$\\h.example\\old.htm", b"\x81http$\\h.example\\q.cgi$3fx=1&y=2.htm",
+            b"\xa0http$\\h.example\\$$zvt00000001.tmp", b"\x81download.lst"]
+    for group in range(5):
+        lines = [bytes([group]) + cache[0][1:]] + cache[1:] + disk
+        write("tree_fuzz", "tree", "disk-and-cache-%d" % group, b"\n".join(lines))
+    write("tree_fuzz", "tree", "disk-only", b"\n".join(disk))
+
+
 def main():
     translate_seeds()
     css_seeds()
@@ -200,6 +216,7 @@ def main():
     resultpage_seeds()
     setupdef_seeds()
     warcrecord_seeds()
+    tree_seeds()
 
 
 if __name__ == "__main__":
