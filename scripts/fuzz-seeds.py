@@ -112,6 +112,12 @@ TITLES = [
     (b"t", b"<TiTlE attr=\"1\">mixed <b>case</b></tItLe><title>second</title>"),
     (b"(a|b)+", b"<title>" + b"\x82" + b"</title><title>unterminated"),
     (b"\\.", b"<TITLE>" + b"long " * 300 + b"</TITLE>"),
+    # Titles sorted by their reading: hiragana, katakana with small and
+    # voiced ones, half-width kana with voicing marks, symbols, kanji.
+    (b"\x82\xa0", b"<TITLE>\x82\xa0\x82\xa2\x82\xaa\x82\xf1\x81\x5b</TITLE>"),
+    (b"\x83\x41", b"<TITLE>\x83\x41\x83\x94\x83\x95\x83\x96\x83\x40\x83\x92</TITLE>"),
+    (b"\xb1", b"<TITLE>\xb1\xb6\xde\xca\xdf\xa1\xa4\xa5\xdd</TITLE>"),
+    (b"A", b"<TITLE>\x81\x99\x88\x9f\x82\x60\x82\x81\x82\x4f ABC abc 123</TITLE>"),
 ]
 
 
