@@ -7,10 +7,11 @@
 
 // Header-only, so that every test program and tool may use it.
 // The path in UTF-16 from the ANSI code page. A full path too long for the
-// plain form (CreateDirectory stops 12 characters short of MAX_PATH) is given
-// the "\\?\" form, in which "/" is turned into "\" as that form is not parsed.
-inline std::wstring WidePath(const char* path) {
-    const size_t kPlainLimit = MAX_PATH - 12;
+// plain form (CreateDirectory stops 12 characters short of MAX_PATH; a caller
+// that lengthens the path asks for more room) is given the "\\?\" form, in
+// which "/" is turned into "\" as that form is not parsed.
+inline std::wstring WidePath(const char* path, size_t room = 12) {
+    const size_t kPlainLimit = MAX_PATH - room;
     int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
     if (n <= 1) return std::wstring();
     std::wstring wide((size_t)n, L'\0');

@@ -217,9 +217,10 @@ bool CWin32Files::SetFileTime(const char* path, const FILETIME& time) {
     return zvSetFileTimeW(WidePath(path).c_str(), &time) != FALSE;
 }
 
-// Through the wide form, as the rebuild writes files beyond MAX_PATH.
+// Through the wide form, as the rebuild writes files beyond MAX_PATH; a
+// path near it takes that form too, as the date, time and counter lengthen it.
 bool CWin32Files::MakeUniquePath(const char* path, int flags, char* out, DWORD cap) {
-    std::wstring wide = WidePath(path);
+    std::wstring wide = WidePath(path, 32);
     if (wide.empty()) return false;
     std::vector<WCHAR> unique(ZV_LONG_PATH_UNITS);
     if (!zvMakeUniqPathW(unique.data(), wide.c_str(), nullptr, flags)) return false;

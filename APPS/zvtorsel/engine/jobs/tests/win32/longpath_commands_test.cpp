@@ -57,6 +57,14 @@ TEST_F(LongPathCommands, RenameWithTimeFindsAFreeNameBeyondMaxPath) {
     EXPECT_EQ("<missing>", diskkit::ReadAll(page));
     EXPECT_EQ("long", diskkit::ReadAll(deep + "page_99c05_130409.zvl"));
     EXPECT_EQ("taken", diskkit::ReadAll(deep + "page_99c05.zvl"));
+
+    // A path in the plain form, 247 characters, that its suffixes take beyond MAX_PATH.
+    std::string edge = folder + std::string(247 - folder.size() - 4, 'n') + ".zvl";
+    ASSERT_TRUE(WriteWholeFile(files, edge.c_str(), "edge", 4, &time));
+    ASSERT_TRUE(WriteWholeFile(files, (edge.substr(0, edge.size() - 4) + "_99c05.zvl").c_str(), "", 0, nullptr));
+    ASSERT_TRUE(WriteWholeFile(files, (edge.substr(0, edge.size() - 4) + "_99c05_130409.zvl").c_str(), "", 0, nullptr));
+    EXPECT_TRUE(RenameFileWithTime(files, report, edge.c_str()));
+    EXPECT_EQ("edge", diskkit::ReadAll(edge.substr(0, edge.size() - 4) + "_99c05_130409(1).zvl"));
 }
 
 TEST_F(LongPathCommands, OpenStartsTheFileBeyondMaxPath) {
