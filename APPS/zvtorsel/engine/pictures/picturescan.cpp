@@ -572,9 +572,7 @@ bool IsFolderBelow(const std::string& folder) {
         if (step.empty() || step == "." || step == "..") return false;
         start = end + 1;
     }
-    for (char c : folder)
-        if ((unsigned char)c < 0x20) return false;
-    return true;
+    return std::none_of(folder.begin(), folder.end(), [](char c) { return (unsigned char)c < 0x20; });
 }
 
 // The folder of the link of an entry line of a keyword result page.
@@ -656,6 +654,8 @@ bool ReadResultPageFolders(const std::string& text, std::string& searchFolder, s
             int dropped = 0;
             while (at < stop && IsSeparator(line[at])) ++at, ++dropped;
             std::string folder = line.substr(at, stop - at);
+            // A control character names no folder (a NUL would cut the path short).
+            if (std::any_of(folder.begin(), folder.end(), [](char c) { return (unsigned char)c < 0x20; })) continue;
             bool drive = folder.size() >= 2 && folder[1] == ':';
             if (dropped >= 2 && !drive) folder = "\\\\" + folder;
             searchFolder = folder + "\\";

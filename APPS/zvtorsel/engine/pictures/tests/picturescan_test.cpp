@@ -389,6 +389,9 @@ TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
     for (const std::string& link : links)
         hostile += "<A HREF=\"" + link + "\">\n";
     EXPECT_FALSE(ReadResultPageFolders(hostile, folder, folders)) << folders[0];
+    // Nor is a search folder with a control character one (a NUL cuts it short).
+    const char nulBase[] = "<BASE HREF=\"file:///C:\\r\0\x01x\\base.html\">\n<A HREF=\"a/p.htm\">";
+    EXPECT_FALSE(ReadResultPageFolders(std::string(nulBase, sizeof nulBase - 1), folder, folders)) << folder;
 
     EXPECT_EQ("'a/b' & 'c' + 'd'", ResultPageExpression("a$2fb&c+d.htm"));
     EXPECT_TRUE(IsKeywordResultPage("word.HTML"));
