@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds every libFuzzer target and runs each for SECONDS in turn, one core,
 # then prints a table: target, runs, corpus size, crashes.
-#   sh scripts/fuzz-all.sh SECONDS [--runs=N] [--merge] [--coverage] [TARGET...]
+#   sh scripts/fuzz-all.sh SECONDS [--runs=N] [--merge] [--coverage [--seeds-only]] [TARGET...]
 # With --runs=N a target stops after N runs, or after SECONDS if that comes
 # first. New inputs go to build/fuzz/corpus/<target>, crashes to
 # build/fuzz/crashes/<target>/. With --merge, the new inputs (up to 8 KiB)
@@ -11,8 +11,11 @@
 # coverage (build/fuzzcov), each runs its seed and work corpus once, and a
 # second table gives the line and branch coverage of the reader it tests:
 # the sources of the headers it includes (a header H.h whose H.cpp lies in
-# the tree), or the files listed in fuzz/<target>.sources beside it.
-# SECONDS 0 skips the fuzzing and measures the corpora as they are.
+# the tree), or the files listed in fuzz/<target>.sources beside it; a line
+# FILE=REGEX there counts only the functions of FILE whose (mangled) names
+# match REGEX, for a file that holds more than the one reader.
+# SECONDS 0 skips the fuzzing and measures the corpora as they are;
+# --seeds-only measures the committed seed corpus without the work corpus.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
@@ -23,11 +26,13 @@ SECONDS_EACH=${1:?seconds per target}
 shift
 MERGE=0
 COVERAGE=0
+SEEDS_ONLY=0
 RUNS=-1
 while :; do
     case "$1" in
         --merge) MERGE=1 ;;
         --coverage) COVERAGE=1 ;;
+        --seeds-only) SEEDS_ONLY=1 ;;
         --runs=*) RUNS=${1#--runs=} ;;
         *) break ;;
     esac
@@ -125,6 +130,7 @@ for target in $TARGETS; do
         head -n 1)
     WORK="$BUILD/corpus/$target"
     mkdir -p "$WORK"
+    [ "$SEEDS_ONLY" = 1 ] && WORK=
     sources=$(reader_sources "$target")
     if [ -z "$sources" ]; then
         echo "zv: $target: no reader sources found; list them in fuzz/$target.sources"
@@ -132,21 +138,22 @@ for target in $TARGETS; do
         continue
     fi
     rm -f "$COV/$target.profraw"
-    LLVM_PROFILE_FILE="$COV/$target.profraw" "$COV/bin/$target" -runs=0 ${SEEDS:+"$SEEDS"} "$WORK" \
+    LLVM_PROFILE_FILE="$COV/$target.profraw" "$COV/bin/$target" -runs=0 ${SEEDS:+"$SEEDS"} ${WORK:+"$WORK"} \
         >"$COV/$target.log" 2>&1 || zv_fail "$target stopped on its corpus" "$COV/$target.log"
     llvm-profdata merge -sparse "$COV/$target.profraw" -o "$COV/$target.profdata"
-    # The report names every file of the binary (this llvm-cov does not
-    # filter its total by the sources given): the reader's rows are summed here.
-    total=$(llvm-cov report -instr-profile="$COV/$target.profdata" "$COV/bin/$target" |
-        awk -v list="$sources" 'BEGIN { n = split(list, want, " ") }
-            NF >= 13 { for (i = 1; i <= n; i++) if (want[i] == $1 || substr(want[i], length(want[i]) - length($1)) == "/" $1) {
-                lines += $8; lost += $9; branches += $11; missed += $12 } }
-            END { printf "%.2f%% %.2f%%\n", lines ? 100 * (lines - lost) / lines : 0,
-                  branches ? 100 * (branches - missed) / branches : 0 }')
+    # This llvm-cov filters neither its totals by source nor its report by
+    # function: the export is summed here, per file or per chosen function.
+    llvm-cov export -format=text -skip-expansions -instr-profile="$COV/$target.profdata" "$COV/bin/$target" \
+        >"$COV/$target.json"
+    # One word per source; a function pattern is no file name pattern.
+    set -f
+    # shellcheck disable=SC2086
+    total=$(python3 "$ROOT/scripts/fuzz-coverage.py" "$COV/$target.json" "$ROOT" $sources)
+    set +f
     lines=${total% *}
     branches=${total#* }
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$BUILD/$target.log" 2>/dev/null | tail -n 1)
-    corpus=$({ [ -n "$SEEDS" ] && find "$SEEDS" -type f; find "$WORK" -type f; } | wc -l)
+    corpus=$({ [ -n "$SEEDS" ] && find "$SEEDS" -type f; [ -n "$WORK" ] && find "$WORK" -type f; } | wc -l)
     printf '%-22s %12s %8s %8s %8s  %s\n' "$target" "${runs:--}" "$corpus" "$lines" "$branches" \
         "$(echo $sources)" >>"$COVTABLE"
     awk -v l="${lines%\%}" -v b="${branches%\%}" 'BEGIN { exit !(l + 0 < 85 || b + 0 < 70) }' &&

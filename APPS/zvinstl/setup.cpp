@@ -2,6 +2,7 @@
 // and uninstall.
 #include "setup.h"
 
+#include <ctype.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
@@ -94,6 +95,41 @@ bool ReplaceFile(const std::string& path, const std::string& data) {
     ok = ok && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!ok) DeleteFileA(temporary.c_str());
     return ok;
+}
+
+// What a killed setup leaves: the copy's temporaries, GetTempFileNameA's
+// "zvi" and up to four hexadecimal digits, and the record's "zvinstl.log.tmp".
+// Nothing else of a folder matches, so no file of the user is taken.
+bool IsSetupTemporary(const char* name) {
+    if (lstrcmpiA(name, (std::string(kRecordName) + ".tmp").c_str()) == 0) return true;
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, 3, "zvi", 3) != CSTR_EQUAL) return false;
+    size_t digits = 0;
+    while (isxdigit((unsigned char)name[3 + digits])) ++digits;
+    return digits >= 1 && digits <= 4 && lstrcmpiA(name + 3 + digits, ".tmp") == 0;
+}
+
+// Deletes setup's temporaries in each of the folders of these files and in `folder`.
+void RemoveSetupTemporaries(const std::vector<std::string>& files, const std::string& folder) {
+    std::vector<std::string> folders{folder};
+    for (const std::string& file : files) {
+        std::string parent = FolderOf(file, IsLeadByte);
+        if (std::find_if(folders.begin(), folders.end(), [&](const std::string& f) { return SamePath(f, parent); }) ==
+            folders.end()) {
+            folders.push_back(parent);
+        }
+    }
+    for (const std::string& current : folders) {
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(JoinPath(current, "*.tmp").c_str(), &data);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || !IsSetupTemporary(data.cFileName)) continue;
+            std::string path = JoinPath(current, data.cFileName);
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
 }
 
 bool WriteString(HKEY key, const char* name, const std::string& value) {
@@ -421,7 +457,11 @@ bool Setup::Install(size_t index) {
             ui_.Show(MSG_KEEP_PREVIOUS);
         }
     }
-    CopyJob job(ui_, Entries(app));
+    std::vector<CopyEntry> entries = Entries(app);
+    std::vector<std::string> destinations;
+    for (const CopyEntry& entry : entries) destinations.push_back(entry.destination);
+    RemoveSetupTemporaries(destinations, app.folder);
+    CopyJob job(ui_, std::move(entries));
     int result = ui_.RunCopy(job);
     if (result < 0) {
         ui_.Show(MSG_NO_THREAD);
@@ -769,6 +809,8 @@ bool Setup::Uninstall(size_t index) {
     }
     std::string folder = Tidy(FolderOf(program, IsLeadByte));
     InstallRecord record = ReadRecord(app, folder);
+    // A killed install's temporaries are setup's own, not files to ask about.
+    RemoveSetupTemporaries(record.files, folder);
     std::vector<std::string> others = OtherFiles(folder, record);
     bool removeFiles = others.empty() ? ui_.Ask(MSG_ASK_DELETE_FOLDER, folder)
                                       : ui_.Ask(MSG_ASK_DELETE_INSTALLED, folder + FileListText(others));

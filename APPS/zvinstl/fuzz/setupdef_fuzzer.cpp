@@ -1,6 +1,7 @@
 // A hostile "zvinstl.def" through the definition reader and the path steps
 // of an installation: every file it names lands below the install folder or
-// the common files folder, and every source lies in the setup folder.
+// the common files folder, and every source lies in the setup folder; and
+// the same bytes as the install record that uninstall reads.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -45,5 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::string& value : app.commonFiles) CheckBelow("C:\\Program Files\\Common Files", value);
         UnescapeDefinitionText(app.outline, ShiftJisLead);
     }
+
+    // The same bytes as a damaged record of an installation, which uninstall
+    // reads: what it keeps survives being written and read again, merged into
+    // another record it adds nothing twice.
+    InstallRecord record = InstallRecord::Parse(text);
+    std::string written = record.Text();
+    if (InstallRecord::Parse(written).Text() != written) abort();
+    InstallRecord merged = record;
+    merged.Merge(InstallRecord::Parse(written));
+    if (merged.Text() != written) abort();
     return 0;
 }

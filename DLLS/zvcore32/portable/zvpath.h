@@ -22,6 +22,9 @@ enum : int {
 ZV_EXPORT(BOOL) zvMakeUniqPathA(char* out, const char* path, const FILETIME* time, int flags);
 ZV_EXPORT(BOOL) zvMakeDirectoriesA(const char* path);
 ZV_EXPORT(BOOL) zvRenameFileA(const char* path, const char* newName);
+// out must hold MAX_PATH units, or ZV_LONG_PATH_UNITS for a path in the
+// "\\?\" form, which may name a file beyond MAX_PATH.
+enum : int { ZV_LONG_PATH_UNITS = 32768 };
 ZV_EXPORT(BOOL) zvMakeUniqPathW(WCHAR* out, const WCHAR* path, const FILETIME* time, int flags);
 ZV_EXPORT(BOOL) zvMakeDirectoriesW(const WCHAR* path);
 ZV_EXPORT(BOOL) zvRenameFileW(const WCHAR* path, const WCHAR* newName);

@@ -32,6 +32,7 @@ struct Narrow {
     }
     static const char* Extension(const char* path) { return zvFindExtension(path); }
     static String Widen(const char* ascii) { return ascii; }
+    static size_t Room(const char*) { return MAX_PATH; }
 };
 
 struct Wide {
@@ -64,6 +65,10 @@ struct Wide {
         for (; *ascii; ++ascii) s += (WCHAR)(BYTE)*ascii;
         return s;
     }
+    // A path in the "\\?\" form goes on to the longest path Windows takes.
+    static size_t Room(const WCHAR* path) {
+        return wcsncmp(path, L"\\\\?\\", 4) == 0 ? ZV_LONG_PATH_UNITS : MAX_PATH;
+    }
 };
 
 template <typename Char>
@@ -93,13 +98,13 @@ LastSeparator FindLastSeparator(const typename T::Char* path) {
     return result;
 }
 
-// Writes stem + suffix + tail into out (MAX_PATH units) and reports whether
+// Writes stem + suffix + tail into out (`room` units) and reports whether
 // that name is free: 1 free, 0 taken, -1 too long for out.
 template <typename T>
-int TryCandidate(typename T::Char* out, const typename T::String& stem, const typename T::String& suffix,
+int TryCandidate(typename T::Char* out, size_t room, const typename T::String& stem, const typename T::String& suffix,
                  const typename T::String& tail) {
     typename T::String name = stem + suffix + tail;
-    if (name.size() >= MAX_PATH) return -1;
+    if (name.size() >= room) return -1;
     memcpy(out, name.c_str(), (name.size() + 1) * sizeof(typename T::Char));
     return T::Exists(out) ? 0 : 1;
 }
@@ -124,6 +129,7 @@ BOOL MakeUniqPath(typename T::Char* out, const typename T::Char* path, const FIL
         return zvFail(ZVERR_BAD_ARGUMENT);
     }
 
+    const size_t room = T::Room(path);
     const typename T::Char* extension = T::Extension(path);
     String stem = extension ? String(path, (size_t)(extension - 1 - path)) : String(path);
     String tail = extension ? T::Widen(".") + extension : String();
@@ -134,7 +140,7 @@ BOOL MakeUniqPath(typename T::Char* out, const typename T::Char* path, const FIL
         snprintf(piece, sizeof piece, "_%02d%x%02d", st.wYear % 100, st.wMonth, st.wDay);
         suffix += T::Widen(piece);
         if (!(flags & (ZV_UNIQ_SKIP_TESTS | ZV_UNIQ_TIME_NO_TEST))) {
-            int free = TryCandidate<T>(out, stem, suffix, tail);
+            int free = TryCandidate<T>(out, room, stem, suffix, tail);
             if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
             if (free) return TRUE;
         }
@@ -143,7 +149,7 @@ BOOL MakeUniqPath(typename T::Char* out, const typename T::Char* path, const FIL
         snprintf(piece, sizeof piece, "_%02d%02d%02d", st.wHour, st.wMinute, st.wSecond);
         suffix += T::Widen(piece);
         if (!(flags & ZV_UNIQ_SKIP_TESTS)) {
-            int free = TryCandidate<T>(out, stem, suffix, tail);
+            int free = TryCandidate<T>(out, room, stem, suffix, tail);
             if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
             if (free) return TRUE;
         }
@@ -152,7 +158,7 @@ BOOL MakeUniqPath(typename T::Char* out, const typename T::Char* path, const FIL
     // guards against a file system that claims every name exists.
     for (int counter = 1; counter < 1000000; ++counter) {
         snprintf(piece, sizeof piece, "(%d)", counter);
-        int free = TryCandidate<T>(out, stem, suffix + T::Widen(piece), tail);
+        int free = TryCandidate<T>(out, room, stem, suffix + T::Widen(piece), tail);
         if (free < 0) return zvFail(ZVERR_BAD_ARGUMENT);
         if (free) return TRUE;
     }

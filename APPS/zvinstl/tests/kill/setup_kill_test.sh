@@ -8,7 +8,7 @@
 #   - the uninstall entry, where there is one, starts a setup that exists;
 #   - the user's file in the install folder and the user's settings are kept;
 #   - setup run again completes: the new version in place and registered,
-#     or the application gone with its entries.
+#     or the application gone with its entries, and no temporary left.
 #   sh setup_kill_test.sh RUNNER      (in the build's bin folder)
 # ZV_KILL_SEED repeats the moments of an earlier run.
 set -e
@@ -160,6 +160,7 @@ while [ "$kill" -le "$KILLS" ]; do
         check_gone "$what, run again"
     fi
     check_kept "$what, run again"
+    [ "$(find "$APP" -name 'zvi*.tmp' | wc -l)" -eq 0 ] || fail "$what: temporaries are left after the rerun"
     echo "setup_kill_test: $what: $left temporaries; checked"
     kill=$((kill + 1))
 done

@@ -416,3 +416,35 @@ TEST_F(SetupTest, UninstallRemovesWhatSetupWroteAndKeepsTheUsersFiles) {
     EXPECT_EQ(ui.messages, (std::vector<int>{MSG_ASK_DELETE_INSTALLED, MSG_ASK_DELETE_OTHERS, MSG_UNINSTALLED}));
     EXPECT_FALSE(Exists(folders.programFiles + "\\Maker"));
 }
+
+TEST_F(SetupTest, TemporariesOfAKilledInstallGoWithTheNextInstallOrUninstall) {
+    WriteDefinition("File1=app.txt\r\nFile2=doc\\one.txt\r\n");
+    WriteSource("app.txt", "app");
+    WriteSource("one.txt", "one");
+    Start();
+    ASSERT_TRUE(setup->Install(0));
+    const char* const temporaries[] = {"zvi1A2B.tmp", "doc\\zvif.tmp", "zvinstl.log.tmp"};
+    // Near misses of the pattern are the user's.
+    const char* const users[] = {"zvinotes.tmp", "zviabcde.tmp", "doc\\zvi12.txt", "doc\\xzvi1.tmp"};
+    auto plant = [&] {
+        for (const char* name : temporaries) WriteFileText(Installed(name), "half a copy");
+        for (const char* name : users) WriteFileText(Installed(name), "the user's");
+    };
+
+    plant();
+    ui.messages.clear();
+    Start();
+    ASSERT_TRUE(setup->Install(0));
+    for (const char* name : temporaries) EXPECT_FALSE(Exists(Installed(name))) << name;
+    for (const char* name : users) EXPECT_EQ(ReadFileText(Installed(name)), "the user's") << name;
+
+    plant();
+    ui.messages.clear();
+    ui.answers[MSG_ASK_DELETE_OTHERS] = false;
+    ASSERT_TRUE(setup->Uninstall(0));
+    for (const char* name : temporaries) EXPECT_FALSE(Exists(Installed(name))) << name;
+    for (const char* name : users) EXPECT_EQ(ReadFileText(Installed(name)), "the user's") << name;
+    const std::string& asked = ui.args[MSG_ASK_DELETE_INSTALLED];
+    EXPECT_EQ(asked.find("zvi1A2B.tmp"), std::string::npos) << "temporaries are not the user's: " << asked;
+    EXPECT_NE(asked.find("zvinotes.tmp"), std::string::npos) << asked;
+}

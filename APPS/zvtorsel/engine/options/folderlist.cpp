@@ -1,16 +1,32 @@
 #include "options/folderlist.h"
 
+#include <stddef.h>
+
 #include <utility>
 #include <vector>
 
+#include "zvchartables.h"
 #include "zvpath.h"
 
 bool IsBracketedFolder(const std::string& folder) { return !folder.empty() && folder[0] == '('; }
 
 std::string NormaliseFolder(const std::string& folder) {
+    // Whole characters only: a lead byte without its trail (a damaged
+    // setting) would take the separator for its trail, and each save would
+    // add one more. The separator is added only where none ends the text, so
+    // that a lone \ stays the root and never becomes the \\ of a network path.
+    const BYTE* lead = zvGetDBCSLeadTable();
+    size_t whole = 0;
+    bool endsInSeparator = false;
+    while (whole < folder.size()) {
+        size_t length = lead[(BYTE)folder[whole]] ? 2 : 1;
+        if (whole + length > folder.size()) break;
+        endsInSeparator = length == 1 && (folder[whole] == '\\' || folder[whole] == '/');
+        whole += length;
+    }
     // zvControlRightPathA only ever shortens, so the text and one separator fit.
-    std::vector<char> buffer(folder.begin(), folder.end());
-    buffer.push_back('\\');
+    std::vector<char> buffer(folder.begin(), folder.begin() + (std::ptrdiff_t)whole);
+    if (!endsInSeparator) buffer.push_back('\\');
     buffer.push_back('\0');
     zvControlRightPathA(buffer.data());
     return buffer.data();

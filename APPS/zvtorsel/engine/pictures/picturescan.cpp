@@ -563,6 +563,19 @@ bool RunPictureScan(const PictureScanJob& job, PictureScanServices& services, Pi
 
 namespace {
 
+// A folder below the search folder, separators turned into "/": an empty,
+// "." or ".." step would lead out of it or back into a folder already
+// scanned, and a control character names no file.
+bool IsFolderBelow(const std::string& folder) {
+    for (size_t start = 0; start < folder.size();) {
+        size_t end = folder.find('/', start);
+        std::string step = folder.substr(start, end - start);
+        if (step.empty() || step == "." || step == "..") return false;
+        start = end + 1;
+    }
+    return std::none_of(folder.begin(), folder.end(), [](char c) { return (unsigned char)c < 0x20; });
+}
+
 // The folder of the link of an entry line of a keyword result page.
 void AddLinkFolder(const std::string& line, bool escaped, std::vector<std::string>& folders) {
     static const char kLink[] = "<A HREF=\"";
@@ -583,7 +596,7 @@ void AddLinkFolder(const std::string& line, bool escaped, std::vector<std::strin
     if (cut == std::string::npos) return;
     std::string folder = link.substr(0, cut + 1);
     ReplaceSeparators(folder, '/');
-    folders.push_back(folder);
+    if (IsFolderBelow(folder)) folders.push_back(folder);
 }
 
 }  // namespace
@@ -643,6 +656,8 @@ bool ReadResultPageFolders(const std::string& text, std::string& searchFolder, s
             int dropped = 0;
             while (at < stop && IsSeparator(line[at])) ++at, ++dropped;
             std::string folder = line.substr(at, stop - at);
+            // A control character names no folder (a NUL would cut the path short).
+            if (std::any_of(folder.begin(), folder.end(), [](char c) { return (unsigned char)c < 0x20; })) continue;
             bool drive = folder.size() >= 2 && folder[1] == ':';
             if (dropped >= 2 && !drive) folder = "\\\\" + folder;
             searchFolder = folder + "\\";

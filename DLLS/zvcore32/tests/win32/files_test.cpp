@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "zvcore32.h"
 
@@ -225,4 +226,27 @@ TEST(WideFileOperations, FollowTheNarrowRules) {
     ASSERT_TRUE(zvRenameFileW((folder + L"w.htm").c_str(), L"\x30bd.htm"));
     EXPECT_NE(GetFileAttributesW((folder + L"\x30bd.htm").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(dir.Exists("zvcore32.tmp"));
+}
+
+TEST(WideFileOperations, TheLongFormFindsNamesBeyondMaxPath) {
+    TempFolder dir;
+    FILETIME stamp = LocalTime(1999, 12, 31, 23, 59, 58);
+    std::wstring folder = L"\\\\?\\" + std::wstring(dir.path().begin(), dir.path().end()) + std::wstring(200, L'd');
+    std::wstring stem = folder + L"\\" + std::wstring(80, L'f');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    HANDLE h = CreateFileW((stem + L".htm").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &stamp);
+    CloseHandle(h);
+
+    std::vector<WCHAR> out(ZV_LONG_PATH_UNITS);
+    EXPECT_TRUE(zvMakeUniqPathW(out.data(), (stem + L".htm").c_str(), nullptr, 0x12));
+    EXPECT_EQ(std::wstring(out.data()), stem + L"_99c31.htm");
+    ClearError();
+    WCHAR plain[MAX_PATH];
+    EXPECT_FALSE(zvMakeUniqPathW(plain, (stem + L".htm").substr(4).c_str(), &stamp, 0x12)) << "the plain form stops";
+    EXPECT_EQ(zvGetErrCode(), 0x7A760003u);
+
+    DeleteFileW((stem + L".htm").c_str());
+    RemoveDirectoryW(folder.c_str());
 }

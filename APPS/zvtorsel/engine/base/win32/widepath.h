@@ -7,10 +7,11 @@
 
 // Header-only, so that every test program and tool may use it.
 // The path in UTF-16 from the ANSI code page. A full path too long for the
-// plain form (CreateDirectory stops 12 characters short of MAX_PATH) is given
-// the "\\?\" form, in which "/" is turned into "\" as that form is not parsed.
-inline std::wstring WidePath(const char* path) {
-    const size_t kPlainLimit = MAX_PATH - 12;
+// plain form (CreateDirectory stops 12 characters short of MAX_PATH; a caller
+// that lengthens the path asks for more room) is given the "\\?\" form, in
+// which "/" is turned into "\" as that form is not parsed.
+inline std::wstring WidePath(const char* path, size_t room = 12) {
+    const size_t kPlainLimit = MAX_PATH - room;
     int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
     if (n <= 1) return std::wstring();
     std::wstring wide((size_t)n, L'\0');
@@ -34,4 +35,11 @@ inline std::string AnsiName(const wchar_t* name) {
     WideCharToMultiByte(CP_ACP, 0, name, -1, &ansi[0], n, nullptr, nullptr);
     ansi.resize((size_t)n - 1);
     return ansi;
+}
+
+// A path that WidePath gave, back in the ANSI code page and its plain form.
+inline std::string AnsiPath(const std::wstring& path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return "\\\\" + AnsiName(path.c_str() + 8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return AnsiName(path.c_str() + 4);
+    return AnsiName(path.c_str());
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <string.h>
 
+#include <vector>
+
 #include "base/temporaryname.h"
 #include "base/win32/widepath.h"
 #include "zvfiletime.h"
@@ -215,11 +217,15 @@ bool CWin32Files::SetFileTime(const char* path, const FILETIME& time) {
     return zvSetFileTimeW(WidePath(path).c_str(), &time) != FALSE;
 }
 
+// Through the wide form, as the rebuild writes files beyond MAX_PATH; a
+// path near it takes that form too, as the date, time and counter lengthen it.
 bool CWin32Files::MakeUniquePath(const char* path, int flags, char* out, DWORD cap) {
-    char unique[MAX_PATH + 1];
-    if (!zvMakeUniqPathA(unique, path, nullptr, flags)) return false;
-    size_t n = strlen(unique);
-    if (n + 1 > cap) return false;
-    memcpy(out, unique, n + 1);
+    std::wstring wide = WidePath(path, 32);
+    if (wide.empty()) return false;
+    std::vector<WCHAR> unique(ZV_LONG_PATH_UNITS);
+    if (!zvMakeUniqPathW(unique.data(), wide.c_str(), nullptr, flags)) return false;
+    std::string narrow = AnsiPath(unique.data());
+    if (narrow.empty() || narrow.size() + 1 > cap) return false;
+    memcpy(out, narrow.c_str(), narrow.size() + 1);
     return true;
 }

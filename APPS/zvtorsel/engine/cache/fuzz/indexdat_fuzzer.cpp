@@ -1,5 +1,5 @@
 // Arbitrary bytes as a cache index file through the reader and the store's
-// walk and listing. Inputs shorter than the header area are spread out: the
+// walk and listings (of its entries and of the store itself). Inputs shorter than the header area are spread out: the
 // first part stays the header, the rest lands where records begin, so that
 // small inputs reach hash tables and records.
 #include <stdint.h>
@@ -64,5 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         },
         report);
     if (lines != reader.Records().size()) abort();
+    // The listing of the store itself, and entry lines of a store of several
+    // caches, whose folder column stands after the empty ones.
+    auto oneLine = [](const std::string& line) {
+        if (line.find_first_of("\r\n") != std::string::npos) abort();
+    };
+    if (ListCaches(cache, oneLine) != 1) abort();
+    UrlCacheEntry entry;
+    for (bool more = cache.FindFirst(entry); more; more = cache.FindNext(entry))
+        oneLine(CacheListingLine(entry, "Low\\Content.IE5"));
+    cache.FindClose();
     return 0;
 }

@@ -49,6 +49,12 @@ TEST(RebuildFolderList, NormalisingKeepsDoubleByteTrailBackslash) {
     EXPECT_EQ(NormaliseFolder("C:\\\x95\x5c"), "C:\\\x95\x5c\\");
     EXPECT_EQ(NormaliseFolder("C:\\\\x//y\\"), "C:\\x/y\\");
     EXPECT_EQ(NormaliseFolder("\\\\server\\share"), "\\\\server\\share\\");
+    // A lone lead byte at the end would swallow the separator, and grow one more at each save.
+    EXPECT_EQ(NormaliseFolder("C:\\x\x83"), "C:\\x\\");
+    EXPECT_EQ(NormaliseFolder(NormaliseFolder("C:\\x\x83")), "C:\\x\\");
+    // The root of the drive stays one; a doubled separator at the end goes.
+    EXPECT_EQ(NormaliseFolder("\\"), "\\");
+    EXPECT_EQ(NormaliseFolder("C:\\a\\\\"), "C:\\a\\");
 }
 
 TEST(RebuildFolderList, MovesKeepAUsableCurrentFolder) {

@@ -382,6 +382,16 @@ TEST(PictureResultPages, FoldersAndExpressionComeFromTheKeywordPage) {
         ReadResultPageFolders("<BASE HREF=\"file://server\\share\\base.html\">\n<A HREF=\"a/b\">", folder, folders));
     EXPECT_EQ("\\\\server\\share\\", folder);
     EXPECT_FALSE(ReadResultPageFolders("<BASE HREF=\"file://C:\\r\\base.html\">\n", folder, folders));
+    // Steps that lead out of the search folder or back into it, as a hostile page has them.
+    std::string hostile = "<BASE HREF=\"file://C:\\r\\base.html\">\n";
+    const std::string links[] = {"../up/p.htm", "a/../../p.htm", "a//b/p.htm", "./a/p.htm", "/a/p.htm",
+                                 std::string("a/\0/p.htm", 9), "a/\x01/p.htm"};
+    for (const std::string& link : links)
+        hostile += "<A HREF=\"" + link + "\">\n";
+    EXPECT_FALSE(ReadResultPageFolders(hostile, folder, folders)) << folders[0];
+    // Nor is a search folder with a control character one (a NUL cuts it short).
+    const char nulBase[] = "<BASE HREF=\"file:///C:\\r\0\x01x\\base.html\">\n<A HREF=\"a/p.htm\">";
+    EXPECT_FALSE(ReadResultPageFolders(std::string(nulBase, sizeof nulBase - 1), folder, folders)) << folder;
 
     EXPECT_EQ("'a/b' & 'c' + 'd'", ResultPageExpression("a$2fb&c+d.htm"));
     EXPECT_TRUE(IsKeywordResultPage("word.HTML"));

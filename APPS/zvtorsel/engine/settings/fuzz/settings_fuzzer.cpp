@@ -211,6 +211,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string normal = NormaliseFolder(folderList.At(i));
         if (normal.empty() || (normal.back() != '\\' && normal.back() != '/')) abort();
     }
+    // The folder dialog's edits on the list as read: the list never
+    // overflows its keys, and what it exports it reads back unchanged.
+    for (int i = 0; i < 8; ++i) {
+        int op = store.GetInt("edits", Numbered("op", i).c_str(), 0);
+        int index = (op >> 3) % (kRebuildFolderCount + 1) - 1;
+        switch (op & 7) {
+        case 1: folderList.MoveUp(index); break;
+        case 2: folderList.MoveDown(index); break;
+        case 3: folderList.ToggleBrackets(index); break;
+        case 4: folderList.Remove(index); break;
+        case 5: folderList.Add(store.GetString("edits", Numbered("folder", i).c_str())); break;
+        default: break;
+        }
+        if (folderList.Count() > kRebuildFolderCount) abort();
+    }
+    folderList.Export(folders);
+    CRebuildFolderList listBack;
+    listBack.Assign(folders);
+    std::string exported[kRebuildFolderCount];
+    listBack.Export(exported);
+    for (int i = 0; i < kRebuildFolderCount; ++i)
+        if (exported[i] != folders[i]) abort();
+
+    // The file filter a plug-in reports names at most one plain extension.
+    std::string extension = ExtensionOfPluginFilter(store.GetString("SPI", "filter").c_str());
+    if (extension.find_first_of(".*?,") != std::string::npos) abort();
+    for (char c : extension)
+        if ((unsigned char)c >= 0x80 || (c >= 'A' && c <= 'Z')) abort();
 
     for (int i = 0; i < kMaxSpiPlugins; ++i) {
         std::string value = store.GetString("SPI", Numbered("SPI", i).c_str());

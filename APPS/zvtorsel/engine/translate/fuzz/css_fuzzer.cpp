@@ -50,6 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* path = "C:\\Web\\http$\\h\\css\\\x83\x5c\\s.css";
     std::string sheet((const char*)data + 1, size - 1);
     g_files->Content(path) = sheet;
+    // The tree reads the envelope of a sheet it lists.
+    long orgSize, xlatBlk, orgBlk;
+    if (g_translator->ReadStyleSheetEnvelope(path, &orgSize, &xlatBlk, &orgBlk) &&
+        (orgSize < 0 || xlatBlk < 0 || orgBlk < 0))
+        abort();
     if (g_translator->LoadStyleSheet(path, TRUE)) {
         BOOL changed = g_translator->TranslateStyleSheet("C:\\Web\\", "http://h/css/\x83\x5c/s.css", path);
         if (!g_translator->LastTranslateFailed() && changed) {

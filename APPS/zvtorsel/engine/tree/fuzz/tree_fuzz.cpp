@@ -1,6 +1,7 @@
 // Hostile cache URLs through the whole road: insertion with its conflict
 // rules, comparison, marks, list rows, lookups and the execution of marks.
-// Each input line is one cache entry: a flag byte, then the URL.
+// Each input line is one cache entry: a flag byte, then the URL; or, with
+// the flag's high bit, a file or folder found in a rebuild folder.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -49,10 +50,12 @@ void VisitRows(CTreePane& pane, int folder, DWORD key) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RebuildSettings settings;
     settings.rebuildFolders[0] = "C:\\rb\\";
+    settings.rebuildFolders[1] = "D:\\rb2\\";
     CMemoryUrlCache cache;
     // Cache files exist, the rebuild folder starts empty.
     CMemorySystem files;
     files.AddFolder("C:\\rb");
+    files.AddFolder("D:\\rb2");
     std::string text((const char*)data, size);
     size_t start = 0;
     int n = 0;
@@ -63,6 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         start = end + 1;
         if (line.size() < 2) continue;
         BYTE flags = (BYTE)line[0];
+        // With the high bit, the line names a file already in the first or
+        // the second rebuild folder (the disk's names, as hostile as the cache's).
+        if (flags & 0x80) {
+            const std::string& folder = settings.rebuildFolders[(flags & 0x40) ? 1 : 0];
+            std::string path = folder + line.substr(1);
+            if (flags & 0x20)
+                files.AddFolder(path);
+            else
+                files.AddFile(path, std::string(flags & 0x1F, 'y'), 0x01c00000ull << 32);
+            continue;
+        }
         CMemoryUrlCache::Entry e;
         e.url = line.substr(1);
         e.hasLocalFile = !(flags & 1);
