@@ -12,19 +12,69 @@ dpkg --add-architecture i386
 # a later try usually gets whole ones. Lists from an earlier run still serve
 # when every try fails, and the install below says whether they were enough.
 update_package_lists() {
+    log=$(mktemp)
     for attempt in 1 2 3 4 5; do
-        apt-get update -q -o Acquire::Retries=3 && return 0
+        apt-get update -q -o Acquire::Retries=3 2>&1 | tee "$log"
+        grep -q '^E: ' "$log" || { rm -f "$log"; return 0; }
         echo "install-deps.sh: apt-get update failed (try $attempt of 5)" >&2
         [ "$attempt" = 5 ] || sleep $((attempt * 10))
     done
+    take_unverified_lists "$log"
+    rm -f "$log"
     echo "install-deps.sh: going on with the package lists at hand" >&2
 }
 
+# A mirror stuck in a sync can serve a whole index that is merely older or
+# newer than its signed release file. Without it, a fresh machine knows no
+# i386 security updates and cannot pair i386 libraries with their amd64
+# twins, so such an index is taken as served, once it decompresses whole.
+take_unverified_lists() {
+    sed -n 's/^E: Failed to fetch \(http[^ ]*\.xz\)  File has unexpected size.*/\1/p;
+            s/^E: Failed to fetch \(http[^ ]*\.xz\)  Hash Sum mismatch.*/\1/p' "$1" | sort -u |
+    while read -r url; do
+        list=/var/lib/apt/lists/$(echo "${url#http://}" | sed 's/\.xz$//; s|/|_|g')
+        fetched=$(mktemp)
+        if /usr/lib/apt/apt-helper download-file "$url" "$fetched" >/dev/null 2>&1 &&
+            xz -dc "$fetched" > "$list.zv" 2>/dev/null; then
+            mv "$list.zv" "$list"
+            echo "install-deps.sh: WARNING: $url taken unverified: it does not match the mirror's signed release file" >&2
+        else
+            rm -f "$list.zv"
+        fi
+        rm -f "$fetched"
+    done
+}
+
+# i386 and amd64 builds of a Multi-Arch: same package must be one version.
+# When the i386 list lags behind the amd64 one, each twin named in apt's
+# refusal is asked for at the newest version both lists hold.
+twins_at_common_versions() {
+    sed -n '/unmet dependencies/,$p' "$1" |
+        grep -o '\(Depends\|Breaks\): [a-z0-9][a-z0-9.+-]*\(:i386\)\? ' | sed 's/^[A-Za-z]*: //; s/:i386 $//; s/ $//' |
+        sort -u |
+    while read -r name; do
+        common=$( (apt-cache madison "$name" | awk -F'|' '{gsub(/ /, "", $2); print $2}' | sort -u
+                   apt-cache madison "$name:i386" | awk -F'|' '{gsub(/ /, "", $2); print $2}' | sort -u) |
+                 sort | uniq -d | sort -V | tail -n 1)
+        [ -n "$common" ] && echo "$name=$common $name:i386=$common"
+    done
+}
+
 install_packages() {
+    log=$(mktemp)
+    twins=
     for attempt in 1 2 3; do
-        apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "$@" && return 0
+        # shellcheck disable=SC2086
+        apt-get install -y -q --no-install-recommends --allow-downgrades -o Acquire::Retries=3 "$@" $twins 2>&1 |
+            tee "$log"
+        if ! grep -q '^E: ' "$log"; then
+            rm -f "$log"
+            return 0
+        fi
         echo "install-deps.sh: apt-get install failed (try $attempt of 3)" >&2
-        [ "$attempt" = 3 ] && return 1
+        [ "$attempt" = 3 ] && { rm -f "$log"; return 1; }
+        twins=$(twins_at_common_versions "$log" | tr '\n' ' ')
+        [ -n "$twins" ] && echo "install-deps.sh: pairing i386 and amd64 builds: $twins" >&2
         sleep $((attempt * 20))
         apt-get update -q -o Acquire::Retries=3 || true
     done
