@@ -263,6 +263,8 @@ BOOL CRebuildTreeDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
                                           layout_.posY + layout_.sizeY};
             placement.showCmd = layout_.cmdShow == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
             SetWindowPlacement(m_hWnd, &placement);
+        } else {
+            OpenAtFirstSize();
         }
         TreeWindowLayout saved;
         ReadTreeWindowLayout(store_, saved);

@@ -93,6 +93,8 @@ private:
     // Layout.
     void CaptureBottomControls();
     void LayOut();
+    // Without a saved placement: a size that shows the captions of the trees.
+    void OpenAtFirstSize();
     Box PaneArea() const;
     void MoveControl(int id, const Box& box);
 

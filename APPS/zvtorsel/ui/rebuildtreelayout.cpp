@@ -39,6 +39,17 @@ Box CRebuildTreeDlg::PaneArea() const {
     return Box{kMargin, kMargin, lastWidth_ - kMargin, statusTop_ + dy - kMargin};
 }
 
+void CRebuildTreeDlg::OpenAtFirstSize() {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    RECT window;
+    if (!GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        !::GetWindowRect(m_hWnd, &window))
+        return;
+    Box b = FirstOpeningBox(ToBox(window), ToBox(monitor.rcWork));
+    ::MoveWindow(m_hWnd, b.left, b.top, b.Width(), b.Height(), TRUE);
+}
+
 void CRebuildTreeDlg::MoveControl(int id, const Box& b) {
     ::MoveWindow(GetDlgItem(id), b.left, b.top, b.Width() > 0 ? b.Width() : 0, b.Height() > 0 ? b.Height() : 0, TRUE);
 }

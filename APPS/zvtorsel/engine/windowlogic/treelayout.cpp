@@ -45,9 +45,24 @@ void DefaultDividers(TreeDividers& d, const Box& area, const TreeMetrics& m) {
     if (d.vSplit <= 0) d.vSplit = (area.Width() - m.splitter) / 2;
     if (d.hSplit <= 0) d.hSplit = (area.Height() - m.splitter) / 2;
     int sideWidth = d.arrangement == ARRANGE_STACKED ? area.Width() : d.vSplit;
-    if (d.rebuildVSplit <= 0) d.rebuildVSplit = (sideWidth - m.splitter) / 2;
-    if (d.cacheVSplit <= 0) d.cacheVSplit = (sideWidth - m.splitter) / 2;
+    if (d.rebuildVSplit <= 0) d.rebuildVSplit = (sideWidth - m.splitter) * 2 / 3;
+    if (d.cacheVSplit <= 0) d.cacheVSplit = (sideWidth - m.splitter) * 2 / 3;
     if (d.warningHSplit < m.minWarnings) d.warningHSplit = m.minWarnings;
+}
+
+Box FirstOpeningBox(const Box& window, const Box& workArea) {
+    auto length = [](int own, int room) {
+        int wanted = room / 5 * 4;
+        if (wanted < own) wanted = own;
+        return wanted < room ? wanted : room;
+    };
+    int width = length(window.Width(), workArea.Width()), height = length(window.Height(), workArea.Height());
+    Box b;
+    b.left = workArea.left + (workArea.Width() - width) / 2;
+    b.top = workArea.top + (workArea.Height() - height) / 2;
+    b.right = b.left + width;
+    b.bottom = b.top + height;
+    return b;
 }
 
 void ClampDividers(TreeDividers& d, const Box& area, const TreeMetrics& m) {

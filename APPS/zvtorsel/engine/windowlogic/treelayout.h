@@ -35,8 +35,14 @@ struct TreeBoxes {
     Box warningSplit, warnings;
 };
 
-// Dividers that are 0 get the even split of the area.
+// Dividers that are 0 get their default: the sides split the area evenly,
+// and within a side the tree takes two thirds, since its captions (a
+// cache root names its browser and profile) are longer than a list's names.
 void DefaultDividers(TreeDividers& d, const Box& area, const TreeMetrics& m);
+// Where a window of no saved placement first opens: four fifths of the
+// work area each way, never smaller than its template's `window` box nor
+// larger than the work area, centred on the work area.
+Box FirstOpeningBox(const Box& window, const Box& workArea);
 // Keeps every pane at least at its minimum within the area.
 void ClampDividers(TreeDividers& d, const Box& area, const TreeMetrics& m);
 // A change of the area's size goes to the panes: each side takes half of it,

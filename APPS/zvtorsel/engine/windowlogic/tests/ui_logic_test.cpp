@@ -122,6 +122,33 @@ TEST(TreeLayout, SidesFillTheAreaWithoutOverlap) {
     }
 }
 
+TEST(TreeLayout, AWindowWithoutASavedPlacementOpensAtFourFifthsOfTheScreenCentred) {
+    Box dialog{0, 0, 728, 515};
+    Box screen{0, 0, 1280, 1024};
+    Box b = FirstOpeningBox(dialog, screen);
+    EXPECT_EQ(1024, b.Width());
+    EXPECT_EQ(816, b.Height());
+    EXPECT_EQ(128, b.left);
+    EXPECT_EQ(104, b.top);
+
+    Box beside{1280, 40, 2880, 940};  // a second screen, below a taskbar
+    b = FirstOpeningBox(dialog, beside);
+    EXPECT_EQ(1280 + 160, b.left);
+    EXPECT_EQ(40 + 90, b.top);
+
+    Box small{0, 0, 800, 600};  // four fifths would be narrower than the dialog
+    b = FirstOpeningBox(dialog, small);
+    EXPECT_EQ(728, b.Width());
+    EXPECT_EQ(36, b.left);
+
+    Box tiny{0, 0, 640, 480};  // the dialog itself does not fit: the screen is the limit
+    b = FirstOpeningBox(dialog, tiny);
+    EXPECT_EQ(0, b.left);
+    EXPECT_EQ(0, b.top);
+    EXPECT_EQ(640, b.Width());
+    EXPECT_EQ(480, b.Height());
+}
+
 TEST(TreeLayout, DraggingAndShrinkingKeepMinimumSizes) {
     TreeMetrics m;
     Box area{0, 0, 600, 400};

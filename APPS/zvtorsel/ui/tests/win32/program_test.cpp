@@ -461,10 +461,15 @@ TEST_F(ProgramTest, AnOldDiskOfRealCachesShowsEveryCacheAsARootNamedAfterWhoseIt
     HWND cacheTree = Item(tree, IDC_RT_CACHE_TREE);
     std::vector<std::string> captions;
     size_t ofTheTestSite = 0;
+    RECT client;
+    GetClientRect(cacheTree, &client);
     for (HTREEITEM root : TreeChildren(cacheTree, nullptr)) {
         std::string caption = TreeText(cacheTree, root);
         if (caption == ProgramString(IDS_ROOT_HISTORY)) continue;
         captions.push_back(caption);
+        RECT text = {};
+        TreeItemRect(cacheTree, root, true, text);
+        EXPECT_LE(text.right, client.right) << caption << ": whose cache it is must show whole";
         bool holds = !TreeChildren(cacheTree, root).empty();
         // The Chromium and cache2 fixtures hold the same URLs of one test
         // server: the newest response of each shows, under its own cache.
