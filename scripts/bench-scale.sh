@@ -5,18 +5,20 @@
 # (default ZV_BENCH_SIZES, else 20000 50000 100000; ZV_BENCH_ARCH win32 or
 # win64, default win32; the Rebuild Tree needs a display: DISPLAY, else
 # ZV_TEST_DISPLAY, else an Xvfb of its own on :93).
-# Per size it writes a Chromium simple cache (scale_bench.exe write), then
+# Per size it writes a Chromium simple cache natively (the host's
+# scalecache_writer from build/bench; ZV_BENCH_WRITER=wine writes the same
+# files through Wine with scale_bench.exe write), then
 # times `xcopy /e /i /q` of its folder, `/cachelist /cache:`, `/rebuild
 # /cache:` with translation off and on, and the Rebuild Tree's opening; each
 # with its peak resident memory. The last lines give every figure's ratio to
 # the copy and how each ratio grows from the smallest to the largest size.
 # Its data and prefix live in build/<arch>/scalebench (ZV_BENCH_WORK); the
 # data goes at the end. Wine creates each file in one folder after a look
-# through all those there, so writing a cache and copying it grow with the
-# square of its files (an hour each at 50,000): ZV_BENCH_CACHES=DIR keeps each
-# written cache as DIR/<entries> and takes it from there in a later run, and
-# ZV_BENCH_COPY_MAX=N leaves the copy (and the ratios to it) out above N
-# entries, where the other figures are given beside /cachelist only.
+# through all those there, so writing a cache through it and copying it grow
+# with the square of its files (an hour each at 50,000): ZV_BENCH_CACHES=DIR
+# keeps each written cache as DIR/<entries> and takes it from there in a later
+# run, and ZV_BENCH_COPY_MAX=N leaves the copy (and the ratios to it) out
+# above N entries, where the other figures are given beside /cachelist only.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
@@ -25,12 +27,21 @@ ARCH=${ZV_BENCH_ARCH:-win32}
 [ $# -gt 0 ] || set -- ${ZV_BENCH_SIZES:-20000 50000 100000}
 [ -f "$BUILD/$ARCH/CMakeCache.txt" ] || zv_configure_windows "$ARCH"
 cmake --build "$BUILD/$ARCH" --target zvtorsel scale_bench >/dev/null
+# The native writer, in the optimised host build of scripts/bench.sh.
+WRITER=${ZV_BENCH_WRITER:-native}
+if [ "$WRITER" = native ]; then
+    [ -n "$ZV_HOST_M32" ] || zv_choose_archs
+    cmake -S "$ROOT" -B "$BUILD/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DZV_BENCH=ON -DZV_SANITIZE=OFF -DZV_HOST_M32="$ZV_HOST_M32" >/dev/null
+    cmake --build "$BUILD/bench" --target scalecache_writer >/dev/null
+fi
 WORK=${ZV_BENCH_WORK:-$BUILD/$ARCH/scalebench}
 COPY_MAX=${ZV_BENCH_COPY_MAX:-}
 # The programs of this run, copied: a build during the run changes nothing.
 BIN=$WORK/bin
 rm -rf "$BIN" && mkdir -p "$BIN"
 cp "$BUILD/$ARCH/bin/zvtorsel.exe" "$BUILD/$ARCH/bin/scale_bench.exe" "$BUILD/$ARCH/bin/"*.dll "$BIN/"
+[ "$WRITER" != native ] || cp "$BUILD/bench/bin/scalecache_writer" "$BIN/"
 WINE=$(zv_wine_loader "$ARCH")
 export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 TZ=UTC
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -62,6 +73,15 @@ trap finish EXIT
 
 # Z: paths of the data inside Wine.
 winpath() { echo "Z:$1" | tr / '\\'; }
+
+# write_cache FOLDER ENTRIES: the benchmark's cache, FOLDER ending with "/".
+write_cache() {
+    if [ "$WRITER" = native ]; then
+        "$BIN/scalecache_writer" "$1" "$2"
+    else
+        (cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$1")" "$2")
+    fi
+}
 
 # The processor time (user and system, in clock ticks) that this prefix's
 # own wineserver has spent: its share of every job is counted with the job.
@@ -107,7 +127,7 @@ setting() {
 # The program's own memory without a cache to speak of: the base that the
 # memory per entry is counted from.
 mkdir -p "$WORK/data/base"
-(cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$WORK/data/base/")" 10) >/dev/null
+write_cache "$WORK/data/base/" 10 >/dev/null
 timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$WORK/data/base/")" /log:"$(winpath "$WORK/data/base.txt")"
 BASE=$PEAK_
 echo "base: /cachelist of 10 entries, peak $BASE MB"
@@ -123,7 +143,7 @@ for n in "$@"; do
     if [ -n "$kept" ] && [ -d "$kept" ]; then
         cp -al "$kept" "${cache%/}"
     else
-        (cd "$BIN" && "$WINE" ./scale_bench.exe write "$(winpath "$cache")" "$n")
+        write_cache "$cache" "$n"
         [ -z "$kept" ] || { mkdir -p "$ZV_BENCH_CACHES" && cp -al "${cache%/}" "$kept"; }
     fi
     du -sm "$cache" | awk '{ print "cache folder " $1 " MB" }'
