@@ -18,7 +18,10 @@
 # with the square of its files (an hour each at 50,000): ZV_BENCH_CACHES=DIR
 # keeps each written cache as DIR/<entries> and takes it from there in a later
 # run, and ZV_BENCH_COPY_MAX=N leaves the copy (and the ratios to it) out
-# above N entries, where the other figures are given beside /cachelist only.
+# above N entries, where the other figures are given beside /cachelist only;
+# with ZV_BENCH_COPY_SECONDS=S the copy runs there for S seconds and is
+# stopped, and the files it copied by then bound the whole copy's time from
+# below (and each job's wall ratio to it from above).
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
@@ -37,6 +40,7 @@ if [ "$WRITER" = native ]; then
 fi
 WORK=${ZV_BENCH_WORK:-$BUILD/$ARCH/scalebench}
 COPY_MAX=${ZV_BENCH_COPY_MAX:-}
+COPY_SECONDS=${ZV_BENCH_COPY_SECONDS:-}
 # The programs of this run, copied: a build during the run changes nothing.
 BIN=$WORK/bin
 rm -rf "$BIN" && mkdir -p "$BIN"
@@ -120,6 +124,19 @@ timed() {
     CPU_=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
 }
 
+# partial_copy FOLDER SECONDS: xcopy of FOLDER stopped after SECONDS; sets
+# PARTIAL_ to the files it had copied by then.
+partial_copy() {
+    (cd "$BIN" && exec "$WINE" cmd /c xcopy /e /i /q "$(winpath "$1")" "$(winpath "$WORK/data/copy/")" \
+        </dev/null >/dev/null 2>&1) &
+    copier=$!
+    sleep "$2"
+    PARTIAL_=$(find "$WORK/data/copy" -type f 2>/dev/null | wc -l)
+    WINEPREFIX="$WORK/prefix" wineserver -k 2>/dev/null || true
+    wait "$copier" 2>/dev/null || true
+    wineserver -p >/dev/null 2>&1 || true
+}
+
 setting() {
     "$WINE" reg add 'HKCU\Software\z.v\zvkestor\Rebuild' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
 }
@@ -154,6 +171,7 @@ for n in "$@"; do
         copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
     else
         copy=- copymem=- copycpu=-
+        [ -z "$COPY_SECONDS" ] || partial_copy "$cache" "$COPY_SECONDS"
     fi
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/list.txt")"
     list=$SECONDS_ listmem=$PEAK_ listcpu=$CPU_
@@ -177,6 +195,12 @@ for n in "$@"; do
     tree=$1 treemem=$2
     treecpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
     [ "$copy" = - ] || echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
+    if [ "$copy" = - ] && [ -n "$COPY_SECONDS" ]; then
+        whole=$(find "$cache" -type f | wc -l)
+        echo "xcopy /e of the folder     stopped after $COPY_SECONDS s with $PARTIAL_ of $whole files copied"
+        awk -v s="$COPY_SECONDS" -v l="$list" -v p="$plain" -v x="$xlat" -v c="$PARTIAL_" -v w="$whole" -v n="$n" \
+            'BEGIN { printf "wall ratios %d to the stopped copy (%d of %d files): cachelist/copy < %.3f rebuild-off/copy < %.3f rebuild-on/copy < %.3f\n", n, c, w, l / s, p / s, x / s }'
+    fi
     echo "/cachelist /cache:         $list s (processor $listcpu s), peak $listmem MB"
     echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
     echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
