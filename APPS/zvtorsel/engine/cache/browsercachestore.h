@@ -63,13 +63,14 @@ public:
     static constexpr size_t kMaxDamageRows = 100;
 
 private:
-    // An entry as an opener reads it.
+    // An entry as an opener reads it: views of texts the opener holds until
+    // the record is taken.
     struct Record {
-        std::string url;
-        std::string localFile;
-        std::string head;
-        std::string contentType;
-        std::string encoding;
+        std::string_view url;
+        std::string_view localFile;
+        std::string_view head;
+        std::string_view contentType;
+        std::string_view encoding;
         std::string note;  // empty for responses that are rebuilt
         ULONGLONG bodyOffset = 0, bodyLength = 0;
         bool sparse = false;  // the body lies in the ranges of the "_s" file
@@ -79,7 +80,7 @@ private:
         FILETIME lastAccess = {0, 0};
         FILETIME expire = {0, 0};
         ULONGLONG stored = 0;  // when the browser stored it: the newest of one URL wins
-        std::string requestMethod, requestHead;
+        std::string_view requestMethod, requestHead;
     };
     // An entry as the store keeps it: its texts in the pool, those that many
     // entries share (folder, type, coding, method) once each. The local file
@@ -104,14 +105,14 @@ private:
     // Takes a record read from a file: fills its size and note, keeps the
     // newest of one URL.
     // body: the stored bytes, needed only when the body is encoded.
-    void Take(Record record, int status, const std::string& location, const BYTE* body);
+    void Take(Record record, int status, std::string_view location, const BYTE* body);
     Kept Keep(const Record& record);
     // The local file of a kept entry.
     std::string LocalFile(const Kept& kept) const { return std::string(kept.folder) + kept.file; }
     bool StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,
                     std::vector<BYTE>& out);
     bool StoredBody(const Record& record, std::vector<BYTE>& out) {
-        return StoredBody(record.localFile, record.sparse, record.bodyOffset, record.bodyLength, out);
+        return StoredBody(std::string(record.localFile), record.sparse, record.bodyOffset, record.bodyLength, out);
     }
     const Kept* Find(const char* url) const;
     // The damage row of a body found broken when it is copied, once.

@@ -8,15 +8,28 @@ namespace {
 
 void AppendText(std::string& out, const char* text) {
     if (!text) return;
-    for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-        if (*p < 0x20 || *p == 0x7f) {
-            char escape[4];
-            snprintf(escape, sizeof escape, "%%%02X", *p);
-            out += escape;
-        } else {
-            out += (char)*p;
-        }
+    const unsigned char* p = (const unsigned char*)text;
+    while (*p) {
+        // Runs of plain bytes go in whole; a listing writes every URL and path.
+        const unsigned char* run = p;
+        while (*p >= 0x20 && *p != 0x7f) ++p;
+        out.append((const char*)run, (size_t)(p - run));
+        if (!*p) break;
+        char escape[3] = {'%', "0123456789ABCDEF"[*p >> 4], "0123456789ABCDEF"[*p & 15]};
+        out.append(escape, sizeof escape);
+        ++p;
     }
+}
+
+// The decimal digits of n, at least width of them.
+void AppendNumber(std::string& out, unsigned long long n, int width = 1) {
+    char digits[24];
+    int length = 0;
+    do {
+        digits[length++] = (char)('0' + n % 10);
+        n /= 10;
+    } while ((n || length < width) && length < (int)sizeof digits);
+    while (length) out += digits[--length];
 }
 
 void AppendTime(std::string& out, const FILETIME& time) {
@@ -31,21 +44,29 @@ void AppendTime(std::string& out, const FILETIME& time) {
     int day = (int)(doy - (153 * mp + 2) / 5 + 1), month = (int)(mp < 10 ? mp + 3 : mp - 9);
     long long year = yoe + era * 400 + (month <= 2);
     int s = (int)(seconds % 86400);
-    char text[40];
-    snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", year, month, day, s / 3600, s / 60 % 60, s % 60);
-    out += text;
+    // "YYYY-MM-DD hh:mm:ss" by hand: a listing writes one for every entry.
+    AppendNumber(out, (unsigned long long)year, 4);
+    out += '-';
+    AppendNumber(out, (unsigned)month, 2);
+    out += '-';
+    AppendNumber(out, (unsigned)day, 2);
+    out += ' ';
+    AppendNumber(out, (unsigned)(s / 3600), 2);
+    out += ':';
+    AppendNumber(out, (unsigned)(s / 60 % 60), 2);
+    out += ':';
+    AppendNumber(out, (unsigned)(s % 60), 2);
 }
 
 }  // namespace
 
-std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder) {
-    std::string line;
+void AppendCacheListingLine(std::string& line, const UrlCacheEntry& entry, const char* cacheFolder) {
     AppendText(line, entry.sourceUrl);
     line += '\t';
     AppendText(line, entry.localFile);
-    char size[16];
-    snprintf(size, sizeof size, "\t%lu\t", (unsigned long)entry.sizeLow);
-    line += size;
+    line += '\t';
+    AppendNumber(line, (unsigned long)entry.sizeLow);
+    line += '\t';
     AppendTime(line, entry.lastModified);
     if (entry.contentType || entry.note || cacheFolder) {
         line += '\t';
@@ -57,6 +78,11 @@ std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder
         line += '\t';
         AppendText(line, cacheFolder);
     }
+}
+
+std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder) {
+    std::string line;
+    AppendCacheListingLine(line, entry, cacheFolder);
     return line;
 }
 
@@ -100,10 +126,14 @@ size_t ListUrlCache(IUrlCache& cache, const std::function<void(const std::string
     size_t count = 0;
     UrlCacheEntry entry;
     const std::vector<CacheSource>* caches = cache.Caches();
+    // One line's room for all of them.
+    std::string text;
     if (cache.FindFirst(entry)) {
         do {
             const char* from = caches && entry.cache < caches->size() ? (*caches)[entry.cache].relative.c_str() : nullptr;
-            line(CacheListingLine(entry, from));
+            text.clear();
+            AppendCacheListingLine(text, entry, from);
+            line(text);
             ++count;
         } while (cache.FindNext(entry));
         cache.FindClose();

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <string_view>
+
 namespace {
 
 // b: a lower-case literal, whose length is known when compiled; every
@@ -17,10 +19,26 @@ bool SameNoCase(const char* a, size_t n, const char (&b)[N]) {
     return true;
 }
 
-std::string Trimmed(const char* p, size_t n) {
+std::string_view Trimmed(const char* p, size_t n) {
     while (n && (*p == ' ' || *p == '\t')) ++p, --n;
     while (n && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
-    return std::string(p, n);
+    return std::string_view(p, n);
+}
+
+// A date field's value: dates are short, so they are parsed from a copy on
+// the stack; a longer value (junk) from one on the heap.
+bool ParseDateField(std::string_view value, FILETIME& out) {
+    char text[64];
+    bool parsed;
+    if (value.size() < sizeof text) {
+        memcpy(text, value.data(), value.size());
+        text[value.size()] = 0;
+        parsed = ParseHttpDate(text, out);
+    } else {
+        parsed = ParseHttpDate(std::string(value).c_str(), out);
+    }
+    if (!parsed) out = FILETIME{0, 0};
+    return parsed;
 }
 
 // Days from 1970-01-01 to a civil date.
@@ -93,7 +111,14 @@ bool ParseHttpDate(const char* text, FILETIME& out) {
 }
 
 bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
-    out = HttpResponseHead();
+    // Cleared rather than replaced: a caller that parses many heads into one
+    // keeps the texts' room.
+    out.status = 0;
+    out.head.clear();
+    out.contentType.clear();
+    out.contentEncoding.clear();
+    out.location.clear();
+    out.lastModified = out.date = FILETIME{0, 0};
     out.head.reserve(size + 2);
     size_t pos = 0;
     bool first = true;
@@ -137,10 +162,9 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
                 } else if (SameNoCase(line, nameLength, "location")) {
                     out.location = Trimmed(value, valueLength);
                 } else if (SameNoCase(line, nameLength, "last-modified")) {
-                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.lastModified))
-                        out.lastModified = FILETIME{0, 0};
+                    ParseDateField(Trimmed(value, valueLength), out.lastModified);
                 } else if (SameNoCase(line, nameLength, "date")) {
-                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.date)) out.date = FILETIME{0, 0};
+                    ParseDateField(Trimmed(value, valueLength), out.date);
                 }
             }
         }

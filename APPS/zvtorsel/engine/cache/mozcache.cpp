@@ -27,28 +27,32 @@ DWORD Be32(const BYTE* p) { return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | (
 
 size_t BlockSize(int number) { return (size_t)256 << (2 * (number - 1)); }
 
-// "_CACHE_001_ (0x4200)": made for every entry taken, so without printf.
-std::string Where(const char* file, size_t offset) {
-    char digits[2 * sizeof(size_t)];
-    size_t n = 0;
-    do {
-        digits[n++] = "0123456789ABCDEF"[offset & 15];
-        offset >>= 4;
-    } while (offset && n < sizeof digits);
-    char text[64];
-    size_t length = strnlen(file, sizeof text - sizeof digits - 5);
-    memcpy(text, file, length);
-    memcpy(text + length, " (0x", 4);
-    length += 4;
-    while (n) text[length++] = digits[--n];
-    text[length++] = ')';
-    return std::string(text, length);
-}
-
 const char* BlockFileName(int number) {
     static const char* const kNames[] = {"_CACHE_001_", "_CACHE_002_", "_CACHE_003_"};
     return kNames[number - 1];
 }
+
+// "_CACHE_001_ (0x4200)" in text: made for every entry taken, so without printf.
+struct WhereText {
+    WhereText(int number, size_t offset) {
+        char digits[2 * sizeof(size_t)];
+        size_t n = 0;
+        do {
+            digits[n++] = "0123456789ABCDEF"[offset & 15];
+            offset >>= 4;
+        } while (offset && n < sizeof digits);
+        const char* file = BlockFileName(number);
+        length = strnlen(file, sizeof text - sizeof digits - 5);
+        memcpy(text, file, length);
+        memcpy(text + length, " (0x", 4);
+        length += 4;
+        while (n) text[length++] = digits[--n];
+        text[length++] = ')';
+    }
+    std::string_view View() const { return std::string_view(text, length); }
+    char text[48];
+    size_t length;
+};
 
 bool HasScheme(const char* url, size_t size) {
     size_t i = 0;
@@ -111,17 +115,17 @@ std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nes
     return name;
 }
 
-std::string MozCacheKeyToUrl(const char* key, size_t size) {
+std::string_view MozCacheKeyToUrl(const char* key, size_t size) {
     size = strnlen(key, size);
     size_t start = 0;
     while (start < size && key[start] == '~') ++start;
     const char* colon = (const char*)memchr(key + start, ':', size - start);
-    if (!colon || colon == key + start) return std::string();
+    if (!colon || colon == key + start) return std::string_view();
     // The client tag ("HTTP", "HTTP~1~0", "FTP") holds letters, digits, "-" and "~".
     for (const char* p = key + start; p < colon; ++p) {
         char c = *p;
         if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '~'))
-            return std::string();
+            return std::string_view();
     }
     const char* url = colon + 1;
     size_t length = (size_t)(key + size - url);
@@ -129,16 +133,25 @@ std::string MozCacheKeyToUrl(const char* key, size_t size) {
         const char* uri = nullptr;
         for (const char* p = url; p + 5 <= url + length && !uri; ++p)
             if (memcmp(p, "&uri=", 5) == 0) uri = p;
-        if (!uri) return std::string();
+        if (!uri) return std::string_view();
         length -= (size_t)(uri + 5 - url);
         url = uri + 5;
     }
-    return HasScheme(url, length) ? std::string(url, length) : std::string();
+    return HasScheme(url, length) ? std::string_view(url, length) : std::string_view();
 }
 
-void CMozCacheReader::Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url) {
-    if (damage_.size() < kMaxDamageRows) damage_.push_back({kind, where, url});
+void CMozCacheReader::Note(MozCacheDamage::Kind kind, std::string_view where, std::string_view url) {
+    if (damage_.size() < kMaxDamageRows) damage_.push_back({kind, std::string(where), std::string(url)});
     else ++damageNotListed_;
+}
+
+std::string_view CMozCacheReader::KeepWhere(int number, size_t offset) {
+    WhereText where(number, offset);
+    return std::string_view(texts_->Add(where.text, where.length), where.length);
+}
+
+std::string_view CMozCacheReader::Keep(std::string_view text) {
+    return std::string_view(texts_->Add(text.data(), text.size()), text.size());
 }
 
 size_t CMozCacheReader::BitmapSize(int number) const {
@@ -156,7 +169,7 @@ bool CMozCacheReader::Claim(int file, size_t first, size_t count) {
     return true;
 }
 
-bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry& out) {
+bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* out) {
     if (room < kEntryHeader) return false;
     DWORD version = Be32(data);
     if ((version >> 16) != 1 || (version & 0xffff) == 0 || (version & 0xffff) > 0xff) return false;
@@ -173,26 +186,42 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry& ou
     size_t zeros = 0;
     for (const char* z = meta; (z = (const char*)memchr(z, 0, (size_t)(meta + metaSize - z))) != nullptr; ++z) ++zeros;
     if (zeros % 2) return false;
+    if (!out) return true;
 
-    out = MozCacheEntry();
-    out.version = version;
-    out.key.assign(key, keySize - 1);
-    out.url = MozCacheKeyToUrl(key, keySize - 1);
-    out.fetchCount = Be32(data + 8);
-    out.lastFetched = Be32(data + 12);
-    out.lastModified = Be32(data + 16);
-    out.expiration = Be32(data + 20);
-    out.dataSize = Be32(data + 24);
+    MozCacheEntry& e = *out;
+    e = MozCacheEntry();
+    e.version = version;
+    e.key = std::string_view(key, keySize - 1);
+    e.url = MozCacheKeyToUrl(key, keySize - 1);
+    e.fetchCount = Be32(data + 8);
+    e.lastFetched = Be32(data + 12);
+    e.lastModified = Be32(data + 16);
+    e.expiration = Be32(data + 20);
+    e.dataSize = Be32(data + 24);
     for (size_t at = 0; at < metaSize;) {
         const char* name = meta + at;
         size_t nameLength = strlen(name);
         const char* value = name + nameLength + 1;
         size_t valueLength = strlen(value);
-        if (strcmp(name, "response-head") == 0) out.hasHead = ParseResponseHead(value, valueLength, out.head);
-        else if (strcmp(name, "request-method") == 0) out.requestMethod.assign(value, valueLength);
-        else if (strcmp(name, "charset") == 0) out.charset.assign(value, valueLength);
+        if (strcmp(name, "response-head") == 0) e.hasHead = KeepHead(value, valueLength, e.head);
+        else if (strcmp(name, "request-method") == 0) e.requestMethod = std::string_view(value, valueLength);
+        else if (strcmp(name, "charset") == 0) e.charset = std::string_view(value, valueLength);
         at += nameLength + valueLength + 2;
     }
+    return true;
+}
+
+bool CMozCacheReader::KeepHead(const char* text, size_t size, MozCacheResponse& out) {
+    out = MozCacheResponse();
+    if (!ParseResponseHead(text, size, parsed_)) return false;
+    out.status = parsed_.status;
+    out.head = Keep(parsed_.head);
+    // Types and codings are few, each kept once.
+    out.contentType = std::string_view(texts_->Intern(parsed_.contentType), parsed_.contentType.size());
+    out.contentEncoding = std::string_view(texts_->Intern(parsed_.contentEncoding), parsed_.contentEncoding.size());
+    out.location = Keep(parsed_.location);
+    out.lastModified = parsed_.lastModified;
+    out.date = parsed_.date;
     return true;
 }
 
@@ -253,7 +282,6 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
     MozCacheEntry entry;
     int metaFile = (int)((metaLocation & kSelectorMask) >> 28);
     if (metaFile == 0) {
-        std::vector<BYTE> bytes;
         int generation = (int)(metaLocation & kGenerationMask);
         std::string name = MozCacheSeparateName(hash, 'm', generation, version_ >= kMozCacheLatest);
         if (!separateSeen_.insert(name).second) {
@@ -261,15 +289,19 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             Note(MozCacheDamage::BAD_RECORD, record());
             return;
         }
+        // Kept: the entry's texts point into it.
+        std::vector<BYTE>& bytes = separateBytes_.emplace_back();
         if (!separate_(name, bytes)) {
+            separateBytes_.pop_back();
             Note(MozCacheDamage::MISSING_FILE, name);
             return;
         }
-        if (!ReadEntry(bytes.data(), bytes.size(), entry)) {
+        if (!ReadEntry(bytes.data(), bytes.size(), &entry)) {
+            separateBytes_.pop_back();
             Note(MozCacheDamage::BAD_ENTRY, name);
             return;
         }
-        entry.where = name;
+        entry.where = Keep(name);
     } else {
         const std::vector<BYTE>* data = blocks_(metaFile);
         size_t first = metaLocation & kBlockNumberMask;
@@ -280,7 +312,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             return;
         }
         if (offset >= data->size()) {
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
+            Note(MozCacheDamage::BAD_RECORD, WhereText(metaFile, offset).View());
             return;
         }
         // The bitmap must say the blocks are in use; a map naming blocks
@@ -292,16 +324,16 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         if (!Claim(metaFile, first, count)) {
             mapTruthful_ = false;
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
+            Note(MozCacheDamage::BAD_RECORD, WhereText(metaFile, offset).View());
             return;
         }
         size_t room = data->size() - offset < count * BlockSize(metaFile) ? data->size() - offset
                                                                          : count * BlockSize(metaFile);
-        if (!ReadEntry(data->data() + offset, room, entry)) {
-            Note(MozCacheDamage::BAD_ENTRY, Where(BlockFileName(metaFile), offset));
+        if (!ReadEntry(data->data() + offset, room, &entry)) {
+            Note(MozCacheDamage::BAD_ENTRY, WhereText(metaFile, offset).View());
             return;
         }
-        entry.where = Where(BlockFileName(metaFile), offset);
+        entry.where = KeepWhere(metaFile, offset);
     }
     if (entry.dataSize == 0) {
         entries_.push_back(std::move(entry));
@@ -321,7 +353,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             return;
         }
         entry.place = MozCacheEntry::BODY_FILE;
-        entry.bodyFile = name;
+        entry.bodyFile = Keep(name);
     } else {
         const std::vector<BYTE>* data = blocks_(dataFile);
         size_t first = dataLocation & kBlockNumberMask;
@@ -333,7 +365,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         if (entry.dataSize > count * BlockSize(dataFile) || offset > data->size() ||
             entry.dataSize > data->size() - offset || !Claim(dataFile, first, count)) {
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(dataFile), offset), entry.url);
+            Note(MozCacheDamage::BAD_RECORD, WhereText(dataFile, offset).View(), entry.url);
             return;
         }
         entry.place = MozCacheEntry::BODY_BLOCK;
@@ -352,7 +384,7 @@ void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
             ULONGLONG size = 0;
             if (separateSize_(name, &size) && size == entry.dataSize) {
                 entry.place = MozCacheEntry::BODY_FILE;
-                entry.bodyFile = name;
+                entry.bodyFile = Keep(name);
                 return;
             }
         }
@@ -360,16 +392,18 @@ void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
 }
 
 bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block,
-                               MozCacheEntry& out) {
+                               MozCacheEntry* out) {
     size_t blockSize = BlockSize(number);
     size_t room = data.size() - at < kMostBlocks * blockSize ? data.size() - at : kMostBlocks * blockSize;
-    if (!ReadEntry(data.data() + at, room, out)) return false;
+    if (!ReadEntry(data.data() + at, room, nullptr)) return false;
     // An entry that gives its own location must be where it says.
     DWORD self = Be32(data.data() + at + 4);
     if (self && !((self & kInitialized) && (int)((self & kSelectorMask) >> 28) == number &&
                   (self & kBlockNumberMask) == block))
         return false;
-    out.where = Where(BlockFileName(number), at);
+    if (!out) return true;
+    ReadEntry(data.data() + at, room, out);
+    out->where = KeepWhere(number, at);
     return true;
 }
 
@@ -383,9 +417,8 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
         size_t most = 0;
         for (size_t bitmap : {(size_t)16384 >> (2 * (number - 1)), (size_t)4096}) {
             size_t found = 0;
-            MozCacheEntry entry;
             for (size_t at = bitmap; at < data.size(); at += blockSize)
-                if (SearchAt(number, data, at, (at - bitmap) / blockSize, entry)) ++found;
+                if (SearchAt(number, data, at, (at - bitmap) / blockSize, nullptr)) ++found;
             if (found > most || !best) {
                 most = found;
                 best = bitmap;
@@ -397,7 +430,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
     for (size_t at = best; at < data.size();) {
         size_t block = (at - best) / blockSize;
         MozCacheEntry entry;
-        if ((block < claimed.size() && claimed[block]) || !SearchAt(number, data, at, block, entry)) {
+        if ((block < claimed.size() && claimed[block]) || !SearchAt(number, data, at, block, &entry)) {
             at += blockSize;
             continue;
         }
@@ -427,7 +460,8 @@ namespace {
 // whose block ends in zeros; 0 when they cannot be it.
 enum { kNoFit = 0, kPlausible = 1, kTextEnds = 2, kFormatProven = 3 };
 
-std::string Lower(std::string text) {
+std::string Lower(std::string_view view) {
+    std::string text(view);
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     return text;
@@ -439,7 +473,7 @@ bool Zeros(const BYTE* p, size_t n) {
     return true;
 }
 
-int BodyFit(const HttpResponseHead& head, const BYTE* p, size_t n, const BYTE* tail, size_t tailSize) {
+int BodyFit(const MozCacheResponse& head, const BYTE* p, size_t n, const BYTE* tail, size_t tailSize) {
     std::string encoding = Lower(head.contentEncoding);
     if (!encoding.empty() && encoding != "identity") {
         // Only bytes that begin as the coding does are worth decoding.
@@ -448,7 +482,7 @@ int BodyFit(const HttpResponseHead& head, const BYTE* p, size_t n, const BYTE* t
         if (encoding == "deflate" && (n < 2 || (p[0] & 0x0f) != 8 || ((p[0] << 8) | p[1]) % 31)) return kNoFit;
         if (encoding == "zstd" && (n < 4 || memcmp(p, "\x28\xb5\x2f\xfd", 4) != 0)) return kNoFit;
         std::vector<BYTE> decoded;
-        return DecodeContent(head.contentEncoding, p, n, decoded) == DECODE_DONE ? kFormatProven : kNoFit;
+        return DecodeContent(std::string(head.contentEncoding), p, n, decoded) == DECODE_DONE ? kFormatProven : kNoFit;
     }
     std::string type = Lower(head.contentType.substr(0, head.contentType.find(';')));
     if (type == "image/gif") return n >= 7 && memcmp(p, "GIF8", 4) == 0 && p[n - 1] == 0x3b ? kFormatProven : kNoFit;
@@ -561,6 +595,8 @@ void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& b
     damageNotListed_ = 0;
     claimed_.assign(3, std::vector<bool>());
     separateSeen_.clear();
+    separateBytes_.clear();
+    texts_.reset(new CTextPool);
     mapUsed_ = map && ReadMap(map, mapSize);
     size_t named = entries_.size();
     Search();
