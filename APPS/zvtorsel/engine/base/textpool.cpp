@@ -35,9 +35,18 @@ const char* CTextPool::Add(const char* text, size_t n) {
 }
 
 const char* CTextPool::Intern(std::string_view text) {
+    if (text.empty()) return "";
+    Recent& recent = recent_[(text.size() + (unsigned char)text[0] * 7u + (unsigned char)text.back() * 13u) & 15];
+    if (recent.copy && recent.text == text) return recent.copy;
     auto found = interned_.find(text);
-    if (found != interned_.end()) return found->second;
-    const char* copy = Add(text.data(), text.size());
-    interned_.emplace(std::string_view(copy, text.size()), copy);
+    const char* copy;
+    if (found != interned_.end()) {
+        copy = found->second;
+    } else {
+        copy = Add(text.data(), text.size());
+        interned_.emplace(std::string_view(copy, text.size()), copy);
+    }
+    recent.text = std::string_view(copy, text.size());
+    recent.copy = copy;
     return copy;
 }

@@ -32,4 +32,11 @@ private:
     char* next_ = nullptr;
     size_t reserved_ = 0;
     std::unordered_map<std::string_view, const char*> interned_;
+    // The same few texts come entry after entry: a small cache in front of
+    // the table spares hashing them each time.
+    struct Recent {
+        std::string_view text;
+        const char* copy = nullptr;
+    };
+    Recent recent_[16];
 };

@@ -85,28 +85,26 @@ void CBrowserCacheStore::Take(Record record, int status, std::string_view locati
     } else {
         record.size = (DWORD)record.bodyLength;
     }
-    auto found = byUrl_.find(record.url);
-    if (found == byUrl_.end()) {
-        records_.push_back(Keep(record));
-        byUrl_.emplace(records_.back().url, records_.size() - 1);
+    // The URL is kept before it is looked up, so that the table is searched
+    // once; a duplicate's copy stays unused in the pool.
+    const char* url = texts_.Add(record.url.data(), record.url.size());
+    auto placed = byUrl_.try_emplace(std::string_view(url, record.url.size()), records_.size());
+    if (placed.second) {
+        records_.push_back(Keep(record, url));
         return;
     }
     ++duplicates_;
-    Kept& kept = records_[found->second];
+    Kept& kept = records_[placed.first->second];
     // A response beats a note (a redirect or an error page) of the same URL,
     // else the newer one wins. The texts of the one left stay in the pool.
     bool keptIsResponse = !*kept.note;
     bool better = keptIsResponse != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
-    if (better) {
-        const char* url = kept.url;
-        kept = Keep(record);
-        kept.url = url;
-    }
+    if (better) kept = Keep(record, kept.url);
 }
 
-CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record) {
+CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record, const char* url) {
     Kept k;
-    k.url = texts_.Add(record.url.data(), record.url.size());
+    k.url = url;
     size_t cut = record.localFile.find_last_of("\\/");
     cut = cut == std::string_view::npos ? 0 : cut + 1;
     k.folder = texts_.Intern(record.localFile.substr(0, cut));

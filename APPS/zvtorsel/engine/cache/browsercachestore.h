@@ -106,7 +106,8 @@ private:
     // newest of one URL.
     // body: the stored bytes, needed only when the body is encoded.
     void Take(Record record, int status, std::string_view location, const BYTE* body);
-    Kept Keep(const Record& record);
+    // url: the record's URL, kept already.
+    Kept Keep(const Record& record, const char* url);
     // The local file of a kept entry.
     std::string LocalFile(const Kept& kept) const { return std::string(kept.folder) + kept.file; }
     bool StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,

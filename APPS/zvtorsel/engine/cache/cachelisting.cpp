@@ -22,14 +22,15 @@ void AppendText(std::string& out, const char* text) {
 }
 
 // The decimal digits of n, at least width of them.
-void AppendNumber(std::string& out, unsigned long long n, int width = 1) {
-    char digits[24];
-    int length = 0;
+void AppendNumber(std::string& out, unsigned long n, int width = 1) {
+    char digits[16];
+    char* end = digits + sizeof digits;
+    char* p = end;
     do {
-        digits[length++] = (char)('0' + n % 10);
+        *--p = (char)('0' + n % 10);
         n /= 10;
-    } while ((n || length < width) && length < (int)sizeof digits);
-    while (length) out += digits[--length];
+    } while ((n || end - p < width) && p > digits);
+    out.append(p, (size_t)(end - p));
 }
 
 void AppendTime(std::string& out, const FILETIME& time) {
@@ -45,17 +46,13 @@ void AppendTime(std::string& out, const FILETIME& time) {
     long long year = yoe + era * 400 + (month <= 2);
     int s = (int)(seconds % 86400);
     // "YYYY-MM-DD hh:mm:ss" by hand: a listing writes one for every entry.
-    AppendNumber(out, (unsigned long long)year, 4);
-    out += '-';
-    AppendNumber(out, (unsigned)month, 2);
-    out += '-';
-    AppendNumber(out, (unsigned)day, 2);
-    out += ' ';
-    AppendNumber(out, (unsigned)(s / 3600), 2);
-    out += ':';
-    AppendNumber(out, (unsigned)(s / 60 % 60), 2);
-    out += ':';
-    AppendNumber(out, (unsigned)(s % 60), 2);
+    AppendNumber(out, (unsigned long)year, 4);
+    int hour = s / 3600, minute = s / 60 % 60, second = s % 60;
+    const char tail[] = {'-', (char)('0' + month / 10), (char)('0' + month % 10), '-', (char)('0' + day / 10),
+                         (char)('0' + day % 10), ' ', (char)('0' + hour / 10), (char)('0' + hour % 10), ':',
+                         (char)('0' + minute / 10), (char)('0' + minute % 10), ':', (char)('0' + second / 10),
+                         (char)('0' + second % 10)};
+    out.append(tail, sizeof tail);
 }
 
 }  // namespace

@@ -69,7 +69,48 @@ FILETIME UnixSecondsToFileTime(unsigned long long seconds) {
     return t;
 }
 
+namespace {
+
+bool DateValue(long long year, int month, int day, int hour, int minute, int second, FILETIME& out) {
+    if (month == 0 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60)
+        return false;
+    long long days = DaysFromCivil(year, (unsigned)month, (unsigned)day);
+    long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    if (seconds < -11644473600LL) return false;
+    unsigned long long value = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
+    out.dwLowDateTime = (DWORD)value;
+    out.dwHighDateTime = (DWORD)(value >> 32);
+    return true;
+}
+
+// "Sun, 06 Nov 1994 08:49:37 GMT", the form servers send, read at its fixed
+// places; false for any other text, which the general reading takes. A
+// weekday spelled as a month is left to it too, since it reads the first
+// month name.
+bool ParseFixedDate(const char* t, FILETIME& out, bool* parsed) {
+    static const char shape[] = "aaa, 00 aaa 0000 00:00:00 GMT";
+    for (size_t i = 0; i < sizeof shape - 1; ++i) {
+        char c = t[i];
+        bool fits = shape[i] == 'a'   ? ((c | 32) >= 'a' && (c | 32) <= 'z')
+                    : shape[i] == '0' ? (c >= '0' && c <= '9')
+                                      : c == shape[i];
+        if (!fits) return false;
+    }
+    if (t[sizeof shape - 1] != 0 || MonthOf(t) != 0) return false;
+    int month = MonthOf(t + 8);
+    if (month == 0) return false;
+    auto two = [t](int at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
+    long long year = two(12) * 100 + two(14);
+    *parsed = DateValue(year, month, two(5), two(17), two(20), two(23), out);
+    return true;
+}
+
+}  // namespace
+
 bool ParseHttpDate(const char* text, FILETIME& out) {
+    bool parsed = false;
+    if (ParseFixedDate(text, out, &parsed)) return parsed;
     // Collect the numbers and the month name whatever the form: day, year and
     // the three parts of the time are told apart by their shape.
     int day = 0, month = 0, hour = -1, minute = 0, second = 0;
@@ -98,16 +139,7 @@ bool ParseHttpDate(const char* text, FILETIME& out) {
         while ((*p | 32) >= 'a' && (*p | 32) <= 'z') ++p;
         if (*p && !((*p >= '0' && *p <= '9'))) ++p;
     }
-    if (month == 0 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 60)
-        return false;
-    long long days = DaysFromCivil(year, (unsigned)month, (unsigned)day);
-    long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
-    if (seconds < -11644473600LL) return false;
-    unsigned long long value = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
-    out.dwLowDateTime = (DWORD)value;
-    out.dwHighDateTime = (DWORD)(value >> 32);
-    return true;
+    return DateValue(year, month, day, hour, minute, second, out);
 }
 
 bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
@@ -125,6 +157,9 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
     // Where the next LF lies: found once for the lines before it, so that a
     // head of NUL-ended lines is not searched to its end for every line.
     const char* newline = nullptr;
+    // Lines that end in CR LF already are copied in runs, not one by one:
+    // bytes [run, runEnd) of text are the head's lines as they stand.
+    size_t run = 0, runEnd = 0;
     while (pos < size) {
         if (!newline || newline < text + pos) {
             newline = (const char*)memchr(text + pos, '\n', size - pos);
@@ -135,6 +170,7 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
         size_t length = end - pos;
         if (length && text[pos + length - 1] == '\r') --length;
         const char* line = text + pos;
+        bool asItStands = end < size && text[end] == '\n' && length + 1 == end - pos;
         pos = end + 1;
         if (length == 0) break;
         if (first) {
@@ -168,10 +204,17 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
                 }
             }
         }
-        out.head.append(line, length);
-        out.head += "\r\n";
+        if (asItStands) {
+            runEnd = pos;
+        } else {
+            out.head.append(text + run, runEnd - run);
+            out.head.append(line, length);
+            out.head += "\r\n";
+            run = runEnd = pos;
+        }
     }
     if (first) return false;
+    out.head.append(text + run, runEnd - run);
     out.head += "\r\n";
     return true;
 }

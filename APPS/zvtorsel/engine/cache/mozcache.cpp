@@ -177,36 +177,44 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* ou
     size_t metaSize = Be32(data + 32);
     if (keySize < 2 || keySize > room - kEntryHeader || metaSize > room - kEntryHeader - keySize) return false;
     const char* key = (const char*)data + kEntryHeader;
-    if (strnlen(key, keySize) != keySize - 1) return false;
-    for (size_t i = 0; i + 1 < keySize; ++i)
-        if ((BYTE)key[i] < 0x20) return false;
-    if (!memchr(key, ':', keySize)) return false;
+    // One pass over the key: zero-ended, no control bytes before, a colon.
+    bool colon = false;
+    for (size_t i = 0; i + 1 < keySize; ++i) {
+        BYTE c = (BYTE)key[i];
+        if (c < 0x20) return false;
+        colon |= c == ':';
+    }
+    if (key[keySize - 1] != 0 || !colon) return false;
     const char* meta = key + keySize;
-    if (metaSize && meta[metaSize - 1] != 0) return false;
-    size_t zeros = 0;
-    for (const char* z = meta; (z = (const char*)memchr(z, 0, (size_t)(meta + metaSize - z))) != nullptr; ++z) ++zeros;
-    if (zeros % 2) return false;
-    if (!out) return true;
-
-    MozCacheEntry& e = *out;
-    e = MozCacheEntry();
-    e.version = version;
-    e.key = std::string_view(key, keySize - 1);
-    e.url = MozCacheKeyToUrl(key, keySize - 1);
-    e.fetchCount = Be32(data + 8);
-    e.lastFetched = Be32(data + 12);
-    e.lastModified = Be32(data + 16);
-    e.expiration = Be32(data + 20);
-    e.dataSize = Be32(data + 24);
-    for (size_t at = 0; at < metaSize;) {
-        const char* name = meta + at;
-        size_t nameLength = strlen(name);
-        const char* value = name + nameLength + 1;
-        size_t valueLength = strlen(value);
-        if (strcmp(name, "response-head") == 0) e.hasHead = KeepHead(value, valueLength, e.head);
-        else if (strcmp(name, "request-method") == 0) e.requestMethod = std::string_view(value, valueLength);
-        else if (strcmp(name, "charset") == 0) e.charset = std::string_view(value, valueLength);
-        at += nameLength + valueLength + 2;
+    const char* end = meta + metaSize;
+    if (out) {
+        MozCacheEntry& e = *out;
+        e = MozCacheEntry();
+        e.version = version;
+        e.key = std::string_view(key, keySize - 1);
+        e.url = MozCacheKeyToUrl(key, keySize - 1);
+        e.fetchCount = Be32(data + 8);
+        e.lastFetched = Be32(data + 12);
+        e.lastModified = Be32(data + 16);
+        e.expiration = Be32(data + 20);
+        e.dataSize = Be32(data + 24);
+    }
+    // Pairs of zero-ended names and values that fill the metadata exactly;
+    // a caller drops an entry that fails part way.
+    for (const char* name = meta; name < end;) {
+        const char* nameEnd = (const char*)memchr(name, 0, (size_t)(end - name));
+        if (!nameEnd) return false;
+        const char* value = nameEnd + 1;
+        const char* valueEnd = (const char*)memchr(value, 0, (size_t)(end - value));
+        if (!valueEnd) return false;
+        if (out) {
+            std::string_view field(name, (size_t)(nameEnd - name));
+            size_t valueLength = (size_t)(valueEnd - value);
+            if (field == "response-head") out->hasHead = KeepHead(value, valueLength, out->head);
+            else if (field == "request-method") out->requestMethod = std::string_view(value, valueLength);
+            else if (field == "charset") out->charset = std::string_view(value, valueLength);
+        }
+        name = valueEnd + 1;
     }
     return true;
 }
