@@ -109,7 +109,7 @@ CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record, const ch
     cut = cut == std::string_view::npos ? 0 : cut + 1;
     k.folder = texts_.Intern(record.localFile.substr(0, cut));
     k.file = texts_.Add(record.localFile.data() + cut, record.localFile.size() - cut);
-    k.head = texts_.Add(record.head.data(), record.head.size());
+    k.head = record.headKept ? record.head.data() : texts_.Add(record.head.data(), record.head.size());
     k.headSize = (DWORD)record.head.size();
     k.contentType = texts_.Intern(record.contentType);
     k.encoding = texts_.Intern(record.encoding);
@@ -358,6 +358,8 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         AddDamage(folder + d.where + (d.url.empty() ? "" : " " + d.url), message);
     }
     if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
+    // The heads the reader made stay where they are.
+    reader.GiveTexts(texts_);
     std::vector<BYTE> body;
     // Of one room, reused: the local file of the entry being taken.
     std::string localFile = folder;
@@ -381,6 +383,7 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         record.bodyOffset = entry.bodyOffset;
         record.bodyLength = entry.dataSize;
         record.head = entry.head.head;
+        record.headKept = true;
         record.contentType = entry.head.contentType;
         record.encoding = entry.head.contentEncoding;
         record.stored = Value(UnixSecondsToFileTime(entry.lastModified));

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -69,6 +70,7 @@ private:
         std::string_view url;
         std::string_view localFile;
         std::string_view head;
+        bool headKept = false;  // head lies in the store's pool already
         std::string_view contentType;
         std::string_view encoding;
         std::string note;  // empty for responses that are rebuilt
@@ -130,10 +132,13 @@ private:
     bool ReadFile(const std::string& path, std::vector<BYTE>& out);
     bool FileSize(const std::string& path, ULONGLONG* size);
     CTextPool texts_;
+    // The record list's blocks and the table's nodes come from one arena,
+    // which gives them back all at once: no heap block for each entry.
+    std::pmr::monotonic_buffer_resource arena_;
     // A deque grows without copying what it holds (a vector's doubling
     // would hold the old and the new array at once).
-    std::deque<Kept> records_;
-    std::unordered_map<std::string_view, size_t> byUrl_;
+    std::pmr::deque<Kept> records_{&arena_};
+    std::pmr::unordered_map<std::string_view, size_t> byUrl_{&arena_};
     // The local file of the entry the walk is at.
     std::string walkLocalFile_;
     size_t caches_ = 0;

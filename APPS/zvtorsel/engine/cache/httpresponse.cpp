@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "base/bytescan.h"
+
 namespace {
 
 // b: a lower-case literal, whose length is known when compiled; every
@@ -154,19 +156,12 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
     out.head.reserve(size + 2);
     size_t pos = 0;
     bool first = true;
-    // Where the next LF lies: found once for the lines before it, so that a
-    // head of NUL-ended lines is not searched to its end for every line.
-    const char* newline = nullptr;
     // Lines that end in CR LF already are copied in runs, not one by one:
     // bytes [run, runEnd) of text are the head's lines as they stand.
     size_t run = 0, runEnd = 0;
     while (pos < size) {
-        if (!newline || newline < text + pos) {
-            newline = (const char*)memchr(text + pos, '\n', size - pos);
-            if (!newline) newline = text + size;
-        }
-        const char* zero = (const char*)memchr(text + pos, 0, (size_t)(newline - text) - pos);
-        size_t end = (size_t)((zero ? zero : newline) - text);
+        // A line ends at LF or NUL, whichever comes first.
+        size_t end = (size_t)(bytescan::FindEither(text + pos, text + size, '\n', '\0') - text);
         size_t length = end - pos;
         if (length && text[pos + length - 1] == '\r') --length;
         const char* line = text + pos;

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "base/bytescan.h"
 #include "cache/contentdecode.h"
 
 namespace {
@@ -116,11 +117,11 @@ std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nes
 }
 
 std::string_view MozCacheKeyToUrl(const char* key, size_t size) {
-    size = strnlen(key, size);
+    size = (size_t)(bytescan::Find(key, key + size, 0) - key);
     size_t start = 0;
     while (start < size && key[start] == '~') ++start;
-    const char* colon = (const char*)memchr(key + start, ':', size - start);
-    if (!colon || colon == key + start) return std::string_view();
+    const char* colon = bytescan::Find(key + start, key + size, ':');
+    if (colon == key + size || colon == key + start) return std::string_view();
     // The client tag ("HTTP", "HTTP~1~0", "FTP") holds letters, digits, "-" and "~".
     for (const char* p = key + start; p < colon; ++p) {
         char c = *p;
@@ -202,11 +203,11 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* ou
     // Pairs of zero-ended names and values that fill the metadata exactly;
     // a caller drops an entry that fails part way.
     for (const char* name = meta; name < end;) {
-        const char* nameEnd = (const char*)memchr(name, 0, (size_t)(end - name));
-        if (!nameEnd) return false;
+        const char* nameEnd = bytescan::Find(name, end, 0);
+        if (nameEnd == end) return false;
         const char* value = nameEnd + 1;
-        const char* valueEnd = (const char*)memchr(value, 0, (size_t)(end - value));
-        if (!valueEnd) return false;
+        const char* valueEnd = bytescan::Find(value, end, 0);
+        if (valueEnd == end) return false;
         if (out) {
             std::string_view field(name, (size_t)(nameEnd - name));
             size_t valueLength = (size_t)(valueEnd - value);
@@ -311,7 +312,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         entry.where = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blocks_(metaFile);
+        const std::vector<BYTE>* data = blockFiles_[metaFile - 1];
         size_t first = metaLocation & kBlockNumberMask;
         size_t count = ((metaLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(metaFile) + first * BlockSize(metaFile);
@@ -363,7 +364,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         entry.place = MozCacheEntry::BODY_FILE;
         entry.bodyFile = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blocks_(dataFile);
+        const std::vector<BYTE>* data = blockFiles_[dataFile - 1];
         size_t first = dataLocation & kBlockNumberMask;
         size_t count = ((dataLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(dataFile) + first * BlockSize(dataFile);
@@ -453,7 +454,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
 
 void CMozCacheReader::Search() {
     for (int number = 1; number <= 3; ++number) {
-        const std::vector<BYTE>* data = blocks_(number);
+        const std::vector<BYTE>* data = blockFiles_[number - 1];
         if (data) SearchFile(number, *data);
     }
     PlaceBodies();
@@ -534,7 +535,7 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     int bestFit = kNoFit;
     size_t n = entry.dataSize;
     for (int file : BodyFiles(n)) {
-        const std::vector<BYTE>* data = blocks_(file);
+        const std::vector<BYTE>* data = blockFiles_[file - 1];
         size_t grid = grid_[file - 1];
         if (!data || !grid || grid > data->size()) continue;
         size_t blockSize = BlockSize(file), count = (n + blockSize - 1) / blockSize;
@@ -564,9 +565,9 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     }
     if (best.empty() || (strongOnly && bestFit < kFormatProven)) return false;
     // Several places fit: only when they hold the same bytes is any of them the body.
-    const BYTE* first = blocks_(best[0].file)->data() + grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
+    const BYTE* first = blockFiles_[best[0].file - 1]->data() + grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
     for (const Spot& spot : best) {
-        const BYTE* other = blocks_(spot.file)->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+        const BYTE* other = blockFiles_[spot.file - 1]->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
         if (memcmp(first, other, n) != 0) return false;
     }
     if (!Claim(best[0].file, best[0].block, best[0].count)) return false;
@@ -593,7 +594,8 @@ void CMozCacheReader::PlaceBodies() {
 
 void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
                             const SeparateFile& separate) {
-    blocks_ = blocks;
+    // Asked once: every record looks at them.
+    for (int number = 1; number <= 3; ++number) blockFiles_[number - 1] = blocks(number);
     separateSize_ = separateSize;
     separate_ = separate;
     version_ = 0;

@@ -96,6 +96,9 @@ public:
     DWORD Version() const { return version_; }
     const std::vector<MozCacheEntry>& Entries() const { return entries_; }
     const std::vector<MozCacheDamage>& Damage() const { return damage_; }
+    // The reader's texts (heads, places, separate names), which the entries
+    // point into, handed to a pool that outlives them.
+    void GiveTexts(CTextPool& to) { to.Adopt(*texts_); }
     size_t DamageNotListed() const { return damageNotListed_; }
     static constexpr size_t kMaxDamageRows = 100;
 
@@ -125,7 +128,7 @@ private:
     std::string_view KeepWhere(int number, size_t offset);
     std::string_view Keep(std::string_view text);
 
-    BlockFiles blocks_;
+    const std::vector<BYTE>* blockFiles_[3] = {nullptr, nullptr, nullptr};
     SeparateSize separateSize_;
     SeparateFile separate_;
     DWORD version_ = 0;
