@@ -31,4 +31,17 @@ inline const char* FindEither(const char* p, const char* end, char a, char b) {
 // The first byte of [p, end) equal to c; end when there is none.
 inline const char* Find(const char* p, const char* end, char c) { return FindEither(p, end, c, c); }
 
+// Whether no byte of [p, end) is below low (at most 0x80).
+inline bool NoneBelow(const char* p, const char* end, unsigned char low) {
+    const size_t lows = kOnes * low;
+    for (; (size_t)(end - p) >= sizeof(size_t); p += sizeof(size_t)) {
+        size_t word;
+        memcpy(&word, p, sizeof word);
+        if ((word - lows) & ~word & kHighs) return false;
+    }
+    for (; p < end; ++p)
+        if ((unsigned char)*p < low) return false;
+    return true;
+}
+
 }  // namespace bytescan

@@ -109,10 +109,16 @@ CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record, const ch
     cut = cut == std::string_view::npos ? 0 : cut + 1;
     k.folder = texts_.Intern(record.localFile.substr(0, cut));
     k.file = texts_.Add(record.localFile.data() + cut, record.localFile.size() - cut);
-    k.head = record.headKept ? record.head.data() : texts_.Add(record.head.data(), record.head.size());
     k.headSize = (DWORD)record.head.size();
-    k.contentType = texts_.Intern(record.contentType);
-    k.encoding = texts_.Intern(record.encoding);
+    if (record.textsKept) {
+        k.head = record.head.data();
+        k.contentType = record.contentType.data();
+        k.encoding = record.encoding.data();
+    } else {
+        k.head = texts_.Add(record.head.data(), record.head.size());
+        k.contentType = texts_.Intern(record.contentType);
+        k.encoding = texts_.Intern(record.encoding);
+    }
     k.note = texts_.Intern(record.note);
     k.requestMethod = texts_.Intern(record.requestMethod);
     k.requestHead = texts_.Add(record.requestHead.data(), record.requestHead.size());
@@ -358,7 +364,7 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         AddDamage(folder + d.where + (d.url.empty() ? "" : " " + d.url), message);
     }
     if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
-    // The heads the reader made stay where they are.
+    // The heads, types and codings the reader made stay where they are.
     reader.GiveTexts(texts_);
     std::vector<BYTE> body;
     // Of one room, reused: the local file of the entry being taken.
@@ -383,7 +389,7 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         record.bodyOffset = entry.bodyOffset;
         record.bodyLength = entry.dataSize;
         record.head = entry.head.head;
-        record.headKept = true;
+        record.textsKept = true;
         record.contentType = entry.head.contentType;
         record.encoding = entry.head.contentEncoding;
         record.stored = Value(UnixSecondsToFileTime(entry.lastModified));

@@ -70,7 +70,9 @@ private:
         std::string_view url;
         std::string_view localFile;
         std::string_view head;
-        bool headKept = false;  // head lies in the store's pool already
+        // head, contentType and encoding lie in the store's pool already,
+        // each ended by a zero (the two short ones kept once each).
+        bool textsKept = false;
         std::string_view contentType;
         std::string_view encoding;
         std::string note;  // empty for responses that are rebuilt

@@ -36,15 +36,18 @@ void AppendNumber(std::string& out, unsigned long n, int width = 1) {
 void AppendTime(std::string& out, const FILETIME& time) {
     ULONGLONG value = ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
     if (value == 0) return;
-    long long seconds = (long long)(value / 10000000ULL);
-    // Civil date of the days since 1601-01-01.
-    long long days = seconds / 86400 - 134774 + 719468;
-    long long era = days / 146097, doe = days - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    ULONGLONG seconds = value / 10000000ULL;
+    // Civil date of the days since 1601-01-01. Past the day count the
+    // numbers fit 32 bits, whose divisions the 32-bit build makes without a
+    // library call (a listing dates every entry).
+    unsigned long dayCount = (unsigned long)(seconds / 86400);
+    int s = (int)(seconds - (ULONGLONG)dayCount * 86400);
+    long days = (long)dayCount - 134774 + 719468;
+    long era = days / 146097, doe = days - era * 146097;
+    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
     int day = (int)(doy - (153 * mp + 2) / 5 + 1), month = (int)(mp < 10 ? mp + 3 : mp - 9);
-    long long year = yoe + era * 400 + (month <= 2);
-    int s = (int)(seconds % 86400);
+    long year = yoe + era * 400 + (month <= 2);
     // "YYYY-MM-DD hh:mm:ss" by hand: a listing writes one for every entry.
     AppendNumber(out, (unsigned long)year, 4);
     int hour = s / 3600, minute = s / 60 % 60, second = s % 60;

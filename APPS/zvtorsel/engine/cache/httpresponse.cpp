@@ -44,13 +44,15 @@ bool ParseDateField(std::string_view value, FILETIME& out) {
 }
 
 // Days from 1970-01-01 to a civil date.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
+// year: 1601 to 9999, so that the steps fit 32 bits, whose divisions the
+// 32-bit build makes without a library call.
+long long DaysFromCivil(long long year, unsigned m, unsigned d) {
+    long y = (long)year - (m <= 2);
+    long era = (y >= 0 ? y : y - 399) / 400;
     unsigned yoe = (unsigned)(y - era * 400);
     unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + (long long)doe - 719468;
+    return (long long)era * 146097 + (long long)doe - 719468;
 }
 
 int MonthOf(const char* p) {

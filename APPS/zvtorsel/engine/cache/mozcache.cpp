@@ -178,14 +178,10 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* ou
     size_t metaSize = Be32(data + 32);
     if (keySize < 2 || keySize > room - kEntryHeader || metaSize > room - kEntryHeader - keySize) return false;
     const char* key = (const char*)data + kEntryHeader;
-    // One pass over the key: zero-ended, no control bytes before, a colon.
-    bool colon = false;
-    for (size_t i = 0; i + 1 < keySize; ++i) {
-        BYTE c = (BYTE)key[i];
-        if (c < 0x20) return false;
-        colon |= c == ':';
-    }
-    if (key[keySize - 1] != 0 || !colon) return false;
+    // Zero-ended, no control bytes before, a colon.
+    const char* keyEnd = key + keySize - 1;
+    if (*keyEnd != 0 || !bytescan::NoneBelow(key, keyEnd, 0x20) || bytescan::Find(key, keyEnd, ':') == keyEnd)
+        return false;
     const char* meta = key + keySize;
     const char* end = meta + metaSize;
     if (out) {

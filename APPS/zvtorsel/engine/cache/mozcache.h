@@ -27,8 +27,8 @@
 const DWORD kMozCacheOldest = 0x00010005;  // Mozilla 1.7
 const DWORD kMozCacheLatest = 0x00010013;  // Firefox 4 to 31
 
-// A response head as the reader keeps it: the head in the reader's texts,
-// the fields views into them.
+// A response head as the reader keeps it: each text in the reader's texts,
+// ended by a zero (types and codings kept once each).
 struct MozCacheResponse {
     int status = 0;
     std::string_view head;  // "HTTP/1.1 200 OK\r\nName: value\r\n...\r\n"

@@ -66,7 +66,7 @@ TEST(TextPool, AdoptedTextsOutliveTheirPool) {
 TEST(ByteScan, FindsTheFirstMatchAtEveryPlaceAndNeverReadsPastTheEnd) {
     // Every length and place against a byte loop, over bytes with the high
     // bit set and next to the ones searched for, from unaligned starts.
-    const char targets[] = {'\0', '\n', ':', (char)0xff, (char)0x80};
+    const char targets[] = {'\0', '\n', ':', (char)0xff, (char)0x80, 0x1f, 0x20};
     std::vector<char> bytes(80);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (char)(0x81 + i * 37 % 0x7d);
     for (char target : targets) {
@@ -87,6 +87,10 @@ TEST(ByteScan, FindsTheFirstMatchAtEveryPlaceAndNeverReadsPastTheEnd) {
                     const char* either = begin;
                     while (either < end && *either != target && *either != '\n') ++either;
                     ASSERT_EQ(either, bytescan::FindEither(begin, end, target, '\n'));
+                    // Control bytes: the high ones sit just above, 0x7e far above.
+                    bool none = true;
+                    for (const char* p = begin; p < end; ++p) none &= (unsigned char)*p >= 0x20;
+                    ASSERT_EQ(none, bytescan::NoneBelow(begin, end, 0x20)) << (int)target << " " << start << " " << length;
                 }
             }
         }
