@@ -63,7 +63,7 @@ const std::vector<CacheDamage>& CBrowserCacheStore::Damage() const {
     return rows_;
 }
 
-void CBrowserCacheStore::Take(Record record, int status, std::string_view location, const BYTE* body) {
+void CBrowserCacheStore::Take(Record& record, int status, std::string_view location, const BYTE* body) {
     if (status < 200 || status > 299) {
         char code[16];
         snprintf(code, sizeof code, "%d", status);
@@ -90,7 +90,7 @@ void CBrowserCacheStore::Take(Record record, int status, std::string_view locati
     const char* url = texts_.Add(record.url.data(), record.url.size());
     auto placed = byUrl_.try_emplace(std::string_view(url, record.url.size()), records_.size());
     if (placed.second) {
-        records_.push_back(Keep(record, url));
+        Keep(record, url, records_.emplace_back());
         return;
     }
     ++duplicates_;
@@ -99,11 +99,10 @@ void CBrowserCacheStore::Take(Record record, int status, std::string_view locati
     // else the newer one wins. The texts of the one left stay in the pool.
     bool keptIsResponse = !*kept.note;
     bool better = keptIsResponse != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
-    if (better) kept = Keep(record, kept.url);
+    if (better) Keep(record, kept.url, kept);
 }
 
-CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record, const char* url) {
-    Kept k;
+void CBrowserCacheStore::Keep(const Record& record, const char* url, Kept& k) {
     k.url = url;
     size_t cut = record.localFile.find_last_of("\\/");
     cut = cut == std::string_view::npos ? 0 : cut + 1;
@@ -131,7 +130,6 @@ CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record, const ch
     k.size = record.size;
     k.sparse = record.sparse;
     k.undecodedNoted = record.undecodedNoted;
-    return k;
 }
 
 const CBrowserCacheStore::Kept* CBrowserCacheStore::Find(const char* url) const {
@@ -190,7 +188,7 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
         record.stored = entry.responseTime;
         record.lastModified = BodyTime(entry.head, entry.responseTime);
         record.lastAccess = ToFileTime(entry.responseTime);
-        Take(std::move(record), entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
+        Take(record, entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
     }
 }
 
@@ -240,7 +238,7 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
         record.requestMethod = entry.requestMethod;
         record.requestHead = entry.requestHead;
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
-        Take(std::move(record), entry.head.status, entry.head.location, file.data());
+        Take(record, entry.head.status, entry.head.location, file.data());
     }
 }
 
@@ -328,7 +326,7 @@ void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
         record.lastAccess = ToFileTime(responseTime);
         const BYTE* stored = nullptr;
         if (!record.encoding.empty() && record.bodyLength && StoredBody(record, body)) stored = body.data();
-        Take(std::move(record), response.status, response.location, stored);
+        Take(record, response.status, response.location, stored);
     }
 }
 
@@ -336,13 +334,18 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     ++caches_;
     std::vector<BYTE> map;
     bool hasMap = ReadFile(folder + "_CACHE_MAP_", map);
-    std::map<int, std::vector<BYTE>> blocks;
+    // The block files hold nearly all of the cache: read into blocks that
+    // are not cleared first.
+    std::unique_ptr<BYTE[]> blocks[3];
+    size_t blockSizes[3] = {0, 0, 0};
+    bool anyBlocks = false;
     for (int number = 1; number <= 3; ++number) {
         char name[] = "_CACHE_00N_";
         name[9] = (char)('0' + number);
-        if (!ReadFile(folder + name, blocks[number])) blocks.erase(number);
+        anyBlocks |= ReadWholeFile(files_, (folder + name).c_str(), blocks[number - 1], &blockSizes[number - 1],
+                                   kLargestCacheFile);
     }
-    if (!hasMap && blocks.empty()) {
+    if (!hasMap && !anyBlocks) {
         AddDamage(folder + "_CACHE_MAP_", IDS_WARN_CACHE_UNREADABLE);
         return;
     }
@@ -350,9 +353,10 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     CMozCacheReader reader;
     reader.Parse(
         hasMap ? map.data() : nullptr, map.size(),
-        [&blocks](int number) -> const std::vector<BYTE>* {
-            auto found = blocks.find(number);
-            return found == blocks.end() ? nullptr : &found->second;
+        [&blocks, &blockSizes](int number, MozCacheBytes* out) {
+            out->bytes = blocks[number - 1].get();
+            out->length = blockSizes[number - 1];
+            return out->bytes != nullptr;
         },
         [&files, &folder](const std::string& name, ULONGLONG* size) { return files.FileSize(folder + name, size); },
         [&files, &folder](const std::string& name, std::vector<BYTE>& out) { return files.ReadFile(folder + name, out); });
@@ -399,10 +403,10 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         // A body in a block file is decoded from the bytes read already.
         const BYTE* stored = nullptr;
         if (!record.encoding.empty() && record.bodyLength) {
-            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '0'].data() + entry.bodyOffset;
+            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '1'].get() + entry.bodyOffset;
             else if (StoredBody(record, body)) stored = body.data();
         }
-        Take(std::move(record), entry.head.status, entry.head.location, stored);
+        Take(record, entry.head.status, entry.head.location, stored);
     }
 }
 

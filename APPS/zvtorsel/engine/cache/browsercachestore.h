@@ -109,9 +109,9 @@ private:
     // Takes a record read from a file: fills its size and note, keeps the
     // newest of one URL.
     // body: the stored bytes, needed only when the body is encoded.
-    void Take(Record record, int status, std::string_view location, const BYTE* body);
-    // url: the record's URL, kept already.
-    Kept Keep(const Record& record, const char* url);
+    void Take(Record& record, int status, std::string_view location, const BYTE* body);
+    // Fills k (every field); url: the record's URL, kept already.
+    void Keep(const Record& record, const char* url, Kept& k);
     // The local file of a kept entry.
     std::string LocalFile(const Kept& kept) const { return std::string(kept.folder) + kept.file; }
     bool StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,

@@ -186,7 +186,6 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* ou
     const char* end = meta + metaSize;
     if (out) {
         MozCacheEntry& e = *out;
-        e = MozCacheEntry();
         e.version = version;
         e.key = std::string_view(key, keySize - 1);
         e.url = MozCacheKeyToUrl(key, keySize - 1);
@@ -284,7 +283,16 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         Note(MozCacheDamage::BAD_RECORD, record());
         return;
     }
-    MozCacheEntry entry;
+    // Read in place at the end of the list, and dropped unless it is taken.
+    MozCacheEntry& entry = entries_.emplace_back();
+    bool taken = false;
+    struct DropUnlessTaken {
+        std::vector<MozCacheEntry>& entries;
+        const bool& taken;
+        ~DropUnlessTaken() {
+            if (!taken) entries.pop_back();
+        }
+    } drop{entries_, taken};
     int metaFile = (int)((metaLocation & kSelectorMask) >> 28);
     if (metaFile == 0) {
         int generation = (int)(metaLocation & kGenerationMask);
@@ -308,7 +316,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         entry.where = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blockFiles_[metaFile - 1];
+        const MozCacheBytes* data = blockFiles_[metaFile - 1];
         size_t first = metaLocation & kBlockNumberMask;
         size_t count = ((metaLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(metaFile) + first * BlockSize(metaFile);
@@ -341,7 +349,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         entry.where = KeepWhere(metaFile, offset);
     }
     if (entry.dataSize == 0) {
-        entries_.push_back(std::move(entry));
+        taken = true;
         return;
     }
     int dataFile = (int)((dataLocation & kSelectorMask) >> 28);
@@ -360,7 +368,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         entry.place = MozCacheEntry::BODY_FILE;
         entry.bodyFile = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blockFiles_[dataFile - 1];
+        const MozCacheBytes* data = blockFiles_[dataFile - 1];
         size_t first = dataLocation & kBlockNumberMask;
         size_t count = ((dataLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(dataFile) + first * BlockSize(dataFile);
@@ -377,7 +385,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         entry.bodyFile = BlockFileName(dataFile);
         entry.bodyOffset = offset;
     }
-    entries_.push_back(std::move(entry));
+    taken = true;
 }
 
 void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
@@ -396,7 +404,7 @@ void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
     }
 }
 
-bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block,
+bool CMozCacheReader::SearchAt(int number, const MozCacheBytes& data, size_t at, size_t block,
                                MozCacheEntry* out) {
     size_t blockSize = BlockSize(number);
     size_t room = data.size() - at < kMostBlocks * blockSize ? data.size() - at : kMostBlocks * blockSize;
@@ -412,7 +420,7 @@ bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t
     return true;
 }
 
-void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
+void CMozCacheReader::SearchFile(int number, const MozCacheBytes& data) {
     size_t blockSize = BlockSize(number);
     // Without a map the format, and with it the bitmap's size, is unknown:
     // the grid that holds more entries wins; of two alike the larger bitmap,
@@ -450,7 +458,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
 
 void CMozCacheReader::Search() {
     for (int number = 1; number <= 3; ++number) {
-        const std::vector<BYTE>* data = blockFiles_[number - 1];
+        const MozCacheBytes* data = blockFiles_[number - 1];
         if (data) SearchFile(number, *data);
     }
     PlaceBodies();
@@ -531,7 +539,7 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     int bestFit = kNoFit;
     size_t n = entry.dataSize;
     for (int file : BodyFiles(n)) {
-        const std::vector<BYTE>* data = blockFiles_[file - 1];
+        const MozCacheBytes* data = blockFiles_[file - 1];
         size_t grid = grid_[file - 1];
         if (!data || !grid || grid > data->size()) continue;
         size_t blockSize = BlockSize(file), count = (n + blockSize - 1) / blockSize;
@@ -591,7 +599,10 @@ void CMozCacheReader::PlaceBodies() {
 void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
                             const SeparateFile& separate) {
     // Asked once: every record looks at them.
-    for (int number = 1; number <= 3; ++number) blockFiles_[number - 1] = blocks(number);
+    for (int number = 1; number <= 3; ++number) {
+        blockBytes_[number - 1] = MozCacheBytes();
+        blockFiles_[number - 1] = blocks(number, &blockBytes_[number - 1]) ? &blockBytes_[number - 1] : nullptr;
+    }
     separateSize_ = separateSize;
     separate_ = separate;
     version_ = 0;

@@ -78,10 +78,18 @@ struct MozCacheDamage {
     std::string url;
 };
 
+// Bytes that the caller of the reader keeps while it uses the entries.
+struct MozCacheBytes {
+    const BYTE* bytes = nullptr;
+    size_t length = 0;
+    const BYTE* data() const { return bytes; }
+    size_t size() const { return length; }
+};
+
 class CMozCacheReader {
 public:
-    // The bytes of a block file (1 to 3), null when it is absent.
-    using BlockFiles = std::function<const std::vector<BYTE>*(int number)>;
+    // The bytes of a block file (1 to 3) into *out; false when it is absent.
+    using BlockFiles = std::function<bool(int number, MozCacheBytes* out)>;
     // The size of a separate file ("3\3D\ED165d01"); false when it is not there.
     using SeparateSize = std::function<bool(const std::string& name, ULONGLONG* size)>;
     // The bytes of a separate metadata file.
@@ -109,14 +117,14 @@ private:
     };
     bool ReadMap(const BYTE* map, size_t size);
     void ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation);
-    // Checks the entry in bytes [data, data + room) and, with out, reads it;
-    // the caller names where it lies once it is taken.
+    // Checks the entry in bytes [data, data + room) and, with out (a new
+    // entry), reads it; the caller names where it lies once it is taken.
     bool ReadEntry(const BYTE* data, size_t room, MozCacheEntry* out);
     bool KeepHead(const char* text, size_t size, MozCacheResponse& out);
     void Search();
-    void SearchFile(int number, const std::vector<BYTE>& data);
+    void SearchFile(int number, const MozCacheBytes& data);
     // out null: only whether an entry is there.
-    bool SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block, MozCacheEntry* out);
+    bool SearchAt(int number, const MozCacheBytes& data, size_t at, size_t block, MozCacheEntry* out);
     void FindSeparateBody(DWORD hash, MozCacheEntry& entry);
     // Bodies of found entries in blocks no entry claims, by their content.
     void PlaceBodies();
@@ -128,7 +136,8 @@ private:
     std::string_view KeepWhere(int number, size_t offset);
     std::string_view Keep(std::string_view text);
 
-    const std::vector<BYTE>* blockFiles_[3] = {nullptr, nullptr, nullptr};
+    MozCacheBytes blockBytes_[3];
+    const MozCacheBytes* blockFiles_[3] = {nullptr, nullptr, nullptr};  // null for an absent file
     SeparateSize separateSize_;
     SeparateFile separate_;
     DWORD version_ = 0;

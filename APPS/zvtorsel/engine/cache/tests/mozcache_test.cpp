@@ -44,9 +44,12 @@ void ParseFiles(Parsed& p) {
     auto map = files.find("_CACHE_MAP_");
     p.reader.Parse(
         map == files.end() ? nullptr : map->second.data(), map == files.end() ? 0 : map->second.size(),
-        [&files](int number) -> const std::vector<BYTE>* {
+        [&files](int number, MozCacheBytes* out) {
             auto found = files.find(std::string("_CACHE_00") + char('0' + number) + "_");
-            return found == files.end() ? nullptr : &found->second;
+            if (found == files.end()) return false;
+            out->bytes = found->second.data();
+            out->length = found->second.size();
+            return true;
         },
         [&files](const std::string& name, ULONGLONG* size) {
             auto found = files.find(name);
