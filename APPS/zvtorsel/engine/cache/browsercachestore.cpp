@@ -412,7 +412,13 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
 
 void CBrowserCacheStore::Emit(UrlCacheEntry& entry) {
     const Kept& r = records_[walk_];
-    walkLocalFile_.assign(r.folder);
+    // The entries of one cache share one kept folder text: copied once.
+    if (r.folder != walkFolder_) {
+        walkLocalFile_.assign(r.folder);
+        walkFolder_ = r.folder;
+        walkFolderLength_ = walkLocalFile_.size();
+    }
+    walkLocalFile_.resize(walkFolderLength_);
     walkLocalFile_ += r.file;
     entry.sourceUrl = r.url;
     entry.localFile = *r.note ? nullptr : walkLocalFile_.c_str();

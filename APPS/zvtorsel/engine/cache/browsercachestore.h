@@ -141,8 +141,10 @@ private:
     // would hold the old and the new array at once).
     std::pmr::deque<Kept> records_{&arena_};
     std::pmr::unordered_map<std::string_view, size_t> byUrl_{&arena_};
-    // The local file of the entry the walk is at.
+    // The local file of the entry the walk is at, whose folder part is walkFolder_.
     std::string walkLocalFile_;
+    const char* walkFolder_ = nullptr;
+    size_t walkFolderLength_ = 0;
     size_t caches_ = 0;
     size_t duplicates_ = 0;
     size_t damageNotListed_ = 0;

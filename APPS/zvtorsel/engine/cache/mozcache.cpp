@@ -216,8 +216,10 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* ou
 }
 
 bool CMozCacheReader::KeepHead(const char* text, size_t size, MozCacheResponse& out) {
-    out = MozCacheResponse();
-    if (!ParseResponseHead(text, size, parsed_)) return false;
+    if (!ParseResponseHead(text, size, parsed_)) {
+        out = MozCacheResponse();
+        return false;
+    }
     out.status = parsed_.status;
     out.head = Keep(parsed_.head);
     // Types and codings are few, each kept once.
