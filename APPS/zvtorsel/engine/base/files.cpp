@@ -35,7 +35,8 @@ bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out
     while (done < (size_t)size) {
         size_t left = (size_t)size - done;
         DWORD got = 0;
-        if (!file->Read(bytes.get() + done, left > 0x10000000 ? 0x10000000u : (DWORD)left, &got) || got == 0) return false;
+        if (!file->Read(bytes.get() + done, left > 0x10000000 ? 0x10000000u : (DWORD)left, &got) || got == 0)
+            return false;
         done += got;
     }
     out = std::move(bytes);

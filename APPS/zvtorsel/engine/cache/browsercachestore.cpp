@@ -403,7 +403,8 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         // A body in a block file is decoded from the bytes read already.
         const BYTE* stored = nullptr;
         if (!record.encoding.empty() && record.bodyLength) {
-            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '1'].get() + entry.bodyOffset;
+            if (entry.place == MozCacheEntry::BODY_BLOCK)
+                stored = blocks[entry.bodyFile[9] - '1'].get() + entry.bodyOffset;
             else if (StoredBody(record, body)) stored = body.data();
         }
         Take(record, entry.head.status, entry.head.location, stored);

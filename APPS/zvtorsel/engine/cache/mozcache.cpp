@@ -571,9 +571,12 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     }
     if (best.empty() || (strongOnly && bestFit < kFormatProven)) return false;
     // Several places fit: only when they hold the same bytes is any of them the body.
-    const BYTE* first = blockFiles_[best[0].file - 1]->data() + grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
+    auto spotBytes = [this](const Spot& spot) {
+        return blockFiles_[spot.file - 1]->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+    };
+    const BYTE* first = spotBytes(best[0]);
     for (const Spot& spot : best) {
-        const BYTE* other = blockFiles_[spot.file - 1]->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+        const BYTE* other = spotBytes(spot);
         if (memcmp(first, other, n) != 0) return false;
     }
     if (!Claim(best[0].file, best[0].block, best[0].count)) return false;

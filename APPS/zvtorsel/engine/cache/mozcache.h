@@ -154,9 +154,9 @@ private:
     HttpResponseHead parsed_;  // one head at a time, whose room the next reuses
 };
 
-// The URL of a key, a view of its end: "HTTP:<url>", the "HTTP:id=<n>&uri=<url>" of a POST
-// response, "HTTP~<app>~<browser>:<url>" and "~"-prefixed forms. Empty when
-// no URL with a scheme is left.
+// The URL of a key, a view of its end: "HTTP:<url>", the
+// "HTTP:id=<n>&uri=<url>" of a POST response, "HTTP~<app>~<browser>:<url>"
+// and "~"-prefixed forms. Empty when no URL with a scheme is left.
 std::string_view MozCacheKeyToUrl(const char* key, size_t size);
 
 // The key hash that names separate files and fills the map records (Bob

@@ -90,7 +90,8 @@ TEST(ByteScan, FindsTheFirstMatchAtEveryPlaceAndNeverReadsPastTheEnd) {
                     // Control bytes: the high ones sit just above, 0x7e far above.
                     bool none = true;
                     for (const char* p = begin; p < end; ++p) none &= (unsigned char)*p >= 0x20;
-                    ASSERT_EQ(none, bytescan::NoneBelow(begin, end, 0x20)) << (int)target << " " << start << " " << length;
+                    ASSERT_EQ(none, bytescan::NoneBelow(begin, end, 0x20))
+                        << (int)target << " " << start << " " << length;
                 }
             }
         }
