@@ -19,6 +19,31 @@ bool ReadWholeFile(IFiles& files, const char* path, std::vector<BYTE>& out, size
     return false;
 }
 
+bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out, size_t* length, size_t cap) {
+    out.reset();
+    *length = 0;
+    std::unique_ptr<IReadFile> file = files.OpenRead(path);
+    if (!file) return false;
+    ULONGLONG size = file->Length();
+    if (size > cap) return false;
+    std::unique_ptr<BYTE[]> bytes(new BYTE[(size_t)size]);
+    // One byte of each page written first: Wine reads into pages a program
+    // has touched faster than into fresh ones, and clearing all of them
+    // would cost as much again.
+    for (size_t at = 0; at < (size_t)size; at += 4096) bytes[at] = 0;
+    size_t done = 0;
+    while (done < (size_t)size) {
+        size_t left = (size_t)size - done;
+        DWORD got = 0;
+        if (!file->Read(bytes.get() + done, left > 0x10000000 ? 0x10000000u : (DWORD)left, &got) || got == 0)
+            return false;
+        done += got;
+    }
+    out = std::move(bytes);
+    *length = done;
+    return true;
+}
+
 bool ReadFileAt(IFiles& files, const char* path, ULONGLONG offset, void* buffer, DWORD size, DWORD* got) {
     *got = 0;
     std::unique_ptr<IReadFile> file = files.OpenRead(path);

@@ -91,6 +91,9 @@ public:
 
 // A whole file of at most cap bytes; false when it cannot be read or is larger.
 bool ReadWholeFile(IFiles& files, const char* path, std::vector<BYTE>& out, size_t cap);
+// The same into a block of the file's length that is not cleared first
+// (the large files a reader takes whole); *length gets the length.
+bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out, size_t* length, size_t cap);
 // Up to size bytes at offset of one file; false when it cannot be opened or read.
 bool ReadFileAt(IFiles& files, const char* path, ULONGLONG offset, void* buffer, DWORD size, DWORD* got);
 // Writes the pieces in order as the whole new content of path (through

@@ -34,10 +34,29 @@ const char* CTextPool::Add(const char* text, size_t n) {
     return at;
 }
 
+void CTextPool::Adopt(CTextPool& other) {
+    for (std::unique_ptr<char[]>& block : other.blocks_) blocks_.push_back(std::move(block));
+    reserved_ += other.reserved_;
+    other.blocks_.clear();
+    other.interned_.clear();
+    for (Recent& recent : other.recent_) recent = Recent();
+    other.left_ = other.reserved_ = 0;
+    other.next_ = nullptr;
+}
+
 const char* CTextPool::Intern(std::string_view text) {
+    if (text.empty()) return "";
+    Recent& recent = recent_[(text.size() + (unsigned char)text[0] * 7u + (unsigned char)text.back() * 13u) & 15];
+    if (recent.copy && recent.text == text) return recent.copy;
     auto found = interned_.find(text);
-    if (found != interned_.end()) return found->second;
-    const char* copy = Add(text.data(), text.size());
-    interned_.emplace(std::string_view(copy, text.size()), copy);
+    const char* copy;
+    if (found != interned_.end()) {
+        copy = found->second;
+    } else {
+        copy = Add(text.data(), text.size());
+        interned_.emplace(std::string_view(copy, text.size()), copy);
+    }
+    recent.text = std::string_view(copy, text.size());
+    recent.copy = copy;
     return copy;
 }

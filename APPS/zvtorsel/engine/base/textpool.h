@@ -23,6 +23,9 @@ public:
     // One copy for every equal text: for the few values many entries share
     // (content types, codings, folders).
     const char* Intern(std::string_view text);
+    // Takes the blocks of other, whose texts then live as long as this pool
+    // (a reader's texts kept by the store it filled, without copies).
+    void Adopt(CTextPool& other);
     // Bytes held in blocks, for measurements.
     size_t Reserved() const { return reserved_; }
 
@@ -32,4 +35,11 @@ private:
     char* next_ = nullptr;
     size_t reserved_ = 0;
     std::unordered_map<std::string_view, const char*> interned_;
+    // The same few texts come entry after entry: a small cache in front of
+    // the table spares hashing them each time.
+    struct Recent {
+        std::string_view text;
+        const char* copy = nullptr;
+    };
+    Recent recent_[16];
 };

@@ -32,10 +32,14 @@ FILETIME ToFileTime(ULONGLONG v) {
 }
 
 // The server's time of the body: Last-Modified, else Date, else when stored.
-FILETIME BodyTime(const HttpResponseHead& head, ULONGLONG stored) {
-    if (Value(head.lastModified)) return head.lastModified;
-    if (Value(head.date)) return head.date;
+FILETIME BodyTime(const FILETIME& lastModified, const FILETIME& date, ULONGLONG stored) {
+    if (Value(lastModified)) return lastModified;
+    if (Value(date)) return date;
     return ToFileTime(stored);
+}
+
+FILETIME BodyTime(const HttpResponseHead& head, ULONGLONG stored) {
+    return BodyTime(head.lastModified, head.date, stored);
 }
 
 }  // namespace
@@ -59,12 +63,15 @@ const std::vector<CacheDamage>& CBrowserCacheStore::Damage() const {
     return rows_;
 }
 
-void CBrowserCacheStore::Take(Record record, int status, const std::string& location, const BYTE* body) {
+void CBrowserCacheStore::Take(Record& record, int status, std::string_view location, const BYTE* body) {
     if (status < 200 || status > 299) {
         char code[16];
         snprintf(code, sizeof code, "%d", status);
         record.note = code;
-        if (status >= 300 && status <= 399 && !location.empty()) record.note += " " + location;
+        if (status >= 300 && status <= 399 && !location.empty()) {
+            record.note += ' ';
+            record.note += location;
+        }
         record.size = 0;
     } else if (!record.sparse) {
         record.size = (DWORD)record.bodyLength;
@@ -72,45 +79,48 @@ void CBrowserCacheStore::Take(Record record, int status, const std::string& loca
             ULONGLONG decoded = 0;
             DecodeResult result = CountDecoded(record.encoding, body, (size_t)record.bodyLength, &decoded);
             if (result == DECODE_DONE) record.size = (DWORD)decoded;
-            else if (result == DECODE_FAILED) AddDamage(record.url, IDS_WARN_CACHE_BODY_UNDECODED);
+            else if (result == DECODE_FAILED) AddDamage(std::string(record.url), IDS_WARN_CACHE_BODY_UNDECODED);
             record.undecodedNoted = result == DECODE_FAILED;
         }
     } else {
         record.size = (DWORD)record.bodyLength;
     }
-    auto found = byUrl_.find(record.url);
-    if (found == byUrl_.end()) {
-        records_.push_back(Keep(record));
-        byUrl_.emplace(records_.back().url, records_.size() - 1);
+    // The URL is kept before it is looked up, so that the table is searched
+    // once; a duplicate's copy stays unused in the pool.
+    const char* url = texts_.Add(record.url.data(), record.url.size());
+    auto placed = byUrl_.try_emplace(std::string_view(url, record.url.size()), records_.size());
+    if (placed.second) {
+        Keep(record, url, records_.emplace_back());
         return;
     }
     ++duplicates_;
-    Kept& kept = records_[found->second];
+    Kept& kept = records_[placed.first->second];
     // A response beats a note (a redirect or an error page) of the same URL,
     // else the newer one wins. The texts of the one left stay in the pool.
     bool keptIsResponse = !*kept.note;
     bool better = keptIsResponse != record.note.empty() ? record.note.empty() : record.stored > kept.stored;
-    if (better) {
-        const char* url = kept.url;
-        kept = Keep(record);
-        kept.url = url;
-    }
+    if (better) Keep(record, kept.url, kept);
 }
 
-CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record) {
-    Kept k;
-    k.url = texts_.Add(record.url);
+void CBrowserCacheStore::Keep(const Record& record, const char* url, Kept& k) {
+    k.url = url;
     size_t cut = record.localFile.find_last_of("\\/");
-    cut = cut == std::string::npos ? 0 : cut + 1;
-    k.folder = texts_.Intern(std::string_view(record.localFile).substr(0, cut));
+    cut = cut == std::string_view::npos ? 0 : cut + 1;
+    k.folder = texts_.Intern(record.localFile.substr(0, cut));
     k.file = texts_.Add(record.localFile.data() + cut, record.localFile.size() - cut);
-    k.head = texts_.Add(record.head);
     k.headSize = (DWORD)record.head.size();
-    k.contentType = texts_.Intern(record.contentType);
-    k.encoding = texts_.Intern(record.encoding);
+    if (record.textsKept) {
+        k.head = record.head.data();
+        k.contentType = record.contentType.data();
+        k.encoding = record.encoding.data();
+    } else {
+        k.head = texts_.Add(record.head.data(), record.head.size());
+        k.contentType = texts_.Intern(record.contentType);
+        k.encoding = texts_.Intern(record.encoding);
+    }
     k.note = texts_.Intern(record.note);
     k.requestMethod = texts_.Intern(record.requestMethod);
-    k.requestHead = texts_.Add(record.requestHead);
+    k.requestHead = texts_.Add(record.requestHead.data(), record.requestHead.size());
     k.bodyOffset = record.bodyOffset;
     k.bodyLength = record.bodyLength;
     k.stored = record.stored;
@@ -120,7 +130,6 @@ CBrowserCacheStore::Kept CBrowserCacheStore::Keep(const Record& record) {
     k.size = record.size;
     k.sparse = record.sparse;
     k.undecodedNoted = record.undecodedNoted;
-    return k;
 }
 
 const CBrowserCacheStore::Kept* CBrowserCacheStore::Find(const char* url) const {
@@ -154,15 +163,17 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
             continue;
         }
         Record record;
-        record.url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
-        if (record.url.empty()) continue;  // an entry of the browser's own, not of a site
+        std::string url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
+        if (url.empty()) continue;  // an entry of the browser's own, not of a site
+        record.url = url;
         record.localFile = path;
         record.bodyOffset = entry.bodyOffset;
         record.bodyLength = entry.bodyLength;
         std::vector<SimpleSparseRange> ranges;
         std::vector<BYTE> sparse;
+        std::string sparsePath;
         if (entry.bodyLength == 0 && sparseFiles.count(name.substr(0, 16))) {
-            std::string sparsePath = folder + name.substr(0, 16) + "_s";
+            sparsePath = folder + name.substr(0, 16) + "_s";
             if (ReadFile(sparsePath, sparse) && ParseSimpleSparse(sparse.data(), sparse.size(), ranges)) {
                 record.sparse = true;
                 record.localFile = sparsePath;
@@ -177,7 +188,7 @@ void CBrowserCacheStore::AddSimpleCache(const std::string& folder) {
         record.stored = entry.responseTime;
         record.lastModified = BodyTime(entry.head, entry.responseTime);
         record.lastAccess = ToFileTime(entry.responseTime);
-        Take(std::move(record), entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
+        Take(record, entry.head.status, entry.head.location, file.data() + entry.bodyOffset);
     }
 }
 
@@ -212,8 +223,9 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
         }
         bool noResponse = false;
         Record record;
-        record.url = Cache2KeyToUrl(entry.key.data(), entry.key.size(), &noResponse);
-        if (record.url.empty() || noResponse || !entry.hasHead) continue;
+        std::string url = Cache2KeyToUrl(entry.key.data(), entry.key.size(), &noResponse);
+        if (url.empty() || noResponse || !entry.hasHead) continue;
+        record.url = url;
         record.localFile = path;
         record.bodyOffset = 0;
         record.bodyLength = entry.bodyLength;
@@ -226,7 +238,7 @@ void CBrowserCacheStore::AddCache2(const std::string& folder) {
         record.requestMethod = entry.requestMethod;
         record.requestHead = entry.requestHead;
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
-        Take(std::move(record), entry.head.status, entry.head.location, file.data());
+        Take(record, entry.head.status, entry.head.location, file.data());
     }
 }
 
@@ -290,18 +302,20 @@ void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
     std::vector<BYTE> head, body;
     for (const BlockfileEntry& entry : reader.Entries()) {
         Record record;
-        record.url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
-        if (record.url.empty()) continue;
+        std::string url = ChromiumKeyToUrl(entry.key.data(), entry.key.size());
+        if (url.empty()) continue;
+        record.url = url;
         HttpResponseHead response;
         ULONGLONG responseTime = 0;
         const BlockfileLocation& headAt = entry.head;
         bool hasHead = entry.hasHead && ReadBlockfileBytes(blocks, folder, headAt, head);
         if (!hasHead || !ParseResponseInfo(head.data(), (size_t)headAt.length, response, &responseTime)) {
-            AddDamage(folder + (headAt.file.empty() ? "index" : headAt.file) + " " + record.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            AddDamage(folder + (headAt.file.empty() ? "index" : headAt.file) + " " + url, IDS_WARN_CACHE_ENTRY_DAMAGED);
             continue;
         }
         if (!responseTime) responseTime = entry.creationTime;
-        record.localFile = folder + (entry.body.file.empty() ? headAt.file : entry.body.file);
+        std::string localFile = folder + (entry.body.file.empty() ? headAt.file : entry.body.file);
+        record.localFile = localFile;
         record.bodyOffset = entry.body.offset;
         record.bodyLength = entry.body.length;
         record.head = response.head;
@@ -312,7 +326,7 @@ void CBrowserCacheStore::AddBlockfile(const std::string& folder) {
         record.lastAccess = ToFileTime(responseTime);
         const BYTE* stored = nullptr;
         if (!record.encoding.empty() && record.bodyLength && StoredBody(record, body)) stored = body.data();
-        Take(std::move(record), response.status, response.location, stored);
+        Take(record, response.status, response.location, stored);
     }
 }
 
@@ -320,13 +334,18 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     ++caches_;
     std::vector<BYTE> map;
     bool hasMap = ReadFile(folder + "_CACHE_MAP_", map);
-    std::map<int, std::vector<BYTE>> blocks;
+    // The block files hold nearly all of the cache: read into blocks that
+    // are not cleared first.
+    std::unique_ptr<BYTE[]> blocks[3];
+    size_t blockSizes[3] = {0, 0, 0};
+    bool anyBlocks = false;
     for (int number = 1; number <= 3; ++number) {
-        char name[16];
-        snprintf(name, sizeof name, "_CACHE_00%d_", number);
-        if (!ReadFile(folder + name, blocks[number])) blocks.erase(number);
+        char name[] = "_CACHE_00N_";
+        name[9] = (char)('0' + number);
+        anyBlocks |= ReadWholeFile(files_, (folder + name).c_str(), blocks[number - 1], &blockSizes[number - 1],
+                                   kLargestCacheFile);
     }
-    if (!hasMap && blocks.empty()) {
+    if (!hasMap && !anyBlocks) {
         AddDamage(folder + "_CACHE_MAP_", IDS_WARN_CACHE_UNREADABLE);
         return;
     }
@@ -334,9 +353,10 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
     CMozCacheReader reader;
     reader.Parse(
         hasMap ? map.data() : nullptr, map.size(),
-        [&blocks](int number) -> const std::vector<BYTE>* {
-            auto found = blocks.find(number);
-            return found == blocks.end() ? nullptr : &found->second;
+        [&blocks, &blockSizes](int number, MozCacheBytes* out) {
+            out->bytes = blocks[number - 1].get();
+            out->length = blockSizes[number - 1];
+            return out->bytes != nullptr;
         },
         [&files, &folder](const std::string& name, ULONGLONG* size) { return files.FileSize(folder + name, size); },
         [&files, &folder](const std::string& name, std::vector<BYTE>& out) { return files.ReadFile(folder + name, out); });
@@ -348,46 +368,59 @@ void CBrowserCacheStore::AddMozillaCache(const std::string& folder) {
         AddDamage(folder + d.where + (d.url.empty() ? "" : " " + d.url), message);
     }
     if (reader.DamageNotListed()) damageNotListed_ += reader.DamageNotListed();
+    // The heads, types and codings the reader made stay where they are.
+    reader.GiveTexts(texts_);
     std::vector<BYTE> body;
-    std::vector<MozCacheEntry> entries = reader.TakeEntries();
-    for (MozCacheEntry& entry : entries) {
+    // Of one room, reused: the local file of the entry being taken.
+    std::string localFile = folder;
+    byUrl_.reserve(records_.size() + reader.Entries().size());
+    for (const MozCacheEntry& entry : reader.Entries()) {
         if (entry.url.empty()) continue;
         if (!entry.hasHead) {
-            AddDamage(folder + entry.where + " " + entry.url, IDS_WARN_CACHE_ENTRY_DAMAGED);
+            AddDamage(folder + std::string(entry.where) + " " + std::string(entry.url), IDS_WARN_CACHE_ENTRY_DAMAGED);
             continue;
         }
         if (entry.place == MozCacheEntry::BODY_UNKNOWN) {
-            AddDamage(folder + entry.where + " " + entry.url, IDS_WARN_CACHE_BODY_UNPLACED);
+            AddDamage(folder + std::string(entry.where) + " " + std::string(entry.url), IDS_WARN_CACHE_BODY_UNPLACED);
             continue;
         }
         Record record;
-        record.url = std::move(entry.url);
-        record.localFile.reserve(folder.size() + entry.where.size() + entry.bodyFile.size());
-        record.localFile = folder;
-        if (entry.place == MozCacheEntry::BODY_EMPTY) record.localFile.append(entry.where, 0, entry.where.find(' '));
-        else record.localFile += entry.bodyFile;
+        record.url = entry.url;
+        localFile.resize(folder.size());
+        if (entry.place == MozCacheEntry::BODY_EMPTY) localFile += entry.where.substr(0, entry.where.find(' '));
+        else localFile += entry.bodyFile;
+        record.localFile = localFile;
         record.bodyOffset = entry.bodyOffset;
         record.bodyLength = entry.dataSize;
-        record.head = std::move(entry.head.head);
-        record.contentType = std::move(entry.head.contentType);
-        record.encoding = std::move(entry.head.contentEncoding);
+        record.head = entry.head.head;
+        record.textsKept = true;
+        record.contentType = entry.head.contentType;
+        record.encoding = entry.head.contentEncoding;
         record.stored = Value(UnixSecondsToFileTime(entry.lastModified));
-        record.lastModified = BodyTime(entry.head, record.stored);
+        record.lastModified = BodyTime(entry.head.lastModified, entry.head.date, record.stored);
         record.lastAccess = UnixSecondsToFileTime(entry.lastFetched);
         if (entry.expiration && entry.expiration != 0xffffffffu) record.expire = UnixSecondsToFileTime(entry.expiration);
         // A body in a block file is decoded from the bytes read already.
         const BYTE* stored = nullptr;
         if (!record.encoding.empty() && record.bodyLength) {
-            if (entry.place == MozCacheEntry::BODY_BLOCK) stored = blocks[entry.bodyFile[9] - '0'].data() + entry.bodyOffset;
+            if (entry.place == MozCacheEntry::BODY_BLOCK)
+                stored = blocks[entry.bodyFile[9] - '1'].get() + entry.bodyOffset;
             else if (StoredBody(record, body)) stored = body.data();
         }
-        Take(std::move(record), entry.head.status, entry.head.location, stored);
+        Take(record, entry.head.status, entry.head.location, stored);
     }
 }
 
 void CBrowserCacheStore::Emit(UrlCacheEntry& entry) {
     const Kept& r = records_[walk_];
-    walkLocalFile_ = LocalFile(r);
+    // The entries of one cache share one kept folder text: copied once.
+    if (r.folder != walkFolder_) {
+        walkLocalFile_.assign(r.folder);
+        walkFolder_ = r.folder;
+        walkFolderLength_ = walkLocalFile_.size();
+    }
+    walkLocalFile_.resize(walkFolderLength_);
+    walkLocalFile_ += r.file;
     entry.sourceUrl = r.url;
     entry.localFile = *r.note ? nullptr : walkLocalFile_.c_str();
     entry.entryType = 0;

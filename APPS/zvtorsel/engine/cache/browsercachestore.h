@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -63,13 +64,17 @@ public:
     static constexpr size_t kMaxDamageRows = 100;
 
 private:
-    // An entry as an opener reads it.
+    // An entry as an opener reads it: views of texts the opener holds until
+    // the record is taken.
     struct Record {
-        std::string url;
-        std::string localFile;
-        std::string head;
-        std::string contentType;
-        std::string encoding;
+        std::string_view url;
+        std::string_view localFile;
+        std::string_view head;
+        // head, contentType and encoding lie in the store's pool already,
+        // each ended by a zero (the two short ones kept once each).
+        bool textsKept = false;
+        std::string_view contentType;
+        std::string_view encoding;
         std::string note;  // empty for responses that are rebuilt
         ULONGLONG bodyOffset = 0, bodyLength = 0;
         bool sparse = false;  // the body lies in the ranges of the "_s" file
@@ -79,7 +84,7 @@ private:
         FILETIME lastAccess = {0, 0};
         FILETIME expire = {0, 0};
         ULONGLONG stored = 0;  // when the browser stored it: the newest of one URL wins
-        std::string requestMethod, requestHead;
+        std::string_view requestMethod, requestHead;
     };
     // An entry as the store keeps it: its texts in the pool, those that many
     // entries share (folder, type, coding, method) once each. The local file
@@ -104,14 +109,15 @@ private:
     // Takes a record read from a file: fills its size and note, keeps the
     // newest of one URL.
     // body: the stored bytes, needed only when the body is encoded.
-    void Take(Record record, int status, const std::string& location, const BYTE* body);
-    Kept Keep(const Record& record);
+    void Take(Record& record, int status, std::string_view location, const BYTE* body);
+    // Fills k (every field); url: the record's URL, kept already.
+    void Keep(const Record& record, const char* url, Kept& k);
     // The local file of a kept entry.
     std::string LocalFile(const Kept& kept) const { return std::string(kept.folder) + kept.file; }
     bool StoredBody(const std::string& localFile, bool sparse, ULONGLONG offset, ULONGLONG length,
                     std::vector<BYTE>& out);
     bool StoredBody(const Record& record, std::vector<BYTE>& out) {
-        return StoredBody(record.localFile, record.sparse, record.bodyOffset, record.bodyLength, out);
+        return StoredBody(std::string(record.localFile), record.sparse, record.bodyOffset, record.bodyLength, out);
     }
     const Kept* Find(const char* url) const;
     // The damage row of a body found broken when it is copied, once.
@@ -128,12 +134,17 @@ private:
     bool ReadFile(const std::string& path, std::vector<BYTE>& out);
     bool FileSize(const std::string& path, ULONGLONG* size);
     CTextPool texts_;
+    // The record list's blocks and the table's nodes come from one arena,
+    // which gives them back all at once: no heap block for each entry.
+    std::pmr::monotonic_buffer_resource arena_;
     // A deque grows without copying what it holds (a vector's doubling
     // would hold the old and the new array at once).
-    std::deque<Kept> records_;
-    std::unordered_map<std::string_view, size_t> byUrl_;
-    // The local file of the entry the walk is at.
+    std::pmr::deque<Kept> records_{&arena_};
+    std::pmr::unordered_map<std::string_view, size_t> byUrl_{&arena_};
+    // The local file of the entry the walk is at, whose folder part is walkFolder_.
     std::string walkLocalFile_;
+    const char* walkFolder_ = nullptr;
+    size_t walkFolderLength_ = 0;
     size_t caches_ = 0;
     size_t duplicates_ = 0;
     size_t damageNotListed_ = 0;

@@ -8,44 +8,65 @@ namespace {
 
 void AppendText(std::string& out, const char* text) {
     if (!text) return;
-    for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-        if (*p < 0x20 || *p == 0x7f) {
-            char escape[4];
-            snprintf(escape, sizeof escape, "%%%02X", *p);
-            out += escape;
-        } else {
-            out += (char)*p;
-        }
+    const unsigned char* p = (const unsigned char*)text;
+    while (*p) {
+        // Runs of plain bytes go in whole; a listing writes every URL and path.
+        const unsigned char* run = p;
+        while (*p >= 0x20 && *p != 0x7f) ++p;
+        out.append((const char*)run, (size_t)(p - run));
+        if (!*p) break;
+        char escape[3] = {'%', "0123456789ABCDEF"[*p >> 4], "0123456789ABCDEF"[*p & 15]};
+        out.append(escape, sizeof escape);
+        ++p;
     }
+}
+
+// The decimal digits of n, at least width of them.
+void AppendNumber(std::string& out, unsigned long n, int width = 1) {
+    char digits[16];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    do {
+        *--p = (char)('0' + n % 10);
+        n /= 10;
+    } while ((n || end - p < width) && p > digits);
+    out.append(p, (size_t)(end - p));
 }
 
 void AppendTime(std::string& out, const FILETIME& time) {
     ULONGLONG value = ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
     if (value == 0) return;
-    long long seconds = (long long)(value / 10000000ULL);
-    // Civil date of the days since 1601-01-01.
-    long long days = seconds / 86400 - 134774 + 719468;
-    long long era = days / 146097, doe = days - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    ULONGLONG seconds = value / 10000000ULL;
+    // Civil date of the days since 1601-01-01. Past the day count the
+    // numbers fit 32 bits, whose divisions the 32-bit build makes without a
+    // library call (a listing dates every entry).
+    unsigned long dayCount = (unsigned long)(seconds / 86400);
+    int s = (int)(seconds - (ULONGLONG)dayCount * 86400);
+    long days = (long)dayCount - 134774 + 719468;
+    long era = days / 146097, doe = days - era * 146097;
+    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
     int day = (int)(doy - (153 * mp + 2) / 5 + 1), month = (int)(mp < 10 ? mp + 3 : mp - 9);
-    long long year = yoe + era * 400 + (month <= 2);
-    int s = (int)(seconds % 86400);
-    char text[40];
-    snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", year, month, day, s / 3600, s / 60 % 60, s % 60);
-    out += text;
+    long year = yoe + era * 400 + (month <= 2);
+    // "YYYY-MM-DD hh:mm:ss" by hand: a listing writes one for every entry.
+    AppendNumber(out, (unsigned long)year, 4);
+    int hour = s / 3600, minute = s / 60 % 60, second = s % 60;
+    const char tail[] = {'-', (char)('0' + month / 10), (char)('0' + month % 10), '-', (char)('0' + day / 10),
+                         (char)('0' + day % 10), ' ', (char)('0' + hour / 10), (char)('0' + hour % 10), ':',
+                         (char)('0' + minute / 10), (char)('0' + minute % 10), ':', (char)('0' + second / 10),
+                         (char)('0' + second % 10)};
+    out.append(tail, sizeof tail);
 }
 
 }  // namespace
 
-std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder) {
-    std::string line;
+void AppendCacheListingLine(std::string& line, const UrlCacheEntry& entry, const char* cacheFolder) {
     AppendText(line, entry.sourceUrl);
     line += '\t';
     AppendText(line, entry.localFile);
-    char size[16];
-    snprintf(size, sizeof size, "\t%lu\t", (unsigned long)entry.sizeLow);
-    line += size;
+    line += '\t';
+    AppendNumber(line, (unsigned long)entry.sizeLow);
+    line += '\t';
     AppendTime(line, entry.lastModified);
     if (entry.contentType || entry.note || cacheFolder) {
         line += '\t';
@@ -57,6 +78,11 @@ std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder
         line += '\t';
         AppendText(line, cacheFolder);
     }
+}
+
+std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder) {
+    std::string line;
+    AppendCacheListingLine(line, entry, cacheFolder);
     return line;
 }
 
@@ -100,10 +126,14 @@ size_t ListUrlCache(IUrlCache& cache, const std::function<void(const std::string
     size_t count = 0;
     UrlCacheEntry entry;
     const std::vector<CacheSource>* caches = cache.Caches();
+    // One line's room for all of them.
+    std::string text;
     if (cache.FindFirst(entry)) {
         do {
             const char* from = caches && entry.cache < caches->size() ? (*caches)[entry.cache].relative.c_str() : nullptr;
-            line(CacheListingLine(entry, from));
+            text.clear();
+            AppendCacheListingLine(text, entry, from);
+            line(text);
             ++count;
         } while (cache.FindNext(entry));
         cache.FindClose();

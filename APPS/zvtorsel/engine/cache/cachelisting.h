@@ -15,6 +15,8 @@
 // adds the cache the entry came from, its folder below the chosen one
 // (cacheFolder; the two columns before it then stand even when empty).
 std::string CacheListingLine(const UrlCacheEntry& entry, const char* cacheFolder = nullptr);
+// The same line appended to line.
+void AppendCacheListingLine(std::string& line, const UrlCacheEntry& entry, const char* cacheFolder);
 
 // One line per cache of a store of several (kind, folder below the chosen
 // one, entry count, newest entry time, caption), tab-separated; for any

@@ -178,7 +178,7 @@ bool Zstd(IBodySource& source, const Sink& sink) {
     return ok;
 }
 
-bool SameNoCase(const std::string& a, const char* b) {
+bool SameNoCase(std::string_view a, const char* b) {
     if (a.size() != strlen(b)) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i];
@@ -189,17 +189,21 @@ bool SameNoCase(const std::string& a, const char* b) {
 }
 
 // The codings of a Content-Encoding value, identity left out, in the order applied.
-std::vector<std::string> Codings(const std::string& encoding) {
+std::string_view TrimmedCoding(std::string_view coding) {
+    size_t a = 0, b = coding.size();
+    while (a < b && (coding[a] == ' ' || coding[a] == '\t')) ++a;
+    while (b > a && (coding[b - 1] == ' ' || coding[b - 1] == '\t')) --b;
+    return coding.substr(a, b - a);
+}
+
+std::vector<std::string> Codings(std::string_view encoding) {
     std::vector<std::string> codings;
     size_t pos = 0;
     while (pos <= encoding.size()) {
         size_t end = encoding.find(',', pos);
-        if (end == std::string::npos) end = encoding.size();
-        size_t a = pos, b = end;
-        while (a < b && (encoding[a] == ' ' || encoding[a] == '\t')) ++a;
-        while (b > a && (encoding[b - 1] == ' ' || encoding[b - 1] == '\t')) --b;
-        std::string coding = encoding.substr(a, b - a);
-        if (!coding.empty() && !SameNoCase(coding, "identity")) codings.push_back(coding);
+        if (end == std::string_view::npos) end = encoding.size();
+        std::string_view coding = TrimmedCoding(encoding.substr(pos, end - pos));
+        if (!coding.empty() && !SameNoCase(coding, "identity")) codings.emplace_back(coding);
         pos = end + 1;
     }
     return codings;
@@ -245,12 +249,21 @@ DecodeResult DecodeContent(const std::string& encoding, const BYTE* data, size_t
     return DECODE_DONE;
 }
 
-DecodeResult CountDecoded(const std::string& encoding, const BYTE* data, size_t size, ULONGLONG* decoded) {
-    std::vector<std::string> codings = Codings(encoding);
+DecodeResult CountDecoded(std::string_view encoding, const BYTE* data, size_t size, ULONGLONG* decoded) {
     *decoded = size;
-    if (codings.empty()) return DECODE_NONE;
-    const std::string& only = codings[0];
-    if (codings.size() == 1) {
+    // One coding, as nearly every body has, is looked at where it lies: a
+    // listing counts thousands of bodies.
+    std::vector<std::string> codings;
+    std::string_view only;
+    if (encoding.find(',') == std::string_view::npos) {
+        only = TrimmedCoding(encoding);
+        if (only.empty() || SameNoCase(only, "identity")) return DECODE_NONE;
+    } else {
+        codings = Codings(encoding);
+        if (codings.empty()) return DECODE_NONE;
+        if (codings.size() == 1) only = codings[0];
+    }
+    if (!only.empty()) {
         // gzip keeps the length (modulo 2^32) in its last four bytes, zstd in
         // its frame header: such a body needs no decoding for its size.
         if ((SameNoCase(only, "gzip") || SameNoCase(only, "x-gzip")) && size >= 18 && data[0] == 0x1f &&
@@ -274,12 +287,12 @@ DecodeResult CountDecoded(const std::string& encoding, const BYTE* data, size_t 
             count += n;
             return count <= kLargestDecodedBody;
         };
-        if (!DecodeOne(only, data, size, counter, [&count] { count = 0; })) return DECODE_FAILED;
+        if (!DecodeOne(std::string(only), data, size, counter, [&count] { count = 0; })) return DECODE_FAILED;
         *decoded = count;
         return DECODE_DONE;
     }
     std::vector<BYTE> out;
-    DecodeResult result = DecodeContent(encoding, data, size, out);
+    DecodeResult result = DecodeContent(std::string(encoding), data, size, out);
     if (result == DECODE_DONE) *decoded = out.size();
     return result;
 }

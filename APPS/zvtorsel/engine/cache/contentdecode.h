@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zvtypes.h"
@@ -28,7 +29,7 @@ DecodeResult DecodeContent(const std::string& encoding, const BYTE* data, size_t
 // records (of the last member, for the rare gzip body of several), other
 // codings are decoded and counted chunk by chunk. DECODE_FAILED leaves the
 // stored size in *decoded.
-DecodeResult CountDecoded(const std::string& encoding, const BYTE* data, size_t size, ULONGLONG* decoded);
+DecodeResult CountDecoded(std::string_view encoding, const BYTE* data, size_t size, ULONGLONG* decoded);
 
 // The stored bytes of a body, a piece at a time.
 class IBodySource {

@@ -2,6 +2,10 @@
 
 #include <string.h>
 
+#include <string_view>
+
+#include "base/bytescan.h"
+
 namespace {
 
 // b: a lower-case literal, whose length is known when compiled; every
@@ -17,20 +21,38 @@ bool SameNoCase(const char* a, size_t n, const char (&b)[N]) {
     return true;
 }
 
-std::string Trimmed(const char* p, size_t n) {
+std::string_view Trimmed(const char* p, size_t n) {
     while (n && (*p == ' ' || *p == '\t')) ++p, --n;
     while (n && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
-    return std::string(p, n);
+    return std::string_view(p, n);
+}
+
+// A date field's value: dates are short, so they are parsed from a copy on
+// the stack; a longer value (junk) from one on the heap.
+bool ParseDateField(std::string_view value, FILETIME& out) {
+    char text[64];
+    bool parsed;
+    if (value.size() < sizeof text) {
+        memcpy(text, value.data(), value.size());
+        text[value.size()] = 0;
+        parsed = ParseHttpDate(text, out);
+    } else {
+        parsed = ParseHttpDate(std::string(value).c_str(), out);
+    }
+    if (!parsed) out = FILETIME{0, 0};
+    return parsed;
 }
 
 // Days from 1970-01-01 to a civil date.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
+// year: 1601 to 9999, so that the steps fit 32 bits, whose divisions the
+// 32-bit build makes without a library call.
+long long DaysFromCivil(long long year, unsigned m, unsigned d) {
+    long y = (long)year - (m <= 2);
+    long era = (y >= 0 ? y : y - 399) / 400;
     unsigned yoe = (unsigned)(y - era * 400);
     unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + (long long)doe - 719468;
+    return (long long)era * 146097 + (long long)doe - 719468;
 }
 
 int MonthOf(const char* p) {
@@ -51,7 +73,48 @@ FILETIME UnixSecondsToFileTime(unsigned long long seconds) {
     return t;
 }
 
+namespace {
+
+bool DateValue(long long year, int month, int day, int hour, int minute, int second, FILETIME& out) {
+    if (month == 0 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60)
+        return false;
+    long long days = DaysFromCivil(year, (unsigned)month, (unsigned)day);
+    long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    if (seconds < -11644473600LL) return false;
+    unsigned long long value = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
+    out.dwLowDateTime = (DWORD)value;
+    out.dwHighDateTime = (DWORD)(value >> 32);
+    return true;
+}
+
+// "Sun, 06 Nov 1994 08:49:37 GMT", the form servers send, read at its fixed
+// places; false for any other text, which the general reading takes. A
+// weekday spelled as a month is left to it too, since it reads the first
+// month name.
+bool ParseFixedDate(const char* t, FILETIME& out, bool* parsed) {
+    static const char shape[] = "aaa, 00 aaa 0000 00:00:00 GMT";
+    for (size_t i = 0; i < sizeof shape - 1; ++i) {
+        char c = t[i];
+        bool fits = shape[i] == 'a'   ? ((c | 32) >= 'a' && (c | 32) <= 'z')
+                    : shape[i] == '0' ? (c >= '0' && c <= '9')
+                                      : c == shape[i];
+        if (!fits) return false;
+    }
+    if (t[sizeof shape - 1] != 0 || MonthOf(t) != 0) return false;
+    int month = MonthOf(t + 8);
+    if (month == 0) return false;
+    auto two = [t](int at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
+    long long year = two(12) * 100 + two(14);
+    *parsed = DateValue(year, month, two(5), two(17), two(20), two(23), out);
+    return true;
+}
+
+}  // namespace
+
 bool ParseHttpDate(const char* text, FILETIME& out) {
+    bool parsed = false;
+    if (ParseFixedDate(text, out, &parsed)) return parsed;
     // Collect the numbers and the month name whatever the form: day, year and
     // the three parts of the time are told apart by their shape.
     int day = 0, month = 0, hour = -1, minute = 0, second = 0;
@@ -80,36 +143,31 @@ bool ParseHttpDate(const char* text, FILETIME& out) {
         while ((*p | 32) >= 'a' && (*p | 32) <= 'z') ++p;
         if (*p && !((*p >= '0' && *p <= '9'))) ++p;
     }
-    if (month == 0 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 60)
-        return false;
-    long long days = DaysFromCivil(year, (unsigned)month, (unsigned)day);
-    long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
-    if (seconds < -11644473600LL) return false;
-    unsigned long long value = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
-    out.dwLowDateTime = (DWORD)value;
-    out.dwHighDateTime = (DWORD)(value >> 32);
-    return true;
+    return DateValue(year, month, day, hour, minute, second, out);
 }
 
 bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
-    out = HttpResponseHead();
+    // Cleared rather than replaced: a caller that parses many heads into one
+    // keeps the texts' room.
+    out.status = 0;
+    out.head.clear();
+    out.contentType.clear();
+    out.contentEncoding.clear();
+    out.location.clear();
+    out.lastModified = out.date = FILETIME{0, 0};
     out.head.reserve(size + 2);
     size_t pos = 0;
     bool first = true;
-    // Where the next LF lies: found once for the lines before it, so that a
-    // head of NUL-ended lines is not searched to its end for every line.
-    const char* newline = nullptr;
+    // Lines that end in CR LF already are copied in runs, not one by one:
+    // bytes [run, runEnd) of text are the head's lines as they stand.
+    size_t run = 0, runEnd = 0;
     while (pos < size) {
-        if (!newline || newline < text + pos) {
-            newline = (const char*)memchr(text + pos, '\n', size - pos);
-            if (!newline) newline = text + size;
-        }
-        const char* zero = (const char*)memchr(text + pos, 0, (size_t)(newline - text) - pos);
-        size_t end = (size_t)((zero ? zero : newline) - text);
+        // A line ends at LF or NUL, whichever comes first.
+        size_t end = (size_t)(bytescan::FindEither(text + pos, text + size, '\n', '\0') - text);
         size_t length = end - pos;
         if (length && text[pos + length - 1] == '\r') --length;
         const char* line = text + pos;
+        bool asItStands = end < size && text[end] == '\n' && length + 1 == end - pos;
         pos = end + 1;
         if (length == 0) break;
         if (first) {
@@ -137,17 +195,23 @@ bool ParseResponseHead(const char* text, size_t size, HttpResponseHead& out) {
                 } else if (SameNoCase(line, nameLength, "location")) {
                     out.location = Trimmed(value, valueLength);
                 } else if (SameNoCase(line, nameLength, "last-modified")) {
-                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.lastModified))
-                        out.lastModified = FILETIME{0, 0};
+                    ParseDateField(Trimmed(value, valueLength), out.lastModified);
                 } else if (SameNoCase(line, nameLength, "date")) {
-                    if (!ParseHttpDate(Trimmed(value, valueLength).c_str(), out.date)) out.date = FILETIME{0, 0};
+                    ParseDateField(Trimmed(value, valueLength), out.date);
                 }
             }
         }
-        out.head.append(line, length);
-        out.head += "\r\n";
+        if (asItStands) {
+            runEnd = pos;
+        } else {
+            out.head.append(text + run, runEnd - run);
+            out.head.append(line, length);
+            out.head += "\r\n";
+            run = runEnd = pos;
+        }
     }
     if (first) return false;
+    out.head.append(text + run, runEnd - run);
     out.head += "\r\n";
     return true;
 }

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "base/bytescan.h"
 #include "cache/contentdecode.h"
 
 namespace {
@@ -27,28 +28,32 @@ DWORD Be32(const BYTE* p) { return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | (
 
 size_t BlockSize(int number) { return (size_t)256 << (2 * (number - 1)); }
 
-// "_CACHE_001_ (0x4200)": made for every entry taken, so without printf.
-std::string Where(const char* file, size_t offset) {
-    char digits[2 * sizeof(size_t)];
-    size_t n = 0;
-    do {
-        digits[n++] = "0123456789ABCDEF"[offset & 15];
-        offset >>= 4;
-    } while (offset && n < sizeof digits);
-    char text[64];
-    size_t length = strnlen(file, sizeof text - sizeof digits - 5);
-    memcpy(text, file, length);
-    memcpy(text + length, " (0x", 4);
-    length += 4;
-    while (n) text[length++] = digits[--n];
-    text[length++] = ')';
-    return std::string(text, length);
-}
-
 const char* BlockFileName(int number) {
     static const char* const kNames[] = {"_CACHE_001_", "_CACHE_002_", "_CACHE_003_"};
     return kNames[number - 1];
 }
+
+// "_CACHE_001_ (0x4200)" in text: made for every entry taken, so without printf.
+struct WhereText {
+    WhereText(int number, size_t offset) {
+        char digits[2 * sizeof(size_t)];
+        size_t n = 0;
+        do {
+            digits[n++] = "0123456789ABCDEF"[offset & 15];
+            offset >>= 4;
+        } while (offset && n < sizeof digits);
+        const char* file = BlockFileName(number);
+        length = strnlen(file, sizeof text - sizeof digits - 5);
+        memcpy(text, file, length);
+        memcpy(text + length, " (0x", 4);
+        length += 4;
+        while (n) text[length++] = digits[--n];
+        text[length++] = ')';
+    }
+    std::string_view View() const { return std::string_view(text, length); }
+    char text[48];
+    size_t length;
+};
 
 bool HasScheme(const char* url, size_t size) {
     size_t i = 0;
@@ -111,17 +116,17 @@ std::string MozCacheSeparateName(DWORD hash, char type, int generation, bool nes
     return name;
 }
 
-std::string MozCacheKeyToUrl(const char* key, size_t size) {
-    size = strnlen(key, size);
+std::string_view MozCacheKeyToUrl(const char* key, size_t size) {
+    size = (size_t)(bytescan::Find(key, key + size, 0) - key);
     size_t start = 0;
     while (start < size && key[start] == '~') ++start;
-    const char* colon = (const char*)memchr(key + start, ':', size - start);
-    if (!colon || colon == key + start) return std::string();
+    const char* colon = bytescan::Find(key + start, key + size, ':');
+    if (colon == key + size || colon == key + start) return std::string_view();
     // The client tag ("HTTP", "HTTP~1~0", "FTP") holds letters, digits, "-" and "~".
     for (const char* p = key + start; p < colon; ++p) {
         char c = *p;
         if (!(((c | 32) >= 'a' && (c | 32) <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '~'))
-            return std::string();
+            return std::string_view();
     }
     const char* url = colon + 1;
     size_t length = (size_t)(key + size - url);
@@ -129,16 +134,25 @@ std::string MozCacheKeyToUrl(const char* key, size_t size) {
         const char* uri = nullptr;
         for (const char* p = url; p + 5 <= url + length && !uri; ++p)
             if (memcmp(p, "&uri=", 5) == 0) uri = p;
-        if (!uri) return std::string();
+        if (!uri) return std::string_view();
         length -= (size_t)(uri + 5 - url);
         url = uri + 5;
     }
-    return HasScheme(url, length) ? std::string(url, length) : std::string();
+    return HasScheme(url, length) ? std::string_view(url, length) : std::string_view();
 }
 
-void CMozCacheReader::Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url) {
-    if (damage_.size() < kMaxDamageRows) damage_.push_back({kind, where, url});
+void CMozCacheReader::Note(MozCacheDamage::Kind kind, std::string_view where, std::string_view url) {
+    if (damage_.size() < kMaxDamageRows) damage_.push_back({kind, std::string(where), std::string(url)});
     else ++damageNotListed_;
+}
+
+std::string_view CMozCacheReader::KeepWhere(int number, size_t offset) {
+    WhereText where(number, offset);
+    return std::string_view(texts_->Add(where.text, where.length), where.length);
+}
+
+std::string_view CMozCacheReader::Keep(std::string_view text) {
+    return std::string_view(texts_->Add(text.data(), text.size()), text.size());
 }
 
 size_t CMozCacheReader::BitmapSize(int number) const {
@@ -156,7 +170,7 @@ bool CMozCacheReader::Claim(int file, size_t first, size_t count) {
     return true;
 }
 
-bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry& out) {
+bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry* out) {
     if (room < kEntryHeader) return false;
     DWORD version = Be32(data);
     if ((version >> 16) != 1 || (version & 0xffff) == 0 || (version & 0xffff) > 0xff) return false;
@@ -164,35 +178,56 @@ bool CMozCacheReader::ReadEntry(const BYTE* data, size_t room, MozCacheEntry& ou
     size_t metaSize = Be32(data + 32);
     if (keySize < 2 || keySize > room - kEntryHeader || metaSize > room - kEntryHeader - keySize) return false;
     const char* key = (const char*)data + kEntryHeader;
-    if (strnlen(key, keySize) != keySize - 1) return false;
-    for (size_t i = 0; i + 1 < keySize; ++i)
-        if ((BYTE)key[i] < 0x20) return false;
-    if (!memchr(key, ':', keySize)) return false;
+    // Zero-ended, no control bytes before, a colon.
+    const char* keyEnd = key + keySize - 1;
+    if (*keyEnd != 0 || !bytescan::NoneBelow(key, keyEnd, 0x20) || bytescan::Find(key, keyEnd, ':') == keyEnd)
+        return false;
     const char* meta = key + keySize;
-    if (metaSize && meta[metaSize - 1] != 0) return false;
-    size_t zeros = 0;
-    for (const char* z = meta; (z = (const char*)memchr(z, 0, (size_t)(meta + metaSize - z))) != nullptr; ++z) ++zeros;
-    if (zeros % 2) return false;
-
-    out = MozCacheEntry();
-    out.version = version;
-    out.key.assign(key, keySize - 1);
-    out.url = MozCacheKeyToUrl(key, keySize - 1);
-    out.fetchCount = Be32(data + 8);
-    out.lastFetched = Be32(data + 12);
-    out.lastModified = Be32(data + 16);
-    out.expiration = Be32(data + 20);
-    out.dataSize = Be32(data + 24);
-    for (size_t at = 0; at < metaSize;) {
-        const char* name = meta + at;
-        size_t nameLength = strlen(name);
-        const char* value = name + nameLength + 1;
-        size_t valueLength = strlen(value);
-        if (strcmp(name, "response-head") == 0) out.hasHead = ParseResponseHead(value, valueLength, out.head);
-        else if (strcmp(name, "request-method") == 0) out.requestMethod.assign(value, valueLength);
-        else if (strcmp(name, "charset") == 0) out.charset.assign(value, valueLength);
-        at += nameLength + valueLength + 2;
+    const char* end = meta + metaSize;
+    if (out) {
+        MozCacheEntry& e = *out;
+        e.version = version;
+        e.key = std::string_view(key, keySize - 1);
+        e.url = MozCacheKeyToUrl(key, keySize - 1);
+        e.fetchCount = Be32(data + 8);
+        e.lastFetched = Be32(data + 12);
+        e.lastModified = Be32(data + 16);
+        e.expiration = Be32(data + 20);
+        e.dataSize = Be32(data + 24);
     }
+    // Pairs of zero-ended names and values that fill the metadata exactly;
+    // a caller drops an entry that fails part way.
+    for (const char* name = meta; name < end;) {
+        const char* nameEnd = bytescan::Find(name, end, 0);
+        if (nameEnd == end) return false;
+        const char* value = nameEnd + 1;
+        const char* valueEnd = bytescan::Find(value, end, 0);
+        if (valueEnd == end) return false;
+        if (out) {
+            std::string_view field(name, (size_t)(nameEnd - name));
+            size_t valueLength = (size_t)(valueEnd - value);
+            if (field == "response-head") out->hasHead = KeepHead(value, valueLength, out->head);
+            else if (field == "request-method") out->requestMethod = std::string_view(value, valueLength);
+            else if (field == "charset") out->charset = std::string_view(value, valueLength);
+        }
+        name = valueEnd + 1;
+    }
+    return true;
+}
+
+bool CMozCacheReader::KeepHead(const char* text, size_t size, MozCacheResponse& out) {
+    if (!ParseResponseHead(text, size, parsed_)) {
+        out = MozCacheResponse();
+        return false;
+    }
+    out.status = parsed_.status;
+    out.head = Keep(parsed_.head);
+    // Types and codings are few, each kept once.
+    out.contentType = std::string_view(texts_->Intern(parsed_.contentType), parsed_.contentType.size());
+    out.contentEncoding = std::string_view(texts_->Intern(parsed_.contentEncoding), parsed_.contentEncoding.size());
+    out.location = Keep(parsed_.location);
+    out.lastModified = parsed_.lastModified;
+    out.date = parsed_.date;
     return true;
 }
 
@@ -250,10 +285,18 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         Note(MozCacheDamage::BAD_RECORD, record());
         return;
     }
-    MozCacheEntry entry;
+    // Read in place at the end of the list, and dropped unless it is taken.
+    MozCacheEntry& entry = entries_.emplace_back();
+    bool taken = false;
+    struct DropUnlessTaken {
+        std::vector<MozCacheEntry>& entries;
+        const bool& taken;
+        ~DropUnlessTaken() {
+            if (!taken) entries.pop_back();
+        }
+    } drop{entries_, taken};
     int metaFile = (int)((metaLocation & kSelectorMask) >> 28);
     if (metaFile == 0) {
-        std::vector<BYTE> bytes;
         int generation = (int)(metaLocation & kGenerationMask);
         std::string name = MozCacheSeparateName(hash, 'm', generation, version_ >= kMozCacheLatest);
         if (!separateSeen_.insert(name).second) {
@@ -261,17 +304,21 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             Note(MozCacheDamage::BAD_RECORD, record());
             return;
         }
+        // Kept: the entry's texts point into it.
+        std::vector<BYTE>& bytes = separateBytes_.emplace_back();
         if (!separate_(name, bytes)) {
+            separateBytes_.pop_back();
             Note(MozCacheDamage::MISSING_FILE, name);
             return;
         }
-        if (!ReadEntry(bytes.data(), bytes.size(), entry)) {
+        if (!ReadEntry(bytes.data(), bytes.size(), &entry)) {
+            separateBytes_.pop_back();
             Note(MozCacheDamage::BAD_ENTRY, name);
             return;
         }
-        entry.where = name;
+        entry.where = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blocks_(metaFile);
+        const MozCacheBytes* data = blockFiles_[metaFile - 1];
         size_t first = metaLocation & kBlockNumberMask;
         size_t count = ((metaLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(metaFile) + first * BlockSize(metaFile);
@@ -280,7 +327,7 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             return;
         }
         if (offset >= data->size()) {
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
+            Note(MozCacheDamage::BAD_RECORD, WhereText(metaFile, offset).View());
             return;
         }
         // The bitmap must say the blocks are in use; a map naming blocks
@@ -292,19 +339,19 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         if (!Claim(metaFile, first, count)) {
             mapTruthful_ = false;
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(metaFile), offset));
+            Note(MozCacheDamage::BAD_RECORD, WhereText(metaFile, offset).View());
             return;
         }
         size_t room = data->size() - offset < count * BlockSize(metaFile) ? data->size() - offset
                                                                          : count * BlockSize(metaFile);
-        if (!ReadEntry(data->data() + offset, room, entry)) {
-            Note(MozCacheDamage::BAD_ENTRY, Where(BlockFileName(metaFile), offset));
+        if (!ReadEntry(data->data() + offset, room, &entry)) {
+            Note(MozCacheDamage::BAD_ENTRY, WhereText(metaFile, offset).View());
             return;
         }
-        entry.where = Where(BlockFileName(metaFile), offset);
+        entry.where = KeepWhere(metaFile, offset);
     }
     if (entry.dataSize == 0) {
-        entries_.push_back(std::move(entry));
+        taken = true;
         return;
     }
     int dataFile = (int)((dataLocation & kSelectorMask) >> 28);
@@ -321,9 +368,9 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
             return;
         }
         entry.place = MozCacheEntry::BODY_FILE;
-        entry.bodyFile = name;
+        entry.bodyFile = Keep(name);
     } else {
-        const std::vector<BYTE>* data = blocks_(dataFile);
+        const MozCacheBytes* data = blockFiles_[dataFile - 1];
         size_t first = dataLocation & kBlockNumberMask;
         size_t count = ((dataLocation & kExtraBlocksMask) >> 24) + 1;
         size_t offset = BitmapSize(dataFile) + first * BlockSize(dataFile);
@@ -333,14 +380,14 @@ void CMozCacheReader::ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocat
         }
         if (entry.dataSize > count * BlockSize(dataFile) || offset > data->size() ||
             entry.dataSize > data->size() - offset || !Claim(dataFile, first, count)) {
-            Note(MozCacheDamage::BAD_RECORD, Where(BlockFileName(dataFile), offset), entry.url);
+            Note(MozCacheDamage::BAD_RECORD, WhereText(dataFile, offset).View(), entry.url);
             return;
         }
         entry.place = MozCacheEntry::BODY_BLOCK;
         entry.bodyFile = BlockFileName(dataFile);
         entry.bodyOffset = offset;
     }
-    entries_.push_back(std::move(entry));
+    taken = true;
 }
 
 void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
@@ -352,28 +399,30 @@ void CMozCacheReader::FindSeparateBody(DWORD hash, MozCacheEntry& entry) {
             ULONGLONG size = 0;
             if (separateSize_(name, &size) && size == entry.dataSize) {
                 entry.place = MozCacheEntry::BODY_FILE;
-                entry.bodyFile = name;
+                entry.bodyFile = Keep(name);
                 return;
             }
         }
     }
 }
 
-bool CMozCacheReader::SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block,
-                               MozCacheEntry& out) {
+bool CMozCacheReader::SearchAt(int number, const MozCacheBytes& data, size_t at, size_t block,
+                               MozCacheEntry* out) {
     size_t blockSize = BlockSize(number);
     size_t room = data.size() - at < kMostBlocks * blockSize ? data.size() - at : kMostBlocks * blockSize;
-    if (!ReadEntry(data.data() + at, room, out)) return false;
+    if (!ReadEntry(data.data() + at, room, nullptr)) return false;
     // An entry that gives its own location must be where it says.
     DWORD self = Be32(data.data() + at + 4);
     if (self && !((self & kInitialized) && (int)((self & kSelectorMask) >> 28) == number &&
                   (self & kBlockNumberMask) == block))
         return false;
-    out.where = Where(BlockFileName(number), at);
+    if (!out) return true;
+    ReadEntry(data.data() + at, room, out);
+    out->where = KeepWhere(number, at);
     return true;
 }
 
-void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
+void CMozCacheReader::SearchFile(int number, const MozCacheBytes& data) {
     size_t blockSize = BlockSize(number);
     // Without a map the format, and with it the bitmap's size, is unknown:
     // the grid that holds more entries wins; of two alike the larger bitmap,
@@ -383,9 +432,8 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
         size_t most = 0;
         for (size_t bitmap : {(size_t)16384 >> (2 * (number - 1)), (size_t)4096}) {
             size_t found = 0;
-            MozCacheEntry entry;
             for (size_t at = bitmap; at < data.size(); at += blockSize)
-                if (SearchAt(number, data, at, (at - bitmap) / blockSize, entry)) ++found;
+                if (SearchAt(number, data, at, (at - bitmap) / blockSize, nullptr)) ++found;
             if (found > most || !best) {
                 most = found;
                 best = bitmap;
@@ -397,7 +445,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
     for (size_t at = best; at < data.size();) {
         size_t block = (at - best) / blockSize;
         MozCacheEntry entry;
-        if ((block < claimed.size() && claimed[block]) || !SearchAt(number, data, at, block, entry)) {
+        if ((block < claimed.size() && claimed[block]) || !SearchAt(number, data, at, block, &entry)) {
             at += blockSize;
             continue;
         }
@@ -412,7 +460,7 @@ void CMozCacheReader::SearchFile(int number, const std::vector<BYTE>& data) {
 
 void CMozCacheReader::Search() {
     for (int number = 1; number <= 3; ++number) {
-        const std::vector<BYTE>* data = blocks_(number);
+        const MozCacheBytes* data = blockFiles_[number - 1];
         if (data) SearchFile(number, *data);
     }
     PlaceBodies();
@@ -427,7 +475,8 @@ namespace {
 // whose block ends in zeros; 0 when they cannot be it.
 enum { kNoFit = 0, kPlausible = 1, kTextEnds = 2, kFormatProven = 3 };
 
-std::string Lower(std::string text) {
+std::string Lower(std::string_view view) {
+    std::string text(view);
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     return text;
@@ -439,7 +488,7 @@ bool Zeros(const BYTE* p, size_t n) {
     return true;
 }
 
-int BodyFit(const HttpResponseHead& head, const BYTE* p, size_t n, const BYTE* tail, size_t tailSize) {
+int BodyFit(const MozCacheResponse& head, const BYTE* p, size_t n, const BYTE* tail, size_t tailSize) {
     std::string encoding = Lower(head.contentEncoding);
     if (!encoding.empty() && encoding != "identity") {
         // Only bytes that begin as the coding does are worth decoding.
@@ -448,7 +497,7 @@ int BodyFit(const HttpResponseHead& head, const BYTE* p, size_t n, const BYTE* t
         if (encoding == "deflate" && (n < 2 || (p[0] & 0x0f) != 8 || ((p[0] << 8) | p[1]) % 31)) return kNoFit;
         if (encoding == "zstd" && (n < 4 || memcmp(p, "\x28\xb5\x2f\xfd", 4) != 0)) return kNoFit;
         std::vector<BYTE> decoded;
-        return DecodeContent(head.contentEncoding, p, n, decoded) == DECODE_DONE ? kFormatProven : kNoFit;
+        return DecodeContent(std::string(head.contentEncoding), p, n, decoded) == DECODE_DONE ? kFormatProven : kNoFit;
     }
     std::string type = Lower(head.contentType.substr(0, head.contentType.find(';')));
     if (type == "image/gif") return n >= 7 && memcmp(p, "GIF8", 4) == 0 && p[n - 1] == 0x3b ? kFormatProven : kNoFit;
@@ -492,7 +541,7 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     int bestFit = kNoFit;
     size_t n = entry.dataSize;
     for (int file : BodyFiles(n)) {
-        const std::vector<BYTE>* data = blocks_(file);
+        const MozCacheBytes* data = blockFiles_[file - 1];
         size_t grid = grid_[file - 1];
         if (!data || !grid || grid > data->size()) continue;
         size_t blockSize = BlockSize(file), count = (n + blockSize - 1) / blockSize;
@@ -522,9 +571,12 @@ bool CMozCacheReader::PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& b
     }
     if (best.empty() || (strongOnly && bestFit < kFormatProven)) return false;
     // Several places fit: only when they hold the same bytes is any of them the body.
-    const BYTE* first = blocks_(best[0].file)->data() + grid_[best[0].file - 1] + best[0].block * BlockSize(best[0].file);
+    auto spotBytes = [this](const Spot& spot) {
+        return blockFiles_[spot.file - 1]->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+    };
+    const BYTE* first = spotBytes(best[0]);
     for (const Spot& spot : best) {
-        const BYTE* other = blocks_(spot.file)->data() + grid_[spot.file - 1] + spot.block * BlockSize(spot.file);
+        const BYTE* other = spotBytes(spot);
         if (memcmp(first, other, n) != 0) return false;
     }
     if (!Claim(best[0].file, best[0].block, best[0].count)) return false;
@@ -551,7 +603,11 @@ void CMozCacheReader::PlaceBodies() {
 
 void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& blocks, const SeparateSize& separateSize,
                             const SeparateFile& separate) {
-    blocks_ = blocks;
+    // Asked once: every record looks at them.
+    for (int number = 1; number <= 3; ++number) {
+        blockBytes_[number - 1] = MozCacheBytes();
+        blockFiles_[number - 1] = blocks(number, &blockBytes_[number - 1]) ? &blockBytes_[number - 1] : nullptr;
+    }
     separateSize_ = separateSize;
     separate_ = separate;
     version_ = 0;
@@ -561,6 +617,8 @@ void CMozCacheReader::Parse(const BYTE* map, size_t mapSize, const BlockFiles& b
     damageNotListed_ = 0;
     claimed_.assign(3, std::vector<bool>());
     separateSeen_.clear();
+    separateBytes_.clear();
+    texts_.reset(new CTextPool);
     mapUsed_ = map && ReadMap(map, mapSize);
     size_t named = entries_.size();
     Search();

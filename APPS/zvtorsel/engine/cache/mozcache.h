@@ -12,37 +12,56 @@
 #pragma once
 #include <stddef.h>
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "base/textpool.h"
 #include "cache/httpresponse.h"
 #include "zvtypes.h"
 
 const DWORD kMozCacheOldest = 0x00010005;  // Mozilla 1.7
 const DWORD kMozCacheLatest = 0x00010013;  // Firefox 4 to 31
 
+// A response head as the reader keeps it: each text in the reader's texts,
+// ended by a zero (types and codings kept once each).
+struct MozCacheResponse {
+    int status = 0;
+    std::string_view head;  // "HTTP/1.1 200 OK\r\nName: value\r\n...\r\n"
+    std::string_view contentType;
+    std::string_view contentEncoding;
+    std::string_view location;
+    FILETIME lastModified = {0, 0};  // zero when absent or no date
+    FILETIME date = {0, 0};
+};
+
+// The texts of an entry are views into the bytes it was read from (the
+// block files, which the caller keeps while it uses the entries, or a
+// metadata file) and into the reader's texts: both live as long as the reader.
 struct MozCacheEntry {
     DWORD version = 0;
-    std::string key;
-    std::string url;  // empty when the key names no URL
-    std::string where;  // "_CACHE_001_ (0x4200)", for warning rows
+    std::string_view key;
+    std::string_view url;  // the end of the key; empty when the key names no URL
+    std::string_view where;  // "_CACHE_001_ (0x4200)", for warning rows
     DWORD fetchCount = 0;
     DWORD lastFetched = 0;  // seconds since 1970
     DWORD lastModified = 0;
     DWORD expiration = 0;
     DWORD dataSize = 0;
     bool hasHead = false;
-    HttpResponseHead head;
-    std::string requestMethod;
-    std::string charset;
+    MozCacheResponse head;
+    std::string_view requestMethod;
+    std::string_view charset;
     // Where the body lies: a block file (1 to 3) at an offset, a separate
     // file, nowhere (dataSize 0), or unknown (found by the search, whose
     // entries do not say where their body went, and no free blocks whose
     // content fits it alone).
     enum Place { BODY_EMPTY, BODY_BLOCK, BODY_FILE, BODY_UNKNOWN } place = BODY_EMPTY;
-    std::string bodyFile;  // "_CACHE_003_", "3\3D\ED165d01"
+    std::string_view bodyFile;  // "_CACHE_003_", "3\3D\ED165d01"
     ULONGLONG bodyOffset = 0;
 };
 
@@ -59,10 +78,18 @@ struct MozCacheDamage {
     std::string url;
 };
 
+// Bytes that the caller of the reader keeps while it uses the entries.
+struct MozCacheBytes {
+    const BYTE* bytes = nullptr;
+    size_t length = 0;
+    const BYTE* data() const { return bytes; }
+    size_t size() const { return length; }
+};
+
 class CMozCacheReader {
 public:
-    // The bytes of a block file (1 to 3), null when it is absent.
-    using BlockFiles = std::function<const std::vector<BYTE>*(int number)>;
+    // The bytes of a block file (1 to 3) into *out; false when it is absent.
+    using BlockFiles = std::function<bool(int number, MozCacheBytes* out)>;
     // The size of a separate file ("3\3D\ED165d01"); false when it is not there.
     using SeparateSize = std::function<bool(const std::string& name, ULONGLONG* size)>;
     // The bytes of a separate metadata file.
@@ -76,9 +103,10 @@ public:
     bool MapUsed() const { return mapUsed_; }
     DWORD Version() const { return version_; }
     const std::vector<MozCacheEntry>& Entries() const { return entries_; }
-    // The entries, handed over: a store keeps their texts without copies.
-    std::vector<MozCacheEntry> TakeEntries() { return std::move(entries_); }
     const std::vector<MozCacheDamage>& Damage() const { return damage_; }
+    // The reader's texts (heads, places, separate names), which the entries
+    // point into, handed to a pool that outlives them.
+    void GiveTexts(CTextPool& to) { to.Adopt(*texts_); }
     size_t DamageNotListed() const { return damageNotListed_; }
     static constexpr size_t kMaxDamageRows = 100;
 
@@ -89,21 +117,27 @@ private:
     };
     bool ReadMap(const BYTE* map, size_t size);
     void ReadRecord(DWORD hash, DWORD dataLocation, DWORD metaLocation);
-    // Checks and reads the entry in bytes [data, data + room); the caller
-    // names where it lies once it is taken.
-    bool ReadEntry(const BYTE* data, size_t room, MozCacheEntry& out);
+    // Checks the entry in bytes [data, data + room) and, with out (a new
+    // entry), reads it; the caller names where it lies once it is taken.
+    bool ReadEntry(const BYTE* data, size_t room, MozCacheEntry* out);
+    bool KeepHead(const char* text, size_t size, MozCacheResponse& out);
     void Search();
-    void SearchFile(int number, const std::vector<BYTE>& data);
-    bool SearchAt(int number, const std::vector<BYTE>& data, size_t at, size_t block, MozCacheEntry& out);
+    void SearchFile(int number, const MozCacheBytes& data);
+    // out null: only whether an entry is there.
+    bool SearchAt(int number, const MozCacheBytes& data, size_t at, size_t block, MozCacheEntry* out);
     void FindSeparateBody(DWORD hash, MozCacheEntry& entry);
     // Bodies of found entries in blocks no entry claims, by their content.
     void PlaceBodies();
     bool PlaceBody(MozCacheEntry& entry, bool strongOnly, size_t& budget);
     bool Claim(int file, size_t first, size_t count);
     size_t BitmapSize(int number) const;
-    void Note(MozCacheDamage::Kind kind, const std::string& where, const std::string& url = std::string());
+    void Note(MozCacheDamage::Kind kind, std::string_view where, std::string_view url = std::string_view());
+    // "_CACHE_001_ (0x4200)" in the texts.
+    std::string_view KeepWhere(int number, size_t offset);
+    std::string_view Keep(std::string_view text);
 
-    BlockFiles blocks_;
+    MozCacheBytes blockBytes_[3];
+    const MozCacheBytes* blockFiles_[3] = {nullptr, nullptr, nullptr};  // null for an absent file
     SeparateSize separateSize_;
     SeparateFile separate_;
     DWORD version_ = 0;
@@ -115,12 +149,15 @@ private:
     std::vector<std::vector<bool>> claimed_;  // per block file: blocks an entry was read from
     size_t grid_[3] = {0, 0, 0};  // per block file: where its blocks begin (the bitmap's size)
     std::unordered_set<std::string> separateSeen_;  // metadata files read
+    std::deque<std::vector<BYTE>> separateBytes_;  // the metadata files' bytes, which entries point into
+    std::unique_ptr<CTextPool> texts_;
+    HttpResponseHead parsed_;  // one head at a time, whose room the next reuses
 };
 
-// The URL of a key: "HTTP:<url>", the "HTTP:id=<n>&uri=<url>" of a POST
-// response, "HTTP~<app>~<browser>:<url>" and "~"-prefixed forms. Empty when
-// no URL with a scheme is left.
-std::string MozCacheKeyToUrl(const char* key, size_t size);
+// The URL of a key, a view of its end: "HTTP:<url>", the
+// "HTTP:id=<n>&uri=<url>" of a POST response, "HTTP~<app>~<browser>:<url>"
+// and "~"-prefixed forms. Empty when no URL with a scheme is left.
+std::string_view MozCacheKeyToUrl(const char* key, size_t size);
 
 // The key hash that names separate files and fills the map records (Bob
 // Jenkins' 1996 hash of the key without its zero, seed 0).

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/messagenumbers.h"
@@ -43,9 +44,12 @@ void ParseFiles(Parsed& p) {
     auto map = files.find("_CACHE_MAP_");
     p.reader.Parse(
         map == files.end() ? nullptr : map->second.data(), map == files.end() ? 0 : map->second.size(),
-        [&files](int number) -> const std::vector<BYTE>* {
+        [&files](int number, MozCacheBytes* out) {
             auto found = files.find(std::string("_CACHE_00") + char('0' + number) + "_");
-            return found == files.end() ? nullptr : &found->second;
+            if (found == files.end()) return false;
+            out->bytes = found->second.data();
+            out->length = found->second.size();
+            return true;
         },
         [&files](const std::string& name, ULONGLONG* size) {
             auto found = files.find(name);
@@ -79,16 +83,16 @@ std::unique_ptr<CBrowserCacheStore> Store(const Files& files) {
     return store;
 }
 
-std::string Body(CBrowserCacheStore& store, const std::string& url) {
+std::string Body(CBrowserCacheStore& store, std::string_view url) {
     std::vector<BYTE> body;
     bool undecoded = true;
-    if (!store.ReadBody(url.c_str(), body, &undecoded) || undecoded) return "<none>";
+    if (!store.ReadBody(std::string(url).c_str(), body, &undecoded) || undecoded) return "<none>";
     return std::string(body.begin(), body.end());
 }
 
-long ContentLength(const std::string& head) {
+long ContentLength(std::string_view head) {
     size_t at = head.find("Content-Length: ");
-    return at == std::string::npos ? -1 : atol(head.c_str() + at + 16);
+    return at == std::string_view::npos ? -1 : atol(std::string(head.substr(at + 16)).c_str());
 }
 
 }  // namespace
@@ -291,7 +295,7 @@ TEST(MozCacheFixtures, OurWriterLaysOutEntriesAsFirefoxDoes) {
     const std::vector<BYTE>& file1 = real.files["_CACHE_001_"];
     const MozCacheEntry* logo = FindKey(real.reader, "HTTP:http://www.google.com/images/nav_logo229.png");
     ASSERT_TRUE(logo);
-    size_t at = strtoul(logo->where.c_str() + 13, nullptr, 16);
+    size_t at = strtoul(std::string(logo->where).c_str() + 13, nullptr, 16);
     MozCacheWriter w;
     EXPECT_EQ(16384u, w.Bitmap(1));
     EXPECT_EQ(at % 256, w.Bitmap(1) % 256);
@@ -302,7 +306,7 @@ TEST(MozCacheFixtures, OurWriterLaysOutEntriesAsFirefoxDoes) {
     o.lastFetched = logo->lastFetched;
     o.lastModified = logo->lastModified;
     o.expiration = logo->expiration;
-    std::vector<BYTE> ours = w.Entry(logo->key, meta, logo->dataSize, o, 0);
+    std::vector<BYTE> ours = w.Entry(std::string(logo->key), meta, logo->dataSize, o, 0);
     EXPECT_EQ(std::vector<BYTE>(file1.begin() + at, file1.begin() + at + ours.size()), ours);
     // The hash of the key names the separate files.
     EXPECT_EQ("9\\36\\DD708d01", MozCacheSeparateName(0x936DD708u, 'd', 1, true));
@@ -458,7 +462,7 @@ TEST(MozCacheDamage, CutOverwrittenAndLoopingFilesGiveWarningsNotCrashes) {
     p.files = looping;
     ParseFiles(p);
     std::map<std::string, int> keys;
-    for (const MozCacheEntry& e : p.reader.Entries()) ++keys[e.key];
+    for (const MozCacheEntry& e : p.reader.Entries()) ++keys[std::string(e.key)];
     for (const auto& k : keys) EXPECT_EQ(1, k.second) << k.first;
     EXPECT_GE(keys.size(), 3u);
     EXPECT_TRUE(HasDamage(p.reader, MozCacheDamage::BAD_RECORD));

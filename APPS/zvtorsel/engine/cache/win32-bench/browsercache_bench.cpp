@@ -91,8 +91,11 @@ double Listing(const std::string& folder, size_t* entries, double* opening) {
     if (!store) return 0.0;
     CRecordingReport report;
     size_t bytes = 0;
+    double w0 = Now();
     *entries = ListUrlCache(*store, [&bytes](const std::string& line) { bytes += line.size(); }, report);
-    return Now() - start;
+    double w1 = Now();
+    fprintf(stderr, "walk %.4f\n", w1 - w0);
+    return w1 - start;
 }
 
 }  // namespace
