@@ -197,7 +197,11 @@ for n in "$@"; do
     [ "$copy" = - ] || echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
     if [ "$copy" = - ] && [ -n "$COPY_SECONDS" ]; then
         whole=$(find "$cache" -type f | wc -l)
-        echo "xcopy /e of the folder     stopped after $COPY_SECONDS s with $PARTIAL_ of $whole files copied"
+        if [ "$PARTIAL_" -lt "$whole" ]; then
+            echo "xcopy /e of the folder     stopped after $COPY_SECONDS s with $PARTIAL_ of $whole files copied"
+        else
+            echo "xcopy /e of the folder     done within $COPY_SECONDS s: give it fewer seconds or the copy a size of its own"
+        fi
         awk -v s="$COPY_SECONDS" -v l="$list" -v p="$plain" -v x="$xlat" -v c="$PARTIAL_" -v w="$whole" -v n="$n" \
             'BEGIN { printf "wall ratios %d to the stopped copy (%d of %d files): cachelist/copy < %.3f rebuild-off/copy < %.3f rebuild-on/copy < %.3f\n", n, c, w, l / s, p / s, x / s }'
     fi
