@@ -1,5 +1,7 @@
 #include "base/files.h"
 
+#include "base/alongside.h"
+
 bool ReadWholeFile(IFiles& files, const char* path, std::vector<BYTE>& out, size_t cap) {
     out.clear();
     std::unique_ptr<IReadFile> file = files.OpenRead(path);
@@ -19,6 +21,28 @@ bool ReadWholeFile(IFiles& files, const char* path, std::vector<BYTE>& out, size
     return false;
 }
 
+namespace {
+
+// Files from this size are read in two halves at once.
+const ULONGLONG kReadInTwoFrom = 4u << 20;
+
+// Bytes [from, to) of an open file into place, one byte of each page written
+// first: Wine reads into pages a program has touched faster than into fresh
+// ones, and clearing all of them would cost as much again.
+bool ReadRange(IReadFile& file, BYTE* place, size_t from, size_t to) {
+    for (size_t at = from; at < to; at += 4096) place[at] = 0;
+    while (from < to) {
+        size_t left = to - from;
+        DWORD got = 0;
+        if (!file.ReadAt(from, place + from, left > 0x10000000 ? 0x10000000u : (DWORD)left, &got) || got == 0)
+            return false;
+        from += got;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out, size_t* length, size_t cap) {
     out.reset();
     *length = 0;
@@ -27,20 +51,25 @@ bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out
     ULONGLONG size = file->Length();
     if (size > cap) return false;
     std::unique_ptr<BYTE[]> bytes(new BYTE[(size_t)size]);
-    // One byte of each page written first: Wine reads into pages a program
-    // has touched faster than into fresh ones, and clearing all of them
-    // would cost as much again.
-    for (size_t at = 0; at < (size_t)size; at += 4096) bytes[at] = 0;
-    size_t done = 0;
-    while (done < (size_t)size) {
-        size_t left = (size_t)size - done;
-        DWORD got = 0;
-        if (!file->Read(bytes.get() + done, left > 0x10000000 ? 0x10000000u : (DWORD)left, &got) || got == 0)
-            return false;
-        done += got;
+    // Copying a large file out of the system's cache is the reader's main
+    // cost: its first half is read through a second handle on a thread of
+    // its own.
+    std::unique_ptr<IReadFile> other = size >= kReadInTwoFrom ? files.OpenRead(path) : nullptr;
+    bool read = false;
+    if (other) {
+        size_t half = (size_t)size / 2 / 4096 * 4096;
+        bool firstRead = false;
+        {
+            CAlongside first([&] { firstRead = ReadRange(*other, bytes.get(), 0, half); });
+            read = ReadRange(*file, bytes.get(), half, (size_t)size);
+        }
+        read = read && firstRead;
+    } else {
+        read = ReadRange(*file, bytes.get(), 0, (size_t)size);
     }
+    if (!read) return false;
     out = std::move(bytes);
-    *length = done;
+    *length = (size_t)size;
     return true;
 }
 

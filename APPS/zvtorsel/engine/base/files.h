@@ -66,7 +66,8 @@ public:
     // Attributes, size and last-write time of one file or folder; false when
     // it is missing.
     virtual bool GetFileInfo(const char* path, DirEntry& out) = 0;
-    // Null when path cannot be opened.
+    // Null when path cannot be opened. Files may be opened and read from
+    // several threads at once, each handle on one thread.
     virtual std::unique_ptr<IReadFile> OpenRead(const char* path) = 0;
     // Null when no temporary file can be made beside path, or path is
     // read-only or a folder.
@@ -92,7 +93,8 @@ public:
 // A whole file of at most cap bytes; false when it cannot be read or is larger.
 bool ReadWholeFile(IFiles& files, const char* path, std::vector<BYTE>& out, size_t cap);
 // The same into a block of the file's length that is not cleared first
-// (the large files a reader takes whole); *length gets the length.
+// (the large files a reader takes whole), a large file's two halves read at
+// once; *length gets the length.
 bool ReadWholeFile(IFiles& files, const char* path, std::unique_ptr<BYTE[]>& out, size_t* length, size_t cap);
 // Up to size bytes at offset of one file; false when it cannot be opened or read.
 bool ReadFileAt(IFiles& files, const char* path, ULONGLONG offset, void* buffer, DWORD size, DWORD* got);

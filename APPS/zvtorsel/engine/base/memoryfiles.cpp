@@ -47,6 +47,7 @@ public:
     bool Read(void* buffer, DWORD size, DWORD* got) override { return ReadAt(pos_, buffer, size, got); }
     bool ReadAt(ULONGLONG offset, void* buffer, DWORD size, DWORD* got) override {
         *got = 0;
+        std::lock_guard<std::mutex> lock(*files_.readLock_);
         if (size > files_.largestRead) files_.largestRead = size;
         if (offset < data_.size()) {
             size_t n = (size_t)(data_.size() - offset);
@@ -220,6 +221,7 @@ bool CMemoryFiles::GetFileInfo(const char* path, DirEntry& out) {
 }
 
 std::unique_ptr<IReadFile> CMemoryFiles::OpenRead(const char* path) {
+    std::lock_guard<std::mutex> lock(*readLock_);
     auto it = nodes_.find(Key(path));
     if (it == nodes_.end() || it->second.folder) return nullptr;
     ++opens;

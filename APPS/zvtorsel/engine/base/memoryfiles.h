@@ -1,9 +1,12 @@
 // The engine's files in memory, for tests, fuzz targets and benchmarks:
 // Windows-style paths ("\" or "/", case-blind, double-byte characters of
 // code page 932 kept whole), folders made by the files below them, and
-// failures on request.
+// failures on request. Files may be opened and read from several threads at
+// once; everything else belongs to one.
 #pragma once
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -71,6 +74,8 @@ private:
     static std::string Key(const std::string& path);
     bool WriteRefused(const std::string& path) const;
     std::map<std::string, Node> nodes_;
+    // Readers may work on several threads at once, as the real files allow.
+    std::unique_ptr<std::mutex> readLock_ = std::make_unique<std::mutex>();
 };
 
 FILETIME MakeTime(ULONGLONG v);
