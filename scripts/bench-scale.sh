@@ -8,7 +8,8 @@
 # Per size it writes a Chromium simple cache natively (the host's
 # scalecache_writer from build/bench; ZV_BENCH_WRITER=wine writes the same
 # files through Wine with scale_bench.exe write), then
-# times `xcopy /e /i /q` of its folder, `/cachelist /cache:`, `/rebuild
+# times reading every file of it once (scale_bench.exe read: Wine's own cost
+# per file), `xcopy /e /i /q` of its folder, `/cachelist /cache:`, `/rebuild
 # /cache:` with translation off and on, and the Rebuild Tree's opening; each
 # with its peak resident memory. The last lines give every figure's ratio to
 # the copy and how each ratio grows from the smallest to the largest size.
@@ -166,6 +167,8 @@ for n in "$@"; do
     du -sm "$cache" | awk '{ print "cache folder " $1 " MB" }'
     # Both read the folder the same way: one untimed listing first.
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/warm.txt")"
+    timed ./scale_bench.exe read "$(winpath "$cache")"
+    read=$SECONDS_ readcpu=$CPU_
     if [ -z "$COPY_MAX" ] || [ "$n" -le "$COPY_MAX" ]; then
         timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
         copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
@@ -205,12 +208,13 @@ for n in "$@"; do
         awk -v s="$COPY_SECONDS" -v l="$list" -v p="$plain" -v x="$xlat" -v c="$PARTIAL_" -v w="$whole" -v n="$n" \
             'BEGIN { printf "wall ratios %d to the stopped copy (%d of %d files): cachelist/copy < %.3f rebuild-off/copy < %.3f rebuild-on/copy < %.3f\n", n, c, w, l / s, p / s, x / s }'
     fi
+    echo "read every file once       $read s (processor $readcpu s)"
     echo "/cachelist /cache:         $list s (processor $listcpu s), peak $listmem MB"
     echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
     echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
     echo "Rebuild Tree opened        $tree s (processor $treecpu s), peak $treemem MB"
-    echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem" >>"$SUMMARY"
-    echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu" >>"$SUMMARY.cpu"
+    echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem $read" >>"$SUMMARY"
+    echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu $readcpu" >>"$SUMMARY.cpu"
 done
 # Rows without the copy give the Rebuild Tree beside /cachelist and the memory;
 # the growth of a ratio to the copy is taken over the rows that have it.
@@ -227,6 +231,15 @@ END { if (k > 1) printf "processor growth %d to %d (ratio over ratio): cachelist
           printf "processor time per entry, %d over %d: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
                  n[NR], n[1], e[NR, 3] / e[1, 3], e[NR, 4] / e[1, 4], e[NR, 5] / e[1, 5], e[NR, 6] / e[1, 6]
       } }' "$SUMMARY.cpu"
+# Reading every file once is Wine's own cost per file, which a folder's size
+# makes grow; each job beside it, and how that ratio grows.
+awk '
+{ n[NR] = $1; r[NR] = $7; for (j = 3; j <= 6; j++) q[NR, j] = $j / $7
+  printf "processor ratios %d to reading every file once (%.2f s): cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+         $1, $7, q[NR, 3], q[NR, 4], q[NR, 5], q[NR, 6] }
+END { if (NR > 1)
+          printf "processor growth %d to %d beside reading every file once (ratio over ratio): read per entry %.2f, cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
+                 n[1], n[NR], (r[NR] / n[NR]) / (r[1] / n[1]), q[NR, 3] / q[1, 3], q[NR, 4] / q[1, 4], q[NR, 5] / q[1, 5], q[NR, 6] / q[1, 6] }' "$SUMMARY.cpu"
 awk -v base="$BASE" '
 { n[NR] = $1; t[NR] = $6 / $3
   if ($2 == "-") printf "wall ratios %d: tree/cachelist %.2f (no copy)", $1, t[NR]
