@@ -126,12 +126,15 @@ timed() {
 }
 
 # partial_copy FOLDER SECONDS: xcopy of FOLDER stopped after SECONDS; sets
-# PARTIAL_ to the files it had copied by then.
+# HALF_ and PARTIAL_ to the files it had copied by half the time and by the
+# end.
 partial_copy() {
     (cd "$BIN" && exec "$WINE" cmd /c xcopy /e /i /q "$(winpath "$1")" "$(winpath "$WORK/data/copy/")" \
         </dev/null >/dev/null 2>&1) &
     copier=$!
-    sleep "$2"
+    sleep $(($2 / 2))
+    HALF_=$(find "$WORK/data/copy" -type f 2>/dev/null | wc -l)
+    sleep $(($2 - $2 / 2))
     PARTIAL_=$(find "$WORK/data/copy" -type f 2>/dev/null | wc -l)
     WINEPREFIX="$WORK/prefix" wineserver -k 2>/dev/null || true
     wait "$copier" 2>/dev/null || true
@@ -171,9 +174,9 @@ for n in "$@"; do
     read=$SECONDS_ readcpu=$CPU_
     if [ -z "$COPY_MAX" ] || [ "$n" -le "$COPY_MAX" ]; then
         timed cmd /c xcopy /e /i /q "$(winpath "$cache")" "$(winpath "$WORK/data/copy/")"
-        copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_
+        copy=$SECONDS_ copymem=$PEAK_ copycpu=$CPU_ least=-
     else
-        copy=- copymem=- copycpu=-
+        copy=- copymem=- copycpu=- least=-
         [ -z "$COPY_SECONDS" ] || partial_copy "$cache" "$COPY_SECONDS"
     fi
     timed ./zvtorsel.exe /cachelist /cache:"$(winpath "$cache")" /log:"$(winpath "$WORK/data/list.txt")"
@@ -201,7 +204,18 @@ for n in "$@"; do
     if [ "$copy" = - ] && [ -n "$COPY_SECONDS" ]; then
         whole=$(find "$cache" -type f | wc -l)
         if [ "$PARTIAL_" -lt "$whole" ]; then
-            echo "xcopy /e of the folder     stopped after $COPY_SECONDS s with $PARTIAL_ of $whole files copied"
+            echo "xcopy /e of the folder     stopped after $COPY_SECONDS s with $PARTIAL_ of $whole files copied ($HALF_ in the first half of the time)"
+            # Copying into one folder only slows as it fills: when the second
+            # half of the time copied no more than the first, the files left
+            # take at least as long each as those of the second half, which
+            # gives the whole copy's least time.
+            least=$(awk -v s="$COPY_SECONDS" -v h="$HALF_" -v c="$PARTIAL_" -v w="$whole" \
+                'BEGIN { if (c > h && c - h <= h) printf "%.1f", s + (w - c) * (s / 2) / (c - h); else print "-" }')
+            if [ "$least" != - ]; then
+                echo "xcopy /e of the folder     would take at least $least s whole (its rate fell from $HALF_ to $((PARTIAL_ - HALF_)) files a half)"
+                awk -v s="$least" -v l="$list" -v p="$plain" -v x="$xlat" -v n="$n" \
+                    'BEGIN { printf "wall ratios %d to the copy'"'"'s least time: cachelist/copy < %.3f rebuild-off/copy < %.3f rebuild-on/copy < %.3f\n", n, l / s, p / s, x / s }'
+            fi
         else
             echo "xcopy /e of the folder     done within $COPY_SECONDS s: give it fewer seconds or the copy a size of its own"
         fi
@@ -213,7 +227,7 @@ for n in "$@"; do
     echo "/rebuild, translation off  $plain s (processor $plaincpu s), peak $plainmem MB ($files files)"
     echo "/rebuild, translation on   $xlat s (processor $xlatcpu s), peak $xlatmem MB"
     echo "Rebuild Tree opened        $tree s (processor $treecpu s), peak $treemem MB"
-    echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem $read" >>"$SUMMARY"
+    echo "$n $copy $list $plain $xlat $tree $listmem $plainmem $xlatmem $treemem $read $least" >>"$SUMMARY"
     echo "$n $copycpu $listcpu $plaincpu $xlatcpu $treecpu $readcpu" >>"$SUMMARY.cpu"
 done
 # Rows without the copy give the Rebuild Tree beside /cachelist and the memory;
@@ -248,7 +262,10 @@ awk -v base="$BASE" '
       printf "wall ratios %d: cachelist/copy %.3f rebuild-off/copy %.3f rebuild-on/copy %.3f tree/cachelist %.2f", $1, l[k], p[k], x[k], t[NR]
   }
   printf " peak KB per entry above the base: cachelist %.2f rebuild-off %.2f rebuild-on %.2f tree %.2f\n",
-         ($7 - base) * 1024 / $1, ($8 - base) * 1024 / $1, ($9 - base) * 1024 / $1, ($10 - base) * 1024 / $1 }
+         ($7 - base) * 1024 / $1, ($8 - base) * 1024 / $1, ($9 - base) * 1024 / $1, ($10 - base) * 1024 / $1
+  if ($2 == "-" && $12 != "-" && $12 != "") { b++; bn[b] = $1; bl[b] = $3 / $12; bp[b] = $4 / $12; bx[b] = $5 / $12 } }
 END { if (k > 1) printf "wall growth %d to %d (ratio over ratio): cachelist %.2f rebuild-off %.2f rebuild-on %.2f\n",
           m[1], m[k], l[k] / l[1], p[k] / p[1], x[k] / x[1]
+      if (k && b) printf "wall growth %d to %d (ratio over ratio, against the copy'"'"'s least time at %d): cachelist < %.2f rebuild-off < %.2f rebuild-on < %.2f\n",
+          m[1], bn[b], bn[b], bl[b] / l[1], bp[b] / p[1], bx[b] / x[1]
       if (NR > 1) printf "wall growth %d to %d (ratio over ratio): tree %.2f\n", n[1], n[NR], t[NR] / t[1] }' "$SUMMARY"
