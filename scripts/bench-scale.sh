@@ -22,12 +22,14 @@
 # above N entries, where the other figures are given beside /cachelist only;
 # with ZV_BENCH_COPY_SECONDS=S the copy runs there for S seconds and is
 # stopped, and the files it copied by then bound the whole copy's time from
-# below (and each job's wall ratio to it from above).
+# below (and each job's wall ratio to it from above). The Rebuild Tree is
+# opened ZV_BENCH_TREE_ROUNDS times (default 3), the best of them kept.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${ZV_BUILD_DIR:-$ROOT/build}
 . "$ROOT/scripts/lib.sh"
 ARCH=${ZV_BENCH_ARCH:-win32}
+TREE_ROUNDS=${ZV_BENCH_TREE_ROUNDS:-3}
 [ $# -gt 0 ] || set -- ${ZV_BENCH_SIZES:-20000 50000 100000}
 [ -f "$BUILD/$ARCH/CMakeCache.txt" ] || zv_configure_windows "$ARCH"
 cmake --build "$BUILD/$ARCH" --target zvtorsel scale_bench >/dev/null
@@ -192,14 +194,24 @@ for n in "$@"; do
         /log:"$(winpath "$WORK/data/xlat.txt")"
     xlat=$SECONDS_ xlatmem=$PEAK_ xlatcpu=$CPU_
     rm -rf "$WORK/data/rebuild" "$WORK/data/copy" && mkdir -p "$WORK/data/rebuild"
-    before=$(server_ticks) groupbefore=$(group_ns)
-    (cd "$BIN" && in_group "$WINE" ./scale_bench.exe tree "$(winpath "$cache")" "$(winpath "$WORK/data/rebuild/")") \
-        >"$WORK/tree.txt" 2>&1 || { cat "$WORK/tree.txt" >&2; exit 1; }
-    after=$(server_ticks) groupafter=$(group_ns)
-    set -- $(awk '/^tree/ { print $2, $5 }' "$WORK/tree.txt")
-    # With the window driver's own time, which polls twenty times a second.
-    tree=$1 treemem=$2
-    treecpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
+    # The window's opening is short beside the jobs and stretched most by
+    # the others on a shared machine: the best of a few rounds, in each.
+    tree= treecpu=
+    round=0
+    while [ $round -lt "$TREE_ROUNDS" ]; do
+        round=$((round + 1))
+        rm -rf "$WORK/data/rebuild" && mkdir -p "$WORK/data/rebuild"
+        before=$(server_ticks) groupbefore=$(group_ns)
+        (cd "$BIN" && in_group "$WINE" ./scale_bench.exe tree "$(winpath "$cache")" "$(winpath "$WORK/data/rebuild/")") \
+            >"$WORK/tree.txt" 2>&1 || { cat "$WORK/tree.txt" >&2; exit 1; }
+        after=$(server_ticks) groupafter=$(group_ns)
+        # With the window driver's own time, which polls twenty times a second.
+        set -- $(awk '/^tree/ { print $2, $5 }' "$WORK/tree.txt")
+        cpu=$(awk -v s=$((after - before)) -v t="$TICK" -v g=$((groupafter - groupbefore)) 'BEGIN { printf "%.2f", g / 1e9 + s / t }')
+        if [ -z "$tree" ] || awk -v a="$1" -v b="$tree" 'BEGIN { exit !(a < b) }'; then tree=$1; fi
+        if [ -z "$treecpu" ] || awk -v a="$cpu" -v b="$treecpu" 'BEGIN { exit !(a < b) }'; then treecpu=$cpu; fi
+        treemem=$2
+    done
     [ "$copy" = - ] || echo "xcopy /e of the folder     $copy s (processor $copycpu s), peak $copymem MB"
     if [ "$copy" = - ] && [ -n "$COPY_SECONDS" ]; then
         whole=$(find "$cache" -type f | wc -l)
