@@ -7,6 +7,8 @@ Each seed is a file "hand-NAME" in the target's seed corpus, made here from
 the structures the target's reader knows and fuzzing alone seldom builds
 (every link attribute, every declared character set, style sheet forms,
 titles cut inside a character). Running it again writes the same files.
+Seeds taken from style sheets committed in the tree are named "real-NAME"
+instead, NAME saying which file each was read from.
 """
 import os
 
@@ -18,11 +20,11 @@ EUC_KANJI = b"\xc6\xfc\xcb\xdc"                    # 日本 in EUC-JP
 SJIS_SO = b"\x83\x5c"                              # ソ, trail byte 0x5C
 
 
-def write(target, folder, name, data):
+def write(target, folder, name, data, origin="hand"):
     base = os.path.join(ROOT, "APPS", "zvinstl") if folder == "zvinstl" else os.path.join(ENGINE, folder)
     path = os.path.join(base, "fuzz", "corpus", target)
     os.makedirs(path, exist_ok=True)
-    with open(os.path.join(path, "hand-" + name), "wb") as f:
+    with open(os.path.join(path, origin + "-" + name), "wb") as f:
         f.write(data)
 
 
@@ -91,11 +93,22 @@ SHEETS = [
     b'n { background: url(\'' + b"../" * 40 + b'deep.gif\') } o { background: url(' + b"x" * 1100 + b')}',
 ]
 
+REAL_SHEETS = [
+    ("cache-fixture-site.css", "APPS/zvtorsel/engine/cache/tests/data/site/css/site.css"),
+    ("demo.css", "APPS/zvtorsel/demo/site/demo.css"),
+]
+
 
 def css_seeds():
     for i, sheet in enumerate(SHEETS):
         for flag in (i % 4, (i % 4) | 0x0C):
             write("css_fuzzer", "translate", "sheet%d-%x" % (i, flag), bytes([flag]) + sheet)
+    # Real sheets: the one of the cache fixtures' site and the demo's.
+    for name, relative in REAL_SHEETS:
+        with open(os.path.join(ROOT, relative), "rb") as f:
+            sheet = f.read()
+        for flag in (0x00, 0x0D):
+            write("css_fuzzer", "translate", "%s-%x" % (name, flag), bytes([flag]) + sheet, origin="real")
     # A sheet that ends the page's STYLE element and goes on as the page.
     write("css_fuzzer", "translate", "page-after-style",
           b"\x08a { background: url(a.gif) }</style><p style=\"background:url('p.gif')\">"

@@ -179,7 +179,7 @@ MenuTarget CRebuildTreeDlg::MenuTargetOf(const TreeTarget& t) const {
         m.allowed = it->allowed[t.side];
         m.kind = it->kind;
         m.flags = it->flags;
-        m.styleSheet = !it->IsFolder() && IsStyleSheetFile(it->name.c_str(), nullptr);
+        m.styleSheet = !it->IsFolder() && IsStyleSheetItem(*it);
     }
     return m;
 }

@@ -156,9 +156,11 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
             it->size = (DWORD)written;
             source = dest.c_str();
         }
-        // Only a sheet named as one: the rebuild side knows it by its name
-        // alone, and must find its envelope for the restore and the write-back.
-        if (settings.xlatRebuild && IsStyleSheetFile(it->name.c_str(), nullptr)) {
+        // Served as a sheet or named as one; the rebuild side finds the
+        // envelope by its content, whatever the name.
+        bool sheet =
+            IsStyleSheetFile(it->name.c_str(), it->contentType.c_str()) || IsStyleSheetFile(it->name.c_str(), nullptr);
+        if (settings.xlatRebuild && sheet) {
             CTreeLinkTargets targets(this, rebuildPane);
             translator.SetLinkTargets(&targets, nullptr);
             bool written = translator.LoadStyleSheet(source, TRUE, it->contentType.c_str()) &&
@@ -166,7 +168,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
                            translator.WriteTranslatedStyleSheet(dest.c_str(), time, settings.saveOrg);
             translator.SetLinkTargets(nullptr, nullptr);
             if (written) {
-                translatedFlags = ITEM_TRANSLATED | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
+                translatedFlags = ITEM_TRANSLATED | ITEM_STYLE_SHEET | (settings.saveOrg ? 0 : ITEM_NO_ORIGINAL);
                 return true;
             }
         } else if (settings.xlatRebuild && it->kind == KIND_HTML) {
@@ -225,7 +227,7 @@ bool CCachePane::CopyEntry(int folder, int item, bool* stop) {
 
     BYTE kind = it->kind;
     it->flags &= (WORD)~ITEM_FAILED;
-    WORD flags = (WORD)((it->flags & ~(ITEM_TRANSLATED | ITEM_NO_ORIGINAL)) | translatedFlags);
+    WORD flags = (WORD)((it->flags & ~(ITEM_TRANSLATED | ITEM_NO_ORIGINAL | ITEM_STYLE_SHEET)) | translatedFlags);
     DWORD attributes = it->attributes;
     DWORD size = it->size;
     FILETIME regulated = time;
@@ -334,10 +336,10 @@ int CRebuildPane::WriteBack(int folder, int item, bool* stop) {
     bool written = false;
     if (cachePane->cache.CreateEntry(cacheUrl, it->size, ext, cacheFile, sizeof(cacheFile))) {
         if ((it->flags & ITEM_TRANSLATED) && !(it->flags & ITEM_NO_ORIGINAL)) {
-            if (it->kind == KIND_HTML)
-                written = translator.LoadHtml(source, FALSE) && translator.WriteOriginal(cacheFile, it->time);
-            else if (IsStyleSheetFile(it->name.c_str(), nullptr))
+            if (IsStyleSheetItem(*it))
                 written = translator.LoadStyleSheet(source, FALSE) && translator.WriteOriginal(cacheFile, it->time);
+            else if (it->kind == KIND_HTML)
+                written = translator.LoadHtml(source, FALSE) && translator.WriteOriginal(cacheFile, it->time);
         }
         if (!written) written = files.CopyFileWithTime(source, cacheFile, it->time);
         if (written) {

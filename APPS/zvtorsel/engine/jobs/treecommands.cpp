@@ -77,7 +77,7 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        bool sheet = IsStyleSheetItem(*it);
         if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || (it->flags & ITEM_NO_ORIGINAL)) return 1;
         char url[kUrlBufferSize], path[kPathBufferSize], siteRoot[kUrlBufferSize];
         if (!pane.EntryUrl(f, i, false, url) || !pane.EntryLocalPath(f, i, path)) return 1;
@@ -97,7 +97,7 @@ int TranslateEntries(CRebuildPane& pane, int folder, int item, bool links) {
                         t.WriteTranslated(path, it->time, pane.settings.saveOrg, pane.settings.useNoframeTag);
         t.SetLinkTargets(nullptr, nullptr);
         if (written) {
-            it->flags |= ITEM_TRANSLATED;
+            it->flags |= ITEM_TRANSLATED | (sheet ? ITEM_STYLE_SHEET : 0);
             if (!pane.settings.saveOrg) it->flags |= ITEM_NO_ORIGINAL;
         }
         return 1;
@@ -154,7 +154,7 @@ int RestoreOriginal(CRebuildPane& pane, int folder, int item) {
     }
     int result = ForEachFile(pane, folder, item, [&](int f, int i) {
         TreeItem* it = pane.model.Item(f, i);
-        bool sheet = IsStyleSheetFile(it->name.c_str(), nullptr);
+        bool sheet = IsStyleSheetItem(*it);
         if ((it->kind != KIND_HTML && !sheet) || it->IsGhost() || !(it->flags & ITEM_TRANSLATED) ||
             (it->flags & ITEM_NO_ORIGINAL))
             return 1;

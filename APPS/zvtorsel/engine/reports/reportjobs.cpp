@@ -138,10 +138,15 @@ void CAddressListJob::ScanFolder(const std::string& relative, const ListSettings
                     continue;
                 int e;
                 if (IsReportPageExtension(extension, &e)) {
+                    // A sheet served under a page's name keeps the envelope
+                    // of a sheet: listed as one, with no title to read.
+                    std::string path = m_folder + relative + d.name;
+                    bool sheet = d.size != 0 && d.size % 512 == 0 &&
+                                 m_translator.ReadStyleSheetEnvelope(path.c_str(), nullptr, nullptr, nullptr);
                     const char* title = nullptr;
-                    if (titles && m_translator.LoadHtml((m_folder + relative + d.name).c_str(), TRUE))
-                        title = TitleOfLoadedPage(true);
+                    if (!sheet && titles && m_translator.LoadHtml(path.c_str(), TRUE)) title = TitleOfLoadedPage(true);
                     ReportEntry entry = MakeEntry(url, title, settings.format.sortType);
+                    entry.styleSheet = sheet;
                     entry.value = (DWORD)n | ((DWORD)e << 16);
                     entry.file = listed + "." + kPageExtensions[e];
                     m_entries.push_back(entry);

@@ -299,7 +299,7 @@ std::string AddressListPage(const std::string& folder, const PageFormat& format,
         std::string link = "<A HREF=\"" + (relative ? UrlPath(path, settings) : path) + "\">";
         link += Escaped(e.url, settings);
         if (!IsIndexName(e.file)) link += e.file;
-        return link + "</A>";
+        return link + (e.styleSheet ? "</A> (text/css)" : "</A>");
     });
     return page;
 }

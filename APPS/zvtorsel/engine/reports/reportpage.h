@@ -23,6 +23,7 @@ struct ReportEntry {
     std::string url;    // folder URL (address list) or page URL (keyword search)
     std::string title;  // empty when the entry has none
     std::string file;   // listed name "." extension (address list only)
+    bool styleSheet = false;  // a translated style sheet named as a page (address list only)
 };
 
 ReportEntry MakeEntry(const std::string& url, const char* title, int sortType);

@@ -384,27 +384,15 @@ BOOL CHtmlTranslator::ReadStyleSheetEnvelope(const char* path, long* orgSize, lo
         if (m_messages) m_messages->ShowResourceMessage(IDS_CANNOT_READ, path);
         return FALSE;
     }
-    // The sizes stand in the last line: only it is kept while the file
-    // streams by.
-    char chunk[4096];
+    // The sizes stand in the last line: only it is read, since the tree
+    // asks this of every file whose size could be a translated sheet's.
     char tail[kCssTrailerLength];
-    size_t kept = 0;
-    for (;;) {
-        DWORD got = 0;
-        if (!file->Read(chunk, sizeof chunk, &got) || got == 0) break;
-        if (got >= kCssTrailerLength) {
-            memcpy(tail, chunk + got - kCssTrailerLength, kCssTrailerLength);
-            kept = kCssTrailerLength;
-        } else {
-            size_t keep = kept + got > kCssTrailerLength ? kCssTrailerLength - got : kept;
-            memmove(tail, tail + kept - keep, keep);
-            memcpy(tail + keep, chunk, got);
-            kept = keep + got;
-        }
-    }
+    ULONGLONG length = file->Length();
+    DWORD got = 0;
+    if (length < kCssTrailerLength || !file->ReadAt(length - kCssTrailerLength, tail, sizeof tail, &got)) got = 0;
     file.reset();
     EnvelopeHeader h;
-    if (kept < kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF || h.xlatBlk > 0x7FFFFFFF ||
+    if (got != kCssTrailerLength || !ParseCssTrailer(tail, &h) || h.orgSize > 0x7FFFFFFF || h.xlatBlk > 0x7FFFFFFF ||
         h.orgBlk > 0x7FFFFFFF)
         return FALSE;
     if (orgSize) *orgSize = (long)h.orgSize;

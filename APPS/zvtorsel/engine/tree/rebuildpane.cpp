@@ -141,12 +141,15 @@ int CRebuildPane::ReadEntries(int folder, const char* path, const std::string& p
         if (e.size == 0 && e.name == "#") {
             item->flags |= ITEM_PLACEHOLDER;
             item->allowed[side] &= (BYTE)~MARK_C;
-        } else if ((item->kind == KIND_HTML || IsStyleSheetFile(name.c_str(), nullptr)) && e.size != 0 &&
-                   e.size % 512 == 0 && file.size() < kPathBufferSize) {
+        } else if (e.size != 0 && e.size % 512 == 0 && file.size() < kPathBufferSize) {
+            // Pages by their header line; a sheet's envelope, at the end of
+            // a file of any name (a sheet may be named as a page or a query).
             long orgSize = 0, xlatBlk = 0, orgBlk = 0;
-            if (item->kind == KIND_HTML ? translator.ReadTranslationHeader(file.c_str(), &orgSize, &xlatBlk, &orgBlk)
-                                        : translator.ReadStyleSheetEnvelope(file.c_str(), &orgSize, &xlatBlk, &orgBlk)) {
-                item->flags |= ITEM_TRANSLATED;
+            bool page =
+                item->kind == KIND_HTML && translator.ReadTranslationHeader(file.c_str(), &orgSize, &xlatBlk, &orgBlk);
+            bool sheet = !page && translator.ReadStyleSheetEnvelope(file.c_str(), &orgSize, &xlatBlk, &orgBlk);
+            if (page || sheet) {
+                item->flags |= ITEM_TRANSLATED | (sheet ? ITEM_STYLE_SHEET : 0);
                 item->size = (DWORD)orgSize;
                 if (orgBlk == 0) item->flags |= ITEM_NO_ORIGINAL;
             }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "translate/css_scanner.h"
 #include "zvchartables.h"
 
 FolderNode::~FolderNode() {
@@ -222,6 +223,10 @@ int KindFromName(const char* name) {
         if (e.ext[0] == lower[0] && strcmp(e.ext, lower) == 0) return e.kind;
     }
     return KIND_OTHER;
+}
+
+bool IsStyleSheetItem(const TreeItem& item) {
+    return (item.flags & ITEM_STYLE_SHEET) || IsStyleSheetFile(item.name.c_str(), nullptr);
 }
 
 void UpperName(const char* in, std::string& out) {

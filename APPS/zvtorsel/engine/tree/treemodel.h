@@ -40,7 +40,8 @@ enum ItemFlags {
     ITEM_TRANSLATED = 0x02,
     ITEM_NO_ORIGINAL = 0x04,
     ITEM_PLACEHOLDER = 0x08,
-    ITEM_FAILED = 0x10,  // not rebuilt: something stands in its way, or its copy failed
+    ITEM_FAILED = 0x10,       // not rebuilt: something stands in its way, or its copy failed
+    ITEM_STYLE_SHEET = 0x20,  // a sheet by its content type or its envelope, whatever its name
 };
 
 enum FolderState { FOLDER_NOT_READ = 0, FOLDER_DUMMY = 1, FOLDER_READ = 2 };
@@ -137,6 +138,8 @@ bool IsAppendedExtension(const char* p);
 
 // Kind of a file from the extension of its name.
 int KindFromName(const char* name);
+// A style sheet: flagged as one, or named as one.
+bool IsStyleSheetItem(const TreeItem& item);
 // ASCII case folding that leaves double-byte characters whole.
 void UpperName(const char* in, std::string& out);
 int CompareNoCase(const char* a, const char* b);

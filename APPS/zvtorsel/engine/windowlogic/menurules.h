@@ -28,7 +28,7 @@ struct MenuTarget {
     BYTE allowed;  // allowed marks of the side
     int kind;
     WORD flags;
-    bool styleSheet = false;  // a file the translation treats as a style sheet (its kind is "other")
+    bool styleSheet = false;  // a file the translation treats as a style sheet, whatever its kind
 };
 
 bool IsMarkCommand(UINT command);

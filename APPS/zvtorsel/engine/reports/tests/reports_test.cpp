@@ -5,6 +5,7 @@
 
 #include "reports/reportjobs.h"
 #include "reports/tests/reportkit.h"
+#include "translate/css_envelope.h"
 #include "translate/envelope.h"
 #include "zvjcode.h"
 
@@ -100,6 +101,29 @@ TEST_F(Reports, AddressListInUrlOrderWithTitles) {
     EXPECT_EQ("4 / 6", progress.counts.back());  // locallst.htm and dir\page.htm seen too
 }
 
+// A sheet served at a folder's address is rebuilt as index.html: the list
+// names it as the sheet it is, and never reads it as a page for a title.
+TEST_F(Reports, AddressListShowsATranslatedSheetAsASheet) {
+    const std::string original = "a { background: url(<title>no.gif) }";
+    const std::string translated = "a { background: url(\"<title>no.gif\") }";
+    std::vector<char> encoded(CssEncodedLength(original.size()) + 1);
+    CssEnvelopeWriter w(translated.data(), translated.size(), original.data(), original.size(), true, encoded.data());
+    std::string sheet;
+    for (int i = 0; i < w.Count(); ++i) sheet.append((const char*)w.Pieces()[i].data, w.Pieces()[i].length);
+    fs.AddFile("C:\\Web\\http$\\s.com\\theme\\index.html", sheet, 0);
+    fs.AddFile("C:\\Web\\http$\\s.com\\index.htm", "<title>Page</title>", 0);
+    ListSettings s;
+    s.listedFiles = {"index"};
+    ReportJobResult r = List(s);
+    EXPECT_EQ(2u, r.found);
+    std::string page = fs.Data("C:\\Web\\locallst.htm");
+    EXPECT_NE(std::string::npos, page.find("<A HREF=\"http$\\s.com\\index.htm\">http://s.com/</A> : Page<BR>"));
+    EXPECT_NE(std::string::npos,
+              page.find("<A HREF=\"http$\\s.com\\theme\\index.html\">http://s.com/theme/</A> (text/css)<BR>"))
+        << page;
+    EXPECT_EQ(std::string::npos, page.find("no.gif"));
+}
+
 TEST_F(Reports, AddressListInTitleOrderAsListWithSpacing) {
     AddSite();
     settings.fileProtocolType = 3;
@@ -131,7 +155,8 @@ TEST_F(Reports, AddressListWithoutTitlesNeverReadsPages) {
     s.listedFiles = {"INDEX"};  // names and extensions compare without case
     s.format.title = false;
     ASSERT_EQ(3u, List(s).found);
-    EXPECT_EQ(0, fs.opens);
+    // Only the one file whose size could be a translated sheet's is opened.
+    EXPECT_EQ(1, fs.opens);
     std::string page = fs.Data("C:\\Web\\locallst.htm");
     EXPECT_NE(std::string::npos, page.find("<A HREF=\"http$\\t.com\\INDEX.htm\">http://t.com/</A><BR>\r\n"));
 }

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -14,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "translate/html_translator.h"
 #include "base/memoryfiles.h"
+#include "translate/html_translator.h"
 
 namespace {
 

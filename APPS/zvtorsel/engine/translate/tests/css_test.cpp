@@ -211,6 +211,27 @@ TEST_F(StyleSheets, EucAndJisSheetsBecomeShiftJisAndSaySo) {
     const std::string bare = "a:after{content:\"\xa5\xbd\"}";
     EXPECT_EQ("a:after{content:\"\x83\x5c\"}",
               Block(Rebuild(bare, "http://h/e.css", path, "text/css; charset=EUC-JP")));
+    // JIS (ISO-2022-JP) the same way, with links and by code conversion
+    // alone; the conversion folds line ends as a page's does, and the
+    // restore gives the escape sequences and the CR LF back as they were.
+    const std::string jis = "@charset \"ISO-2022-JP\";\r\na:after{content:\"\x1b$B%=I=\x1b(B\"}\r\n"
+                            "b{c:url(\x1b$B%=\x1b(B.gif)}\r\n";
+    const char* jisPath = "C:\\Web\\http$\\h\\j.css";
+    file = Rebuild(jis, "http://h/j.css", jisPath);
+    EXPECT_EQ("@charset \"Shift_JIS\";\na:after{content:\"\x83\x5c\x95\x5c\"}\nb{c:url(\"\x83\x5c.gif\")}\n",
+              Block(file));
+    ExpectRestores(jisPath, jis);
+    files.Content(jisPath) = jis;
+    ASSERT_TRUE(translator.LoadStyleSheet(jisPath, TRUE));
+    ASSERT_TRUE(translator.TranslateStyleSheet("C:\\Web\\", nullptr, nullptr));
+    ASSERT_TRUE(translator.WriteTranslatedStyleSheet(jisPath, FILETIME{1, 2}, TRUE));
+    EXPECT_EQ("@charset \"Shift_JIS\";\na:after{content:\"\x83\x5c\x95\x5c\"}\nb{c:url(\x83\x5c.gif)}\n",
+              Block(files.Content(jisPath)));
+    ExpectRestores(jisPath, jis);
+    // Read without conversion (as the restore reads), a plain JIS sheet keeps its bytes.
+    files.Content(jisPath) = jis;
+    ASSERT_TRUE(translator.LoadStyleSheet(jisPath, FALSE));
+    EXPECT_EQ(jis, std::string(translator.Content(), translator.SourceLength()));
     // A Shift_JIS sheet keeps its bytes and its line ends.
     const std::string sjis = "@charset \"Shift_JIS\";\r\na{b:url(\x83\x5c.gif)}";
     EXPECT_EQ("@charset \"Shift_JIS\";\r\na{b:url(\"\x83\x5c.gif\")}", Block(Rebuild(sjis, "http://h/e.css", path)));

@@ -343,6 +343,60 @@ TEST_F(EndToEnd, StyleSheetsQueryPagesAndDeclaredCodesRebuildRelativeAndRestore)
     EXPECT_EQ(found, ReadAll(site + "find.cgi$3fcat=nabe&sort=new.htm"));
 }
 
+// Sheets served as text/css under names of scripts and queries: translated
+// as sheets, found again by their envelope, restored and written back.
+TEST_F(EndToEnd, StyleSheetsUnderAnyNameRebuildRestoreAndWriteBack) {
+    const std::string gif = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+    const std::string script = "body { background: url(img/bg.gif) }\r\n";
+    const std::string query = "@import url(/style.php?v=3);\r\np { background: url(\"img/bg.gif\") }\r\n";
+    const char* const urls[] = {"http://qs.zvtest/style.php?v=3", "http://qs.zvtest/css?family=Sans"};
+    // A query's file takes the extension of its cache file.
+    const char* const rebuilt[] = {"http://qs.zvtest/style.php?v=3.php", "http://qs.zvtest/css?family=Sans"};
+    const std::string* const sheets[] = {&script, &query};
+    PutInCache(urls[0], script, "php", T0, "HTTP/1.1 200 OK\r\nContent-Type: text/css\r\n\r\n");
+    PutInCache(urls[1], query, "", T0, "HTTP/1.1 200 OK\r\nContent-Type: text/css; charset=Shift_JIS\r\n\r\n");
+    PutInCache("http://qs.zvtest/img/bg.gif", gif, "gif", T0);
+    settings.xlatRebuild = 1;
+    settings.mapping.fileProtocolType = 1;
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    std::string paths[2];
+    ClearCache();
+    {
+        CRebuildJobs jobs(settings, files, cache, view, report, 0);
+        ASSERT_EQ(1, jobs.BuildTrees());
+        int f = -1, i = -1, n = 0;
+        for (int s = 0; s < 2; ++s) {
+            ASSERT_TRUE(jobs.rebuild.FindByUrl(rebuilt[s], &f, &i, &n)) << rebuilt[s];
+            TreeItem* item = jobs.model.Item(f, i);
+            EXPECT_EQ(ITEM_TRANSLATED | ITEM_STYLE_SHEET,
+                      item->flags & (ITEM_TRANSLATED | ITEM_STYLE_SHEET | ITEM_NO_ORIGINAL))
+                << urls[s];
+            EXPECT_EQ(sheets[s]->size(), item->size);
+            char path[kPathBufferSize];
+            ASSERT_TRUE(jobs.rebuild.EntryLocalPath(f, i, path));
+            paths[s] = path;
+            std::string file = ReadAll(path);
+            EXPECT_EQ(0u, file.size() % 512);
+            EXPECT_NE(std::string::npos, file.find("background: url(\"img/bg.gif\")")) << file.substr(0, 200);
+        }
+        jobs.rebuild.ToggleMarks(f, -1, MARK_C, MARK_C, false);
+        ASSERT_EQ(1, jobs.ExecuteMarks());
+    }
+    for (int s = 0; s < 2; ++s) {
+        char file[1024];
+        ASSERT_TRUE(cache.GetLocalFile(urls[s], file, sizeof(file))) << urls[s];
+        EXPECT_EQ(*sheets[s], ReadAll(file));
+    }
+    CRebuildJobs again(settings, files, cache, view, report, 0);
+    ASSERT_EQ(1, again.BuildTrees());
+    ASSERT_EQ(1, RestoreOriginal(again.rebuild, again.rebuild.root, -1));
+    for (int s = 0; s < 2; ++s) EXPECT_EQ(*sheets[s], ReadAll(paths[s])) << paths[s];
+}
+
 TEST_F(EndToEnd, DeletesOnDiskAndInTheCacheFollowTheAnswer) {
     PutInCache("http://del.zvtest/keep.gif", "K", "gif", T0);
     PutInCache("http://del.zvtest/new.gif", "N", "gif", T0);
