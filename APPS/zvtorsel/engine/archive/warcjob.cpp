@@ -7,7 +7,9 @@
 
 #include "archive/warcrecord.h"
 #include "base/messagenumbers.h"
+#include "cache/cacheset.h"
 #include "cache/httpresponse.h"
+#include "cache/indexdatstore.h"
 
 namespace {
 
@@ -231,6 +233,38 @@ private:
 };
 
 }  // namespace
+
+namespace {
+
+const char* KindText(CacheKind kind) {
+    switch (kind) {
+    case CACHE_INDEXDAT: return "Internet Explorer index.dat folder";
+    case CACHE_SIMPLE: return "Chromium simple cache";
+    case CACHE_BLOCKFILE: return "Chromium blockfile cache";
+    case CACHE_CACHE2: return "Firefox cache2";
+    case CACHE_MOZILLA: return "Mozilla disk cache v1 (Firefox 1 to 31)";
+    }
+    return "browser cache";
+}
+
+}  // namespace
+
+std::string WarcStoreKind(const IUrlCache& cache) {
+    if (const std::vector<CacheSource>* sources = cache.Caches()) {
+        std::string kinds;
+        for (const CacheSource& source : *sources) {
+            std::string kind = KindText(source.kind);
+            if ((", " + kinds + ", ").find(", " + kind + ", ") != std::string::npos) continue;
+            kinds += (kinds.empty() ? "" : ", ") + kind;
+        }
+        if (sources->size() > 1) kinds += " (" + std::to_string(sources->size()) + " caches)";
+        return kinds;
+    }
+    if (dynamic_cast<const CIndexDatUrlCache*>(&cache)) return KindText(CACHE_INDEXDAT);
+    // A browser store read alone, outside a folder search, keeps no kind.
+    if (cache.SourceFolder()) return "browser cache folder";
+    return "live WinINet URL cache";
+}
 
 bool WarcNameIsPlain(const std::string& fileName) {
     size_t n = fileName.size();

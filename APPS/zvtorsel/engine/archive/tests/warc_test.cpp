@@ -15,7 +15,9 @@
 #include "archive/warcrecord.h"
 #include "base/messagenumbers.h"
 #include "cache/browsercachestore.h"
+#include "cache/cacheset.h"
 #include "cache/contentdecode.h"
+#include "cache/indexdatstore.h"
 #include "cache/tests/browsercache_kit.h"
 #include "mapping/mapping_settings.h"
 
@@ -478,4 +480,32 @@ TEST(WarcJob, AFullDiskStopsTheJob) {
     WarcJobCounts counts;
     EXPECT_EQ(WARC_WRITE_FAILED, WriteCacheArchive(cache, sink, sha1, settings, hooks, report, counts));
     EXPECT_EQ(1u, counts.records);
+}
+
+TEST(WarcStoreKind, NamesTheExactStoreThatWasRead) {
+    FileBodyCache live;
+    EXPECT_EQ("live WinINet URL cache", WarcStoreKind(live));
+    CIndexDatUrlCache ie("C:\\ie\\");
+    EXPECT_EQ("Internet Explorer index.dat folder", WarcStoreKind(ie));
+
+    CMemoryFiles files;
+    auto setOf = [&files](std::initializer_list<CacheKind> kinds) {
+        std::unique_ptr<CCacheSet> set(new CCacheSet("C:\\disk\\", files));
+        int n = 0;
+        for (CacheKind kind : kinds) {
+            CacheSource source;
+            source.kind = kind;
+            source.folder = "C:\\disk\\" + std::to_string(n++) + "\\";
+            set->Add(source, std::unique_ptr<IUrlCache>(new CBrowserCacheStore(source.folder, files)));
+        }
+        return set;
+    };
+    EXPECT_EQ("Chromium simple cache", WarcStoreKind(*setOf({CACHE_SIMPLE})));
+    EXPECT_EQ("Chromium blockfile cache", WarcStoreKind(*setOf({CACHE_BLOCKFILE})));
+    EXPECT_EQ("Firefox cache2", WarcStoreKind(*setOf({CACHE_CACHE2})));
+    EXPECT_EQ("Mozilla disk cache v1 (Firefox 1 to 31)", WarcStoreKind(*setOf({CACHE_MOZILLA})));
+    EXPECT_EQ("Internet Explorer index.dat folder", WarcStoreKind(*setOf({CACHE_INDEXDAT})));
+    // A copied disk: each kind once, and how many caches there were.
+    EXPECT_EQ("Chromium simple cache, Firefox cache2 (3 caches)",
+              WarcStoreKind(*setOf({CACHE_SIMPLE, CACHE_CACHE2, CACHE_SIMPLE})));
 }

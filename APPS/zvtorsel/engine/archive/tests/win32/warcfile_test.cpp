@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,37 @@ std::string Fixtures() {
 }
 
 std::vector<BYTE> Bytes(const std::string& s) { return std::vector<BYTE>(s.begin(), s.end()); }
+
+// The "name: value" lines of a warcinfo block.
+std::map<std::string, std::string> InfoFields(const warctest::Record& info) {
+    std::map<std::string, std::string> fields;
+    std::string block(info.block.begin(), info.block.end());
+    for (size_t at = 0; at < block.size();) {
+        size_t end = block.find("\r\n", at);
+        if (end == std::string::npos) end = block.size();
+        size_t colon = block.find(": ", at);
+        if (colon < end) fields[block.substr(at, colon - at)] = block.substr(colon + 2, end - colon - 2);
+        at = end + 2;
+    }
+    return fields;
+}
+
+// The warcinfo record names the program and its version, the format, where
+// the records came from, the folder and the exact kind of store read.
+void CheckInfo(const std::vector<warctest::Record>& records, const std::string& folder, const char* kind) {
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ("warcinfo", records[0].Field("WARC-Type"));
+    EXPECT_EQ("application/warc-fields", records[0].Field("Content-Type"));
+    std::map<std::string, std::string> info = InfoFields(records[0]);
+    const std::string software = info["software"];
+    EXPECT_EQ(0u, software.find("z.v Torsel Sitekeeper ")) << software;
+    EXPECT_NE(std::string::npos, software.find_first_of("0123456789")) << "no version: " << software;
+    EXPECT_NE(std::string::npos, software.find('.', 22)) << software;
+    EXPECT_EQ("WARC File Format 1.1", info["format"]);
+    EXPECT_NE(std::string::npos, info["description"].find("recovered from a browser cache"));
+    EXPECT_EQ(folder.back() == '\\' ? folder : folder + "\\", info["cache-folder"]);
+    EXPECT_EQ(kind, info["cache-kind"]);
+}
 
 bool TemporaryLeft(const std::string& folder) {
     WIN32_FIND_DATAA found;
@@ -98,11 +130,11 @@ TEST_F(WarcFile, BrowserFixturesBecomeArchivesOfEveryResponse) {
     std::vector<warctest::Record> records;
     ASSERT_EQ(0, Archive(Fixtures() + "chromium-simple", "chromium.warc.gz", records));
     ASSERT_GT(records.size(), 6u);
-    EXPECT_EQ("warcinfo", records[0].Field("WARC-Type"));
-    EXPECT_NE(std::string::npos, std::string(records[0].block.begin(), records[0].block.end()).find("chromium-simple"));
+    CheckInfo(records, Fixtures() + "chromium-simple", "Chromium simple cache");
     for (size_t i = 1; i < records.size(); ++i) EXPECT_EQ("response", records[i].Field("WARC-Type"));
 
     ASSERT_EQ(0, Archive(Fixtures() + "firefox-cache2", "firefox.warc", records));
+    CheckInfo(records, Fixtures() + "firefox-cache2", "Firefox cache2");
     size_t requests = 0, responses = 0;
     for (const warctest::Record& r : records) {
         requests += r.Field("WARC-Type") == "request";
@@ -123,6 +155,7 @@ TEST_F(WarcFile, IndexDatBodiesAreStoredDecodedAndAnUnreadableOneFails) {
     std::vector<warctest::Record> records;
     EXPECT_EQ(3, Archive(cacheFolder, "index.warc.gz", records));
     ASSERT_EQ(2u, records.size());
+    CheckInfo(records, cacheFolder, "Internet Explorer index.dat folder");
     std::string head;
     std::vector<BYTE> payload;
     ASSERT_TRUE(records[1].SplitHttp(head, payload));
