@@ -11,6 +11,9 @@
 
 #include "archive/tests/warcreader.h"
 #include "base/messagenumbers.h"
+#include "base/win32/win32files.h"
+#include "cache/browsercachestore.h"
+#include "cache/contentdecode.h"
 #include "cache/tests/indexdat_writer.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "tree/tests/testkit.h"
@@ -142,6 +145,72 @@ TEST_F(WarcFile, BrowserFixturesBecomeArchivesOfEveryResponse) {
     }
     EXPECT_EQ(9u, responses);
     EXPECT_EQ(9u, requests);
+}
+
+// The older stores a copied disk holds, through the program's own store
+// detection: every entry the store can read is one response record of the
+// plain URL whose payload is the body as stored, and which (unless cut)
+// decodes to the body the store gives; every other one is a failure row of
+// the log.
+TEST_F(WarcFile, MozillaV1AndChromiumBlockfileFixturesBecomeResponses) {
+    struct Fixture {
+        const char* folder;
+        const char* kind;
+        size_t fewestResponses;
+    } fixtures[] = {{"firefox-cache1", "Mozilla disk cache v1 (Firefox 1 to 31)", 6},
+                    {"chrome-blockfile", "Chromium blockfile cache", 40}};
+    CWin32Files files;
+    for (const Fixture& f : fixtures) {
+        SCOPED_TRACE(f.folder);
+        std::string folder = Fixtures() + f.folder;
+        std::vector<warctest::Record> records;
+        int code = Archive(folder, std::string(f.folder) + ".warc.gz", records);
+        CheckInfo(records, folder, f.kind);
+        folder += "\\";
+        std::map<std::string, const warctest::Record*> byUri;
+        for (size_t i = 1; i < records.size(); ++i) {
+            EXPECT_EQ("response", records[i].Field("WARC-Type"));
+            EXPECT_TRUE(byUri.emplace(records[i].Field("WARC-Target-URI"), &records[i]).second);
+        }
+        CBrowserCacheStore store(folder, files);
+        if (f.kind[0] == 'M') store.AddMozillaCache(folder);
+        else store.AddBlockfile(folder);
+        size_t responses = 0, unreadable = 0;
+        UrlCacheEntry e;
+        for (bool more = store.FindFirst(e); more; more = store.FindNext(e)) {
+            std::string url = e.sourceUrl;
+            SCOPED_TRACE(url);
+            StoredResponse stored;
+            if (!store.ReadStoredResponse(e.sourceUrl, stored)) {
+                ++unreadable;
+                EXPECT_NE(std::string::npos, logText.find(url + " : " + diskkit::ProgramString(IDS_WARN_WARC_BODY_UNREADABLE)));
+                continue;
+            }
+            // The store's keys ("HTTP:" and the like) are never the URI.
+            EXPECT_EQ(0u, url.find("http"));
+            auto found = byUri.find(url);
+            ASSERT_NE(byUri.end(), found);
+            ++responses;
+            std::string head;
+            std::vector<BYTE> payload, decoded, body;
+            ASSERT_TRUE(found->second->SplitHttp(head, payload));
+            EXPECT_EQ(0u, head.find("HTTP/1."));
+            EXPECT_TRUE(payload == stored.body);
+            // A body cut short (a redirect kept without its bytes) decodes to nothing.
+            if (!found->second->Field("WARC-Truncated").empty()) continue;
+            std::string encoding;
+            size_t at = head.find("\r\nContent-Encoding: ");
+            if (at != std::string::npos) encoding = head.substr(at + 20, head.find("\r\n", at + 2) - at - 20);
+            EXPECT_NE(DECODE_FAILED, DecodeContent(encoding, payload.data(), payload.size(), decoded));
+            bool undecoded = true;
+            ASSERT_TRUE(store.ReadBody(e.sourceUrl, body, &undecoded));
+            EXPECT_TRUE(decoded == body);
+        }
+        store.FindClose();
+        EXPECT_GE(responses, f.fewestResponses);
+        EXPECT_EQ(responses, byUri.size());
+        EXPECT_EQ(unreadable ? 3 : 0, code);
+    }
 }
 
 TEST_F(WarcFile, IndexDatBodiesAreStoredDecodedAndAnUnreadableOneFails) {
