@@ -519,7 +519,8 @@ TEST(WarcJob, SparseAndCutBodiesAreMarkedTruncatedAndDamageIsReported) {
     using namespace browsercachekit;
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\n";
     FolderFiles folder;
-    folder["1111111111111111_0"] = SimpleEntryFile("1/0/https://s.example/v.mp4", head, Bytes(""), 13000000000000000ULL);
+    folder["1111111111111111_0"] =
+        SimpleEntryFile("1/0/https://s.example/v.mp4", head, Bytes(""), 13000000000000000ULL);
     std::vector<BYTE> sparse = SimpleEntryFile("1/0/https://s.example/v.mp4", head, Bytes(""), 0);
     sparse.resize(24 + strlen("1/0/https://s.example/v.mp4"));
     auto range = [&sparse](ULONGLONG offset, const std::string& data) {
@@ -538,8 +539,8 @@ TEST(WarcJob, SparseAndCutBodiesAreMarkedTruncatedAndDamageIsReported) {
         SimpleEntryFile("1/0/https://s.example/cut.html", "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n",
                         Bytes("<html>cut"), 13000000000000000ULL);
     folder["3333333333333333_0"] =
-        SimpleEntryFile("1/0/https://s.example/whole.html", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n",
-                        Bytes("whole"), 13000000000000000ULL);
+        SimpleEntryFile("1/0/https://s.example/whole.html", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", Bytes("whole"),
+                        13000000000000000ULL);
     folder["4444444444444444_0"] = Bytes("not an entry file");
     MemoryStore store("C:\\t\\Cache_Data\\", folder);
     store.AddSimpleCache("C:\\t\\Cache_Data\\");

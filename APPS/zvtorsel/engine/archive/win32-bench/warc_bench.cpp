@@ -209,9 +209,10 @@ bool Measure(const std::string& base, int entries, Peaks& peaks) {
     std::string folder = "\"" + simple.substr(0, simple.size() - 1) + "\"";
     peaks.listing = PeakMib("list " + folder);
     peaks.archive = PeakMib("warc " + folder + " \"" + base + "peak.warc.gz\"");
-    printf("%d entries: peak working set: listing (the store's own index) %.1f MiB, archive .warc.gz %.1f MiB, "
-           "archive beyond the listing %.1f MiB\n",
-           entries, peaks.listing, peaks.archive, peaks.archive - peaks.listing);
+    printf(
+        "%d entries: peak working set: listing (the store's own index) %.1f MiB, archive .warc.gz %.1f MiB, "
+        "archive beyond the listing %.1f MiB\n",
+        entries, peaks.listing, peaks.archive, peaks.archive - peaks.listing);
     return !failures && peaks.listing > 0 && peaks.archive > 0;
 }
 
@@ -235,14 +236,16 @@ int main(int argc, char** argv) {
     }
     diskkit::RemoveTree(base);
     for (const Peaks& p : peaks)
-        printf("peak ratio archive / listing at %d entries: %.2f\n", p.entries, p.listing > 0 ? p.archive / p.listing : 0.0);
+        printf("peak ratio archive / listing at %d entries: %.2f\n", p.entries,
+               p.listing > 0 ? p.archive / p.listing : 0.0);
     if (peaks.size() > 1) {
         const Peaks &small = peaks.front(), &large = peaks.back();
         double listingGrowth = large.listing - small.listing, archiveGrowth = large.archive - small.archive;
-        printf("growth from %d to %d entries: listing %+.1f MiB, archive %+.1f MiB, archive beyond the listing %+.1f MiB; "
-               "ratio archive growth / listing growth %.2f\n",
-               small.entries, large.entries, listingGrowth, archiveGrowth, archiveGrowth - listingGrowth,
-               listingGrowth > 0 ? archiveGrowth / listingGrowth : 0.0);
+        printf(
+            "growth from %d to %d entries: listing %+.1f MiB, archive %+.1f MiB, archive beyond the listing %+.1f MiB; "
+            "ratio archive growth / listing growth %.2f\n",
+            small.entries, large.entries, listingGrowth, archiveGrowth, archiveGrowth - listingGrowth,
+            listingGrowth > 0 ? archiveGrowth / listingGrowth : 0.0);
     }
     return failures ? 2 : 0;
 }

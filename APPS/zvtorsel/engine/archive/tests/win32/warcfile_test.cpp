@@ -173,8 +173,10 @@ TEST_F(WarcFile, MozillaV1AndChromiumBlockfileFixturesBecomeResponses) {
             EXPECT_TRUE(byUri.emplace(records[i].Field("WARC-Target-URI"), &records[i]).second);
         }
         CBrowserCacheStore store(folder, files);
-        if (f.kind[0] == 'M') store.AddMozillaCache(folder);
-        else store.AddBlockfile(folder);
+        if (f.kind[0] == 'M')
+            store.AddMozillaCache(folder);
+        else
+            store.AddBlockfile(folder);
         size_t responses = 0, unreadable = 0;
         UrlCacheEntry e;
         for (bool more = store.FindFirst(e); more; more = store.FindNext(e)) {
@@ -183,7 +185,8 @@ TEST_F(WarcFile, MozillaV1AndChromiumBlockfileFixturesBecomeResponses) {
             StoredResponse stored;
             if (!store.ReadStoredResponse(e.sourceUrl, stored)) {
                 ++unreadable;
-                EXPECT_NE(std::string::npos, logText.find(url + " : " + diskkit::ProgramString(IDS_WARN_WARC_BODY_UNREADABLE)));
+                EXPECT_NE(std::string::npos,
+                          logText.find(url + " : " + diskkit::ProgramString(IDS_WARN_WARC_BODY_UNREADABLE)));
                 continue;
             }
             // The store's keys ("HTTP:" and the like) are never the URI.
