@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "archive/warcrecord.h"
 #include "base/messagenumbers.h"
 #include "cache/cacheset.h"
@@ -232,10 +234,6 @@ private:
     size_t serial_ = 0;
 };
 
-}  // namespace
-
-namespace {
-
 const char* KindText(CacheKind kind) {
     switch (kind) {
     case CACHE_INDEXDAT: return "Internet Explorer index.dat folder";
@@ -252,10 +250,11 @@ const char* KindText(CacheKind kind) {
 std::string WarcStoreKind(const IUrlCache& cache) {
     if (const std::vector<CacheSource>* sources = cache.Caches()) {
         std::string kinds;
+        std::vector<CacheKind> named;
         for (const CacheSource& source : *sources) {
-            std::string kind = KindText(source.kind);
-            if ((", " + kinds + ", ").find(", " + kind + ", ") != std::string::npos) continue;
-            kinds += (kinds.empty() ? "" : ", ") + kind;
+            if (std::find(named.begin(), named.end(), source.kind) != named.end()) continue;
+            named.push_back(source.kind);
+            kinds += (kinds.empty() ? "" : ", ") + std::string(KindText(source.kind));
         }
         if (sources->size() > 1) kinds += " (" + std::to_string(sources->size()) + " caches)";
         return kinds;
