@@ -5,9 +5,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "archive/warcrecord.h"
 #include "base/messagenumbers.h"
+#include "cache/cacheset.h"
 #include "cache/httpresponse.h"
+#include "cache/indexdatstore.h"
 
 namespace {
 
@@ -230,7 +234,36 @@ private:
     size_t serial_ = 0;
 };
 
+const char* KindText(CacheKind kind) {
+    switch (kind) {
+    case CACHE_INDEXDAT: return "Internet Explorer index.dat folder";
+    case CACHE_SIMPLE: return "Chromium simple cache";
+    case CACHE_BLOCKFILE: return "Chromium blockfile cache";
+    case CACHE_CACHE2: return "Firefox cache2";
+    case CACHE_MOZILLA: return "Mozilla disk cache v1 (Firefox 1 to 31)";
+    }
+    return "browser cache";
+}
+
 }  // namespace
+
+std::string WarcStoreKind(const IUrlCache& cache) {
+    if (const std::vector<CacheSource>* sources = cache.Caches()) {
+        std::string kinds;
+        std::vector<CacheKind> named;
+        for (const CacheSource& source : *sources) {
+            if (std::find(named.begin(), named.end(), source.kind) != named.end()) continue;
+            named.push_back(source.kind);
+            kinds += (kinds.empty() ? "" : ", ") + std::string(KindText(source.kind));
+        }
+        if (sources->size() > 1) kinds += " (" + std::to_string(sources->size()) + " caches)";
+        return kinds;
+    }
+    if (dynamic_cast<const CIndexDatUrlCache*>(&cache)) return KindText(CACHE_INDEXDAT);
+    // A browser store read alone, outside a folder search, keeps no kind.
+    if (cache.SourceFolder()) return "browser cache folder";
+    return "live WinINet URL cache";
+}
 
 bool WarcNameIsPlain(const std::string& fileName) {
     size_t n = fileName.size();

@@ -16,7 +16,7 @@ struct WarcJobSettings {
     std::string software;     // "z.v Torsel Sitekeeper 1.0"
     std::string fileName;     // the archive's bare name
     std::string cacheFolder;  // empty for the live cache
-    std::string cacheKind;    // what the store reads, in words
+    std::string cacheKind;    // what the store reads, in words (WarcStoreKind)
     bool gzip = true;
     FILETIME now = {0, 0};  // dates the warcinfo and seeds the record identifiers
 };
@@ -62,6 +62,12 @@ std::string WarcFileNameOf(const std::string& typed, bool plain);
 // with the bytes a Windows file name cannot hold made "_", and ".warc.gz";
 // "cache.warc.gz" for an empty label.
 std::string WarcSuggestedName(const std::string& label, const BYTE* leadTable);
+
+// The store a cache reads, in words, for the warcinfo record: the live
+// WinINet cache, an index.dat folder, or the kinds of the caches a folder
+// search found ("Chromium simple cache", "Mozilla disk cache v1 (Firefox 1
+// to 31)", ...), with their count when there are several.
+std::string WarcStoreKind(const IUrlCache& cache);
 
 WarcJobResult WriteCacheArchive(IUrlCache& cache, IArchiveSink& sink, ISha1Maker& sha1, const WarcJobSettings& settings,
                                 const WarcJobHooks& hooks, IJobReport& report, WarcJobCounts& counts);

@@ -17,6 +17,7 @@ WFOLDER="Z:$(echo "$DISK" | tr / '\\')\\"
 WLOG="Z:$(echo "$WORK/log.txt" | tr / '\\')"
 KEY='HKCU\Software\z.v\zvkestor\Rebuild'
 MOUNTED=
+WARCMOUNTED=
 LOCKED=
 
 fail() {
@@ -35,6 +36,7 @@ unlock_files() {
 cleanup() {
     unlock_files
     [ -n "$MOUNTED" ] && umount "$DISK" 2>/dev/null
+    [ -n "$WARCMOUNTED" ] && umount "$WORK/wd" 2>/dev/null
     "$RUN" reg delete "$KEY" /v XlatRebuild /f >/dev/null 2>&1 || true
     "$RUN" ./zvkillkit.exe clear >/dev/null 2>&1 || true
     rm -rf "$WORK"
@@ -91,6 +93,27 @@ grep -q "失敗した項目 : $(failures)\$" "$WORK/log.utf8" || fail "$what: no
 [ "$(failures)" -ge "$missing" ] || fail "$what: $missing files missing, $(failures) failures in the log"
 grep "失敗しました" "$WORK/log.utf8" | grep -Fqv "$WFOLDER" && fail "$what: a failure line names no file"
 echo "fulldisk_test: $what: $missing of $(wc -l <"$WORK/v1.sum") files did not fit, $(failures) lines in the log"
+
+# The web archive of the same cache on a disk of half its size.
+what="a web archive on a full disk"
+"$RUN" ./zvtorsel.exe "/warc:Z:$(echo "$WORK/free.warc" | tr / '\\')" </dev/null >/dev/null 2>&1 ||
+    fail "$what: the archive on a free disk"
+warckib=$(du -k "$WORK/free.warc" | cut -f1)
+[ "$warckib" -gt 64 ] || fail "$what: an archive of $warckib KiB is too small to fill a disk"
+mkdir -p "$WORK/wd"
+mount -t tmpfs -o size=$((warckib / 2))k tmpfs "$WORK/wd" || fail "$what: mounting its disk"
+WARCMOUNTED=1
+status=0
+"$RUN" ./zvtorsel.exe "/warc:Z:$(echo "$WORK/wd/site.warc" | tr / '\\')" </dev/null >"$WORK/warc.out" 2>/dev/null ||
+    status=$?
+iconv -f CP932 -t UTF-8 "$WORK/warc.out" | tr -d '\r' >"$WORK/warc.utf8"
+[ "$status" = 1 ] || fail "$what: the run ended with $status, not 1"
+grep -Fq "site.warc : WARC ファイルを書き込めません (ディスクが一杯か、書き込めない場所です)。" "$WORK/warc.utf8" ||
+    fail "$what: no Japanese line naming the archive on standard output: $(tail -n 2 "$WORK/warc.utf8")"
+[ -z "$(ls -A "$WORK/wd")" ] || fail "$what: left on the disk: $(ls -A "$WORK/wd")"
+umount "$WORK/wd"
+WARCMOUNTED=
+echo "fulldisk_test: $what: an archive of $warckib KiB on a disk of $((warckib / 2)) KiB ended with 1, nothing left"
 
 # The next version on the still full disk, with some files read-only: the
 # files there keep their bytes or take the new ones whole, none goes.

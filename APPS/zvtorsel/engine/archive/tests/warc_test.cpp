@@ -15,7 +15,9 @@
 #include "archive/warcrecord.h"
 #include "base/messagenumbers.h"
 #include "cache/browsercachestore.h"
+#include "cache/cacheset.h"
 #include "cache/contentdecode.h"
+#include "cache/indexdatstore.h"
 #include "cache/tests/browsercache_kit.h"
 #include "mapping/mapping_settings.h"
 
@@ -478,4 +480,112 @@ TEST(WarcJob, AFullDiskStopsTheJob) {
     WarcJobCounts counts;
     EXPECT_EQ(WARC_WRITE_FAILED, WriteCacheArchive(cache, sink, sha1, settings, hooks, report, counts));
     EXPECT_EQ(1u, counts.records);
+}
+
+TEST(WarcStoreKind, NamesTheExactStoreThatWasRead) {
+    FileBodyCache live;
+    EXPECT_EQ("live WinINet URL cache", WarcStoreKind(live));
+    CIndexDatUrlCache ie("C:\\ie\\");
+    EXPECT_EQ("Internet Explorer index.dat folder", WarcStoreKind(ie));
+
+    CMemoryFiles files;
+    auto setOf = [&files](std::initializer_list<CacheKind> kinds) {
+        std::unique_ptr<CCacheSet> set(new CCacheSet("C:\\disk\\", files));
+        int n = 0;
+        for (CacheKind kind : kinds) {
+            CacheSource source;
+            source.kind = kind;
+            source.folder = "C:\\disk\\" + std::to_string(n++) + "\\";
+            set->Add(source, std::unique_ptr<IUrlCache>(new CBrowserCacheStore(source.folder, files)));
+        }
+        return set;
+    };
+    EXPECT_EQ("Chromium simple cache", WarcStoreKind(*setOf({CACHE_SIMPLE})));
+    EXPECT_EQ("Chromium blockfile cache", WarcStoreKind(*setOf({CACHE_BLOCKFILE})));
+    EXPECT_EQ("Firefox cache2", WarcStoreKind(*setOf({CACHE_CACHE2})));
+    EXPECT_EQ("Mozilla disk cache v1 (Firefox 1 to 31)", WarcStoreKind(*setOf({CACHE_MOZILLA})));
+    EXPECT_EQ("Internet Explorer index.dat folder", WarcStoreKind(*setOf({CACHE_INDEXDAT})));
+    // A copied disk: each kind once, and how many caches there were.
+    EXPECT_EQ("Chromium simple cache, Firefox cache2 (3 caches)",
+              WarcStoreKind(*setOf({CACHE_SIMPLE, CACHE_CACHE2, CACHE_SIMPLE})));
+}
+
+// A Chromium cache whose media entry holds only the ranges the browser
+// fetched, whose other body is cut short of its Content-Length, and one of
+// whose files is no entry: both bodies are written as far as they are kept,
+// marked truncated and digested as written, and every damage row reaches
+// the report.
+TEST(WarcJob, SparseAndCutBodiesAreMarkedTruncatedAndDamageIsReported) {
+    using namespace browsercachekit;
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\n";
+    FolderFiles folder;
+    folder["1111111111111111_0"] =
+        SimpleEntryFile("1/0/https://s.example/v.mp4", head, Bytes(""), 13000000000000000ULL);
+    std::vector<BYTE> sparse = SimpleEntryFile("1/0/https://s.example/v.mp4", head, Bytes(""), 0);
+    sparse.resize(24 + strlen("1/0/https://s.example/v.mp4"));
+    auto range = [&sparse](ULONGLONG offset, const std::string& data) {
+        PutLe64(sparse, 0xeb97bf016553676bULL);
+        PutLe64(sparse, offset);
+        PutLe64(sparse, data.size());
+        PutLe32(sparse, 0);
+        PutLe32(sparse, 0);
+        sparse.insert(sparse.end(), data.begin(), data.end());
+    };
+    range(0, "first");
+    range(5, "-second");
+    range(4096, "after a gap");
+    folder["1111111111111111_s"] = sparse;
+    folder["2222222222222222_0"] =
+        SimpleEntryFile("1/0/https://s.example/cut.html", "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n",
+                        Bytes("<html>cut"), 13000000000000000ULL);
+    folder["3333333333333333_0"] =
+        SimpleEntryFile("1/0/https://s.example/whole.html", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", Bytes("whole"),
+                        13000000000000000ULL);
+    folder["4444444444444444_0"] = Bytes("not an entry file");
+    MemoryStore store("C:\\t\\Cache_Data\\", folder);
+    store.AddSimpleCache("C:\\t\\Cache_Data\\");
+    ASSERT_FALSE(store.Damage().empty());
+
+    Archive a;
+    WriteArchive(store, a);
+    EXPECT_EQ(WARC_DONE, a.result);
+    EXPECT_EQ(3u, a.counts.responses);
+    EXPECT_EQ(2u, a.counts.truncated);
+    std::map<std::string, const Record*> byUri;
+    for (const Record& r : a.records) byUri[r.Field("WARC-Target-URI")] = &r;
+    TestSha1Maker sha1;
+    for (const char* url : {"https://s.example/v.mp4", "https://s.example/cut.html"}) {
+        SCOPED_TRACE(url);
+        ASSERT_EQ(1u, byUri.count(url));
+        const Record& r = *byUri[url];
+        // The reason WARC/1.1 gives for a cut that no limit of the writer made.
+        EXPECT_EQ("unspecified", r.Field("WARC-Truncated"));
+        std::string httpHead;
+        std::vector<BYTE> payload;
+        ASSERT_TRUE(r.SplitHttp(httpHead, payload));
+        std::string kept = strstr(url, "v.mp4") ? "first-second" : "<html>cut";
+        EXPECT_EQ(kept, Text(payload));
+        EXPECT_EQ(std::to_string(kept.size()), HttpHeader(httpHead, "Content-Length"));
+        BYTE d[kSha1Size];
+        std::unique_ptr<ISha1> h = sha1.Make();
+        h->Update((const BYTE*)kept.data(), kept.size());
+        ASSERT_TRUE(h->Final(d));
+        EXPECT_EQ(Sha1Label(d), r.Field("WARC-Payload-Digest"));
+        h = sha1.Make();
+        h->Update(r.block.data(), r.block.size());
+        ASSERT_TRUE(h->Final(d));
+        EXPECT_EQ(Sha1Label(d), r.Field("WARC-Block-Digest"));
+        EXPECT_EQ(std::to_string(r.block.size()), r.Field("Content-Length"));
+    }
+    ASSERT_EQ(1u, byUri.count("https://s.example/whole.html"));
+    EXPECT_EQ("", byUri["https://s.example/whole.html"]->Field("WARC-Truncated"));
+
+    size_t truncatedRows = 0, damageRows = 0;
+    for (const Row& row : a.report.warnings) {
+        truncatedRows += row.id == IDS_WARN_WARC_TRUNCATED;
+        damageRows += row.where == "C:\\t\\Cache_Data\\4444444444444444_0" && row.id == IDS_WARN_CACHE_ENTRY_DAMAGED;
+    }
+    EXPECT_EQ(2u, truncatedRows);
+    EXPECT_EQ(1u, damageRows) << "the store's damage row";
+    EXPECT_EQ(store.Damage().size() + 2, a.report.warnings.size());
 }

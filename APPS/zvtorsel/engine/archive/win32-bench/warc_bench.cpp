@@ -1,11 +1,16 @@
-// Writing the archive of a Chromium simple cache of 20,000 entries (written
-// by our writer, a quarter gzip-encoded) against its peer in the same run:
-// the store's listing (/cachelist) plus a loop that reads every file once.
-// The archive is written both ways: .warc.gz and plain .warc.
-// Usage: warc_bench.exe [entries]   (default 20000)
+// Writing the archive of a Chromium simple cache (written by our writer, a
+// quarter gzip-encoded) against its peer in the same run: the store's
+// listing (/cachelist) plus a loop that reads every file once. The archive
+// is written both ways: .warc.gz and plain .warc. At each size the peak
+// working set of the listing alone (the store's own index) and of the
+// archive are measured, each in a process of its own, so that the memory
+// the archive adds beyond the index can be compared across sizes.
+// Usage: warc_bench.exe [entries...]   (default 5000 20000)
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <windows.h>
 #include <zlib.h>
 
 #include <string>
@@ -75,8 +80,8 @@ size_t ReadEveryFile(const std::string& folder, unsigned long* sum) {
     return files;
 }
 
-// The peer: the listing of /cachelist, then every file read once.
-double Peer(const std::string& folder, size_t* listed) {
+// The peer: the listing of /cachelist, then (readAll) every file read once.
+double Peer(const std::string& folder, size_t* listed, bool readAll = true) {
     double start = Now();
     std::vector<CacheDamage> why;
     CWin32Files files;
@@ -87,7 +92,7 @@ double Peer(const std::string& folder, size_t* listed) {
     *listed = ListUrlCache(
         *store, [&bytes](const std::string& line) { bytes += line.size(); }, report);
     unsigned long sum = 0;
-    ReadEveryFile(folder, &sum);
+    if (readAll) ReadEveryFile(folder, &sum);
     return Now() - start;
 }
 
@@ -113,14 +118,54 @@ double Archive(const std::string& folder, const std::string& target, WarcJobCoun
     return Now() - start;
 }
 
-}  // namespace
+// The peak working set of this process, in KiB.
+DWORD PeakKib() {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) return 0;
+    return (DWORD)(memory.PeakWorkingSetSize / 1024);
+}
 
-int main(int argc, char** argv) {
-    int entries = argc > 1 ? atoi(argv[1]) : 20000;
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string base = std::string(temp) + "zvbench_warc\\";
-    diskkit::RemoveTree(base);
+// One job of the measure in a process of its own ("/peak list FOLDER" or
+// "/peak warc FOLDER TARGET", FOLDER without its last "\\", which would
+// quote the quote that follows); its exit code is its peak working set in
+// KiB, 0 when the job failed.
+int PeakChild(int argc, char** argv) {
+    if (argc < 4) return 0;
+    std::string job = argv[2], folder = std::string(argv[3]) + "\\";
+    if (job == "list") {
+        size_t listed = 0;
+        return Peer(folder, &listed, false) > 0 && listed ? (int)PeakKib() : 0;
+    }
+    WarcJobCounts counts;
+    return argc > 4 && Archive(folder, argv[4], counts) > 0 && counts.responses ? (int)PeakKib() : 0;
+}
+
+// The peak of one job run by this program again; 0 when it failed.
+double PeakMib(const std::string& arguments) {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module - 1);
+    std::string line = "\"" + std::string(module) + "\" /peak " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(module, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code / 1024.0;
+}
+
+struct Peaks {
+    int entries;
+    double listing, archive;
+};
+
+// Writes a cache of entries into base, times the archive against its peer
+// and measures both peaks; false when a run failed.
+bool Measure(const std::string& base, int entries, Peaks& peaks) {
     std::string simple = base + "Cache_Data\\";
     for (const std::string& f : {base, simple, simple + "index-dir\\"})
         CreateDirectoryA(f.substr(0, f.size() - 1).c_str(), nullptr);
@@ -140,7 +185,7 @@ int main(int argc, char** argv) {
         snprintf(name, sizeof name, "%016x_0", i * 2654435761u);
         std::string key = "1/0/_dk_https://bench.example https://bench.example " + url;
         if (!Write(simple + name, SimpleEntryFile(key, gzip ? gzipHead : plainHead, body, 13000000000000000ULL + i)))
-            return 1;
+            return false;
     }
     printf("wrote %d entries in %.1f s\n", entries, Now() - start);
 
@@ -160,6 +205,47 @@ int main(int argc, char** argv) {
             name, listed, peer, counts.records, (unsigned long)data.nFileSizeLow, ours, peer > 0 ? ours / peer : 0.0);
         if (counts.responses != (size_t)entries || ours == 0.0) ++failures;
     }
+    peaks.entries = entries;
+    std::string folder = "\"" + simple.substr(0, simple.size() - 1) + "\"";
+    peaks.listing = PeakMib("list " + folder);
+    peaks.archive = PeakMib("warc " + folder + " \"" + base + "peak.warc.gz\"");
+    printf(
+        "%d entries: peak working set: listing (the store's own index) %.1f MiB, archive .warc.gz %.1f MiB, "
+        "archive beyond the listing %.1f MiB\n",
+        entries, peaks.listing, peaks.archive, peaks.archive - peaks.listing);
+    return !failures && peaks.listing > 0 && peaks.archive > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "/peak") return PeakChild(argc, argv);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(atoi(argv[i]));
+    if (sizes.empty()) sizes = {5000, 20000};
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string base = std::string(temp) + "zvbench_warc\\";
+    std::vector<Peaks> peaks;
+    int failures = 0;
+    for (int entries : sizes) {
+        diskkit::RemoveTree(base);
+        Peaks p = {};
+        if (!Measure(base, entries, p)) ++failures;
+        peaks.push_back(p);
+    }
     diskkit::RemoveTree(base);
+    for (const Peaks& p : peaks)
+        printf("peak ratio archive / listing at %d entries: %.2f\n", p.entries,
+               p.listing > 0 ? p.archive / p.listing : 0.0);
+    if (peaks.size() > 1) {
+        const Peaks &small = peaks.front(), &large = peaks.back();
+        double listingGrowth = large.listing - small.listing, archiveGrowth = large.archive - small.archive;
+        printf(
+            "growth from %d to %d entries: listing %+.1f MiB, archive %+.1f MiB, archive beyond the listing %+.1f MiB; "
+            "ratio archive growth / listing growth %.2f\n",
+            small.entries, large.entries, listingGrowth, archiveGrowth, archiveGrowth - listingGrowth,
+            listingGrowth > 0 ? archiveGrowth / listingGrowth : 0.0);
+    }
     return failures ? 2 : 0;
 }

@@ -5,14 +5,6 @@
 #include "archive/archivesink.h"
 #include "archive/win32/win32archive.h"
 #include "cache/browsercachestore.h"
-#include "cache/indexdatstore.h"
-#include "cache/win32/cachefolder.h"
-
-const char* WarcStoreKind(IUrlCache& cache) {
-    if (dynamic_cast<CIndexDatUrlCache*>(&cache)) return "Internet Explorer index.dat folder";
-    if (dynamic_cast<CBrowserCacheStore*>(&cache)) return "Chromium or Firefox disk cache folder";
-    return "WinINet URL cache";
-}
 
 WarcJobResult WriteWarcFile(IFiles& files, IUrlCache& cache, const std::string& path, WarcJobSettings settings, WarcJobHooks hooks,
                             IJobReport& report, WarcJobCounts& counts) {

@@ -6,9 +6,6 @@
 #include "archive/warcjob.h"
 #include "base/files.h"
 
-// The store a cache reads, in words, for the warcinfo record.
-const char* WarcStoreKind(IUrlCache& cache);
-
 // Writes the archive of cache to path; settings.software and
 // settings.cacheFolder come from the caller, the rest is filled in here
 // (gzip unless the name asks for a plain ".warc"). hooks.readFile reads

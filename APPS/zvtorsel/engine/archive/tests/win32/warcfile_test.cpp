@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "archive/tests/warcreader.h"
 #include "base/messagenumbers.h"
+#include "base/win32/win32files.h"
+#include "cache/browsercachestore.h"
+#include "cache/contentdecode.h"
 #include "cache/tests/indexdat_writer.h"
 #include "jobs/tests/win32/diskkit.h"
 #include "tree/tests/testkit.h"
@@ -29,6 +33,37 @@ std::string Fixtures() {
 }
 
 std::vector<BYTE> Bytes(const std::string& s) { return std::vector<BYTE>(s.begin(), s.end()); }
+
+// The "name: value" lines of a warcinfo block.
+std::map<std::string, std::string> InfoFields(const warctest::Record& info) {
+    std::map<std::string, std::string> fields;
+    std::string block(info.block.begin(), info.block.end());
+    for (size_t at = 0; at < block.size();) {
+        size_t end = block.find("\r\n", at);
+        if (end == std::string::npos) end = block.size();
+        size_t colon = block.find(": ", at);
+        if (colon < end) fields[block.substr(at, colon - at)] = block.substr(colon + 2, end - colon - 2);
+        at = end + 2;
+    }
+    return fields;
+}
+
+// The warcinfo record names the program and its version, the format, where
+// the records came from, the folder and the exact kind of store read.
+void CheckInfo(const std::vector<warctest::Record>& records, const std::string& folder, const char* kind) {
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ("warcinfo", records[0].Field("WARC-Type"));
+    EXPECT_EQ("application/warc-fields", records[0].Field("Content-Type"));
+    std::map<std::string, std::string> info = InfoFields(records[0]);
+    const std::string software = info["software"];
+    EXPECT_EQ(0u, software.find("z.v Torsel Sitekeeper ")) << software;
+    EXPECT_NE(std::string::npos, software.find_first_of("0123456789")) << "no version: " << software;
+    EXPECT_NE(std::string::npos, software.find('.', 22)) << software;
+    EXPECT_EQ("WARC File Format 1.1", info["format"]);
+    EXPECT_NE(std::string::npos, info["description"].find("recovered from a browser cache"));
+    EXPECT_EQ(folder.back() == '\\' ? folder : folder + "\\", info["cache-folder"]);
+    EXPECT_EQ(kind, info["cache-kind"]);
+}
 
 bool TemporaryLeft(const std::string& folder) {
     WIN32_FIND_DATAA found;
@@ -98,11 +133,11 @@ TEST_F(WarcFile, BrowserFixturesBecomeArchivesOfEveryResponse) {
     std::vector<warctest::Record> records;
     ASSERT_EQ(0, Archive(Fixtures() + "chromium-simple", "chromium.warc.gz", records));
     ASSERT_GT(records.size(), 6u);
-    EXPECT_EQ("warcinfo", records[0].Field("WARC-Type"));
-    EXPECT_NE(std::string::npos, std::string(records[0].block.begin(), records[0].block.end()).find("chromium-simple"));
+    CheckInfo(records, Fixtures() + "chromium-simple", "Chromium simple cache");
     for (size_t i = 1; i < records.size(); ++i) EXPECT_EQ("response", records[i].Field("WARC-Type"));
 
     ASSERT_EQ(0, Archive(Fixtures() + "firefox-cache2", "firefox.warc", records));
+    CheckInfo(records, Fixtures() + "firefox-cache2", "Firefox cache2");
     size_t requests = 0, responses = 0;
     for (const warctest::Record& r : records) {
         requests += r.Field("WARC-Type") == "request";
@@ -110,6 +145,75 @@ TEST_F(WarcFile, BrowserFixturesBecomeArchivesOfEveryResponse) {
     }
     EXPECT_EQ(9u, responses);
     EXPECT_EQ(9u, requests);
+}
+
+// The older stores a copied disk holds, through the program's own store
+// detection: every entry the store can read is one response record of the
+// plain URL whose payload is the body as stored, and which (unless cut)
+// decodes to the body the store gives; every other one is a failure row of
+// the log.
+TEST_F(WarcFile, MozillaV1AndChromiumBlockfileFixturesBecomeResponses) {
+    struct Fixture {
+        const char* folder;
+        const char* kind;
+        size_t fewestResponses;
+    } fixtures[] = {{"firefox-cache1", "Mozilla disk cache v1 (Firefox 1 to 31)", 6},
+                    {"chrome-blockfile", "Chromium blockfile cache", 40}};
+    CWin32Files files;
+    for (const Fixture& f : fixtures) {
+        SCOPED_TRACE(f.folder);
+        std::string folder = Fixtures() + f.folder;
+        std::vector<warctest::Record> records;
+        int code = Archive(folder, std::string(f.folder) + ".warc.gz", records);
+        CheckInfo(records, folder, f.kind);
+        folder += "\\";
+        std::map<std::string, const warctest::Record*> byUri;
+        for (size_t i = 1; i < records.size(); ++i) {
+            EXPECT_EQ("response", records[i].Field("WARC-Type"));
+            EXPECT_TRUE(byUri.emplace(records[i].Field("WARC-Target-URI"), &records[i]).second);
+        }
+        CBrowserCacheStore store(folder, files);
+        if (f.kind[0] == 'M')
+            store.AddMozillaCache(folder);
+        else
+            store.AddBlockfile(folder);
+        size_t responses = 0, unreadable = 0;
+        UrlCacheEntry e;
+        for (bool more = store.FindFirst(e); more; more = store.FindNext(e)) {
+            std::string url = e.sourceUrl;
+            SCOPED_TRACE(url);
+            StoredResponse stored;
+            if (!store.ReadStoredResponse(e.sourceUrl, stored)) {
+                ++unreadable;
+                EXPECT_NE(std::string::npos,
+                          logText.find(url + " : " + diskkit::ProgramString(IDS_WARN_WARC_BODY_UNREADABLE)));
+                continue;
+            }
+            // The store's keys ("HTTP:" and the like) are never the URI.
+            EXPECT_EQ(0u, url.find("http"));
+            auto found = byUri.find(url);
+            ASSERT_NE(byUri.end(), found);
+            ++responses;
+            std::string head;
+            std::vector<BYTE> payload, decoded, body;
+            ASSERT_TRUE(found->second->SplitHttp(head, payload));
+            EXPECT_EQ(0u, head.find("HTTP/1."));
+            EXPECT_TRUE(payload == stored.body);
+            // A body cut short (a redirect kept without its bytes) decodes to nothing.
+            if (!found->second->Field("WARC-Truncated").empty()) continue;
+            std::string encoding;
+            size_t at = head.find("\r\nContent-Encoding: ");
+            if (at != std::string::npos) encoding = head.substr(at + 20, head.find("\r\n", at + 2) - at - 20);
+            EXPECT_NE(DECODE_FAILED, DecodeContent(encoding, payload.data(), payload.size(), decoded));
+            bool undecoded = true;
+            ASSERT_TRUE(store.ReadBody(e.sourceUrl, body, &undecoded));
+            EXPECT_TRUE(decoded == body);
+        }
+        store.FindClose();
+        EXPECT_GE(responses, f.fewestResponses);
+        EXPECT_EQ(responses, byUri.size());
+        EXPECT_EQ(unreadable ? 3 : 0, code);
+    }
 }
 
 TEST_F(WarcFile, IndexDatBodiesAreStoredDecodedAndAnUnreadableOneFails) {
@@ -123,6 +227,7 @@ TEST_F(WarcFile, IndexDatBodiesAreStoredDecodedAndAnUnreadableOneFails) {
     std::vector<warctest::Record> records;
     EXPECT_EQ(3, Archive(cacheFolder, "index.warc.gz", records));
     ASSERT_EQ(2u, records.size());
+    CheckInfo(records, cacheFolder, "Internet Explorer index.dat folder");
     std::string head;
     std::vector<BYTE> payload;
     ASSERT_TRUE(records[1].SplitHttp(head, payload));
