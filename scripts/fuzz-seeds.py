@@ -226,6 +226,21 @@ def tree_seeds():
         lines = [bytes([group]) + cache[0][1:]] + cache[1:] + disk
         write("tree_fuzz", "tree", "disk-and-cache-%d" % group, b"\n".join(lines))
     write("tree_fuzz", "tree", "disk-only", b"\n".join(disk))
+    # Translated files on the disk, a page's envelope at its start and a
+    # sheet's in its last line (0x01 for a line break), as the tree reads
+    # them from files whose size is a multiple of 512.
+    page = (b"<!-- zvtorsel : z.v Torsel Sitekeeper's HTML Translation Service ver.1.01  -->\r\x01"
+            b"<!-- zvtorsel : ORG SIZE=0000000612 XLAT BLK=0000000620 ORG BLK=%s -->\r\x01")
+    sheet = b"   zvtorsel : ORG SIZE=0000000247 XLAT BLK=0000000251 ORG BLK=%s    */\r\x01"
+    for label, kept in (("kept", b"0000000612"), ("not-kept", b"0000000000")):
+        write("tree_fuzz", "tree", "envelope-page-" + label,
+              b"\x02http://h.example/t.html\n\x80http$\\h.example\\t.html\t" + page % kept)
+    for label, kept in (("kept", b"0000000247"), ("not-kept", b"0000000000")):
+        write("tree_fuzz", "tree", "envelope-sheet-" + label,
+              b"\x02http://h.example/css/a.css\n\x00http://h.example/style.php?v=3\n"
+              b"\x80http$\\h.example\\css\\a.css\t" + sheet % kept +
+              b"\n\x80http$\\h.example\\style.php$3fv=3\t" + sheet % kept)
+    write("tree_fuzz", "tree", "hash-file", b"\x02http://h.example/x/\n\x80http$\\h.example\\x\\#")
 
 
 def main():

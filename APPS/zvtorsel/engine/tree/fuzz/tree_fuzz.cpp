@@ -1,7 +1,10 @@
 // Hostile cache URLs through the whole road: insertion with its conflict
 // rules, comparison, marks, list rows, lookups and the execution of marks.
 // Each input line is one cache entry: a flag byte, then the URL; or, with
-// the flag's high bit, a file or folder found in a rebuild folder.
+// the flag's high bit, a file or folder found in a rebuild folder. A file's
+// name may be followed by a tab and its text (0x01 standing for a line
+// break): the text then opens and closes the file, padded to a multiple of
+// 512 bytes, where the tree looks for the envelopes of translated files.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -71,10 +74,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (flags & 0x80) {
             const std::string& folder = settings.rebuildFolders[(flags & 0x40) ? 1 : 0];
             std::string path = folder + line.substr(1);
-            if (flags & 0x20)
+            size_t tab = path.find('\t');
+            if (flags & 0x20) {
                 files.AddFolder(path);
-            else
+            } else if (tab != std::string::npos) {
+                std::string edge = path.substr(tab + 1);
+                for (char& c : edge)
+                    if (c == '\x01') c = '\n';
+                size_t length = (2 * edge.size() / 512 + 1) * 512;
+                files.AddFile(path.substr(0, tab), edge + std::string(length - 2 * edge.size(), ' ') + edge,
+                              0x01c00000ull << 32);
+            } else {
                 files.AddFile(path, std::string(flags & 0x1F, 'y'), 0x01c00000ull << 32);
+            }
             continue;
         }
         CMemoryUrlCache::Entry e;
