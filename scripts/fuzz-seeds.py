@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seeds of the fuzz targets whose inputs are texts.
+"""Writes the hand-made seeds of the fuzz targets whose inputs are texts, and
+the picture size reader's Windows bitmap headers.
 
     python3 scripts/fuzz-seeds.py
 
@@ -10,7 +11,9 @@ titles cut inside a character). Running it again writes the same files.
 Seeds taken from style sheets committed in the tree are named "real-NAME"
 instead, NAME saying which file each was read from.
 """
+import base64
 import os
+import struct
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ENGINE = os.path.join(ROOT, "APPS", "zvtorsel", "engine")
@@ -99,6 +102,29 @@ REAL_SHEETS = [
 ]
 
 
+def sheet_envelope(translated, original, keep):
+    """A translated sheet as the translator writes it: the sheet, its header
+    line, the original in base64 lines, padding to 512 bytes, the sizes."""
+    header = b"/* zvtorsel : z.v Torsel Sitekeeper's CSS Translation Service ver.1.01        \r\n"
+    encoded = base64.b64encode(original) if keep else b""
+    encoded = b"".join(encoded[i:i + 76] + b"\r\n" for i in range(0, len(encoded), 76))
+    padding = bytearray(b" " * (512 - (len(translated) + 2 + 80 + len(encoded) + 80) % 512))
+    for line in range(0, len(padding) - 79, 80):
+        padding[line + 78:line + 80] = b"\r\n"
+    trailer = b"   zvtorsel : ORG SIZE=%010d XLAT BLK=%010d ORG BLK=%010d    */\r\n" % (
+        len(original), len(translated), len(original) if keep else 0)
+    return translated + b"\r\n" + header + encoded + bytes(padding) + trailer
+
+
+def picturesize_seeds():
+    # Windows bitmaps: a 12-byte core header, and a 40-byte one stored top-down.
+    core = b"BM" + struct.pack("<IHHI", 26 + 6, 0, 0, 26) + struct.pack("<IHHHH", 12, 3, 2, 1, 24) + b"\0" * 6
+    info = (b"BM" + struct.pack("<IHHI", 54 + 8, 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, 2, -2, 1, 8, 0, 8, 2835, 2835, 0, 0) + b"\0" * 8)
+    write("picturesize_fuzzer", "pictures", "bmp-core", core)
+    write("picturesize_fuzzer", "pictures", "bmp-top-down", info)
+
+
 def css_seeds():
     for i, sheet in enumerate(SHEETS):
         for flag in (i % 4, (i % 4) | 0x0C):
@@ -109,6 +135,15 @@ def css_seeds():
             sheet = f.read()
         for flag in (0x00, 0x0D):
             write("css_fuzzer", "translate", "%s-%x" % (name, flag), bytes([flag]) + sheet, origin="real")
+    # The fixture sheet as a rebuild translates it, the original kept in the
+    # closing comment or not, so that the envelope is read as found on disk.
+    with open(os.path.join(ROOT, REAL_SHEETS[0][1]), "rb") as f:
+        original = f.read()
+    translated = original.replace(b"url(../img/bg.gif)", b'url("../img/bg.gif")').replace(
+        b'url("/img/logo.gif")', b'url("../img/logo.gif")')
+    for label, keep in (("kept", True), ("not-kept", False)):
+        write("css_fuzzer", "translate", "translated-sheet-" + label,
+              b"\x00" + sheet_envelope(translated, original, keep))
     # A sheet that ends the page's STYLE element and goes on as the page.
     write("css_fuzzer", "translate", "page-after-style",
           b"\x08a { background: url(a.gif) }</style><p style=\"background:url('p.gif')\">"
@@ -251,6 +286,7 @@ def main():
     setupdef_seeds()
     warcrecord_seeds()
     tree_seeds()
+    picturesize_seeds()
 
 
 if __name__ == "__main__":

@@ -157,9 +157,3 @@ void CssEnvelopeWriter::Add(const void* data, size_t length) {
     m_pieces[m_count].length = length;
     ++m_count;
 }
-
-size_t CssEnvelopeWriter::TotalLength() const {
-    size_t total = 0;
-    for (int i = 0; i < m_count; ++i) total += m_pieces[i].length;
-    return total;
-}

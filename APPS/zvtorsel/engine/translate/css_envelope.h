@@ -39,7 +39,6 @@ public:
                       bool keepOriginal, char* encodeBuffer);
     const FilePiece* Pieces() const { return m_pieces; }
     int Count() const { return m_count; }
-    size_t TotalLength() const;
 
 private:
     void Add(const void* data, size_t length);

@@ -1,7 +1,8 @@
 // Arbitrary style sheet bytes through the scanner (from a buffer of their
 // exact size, so that a read beyond it trips the sanitizer), the sheet
 // translation with its envelope and the restore, which must give the bytes
-// back; and as a page's style block and style attribute.
+// back (those of the original a translated sheet keeps); and as a page's
+// style block and style attribute.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -56,13 +57,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (orgSize < 0 || xlatBlk < 0 || orgBlk < 0))
         abort();
     if (g_translator->LoadStyleSheet(path, TRUE)) {
+        // A sheet translated before is loaded as the original it keeps, and
+        // that original is what a translation and restore must give back.
+        std::string original(g_translator->Content(), (size_t)g_translator->SourceLength());
         BOOL changed = g_translator->TranslateStyleSheet("C:\\Web\\", "http://h/css/\x83\x5c/s.css", path);
         if (!g_translator->LastTranslateFailed() && changed) {
             if ((DWORD)g_translator->TranslatedLength() > 2 * g_translator->Capacity()) abort();
             if (!g_translator->WriteTranslatedStyleSheet(path, FILETIME{1, 2}, TRUE)) abort();
             if (g_files->Content(path).size() % 512 != 0) abort();
             if (!g_translator->LoadStyleSheet(path, FALSE) || !g_translator->HasOriginal()) abort();
-            if (std::string(g_translator->Content(), (size_t)g_translator->SourceLength()) != sheet) abort();
+            if (std::string(g_translator->Content(), (size_t)g_translator->SourceLength()) != original) abort();
         }
     }
     if (data[0] & 8) {
