@@ -102,6 +102,12 @@ REAL_SHEETS = [
 ]
 
 
+def sheet_trailer(original_size, translated_size, kept_size):
+    """The last line of a translated sheet: the sizes its envelope holds."""
+    return b"   zvtorsel : ORG SIZE=%010d XLAT BLK=%010d ORG BLK=%010d    */\r\n" % (
+        original_size, translated_size, kept_size)
+
+
 def sheet_envelope(translated, original, keep):
     """A translated sheet as the translator writes it: the sheet, its header
     line, the original in base64 lines, padding to 512 bytes, the sizes."""
@@ -111,8 +117,7 @@ def sheet_envelope(translated, original, keep):
     padding = bytearray(b" " * (512 - (len(translated) + 2 + 80 + len(encoded) + 80) % 512))
     for line in range(0, len(padding) - 79, 80):
         padding[line + 78:line + 80] = b"\r\n"
-    trailer = b"   zvtorsel : ORG SIZE=%010d XLAT BLK=%010d ORG BLK=%010d    */\r\n" % (
-        len(original), len(translated), len(original) if keep else 0)
+    trailer = sheet_trailer(len(original), len(translated), len(original) if keep else 0)
     return translated + b"\r\n" + header + encoded + bytes(padding) + trailer
 
 
@@ -266,15 +271,15 @@ def tree_seeds():
     # them from files whose size is a multiple of 512.
     page = (b"<!-- zvtorsel : z.v Torsel Sitekeeper's HTML Translation Service ver.1.01  -->\r\x01"
             b"<!-- zvtorsel : ORG SIZE=0000000612 XLAT BLK=0000000620 ORG BLK=%s -->\r\x01")
-    sheet = b"   zvtorsel : ORG SIZE=0000000247 XLAT BLK=0000000251 ORG BLK=%s    */\r\x01"
     for label, kept in (("kept", b"0000000612"), ("not-kept", b"0000000000")):
         write("tree_fuzz", "tree", "envelope-page-" + label,
               b"\x02http://h.example/t.html\n\x80http$\\h.example\\t.html\t" + page % kept)
-    for label, kept in (("kept", b"0000000247"), ("not-kept", b"0000000000")):
+    for label, kept in (("kept", 247), ("not-kept", 0)):
+        sheet = sheet_trailer(247, 251, kept).replace(b"\n", b"\x01")
         write("tree_fuzz", "tree", "envelope-sheet-" + label,
               b"\x02http://h.example/css/a.css\n\x00http://h.example/style.php?v=3\n"
-              b"\x80http$\\h.example\\css\\a.css\t" + sheet % kept +
-              b"\n\x80http$\\h.example\\style.php$3fv=3\t" + sheet % kept)
+              b"\x80http$\\h.example\\css\\a.css\t" + sheet +
+              b"\n\x80http$\\h.example\\style.php$3fv=3\t" + sheet)
     write("tree_fuzz", "tree", "hash-file", b"\x02http://h.example/x/\n\x80http$\\h.example\\x\\#")
 
 
