@@ -30,4 +30,41 @@ if [ ! -f "$WINEPREFIX/.zv-test-prefix" ]; then
     }
     : >"$WINEPREFIX/.zv-test-prefix"
 fi
-exec "$ZV_WINE" "$@"
+# A caller that must signal the program itself (the kill tests) sets
+# ZV_WINE_EXEC=1: the runner then becomes the program's process.
+if [ -n "${ZV_WINE_EXEC:-}" ]; then
+    exec "$ZV_WINE" "$@"
+fi
+# Under load Wine at times ends a crashed program with exit code 0 after its
+# backtrace. Wine's own line on standard error, written before the debugger
+# starts, marks the crash: standard error passes through a watcher that notes it.
+watch=$(mktemp -d "${TMPDIR:-/tmp}/zvrun.XXXXXX") || exit 125
+trap 'rm -rf "$watch"' EXIT
+mkfifo "$watch/stderr" || exit 125
+awk -v mark="$watch/crashed" '
+    { print > "/dev/stderr"; fflush("/dev/stderr") }
+    /^wine: Unhandled / && !noted { noted = 1; printf "" > mark; close(mark) }
+' <"$watch/stderr" &
+watcher=$!
+# Started in the background so a signal to the runner reaches the program;
+# standard input is passed on explicitly, as a background command gets none.
+# A signal before the program's pid is known is passed on once it is.
+program=
+stop=
+trap 'stop=1; [ -z "$program" ] || kill -TERM "$program" 2>/dev/null' TERM INT HUP
+exec 3<&0
+"$ZV_WINE" "$@" <&3 3<&- 2>"$watch/stderr" &
+program=$!
+exec 3<&-
+[ -z "$stop" ] || kill -TERM "$program" 2>/dev/null
+while :; do
+    status=0
+    wait "$program" || status=$?
+    kill -0 "$program" 2>/dev/null || break
+done
+wait "$watcher"
+if [ "$status" -eq 0 ] && [ -f "$watch/crashed" ]; then
+    echo "wine-run.sh: the program crashed, though Wine gave exit code 0" >&2
+    status=70
+fi
+exit "$status"

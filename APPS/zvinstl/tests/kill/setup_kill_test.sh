@@ -136,10 +136,11 @@ while [ "$kill" -le "$KILLS" ]; do
     fi
     at=$(awk -v seed="$SEED" -v k="$kill" -v span="$limit" -v from="$startup" 'BEGIN {
         srand(seed + k); if (from > span) from = 0; printf "%d", from + rand() * (span - from) }')
+    # ZV_WINE_EXEC: the runner execs Wine, so $! is the Windows process.
     if [ "$step" = install ]; then
-        "$RUN" ./setupkit.exe install "$(win "$WORK/v2")" "$(win "$APP")" </dev/null >/dev/null 2>&1 &
+        ZV_WINE_EXEC=1 "$RUN" ./setupkit.exe install "$(win "$WORK/v2")" "$(win "$APP")" </dev/null >/dev/null 2>&1 &
     else
-        "$RUN" ./setupkit.exe uninstall "$(win "$WORK/v2")" </dev/null >/dev/null 2>&1 &
+        ZV_WINE_EXEC=1 "$RUN" ./setupkit.exe uninstall "$(win "$WORK/v2")" </dev/null >/dev/null 2>&1 &
     fi
     pid=$!
     sleep "$(awk -v ms="$at" 'BEGIN { printf "%.3f", ms / 1000 }')"
@@ -148,6 +149,7 @@ while [ "$kill" -le "$KILLS" ]; do
     what="kill $kill ($step at $at ms of $limit)"
     check_kept "$what"
     left=$(find "$APP" -name 'zvi*.tmp' | wc -l)
+    # ZV_WINE_EXEC: the runner execs Wine, so $! is the Windows process.
     if [ "$step" = install ]; then
         install_new || fail "$what: the install run again ended with $?"
         check_new "$what, run again"

@@ -68,8 +68,8 @@ while [ "$kill" -le "$KILLS" ]; do
     rm -rf "$FOLDER"
     cp -a "$WORK/previous" "$FOLDER"
     at=$(awk -v seed="$SEED" -v k="$kill" -v span="$span" 'BEGIN { srand(seed + k); printf "%d", rand() * span }')
-    # Started directly: the runner execs Wine, so $! is the Windows process.
-    "$RUN" ./zvtorsel.exe /rebuild "/folder:$WFOLDER" </dev/null >/dev/null 2>&1 &
+    # ZV_WINE_EXEC: the runner execs Wine, so $! is the Windows process.
+    ZV_WINE_EXEC=1 "$RUN" ./zvtorsel.exe /rebuild "/folder:$WFOLDER" </dev/null >/dev/null 2>&1 &
     pid=$!
     sleep "$(awk -v ms="$at" 'BEGIN { printf "%.3f", ms / 1000 }')"
     kill -KILL "$pid" 2>/dev/null || true

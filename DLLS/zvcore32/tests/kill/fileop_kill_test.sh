@@ -85,7 +85,8 @@ while [ "$kill" -le "$KILLS" ]; do
         limit=$move_span
     fi
     at=$(awk -v seed="$SEED" -v k="$kill" -v span="$limit" 'BEGIN { srand(seed + k); printf "%d", rand() * span }')
-    "$RUN" ./fileopkit.exe "$operation" "$(win "$SRC")" "$(win "$DST")" </dev/null >/dev/null 2>&1 &
+    # ZV_WINE_EXEC: the runner execs Wine, so $! is the Windows process.
+    ZV_WINE_EXEC=1 "$RUN" ./fileopkit.exe "$operation" "$(win "$SRC")" "$(win "$DST")" </dev/null >/dev/null 2>&1 &
     pid=$!
     sleep "$(awk -v ms="$at" 'BEGIN { printf "%.3f", ms / 1000 }')"
     kill -KILL "$pid" 2>/dev/null || true
