@@ -16,20 +16,27 @@
 
 namespace {
 
-// An entry left out because its body could not be read is a failure of the
-// run (exit code 3); the other rows are warnings as for /cachelist.
+// The store's rows of entries it could not read, each one missing from the
+// archive: damaged entries and parts of the index, bodies whose file is gone
+// or whose place is unknown.
+bool LeavesEntriesOut(UINT id) {
+    return id == IDS_WARN_WARC_BODY_UNREADABLE || id == IDS_WARN_CACHE_DAMAGED || id == IDS_WARN_CACHE_ENTRY_DAMAGED ||
+           id == IDS_WARN_CACHE_BODY_MISSING || id == IDS_WARN_CACHE_BODY_UNPLACED;
+}
+
+// An entry left out because it or its body could not be read is a failure
+// of the run (exit code 3): the archive is not the whole cache. The other
+// rows (entries the browser itself had given up, a map not used, a newer
+// format) are warnings as for /cachelist.
 class CArchiveReport : public CConsoleReport {
 public:
-    CArchiveReport(CConsoleOutput& out) : CConsoleReport(out, false), out_(out) {}
+    CArchiveReport(CConsoleOutput& out) : CConsoleReport(out, false) {}
     void Warning(const char* path, UINT id) override {
-        if (id == IDS_WARN_WARC_BODY_UNREADABLE)
-            out_.Failure(std::string("! ") + path + " : " + MessageLine(id, nullptr));
+        if (LeavesEntriesOut(id))
+            CConsoleReport::Failure(path, id);
         else
             CConsoleReport::Warning(path, id);
     }
-
-private:
-    CConsoleOutput& out_;
 };
 
 std::string CountLine(UINT id, size_t count) { return MessageLine(id, AfxFormatCount((DWORD)count).c_str()); }
