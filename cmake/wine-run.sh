@@ -38,13 +38,27 @@ fi
 # Under load Wine at times ends a crashed program with exit code 0 after its
 # backtrace. Wine's own line on standard error, written before the debugger
 # starts, marks the crash: standard error passes through a watcher that notes it.
+# Processes the program starts (Wine's services) may keep that pipe open for
+# long, so the watcher ends at a line the runner writes after the program.
 watch=$(mktemp -d "${TMPDIR:-/tmp}/zvrun.XXXXXX") || exit 125
 trap 'rm -rf "$watch"' EXIT
 mkfifo "$watch/stderr" || exit 125
-awk -v mark="$watch/crashed" '
-    { print > "/dev/stderr"; fflush("/dev/stderr") }
-    /^wine: Unhandled / && !noted { noted = 1; printf "" > mark; close(mark) }
-' <"$watch/stderr" &
+# Opened for reading and writing, which never blocks: the runner's own end.
+exec 4<>"$watch/stderr"
+end="zv-wine-run-end $watch"
+# The shell's read takes a pipe byte by byte, so no line waits in a buffer.
+watch_stderr() {
+    while IFS= read -r line || [ -n "$line" ]; do
+        case $line in
+        *"$end"*)
+            [ -z "${line%%"$end"*}" ] || printf '%s\n' "${line%%"$end"*}" >&2
+            return ;;
+        "wine: Unhandled "*) : >"$watch/crashed" ;;
+        esac
+        printf '%s\n' "$line" >&2
+    done
+}
+watch_stderr <"$watch/stderr" 4>&- &
 watcher=$!
 # Started in the background so a signal to the runner reaches the program;
 # standard input is passed on explicitly, as a background command gets none.
@@ -53,7 +67,7 @@ program=
 stop=
 trap 'stop=1; [ -z "$program" ] || kill -TERM "$program" 2>/dev/null' TERM INT HUP
 exec 3<&0
-"$ZV_WINE" "$@" <&3 3<&- 2>"$watch/stderr" &
+"$ZV_WINE" "$@" <&3 3<&- 4>&- 2>"$watch/stderr" &
 program=$!
 exec 3<&-
 [ -z "$stop" ] || kill -TERM "$program" 2>/dev/null
@@ -62,7 +76,10 @@ while :; do
     wait "$program" || status=$?
     kill -0 "$program" 2>/dev/null || break
 done
+# Everything the program wrote is in the pipe before this line.
+echo "$end" >&4
 wait "$watcher"
+exec 4>&-
 if [ "$status" -eq 0 ] && [ -f "$watch/crashed" ]; then
     echo "wine-run.sh: the program crashed, though Wine gave exit code 0" >&2
     status=70

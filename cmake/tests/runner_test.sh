@@ -2,7 +2,8 @@
 # The Wine runner with a stand-in loader: a crash that Wine ends with exit
 # code 0 still fails, exit codes, standard input and error pass through, a
 # signal to the runner ends the program, and ZV_WINE_EXEC makes the runner
-# the program's own process.
+# the program's own process; a process left behind holding standard error
+# does not hold the runner.
 #   runner_test.sh RUNNER     (cmake/wine-run.sh)
 RUNNER=${1:?runner}
 WORK=$(mktemp -d)
@@ -21,6 +22,7 @@ crash-exit-0)
     exit 0 ;;
 exit) echo "some text on standard error" >&2; exit "$2" ;;
 echo-input) cat ;;
+leave-helper) sleep 30 & echo $! >"$LOADER_PID.helper"; printf 'no line end' >&2; exit 0 ;;
 wait) trap 'echo ended >"$LOADER_PID.ended"; exit 143' TERM; while :; do sleep 0.1; done ;;
 esac
 EOF
@@ -50,6 +52,17 @@ status=0
 [ "$(printf 'line one\nline two\n' | "$RUNNER" echo-input)" = "$(printf 'line one\nline two')" ] ||
     fail "standard input did not reach the program"
 
+# A process the program leaves behind (as Wine's services are) keeps its
+# standard error open: the runner still ends with the program.
+start=$(date +%s)
+status=0
+"$RUNNER" leave-helper 2>"$WORK/err" || status=$?
+took=$(($(date +%s) - start))
+kill "$(cat "$LOADER_PID.helper")" 2>/dev/null
+[ "$took" -lt 10 ] || fail "the runner waited ${took} s for a process the program left behind"
+[ "$status" -eq 0 ] || fail "the program beside a helper gave $status"
+[ "$(cat "$WORK/err")" = "no line end" ] || fail "a last line without its end was not passed on"
+
 rm -f "$LOADER_PID"
 "$RUNNER" wait &
 runner=$!
@@ -69,4 +82,4 @@ wait "$runner"
 [ "$(cat "$LOADER_PID")" = "$runner" ] || fail "with ZV_WINE_EXEC the program is not the runner's process"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "runner_test: crash, exit codes, input, error, TERM and exec all as expected"
+echo "runner_test: crash, exit codes, input, error, a helper left behind, TERM and exec all as expected"
