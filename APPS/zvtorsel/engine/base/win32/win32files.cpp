@@ -50,6 +50,24 @@ private:
     HANDLE file_;
 };
 
+// Another process that has the target open (a browser showing the page, a
+// virus scanner, a viewer) makes the replacing rename fail for as long as it
+// holds it: the rename is tried again for about a second before it fails.
+bool RenameOver(const std::wstring& from, const std::wstring& to) {
+    const int kTries = 20;
+    const DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+        DWORD error = GetLastError();
+        bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kTries) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kPauseMs);
+    }
+}
+
 // The one place where a file is replaced: the bytes go to a temporary file
 // beside the target ("$$zvt????????.tmp", which a rebuild folder's listing
 // skips), whose time is set on the same handle; only a complete, closed
@@ -84,7 +102,7 @@ public:
         bool ok = !lastWrite || ::SetFileTime(file_, nullptr, nullptr, lastWrite);
         if (!CloseHandle(file_)) ok = false;
         file_ = INVALID_HANDLE_VALUE;
-        committed_ = ok && MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        committed_ = ok && RenameOver(temporary_, target_);
         return committed_;
     }
 

@@ -111,6 +111,54 @@ TEST_F(Win32Files, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_TRUE(Temporaries(sub).empty());
 }
 
+struct Hold {
+    std::string path;
+    DWORD ms;
+};
+
+DWORD WINAPI HoldFile(LPVOID p) {
+    const Hold* hold = (const Hold*)p;
+    HANDLE h = CreateFileA(hold->path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 1;
+    Sleep(hold->ms);
+    CloseHandle(h);
+    return 0;
+}
+
+// A reader that has the target open (share mode read and write, as the C
+// library opens a file) holds off the rename: a short hold only delays the
+// replacement, a hold past the retries fails it with the old file whole.
+TEST_F(Win32Files, AReaderHoldingTheTargetDelaysOrFailsTheReplacement) {
+    for (DWORD ms : {300u, 3000u}) {
+        SCOPED_TRACE(ms);
+        Hold hold{target, ms};
+        HANDLE reader = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+        // The thread takes the hold over, so it is in place before the write.
+        HANDLE thread = CreateThread(nullptr, 0, HoldFile, &hold, 0, nullptr);
+        ASSERT_TRUE(thread);
+        Sleep(50);
+        CloseHandle(reader);
+        bool written = WriteWholeFile(files, target.c_str(), "new", 3, &time);
+        WaitForSingleObject(thread, INFINITE);
+        DWORD held = 1;
+        GetExitCodeThread(thread, &held);
+        CloseHandle(thread);
+        EXPECT_EQ(0u, held);
+        if (ms < 1000) {
+            EXPECT_TRUE(written);
+            EXPECT_EQ("new", diskkit::ReadAll(target));
+        } else {
+            EXPECT_FALSE(written);
+            EXPECT_EQ("old", diskkit::ReadAll(target));
+        }
+        EXPECT_TRUE(Temporaries(sub).empty());
+        ASSERT_TRUE(diskkit::WriteAll(target, "old"));
+    }
+}
+
 // Run by the next test in a process of its own, which dies between the
 // write and the rename.
 TEST_F(Win32Files, ReplaceThenDie) {
