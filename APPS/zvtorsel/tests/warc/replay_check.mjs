@@ -16,8 +16,16 @@ const embed = `<!DOCTYPE html><html><head><meta charset="utf-8"><title>replay</t
 <replay-web-page source="/archive.warc.gz" url="${target}" embed="replayonly" replayBase="/replay/"
  style="display:block;width:1000px;height:700px"></replay-web-page></body></html>`;
 
+// The embed reloads its frame three times, 100 ms apart, waiting for its
+// service worker to take the frame; on a busy machine the worker's first
+// install takes longer and the frame stays a 404 page. So the worker is
+// installed from a page of its own first, as on a reader's second visit.
+const workerScript = "/replay/sw.js?serveIndex=1";
+const warmup = `<!DOCTYPE html><html><head><meta charset="utf-8"><title>worker</title></head><body></body></html>`;
+
 const files = {
   "/": { type: "text/html; charset=utf-8", body: Buffer.from(embed) },
+  "/worker": { type: "text/html; charset=utf-8", body: Buffer.from(warmup) },
   "/replay/ui.js": { type: "application/javascript", body: fs.readFileSync(`${replayDir}/ui.js`) },
   "/replay/sw.js": { type: "application/javascript", body: fs.readFileSync(`${replayDir}/sw.js`) },
   "/archive.warc.gz": { type: "application/warc", body: fs.readFileSync(archive) },
@@ -86,6 +94,15 @@ let failed = "";
 try {
   const page = await browser.newPage();
   await page.setViewport({ width: 1024, height: 740 });
+  await page.goto(origin + "/worker", { waitUntil: "load" });
+  await page.evaluate(async (script) => {
+    const registration = await navigator.serviceWorker.register(script, { scope: "/replay/" });
+    const worker = registration.installing || registration.waiting || registration.active;
+    while (worker.state !== "activated") {
+      if (worker.state === "redundant") throw new Error(`the service worker ${script} failed to install`);
+      await new Promise((done) => worker.addEventListener("statechange", done, { once: true }));
+    }
+  }, workerScript);
   await page.goto(origin + "/", { waitUntil: "load" });
   const state = await replayedPage(page);
   if (screenshot) await page.screenshot({ path: screenshot });
