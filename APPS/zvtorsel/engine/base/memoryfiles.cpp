@@ -18,6 +18,15 @@ std::vector<size_t> Separators(const std::string& path) {
     return seps;
 }
 
+// The first separator at or after FROM, which starts a character.
+size_t SeparatorFrom(const std::string& path, size_t from) {
+    for (size_t i = from; i < path.size(); ++i) {
+        if (IsLead((BYTE)path[i])) ++i;
+        else if (path[i] == '\\' || path[i] == '/') return i;
+    }
+    return std::string::npos;
+}
+
 size_t LastSeparator(const std::string& path) {
     std::vector<size_t> seps = Separators(path);
     return seps.empty() ? std::string::npos : seps.back();
@@ -198,13 +207,19 @@ bool CMemoryFiles::ListFolder(const char* folder, std::vector<DirEntry>& out) {
     out.clear();
     if (!IsFolder(folder)) return false;
     std::string prefix = Key(folder) + "\\";
-    for (auto it = nodes_.lower_bound(prefix); it != nodes_.end(); ++it) {
-        if (it->first.compare(0, prefix.size(), prefix) != 0) break;
-        size_t cut = LastSeparator(it->first);
-        if (cut != std::string::npos && cut >= prefix.size()) continue;
+    auto it = nodes_.lower_bound(prefix);
+    while (it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0) {
+        size_t cut = SeparatorFrom(it->first, prefix.size());
+        if (cut != std::string::npos) {
+            // Below a child: its whole subtree sorts before the child's name
+            // followed by the byte after the separator.
+            it = nodes_.lower_bound(it->first.substr(0, cut) + (char)('\\' + 1));
+            continue;
+        }
         DirEntry e;
         GetFileInfo(it->second.path.c_str(), e);
         out.push_back(e);
+        ++it;
     }
     return true;
 }
