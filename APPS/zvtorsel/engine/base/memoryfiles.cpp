@@ -8,23 +8,22 @@ namespace {
 
 bool IsLead(BYTE b) { return zvGetDBCSLeadTable()[b] != 0; }
 
-// Positions of the separators of a path; a trail byte 0x5C is none.
-std::vector<size_t> Separators(const std::string& path) {
-    std::vector<size_t> seps;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLead((BYTE)path[i])) ++i;
-        else if (path[i] == '\\' || path[i] == '/') seps.push_back(i);
-    }
-    return seps;
-}
-
-// The first separator at or after FROM, which starts a character.
+// The first separator at or after FROM, which starts a character; a trail
+// byte 0x5C is none.
 size_t SeparatorFrom(const std::string& path, size_t from) {
     for (size_t i = from; i < path.size(); ++i) {
         if (IsLead((BYTE)path[i])) ++i;
         else if (path[i] == '\\' || path[i] == '/') return i;
     }
     return std::string::npos;
+}
+
+// Positions of the separators of a path.
+std::vector<size_t> Separators(const std::string& path) {
+    std::vector<size_t> seps;
+    for (size_t at = SeparatorFrom(path, 0); at != std::string::npos; at = SeparatorFrom(path, at + 1))
+        seps.push_back(at);
+    return seps;
 }
 
 size_t LastSeparator(const std::string& path) {
