@@ -14,6 +14,7 @@ instead, NAME saying which file each was read from.
 import base64
 import os
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ENGINE = os.path.join(ROOT, "APPS", "zvtorsel", "engine")
@@ -283,8 +284,46 @@ def tree_seeds():
     write("tree_fuzz", "tree", "hash-file", b"\x02http://h.example/x/\n\x80http$\\h.example\\x\\#")
 
 
+# Bodies made once with the command-line tools (zstd 1.5.4 -19 of a file, so
+# that the frame names its decoded size; brotli 1.0.9 -q 11), kept as bytes
+# so that the script needs neither.
+ZSTD_PAGE = bytes.fromhex("28b52ffd24231901003c68746d6c3e3c626f64793e7a73746420626f64793c2f626f64793e"
+                          "3c2f68746d6c3e5c72e040")
+BROTLI_PAGE = bytes.fromhex("1f2400f88d946ede2a8fb17de40d8b2249270792b2d0224c2e90093081ad9cd5d76412")
+
+
+def cache2_entry(key, head, body, pairs=()):
+    """A cache2 entry file: body, metadata (hash, chunk hashes, version 3
+    header, key, name/value pairs) and the offset of the metadata."""
+    meta = struct.pack(">I", 0x12345678) + (b"\xab\xcd" if body else b"")
+    meta += struct.pack(">8I", 3, 1, 1600000000, 1600000000, 0, 1600086400, len(key), 0) + key + b"\0"
+    for name, value in (("request-method", b"GET"), ("response-head", head)) + tuple(pairs):
+        meta += name.encode() + b"\0" + value + b"\0"
+    return body + meta + struct.pack(">I", len(body))
+
+
+def cache2_seeds():
+    page = b"<html><body>" + b"x" * 20 + b"</body></html>"
+    ok = b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+    key = b"a,:http://seed.test/"
+    for label, value in (("alt-data", b"1;34,javascript/moz-script-bytecode"), ("alt-data-past-body", b"1;9999,x"),
+                         ("alt-data-no-offset", b"1;,x"), ("alt-data-no-semicolon", b"1,x")):
+        write("cache2_fuzzer", "cache", label, cache2_entry(key + b"s.js", ok + b"\r\n", page,
+                                                             (("alt-data", value),)))
+    write("cache2_fuzzer", "cache", "redirect",
+          cache2_entry(key + b"old", b"HTTP/1.1 301 Moved Permanently\r\nLocation: http://seed.test/new\r\n"
+                       b"Content-Length: 0\r\n\r\n", b""))
+    two_members = zlib.compress(page[:20], wbits=31) + zlib.compress(page[20:], wbits=31)
+    for label, coding, body in (("gzip-two-members", b"gzip", two_members), ("zstd", b"zstd", ZSTD_PAGE),
+                                ("zstd-cut", b"zstd", ZSTD_PAGE[:-8]),
+                                ("brotli", b"br", BROTLI_PAGE)):
+        head = ok + b"Content-Encoding: " + coding + b"\r\n\r\n"
+        write("cache2_fuzzer", "cache", label, cache2_entry(key + label.encode() + b".html", head, body))
+
+
 def main():
     translate_seeds()
+    cache2_seeds()
     css_seeds()
     report_seeds()
     resultpage_seeds()
