@@ -25,7 +25,12 @@ SJIS_SO = b"\x83\x5c"                              # ソ, trail byte 0x5C
 
 
 def write(target, folder, name, data, origin="hand"):
-    base = os.path.join(ROOT, "APPS", "zvinstl") if folder == "zvinstl" else os.path.join(ENGINE, folder)
+    if folder == "zvinstl":
+        base = os.path.join(ROOT, "APPS", "zvinstl")
+    elif folder == "zvpng":
+        base = os.path.join(ROOT, "PLUGINS", "zvpng")
+    else:
+        base = os.path.join(ENGINE, folder)
     path = os.path.join(base, "fuzz", "corpus", target)
     os.makedirs(path, exist_ok=True)
     with open(os.path.join(path, origin + "-" + name), "wb") as f:
@@ -321,6 +326,21 @@ def cache2_seeds():
         write("cache2_fuzzer", "cache", label, cache2_entry(key + label.encode() + b".html", head, body))
 
 
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def png_seeds():
+    """Palette pictures with transparency over a background colour: one whose
+    bKGD names a palette entry, one whose index lies past the palette."""
+    rows = b"".join(b"\0" + bytes([0, 1, 2, 1]) for _ in range(2))
+    for label, index in (("palette-background", 2), ("palette-background-past-palette", 9)):
+        write("png_fuzzer", "zvpng", label,
+              b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", 4, 2, 8, 3, 0, 0, 0)) +
+              png_chunk(b"PLTE", bytes([255, 0, 0, 0, 255, 0, 0, 0, 255])) + png_chunk(b"tRNS", bytes([0, 128])) +
+              png_chunk(b"bKGD", bytes([index])) + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+
+
 def main():
     translate_seeds()
     cache2_seeds()
@@ -331,6 +351,7 @@ def main():
     warcrecord_seeds()
     tree_seeds()
     picturesize_seeds()
+    png_seeds()
 
 
 if __name__ == "__main__":
