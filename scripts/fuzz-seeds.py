@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seeds of the fuzz targets whose inputs are texts, and
-the picture size reader's Windows bitmap headers.
+"""Writes the hand-made seeds of the fuzz targets whose inputs are texts, the
+picture size reader's Windows bitmap headers, Firefox cache2 entry files and
+PNG pictures.
 
     python3 scripts/fuzz-seeds.py
 

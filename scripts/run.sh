@@ -34,7 +34,10 @@ if [ $# -gt 0 ]; then
         sleep 1
     fi
     cd "$BIN"
-    exec "$RUN" ./zvtorsel.exe "$@"
+    # Not exec: the trap must still stop the Xvfb started above.
+    status=0
+    "$RUN" ./zvtorsel.exe "$@" || status=$?
+    exit $status
 fi
 
 DEMO=${ZV_DEMO_DIR:-$BUILD/demo}
