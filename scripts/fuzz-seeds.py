@@ -298,10 +298,14 @@ ZSTD_PAGE = bytes.fromhex("28b52ffd24231901003c68746d6c3e3c626f64793e7a737464206
 BROTLI_PAGE = bytes.fromhex("1f2400f88d946ede2a8fb17de40d8b2249270792b2d0224c2e90093081ad9cd5d76412")
 
 
+CACHE2_CHUNK = 256 * 1024   # each chunk of the body has a two-byte hash
+
+
 def cache2_entry(key, head, body, pairs=()):
     """A cache2 entry file: body, metadata (hash, chunk hashes, version 3
     header, key, name/value pairs) and the offset of the metadata."""
-    meta = struct.pack(">I", 0x12345678) + (b"\xab\xcd" if body else b"")
+    chunks = (len(body) + CACHE2_CHUNK - 1) // CACHE2_CHUNK
+    meta = struct.pack(">I", 0x12345678) + b"\xab\xcd" * chunks
     meta += struct.pack(">8I", 3, 1, 1600000000, 1600000000, 0, 1600086400, len(key), 0) + key + b"\0"
     for name, value in (("request-method", b"GET"), ("response-head", head)) + tuple(pairs):
         meta += name.encode() + b"\0" + value + b"\0"
