@@ -376,8 +376,13 @@ void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSe
                 w.Put(':');
                 return;
             }
-            // A piece of a wide name: it goes on in the folder of this name.
-            if (strcmp(p, kContinued) == 0) return;
+            // A piece of a wide name: it goes on in the folder of this name,
+            // so in a path the name's pieces join across their separators.
+            if (p[1] == kContinued[1] && (p[2] == 0 || IsSep(p[2]))) {
+                if (p[2] == 0) return;
+                p += 3;
+                continue;
+            }
             if (IsSep(p[1])) {
                 if (!w.Put("://", 3)) return;
                 p += 2;

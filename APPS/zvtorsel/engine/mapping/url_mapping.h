@@ -31,6 +31,7 @@ int UrlToLocalPath(const char* mappedUrl, char* out, size_t outSize, const Mappi
 
 // One file or folder name read from disk back to its URL text; a piece
 // ending with kContinued gives its text only, the rest of the name follows.
+// A relative path reads back too: the pieces of a wide name join into one.
 void LocalNameToUrl(const char* name, char* out, size_t outSize, const MappingSettings& settings);
 
 // Writes the first tree component of url into component and returns the rest,

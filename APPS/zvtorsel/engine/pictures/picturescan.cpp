@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "afxstr.h"
+#include "mapping/mapping_strings.h"
 #include "mapping/mapping_settings.h"
 #include "mapping/relative_link.h"
-#include "mapping/url_mapping.h"
 #include "pictures/picturesize.h"
 #include "pictures/thumbnails.h"
 #include "translate/html_translator.h"
@@ -82,19 +82,6 @@ std::string Count(CountFormatter format, int value) {
     return text;
 }
 
-// A path below the rebuild folder as a link of a page lying there.
-std::string UrlPath(const std::string& local, const MappingSettings& mapping) {
-    std::vector<char> path(local.size() * 3 + 4);
-    LocalPathToUrlPath(local.c_str(), path.data(), path.size(), mapping);
-    return path.data();
-}
-
-std::string UrlOfLocalPath(const std::string& path, const MappingSettings& mapping) {
-    std::vector<char> url(path.size() * 4 + kUrlBufferSize);
-    LocalNameToUrl(path.c_str(), url.data(), url.size(), mapping);
-    return url.data();
-}
-
 const char* FileNameOf(const std::string& path) {
     size_t cut = LastSeparator(path);
     return path.c_str() + (cut == std::string::npos ? 0 : cut + 1);
@@ -136,7 +123,7 @@ private:
     std::string PageHead(const std::string& title, bool withBase) const;
     // The link of a picture of the search folder from a page of the rebuild folder.
     std::string PictureLink(const std::string& path) const {
-        return relative_ ? UrlPath(searchInRebuild_ + path, job_.mapping) : path;
+        return relative_ ? LocalPathAsLink(searchInRebuild_ + path, job_.mapping) : path;
     }
     std::string PageTail() const { return "</FONT>\r\n</BODY>\r\n</HTML>\r\n"; }
     bool WritePictures(const std::vector<const PictureEntry*>& list, const std::string& pageName, std::string& page);
@@ -393,7 +380,7 @@ bool CPictureScan::WriteThumbnailMap(const std::vector<const PictureEntry*>& lis
         ++cell;
     }
     std::string bitmapLink =
-        relative_ ? UrlPath(bitmapName, job_.mapping) : job_.mapping.FileUrlPrefix() + job_.rebuildFolder + bitmapName;
+        relative_ ? LocalPathAsLink(bitmapName, job_.mapping) : job_.mapping.FileUrlPrefix() + job_.rebuildFolder + bitmapName;
     page += "</MAP>\r\n<IMG SRC=\"" + bitmapLink + "\" USEMAP=\"#map0001\">\r\n";
     if (Cancelled() || !canvasMade) return true;
     std::vector<BYTE> bmp = canvas.BmpFile();
@@ -508,9 +495,9 @@ bool CPictureScan::Run() {
             ReplaceSeparators(inserted, '@');
             if (!inserted.empty()) inserted.pop_back();
             std::string subName = InsertBeforeExtension(baseName, "@" + inserted);
-            std::string url = folder.path.empty() ? std::string(".") : UrlOfLocalPath(folder.path, job_.mapping);
+            std::string url = folder.path.empty() ? std::string(".") : LocalPathToUrl(folder.path, job_.mapping);
             if (s_.format.unorderedList) page += "<LI>";
-            page += "<A HREF=\"" + (relative_ ? UrlPath(subName, job_.mapping) : subName) + "\">" + Escaped(url);
+            page += "<A HREF=\"" + (relative_ ? LocalPathAsLink(subName, job_.mapping) : subName) + "\">" + Escaped(url);
 
             std::vector<const PictureEntry*> list;
             for (const PictureEntry& p : pictures_)
@@ -616,7 +603,7 @@ std::string ResultPageExpression(const char* fileName) {
     const MappingSettings shiftJis;
     const BYTE* lead = shiftJis.leadTable;
     std::string expression, piece;
-    auto flush = [&]() { expression += "'" + UrlOfLocalPath(piece, shiftJis) + "'"; };
+    auto flush = [&]() { expression += "'" + LocalPathToUrl(piece, shiftJis) + "'"; };
     for (size_t i = 0; i < name.size(); ++i) {
         char c = name[i];
         if (lead[(BYTE)c] && i + 1 < name.size()) {

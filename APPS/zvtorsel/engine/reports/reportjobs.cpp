@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mapping/url_mapping.h"
+#include "mapping/mapping_strings.h"
 #include "translate/message_routine.h"
 #include "zvpath.h"
 
@@ -31,12 +31,6 @@ bool SameNoCase(const char* a, const char* b, size_t bLength, const MappingSetti
         if (x != y) return false;
     }
     return a[bLength] == 0;
-}
-
-std::string UrlOf(const std::string& relative, const MappingSettings& settings) {
-    char url[kUrlBufferSize];
-    LocalNameToUrl(relative.c_str(), url, sizeof url, settings);
-    return url;
 }
 
 }  // namespace
@@ -118,7 +112,7 @@ ReportJobResult CAddressListJob::Run(const std::string& folder, int folderNo,
 void CAddressListJob::ScanFolder(const std::string& relative, const ListSettings& settings,
                                  bool titles) {
     m_progress.Status(relative.c_str());
-    std::string url = UrlOf(relative, m_settings);
+    std::string url = LocalPathToUrl(relative, m_settings);
     std::vector<DirEntry> entries;
     ListSorted(m_folder + relative, entries);
     for (const DirEntry& d : entries) {
@@ -226,7 +220,7 @@ void CKeywordSearchJob::SearchFolder(const std::string& relative, int sortType, 
         }
         // The search folder's own files (result pages among them) are not searched.
         if (relative.empty() || !IsReportPageExtension(zvScanExtNameA(d.name.c_str()))) continue;
-        std::string url = UrlOf(relative + d.name, m_settings);
+        std::string url = LocalPathToUrl(relative + d.name, m_settings);
         m_progress.Status(url.c_str());
         if (!m_translator.LoadHtml((m_searchFolder + relative + d.name).c_str(), TRUE)) continue;
         if (m_cancel) return;

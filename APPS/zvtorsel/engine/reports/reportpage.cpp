@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "afxstr.h"
+#include "mapping/mapping_strings.h"
 #include "mapping/relative_link.h"
-#include "mapping/url_mapping.h"
 #include "translate/html_translator.h"
 
 namespace {
@@ -155,19 +155,6 @@ std::string Escaped(const std::string& text, const MappingSettings& settings) {
     return buffer.data();
 }
 
-std::string LocalPath(const std::string& url, const MappingSettings& settings) {
-    char path[kUrlBufferSize];
-    UrlToLocalPath(url.c_str(), path, sizeof path, settings);
-    return path;
-}
-
-// A path below the page's folder as the page's relative link.
-std::string UrlPath(const std::string& local, const MappingSettings& settings) {
-    std::vector<char> path(local.size() * 3 + 4);
-    LocalPathToUrlPath(local.c_str(), path.data(), path.size(), settings);
-    return path.data();
-}
-
 std::string Count(DWORD value, const PageTexts& texts) {
     char text[64];
     texts.formatCount(value, text, sizeof text);
@@ -295,8 +282,8 @@ std::string AddressListPage(const std::string& folder, const PageFormat& format,
     std::string page = PageHead(texts.listTitle, relative ? nullptr : folder.c_str(), format, settings);
     page += texts.listTitle + " : " + Count((DWORD)entries.size(), texts) + "<BR>\r\n";
     AppendEntries(page, format, entries, [&](const ReportEntry& e) {
-        std::string path = LocalPath(e.url, settings) + e.file;
-        std::string link = "<A HREF=\"" + (relative ? UrlPath(path, settings) : path) + "\">";
+        std::string path = UrlAsLocalPath(e.url, settings) + e.file;
+        std::string link = "<A HREF=\"" + (relative ? LocalPathAsLink(path, settings) : path) + "\">";
         link += Escaped(e.url, settings);
         if (!IsIndexName(e.file)) link += e.file;
         return link + (e.styleSheet ? "</A> (text/css)" : "</A>");
@@ -317,8 +304,8 @@ std::string KeywordResultPage(const std::string& searchFolder, const std::string
     std::string page = PageHead(heading, below ? nullptr : searchFolder.c_str(), format, settings);
     page += heading + " : " + Count(found, texts) + " / " + Count(searched, texts) + "<BR>\r\n";
     AppendEntries(page, format, entries, [&](const ReportEntry& e) {
-        std::string path = LocalPath(e.url, settings);
-        if (below) path = UrlPath(below + path, settings);
+        std::string path = UrlAsLocalPath(e.url, settings);
+        if (below) path = LocalPathAsLink(below + path, settings);
         return "<A HREF=\"" + path + "\">" + Escaped(e.url, settings) + "</A>";
     });
     return page;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "mapping/mapping_strings.h"
 #include "mapping/time_stamp.h"
 #include "mapping/url_mapping.h"
 
@@ -498,6 +499,10 @@ TEST_F(Mapping, WideNamesBecomeFolderChainsThatReadBack) {
         }
         EXPECT_EQ(c.name, joined);
         EXPECT_EQ("x.gif", names.back());
+        // The whole path, as the report pages walk it, reads back at once.
+        std::string path = names[0];
+        for (size_t n = 1; n < names.size(); ++n) path += "/" + names[n];
+        EXPECT_EQ("http://h/" + c.name + "/x.gif", LocalPathToUrl(path, settings));
     }
 
     // A piece that Windows would open as a device keeps its name.

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
+#include "mapping/mapping_strings.h"
+#include "mapping/url_mapping.h"
 #include "reports/reportjobs.h"
 #include "reports/tests/reportkit.h"
 #include "translate/css_envelope.h"
@@ -254,6 +258,34 @@ TEST_F(Reports, RelativeLinksLeadFromTheRebuildFolder) {
     found = fs.Data(std::string(kWeb) + r.resultFile);
     EXPECT_NE(std::string::npos, found.find("<BASE HREF=\"file://D:\\Other\\base.html\">"));
     EXPECT_NE(std::string::npos, found.find("<A HREF=\"h\\p.htm\">"));
+}
+
+// A name too wide for file systems lies on disk as a chain of folders; the
+// report pages show the URL it came from and link the files as written.
+TEST_F(Reports, NamesTooWideForFileSystemsAreListedAsTheirUrls) {
+    std::string wideSjis;
+    while (wideSjis.size() < 300) wideSjis += "\x83\x5c";  // ソ, trail byte "\\"
+    const std::vector<std::string> urls = {"http://w.test/" + std::string(300, 'x') + "/index.html",
+                                           "http://w.test/" + wideSjis + "/index.html"};
+    for (const std::string& url : urls) {
+        std::string local = UrlAsLocalPath(url, settings);
+        ASSERT_NE(std::string::npos, local.find(kContinued)) << local;
+        fs.AddFile(kWeb + local, std::string("<title>t</title>") + kNihongoSjis, 0);
+    }
+    ListSettings s;
+    s.listedFiles = {"index"};
+    s.format.title = false;
+    ASSERT_EQ(2u, List(s).found);
+    std::string list = fs.Data("C:\\Web\\locallst.htm");
+    ReportJobResult r = Search({kNihongoSjis});
+    ASSERT_EQ(2u, r.found);
+    std::string found = fs.Data(std::string(kWeb) + r.resultFile);
+    for (const std::string& url : urls) {
+        std::string folderUrl = url.substr(0, url.size() - strlen("index.html"));
+        std::string link = "<A HREF=\"" + UrlAsLocalPath(url, settings) + "\">";
+        EXPECT_NE(std::string::npos, list.find(link + folderUrl + "</A>")) << folderUrl;
+        EXPECT_NE(std::string::npos, found.find(link + url + "</A>")) << url;
+    }
 }
 
 TEST_F(Reports, KeywordNamesExpressionsAndOperations) {
